@@ -1,0 +1,126 @@
+// The processor step, reset, interrupts and the IF port.
+#include "core/Cpu.h"
+
+#include "core/Decode.h"
+#include "peripherals/Lcd.h"
+
+namespace varnox {
+namespace {
+
+constexpr int32_t HaltCycles = 6;
+constexpr int32_t IrqEntryCycles = 16;  // plus 6 for the call
+constexpr uint8_t InServiceBit[3] = {0x20, 0x40, 0x80};
+constexpr uint8_t EnableBit[3] = {0x10, 0x20, 0x40};
+constexpr int VectorReg[3] = {RegV0, RegV1, RegV2};
+
+// The level an interrupt scan would enter now, or -1.
+int DueLevel(const CpuState& cpu) {
+    for (int level = 0; level < 3; ++level) {
+        if (cpu.IF & InServiceBit[level]) return -1;  // blocks itself and lower levels
+        if (cpu.IrqPending[level] > 0) return level;
+    }
+    return -1;
+}
+
+}  // namespace
+
+int32_t CpuStep(Machine& m) {
+    CpuState& cpu = m.Cpu;
+    cpu.StepCycles = 0;
+    if (cpu.Halted) {
+        cpu.StepCycles += HaltCycles;
+    } else {
+        // Only a positive counter can be entered; skip the scan otherwise.
+        int level = -1;
+        if (cpu.IrqPending[0] > 0 || cpu.IrqPending[1] > 0 || cpu.IrqPending[2] > 0) level = DueLevel(cpu);
+        if (level >= 0) {
+            cpu.IF |= InServiceBit[level];
+            const uint16_t vector = GetIndex(cpu, VectorReg[level]);
+            CallTo(m, static_cast<uint8_t>(vector >> 8), static_cast<uint8_t>(vector));
+            cpu.StepCycles += IrqEntryCycles;
+        } else {
+            DecodeAndDispatch(m);
+        }
+    }
+    if ((cpu.IrqPending[0] | cpu.IrqPending[1] | cpu.IrqPending[2]) != 0) {
+        for (int32_t& pending : cpu.IrqPending) {
+            if (pending < -7) {
+                pending = -7;
+            } else if (pending < 0) {
+                pending += cpu.StepCycles;
+            }
+        }
+    }
+    return cpu.StepCycles;
+}
+
+StepKind PeekStepKind(const Machine& m, int* level) {
+    if (m.Cpu.Halted) return StepKind::Idle;
+    const int due = DueLevel(m.Cpu);
+    if (level) *level = due;
+    return due >= 0 ? StepKind::Interrupt : StepKind::Instruction;
+}
+
+void CpuReset(Machine& m) {
+    CpuState& cpu = m.Cpu;
+    cpu.PC = 0;
+    cpu.KO = cpu.KI = cpu.AS = cpu.F = cpu.IE = cpu.IF = 0;
+    cpu.IrqPending = {0, 0, 0};
+    cpu.Halted = false;
+    cpu.CycleBudget = 0;
+}
+
+void IrqRequest(Machine& m, int level) {
+    if (level < 0 || level > 2) return;
+    CpuState& cpu = m.Cpu;
+    if ((cpu.IE & EnableBit[level]) && cpu.IrqPending[level] == 0) cpu.IrqPending[level] = IrqJustRequested;
+}
+
+void CallTo(Machine& m, uint8_t high, uint8_t low) {
+    CpuState& cpu = m.Cpu;
+    const uint8_t savedIe = cpu.IE;
+    cpu.IE = 0;  // the stack is never gated
+    uint16_t sp = static_cast<uint16_t>(GetIndex(cpu, RegSp) - 1);
+    MemWritePtr(m, sp) = static_cast<uint8_t>(cpu.PC);
+    sp = static_cast<uint16_t>(sp - 1);
+    MemWritePtr(m, sp) = static_cast<uint8_t>(cpu.PC >> 8);
+    SetIndex(cpu, RegSp, sp);
+    cpu.IE = savedIe;
+    cpu.PC = static_cast<uint16_t>((high << 8) | low);
+    cpu.StepCycles += 6;
+}
+
+void PopPC(Machine& m) {
+    CpuState& cpu = m.Cpu;
+    const uint8_t savedIe = cpu.IE;
+    cpu.IE = 0;
+    uint16_t sp = GetIndex(cpu, RegSp);
+    const uint8_t high = MemReadPtr(m, sp);
+    sp = static_cast<uint16_t>(sp + 1);
+    const uint8_t low = MemReadPtr(m, sp);
+    sp = static_cast<uint16_t>(sp + 1);
+    SetIndex(cpu, RegSp, sp);
+    cpu.IE = savedIe;
+    cpu.PC = static_cast<uint16_t>((high << 8) | low);
+    cpu.StepCycles += 10;
+}
+
+void UpdateIf(Machine& m) {
+    CpuState& cpu = m.Cpu;
+    LcdController& lcd = m.Lcd;
+    if (cpu.IF & 0x01) {
+        lcd.LcdControl |= LcdPowered;
+    } else {
+        if (lcd.LcdControl & LcdPowered) LcdReset(lcd);
+        lcd.LcdControl &= static_cast<uint8_t>(~LcdPowered);
+        cpu.IF &= static_cast<uint8_t>(~0x04);
+    }
+    if (cpu.IF & 0x10) {
+        if (!(cpu.IF & 0x02)) IrqRequest(m, 0);
+        cpu.IF |= 0x02;
+    } else {
+        cpu.IF &= static_cast<uint8_t>(~0x02);
+    }
+}
+
+}  // namespace varnox

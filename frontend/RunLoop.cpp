@@ -1,0 +1,130 @@
+// The run tick, the power-on reset and the machine work of a refresh tick.
+#include "frontend/RunLoop.h"
+
+#include "core/Cpu.h"
+#include "peripherals/Keyboard.h"
+#include "peripherals/Lcd.h"
+
+namespace varnox {
+namespace {
+
+constexpr int32_t ResumeDelayTicks = 30;
+
+// Signed 32-bit products that wrap instead of overflowing.
+int32_t WrappingMul(int32_t a, int32_t b) {
+    return static_cast<int32_t>(static_cast<uint32_t>(a) * static_cast<uint32_t>(b));
+}
+
+int32_t WrappingSub(int32_t a, int32_t b) {
+    return static_cast<int32_t>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b));
+}
+
+int32_t WrappingAdd(int32_t a, int32_t b) {
+    return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
+}
+
+// Oscillator ticks per processor cycle, from IE bits 7 and 2.
+int32_t ClockFactor(const Machine& m) {
+    switch (m.Cpu.IE & 0x84) {
+        case 0x80: return 2;
+        case 0x84: return WrappingMul(m.Lcd.TimerPeriod, 4);
+        default: return 1;
+    }
+}
+
+// The emulated timer line (IF bit 2) after a step that cost `cost` ticks.
+void RunTimerLine(Machine& m, int32_t cost) {
+    CpuState& cpu = m.Cpu;
+    RunControl& run = m.Run;
+    const int32_t halfPeriod = WrappingMul(m.Lcd.TimerPeriod, 2);
+    if (!(m.Lcd.LcdControl & LcdPowered) || (cpu.IE & 0x84) == 0x84) {
+        run.TimerCountdown = halfPeriod;
+        cpu.IF &= static_cast<uint8_t>(~0x04);
+        return;
+    }
+    run.TimerCountdown = WrappingSub(run.TimerCountdown, cost);
+    if (run.TimerCountdown < 0) {
+        run.TimerCountdown = WrappingAdd(run.TimerCountdown, halfPeriod);
+        if (run.TimerCountdown < 0) run.TimerCountdown = halfPeriod;
+        cpu.IF ^= 0x04;
+        if (cpu.IF & 0x04) IrqRequest(m, 1);
+    }
+}
+
+template <class BeforeStep>
+bool RunTick(Machine& m, BeforeStep&& beforeStep) {
+    CpuState& cpu = m.Cpu;
+    RunControl& run = m.Run;
+    if (run.ResumeDelay > 0) {
+        --run.ResumeDelay;
+        cpu.CycleBudget = 0;
+        return false;
+    }
+    cpu.CycleBudget = WrappingAdd(cpu.CycleBudget, run.CyclesPerTick);
+    if (cpu.CycleBudget <= 0) return false;
+    do {
+        if (run.DebugActive) {
+            cpu.CycleBudget = 0;
+            return false;
+        }
+        const int32_t factor = ClockFactor(m);
+        beforeStep(m);
+        const int32_t cost = WrappingMul(CpuStep(m), factor);
+        cpu.CycleBudget = WrappingSub(cpu.CycleBudget, cost);
+        RunTimerLine(m, cost);
+        if (run.StepCount > 0) {
+            if (--run.StepCount == 0) {
+                run.DebugActive = 1;
+                cpu.CycleBudget = 0;
+                return true;
+            }
+        }
+        if (run.BreakAddress >= 0 && run.BreakAddress == cpu.PC) {
+            run.DebugActive = 1;
+            cpu.CycleBudget = 0;
+            return true;
+        }
+    } while (cpu.CycleBudget > 0);
+    return false;
+}
+
+}  // namespace
+
+void PowerOnReset(Machine& m) {
+    m.Lcd.LcdControl = 0;
+    LcdReset(m.Lcd);
+    m.Run.TimerCountdown = 0;
+    m.Run.SelfTestCounter = m.Config.SelfTest;
+    CpuReset(m);
+    UpdateIf(m);
+}
+
+int32_t ComputeCyclesPerTick(int32_t intervalMs, int32_t oscFreq) { return WrappingMul(intervalMs, oscFreq); }
+
+void StartMachine(Machine& m, int32_t intervalMs) {
+    m.HeldKeys = {0, 0, 0};
+    m.Run.DebugActive = 0;
+    m.Run.ResumeDelay = 0;
+    m.Run.StepCount = -1;
+    m.Run.BreakAddress = -1;
+    m.Run.CyclesPerTick = ComputeCyclesPerTick(intervalMs, m.Config.OscFreq);
+    PowerOnReset(m);
+}
+
+bool OnRunTimer(Machine& m) {
+    return RunTick(m, [](Machine&) {});
+}
+
+bool OnRunTimerTraced(Machine& m, BeforeStepHook hook, void* context) {
+    return RunTick(m, [hook, context](Machine& machine) { hook(machine, context); });
+}
+
+void RefreshTick(Machine& m) {
+    LcdRefresh(m.Lcd);
+    if (m.Run.SelfTestCounter > 0) {
+        --m.Run.SelfTestCounter;
+        KeyScan(m);
+    }
+}
+
+}  // namespace varnox

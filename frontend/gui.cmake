@@ -1,0 +1,1 @@
+# The Qt window: threaded timer, main window and the program entry.
