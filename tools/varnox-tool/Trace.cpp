@@ -1,10 +1,31 @@
-// Placeholder trace until the disassembler lands: the PC only.
+// The --trace output of varnox-tool run: the listing line of the
+// instruction about to run, or what the step does instead.
 #include "Trace.h"
 
 #include <cstdio>
 
+#include "asm/Listing.h"
+#include "core/Cpu.h"
+
 namespace varnox::tool {
 
-void TraceStep(Machine& m) { std::fprintf(stderr, "%04X:\n", m.Cpu.PC); }
+void TraceStep(Machine& m) {
+    int level = 0;
+    switch (PeekStepKind(m, &level)) {
+    case StepKind::Idle:
+        std::fprintf(stderr, "%04X: halted\n", m.Cpu.PC);
+        return;
+    case StepKind::Interrupt:
+        std::fprintf(stderr, "%04X: interrupt level %d\n", m.Cpu.PC, level);
+        return;
+    case StepKind::Instruction:
+        break;
+    }
+    // The listing walks with the processor's PC; the step fetches afresh.
+    const uint16_t savedPc = m.Cpu.PC;
+    const ListingLine line = ListInstruction(m, savedPc);
+    m.Cpu.PC = savedPc;
+    std::fprintf(stderr, "%s\n", FormatListingLine(line).c_str());
+}
 
 }  // namespace varnox::tool

@@ -1,0 +1,865 @@
+#include "asm/Asem.h"
+
+#include <optional>
+
+namespace varnox {
+
+const std::array<AsmEntry, AsmTableSize> AsmTable{{
+    // 0: no operands
+    {"rtn", 0x058, 0}, {"cani", 0x068, 0}, {"rti", 0x078, 0},
+    {"bup", 0x0E2, 0}, {"bdn", 0x0F2, 0}, {"nop", 0x0FA, 0},
+    // 1: no operands, one filler byte
+    {"off", 0x150, 1}, {"trp", 0x1FF, 1},
+    // 2: one register
+    {"cmp", 0x0E0, 2}, {"cmpb", 0x0E4, 2}, {"rou", 0x0E6, 2}, {"inv", 0x0F0, 2},
+    {"rod", 0x0F6, 2}, {"byu", 0x1E3, 2}, {"biu", 0x1E4, 2}, {"diu", 0x1E5, 2},
+    {"mtb", 0x1E6, 2}, {"byd", 0x1F3, 2}, {"did", 0x1F5, 2},
+    // 3: one register of a fixed half
+    {"sup", 0x134, 3}, {"sdn", 0x13C, 3},
+    // 4, 5: status registers
+    {"gst", 0x0D4, 4}, {"pst", 0x0C4, 5},
+    // 6: two registers or register and byte
+    {"adb", 0x000, 6}, {"sbb", 0x001, 6}, {"ad", 0x002, 6}, {"sb", 0x003, 6},
+    {"an", 0x004, 6}, {"na", 0x005, 6}, {"or", 0x006, 6}, {"xr", 0x007, 6},
+    {"tadb", 0x020, 6}, {"tsbb", 0x021, 6}, {"tad", 0x022, 6}, {"tsb", 0x023, 6},
+    {"tan", 0x024, 6}, {"tna", 0x025, 6}, {"tor", 0x026, 6}, {"txr", 0x027, 6},
+    {"bit", 0x153, 6},
+    // 7: LCD transfers of one register
+    {"ldle", 0x1C4, 7}, {"ldlo", 0x1C5, 7}, {"stle", 0x1C6, 7}, {"stlo", 0x1C7, 7},
+    // 8: exchanges
+    {"swp", 0x114, 8}, {"xcls", 0x116, 8}, {"xc", 0x11C, 8}, {"xchs", 0x11E, 8},
+    // 9, 10: loads and stores
+    {"ld", 0x000, 9}, {"st", 0x000, 10},
+    // 11, 12: index registers
+    {"adw", 0x048, 11}, {"sbw", 0x04C, 11}, {"ldw", 0x040, 12},
+    // 13, 14: transfers
+    {"ijmp", 0x050, 13}, {"jmp", 0x070, 14}, {"cal", 0x060, 14},
+    // 15: range arithmetic
+    {"adbm", 0x010, 15}, {"sbbm", 0x011, 15}, {"adm", 0x012, 15}, {"sbm", 0x013, 15},
+    {"tadbm", 0x030, 15}, {"tsbbm", 0x031, 15}, {"tadm", 0x032, 15}, {"tsbm", 0x033, 15},
+    {"anm", 0x014, 15}, {"nam", 0x015, 15}, {"orm", 0x016, 15}, {"xrm", 0x017, 15},
+    {"tanm", 0x034, 15}, {"tnam", 0x035, 15}, {"torm", 0x036, 15}, {"txrm", 0x037, 15},
+    // 16: LCD transfers of a range
+    {"ldlem", 0x1D4, 16}, {"ldlom", 0x1D5, 16}, {"stlem", 0x1D6, 16}, {"stlom", 0x1D7, 16},
+    // 17: range exchanges
+    {"swpm", 0x115, 17}, {"xclsm", 0x117, 17}, {"xcm", 0x11D, 17}, {"xchsm", 0x11F, 17},
+    // 18, 19: range loads and stores
+    {"ldm", 0x000, 18}, {"stm", 0x000, 19},
+    // 20, 21: one range
+    {"cmpm", 0x0E1, 20}, {"byum", 0x0E3, 20}, {"dium", 0x0E5, 20}, {"roum", 0x0E7, 20},
+    {"invm", 0x0F1, 20}, {"bnusm", 0x1F0, 20}, {"bium", 0x1F4, 20}, {"bydm", 0x0F3, 20},
+    {"didm", 0x0F5, 20}, {"rodm", 0x0F7, 20},
+    {"cmpbm", 0x0F4, 21}, {"mtbm", 0x1F6, 21},
+    // 22: data bytes
+    {"db", 0x000, 22},
+}};
+
+namespace {
+
+struct NamedValue {
+    std::string_view name;
+    unsigned value;
+};
+
+constexpr NamedValue PointerRegs[] = {{"ix", 0}, {"iy", 1}, {"iz", 2}, {"sp", 3}};
+constexpr NamedValue IndexRegs[] = {{"ix", 0}, {"iy", 1}, {"iz", 2}, {"sp", 7},
+                                    {"v0", 6}, {"v1", 5}, {"v2", 4}, {"v3", 3}};
+constexpr NamedValue Conditions[] = {{"k", 1},   {"lz", 2},   {"uz", 3},  {"nz", 4},  {"v", 5},
+                                     {"h", 6},   {"c", 7},    {"nk", 9},  {"nlz", 10}, {"nuz", 11},
+                                     {"z", 12},  {"nv", 13},  {"nh", 14}, {"nc", 15}};
+
+struct StatusReg {
+    std::string_view name;
+    unsigned gstXor;
+    unsigned pstXor;
+    bool pstRegister;
+    bool pstImmediate;
+};
+
+constexpr StatusReg StatusRegTable[] = {
+    {"as", 0x002, 0x002, true, true},  {"f", 0x001, 0x001, true, false}, {"ie", 0x003, 0x003, true, true},
+    {"if", 0x125, 0x001, false, true}, {"ki", 0x185, 0x000, false, false}, {"ko", 0x000, 0x000, true, true},
+};
+
+// Register values: 0..63 lower half, 64..127 upper half, 128..191 the
+// indirect form of 64..127.
+constexpr int IndirectBase = 128;
+
+char FoldCase(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+int DigitValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// The scanner steps. Each moves pos only as far as it got; a failed step
+// leaves pos where the next alternative starts.
+class Scanner {
+public:
+    explicit Scanner(std::string_view text) : text_(text) {}
+
+    size_t pos = 0;  // 0-based; reported 1-based
+
+    bool AtEnd() const { return pos >= text_.size(); }
+
+    void SkipSpaces() {
+        while (pos < text_.size() && text_[pos] == ' ') ++pos;
+    }
+
+    bool Accept(char c) {
+        if (pos < text_.size() && text_[pos] == c) {
+            ++pos;
+            return true;
+        }
+        return false;
+    }
+
+    bool MatchesWord(std::string_view word) const {
+        if (pos > text_.size() || text_.size() - pos < word.size()) return false;
+        for (size_t i = 0; i < word.size(); ++i) {
+            if (FoldCase(text_[pos + i]) != word[i]) return false;
+        }
+        return true;
+    }
+
+    bool Word(std::string_view word) {
+        if (!MatchesWord(word)) return false;
+        pos += word.size();
+        return true;
+    }
+
+    // Longest matching name; the first of equal length wins.
+    template <typename Item, size_t N>
+    const Item* NameFrom(const Item (&list)[N]) {
+        const Item* best = nullptr;
+        for (const Item& item : list) {
+            if (MatchesWord(item.name) && (!best || item.name.size() > best->name.size())) best = &item;
+        }
+        if (best) pos += best->name.size();
+        return best;
+    }
+
+    bool Comma() {
+        SkipSpaces();
+        if (!Accept(',')) return false;
+        SkipSpaces();
+        return true;
+    }
+
+    // Digits stop where the next one would carry the value past 0xFFFF.
+    std::optional<unsigned> Number(unsigned base) {
+        unsigned value = 0;
+        const size_t start = pos;
+        while (pos < text_.size()) {
+            const int digit = DigitValue(text_[pos]);
+            if (digit < 0 || static_cast<unsigned>(digit) >= base) break;
+            const unsigned next = value * base + static_cast<unsigned>(digit);
+            if (next > 0xFFFF) break;
+            value = next;
+            ++pos;
+        }
+        if (pos == start) return std::nullopt;
+        return value;
+    }
+
+    std::optional<unsigned> Immediate(unsigned limit) {
+        SkipSpaces();
+        const unsigned base = Word("&h") ? 16 : 10;
+        const auto value = Number(base);
+        if (!value || *value > limit) return std::nullopt;
+        return value;
+    }
+
+    std::optional<int> Register() {
+        SkipSpaces();
+        bool indirect = false;
+        if (Word("i")) {
+            indirect = true;
+        } else if (!Word("r")) {
+            return std::nullopt;
+        }
+        const auto n = Number(10);
+        if (!n || *n > 127) return std::nullopt;
+        if (!indirect) return static_cast<int>(*n);
+        if (*n < 64) return std::nullopt;
+        return IndirectBase + static_cast<int>(*n) - 64;
+    }
+
+    // ".." then the last register of a range starting at first.
+    std::optional<int> RangeEnd(int first) {
+        if (!Accept('.') || !Accept('.')) return std::nullopt;
+        const auto last = Register();
+        if (!last || (*last >> 3) != (first >> 3)) return std::nullopt;
+        return last;
+    }
+
+    std::optional<unsigned> Sign() {
+        SkipSpaces();
+        if (Accept('+')) return 0u;
+        if (Accept('-')) return 4u;
+        return std::nullopt;
+    }
+
+    std::optional<unsigned> PointerInParentheses() {
+        if (!Accept('(')) return std::nullopt;
+        SkipSpaces();
+        const NamedValue* k = NameFrom(PointerRegs);
+        if (!k) return std::nullopt;
+        return k->value;
+    }
+
+private:
+    std::string_view text_;
+};
+
+// ---- Field encoders --------------------------------------------------------
+
+uint8_t EncodeA(int r) { return static_cast<uint8_t>((r & 7) | ((r & 0x38) << 1)); }
+
+uint8_t EncodeB(int r) {
+    return static_cast<uint8_t>(((r & 7) << 5) | ((r >> 3) & 7) | ((r & 0x80) ? 0x10 : 0));
+}
+
+uint8_t EncodeRange(int lowerEnd, int upperEnd) {
+    return static_cast<uint8_t>(((lowerEnd & 7) << 5) | ((upperEnd >> 3) & 7) | ((upperEnd & 0x80) ? 0x10 : 0));
+}
+
+bool IsLower(int r) { return r < 64; }
+bool ExactlyOneLower(int r1, int r2) { return IsLower(r1) != IsLower(r2); }
+
+// One line being assembled: the scan, the code so far and the operand bytes.
+struct Line {
+    explicit Line(std::string_view text) : scan(text) {}
+
+    Scanner scan;
+    unsigned code = 0;
+    uint8_t b1 = 0;
+    uint8_t b2 = 0;
+    int count = 0;
+    std::array<uint8_t, 3> data{};  // db bytes
+
+    // Opcode bit 3 set selects the lower half.
+    void BankRule(int r) {
+        if (IsLower(r)) code ^= 0x008;
+    }
+
+    void EncodeG(int end, unsigned w) {
+        b2 = static_cast<uint8_t>(((end & 7) << 5) | (w & 0x1F));
+        if (!(w & 0x20)) b1 |= 0x08;
+    }
+
+    // The two ranges a1..e1 and a2..e2, lower one first in the fields.
+    bool EncodeTwoRanges(int a1, int e1, int a2, int e2) {
+        if (!IsLower(a1)) {
+            std::swap(a1, a2);
+            std::swap(e1, e2);
+        }
+        if ((a1 & 7) != (a2 & 7) || (e1 & 7) != (e2 & 7)) return false;
+        b1 = EncodeA(a1);
+        b2 = EncodeRange(e1, e2);
+        count = 3;
+        return true;
+    }
+};
+
+using Rule = bool (*)(Line& l, const AsmEntry& entry);
+
+bool Class0(Line& l, const AsmEntry&) {
+    l.count = 1;
+    return true;
+}
+
+bool Class1(Line& l, const AsmEntry&) {
+    l.b1 = 0;
+    l.count = 2;
+    return true;
+}
+
+bool Class2(Line& l, const AsmEntry&) {
+    const auto r = l.scan.Register();
+    if (!r || *r > 127) return false;
+    l.BankRule(*r);
+    l.b1 = EncodeA(*r);
+    l.count = 2;
+    return true;
+}
+
+bool Class3(Line& l, const AsmEntry& entry) {
+    const auto r = l.scan.Register();
+    if (!r || *r > 127) return false;
+    const bool wantLower = (entry.BaseCode & 0x008) != 0;
+    if (IsLower(*r) != wantLower) return false;
+    l.b1 = EncodeA(*r);
+    l.count = 2;
+    return true;
+}
+
+bool Class4Gst(Line& l, const AsmEntry&) {
+    const auto r = l.scan.Register();
+    if (!r || *r > 127) return false;
+    l.BankRule(*r);
+    if (!l.scan.Comma()) return false;
+    const StatusReg* s = l.scan.NameFrom(StatusRegTable);
+    if (!s) return false;
+    l.code ^= s->gstXor;
+    l.b1 = EncodeA(*r);
+    l.count = 2;
+    return true;
+}
+
+bool Class5Pst(Line& l, const AsmEntry&) {
+    l.scan.SkipSpaces();
+    const StatusReg* s = l.scan.NameFrom(StatusRegTable);
+    if (!s) return false;
+    l.code ^= s->pstXor;
+    if (!l.scan.Comma()) return false;
+    if (const auto r = l.scan.Register()) {
+        if (*r > 127 || !s->pstRegister) return false;
+        l.BankRule(*r);
+        l.b1 = EncodeA(*r);
+    } else {
+        if (!s->pstImmediate) return false;
+        const auto w = l.scan.Immediate(255);
+        if (!w) return false;
+        l.code ^= 0x004;
+        l.b1 = static_cast<uint8_t>(*w);
+    }
+    l.count = 2;
+    return true;
+}
+
+bool Class6(Line& l, const AsmEntry& entry) {
+    const auto r1 = l.scan.Register();
+    if (!r1) return false;
+    l.BankRule(*r1);
+    if (!l.scan.Comma()) return false;
+    if (const auto r2 = l.scan.Register()) {
+        if (!ExactlyOneLower(*r1, *r2)) return false;
+        const int lower = IsLower(*r1) ? *r1 : *r2;
+        const int upper = IsLower(*r1) ? *r2 : *r1;
+        l.b1 = EncodeA(lower);
+        l.b2 = EncodeB(upper);
+        l.count = 3;
+        return true;
+    }
+    if (*r1 > 127) return false;
+    const bool isBit = entry.BaseCode == 0x153;
+    l.code ^= isBit ? 0x001 : 0x100;
+    const auto w = l.scan.Immediate(255);
+    if (!w) return false;
+    l.b1 = EncodeA(*r1);
+    l.b2 = static_cast<uint8_t>(*w);
+    l.count = 3;
+    return true;
+}
+
+bool Class7(Line& l, const AsmEntry&) {
+    const auto r = l.scan.Register();
+    if (!r || *r > 127) return false;
+    l.BankRule(*r);
+    if (!l.scan.Comma()) return false;
+    const auto w = l.scan.Immediate(255);
+    if (!w) return false;
+    l.b1 = EncodeA(*r);
+    l.b2 = static_cast<uint8_t>(*w);
+    l.count = 3;
+    return true;
+}
+
+// xcls/xchs (and their range forms) written lower register first select
+// the partner; swp and xc do not care about the order.
+bool SwapsPartner(const AsmEntry& entry) { return (entry.BaseCode & 0x002) != 0; }
+
+bool Class8Exchange(Line& l, const AsmEntry& entry) {
+    const auto r1 = l.scan.Register();
+    if (!r1) return false;
+    if (l.scan.Comma()) {
+        const auto r2 = l.scan.Register();
+        if (!r2 || !ExactlyOneLower(*r1, *r2)) return false;
+        if (IsLower(*r1) && SwapsPartner(entry)) l.code ^= 0x008;
+        const int lower = IsLower(*r1) ? *r1 : *r2;
+        const int upper = IsLower(*r1) ? *r2 : *r1;
+        l.b1 = EncodeA(lower);
+        l.b2 = EncodeB(upper);
+        l.count = 3;
+        return true;
+    }
+    // The one-register form exists for swp only.
+    if (entry.BaseCode != 0x114) return false;
+    l.code = 0x1E0;
+    if (*r1 > 127) return false;
+    l.BankRule(*r1);
+    l.b1 = EncodeA(*r1);
+    l.count = 2;
+    return true;
+}
+
+bool Class9Ld(Line& l, const AsmEntry&) {
+    const auto r1 = l.scan.Register();
+    if (!r1) return false;
+    if (!l.scan.Comma()) return false;
+    if (const auto r2 = l.scan.Register()) {
+        if (!ExactlyOneLower(*r1, *r2)) return false;
+        l.code = IsLower(*r1) ? 0x15C : 0x154;
+        const int lower = IsLower(*r1) ? *r1 : *r2;
+        const int upper = IsLower(*r1) ? *r2 : *r1;
+        l.b1 = EncodeA(lower);
+        l.b2 = EncodeB(upper);
+        l.count = 3;
+        return true;
+    }
+    if (const auto k = l.scan.PointerInParentheses()) {
+        if (l.scan.Accept(')')) {
+            const auto s = l.scan.Sign();
+            if (!s || *r1 > 127) return false;
+            l.code = (IsLower(*r1) ? 0x0A8 : 0x0A0) + *s + *k;
+            l.b1 = EncodeA(*r1);
+            l.count = 2;
+            return true;
+        }
+        const auto s = l.scan.Sign();
+        if (!s) return false;
+        int fieldA = 0;
+        if (const auto r2 = l.scan.Register()) {
+            if (IsLower(*r1) || !IsLower(*r2)) return false;
+            l.code = 0x1A0;
+            fieldA = *r2;
+            l.b2 = EncodeB(*r1);
+        } else {
+            const auto w = l.scan.Immediate(255);
+            if (!w || !IsLower(*r1)) return false;
+            l.code = 0x1A8;
+            fieldA = *r1;
+            l.b2 = static_cast<uint8_t>(*w);
+        }
+        if (!l.scan.Accept(')')) return false;
+        l.code += *s + *k;
+        l.b1 = EncodeA(fieldA);
+        l.count = 3;
+        return true;
+    }
+    if (*r1 > 127) return false;
+    l.code = IsLower(*r1) ? 0x15E : 0x156;
+    const auto w = l.scan.Immediate(255);
+    if (!w) return false;
+    l.b1 = EncodeA(*r1);
+    l.b2 = static_cast<uint8_t>(*w);
+    l.count = 3;
+    return true;
+}
+
+bool Class10St(Line& l, const AsmEntry&) {
+    if (const auto s = l.scan.Sign()) {
+        const auto k = l.scan.PointerInParentheses();
+        if (!k || !l.scan.Accept(')') || !l.scan.Comma()) return false;
+        if (const auto r = l.scan.Register()) {
+            if (*r > 127) return false;
+            l.code = (IsLower(*r) ? 0x088 : 0x080) + *s + *k;
+            l.b1 = EncodeA(*r);
+        } else {
+            const auto w = l.scan.Immediate(255);
+            if (!w) return false;
+            l.code = 0x0C8 + 4 * *s + *k;
+            l.b1 = static_cast<uint8_t>(*w);
+        }
+        l.count = 2;
+        return true;
+    }
+    const auto k = l.scan.PointerInParentheses();
+    if (!k) return false;
+    if (l.scan.Accept(')')) {
+        if (!l.scan.Comma()) return false;
+        const auto w = l.scan.Immediate(255);
+        if (!w) return false;
+        l.code = 0x0D0 + *k;
+        l.b1 = static_cast<uint8_t>(*w);
+        l.count = 2;
+        return true;
+    }
+    const auto s = l.scan.Sign();
+    if (!s) return false;
+    std::optional<int> offsetReg;
+    unsigned w = 0;
+    if ((offsetReg = l.scan.Register())) {
+        if (!IsLower(*offsetReg)) return false;
+        l.code = 0x180;
+    } else {
+        const auto imm = l.scan.Immediate(255);
+        if (!imm) return false;
+        w = *imm;
+        l.code = 0x188;
+    }
+    if (!l.scan.Accept(')') || !l.scan.Comma()) return false;
+    const auto d = l.scan.Register();
+    if (!d) return false;
+    if (offsetReg) {
+        if (IsLower(*d)) return false;
+        l.b1 = EncodeA(*offsetReg);
+        l.b2 = EncodeB(*d);
+    } else {
+        if (!IsLower(*d)) return false;
+        l.b1 = EncodeA(*d);
+        l.b2 = static_cast<uint8_t>(w);
+    }
+    l.code += *s + *k;
+    l.count = 3;
+    return true;
+}
+
+bool Class11Adw(Line& l, const AsmEntry&) {
+    l.scan.SkipSpaces();
+    const NamedValue* k = l.scan.NameFrom(PointerRegs);
+    if (!k) return false;
+    l.code ^= k->value;
+    if (!l.scan.Comma()) return false;
+    const auto w = l.scan.Immediate(255);
+    if (!w) return false;
+    l.b1 = static_cast<uint8_t>(*w);
+    l.count = 2;
+    return true;
+}
+
+bool Class12Ldw(Line& l, const AsmEntry&) {
+    l.scan.SkipSpaces();
+    const NamedValue* n = l.scan.NameFrom(IndexRegs);
+    if (!n) return false;
+    l.code ^= n->value;
+    if (!l.scan.Comma()) return false;
+    const auto w = l.scan.Immediate(0xFFFF);
+    if (!w) return false;
+    l.b1 = static_cast<uint8_t>(*w >> 8);
+    l.b2 = static_cast<uint8_t>(*w);
+    l.count = 3;
+    return true;
+}
+
+// Condition name and its comma. An unconditional target whose name starts
+// like a condition (v0..v3 begin with v) is taken as the target instead,
+// when that makes the whole line good.
+bool IjmpTarget(Line& l) {
+    l.scan.SkipSpaces();
+    if (const NamedValue* n = l.scan.NameFrom(IndexRegs)) {
+        const int pair = 56 + static_cast<int>(n->value);
+        l.b1 = EncodeA(pair);
+        l.b2 = EncodeB(pair);
+        return true;
+    }
+    const auto h = l.scan.Register();
+    if (!h || IsLower(*h)) return false;
+    if (!l.scan.Comma()) return false;
+    const auto low = l.scan.Register();
+    if (!low || !IsLower(*low)) return false;
+    l.b1 = EncodeA(*low);
+    l.b2 = EncodeB(*h);
+    return true;
+}
+
+bool LineEndsAt(Scanner scan) {
+    scan.SkipSpaces();
+    return scan.AtEnd() || scan.Accept(';');
+}
+
+bool Class13Ijmp(Line& l, const AsmEntry&) {
+    l.scan.SkipSpaces();
+    const size_t conditionStart = l.scan.pos;
+    if (const NamedValue* c = l.scan.NameFrom(Conditions)) {
+        if (!l.scan.Comma()) {
+            const size_t failedAt = l.scan.pos;
+            Line plain = l;
+            plain.scan.pos = conditionStart;
+            if (IjmpTarget(plain) && LineEndsAt(plain.scan)) {
+                l = plain;
+                l.count = 3;
+                return true;
+            }
+            l.scan.pos = failedAt;
+            return false;
+        }
+        l.code ^= c->value;
+    }
+    if (!IjmpTarget(l)) return false;
+    l.count = 3;
+    return true;
+}
+
+bool Class14Jmp(Line& l, const AsmEntry&) {
+    l.scan.SkipSpaces();
+    if (const NamedValue* c = l.scan.NameFrom(Conditions)) {
+        l.code ^= c->value;
+        if (!l.scan.Comma()) return false;
+    }
+    const auto w = l.scan.Immediate(0xFFFF);
+    if (!w) return false;
+    l.b1 = static_cast<uint8_t>(*w >> 8);
+    l.b2 = static_cast<uint8_t>(*w);
+    l.count = 3;
+    return true;
+}
+
+// A register and the end of its range.
+struct Range {
+    int first;
+    int last;
+};
+
+std::optional<Range> ReadRange(Scanner& scan) {
+    const auto first = scan.Register();
+    if (!first) return std::nullopt;
+    const auto last = scan.RangeEnd(*first);
+    if (!last) return std::nullopt;
+    return Range{*first, *last};
+}
+
+bool Class15RangeArith(Line& l, const AsmEntry& entry) {
+    const auto r1 = ReadRange(l.scan);
+    if (!r1) return false;
+    l.BankRule(r1->first);
+    if (!l.scan.Comma()) return false;
+    if (const auto a2 = l.scan.Register()) {
+        const auto e2 = l.scan.RangeEnd(*a2);
+        if (!e2 || !ExactlyOneLower(r1->first, *a2)) return false;
+        return l.EncodeTwoRanges(r1->first, r1->last, *a2, *e2);
+    }
+    // Only the adding and subtracting families have an immediate form.
+    if (entry.BaseCode & 0x004) return false;
+    l.code ^= 0x100;
+    if (r1->first > 127) return false;
+    const auto w = l.scan.Immediate(63);
+    if (!w) return false;
+    l.b1 = EncodeA(r1->first);
+    l.EncodeG(r1->last, *w);
+    l.count = 3;
+    return true;
+}
+
+bool Class16LcdRange(Line& l, const AsmEntry&) {
+    const auto r1 = ReadRange(l.scan);
+    if (!r1 || r1->first > 127) return false;
+    l.BankRule(r1->first);
+    if (!l.scan.Comma()) return false;
+    const auto w = l.scan.Immediate(63);
+    if (!w) return false;
+    l.b1 = EncodeA(r1->first);
+    l.EncodeG(r1->last, *w);
+    l.count = 3;
+    return true;
+}
+
+bool Class17RangeExchange(Line& l, const AsmEntry& entry) {
+    const auto r1 = ReadRange(l.scan);
+    if (!r1 || !l.scan.Comma()) return false;
+    const auto r2 = ReadRange(l.scan);
+    if (!r2 || !ExactlyOneLower(r1->first, r2->first)) return false;
+    if (IsLower(r1->first) && SwapsPartner(entry)) l.code ^= 0x008;
+    return l.EncodeTwoRanges(r1->first, r1->last, r2->first, r2->last);
+}
+
+// With a register offset the range moves to the offset register's bits
+// 0-2 within its group, keeping its length.
+uint8_t EncodeMovedRange(int offsetReg, int first, int last) {
+    return static_cast<uint8_t>((((offsetReg + last - first) & 7) << 5) | ((first >> 3) & 7));
+}
+
+bool Class18Ldm(Line& l, const AsmEntry&) {
+    const auto r1 = ReadRange(l.scan);
+    if (!r1 || !l.scan.Comma()) return false;
+    const int a1 = r1->first;
+    const int e1 = r1->last;
+    if (const auto a2 = l.scan.Register()) {
+        const auto e2 = l.scan.RangeEnd(*a2);
+        if (!e2 || !ExactlyOneLower(a1, *a2)) return false;
+        l.code = IsLower(a1) ? 0x15D : 0x155;
+        return l.EncodeTwoRanges(a1, e1, *a2, *e2);
+    }
+    if (a1 > 127) return false;
+    if (const auto k = l.scan.PointerInParentheses()) {
+        if (l.scan.Accept(')')) {
+            const auto s = l.scan.Sign();
+            if (!s) return false;
+            l.code = (IsLower(a1) ? 0x0B8 : 0x0B0) + *s + *k;
+            l.b1 = EncodeA(a1);
+            l.b2 = static_cast<uint8_t>((e1 & 7) << 5);
+            l.count = 3;
+            return true;
+        }
+        const auto s = l.scan.Sign();
+        if (!s) return false;
+        if (const auto r = l.scan.Register()) {
+            if (IsLower(a1) || !IsLower(*r)) return false;
+            if (!l.scan.Accept(')')) return false;
+            l.code = 0x1B0 + *s + *k;
+            l.b1 = EncodeA(*r);
+            l.b2 = EncodeMovedRange(*r, a1, e1);
+        } else {
+            const auto w = l.scan.Immediate(63);
+            if (!w || !IsLower(a1)) return false;
+            if (!l.scan.Accept(')')) return false;
+            l.code = 0x1B8 + *s + *k;
+            l.b1 = EncodeA(a1);
+            l.EncodeG(e1, *w);
+        }
+        l.count = 3;
+        return true;
+    }
+    const auto w = l.scan.Immediate(63);
+    if (!w) return false;
+    l.code = IsLower(a1) ? 0x15F : 0x157;
+    l.b1 = EncodeA(a1);
+    l.EncodeG(e1, *w);
+    l.count = 3;
+    return true;
+}
+
+bool Class19Stm(Line& l, const AsmEntry&) {
+    std::optional<unsigned> s = l.scan.Sign();
+    std::optional<unsigned> k;
+    std::optional<int> offsetReg;
+    unsigned w = 0;
+    if (s) {
+        k = l.scan.PointerInParentheses();
+        if (!k) return false;
+        l.code = 0x090;
+    } else {
+        k = l.scan.PointerInParentheses();
+        if (!k) return false;
+        s = l.scan.Sign();
+        if (!s) return false;
+        if ((offsetReg = l.scan.Register())) {
+            if (!IsLower(*offsetReg)) return false;
+            l.code = 0x190;
+        } else {
+            const auto imm = l.scan.Immediate(63);
+            if (!imm) return false;
+            w = *imm;
+            l.code = 0x198;
+        }
+    }
+    if (!l.scan.Accept(')') || !l.scan.Comma()) return false;
+    const auto a1 = l.scan.Register();
+    if (!a1 || *a1 > 127) return false;
+    const auto e1 = l.scan.RangeEnd(*a1);
+    if (!e1) return false;
+    if (l.code == 0x090) {
+        l.BankRule(*a1);
+        l.b1 = EncodeA(*a1);
+        l.b2 = static_cast<uint8_t>((*e1 & 7) << 5);
+    } else if (l.code == 0x190) {
+        if (IsLower(*a1)) return false;
+        l.b1 = EncodeA(*offsetReg);
+        l.b2 = EncodeMovedRange(*offsetReg, *a1, *e1);
+    } else {
+        if (!IsLower(*a1)) return false;
+        l.b1 = EncodeA(*a1);
+        l.EncodeG(*e1, w);
+    }
+    l.code += *s + *k;
+    l.count = 3;
+    return true;
+}
+
+bool Class20Range(Line& l, const AsmEntry&) {
+    const auto r1 = ReadRange(l.scan);
+    if (!r1) return false;
+    l.BankRule(r1->first);
+    if (IsLower(r1->first)) {
+        l.b1 = EncodeA(r1->first);
+        l.b2 = static_cast<uint8_t>((r1->last & 7) << 5);
+    } else {
+        // The upper range keeps its group and indirect mark in b2.
+        l.b1 = static_cast<uint8_t>(r1->first & 7);
+        l.b2 = EncodeB(r1->last);
+    }
+    l.count = 3;
+    return true;
+}
+
+bool Class21Range(Line& l, const AsmEntry&) {
+    const auto r1 = ReadRange(l.scan);
+    if (!r1) return false;
+    l.BankRule(r1->first);
+    if (r1->first > 127) return false;
+    l.b1 = EncodeA(r1->first);
+    l.b2 = static_cast<uint8_t>((r1->last & 7) << 5);
+    l.count = 3;
+    return true;
+}
+
+bool Class22Db(Line& l, const AsmEntry&) {
+    while (l.count < 3) {
+        l.scan.SkipSpaces();
+        const unsigned base = l.scan.Word("&h") ? 16 : 10;
+        const auto value = l.scan.Number(base);
+        if (!value) break;
+        if (*value > 255) return false;
+        l.data[static_cast<size_t>(l.count++)] = static_cast<uint8_t>(*value);
+        if (!l.scan.Comma()) break;
+    }
+    return true;
+}
+
+constexpr Rule Rules[23] = {
+    Class0,         Class1,         Class2,          Class3,           Class4Gst,
+    Class5Pst,      Class6,         Class7,          Class8Exchange,   Class9Ld,
+    Class10St,      Class11Adw,     Class12Ldw,      Class13Ijmp,      Class14Jmp,
+    Class15RangeArith, Class16LcdRange, Class17RangeExchange, Class18Ldm, Class19Stm,
+    Class20Range,   Class21Range,   Class22Db,
+};
+
+const AsmEntry* LongestMnemonic(const Scanner& scan) {
+    const AsmEntry* best = nullptr;
+    size_t bestLength = 0;
+    for (const AsmEntry& entry : AsmTable) {
+        const std::string_view name = entry.Mnemonic;
+        if (name.size() > bestLength && scan.MatchesWord(name)) {
+            best = &entry;
+            bestLength = name.size();
+        }
+    }
+    return best;
+}
+
+AsmResult Reject(const Scanner& scan) {
+    AsmResult result;
+    result.AsmErrorPos = static_cast<int>(scan.pos) + 1;
+    return result;
+}
+
+}  // namespace
+
+size_t MatchMnemonic(std::string_view line, size_t pos) {
+    Scanner scan(line);
+    scan.pos = pos;
+    const AsmEntry* entry = LongestMnemonic(scan);
+    return entry ? std::string_view(entry->Mnemonic).size() : 0;
+}
+
+AsmResult Assemble(std::string_view text) {
+    Line l(text);
+    l.scan.SkipSpaces();
+    if (l.scan.AtEnd() || l.scan.Accept(';')) return {};
+
+    const AsmEntry* entry = LongestMnemonic(l.scan);
+    if (!entry) return Reject(l.scan);
+    l.scan.pos += std::string_view(entry->Mnemonic).size();
+    l.code = entry->BaseCode;
+    if (!Rules[entry->Class](l, *entry)) return Reject(l.scan);
+
+    l.scan.SkipSpaces();
+    if (!l.scan.AtEnd() && !l.scan.Accept(';')) return Reject(l.scan);
+
+    AsmResult result;
+    result.AsmCount = l.count;
+    if (entry->Class == 22) {
+        result.AsmBytes = l.data;
+    } else {
+        result.AsmBytes = {static_cast<uint8_t>(l.code & 0xFF),
+                           static_cast<uint8_t>(l.b1 | ((l.code & 0x100) ? 0x80 : 0)), l.b2};
+        // Bytes beyond the count are not part of the instruction.
+        for (int i = l.count; i < 3; ++i) result.AsmBytes[static_cast<size_t>(i)] = 0;
+    }
+    return result;
+}
+
+}  // namespace varnox
