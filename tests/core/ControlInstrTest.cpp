@@ -162,6 +162,19 @@ TEST(ControlInstr, OffHaltsAndClearsTheInterruptState) {
     EXPECT_EQ(m->Cpu.PC, 0);
 }
 
+TEST(ControlInstr, OffWithTheWakeKeyHeldRunsOnFromZero) {
+    auto m = NewMachine();
+    m->HeldKeys[HeldPcKeySlot] = 35;  // the one key on the lines off drives
+    Program(*m, {{0x0FA}});           // nop
+    PutWord(*m, 3, 0x150);            // off
+    m->Cpu.PC = 3;
+    EXPECT_EQ(CpuStep(*m), 0);
+    EXPECT_FALSE(m->Cpu.Halted);
+    EXPECT_EQ(m->Cpu.KI, 0x01);
+    EXPECT_EQ(CpuStep(*m), 4);
+    EXPECT_EQ(m->Cpu.PC, 1);
+}
+
 TEST(ControlInstr, TransfersFromDataMemoryTakeBothOperandBytes) {
     auto m = NewMachine();
     SetIndex(m->Cpu, RegSp, 0x6000);

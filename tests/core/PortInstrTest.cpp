@@ -55,6 +55,21 @@ TEST(PortInstr, RaisingTheLevelZeroLineRequestsOnce) {
     EXPECT_EQ(m->Cpu.IrqPending[0], 0);
 }
 
+TEST(PortInstr, KeyOutputWriteScansTheKeys) {
+    auto m = NewMachine();
+    m->HeldKeys[HeldMouseSlot] = 2;  // seen on KI bit 1 while KO drives 0x42
+    Program(*m, {{0x0C0, 0x42},        // pst KO, 0x42
+                 {0x071, 0x00, 0x20},  // jmp k, 0x0020
+                 {0x0C0, 0x44}});      // pst KO, 0x44
+    EXPECT_EQ(CpuStep(*m), 4);
+    EXPECT_EQ(m->Cpu.KI, 0x02);
+    CpuStep(*m);
+    EXPECT_EQ(m->Cpu.PC, 0x0020);
+    m->Cpu.PC = 2;
+    CpuStep(*m);
+    EXPECT_EQ(m->Cpu.KI, 0x00);
+}
+
 TEST(PortInstr, RegisterPortsRoundTripThroughRegisters) {
     auto m = NewMachine();
     R(*m, 64) = 0x5C;  // pst from the upper bank
