@@ -236,22 +236,6 @@ TEST_F(LcdTest, CommandNibblesBeyondTheSixthAreIgnored) {
     EXPECT_EQ(lcd.LcdAddress, 1);
 }
 
-TEST_F(LcdTest, ExpansionSplitsBytesHighHalfFirst) {
-    lcd.CharGenerator.fill(0);
-    lcd.CharGenerator[0] = 0x12;
-    lcd.CharGenerator[8] = 0xA5;
-    lcd.CharGenerator[2047] = 0xFE;
-    lcd.CharGenerator[3000] = 0x77;  // beyond the file's bytes: overwritten
-    ExpandCharGenerator(lcd);
-    EXPECT_EQ(lcd.CharGenerator[0], 0x1);
-    EXPECT_EQ(lcd.CharGenerator[1], 0x2);
-    EXPECT_EQ(lcd.CharGenerator[16], 0xA);
-    EXPECT_EQ(lcd.CharGenerator[17], 0x5);
-    EXPECT_EQ(lcd.CharGenerator[4094], 0xF);
-    EXPECT_EQ(lcd.CharGenerator[4095], 0xE);
-    EXPECT_EQ(lcd.CharGenerator[3000], 0);
-}
-
 // Whatever state the controller is put in, no transfer or refresh may reach
 // outside its memories (checked under the address sanitizer).
 TEST_F(LcdTest, ArbitraryStateStaysInBounds) {
