@@ -99,10 +99,3 @@ int ListCommand(const Args& args) {
 }
 
 }  // namespace varnox::tool
-
-namespace varnox::tool {
-int AsmCommand(const Args&) {
-    std::fprintf(stderr, "varnox-tool asm: not available yet\n");
-    return 2;
-}
-}  // namespace varnox::tool
