@@ -100,8 +100,14 @@ struct Label {
 // A line with label references replaced by their values; origin maps each
 // character (and the end) back to its column in the source line.
 struct Expanded {
+    struct Use {
+        size_t first, end;  // the value's characters in text
+        std::string name;
+        uint32_t value;
+    };
     std::string text;
     std::vector<size_t> origin;
+    std::vector<Use> uses;
 };
 
 class SourceAssembler {
@@ -185,7 +191,7 @@ private:
         const Expanded expanded = ExpandLabels(text, pos);
         const AsmResult result = Assemble(expanded.text);
         if (result.AsmErrorPos != 0) {
-            ReportRejection(expanded, pos, static_cast<size_t>(result.AsmErrorPos - 1));
+            ReportRejection(expanded, text, pos, static_cast<size_t>(result.AsmErrorPos - 1));
             AddListing(nullptr, 0, location_, source);
             return;
         }
@@ -331,10 +337,12 @@ private:
                     } else {
                         Error(lineNumber_, i, "unknown label " + Quoted(name));
                     }
+                    const size_t first = out.text.size();
                     for (char digit : std::to_string(value)) {
                         out.text += digit;
                         out.origin.push_back(i);
                     }
+                    out.uses.push_back({first, out.text.size(), name, value});
                 }
                 i = end;
             } else {
@@ -347,16 +355,30 @@ private:
         return out;
     }
 
-    void ReportRejection(const Expanded& line, size_t mnemonicPos, size_t errorPos) {
+    void ReportRejection(const Expanded& line, const std::string& source, size_t mnemonicPos, size_t errorPos) {
         const size_t column = line.origin[std::min(errorPos, line.text.size())];
         const std::string_view text = line.text;
+        for (const Expanded::Use& use : line.uses) {
+            // Rejected inside or just after a label's value: the value does
+            // not fit the operand.
+            if (errorPos > use.first && errorPos <= use.end) {
+                Error(lineNumber_, line.origin[use.first],
+                      "the value of label " + Quoted(use.name) + ", " + std::to_string(use.value) +
+                          ", does not fit here");
+                return;
+            }
+            if (errorPos == use.first) {
+                Error(lineNumber_, column, "cannot assemble the line: rejected at label " + Quoted(use.name));
+                return;
+            }
+        }
         if (errorPos == mnemonicPos && MatchMnemonic(text, mnemonicPos) == 0) {
             const size_t end = std::max(NameEnd(text, errorPos), errorPos + 1);
             Error(lineNumber_, column, "unknown instruction " + Quoted(text.substr(errorPos, end - errorPos)));
         } else if (errorPos >= text.size() || text[errorPos] == ';') {
             Error(lineNumber_, column, "cannot assemble the line: rejected at the end of the line");
         } else {
-            Error(lineNumber_, column, "cannot assemble the line: rejected at " + Shown(text[errorPos]));
+            Error(lineNumber_, column, "cannot assemble the line: rejected at " + Shown(source[column]));
         }
     }
 

@@ -137,9 +137,11 @@ TEST(SourceAsm, RejectedLinesReportTheColumn) {
               "t.asm:1:11: error: cannot assemble the line: rejected at the end of the line\n");
     EXPECT_EQ(Errors(AssembleSource("  foo r1\n")), "t.asm:1:3: error: unknown instruction 'foo'\n");
     EXPECT_EQ(Errors(AssembleSource("x: db 1,2,3,x ; four bytes\n")),
-              "t.asm:1:13: error: cannot assemble the line: rejected at '0'\n");
+              "t.asm:1:13: error: cannot assemble the line: rejected at label 'x'\n");
     EXPECT_EQ(Errors(AssembleSource("  org 300\nbig: adw ix,big\n")),
-              "t.asm:2:16: error: cannot assemble the line: rejected at the end of the line\n");
+              "t.asm:2:13: error: the value of label 'big', 300, does not fit here\n");
+    EXPECT_EQ(Errors(AssembleSource("  org 300\nbig: db 1,big,2\n")),
+              "t.asm:2:11: error: the value of label 'big', 300, does not fit here\n");
     EXPECT_EQ(Errors(AssembleSource("lbl: ld r5,(ix+r6) ; no\n")),
               "t.asm:1:18: error: cannot assemble the line: rejected at ')'\n");
 }
