@@ -2,7 +2,9 @@
 // display image, input into HeldKeys, and the start and end of the machine.
 #include "frontend/Main.h"
 
+#include <QBuffer>
 #include <QCloseEvent>
+#include <QFile>
 #include <QFrame>
 #include <QImageReader>
 #include <QKeyEvent>
@@ -87,6 +89,28 @@ QFrame* MakeBevel(QWidget* parent, QRect geometry, QFrame::Shape shape) {
     frame->setLineWidth(1);
     frame->setGeometry(geometry);
     return frame;
+}
+
+// Qt's BMP reader fills in whatever rows a cut-off file lacks; such a file
+// is not a picture we show. Only uncompressed bitmaps can be checked this
+// way; other formats are left to their readers.
+bool IsTruncatedBitmap(const QByteArray& bytes) {
+    if (bytes.size() < 30 || !bytes.startsWith("BM")) return false;
+    auto field = [&](int at, int size) {
+        uint32_t value = 0;
+        for (int i = size - 1; i >= 0; --i) value = (value << 8) | static_cast<uint8_t>(bytes[at + i]);
+        return value;
+    };
+    const uint32_t headerSize = field(14, 4);
+    if (headerSize < 40 || bytes.size() < 34) return false;  // old OS/2 headers: left to the reader
+    const int64_t width = static_cast<int32_t>(field(18, 4));
+    const int64_t height = static_cast<int32_t>(field(22, 4));
+    const int64_t bitsPerPixel = field(28, 2);
+    const uint32_t compression = field(30, 4);
+    if (compression != 0 || width <= 0 || bitsPerPixel == 0) return false;
+    const int64_t rowBytes = (width * bitsPerPixel + 31) / 32 * 4;
+    const int64_t rows = height < 0 ? -height : height;
+    return static_cast<int64_t>(field(10, 4)) + rowBytes * rows > bytes.size();
 }
 
 QLabel* MakeLabel(QWidget* parent, int left, int top, const char* caption) {
@@ -369,12 +393,18 @@ void TMainForm::DrawKeypad() {
         ShowWarning(failure);
         return;
     }
+    // The right picture is small; a big file is the wrong one.
+    constexpr qint64 MaxKeysFileBytes = 4 << 20;
+    QFile file(QString::fromStdString(path.string()));
+    QByteArray bytes;
+    if (file.open(QIODevice::ReadOnly) && file.size() <= MaxKeysFileBytes) bytes = file.read(MaxKeysFileBytes);
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::ReadOnly);
     // Read the size from the header first, so that a wrong picture is
     // turned down before it is decoded.
-    QImageReader reader(QString::fromStdString(path.string()));
-    reader.setDecideFormatFromContent(true);
+    QImageReader reader(&buffer);
     QImage picture;
-    if (reader.canRead() && reader.size() == KeysPictureSize) picture = reader.read();
+    if (!IsTruncatedBitmap(bytes) && reader.canRead() && reader.size() == KeysPictureSize) picture = reader.read();
     if (picture.isNull() || picture.size() != KeysPictureSize) {
         for (TSpeedButton* button : buttons_) button->SetFace(QPixmap());
         ShowWarning(failure);
