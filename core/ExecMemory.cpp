@@ -1,24 +1,183 @@
-// Placeholder.
+// Memory instructions: loads and stores through the index registers, the
+// 16-bit index register instructions, the block move and the byte search.
 #include "core/Exec.h"
 
 namespace varnox {
+namespace {
 
-void LoadWordOp(Machine&, uint8_t) {}
-void IndexImmOp(Machine&, uint8_t) {}
-void StoreIndexOp(Machine&, uint8_t) {}
-void StoreIndexMultiOp(Machine&, uint8_t) {}
-void LoadIndexOp(Machine&, uint8_t) {}
-void LoadIndexMultiOp(Machine&, uint8_t) {}
-void StoreImmOp(Machine&, uint8_t) {}
-void StoreDispOp(Machine&, uint8_t) {}
-void LoadDispOp(Machine&, uint8_t) {}
-void StoreRegDispOp(Machine&, uint8_t) {}
-void LoadRegDispOp(Machine&, uint8_t) {}
-void StoreDispMultiOp(Machine&, uint8_t) {}
-void LoadDispMultiOp(Machine&, uint8_t) {}
-void StoreRegDispMultiOp(Machine&, uint8_t) {}
-void LoadRegDispMultiOp(Machine&, uint8_t) {}
-void BlockMoveOp(Machine&, uint8_t) {}
-void SearchOp(Machine&, uint8_t) {}
+constexpr int32_t OneRegisterCycles = 12;
+constexpr int32_t PerRegisterCycles = 4;
+constexpr int32_t SequenceCycles = 8;  // on top of the per-register cost
+
+enum class Direction { Store, Load };
+
+// Moves one byte between register r and the data address.
+inline void MoveByte(Machine& m, Direction dir, int r, uint16_t address) {
+    if (dir == Direction::Store) {
+        MemWritePtr(m, address) = m.Cpu.MainRegisterFile[r];
+    } else {
+        m.Cpu.MainRegisterFile[r] = MemReadPtr(m, address);
+    }
+}
+
+// st / ld of one register with a step of the index register.
+void IndexStepOne(Machine& m, uint8_t step, Direction dir) {
+    CpuState& cpu = m.Cpu;
+    const int n = IndexSelector(cpu.InstrBytes[0]);
+    const uint16_t address = ApplyIndexStep(cpu, step, n, 1);
+    const uint8_t b1 = NextOperandByte(m);
+    MoveByte(m, dir, LowerReg(b1) + cpu.RegBank, address);
+    cpu.StepCycles += OneRegisterCycles;
+}
+
+// stm / ldm with a step of the index register per byte; a decrementing step
+// walks the registers down with the addresses.
+void IndexStepSequence(Machine& m, uint8_t step, Direction dir) {
+    CpuState& cpu = m.Cpu;
+    const int n = IndexSelector(cpu.InstrBytes[0]);
+    const uint8_t b1 = NextOperandByte(m);
+    const uint8_t b2 = NextOperandByte(m);
+    int r = LowerReg(b1) + cpu.RegBank;
+    const int last = EndReg(b1, b2) + cpu.RegBank;
+    for (;;) {
+        const uint16_t address = ApplyIndexStep(cpu, step, n, 1);
+        MoveByte(m, dir, r, address);
+        cpu.StepCycles += PerRegisterCycles;
+        if (r == last) break;
+        r = NextReg(cpu, r);
+    }
+    cpu.StepCycles += SequenceCycles;
+}
+
+// st / ld of one register at the index plus or minus an 8-bit displacement.
+void DisplacedOne(Machine& m, uint8_t step, Direction dir) {
+    CpuState& cpu = m.Cpu;
+    const int n = IndexSelector(cpu.InstrBytes[0]);
+    cpu.EffAddr = GetIndex(cpu, n);
+    const int r = LowerReg(NextOperandByte(m));
+    ApplyIndexStep(cpu, step, n, NextOperandByte(m));
+    MoveByte(m, dir, r, cpu.EffAddr);
+    cpu.StepCycles += OneRegisterCycles;
+}
+
+// st / ld of an upper register at the index plus or minus a register.
+void RegDisplacedOne(Machine& m, uint8_t step, Direction dir) {
+    CpuState& cpu = m.Cpu;
+    const int n = IndexSelector(cpu.InstrBytes[0]);
+    cpu.EffAddr = GetIndex(cpu, n);
+    const uint8_t b1 = NextOperandByte(m);
+    ApplyIndexStep(cpu, step, n, cpu.MainRegisterFile[LowerReg(b1)]);
+    const uint8_t b2 = NextOperandByte(m);
+    MoveByte(m, dir, UpperReg(cpu, b2), cpu.EffAddr);
+    cpu.StepCycles += OneRegisterCycles;
+}
+
+// stm / ldm of a lower sequence at the index plus or minus a 6-bit
+// immediate; subtracting walks memory and registers down.
+void DisplacedSequence(Machine& m, uint8_t step, Direction dir) {
+    CpuState& cpu = m.Cpu;
+    const int n = IndexSelector(cpu.InstrBytes[0]);
+    cpu.EffAddr = GetIndex(cpu, n);
+    const uint8_t b1 = NextOperandByte(m);
+    const uint8_t b2 = NextOperandByte(m);
+    ApplyIndexStep(cpu, step, n, Imm6(b1, b2));
+    int r = LowerReg(b1);
+    const int last = EndReg(b1, b2);
+    for (;;) {
+        MoveByte(m, dir, r, cpu.EffAddr);
+        cpu.StepCycles += PerRegisterCycles;
+        if (r == last) break;
+        r = NextReg(cpu, r);
+        ApplyIndexStep(cpu, step, n, 1);
+    }
+    cpu.StepCycles += SequenceCycles;
+}
+
+// stm / ldm of an upper sequence at the index plus or minus a register; the
+// lower operand both gives the displacement and counts the bytes.
+void RegDisplacedSequence(Machine& m, uint8_t step, Direction dir) {
+    CpuState& cpu = m.Cpu;
+    const int n = IndexSelector(cpu.InstrBytes[0]);
+    cpu.EffAddr = GetIndex(cpu, n);
+    const uint8_t b1 = NextOperandByte(m);
+    const uint8_t b2 = NextOperandByte(m);
+    int counter = LowerReg(b1);
+    ApplyIndexStep(cpu, step, n, cpu.MainRegisterFile[counter]);
+    const int last = EndReg(b1, b2);
+    int r = UpperSeqStart(cpu, b1, b2);
+    for (;;) {
+        MoveByte(m, dir, r, cpu.EffAddr);
+        cpu.StepCycles += PerRegisterCycles;
+        if (counter == last) break;
+        counter = NextReg(cpu, counter);
+        r = NextReg(cpu, r);
+        ApplyIndexStep(cpu, step, n, 1);
+    }
+    cpu.StepCycles += SequenceCycles;
+}
+
+}  // namespace
+
+void LoadWordOp(Machine& m, uint8_t) {
+    CpuState& cpu = m.Cpu;
+    const int n = cpu.InstrBytes[0] & 7;
+    cpu.MainRegisterFile[IndexHighBase + n] = NextOperandByte(m);
+    cpu.MainRegisterFile[IndexLowBase + n] = NextOperandByte(m);
+    cpu.StepCycles += 4;
+}
+
+void IndexImmOp(Machine& m, uint8_t arg) {
+    CpuState& cpu = m.Cpu;
+    const int n = IndexSelector(cpu.InstrBytes[0]);
+    const uint8_t d = NextOperandByte(m);
+    const uint16_t value = GetIndex(cpu, n);
+    SetIndex(cpu, n, static_cast<uint16_t>(arg == StepSubDisp ? value - d : value + d));
+    cpu.StepCycles += 6;
+}
+
+void StoreIndexOp(Machine& m, uint8_t arg) { IndexStepOne(m, arg, Direction::Store); }
+void LoadIndexOp(Machine& m, uint8_t arg) { IndexStepOne(m, arg, Direction::Load); }
+void StoreIndexMultiOp(Machine& m, uint8_t arg) { IndexStepSequence(m, arg, Direction::Store); }
+void LoadIndexMultiOp(Machine& m, uint8_t arg) { IndexStepSequence(m, arg, Direction::Load); }
+
+void StoreImmOp(Machine& m, uint8_t arg) {
+    CpuState& cpu = m.Cpu;
+    const int n = IndexSelector(cpu.InstrBytes[0]);
+    const uint16_t address = ApplyIndexStep(cpu, arg, n, 1);
+    MemWritePtr(m, address) = NextOperandByte(m);
+    cpu.StepCycles += 6;
+}
+
+void StoreDispOp(Machine& m, uint8_t arg) { DisplacedOne(m, arg, Direction::Store); }
+void LoadDispOp(Machine& m, uint8_t arg) { DisplacedOne(m, arg, Direction::Load); }
+void StoreRegDispOp(Machine& m, uint8_t arg) { RegDisplacedOne(m, arg, Direction::Store); }
+void LoadRegDispOp(Machine& m, uint8_t arg) { RegDisplacedOne(m, arg, Direction::Load); }
+void StoreDispMultiOp(Machine& m, uint8_t arg) { DisplacedSequence(m, arg, Direction::Store); }
+void LoadDispMultiOp(Machine& m, uint8_t arg) { DisplacedSequence(m, arg, Direction::Load); }
+void StoreRegDispMultiOp(Machine& m, uint8_t arg) { RegDisplacedSequence(m, arg, Direction::Store); }
+void LoadRegDispMultiOp(Machine& m, uint8_t arg) { RegDisplacedSequence(m, arg, Direction::Load); }
+
+// One byte per step, so interrupts can enter between bytes; the instruction
+// repeats itself until ix has reached iy.
+void BlockMoveOp(Machine& m, uint8_t arg) {
+    CpuState& cpu = m.Cpu;
+    const uint8_t value = MemReadPtr(m, ApplyIndexStep(cpu, arg, RegIx, 1));
+    MemWritePtr(m, ApplyIndexStep(cpu, arg, RegIz, 1)) = value;
+    if (GetIndex(cpu, RegIx) != GetIndex(cpu, RegIy)) cpu.PC = cpu.InstrPC;
+    cpu.StepCycles += 14;
+}
+
+// One byte per step; stops with the index on the first matching byte or on
+// iy. The compared byte is the one a write would reach.
+void SearchOp(Machine& m, uint8_t arg) {
+    CpuState& cpu = m.Cpu;
+    const int n = IndexSelector(cpu.InstrBytes[0]);
+    const uint16_t address = ApplyIndexStep(cpu, arg, n, 1);
+    const uint8_t value = MemWritePtr(m, address);
+    const uint8_t b1 = NextOperandByte(m);
+    const uint8_t wanted = cpu.MainRegisterFile[LowerReg(b1) + cpu.RegBank];
+    if (value != wanted && address != GetIndex(cpu, RegIy)) cpu.PC = cpu.InstrPC;
+    cpu.StepCycles += 16;
+}
 
 }  // namespace varnox

@@ -1,27 +1,294 @@
-// Placeholder.
+// Register instruction families: two-register, register-immediate and
+// one-operand forms, each as one byte or as a sequence of up to eight
+// registers, plus the test forms that only set flags.
 #include "core/Exec.h"
 
 namespace varnox {
+namespace {
 
-void RegRegOp(Machine&, uint8_t) {}
-void RegRegRevOp(Machine&, uint8_t) {}
-void RegRegMultiOp(Machine&, uint8_t) {}
-void RegRegMultiRevOp(Machine&, uint8_t) {}
-void TestRegRegOp(Machine&, uint8_t) {}
-void TestRegRegRevOp(Machine&, uint8_t) {}
-void TestRegRegMultiOp(Machine&, uint8_t) {}
-void TestRegRegMultiRevOp(Machine&, uint8_t) {}
-void ExchangeOp(Machine&, uint8_t) {}
-void ExchangeMultiOp(Machine&, uint8_t) {}
-void RegImmOp(Machine&, uint8_t) {}
-void TestRegImmOp(Machine&, uint8_t) {}
-void RegImmMultiOp(Machine&, uint8_t) {}
-void TestRegImmMultiOp(Machine&, uint8_t) {}
-void UnaryOp(Machine&, uint8_t) {}
-void RotateOp(Machine&, uint8_t) {}
-void UnaryMultiOp(Machine&, uint8_t) {}
-void RotateMultiOp(Machine&, uint8_t) {}
-void UnaryRangeOp(Machine&, uint8_t) {}
-void NopOp(Machine&, uint8_t) {}
+constexpr int32_t CyclesPerByte = 4;
+
+// ld, swp and byteupswap leave F as it is; every other operation starts its
+// instruction from a clear F.
+inline void ClearFlagsUnlessLoad(CpuState& cpu, uint8_t op) {
+    if (op != AluLd) cpu.F = 0;
+}
+
+// Operands of the two-register forms.
+struct RegPair {
+    int lower;
+    int upper;
+};
+
+inline RegPair TakeRegPair(Machine& m) {
+    const uint8_t b1 = NextOperandByte(m);
+    const uint8_t b2 = NextOperandByte(m);
+    return {LowerReg(b1), UpperReg(m.Cpu, b2)};
+}
+
+// A lower register sequence against an upper one (possibly a window through
+// AS that ends early).
+struct RegSequences {
+    int lower;
+    int lowerLast;
+    int upper;
+    int upperLimit;  // -1: no window end
+};
+
+inline RegSequences TakeSequences(Machine& m) {
+    const uint8_t b1 = NextOperandByte(m);
+    const uint8_t b2 = NextOperandByte(m);
+    return {LowerReg(b1), EndReg(b1, b2), UpperSeqStart(m.Cpu, b1, b2), WindowEnd(m.Cpu, b2)};
+}
+
+enum class Store { Result, Nothing };
+
+// The upper sequence is the destination and the lower one is counted; when
+// the window ends first the remaining lower bytes still run against zero.
+template <Store store>
+void RunForward(Machine& m, uint8_t op) {
+    CpuState& cpu = m.Cpu;
+    auto& R = cpu.MainRegisterFile;
+    ClearFlagsUnlessLoad(cpu, op);
+    const RegSequences seq = TakeSequences(m);
+    int src = seq.lower;
+    int dst = seq.upper;
+    for (;;) {
+        const uint8_t r = AluBinary(cpu, op, R[dst], R[src]);
+        if constexpr (store == Store::Result) R[dst] = r;
+        cpu.StepCycles += CyclesPerByte;
+        if (src == seq.lowerLast) return;
+        if (dst == seq.upperLimit) break;
+        src = NextReg(cpu, src);
+        dst = NextReg(cpu, dst);
+    }
+    do {
+        src = NextReg(cpu, src);
+        AluBinary(cpu, op, 0, R[src]);
+        cpu.StepCycles += CyclesPerByte;
+    } while (src != seq.lowerLast);
+}
+
+// The lower sequence is the destination and is counted; missing source bytes
+// count as zero, so a carry still runs through the rest of the destination.
+template <Store store>
+void RunReverse(Machine& m, uint8_t op) {
+    CpuState& cpu = m.Cpu;
+    auto& R = cpu.MainRegisterFile;
+    ClearFlagsUnlessLoad(cpu, op);
+    const RegSequences seq = TakeSequences(m);
+    int dst = seq.lower;
+    int src = seq.upper;
+    for (;;) {
+        const uint8_t r = AluBinary(cpu, op, R[dst], R[src]);
+        if constexpr (store == Store::Result) R[dst] = r;
+        cpu.StepCycles += CyclesPerByte;
+        if (dst == seq.lowerLast) return;
+        if (src == seq.upperLimit) break;
+        dst = NextReg(cpu, dst);
+        src = NextReg(cpu, src);
+    }
+    do {
+        dst = NextReg(cpu, dst);
+        const uint8_t r = AluBinary(cpu, op, R[dst], 0);
+        if constexpr (store == Store::Result) R[dst] = r;
+        cpu.StepCycles += CyclesPerByte;
+    } while (dst != seq.lowerLast);
+}
+
+// A banked lower register sequence with a 6-bit immediate for its first
+// byte; later bytes only take the carry (ld fills them all).
+template <Store store>
+void RunImmediateSequence(Machine& m, uint8_t op) {
+    CpuState& cpu = m.Cpu;
+    auto& R = cpu.MainRegisterFile;
+    ClearFlagsUnlessLoad(cpu, op);
+    const uint8_t b1 = NextOperandByte(m);
+    const uint8_t b2 = NextOperandByte(m);
+    int r = LowerReg(b1) | cpu.RegBank;
+    const int last = EndReg(b1, b2) | cpu.RegBank;
+    uint8_t imm = Imm6(b1, b2);
+    for (;;) {
+        const uint8_t result = AluBinary(cpu, op, R[r], imm);
+        if constexpr (store == Store::Result) R[r] = result;
+        cpu.StepCycles += CyclesPerByte;
+        if (r == last) return;
+        r = NextReg(cpu, r);
+        if (op != AluLd) imm = 0;
+    }
+}
+
+// The one-operand sequence walk shared by UnaryMultiOp and RotateMultiOp:
+// the outgoing value of each byte is the incoming value of the next.
+void RunUnarySequence(Machine& m, uint8_t op, bool startFromOwnValue) {
+    CpuState& cpu = m.Cpu;
+    auto& R = cpu.MainRegisterFile;
+    const uint8_t b1 = NextOperandByte(m);
+    const uint8_t b2 = NextOperandByte(m);
+    int r;
+    int limit = -1;
+    if (cpu.RegBank == 0x40) {
+        r = UpperSeqStart(cpu, b1, b2);
+        limit = WindowEnd(cpu, b2);
+    } else {
+        r = LowerReg(b1);
+    }
+    uint8_t c = startFromOwnValue ? R[r] : 0;
+    int counter = b1 & 7;
+    const int last = b2 >> 5;
+    for (;;) {
+        c = AluUnary(cpu, op, R[r], c);
+        cpu.StepCycles += CyclesPerByte;
+        if (counter == last) return;
+        const bool atLimit = limit >= 0 && (cpu.RegStep == 1 ? r == limit : r == (limit ^ 7));
+        if (atLimit) break;
+        counter = (counter + cpu.RegStep) & 7;
+        r = NextReg(cpu, r);
+    }
+    do {
+        counter = (counter + cpu.RegStep) & 7;
+        uint8_t zero = 0;
+        c = AluUnary(cpu, op, zero, c);
+        cpu.StepCycles += CyclesPerByte;
+    } while (counter != last);
+}
+
+inline int TakeBankedRegister(Machine& m) { return LowerReg(NextOperandByte(m)) | m.Cpu.RegBank; }
+
+}  // namespace
+
+void RegRegOp(Machine& m, uint8_t op) {
+    CpuState& cpu = m.Cpu;
+    ClearFlagsUnlessLoad(cpu, op);
+    const RegPair regs = TakeRegPair(m);
+    auto& R = cpu.MainRegisterFile;
+    R[regs.upper] = AluBinary(cpu, op, R[regs.upper], R[regs.lower]);
+    cpu.StepCycles += CyclesPerByte;
+}
+
+void RegRegRevOp(Machine& m, uint8_t op) {
+    CpuState& cpu = m.Cpu;
+    ClearFlagsUnlessLoad(cpu, op);
+    const RegPair regs = TakeRegPair(m);
+    auto& R = cpu.MainRegisterFile;
+    R[regs.lower] = AluBinary(cpu, op, R[regs.lower], R[regs.upper]);
+    cpu.StepCycles += CyclesPerByte;
+}
+
+void TestRegRegOp(Machine& m, uint8_t op) {
+    CpuState& cpu = m.Cpu;
+    ClearFlagsUnlessLoad(cpu, op);
+    const RegPair regs = TakeRegPair(m);
+    AluBinary(cpu, op, cpu.MainRegisterFile[regs.upper], cpu.MainRegisterFile[regs.lower]);
+    cpu.StepCycles += CyclesPerByte;
+}
+
+void TestRegRegRevOp(Machine& m, uint8_t op) {
+    CpuState& cpu = m.Cpu;
+    ClearFlagsUnlessLoad(cpu, op);
+    const RegPair regs = TakeRegPair(m);
+    AluBinary(cpu, op, cpu.MainRegisterFile[regs.lower], cpu.MainRegisterFile[regs.upper]);
+    cpu.StepCycles += CyclesPerByte;
+}
+
+void RegRegMultiOp(Machine& m, uint8_t op) { RunForward<Store::Result>(m, op); }
+void TestRegRegMultiOp(Machine& m, uint8_t op) { RunForward<Store::Nothing>(m, op); }
+void RegRegMultiRevOp(Machine& m, uint8_t op) { RunReverse<Store::Result>(m, op); }
+void TestRegRegMultiRevOp(Machine& m, uint8_t op) { RunReverse<Store::Nothing>(m, op); }
+
+void ExchangeOp(Machine& m, uint8_t kind) {
+    const RegPair regs = TakeRegPair(m);
+    auto& R = m.Cpu.MainRegisterFile;
+    AluExchange(kind, R[regs.upper], R[regs.lower]);
+    m.Cpu.StepCycles += CyclesPerByte;
+}
+
+void ExchangeMultiOp(Machine& m, uint8_t kind) {
+    CpuState& cpu = m.Cpu;
+    auto& R = cpu.MainRegisterFile;
+    const RegSequences seq = TakeSequences(m);
+    int src = seq.lower;
+    int dst = seq.upper;
+    for (;;) {
+        AluExchange(kind, R[dst], R[src]);
+        cpu.StepCycles += CyclesPerByte;
+        if (src == seq.lowerLast) return;
+        if (dst == seq.upperLimit) break;
+        src = NextReg(cpu, src);
+        dst = NextReg(cpu, dst);
+    }
+    do {
+        src = NextReg(cpu, src);
+        uint8_t zero = 0;  // stands in for the missing upper register
+        AluExchange(kind, zero, R[src]);
+        cpu.StepCycles += CyclesPerByte;
+    } while (src != seq.lowerLast);
+}
+
+void RegImmOp(Machine& m, uint8_t op) {
+    CpuState& cpu = m.Cpu;
+    ClearFlagsUnlessLoad(cpu, op);
+    const int r = TakeBankedRegister(m);
+    const uint8_t imm = NextOperandByte(m);
+    cpu.MainRegisterFile[r] = AluBinary(cpu, op, cpu.MainRegisterFile[r], imm);
+    cpu.StepCycles += CyclesPerByte;
+}
+
+void TestRegImmOp(Machine& m, uint8_t op) {
+    CpuState& cpu = m.Cpu;
+    ClearFlagsUnlessLoad(cpu, op);
+    const int r = TakeBankedRegister(m);
+    const uint8_t imm = NextOperandByte(m);
+    AluBinary(cpu, op, cpu.MainRegisterFile[r], imm);
+    cpu.StepCycles += CyclesPerByte;
+}
+
+void RegImmMultiOp(Machine& m, uint8_t op) { RunImmediateSequence<Store::Result>(m, op); }
+void TestRegImmMultiOp(Machine& m, uint8_t op) { RunImmediateSequence<Store::Nothing>(m, op); }
+
+// The one-byte one-operand forms add no cycles of their own.
+void UnaryOp(Machine& m, uint8_t op) {
+    CpuState& cpu = m.Cpu;
+    if (op != UnSwp) cpu.F = 0;
+    const int r = TakeBankedRegister(m);
+    AluUnary(cpu, op, cpu.MainRegisterFile[r], 0);
+}
+
+void RotateOp(Machine& m, uint8_t op) {
+    CpuState& cpu = m.Cpu;
+    cpu.F &= FlagC;  // the carry of the previous instruction rotates in
+    const int r = TakeBankedRegister(m);
+    AluUnary(cpu, op, cpu.MainRegisterFile[r], 0);
+}
+
+void UnaryMultiOp(Machine& m, uint8_t op) {
+    const bool swapUp = op == UnByteupswap;
+    if (!swapUp) m.Cpu.F = 0;
+    RunUnarySequence(m, op, swapUp);
+}
+
+void RotateMultiOp(Machine& m, uint8_t op) {
+    m.Cpu.F &= FlagC;
+    RunUnarySequence(m, op, false);
+}
+
+void UnaryRangeOp(Machine& m, uint8_t op) {
+    CpuState& cpu = m.Cpu;
+    auto& R = cpu.MainRegisterFile;
+    cpu.F = 0;
+    const uint8_t b1 = NextOperandByte(m);
+    const uint8_t b2 = NextOperandByte(m);
+    int r = LowerReg(b1) | cpu.RegBank;
+    const int last = EndReg(b1, b2) | cpu.RegBank;
+    uint8_t c = 0;
+    for (;;) {
+        c = AluUnary(cpu, op, R[r], c);
+        cpu.StepCycles += CyclesPerByte;
+        if (r == last) return;
+        r = NextReg(cpu, r);
+    }
+}
+
+void NopOp(Machine& m, uint8_t) { m.Cpu.StepCycles += CyclesPerByte; }
 
 }  // namespace varnox

@@ -1,0 +1,178 @@
+// The run tick: budget and overshoot, stops on step count and breakpoint, the
+// resume delay, the clock factor and the emulated timer line.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <vector>
+
+#include "core/Def.h"
+#include "frontend/RunLoop.h"
+#include "support/MachineBuilder.h"
+
+namespace varnox {
+namespace {
+
+constexpr unsigned Nop = 0x0FA;  // 4 cycles
+
+std::unique_ptr<Machine> NopMachine() {
+    auto m = test::NewMachine();
+    for (int w = 0; w < InstrRomWords; ++w) test::PutWord(*m, static_cast<uint16_t>(w), Nop);
+    StartMachine(*m);
+    return m;
+}
+
+// Runs one tick and returns how many steps it made.
+long long TickSteps(Machine& m, bool* stopped = nullptr) {
+    long long steps = 0;
+    const bool s = OnRunTimerTraced(m, [](Machine&, void* c) { ++*static_cast<long long*>(c); }, &steps);
+    if (stopped) *stopped = s;
+    return steps;
+}
+
+TEST(RunLoop, DefaultTickGrantsOscillatorTicksAndCarriesOvershoot) {
+    auto m = NopMachine();
+    EXPECT_EQ(m->Run.CyclesPerTick, 9100);
+    EXPECT_EQ(TickSteps(*m), 9100 / 4);
+    EXPECT_EQ(m->Cpu.CycleBudget, 0);
+
+    m->Run.CyclesPerTick = 10;
+    m->Cpu.CycleBudget = 0;
+    EXPECT_EQ(TickSteps(*m), 3);  // 10 -> 6 -> 2 -> -2
+    EXPECT_EQ(m->Cpu.CycleBudget, -2);
+    EXPECT_EQ(TickSteps(*m), 2);  // 8 -> 4 -> 0
+    EXPECT_EQ(m->Cpu.CycleBudget, 0);
+}
+
+TEST(RunLoop, StepCountStopsAfterExactlyThatManySteps) {
+    auto m = NopMachine();
+    m->Run.StepCount = 5000;  // more than one tick's worth
+    bool stopped = false;
+    long long steps = 0;
+    int ticks = 0;
+    while (!stopped && ticks < 10) {
+        steps += TickSteps(*m, &stopped);
+        ++ticks;
+    }
+    EXPECT_TRUE(stopped);
+    EXPECT_EQ(ticks, 3);
+    EXPECT_EQ(steps, 5000);
+    EXPECT_EQ(m->Run.DebugActive, 1);
+    EXPECT_EQ(m->Cpu.CycleBudget, 0);
+    // Stopped: the next ticks execute nothing.
+    EXPECT_EQ(TickSteps(*m), 0);
+}
+
+TEST(RunLoop, BreakpointStopsBeforeTheInstructionRuns) {
+    auto m = NopMachine();
+    m->Run.BreakAddress = 0x0123;
+    bool stopped = false;
+    EXPECT_EQ(TickSteps(*m, &stopped), 0x123);
+    EXPECT_TRUE(stopped);
+    EXPECT_EQ(m->Cpu.PC, 0x0123);
+
+    // The step count is tested first within the same step.
+    auto n = NopMachine();
+    n->Run.BreakAddress = 2;
+    n->Run.StepCount = 2;
+    EXPECT_EQ(TickSteps(*n, &stopped), 2);
+    EXPECT_TRUE(stopped);
+    EXPECT_EQ(n->Run.StepCount, 0);
+}
+
+TEST(RunLoop, ResumeDelayHoldsTheBudgetAtZero) {
+    auto m = NopMachine();
+    m->Run.ResumeDelay = 30;
+    m->Cpu.CycleBudget = 500;
+    for (int i = 0; i < 30; ++i) {
+        EXPECT_EQ(TickSteps(*m), 0);
+        EXPECT_EQ(m->Cpu.CycleBudget, 0);
+    }
+    EXPECT_EQ(TickSteps(*m), 9100 / 4);
+}
+
+TEST(RunLoop, ClockFactorFromIe) {
+    auto m = NopMachine();
+    m->Cpu.IE = 0x80;  // half speed
+    EXPECT_EQ(TickSteps(*m), 9100 / 8 + 1);
+    m->Cpu.CycleBudget = 0;
+    m->Cpu.IE = 0x84;  // slow mode: 4 x TimerPeriod ticks per cycle
+    m->Lcd.TimerPeriod = 8192;
+    EXPECT_EQ(TickSteps(*m), 1);
+    EXPECT_EQ(m->Cpu.CycleBudget, 9100 - 4 * 4 * 8192);
+    // The debt is paid off over the following ticks.
+    EXPECT_EQ(TickSteps(*m), 0);
+}
+
+TEST(RunLoop, TimerLineTogglesAndRequestsLevelOneOnRisingEdges) {
+    auto m = NopMachine();
+    m->Lcd.LcdControl = LcdPowered;
+    m->Lcd.TimerPeriod = 4;  // toggles every 8 ticks: every second nop
+    m->Cpu.IE = 0x20;
+    m->Run.CyclesPerTick = 4;
+    std::vector<int> line;
+    for (int i = 0; i < 6; ++i) {
+        m->Cpu.CycleBudget = 0;
+        TickSteps(*m);
+        line.push_back((m->Cpu.IF >> 2) & 1);
+        if (i == 0) {
+            EXPECT_NE(m->Cpu.IrqPending[1], 0);
+        }
+    }
+    EXPECT_EQ(line, (std::vector<int>{1, 1, 0, 0, 1, 1}));
+}
+
+TEST(RunLoop, TimerLineToggledOnlyOncePerLongStep) {
+    auto m = NopMachine();
+    m->Lcd.LcdControl = LcdPowered;
+    m->Lcd.TimerPeriod = 1;  // half period 2, a nop costs 4
+    m->Run.CyclesPerTick = 4;
+    TickSteps(*m);
+    EXPECT_EQ(m->Cpu.IF & 0x04, 0x04);
+    EXPECT_EQ(m->Run.TimerCountdown, 2);
+}
+
+TEST(RunLoop, TimerLineHeldClearWhenUnpoweredOrSlow) {
+    auto m = NopMachine();
+    m->Cpu.IE = 0x20;
+    m->Lcd.LcdControl = 0;
+    m->Cpu.IF = 0x04;
+    TickSteps(*m);
+    EXPECT_EQ(m->Cpu.IF & 0x04, 0);
+    EXPECT_EQ(m->Cpu.IrqPending[1], 0);
+    m->Lcd.LcdControl = LcdPowered;
+    m->Cpu.IE = 0xA4;
+    m->Cpu.IF = 0x04;
+    m->Cpu.CycleBudget = 0;
+    TickSteps(*m);
+    EXPECT_EQ(m->Cpu.IF & 0x04, 0);
+    EXPECT_EQ(m->Cpu.IrqPending[1], 0);
+    EXPECT_EQ(m->Run.TimerCountdown, 2 * m->Lcd.TimerPeriod);
+}
+
+TEST(RunLoop, NonPositiveOrHugeOscillatorSettingsNeverRunAndNeverOverflow) {
+    for (int32_t osc : {0, -5, INT32_MAX, INT32_MIN}) {
+        auto m = test::NewMachine();
+        m->Config.OscFreq = osc;
+        StartMachine(*m);
+        EXPECT_EQ(m->Run.CyclesPerTick, static_cast<int32_t>(10u * static_cast<uint32_t>(osc)));
+        if (m->Run.CyclesPerTick <= 0) {
+            EXPECT_EQ(TickSteps(*m), 0) << osc;
+        }
+    }
+}
+
+TEST(RunLoop, PowerOnResetStartsTheSelfTestAndLeavesTheLcdUnpowered) {
+    auto m = test::NewMachine();
+    m->Config.SelfTest = 3;
+    m->Lcd.LcdControl = 0xFF;
+    m->Cpu.PC = 0x1234;
+    StartMachine(*m);
+    EXPECT_EQ(m->Run.SelfTestCounter, 3);
+    EXPECT_EQ(m->Lcd.LcdControl & LcdPowered, 0);
+    EXPECT_EQ(m->Cpu.PC, 0);
+    EXPECT_EQ(m->Run.StepCount, -1);
+    EXPECT_EQ(m->Run.BreakAddress, -1);
+}
+
+}  // namespace
+}  // namespace varnox
