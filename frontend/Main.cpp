@@ -199,6 +199,9 @@ TMainForm::~TMainForm() {
     // A window destroyed without closing (the application told to quit)
     // still keeps the calculator's memory.
     if (shown_ && !closed_) FormClose();
+    // The run timer goes before the machine its handler uses.
+    delete runTimer_;
+    runTimer_ = nullptr;
 }
 
 void TMainForm::BuildComponents() {

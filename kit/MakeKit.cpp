@@ -39,8 +39,10 @@ constexpr std::array<std::string_view, 51> Legends = {
     "Z 0", "[ .", "]", "SPC", "ENTER",
 };
 
-constexpr QRgb UpperFace = 0xFFE0E0E0;
-constexpr QRgb LowerFace = 0xFFF8F8F8;
+// The colour of the window's keys, so that a face blends into its button;
+// the digit keys of the lower block are lighter.
+constexpr QRgb UpperFace = 0xFFD4D0C8;
+constexpr QRgb LowerFace = 0xFFECEAE6;
 constexpr QRgb Ink = 0xFF000000;
 
 std::optional<Font> ReadFont(const char* path, std::string& error) {
