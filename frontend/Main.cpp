@@ -274,6 +274,8 @@ void TMainForm::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     if (!shown_ && !closed_) {
         shown_ = true;
+        // The keys go to the window itself: none of its controls takes focus.
+        setFocus(Qt::ActiveWindowFocusReason);
         FormShow();
     }
 }

@@ -119,6 +119,26 @@ private slots:
         QVERIFY(form->RefreshTimer()->isActive());
     }
 
+    // The kit's character set is the text font turned into dot columns,
+    // top dot in bit 7; its picture is the grid of faces.
+    void KitHoldsCharacterSetAndKeyFaces() {
+        QFile charset(QStringLiteral(VARNOX_KIT_DIR "/charset.bin"));
+        QVERIFY(charset.open(QIODevice::ReadOnly));
+        const QByteArray glyphs = charset.readAll();
+        QCOMPARE(glyphs.size(), 2048);
+        auto column = [&](char c, int j) { return static_cast<uint8_t>(glyphs[8 * static_cast<uint8_t>(c) + j]); };
+        // "A": .###. / #...# x2 / ##### / #...# x3
+        QCOMPARE(column('A', 0), 0x7E);
+        QCOMPARE(column('A', 1), 0x90);
+        QCOMPARE(column('A', 4), 0x7E);
+        QCOMPARE(column('A', 5), 0x00);
+        QCOMPARE(column('_', 2), 0x02);
+        for (int j = 0; j < 8; ++j) QCOMPARE(column(' ', j), 0x00);
+        QCOMPARE(glyphs.left(8 * 32), QByteArray(8 * 32, 0));  // control codes stay blank
+        const QImage faces(QStringLiteral(VARNOX_KIT_DIR "/keys.bmp"));
+        QCOMPARE(faces.size(), QSize(210, 99));
+    }
+
     // Each key shows its cell of the picture; without a firmware the only
     // warning is the one for "rom0.bin".
     void KeyFacesAreCutFromThePicture() {
