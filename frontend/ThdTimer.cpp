@@ -1,0 +1,135 @@
+// The worker never blocks on the user-interface thread in a way the
+// destructor could not undo: it posts the tick as a queued call and then
+// waits on its own condition, which termination also ends. The posted call
+// dies with the timer object if the timer goes first.
+#include "frontend/ThdTimer.h"
+
+#include <chrono>
+
+namespace varnox {
+
+TTimerThread::TTimerThread(TThreadedTimer& owner) : owner_(owner) {}
+
+uint32_t TTimerThread::Interval() const {
+    std::lock_guard lock(mutex_);
+    return interval_;
+}
+
+void TTimerThread::SetInterval(uint32_t ms) {
+    std::lock_guard lock(mutex_);
+    interval_ = ms;
+}
+
+void TTimerThread::Suspend() {
+    std::lock_guard lock(mutex_);
+    suspended_ = true;
+    wake_.notify_all();
+}
+
+void TTimerThread::Resume() {
+    std::lock_guard lock(mutex_);
+    suspended_ = false;
+    wake_.notify_all();
+}
+
+void TTimerThread::SignalStopEvent() {
+    std::lock_guard lock(mutex_);
+    stopEvent_ = true;
+    wake_.notify_all();
+}
+
+void TTimerThread::Terminate() {
+    std::lock_guard lock(mutex_);
+    terminated_ = true;
+    stopEvent_ = true;
+    wake_.notify_all();
+}
+
+void TTimerThread::TickDone() {
+    std::lock_guard lock(mutex_);
+    tickPending_ = false;
+    wake_.notify_all();
+}
+
+void TTimerThread::run() {
+    std::unique_lock lock(mutex_);
+    while (!terminated_) {
+        if (suspended_) {
+            wake_.wait(lock, [this] { return terminated_ || !suspended_; });
+            continue;
+        }
+        const bool woken = wake_.wait_for(lock, std::chrono::milliseconds(interval_),
+                                          [this] { return stopEvent_ || terminated_ || suspended_; });
+        if (terminated_) break;
+        // Suspended mid-wait: park; whoever resumes signals StopEvent, so
+        // the wait after resuming starts afresh.
+        if (suspended_) continue;
+        if (woken) {
+            stopEvent_ = false;  // auto-reset; a signalled wait fires nothing
+            continue;
+        }
+        tickPending_ = true;
+        lock.unlock();
+        owner_.HandTickOver();
+        lock.lock();
+        wake_.wait(lock, [this] { return terminated_ || !tickPending_; });
+    }
+}
+
+TThreadedTimer::TThreadedTimer(QObject* owner) : QObject(owner), thread_(*this) {
+    thread_.start();
+}
+
+TThreadedTimer::~TThreadedTimer() {
+    enabled_ = false;
+    destroying_ = true;
+    thread_.Terminate();
+    thread_.wait();
+}
+
+void TThreadedTimer::SetEnabled(bool value) {
+    if (value == enabled_) return;
+    enabled_ = value;
+    if (value) {
+        if (thread_.Interval() > 0 || allowZero_) {
+            thread_.SignalStopEvent();
+            thread_.Resume();
+        }
+    } else {
+        thread_.Suspend();
+    }
+}
+
+void TThreadedTimer::SetInterval(uint32_t ms) {
+    if (ms == thread_.Interval()) return;
+    const bool wasEnabled = enabled_;
+    SetEnabled(false);
+    thread_.SetInterval(ms);
+    SetEnabled(wasEnabled);
+}
+
+void TThreadedTimer::SetThreadPriority(QThread::Priority priority) {
+    priority_ = priority;
+    if (thread_.isRunning()) thread_.setPriority(priority);
+}
+
+void TThreadedTimer::FireTimer() {
+    if (!enabled_ || !onTimer_ || destroying_) return;
+    try {
+        onTimer_(this);
+    } catch (...) {
+        // A failing handler must not take the timer or the window down.
+    }
+}
+
+void TThreadedTimer::HandTickOver() {
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            FireTimer();
+            thread_.TickDone();
+        },
+        Qt::QueuedConnection);
+}
+
+}  // namespace varnox
