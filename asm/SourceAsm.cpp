@@ -8,6 +8,7 @@
 #include <set>
 
 #include "asm/Asem.h"
+#include "asm/AsmScanner.h"
 #include "core/Def.h"
 
 namespace varnox {
@@ -49,10 +50,11 @@ bool AtLineEnd(std::string_view text, size_t pos) {
 // directives. Names of the form r5 or i70 are registers.
 bool IsReservedName(std::string_view name) {
     static const std::set<std::string> reserved = [] {
-        std::set<std::string> words{"ix", "iy", "iz", "sp", "v0", "v1", "v2", "v3", "k",  "lz", "uz",
-                                    "nz", "v",  "h",  "c",  "nk", "nlz", "nuz", "z",  "nv", "nh", "nc",
-                                    "as", "f",  "ie", "if", "ki", "ko",  "org", "data"};
+        std::set<std::string> words{"org", "data"};
         for (const AsmEntry& entry : AsmTable) words.insert(entry.Mnemonic);
+        for (const auto& item : asmscan::IndexRegs) words.emplace(item.name);  // pointer registers too
+        for (const auto& item : asmscan::Conditions) words.emplace(item.name);
+        for (const auto& item : asmscan::StatusRegTable) words.emplace(item.name);
         return words;
     }();
     const std::string lower = Lower(name);

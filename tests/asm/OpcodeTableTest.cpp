@@ -5,6 +5,7 @@
 #include <set>
 #include <string>
 
+#include "AsmTestSupport.h"
 #include "asm/Asem.h"
 #include "asm/OpcodeTable.h"
 #include "core/Decode.h"
@@ -73,6 +74,19 @@ TEST(OpcodeTable, DataByteFormsRepeatInBothHalves) {
         EXPECT_EQ(MnemonicOf(op), MnemonicOf(op + 0x100)) << op;
         EXPECT_EQ(OpcodeTable[op].Form, OpcodeTable[op + 0x100].Form) << op;
     }
+}
+
+// Condition 8 ("*,") sits where rtn, cani and rti are; every other
+// condition reaches the listing.
+TEST(OpcodeTable, ConditionEightNeverPrints) {
+    std::set<unsigned> printed;
+    for (unsigned op = 0x050; op < 0x080; ++op) {
+        const int form = OpcodeTable[op].Form;
+        if (form == 4 || form == 29) printed.insert(op & 15);
+    }
+    EXPECT_EQ(printed.size(), 15u);
+    EXPECT_EQ(printed.count(8), 0u);
+    EXPECT_EQ(test::Dis(0x78), "rti");
 }
 
 TEST(OpcodeTable, StatusRegisterNamesOfPst) {

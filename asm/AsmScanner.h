@@ -1,0 +1,170 @@
+// The scanner steps of the line assembler and the name lists its operand
+// grammar matches. Internal to the assembler.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string_view>
+
+namespace varnox::asmscan {
+
+struct NamedValue {
+    std::string_view name;
+    unsigned value;
+};
+
+inline constexpr NamedValue PointerRegs[] = {{"ix", 0}, {"iy", 1}, {"iz", 2}, {"sp", 3}};
+inline constexpr NamedValue IndexRegs[] = {{"ix", 0}, {"iy", 1}, {"iz", 2}, {"sp", 7},
+                                    {"v0", 6}, {"v1", 5}, {"v2", 4}, {"v3", 3}};
+inline constexpr NamedValue Conditions[] = {{"k", 1},   {"lz", 2},   {"uz", 3},  {"nz", 4},  {"v", 5},
+                                     {"h", 6},   {"c", 7},    {"nk", 9},  {"nlz", 10}, {"nuz", 11},
+                                     {"z", 12},  {"nv", 13},  {"nh", 14}, {"nc", 15}};
+
+struct StatusReg {
+    std::string_view name;
+    unsigned gstXor;
+    unsigned pstXor;
+    bool pstRegister;
+    bool pstImmediate;
+};
+
+inline constexpr StatusReg StatusRegTable[] = {
+    {"as", 0x002, 0x002, true, true},  {"f", 0x001, 0x001, true, false}, {"ie", 0x003, 0x003, true, true},
+    {"if", 0x125, 0x001, false, true}, {"ki", 0x185, 0x000, false, false}, {"ko", 0x000, 0x000, true, true},
+};
+
+// Register values: 0..63 lower half, 64..127 upper half, 128..191 the
+// indirect form of 64..127.
+
+inline constexpr int IndirectBase = 128;
+
+inline char FoldCase(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+inline int DigitValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// The scanner steps. Each moves pos only as far as it got; a failed step
+// leaves pos where the next alternative starts.
+class Scanner {
+public:
+    explicit Scanner(std::string_view text) : text_(text) {}
+
+    size_t pos = 0;  // 0-based; reported 1-based
+
+    bool AtEnd() const { return pos >= text_.size(); }
+
+    void SkipSpaces() {
+        while (pos < text_.size() && text_[pos] == ' ') ++pos;
+    }
+
+    bool Accept(char c) {
+        if (pos < text_.size() && text_[pos] == c) {
+            ++pos;
+            return true;
+        }
+        return false;
+    }
+
+    bool MatchesWord(std::string_view word) const {
+        if (pos > text_.size() || text_.size() - pos < word.size()) return false;
+        for (size_t i = 0; i < word.size(); ++i) {
+            if (FoldCase(text_[pos + i]) != word[i]) return false;
+        }
+        return true;
+    }
+
+    bool Word(std::string_view word) {
+        if (!MatchesWord(word)) return false;
+        pos += word.size();
+        return true;
+    }
+
+    // Longest matching name; the first of equal length wins.
+    template <typename Item, size_t N>
+    const Item* NameFrom(const Item (&list)[N]) {
+        const Item* best = nullptr;
+        for (const Item& item : list) {
+            if (MatchesWord(item.name) && (!best || item.name.size() > best->name.size())) best = &item;
+        }
+        if (best) pos += best->name.size();
+        return best;
+    }
+
+    bool Comma() {
+        SkipSpaces();
+        if (!Accept(',')) return false;
+        SkipSpaces();
+        return true;
+    }
+
+    // Digits stop where the next one would carry the value past 0xFFFF.
+    std::optional<unsigned> Number(unsigned base) {
+        unsigned value = 0;
+        const size_t start = pos;
+        while (pos < text_.size()) {
+            const int digit = DigitValue(text_[pos]);
+            if (digit < 0 || static_cast<unsigned>(digit) >= base) break;
+            const unsigned next = value * base + static_cast<unsigned>(digit);
+            if (next > 0xFFFF) break;
+            value = next;
+            ++pos;
+        }
+        if (pos == start) return std::nullopt;
+        return value;
+    }
+
+    std::optional<unsigned> Immediate(unsigned limit) {
+        SkipSpaces();
+        const unsigned base = Word("&h") ? 16 : 10;
+        const auto value = Number(base);
+        if (!value || *value > limit) return std::nullopt;
+        return value;
+    }
+
+    std::optional<int> Register() {
+        SkipSpaces();
+        bool indirect = false;
+        if (Word("i")) {
+            indirect = true;
+        } else if (!Word("r")) {
+            return std::nullopt;
+        }
+        const auto n = Number(10);
+        if (!n || *n > 127) return std::nullopt;
+        if (!indirect) return static_cast<int>(*n);
+        if (*n < 64) return std::nullopt;
+        return IndirectBase + static_cast<int>(*n) - 64;
+    }
+
+    // ".." then the last register of a range starting at first.
+    std::optional<int> RangeEnd(int first) {
+        if (!Accept('.') || !Accept('.')) return std::nullopt;
+        const auto last = Register();
+        if (!last || (*last >> 3) != (first >> 3)) return std::nullopt;
+        return last;
+    }
+
+    std::optional<unsigned> Sign() {
+        SkipSpaces();
+        if (Accept('+')) return 0u;
+        if (Accept('-')) return 4u;
+        return std::nullopt;
+    }
+
+    std::optional<unsigned> PointerInParentheses() {
+        if (!Accept('(')) return std::nullopt;
+        SkipSpaces();
+        const NamedValue* k = NameFrom(PointerRegs);
+        if (!k) return std::nullopt;
+        return k->value;
+    }
+
+private:
+    std::string_view text_;
+};
+
+}  // namespace varnox::asmscan
