@@ -115,6 +115,8 @@ struct Expanded {
 class SourceAssembler {
 public:
     explicit SourceAssembler(std::string_view source) {
+        // A byte-order mark some editors put first is no part of line 1.
+        if (source.substr(0, 3) == "\xEF\xBB\xBF") source.remove_prefix(3);
         size_t start = 0;
         while (start <= source.size()) {
             size_t end = source.find('\n', start);

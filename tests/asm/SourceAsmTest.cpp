@@ -174,7 +174,7 @@ TEST(SourceAsm, FailedSourceGivesNoImages) {
 
 TEST(SourceAsm, ListingShowsAddressBytesAndSource) {
     const SourceImages images = AssembleSource(
-        "; demo\r\n"
+        "\xEF\xBB\xBF; demo\r\n"
         "start:  ldw ix,&H12AB\r\n"
         "        data &H8000\r\n"
         "        db 1,2,3\r\n"
