@@ -1,3 +1,5 @@
+// The syntax class rules: each reads the operands of its mnemonics with the
+// scanner steps and encodes them into the instruction word.
 #include "asm/Asem.h"
 
 #include <optional>

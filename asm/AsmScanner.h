@@ -35,7 +35,6 @@ inline constexpr StatusReg StatusRegTable[] = {
 
 // Register values: 0..63 lower half, 64..127 upper half, 128..191 the
 // indirect form of 64..127.
-
 inline constexpr int IndirectBase = 128;
 
 inline char FoldCase(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
