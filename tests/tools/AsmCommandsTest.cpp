@@ -1,0 +1,105 @@
+// The assembly-language subcommands of varnox-tool as a firmware author uses
+// them: line, dis, list, run --trace and asm, end to end.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "support/ToolRunner.h"
+
+namespace varnox {
+namespace {
+
+using test::RunTool;
+using test::ScratchDir;
+
+TEST(ToolLine, PrintsBytesOrTheRejectionPosition) {
+    ScratchDir dir;
+    auto r = RunTool(dir.path(), {"line", "LDW IX,&H12ab ; load"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "40 12 AB\n");
+    r = RunTool(dir.path(), {"line", "st -(sp),r64"});
+    EXPECT_EQ(r.out, "87 00\n");
+    r = RunTool(dir.path(), {"line", "  ; nothing"});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "\n");
+    r = RunTool(dir.path(), {"line", "  foo"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.out, "error at 3\n");
+    // Cut to 64 characters: trailing garbage beyond that is never seen.
+    std::string longLine = "nop";
+    longLine.append(61, ' ');
+    longLine.append("garbage");
+    r = RunTool(dir.path(), {"line", longLine});
+    EXPECT_EQ(r.status, 0);
+    EXPECT_EQ(r.out, "FA\n");
+}
+
+TEST(ToolDis, PrintsMnemonicAndOperands) {
+    ScratchDir dir;
+    EXPECT_EQ(RunTool(dir.path(), {"dis", "40", "12", "AB"}).out, "ldw ix,&H12AB\n");
+    EXPECT_EQ(RunTool(dir.path(), {"dis", "58"}).out, "rtn\n");
+    EXPECT_EQ(RunTool(dir.path(), {"dis", "74", "0C", "40"}).out, "jmp nz,&H0C40\n");
+}
+
+TEST(ToolAsm, AssemblesListsAndRunsAProgram) {
+    ScratchDir dir;
+    dir.WriteText("prog.asm",
+                  "; count r64 up to 5, then stop in a loop\n"
+                  "start:  ldm r64..r64,&H00\n"
+                  "loop:   ad r64,&H01\n"
+                  "        tsb r64,&H05\n"
+                  "        jmp nz,loop\n"
+                  "done:   jmp done\n"
+                  "        data &H8000\n"
+                  "table:  db 1,2,3\n");
+    auto r = RunTool(dir.path(), {"asm", "prog.asm", "-o", "."});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(std::filesystem::file_size(dir.path() / "rom0.bin"), 18432u);
+    EXPECT_EQ(std::filesystem::file_size(dir.path() / "rom1.bin"), 32768u);
+    const std::string rom1 = dir.ReadText("rom1.bin");
+    EXPECT_EQ(rom1.substr(0x4000, 4), std::string("\x01\x02\x03\xFF", 4));
+
+    r = RunTool(dir.path(), {"list", "--lines", "4"});
+    EXPECT_EQ(r.out,
+              "0000: ldm   r64..r64,&H00\n"
+              "0001: ad    r64,&H01\n"
+              "0002: tsb   r64,&H05\n"
+              "0003: jmp   nz,&H0001\n");
+
+    r = RunTool(dir.path(), {"run", "--break", "4", "--no-save"});
+    EXPECT_NE(r.out.find("PC=0004 "), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("STEPS=16 "), std::string::npos) << r.out;
+}
+
+TEST(ToolAsm, ReportsErrorsWithPositionAndWritesNothing) {
+    ScratchDir dir;
+    dir.WriteText("bad.asm", "  nop\n  adb r5,r6\n  jmp nowhere\n");
+    const auto r = RunTool(dir.path(), {"asm", "bad.asm", "-o", "."});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("bad.asm:2:"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("bad.asm:3:"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find(": error: "), std::string::npos) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "rom0.bin"));
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "rom1.bin"));
+
+    const auto missing = RunTool(dir.path(), {"asm", "absent.asm", "-o", "."});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_FALSE(missing.err.empty());
+}
+
+TEST(ToolTrace, PrintsOneLinePerStep) {
+    ScratchDir dir;
+    dir.WriteText("prog.asm", "loop: nop\n  jmp loop\n");
+    ASSERT_EQ(RunTool(dir.path(), {"asm", "prog.asm", "-o", "."}).status, 0);
+    const auto r = RunTool(dir.path(), {"run", "--steps", "3", "--trace", "--no-save"});
+    EXPECT_NE(r.out.find("STEPS=3 "), std::string::npos);
+    // Load messages come first (no charset.bin here), then the three steps.
+    const auto first = r.err.find("0000: nop");
+    ASSERT_NE(first, std::string::npos) << r.err;
+    EXPECT_EQ(r.err.substr(first), "0000: nop\n0001: jmp   &H0000\n0000: nop\n");
+}
+
+}  // namespace
+}  // namespace varnox
