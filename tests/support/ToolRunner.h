@@ -61,9 +61,10 @@ inline std::string ShellQuote(const std::string& s) {
 // Runs `varnox-tool ARGS...` with DIR as the working directory.
 inline ToolResult RunTool(const std::filesystem::path& dir, const std::vector<std::string>& args) {
     const std::filesystem::path errFile = dir / ".stderr";
-    std::string command = "cd " + ShellQuote(dir.string()) + " && " + ShellQuote(VARNOX_TOOL_PATH);
-    for (const std::string& a : args) command += " " + ShellQuote(a);
-    command += " 2>" + ShellQuote(errFile.string()) + " </dev/null";
+    std::string command = "cd ";
+    command.append(ShellQuote(dir.string())).append(" && ").append(ShellQuote(VARNOX_TOOL_PATH));
+    for (const std::string& a : args) command.append(" ").append(ShellQuote(a));
+    command.append(" 2>").append(ShellQuote(errFile.string())).append(" </dev/null");
     ToolResult result;
     FILE* pipe = popen(command.c_str(), "r");
     if (!pipe) return result;
