@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "Arguments.h"
 #include "Commands.h"
 #include "asm/Asem.h"
 #include "asm/Listing.h"
@@ -21,15 +22,6 @@ constexpr int DefaultListLines = 16;
 int Usage(const char* command, const char* usage, const std::string& problem) {
     std::fprintf(stderr, "varnox-tool %s: %s\nusage: varnox-tool %s\n", command, problem.c_str(), usage);
     return 2;
-}
-
-std::optional<long long> ParseNumber(const std::string& text, int base, long long low, long long high) {
-    long long value = 0;
-    const char* first = text.data();
-    const char* last = first + text.size();
-    const auto [end, error] = std::from_chars(first, last, value, base);
-    if (text.empty() || error != std::errc() || end != last || value < low || value > high) return std::nullopt;
-    return value;
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "Arguments.h"
 #include "Commands.h"
 #include "Trace.h"
 #include "core/Def.h"
@@ -48,15 +49,6 @@ int Usage(const std::string& problem) {
                  "                       [--screen FILE] [--no-save] [--trace]\n",
                  problem.c_str());
     return 2;
-}
-
-std::optional<long long> ParseNumber(const std::string& text, int base, long long low, long long high) {
-    long long value = 0;
-    const char* first = text.data();
-    const char* last = first + text.size();
-    const auto [end, error] = std::from_chars(first, last, value, base);
-    if (text.empty() || error != std::errc() || end != last || value < low || value > high) return std::nullopt;
-    return value;
 }
 
 std::optional<KeyHold> ParseHold(const std::string& text) {
