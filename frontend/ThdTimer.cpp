@@ -52,20 +52,25 @@ void TTimerThread::TickDone() {
 }
 
 void TTimerThread::run() {
+    using Clock = std::chrono::steady_clock;
     std::unique_lock lock(mutex_);
+    // Each wait ends at most one interval after the tick before was due, so
+    // a quick handler costs no drift and 10 ms gives a hundred ticks a
+    // second; a late tick is not made up.
+    auto deadline = Clock::now() + std::chrono::milliseconds(interval_);
     while (!terminated_) {
         if (suspended_) {
             wake_.wait(lock, [this] { return terminated_ || !suspended_; });
             continue;
         }
-        const bool woken = wake_.wait_for(lock, std::chrono::milliseconds(interval_),
-                                          [this] { return stopEvent_ || terminated_ || suspended_; });
+        const bool woken = wake_.wait_until(lock, deadline, [this] { return stopEvent_ || terminated_ || suspended_; });
         if (terminated_) break;
         // Suspended mid-wait: park; whoever resumes signals StopEvent, so
         // the wait after resuming starts afresh.
         if (suspended_) continue;
         if (woken) {
             stopEvent_ = false;  // auto-reset; a signalled wait fires nothing
+            deadline = Clock::now() + std::chrono::milliseconds(interval_);
             continue;
         }
         tickPending_ = true;
@@ -73,6 +78,9 @@ void TTimerThread::run() {
         owner_.HandTickOver();
         lock.lock();
         wake_.wait(lock, [this] { return terminated_ || !tickPending_; });
+        const auto now = Clock::now();
+        deadline += std::chrono::milliseconds(interval_);
+        if (deadline <= now) deadline = now + std::chrono::milliseconds(interval_);
     }
 }
 
