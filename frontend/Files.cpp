@@ -205,7 +205,15 @@ void SyncDirectory(const std::filesystem::path& dir) {
 // Writes the image to a temporary file and renames it over the target, so
 // the old file stays whole until the new one is complete.
 bool SaveImage(const std::filesystem::path& dir, const char* name, std::span<const uint8_t> data) {
-    const std::filesystem::path target = dir / name;
+    std::filesystem::path target = dir / name;
+    // A symbolic link is followed, so the file it names is replaced and the
+    // link stays.
+    std::error_code error;
+    if (std::filesystem::is_symlink(std::filesystem::symlink_status(target, error))) {
+        const std::filesystem::path resolved = std::filesystem::weakly_canonical(target, error);
+        if (error) return false;
+        target = resolved;
+    }
     std::filesystem::path tempPath;
     const int fd = CreateTemporary(target, tempPath);
     if (fd < 0) return false;
@@ -220,7 +228,7 @@ bool SaveImage(const std::filesystem::path& dir, const char* name, std::span<con
         ::unlink(tempPath.c_str());
         return false;
     }
-    SyncDirectory(dir);
+    SyncDirectory(target.parent_path());
     return true;
 }
 

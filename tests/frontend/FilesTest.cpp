@@ -255,5 +255,15 @@ TEST_F(FilesTest, FailedRamSaveKeepsTheOldFile) {
     EXPECT_EQ(DirectoryNames(), (std::vector<std::string>{"ram.bin", "register.bin"}));
 }
 
+TEST_F(FilesTest, SaveThroughASymbolicLinkKeepsTheLink) {
+    fs::create_directory(dir / "memory");
+    Write("memory/ram-image", std::vector<uint8_t>(DataRamBytes, 0));
+    fs::create_symlink("memory/ram-image", dir / RamFileName);
+    m->DataRam.fill(0x33);
+    EXPECT_TRUE(SaveFiles(*m, dir).empty());
+    EXPECT_TRUE(fs::is_symlink(dir / RamFileName));
+    EXPECT_EQ(Read("memory/ram-image"), std::vector<uint8_t>(DataRamBytes, 0x33));
+}
+
 }  // namespace
 }  // namespace varnox

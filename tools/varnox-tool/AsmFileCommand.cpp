@@ -50,6 +50,7 @@ struct Output {
     fs::path target;
     fs::path temporary;
     std::string bytes;
+    bool inPlace = false;  // a device or pipe such as /dev/stdout: written directly
 };
 
 bool WriteFile(const fs::path& path, const std::string& bytes) {
@@ -61,13 +62,27 @@ bool WriteFile(const fs::path& path, const std::string& bytes) {
 
 void RemoveTemporaries(const std::vector<Output>& outputs) {
     std::error_code ignored;
-    for (const Output& output : outputs) fs::remove(output.temporary, ignored);
+    for (const Output& output : outputs) {
+        if (!output.temporary.empty()) fs::remove(output.temporary, ignored);
+    }
 }
 
-// All files go to temporaries first; only when every one is written are
-// they renamed into place.
+// Regular files go to temporaries first and are renamed into place only
+// when every one is written; a symbolic link is followed, so the file it
+// names is replaced, not the link. Devices and pipes (a listing to
+// /dev/stdout) cannot be replaced and are written directly, last.
 bool WriteAll(std::vector<Output>& outputs) {
     for (Output& output : outputs) {
+        std::error_code error;
+        const fs::file_status status = fs::status(output.target, error);
+        if (fs::exists(status) && !fs::is_regular_file(status)) {
+            output.inPlace = true;
+            continue;
+        }
+        if (fs::is_symlink(fs::symlink_status(output.target, error))) {
+            const fs::path resolved = fs::weakly_canonical(output.target, error);
+            if (!error) output.target = resolved;
+        }
         output.temporary = output.target;
         output.temporary += ".tmp";
         if (!WriteFile(output.temporary, output.bytes)) {
@@ -77,12 +92,19 @@ bool WriteAll(std::vector<Output>& outputs) {
         }
     }
     for (const Output& output : outputs) {
+        if (output.inPlace) continue;
         std::error_code error;
         fs::rename(output.temporary, output.target, error);
         if (error) {
             std::fprintf(stderr, "varnox-tool asm: cannot write %s: %s\n", output.target.string().c_str(),
                          error.message().c_str());
             RemoveTemporaries(outputs);
+            return false;
+        }
+    }
+    for (const Output& output : outputs) {
+        if (output.inPlace && !WriteFile(output.target, output.bytes)) {
+            std::fprintf(stderr, "varnox-tool asm: cannot write %s\n", output.target.string().c_str());
             return false;
         }
     }
