@@ -138,5 +138,37 @@ TEST(ToolRun, ScreenOfAnUnpoweredDisplayIsBlank) {
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "ram.bin"));
 }
 
+TEST(ToolRun, ScreenShowsWhatTheFirmwareDrew) {
+    ScratchDir dir;
+    // Power the display, switch it on, then write two all-set nibbles at
+    // address 0 of chip 0: dot column 0, rows 0 to 7.
+    dir.WriteText("lcd.asm",
+                  "  pst if,&H01\n"
+                  "  ld r0,&H14          ; display on: command 4, 1\n"
+                  "  stle r0,&H21\n"
+                  "  ld r1,&H82          ; write with op 4 on chip 0 ...\n"
+                  "  ld r2,&H00          ; ... from address 0\n"
+                  "  stlem r1..r2,&H21\n"
+                  "  ld r3,&HFF\n"
+                  "  stle r3,&H01\n"
+                  "loop: jmp loop\n");
+    ASSERT_EQ(RunTool(dir.path(), {"asm", "lcd.asm", "-o", "."}).status, 0);
+    const auto r = RunTool(dir.path(), {"run", "--ticks", "3", "--screen", "screen.pbm", "--no-save"});
+    EXPECT_EQ(r.status, 0);
+    const std::string pbm = dir.ReadText("screen.pbm");
+    ASSERT_EQ(pbm.rfind("P1\n96 64\n", 0), 0u);
+    std::string dots;
+    for (char c : pbm.substr(9)) {
+        if (c == '0' || c == '1') dots += c;
+    }
+    ASSERT_EQ(dots.size(), 96u * 64u);
+    for (int row = 0; row < 64; ++row) {
+        for (int column = 0; column < 96; ++column) {
+            const char expected = column == 0 && row < 8 ? '1' : '0';
+            ASSERT_EQ(dots[static_cast<size_t>(row * 96 + column)], expected) << row << "," << column;
+        }
+    }
+}
+
 }  // namespace
 }  // namespace varnox
