@@ -33,15 +33,7 @@ std::string FormatListingLine(const ListingLine& line) {
 
 std::vector<ListingLine> WalkListing(Machine& m, uint16_t top, int maxLines) {
     std::vector<ListingLine> lines;
-    const uint16_t savedPc = m.Cpu.PC;
-    uint16_t address = top;
-    for (int i = 0; i < maxLines; ++i) {
-        lines.push_back(ListInstruction(m, address));
-        address = lines.back().Next;
-        // A negative span means the walk wrapped past 0xFFFF.
-        if (static_cast<int>(address) - static_cast<int>(top) < 0) break;
-    }
-    m.Cpu.PC = savedPc;
+    ForEachListingLine(m, top, maxLines, [&](const ListingLine& line) { lines.push_back(line); });
     return lines;
 }
 

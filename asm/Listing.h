@@ -29,8 +29,25 @@ ListingLine ListInstruction(Machine& m, uint16_t address);
 // trailing blanks.
 std::string FormatListingLine(const ListingLine& line);
 
-// Up to maxLines lines from top, stopping after a line whose walk wrapped
-// past 0xFFFF. PC is restored.
+// Hands up to maxLines lines from top to visit, one at a time, stopping
+// after a line whose walk wrapped past 0xFFFF. PC is restored. A walk from
+// 0 never wraps below its start, so only maxLines ends it: callers that
+// take many lines print them as they come instead of keeping them.
+template <typename Visit>
+void ForEachListingLine(Machine& m, uint16_t top, long long maxLines, Visit&& visit) {
+    const uint16_t savedPc = m.Cpu.PC;
+    uint16_t address = top;
+    for (long long i = 0; i < maxLines; ++i) {
+        const ListingLine line = ListInstruction(m, address);
+        address = line.Next;
+        visit(line);
+        // A negative span means the walk wrapped past 0xFFFF.
+        if (static_cast<int>(address) - static_cast<int>(top) < 0) break;
+    }
+    m.Cpu.PC = savedPc;
+}
+
+// The same walk, collected: for a pane's worth of lines.
 std::vector<ListingLine> WalkListing(Machine& m, uint16_t top, int maxLines);
 
 }  // namespace varnox

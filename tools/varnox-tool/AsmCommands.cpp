@@ -84,9 +84,10 @@ int ListCommand(const Args& args) {
     const LoadResult loaded = LoadFiles(*machine, dir);
     for (const std::string& message : loaded.Messages) std::fprintf(stderr, "%s\n", message.c_str());
 
-    for (const ListingLine& line : WalkListing(*machine, static_cast<uint16_t>(from), static_cast<int>(lines))) {
+    // Printed as walked: a listing from 0 runs on for as many lines as asked.
+    ForEachListingLine(*machine, static_cast<uint16_t>(from), lines, [](const ListingLine& line) {
         std::printf("%s\n", FormatListingLine(line).c_str());
-    }
+    });
     return 0;
 }
 
