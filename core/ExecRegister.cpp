@@ -43,19 +43,17 @@ inline RegSequences TakeSequences(Machine& m) {
 
 enum class Store { Result, Nothing };
 
-// The upper sequence is the destination and the lower one is counted; when
-// the window ends first the remaining lower bytes still run against zero.
-template <Store store>
-void RunForward(Machine& m, uint8_t op) {
+// Walks the lower sequence, which is counted, against the upper one: `pair`
+// runs on each (upper, lower) register pair; when the window ends first,
+// `tail` runs on each lower register left over.
+template <class Pair, class Tail>
+void WalkForward(Machine& m, Pair pair, Tail tail) {
     CpuState& cpu = m.Cpu;
-    auto& R = cpu.MainRegisterFile;
-    ClearFlagsUnlessLoad(cpu, op);
     const RegSequences seq = TakeSequences(m);
     int src = seq.lower;
     int dst = seq.upper;
     for (;;) {
-        const uint8_t r = AluBinary(cpu, op, R[dst], R[src]);
-        if constexpr (store == Store::Result) R[dst] = r;
+        pair(dst, src);
         cpu.StepCycles += CyclesPerByte;
         if (src == seq.lowerLast) return;
         if (dst == seq.upperLimit) break;
@@ -64,9 +62,25 @@ void RunForward(Machine& m, uint8_t op) {
     }
     do {
         src = NextReg(cpu, src);
-        AluBinary(cpu, op, 0, R[src]);
+        tail(src);
         cpu.StepCycles += CyclesPerByte;
     } while (src != seq.lowerLast);
+}
+
+// The upper sequence is the destination; lower bytes past the window end
+// still run against zero, for their flags.
+template <Store store>
+void RunForward(Machine& m, uint8_t op) {
+    CpuState& cpu = m.Cpu;
+    auto& R = cpu.MainRegisterFile;
+    ClearFlagsUnlessLoad(cpu, op);
+    WalkForward(
+        m,
+        [&](int dst, int src) {
+            const uint8_t r = AluBinary(cpu, op, R[dst], R[src]);
+            if constexpr (store == Store::Result) R[dst] = r;
+        },
+        [&](int src) { AluBinary(cpu, op, 0, R[src]); });
 }
 
 // The lower sequence is the destination and is counted; missing source bytes
@@ -204,25 +218,13 @@ void ExchangeOp(Machine& m, uint8_t kind) {
 }
 
 void ExchangeMultiOp(Machine& m, uint8_t kind) {
-    CpuState& cpu = m.Cpu;
-    auto& R = cpu.MainRegisterFile;
-    const RegSequences seq = TakeSequences(m);
-    int src = seq.lower;
-    int dst = seq.upper;
-    for (;;) {
-        AluExchange(kind, R[dst], R[src]);
-        cpu.StepCycles += CyclesPerByte;
-        if (src == seq.lowerLast) return;
-        if (dst == seq.upperLimit) break;
-        src = NextReg(cpu, src);
-        dst = NextReg(cpu, dst);
-    }
-    do {
-        src = NextReg(cpu, src);
-        uint8_t zero = 0;  // stands in for the missing upper register
-        AluExchange(kind, zero, R[src]);
-        cpu.StepCycles += CyclesPerByte;
-    } while (src != seq.lowerLast);
+    auto& R = m.Cpu.MainRegisterFile;
+    WalkForward(
+        m, [&](int dst, int src) { AluExchange(kind, R[dst], R[src]); },
+        [&](int src) {
+            uint8_t zero = 0;  // stands in for the missing upper register
+            AluExchange(kind, zero, R[src]);
+        });
 }
 
 void RegImmOp(Machine& m, uint8_t op) {

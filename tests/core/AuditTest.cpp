@@ -13,11 +13,7 @@ namespace {
 using test::NewMachine;
 using test::PutWord;
 using test::R;
-
-int32_t RunOne(Machine& m, unsigned opcode, uint8_t b1 = 0, uint8_t b2 = 0) {
-    PutWord(m, m.Cpu.PC, opcode, b1, b2);
-    return CpuStep(m);
-}
+using test::RunOne;
 
 constexpr uint8_t C = FlagC, NZ = FlagNZ, UZ = FlagUZ, LZ = FlagLZ;
 

@@ -12,7 +12,7 @@ using test::Program;
 using test::PutWord;
 using test::R;
 
-uint8_t& Ram(Machine& m, uint16_t address) { return m.DataRam[address & 0x1FFF]; }
+using test::Ram;
 
 // Runs one conditional jmp (opcode 0x070 + condition) to 0x0123 from word 0;
 // tells whether it was taken.

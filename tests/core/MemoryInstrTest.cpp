@@ -12,7 +12,7 @@ using test::NewMachine;
 using test::Program;
 using test::R;
 
-uint8_t& Ram(Machine& m, uint16_t address) { return m.DataRam[address & 0x1FFF]; }
+using test::Ram;
 
 uint16_t Index(const Machine& m, int n) { return GetIndex(m.Cpu, n); }
 

@@ -35,4 +35,13 @@ inline void Program(Machine& m, std::initializer_list<Word> words, uint16_t star
 
 inline uint8_t& R(Machine& m, int n) { return m.Cpu.MainRegisterFile[n]; }
 
+// The RAM byte behind any data address with bit 14 set.
+inline uint8_t& Ram(Machine& m, uint16_t address) { return m.DataRam[address & 0x1FFF]; }
+
+// Places one instruction at the current PC and steps it; returns the cycles.
+inline int32_t RunOne(Machine& m, unsigned opcode, uint8_t b1 = 0, uint8_t b2 = 0) {
+    PutWord(m, m.Cpu.PC, opcode, b1, b2);
+    return CpuStep(m);
+}
+
 }  // namespace varnox::test
