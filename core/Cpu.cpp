@@ -8,15 +8,14 @@ namespace varnox {
 namespace {
 
 constexpr int32_t HaltCycles = 6;
-constexpr int32_t IrqEntryCycles = 16;  // plus 6 for the call
-constexpr uint8_t InServiceBit[3] = {0x20, 0x40, 0x80};
-constexpr uint8_t EnableBit[3] = {0x10, 0x20, 0x40};
-constexpr int VectorReg[3] = {RegV0, RegV1, RegV2};
+constexpr int32_t IrqEntryCycles = 16;  // plus the call's
+constexpr int32_t CallCycles = 6;
+constexpr int32_t ReturnCycles = 10;
 
 // The level an interrupt scan would enter now, or -1.
 int DueLevel(const CpuState& cpu) {
-    for (int level = 0; level < 3; ++level) {
-        if (cpu.IF & InServiceBit[level]) return -1;  // blocks itself and lower levels
+    for (int level = 0; level < IrqLevels; ++level) {
+        if (cpu.IF & IrqInServiceBit[level]) return -1;  // blocks itself and lower levels
         if (cpu.IrqPending[level] > 0) return level;
     }
     return -1;
@@ -34,8 +33,8 @@ int32_t CpuStep(Machine& m) {
         int level = -1;
         if (cpu.IrqPending[0] > 0 || cpu.IrqPending[1] > 0 || cpu.IrqPending[2] > 0) level = DueLevel(cpu);
         if (level >= 0) {
-            cpu.IF |= InServiceBit[level];
-            const uint16_t vector = GetIndex(cpu, VectorReg[level]);
+            cpu.IF |= IrqInServiceBit[level];
+            const uint16_t vector = GetIndex(cpu, IrqVectorReg[level]);
             CallTo(m, static_cast<uint8_t>(vector >> 8), static_cast<uint8_t>(vector));
             cpu.StepCycles += IrqEntryCycles;
         } else {
@@ -71,55 +70,57 @@ void CpuReset(Machine& m) {
 }
 
 void IrqRequest(Machine& m, int level) {
-    if (level < 0 || level > 2) return;
+    if (level < 0 || level >= IrqLevels) return;
     CpuState& cpu = m.Cpu;
-    if ((cpu.IE & EnableBit[level]) && cpu.IrqPending[level] == 0) cpu.IrqPending[level] = IrqJustRequested;
+    if ((cpu.IE & IrqEnableBit[level]) && cpu.IrqPending[level] == 0) cpu.IrqPending[level] = IrqJustRequested;
 }
 
 void CallTo(Machine& m, uint8_t high, uint8_t low) {
     CpuState& cpu = m.Cpu;
-    const uint8_t savedIe = cpu.IE;
-    cpu.IE = 0;  // the stack is never gated
-    uint16_t sp = static_cast<uint16_t>(GetIndex(cpu, RegSp) - 1);
-    MemWritePtr(m, sp) = static_cast<uint8_t>(cpu.PC);
-    sp = static_cast<uint16_t>(sp - 1);
-    MemWritePtr(m, sp) = static_cast<uint8_t>(cpu.PC >> 8);
-    SetIndex(cpu, RegSp, sp);
-    cpu.IE = savedIe;
+    {
+        const MemoryGateLift lift(cpu);  // the stack is never gated
+        uint16_t sp = static_cast<uint16_t>(GetIndex(cpu, RegSp) - 1);
+        MemWritePtr(m, sp) = static_cast<uint8_t>(cpu.PC);
+        sp = static_cast<uint16_t>(sp - 1);
+        MemWritePtr(m, sp) = static_cast<uint8_t>(cpu.PC >> 8);
+        SetIndex(cpu, RegSp, sp);
+    }
     cpu.PC = static_cast<uint16_t>((high << 8) | low);
-    cpu.StepCycles += 6;
+    cpu.StepCycles += CallCycles;
 }
 
 void PopPC(Machine& m) {
     CpuState& cpu = m.Cpu;
-    const uint8_t savedIe = cpu.IE;
-    cpu.IE = 0;
-    uint16_t sp = GetIndex(cpu, RegSp);
-    const uint8_t high = MemReadPtr(m, sp);
-    sp = static_cast<uint16_t>(sp + 1);
-    const uint8_t low = MemReadPtr(m, sp);
-    sp = static_cast<uint16_t>(sp + 1);
-    SetIndex(cpu, RegSp, sp);
-    cpu.IE = savedIe;
+    uint8_t high = 0;
+    uint8_t low = 0;
+    {
+        const MemoryGateLift lift(cpu);
+        uint16_t sp = GetIndex(cpu, RegSp);
+        high = MemReadPtr(m, sp);
+        sp = static_cast<uint16_t>(sp + 1);
+        low = MemReadPtr(m, sp);
+        sp = static_cast<uint16_t>(sp + 1);
+        SetIndex(cpu, RegSp, sp);
+    }
     cpu.PC = static_cast<uint16_t>((high << 8) | low);
-    cpu.StepCycles += 10;
+    cpu.StepCycles += ReturnCycles;
 }
 
 void UpdateIf(Machine& m) {
     CpuState& cpu = m.Cpu;
     LcdController& lcd = m.Lcd;
-    if (cpu.IF & 0x01) {
+    if (cpu.IF & IfLcdPower) {
         lcd.LcdControl |= LcdPowered;
     } else {
         if (lcd.LcdControl & LcdPowered) LcdReset(lcd);
         lcd.LcdControl &= static_cast<uint8_t>(~LcdPowered);
-        cpu.IF &= static_cast<uint8_t>(~0x04);
+        cpu.IF &= static_cast<uint8_t>(~IfTimerLine);
     }
-    if (cpu.IF & 0x10) {
-        if (!(cpu.IF & 0x02)) IrqRequest(m, 0);
-        cpu.IF |= 0x02;
+    if (cpu.IF & IfLevel0Line) {
+        if (!(cpu.IF & IfLevel0Seen)) IrqRequest(m, 0);
+        cpu.IF |= IfLevel0Seen;
     } else {
-        cpu.IF &= static_cast<uint8_t>(~0x02);
+        cpu.IF &= static_cast<uint8_t>(~IfLevel0Seen);
     }
 }
 

@@ -33,6 +33,25 @@ constexpr int IndexHighBase = 120;
 // Interrupt request counter: 0 idle, -8 just requested, -7..-1 delaying,
 // positive due (and in service once entered).
 constexpr int32_t IrqJustRequested = -8;
+constexpr int IrqLevels = 3;  // level 0 has the highest priority
+
+// Per interrupt level: its enable bit in IE, its in-service bit in IF and
+// the index register holding its vector.
+constexpr std::array<uint8_t, IrqLevels> IrqEnableBit{0x10, 0x20, 0x40};
+constexpr std::array<uint8_t, IrqLevels> IrqInServiceBit{0x20, 0x40, 0x80};
+constexpr std::array<IndexReg, IrqLevels> IrqVectorReg{RegV0, RegV1, RegV2};
+
+// IE port bits.
+constexpr uint8_t IeMemoryGate = 0x03;  // either bit: data reads give 0xFF, writes are lost
+constexpr uint8_t IeClockMode = 0x84;   // bits 7 and 2: the run loop's clock factor
+constexpr uint8_t IeDoubleClock = 0x80;  // clock mode bit 7 alone: factor 2
+
+// IF port bits.
+constexpr uint8_t IfLcdPower = 0x01;
+constexpr uint8_t IfLevel0Seen = 0x02;  // edge memory of IfLevel0Line
+constexpr uint8_t IfTimerLine = 0x04;
+constexpr uint8_t IfLevel0Line = 0x10;
+constexpr uint8_t IfWritable = IfLcdPower | IfLevel0Line;  // what pst to IF changes
 
 struct CpuState {
     std::array<uint8_t, RegisterFileBytes> MainRegisterFile{};
@@ -103,10 +122,25 @@ inline void SetIndex(CpuState& cpu, int n, uint16_t value) {
 
 // ---- Memory map ------------------------------------------------------------
 
+// Lifts the memory gate for the accesses made while it lives: the fetch
+// from data memory, the stack accesses of calls and returns, and the
+// debugger's panes all reach memory as it is.
+class MemoryGateLift {
+public:
+    explicit MemoryGateLift(CpuState& cpu) : cpu_(cpu), savedIe_(cpu.IE) { cpu.IE = 0; }
+    ~MemoryGateLift() { cpu_.IE = savedIe_; }
+    MemoryGateLift(const MemoryGateLift&) = delete;
+    MemoryGateLift& operator=(const MemoryGateLift&) = delete;
+
+private:
+    CpuState& cpu_;
+    uint8_t savedIe_;
+};
+
 // The byte a data read at the address reaches. Bit 14 set: RAM (8 KB seen
 // four times); clear: ROM, low half below 0x4000, high half at 0x8000.
 inline const uint8_t& MemReadPtr(const Machine& m, uint16_t address) {
-    if (m.Cpu.IE & 0x03) return m.ReadSink;
+    if (m.Cpu.IE & IeMemoryGate) return m.ReadSink;
     if (address & 0x4000) return m.DataRam[address & 0x1FFF];
     return m.DataRom[(address & 0x3FFF) | ((address >> 1) & 0x4000)];
 }
@@ -114,11 +148,15 @@ inline const uint8_t& MemReadPtr(const Machine& m, uint16_t address) {
 // The byte a data write at the address reaches; ROM and gated writes land in
 // WriteSink.
 inline uint8_t& MemWritePtr(Machine& m, uint16_t address) {
-    if ((m.Cpu.IE & 0x03) == 0 && (address & 0x4000)) return m.DataRam[address & 0x1FFF];
+    if ((m.Cpu.IE & IeMemoryGate) == 0 && (address & 0x4000)) return m.DataRam[address & 0x1FFF];
     return m.WriteSink;
 }
 
 // ---- Instruction fetch -----------------------------------------------------
+
+// Cycles of each byte group read from data memory: the word, then each
+// operand byte taken. A fetch from InstrRom costs nothing.
+constexpr int32_t DataFetchCycles = 2;
 
 // Reads the word at PC into InstrBytes, advances PC and returns the 9-bit
 // opcode.
@@ -131,14 +169,11 @@ inline unsigned FetchInstruction(Machine& m) {
         cpu.InstrBytes[1] = word[1];
         cpu.InstrBytes[2] = word[2];
     } else {
-        // The fetch from data memory is never gated.
-        const uint8_t savedIe = cpu.IE;
-        cpu.IE = 0;
+        const MemoryGateLift lift(cpu);
         cpu.InstrBytes[0] = MemReadPtr(m, cpu.PC);
         cpu.InstrBytes[1] = MemReadPtr(m, static_cast<uint16_t>(cpu.PC + 1));
         cpu.InstrBytes[2] = MemReadPtr(m, static_cast<uint16_t>(cpu.PC + 2));
-        cpu.IE = savedIe;
-        cpu.StepCycles += 2;
+        cpu.StepCycles += DataFetchCycles;
     }
     cpu.OperandIndex = 1;
     cpu.PC = static_cast<uint16_t>(cpu.PC + 1);
@@ -152,7 +187,7 @@ inline uint8_t NextOperandByte(Machine& m) {
     const uint8_t value = cpu.InstrBytes[cpu.OperandIndex < 3 ? cpu.OperandIndex : 2];
     if (cpu.PC > DataInstrStart) {
         cpu.PC = static_cast<uint16_t>(cpu.PC + 1);
-        cpu.StepCycles += 2;
+        cpu.StepCycles += DataFetchCycles;
     }
     cpu.OperandIndex += 1;
     return value;

@@ -11,12 +11,12 @@ namespace {
 constexpr int32_t TransferCycles = 4;
 constexpr int32_t IndirectJumpCycles = 2;  // extra for a taken ijmp
 constexpr int32_t PortCycles = 4;
+constexpr int32_t CancelIrqCycles = 4;
+constexpr int32_t TrapCycles = 6;  // plus the call's
+constexpr uint8_t OffKeyLines = 0x41;  // off drives the wake key's lines
 
 // Flag tested by condition bits 0-2; conditions 0 and 1 test no flag.
 constexpr uint8_t ConditionMask[8] = {0x00, 0x00, FlagLZ, FlagUZ, FlagNZ, FlagV, FlagH, FlagC};
-
-constexpr uint8_t InServiceBit[3] = {0x20, 0x40, 0x80};
-constexpr uint8_t EnableBit[3] = {0x10, 0x20, 0x40};
 
 // Both operand bytes are taken whether or not the transfer happens, so an
 // instruction in data memory always has the same length.
@@ -47,9 +47,9 @@ uint8_t ConditionFlags(const CpuState& cpu) { return cpu.F & ConditionMask[cpu.I
 // Ends the service of the first level that has a request (pending or in
 // service), highest priority first.
 void CancelFirstLevel(CpuState& cpu) {
-    for (int level = 0; level < 3; ++level) {
+    for (int level = 0; level < IrqLevels; ++level) {
         if (cpu.IrqPending[level] != 0) {
-            cpu.IF &= static_cast<uint8_t>(~InServiceBit[level]);
+            cpu.IF &= static_cast<uint8_t>(~IrqInServiceBit[level]);
             cpu.IrqPending[level] = 0;
             return;
         }
@@ -78,7 +78,7 @@ void ReturnOp(Machine& m, uint8_t) { PopPC(m); }
 
 void CancelIrqOp(Machine& m, uint8_t) {
     CancelFirstLevel(m.Cpu);
-    m.Cpu.StepCycles += 4;
+    m.Cpu.StepCycles += CancelIrqCycles;
 }
 
 // The return's own 10 cycles are all the step costs.
@@ -91,7 +91,7 @@ void TrapOp(Machine& m, uint8_t) {
     CpuState& cpu = m.Cpu;
     NextOperandByte(m);  // present but unused
     CallTo(m, cpu.MainRegisterFile[IndexHighBase + RegV3], cpu.MainRegisterFile[IndexLowBase + RegV3]);
-    cpu.StepCycles += 6;
+    cpu.StepCycles += TrapCycles;
 }
 
 // Switches the calculator off; a held wake key switches it on again at once.
@@ -105,7 +105,7 @@ void OffOp(Machine& m, uint8_t) {
     m.Lcd.LcdControl = 0;
     LcdReset(m.Lcd);
     UpdateIf(m);
-    cpu.KO = 0x41;
+    cpu.KO = OffKeyLines;
     KeyScan(m);
 }
 
@@ -136,8 +136,7 @@ void WritePort(Machine& m, uint8_t port, uint8_t value) {
             KeyScan(m);
             break;
         case PortIF:
-            // Only the LCD power and the level-0 line are writable.
-            cpu.IF = static_cast<uint8_t>((cpu.IF & 0xEE) | (value & 0x11));
+            cpu.IF = static_cast<uint8_t>((cpu.IF & ~IfWritable) | (value & IfWritable));
             UpdateIf(m);
             break;
         case PortAS:
@@ -146,9 +145,9 @@ void WritePort(Machine& m, uint8_t port, uint8_t value) {
         case PortIE:
             cpu.IE = value;
             // Disabling a level also ends its service and drops its request.
-            for (int level = 0; level < 3; ++level) {
-                if (!(value & EnableBit[level])) {
-                    cpu.IF &= static_cast<uint8_t>(~InServiceBit[level]);
+            for (int level = 0; level < IrqLevels; ++level) {
+                if (!(value & IrqEnableBit[level])) {
+                    cpu.IF &= static_cast<uint8_t>(~IrqInServiceBit[level]);
                     cpu.IrqPending[level] = 0;
                 }
             }

@@ -8,6 +8,11 @@ namespace {
 constexpr int32_t OneRegisterCycles = 12;
 constexpr int32_t PerRegisterCycles = 4;
 constexpr int32_t SequenceCycles = 8;  // on top of the per-register cost
+constexpr int32_t LoadWordCycles = 4;
+constexpr int32_t IndexArithmeticCycles = 6;
+constexpr int32_t StoreImmediateCycles = 6;
+constexpr int32_t BlockMoveCycles = 14;  // per byte, one byte a step
+constexpr int32_t SearchCycles = 16;     // per byte, one byte a step
 
 enum class Direction { Store, Load };
 
@@ -123,7 +128,7 @@ void LoadWordOp(Machine& m, uint8_t) {
     const int n = cpu.InstrBytes[0] & 7;
     cpu.MainRegisterFile[IndexHighBase + n] = NextOperandByte(m);
     cpu.MainRegisterFile[IndexLowBase + n] = NextOperandByte(m);
-    cpu.StepCycles += 4;
+    cpu.StepCycles += LoadWordCycles;
 }
 
 void IndexImmOp(Machine& m, uint8_t arg) {
@@ -132,7 +137,7 @@ void IndexImmOp(Machine& m, uint8_t arg) {
     const uint8_t d = NextOperandByte(m);
     const uint16_t value = GetIndex(cpu, n);
     SetIndex(cpu, n, static_cast<uint16_t>(arg == StepSubDisp ? value - d : value + d));
-    cpu.StepCycles += 6;
+    cpu.StepCycles += IndexArithmeticCycles;
 }
 
 void StoreIndexOp(Machine& m, uint8_t arg) { IndexStepOne(m, arg, Direction::Store); }
@@ -145,7 +150,7 @@ void StoreImmOp(Machine& m, uint8_t arg) {
     const int n = IndexSelector(cpu.InstrBytes[0]);
     const uint16_t address = ApplyIndexStep(cpu, arg, n, 1);
     MemWritePtr(m, address) = NextOperandByte(m);
-    cpu.StepCycles += 6;
+    cpu.StepCycles += StoreImmediateCycles;
 }
 
 void StoreDispOp(Machine& m, uint8_t arg) { DisplacedOne(m, arg, Direction::Store); }
@@ -164,7 +169,7 @@ void BlockMoveOp(Machine& m, uint8_t arg) {
     const uint8_t value = MemReadPtr(m, ApplyIndexStep(cpu, arg, RegIx, 1));
     MemWritePtr(m, ApplyIndexStep(cpu, arg, RegIz, 1)) = value;
     if (GetIndex(cpu, RegIx) != GetIndex(cpu, RegIy)) cpu.PC = cpu.InstrPC;
-    cpu.StepCycles += 14;
+    cpu.StepCycles += BlockMoveCycles;
 }
 
 // One byte per step; stops with the index on the first matching byte or on
@@ -177,7 +182,7 @@ void SearchOp(Machine& m, uint8_t arg) {
     const uint8_t b1 = NextOperandByte(m);
     const uint8_t wanted = cpu.MainRegisterFile[LowerReg(b1) + cpu.RegBank];
     if (value != wanted && address != GetIndex(cpu, RegIy)) cpu.PC = cpu.InstrPC;
-    cpu.StepCycles += 16;
+    cpu.StepCycles += SearchCycles;
 }
 
 }  // namespace varnox

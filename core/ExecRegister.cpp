@@ -7,6 +7,7 @@ namespace varnox {
 namespace {
 
 constexpr int32_t CyclesPerByte = 4;
+constexpr int32_t NopCycles = 4;
 
 // ld, swp and byteupswap leave F as it is; every other operation starts its
 // instruction from a clear F.
@@ -291,6 +292,6 @@ void UnaryRangeOp(Machine& m, uint8_t op) {
     }
 }
 
-void NopOp(Machine& m, uint8_t) { m.Cpu.StepCycles += CyclesPerByte; }
+void NopOp(Machine& m, uint8_t) { m.Cpu.StepCycles += NopCycles; }
 
 }  // namespace varnox

@@ -8,11 +8,11 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <fstream>
-#include <limits>
 #include <optional>
 #include <span>
 #include <string_view>
@@ -42,41 +42,25 @@ bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
            });
 }
 
-int DigitValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return 99;
-}
-
 // A signed decimal integer, or a hexadecimal one after "0x", "0X" or "$".
 // Anything else, or a value outside signed 32 bits, is not an integer.
 std::optional<int32_t> ParseInteger(std::string_view text) {
     int base = 10;
-    bool negative = false;
     if (text.starts_with("0x") || text.starts_with("0X")) {
         base = 16;
         text.remove_prefix(2);
     } else if (text.starts_with("$")) {
         base = 16;
         text.remove_prefix(1);
-    } else if (text.starts_with("-") || text.starts_with("+")) {
-        negative = text.front() == '-';
-        text.remove_prefix(1);
+    } else if (text.starts_with("+")) {
+        text.remove_prefix(1);  // from_chars takes a minus sign only
     }
-    if (text.empty()) return std::nullopt;
-    // Magnitudes up to 2^31 are needed for the most negative value.
-    constexpr int64_t limit = int64_t{1} << 31;
-    int64_t value = 0;
-    for (const char c : text) {
-        const int digit = DigitValue(c);
-        if (digit >= base) return std::nullopt;
-        value = value * base + digit;
-        if (value > limit) return std::nullopt;
-    }
-    if (negative) value = -value;
-    if (value > std::numeric_limits<int32_t>::max()) return std::nullopt;
-    return static_cast<int32_t>(value);
+    // A sign after a hexadecimal prefix is not part of the format.
+    if (text.empty() || (base == 16 && (text.front() == '-' || text.front() == '+'))) return std::nullopt;
+    int32_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
+    if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
+    return value;
 }
 
 // The value of the first matching key in the first matching section, as ini
@@ -271,6 +255,13 @@ LoadResult LoadFiles(Machine& m, const std::filesystem::path& dir) {
             break;
         }
     }
+    return result;
+}
+
+LoadResult LoadMachine(Machine& m, const std::filesystem::path& dir) {
+    LoadSettings(m.Config, dir);
+    LoadResult result = LoadFiles(m, dir);
+    if (result.Completed) LcdReset(m.Lcd);
     return result;
 }
 

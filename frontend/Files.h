@@ -30,6 +30,11 @@ struct LoadResult {
 // Reads charset.bin, rom0.bin, rom1.bin, ram.bin, register.bin in that order.
 LoadResult LoadFiles(Machine& m, const std::filesystem::path& dir);
 
+// The start of a machine from its directory, as the window is created:
+// settings, then the files, then the LCD reset, which an input/output error
+// while loading skips.
+LoadResult LoadMachine(Machine& m, const std::filesystem::path& dir);
+
 // Writes ram.bin then register.bin, each through a temporary file renamed
 // over the old one. Returns the failure messages.
 std::vector<std::string> SaveFiles(const Machine& m, const std::filesystem::path& dir);

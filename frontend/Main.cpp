@@ -264,10 +264,8 @@ void TMainForm::BuildComponents() {
 void TMainForm::FormCreate() {
     displayBitmap_ = QImage(DisplayWidth, DisplayHeight, QImage::Format_RGB32);
     displayBitmap_.fill(Silver);
-    LoadSettings(machine_->Config, dir_);
-    const LoadResult result = LoadFiles(*machine_, dir_);
+    const LoadResult result = LoadMachine(*machine_, dir_);
     for (const std::string& message : result.Messages) ShowWarning(QString::fromStdString(message));
-    if (result.Completed) LcdReset(machine_->Lcd);
 }
 
 void TMainForm::showEvent(QShowEvent* event) {
@@ -368,23 +366,19 @@ void TMainForm::PaintLcd() {
         }
     }
     if (!(lastLcdControl_ & LcdPowered)) return;
-    for (int band = 0; band < 8; ++band) {
-        for (int column = 0; column < 96; ++column) {
-            for (int half = 0; half < 2; ++half) {
-                const int i = band * 192 + column * 2 + half;
-                const uint8_t nibble = lcd.FrameBuffer[i];
-                if (nibble == shadowFrame_[i]) continue;
-                displayDirty_ = true;
-                shadowFrame_[i] = nibble;
-                for (int k = 0; k < 4; ++k) {
-                    const int y = band * 8 + half * 4 + k;
-                    const QRgb colour = (nibble >> (3 - k)) & 1 ? DotOn : DotOff;
-                    for (int dy = 0; dy < 2; ++dy) {
-                        auto* line = reinterpret_cast<QRgb*>(displayBitmap_.scanLine(2 * y + dy));
-                        line[2 * column] = colour;
-                        line[2 * column + 1] = colour;
-                    }
-                }
+    // Band by band, column by column, upper nibble first: index order.
+    for (int i = 0; i < FrameNibbles; ++i) {
+        const uint8_t nibble = lcd.FrameBuffer[i];
+        if (nibble == shadowFrame_[i]) continue;
+        displayDirty_ = true;
+        shadowFrame_[i] = nibble;
+        const int column = FrameColumnOfNibble(i);
+        for (int y = FrameRowOfNibble(i), k = 0; k < 4; ++y, ++k) {
+            const QRgb colour = (nibble >> FrameBitOfDot(y)) & 1 ? DotOn : DotOff;
+            for (int dy = 0; dy < 2; ++dy) {
+                auto* line = reinterpret_cast<QRgb*>(displayBitmap_.scanLine(2 * y + dy));
+                line[2 * column] = colour;
+                line[2 * column + 1] = colour;
             }
         }
     }
@@ -449,16 +443,18 @@ void TMainForm::FormKeyPress(QChar character) {
     if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
     auto& pcKey = machine_->HeldKeys[HeldPcKeySlot];
     if (c == u'"') {
-        pcKey = 3;
+        pcKey = KeyQuote;
         return;
     }
     if (c == u':') {
-        pcKey = 13;
+        pcKey = KeyColon;
         return;
     }
     if (c > 0x7F) return;
     const auto found = KeyLabels.find(static_cast<char>(c));
     if (found == std::string_view::npos) return;
+    // Positions 1..31 are keys 19..49 (letters A.. and ( ) [ ] space),
+    // positions 36.. are keys 31.. (digits and operators).
     const int p = static_cast<int>(found) + 1;
     pcKey = p <= 31 ? p + 18 : p - 5;
     KeyScanNow();
@@ -467,19 +463,19 @@ void TMainForm::FormKeyPress(QChar character) {
 void TMainForm::FormKeyDown(int virtualKey) {
     auto& pcKey = machine_->HeldKeys[HeldPcKeySlot];
     switch (virtualKey) {
-        case VkReturn: pcKey = 50; break;
-        case VkEscape: pcKey = 35; break;
-        case VkEnd: pcKey = 2; break;
-        case VkHome: pcKey = 1; break;
-        case VkLeft: pcKey = 4; break;
-        case VkUp: pcKey = 10; break;
-        case VkRight: pcKey = 5; break;
-        case VkDown: pcKey = 11; break;
-        case VkDelete: pcKey = 34; break;
+        case VkReturn: pcKey = KeyEnter; break;
+        case VkEscape: pcKey = KeyEscape; break;
+        case VkEnd: pcKey = KeyEnd; break;
+        case VkHome: pcKey = KeyHome; break;
+        case VkLeft: pcKey = KeyLeft; break;
+        case VkUp: pcKey = KeyUp; break;
+        case VkRight: pcKey = KeyRight; break;
+        case VkDown: pcKey = KeyDown; break;
+        case VkDelete: pcKey = KeyDelete; break;
         case VkF3:
             if (ShowDebugger) ShowDebugger();
             break;
-        case VkF8: pcKey = 52; break;
+        case VkF8: pcKey = KeyF8; break;
         default: break;
     }
     if (pcKey != 0) KeyScanNow();

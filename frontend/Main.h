@@ -19,6 +19,7 @@
 #include <vector>
 
 #include "core/Def.h"
+#include "peripherals/Lcd.h"
 
 class QFrame;
 class QLabel;
@@ -140,7 +141,7 @@ private:
     std::filesystem::path dir_;
     std::unique_ptr<Machine> machine_;
     QImage displayBitmap_;
-    std::array<uint8_t, 1536> shadowFrame_{};
+    std::array<uint8_t, FrameNibbles> shadowFrame_{};
     uint8_t lastLcdControl_ = 0;
     bool displayDirty_ = false;
     bool shown_ = false;

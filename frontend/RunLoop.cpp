@@ -8,7 +8,7 @@
 namespace varnox {
 namespace {
 
-constexpr int32_t ResumeDelayTicks = 30;
+constexpr int TimerIrqLevel = 1;
 
 // Signed 32-bit products that wrap instead of overflowing.
 int32_t WrappingMul(int32_t a, int32_t b) {
@@ -25,9 +25,9 @@ int32_t WrappingAdd(int32_t a, int32_t b) {
 
 // Oscillator ticks per processor cycle, from IE bits 7 and 2.
 int32_t ClockFactor(const Machine& m) {
-    switch (m.Cpu.IE & 0x84) {
-        case 0x80: return 2;
-        case 0x84: return WrappingMul(m.Lcd.TimerPeriod, 4);
+    switch (m.Cpu.IE & IeClockMode) {
+        case IeDoubleClock: return 2;
+        case IeClockMode: return WrappingMul(m.Lcd.TimerPeriod, 4);  // the slow clock
         default: return 1;
     }
 }
@@ -37,17 +37,17 @@ void RunTimerLine(Machine& m, int32_t cost) {
     CpuState& cpu = m.Cpu;
     RunControl& run = m.Run;
     const int32_t halfPeriod = WrappingMul(m.Lcd.TimerPeriod, 2);
-    if (!(m.Lcd.LcdControl & LcdPowered) || (cpu.IE & 0x84) == 0x84) {
+    if (!(m.Lcd.LcdControl & LcdPowered) || (cpu.IE & IeClockMode) == IeClockMode) {
         run.TimerCountdown = halfPeriod;
-        cpu.IF &= static_cast<uint8_t>(~0x04);
+        cpu.IF &= static_cast<uint8_t>(~IfTimerLine);
         return;
     }
     run.TimerCountdown = WrappingSub(run.TimerCountdown, cost);
     if (run.TimerCountdown < 0) {
         run.TimerCountdown = WrappingAdd(run.TimerCountdown, halfPeriod);
         if (run.TimerCountdown < 0) run.TimerCountdown = halfPeriod;
-        cpu.IF ^= 0x04;
-        if (cpu.IF & 0x04) IrqRequest(m, 1);
+        cpu.IF ^= IfTimerLine;
+        if (cpu.IF & IfTimerLine) IrqRequest(m, TimerIrqLevel);
     }
 }
 

@@ -9,6 +9,9 @@
 
 namespace varnox {
 
+// Run ticks skipped after the debugger hides, before the processor runs.
+constexpr int32_t ResumeDelayTicks = 30;
+
 // LCD, timer, self-test counter and processor to their power-on state.
 void PowerOnReset(Machine& m);
 

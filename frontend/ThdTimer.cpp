@@ -4,7 +4,10 @@
 // dies with the timer object if the timer goes first.
 #include "frontend/ThdTimer.h"
 
+#include <QtGlobal>
+
 #include <chrono>
+#include <exception>
 
 namespace varnox {
 
@@ -123,10 +126,14 @@ void TThreadedTimer::SetThreadPriority(QThread::Priority priority) {
 
 void TThreadedTimer::FireTimer() {
     if (!enabled_ || !onTimer_ || destroying_) return;
+    // A failing handler must not take the timer or the window down, but it
+    // must not fail unseen either.
     try {
         onTimer_(this);
+    } catch (const std::exception& error) {
+        qWarning("timer handler failed: %s", error.what());
     } catch (...) {
-        // A failing handler must not take the timer or the window down.
+        qWarning("timer handler failed with an unknown exception");
     }
 }
 

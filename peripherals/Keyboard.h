@@ -9,7 +9,24 @@
 namespace varnox {
 
 constexpr int KeyCount = 53;
-constexpr int PrintSwitchKey = 53;
+
+// Keys that the window's PC keys and switches press by name; the letter,
+// digit and punctuation keys follow the window's character map.
+enum KeyNumber : int {
+    KeyHome = 1,
+    KeyEnd = 2,
+    KeyQuote = 3,
+    KeyLeft = 4,
+    KeyRight = 5,
+    KeyUp = 10,
+    KeyDown = 11,
+    KeyColon = 13,
+    KeyDelete = 34,
+    KeyEscape = 35,  // the wake key: its lines are what off leaves driven
+    KeyEnter = 50,
+    KeyF8 = 52,      // no on-screen button
+    PrintSwitchKey = 53,
+};
 
 struct KeyTableEntry {
     uint8_t mask;  // KO lines that must all be driven

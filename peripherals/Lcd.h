@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 namespace varnox {
@@ -12,6 +13,17 @@ constexpr int LcdChipNibbles = 768;
 constexpr int FrameNibbles = 1536;
 constexpr int CharGenNibbles = 4096;
 constexpr int CharsetFileBytes = 2048;
+
+constexpr int DisplayColumns = 96;
+constexpr int DisplayRows = 64;
+
+// Where dot (column, row) lives in FrameBuffer: bands of eight dot rows,
+// two nibbles a column, the upper four dots first, bit 3 the top dot.
+constexpr int FrameIndexOfDot(int column, int row) { return (row / 8) * 192 + column * 2 + (row % 8) / 4; }
+constexpr int FrameBitOfDot(int row) { return 3 - row % 4; }
+// The first dot row a frame nibble shows.
+constexpr int FrameRowOfNibble(int index) { return (index / 192) * 8 + (index % 2) * 4; }
+constexpr int FrameColumnOfNibble(int index) { return (index % 192) / 2; }
 
 // LcdControl bits.
 constexpr uint8_t LcdPowered = 0x80;
@@ -51,6 +63,13 @@ void LcdBeginTransfer(LcdController& lcd);
 uint8_t LcdTransfer(LcdController& lcd, uint8_t n);
 uint8_t LcdApplyOp(uint8_t target, uint8_t value, int op);
 void LcdRefresh(LcdController& lcd);
+
+// Whether the dot shows black in FrameBuffer (an unpowered display shows
+// nothing).
+inline bool LcdDotOn(const LcdController& lcd, int column, int row) {
+    if (!(lcd.LcdControl & LcdPowered)) return false;
+    return (lcd.FrameBuffer[static_cast<size_t>(FrameIndexOfDot(column, row))] >> FrameBitOfDot(row)) & 1;
+}
 
 // Expands 2048 glyph bytes (already in CharGenerator[0..2047]) into 4096
 // nibbles, high half first, working backwards so it can run in place.

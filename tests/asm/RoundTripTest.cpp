@@ -133,9 +133,9 @@ TEST(AssemblerFuzz, RandomBytesAndMutatedLines) {
         }
         default: {  // a good line with a few characters changed, cut or lengthened
             text = seeds[random() % seeds.size()];
-            for (int k = random() % 3; k >= 0; --k) {
+            for (int k = static_cast<int>(random() % 3); k >= 0; --k) {
                 const size_t at = random() % text.size();
-                const int action = random() % 3;
+                const auto action = random() % 3;
                 if (action == 0) text[at] = alphabet[random() % alphabet.size()];
                 if (action == 1) text.resize(at + 1);
                 if (action == 2) text.insert(at, 1, static_cast<char>(random() % 256));

@@ -18,7 +18,7 @@ TEST(MemoryMap, ReadsReachRomHalvesAndRamMirrors) {
     m->DataRam[0x0123] = 0x33;
     EXPECT_EQ(MemReadPtr(*m, 0x2000), 0x11);
     EXPECT_EQ(MemReadPtr(*m, 0x9000), 0x22);
-    for (uint16_t a : {0x4123, 0x6123, 0xC123, 0xE123}) EXPECT_EQ(MemReadPtr(*m, a), 0x33) << std::hex << a;
+    for (const uint16_t a : {uint16_t{0x4123}, uint16_t{0x6123}, uint16_t{0xC123}, uint16_t{0xE123}}) EXPECT_EQ(MemReadPtr(*m, a), 0x33) << std::hex << a;
 }
 
 TEST(MemoryMap, WritesLandInRamOrAreLost) {
@@ -34,7 +34,7 @@ TEST(MemoryMap, WritesLandInRamOrAreLost) {
 }
 
 TEST(MemoryMap, GateHidesMemoryButNotTheFetch) {
-    for (uint8_t ie : {0x01, 0x02, 0x03}) {
+    for (const uint8_t ie : {uint8_t{0x01}, uint8_t{0x02}, uint8_t{0x03}}) {
         auto m = NewMachine();
         m->DataRam[0] = 0x58;  // rtn
         m->Cpu.IE = ie;

@@ -80,8 +80,7 @@ int ListCommand(const Args& args) {
 
     const std::filesystem::path dir = ".";
     auto machine = std::make_unique<Machine>();
-    LoadSettings(machine->Config, dir);
-    const LoadResult loaded = LoadFiles(*machine, dir);
+    const LoadResult loaded = LoadMachine(*machine, dir);
     for (const std::string& message : loaded.Messages) std::fprintf(stderr, "%s\n", message.c_str());
 
     // Printed as walked: a listing from 0 runs on for as many lines as asked.

@@ -97,19 +97,13 @@ std::string ParseOptions(const Args& args, RunOptions& options) {
     return {};
 }
 
-bool DotOn(const LcdController& lcd, int column, int row) {
-    const int index = (row / 8) * 192 + column * 2 + (row % 8) / 4;
-    return (lcd.FrameBuffer[index] >> (3 - row % 4)) & 1;
-}
-
 bool WriteScreen(const Machine& m, const std::string& file) {
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     if (!out) return false;
-    const bool powered = m.Lcd.LcdControl & LcdPowered;
-    out << "P1\n96 64\n";
-    for (int row = 0; row < 64; ++row) {
-        for (int column = 0; column < 96; ++column) {
-            out << (column ? " " : "") << (powered && DotOn(m.Lcd, column, row) ? '1' : '0');
+    out << "P1\n" << DisplayColumns << ' ' << DisplayRows << '\n';
+    for (int row = 0; row < DisplayRows; ++row) {
+        for (int column = 0; column < DisplayColumns; ++column) {
+            out << (column ? " " : "") << (LcdDotOn(m.Lcd, column, row) ? '1' : '0');
         }
         out << '\n';
     }
@@ -152,10 +146,8 @@ int RunCommand(const Args& args) {
     const std::filesystem::path dir = ".";
     auto machine = std::make_unique<Machine>();
     Machine& m = *machine;
-    LoadSettings(m.Config, dir);
-    const LoadResult loaded = LoadFiles(m, dir);
+    const LoadResult loaded = LoadMachine(m, dir);
     for (const std::string& message : loaded.Messages) std::fprintf(stderr, "%s\n", message.c_str());
-    if (loaded.Completed) LcdReset(m.Lcd);
     StartMachine(m);
 
     if (options.steps) m.Run.StepCount = static_cast<int32_t>(*options.steps);

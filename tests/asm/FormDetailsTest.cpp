@@ -18,7 +18,7 @@ using test::Dis;
 // pst with an immediate names ko, if, as, ie; pst from a register names
 // ko, f, as, ie. A data byte with bit 7 set moves the opcode to 0x1C0-0x1C3
 // and must read the same.
-TEST(AuditOpcodeNames, PstNamesItsStatusRegisterByOpcode) {
+TEST(OpcodeNames, PstNamesItsStatusRegisterByOpcode) {
     EXPECT_EQ(Dis(0xC0, 0x41), "pst ko,&H41");
     EXPECT_EQ(Dis(0xC1, 0x01), "pst if,&H01");
     EXPECT_EQ(Dis(0xC2, 0x05), "pst as,&H05");
@@ -36,7 +36,7 @@ TEST(AuditOpcodeNames, PstNamesItsStatusRegisterByOpcode) {
 }
 
 // Four opcodes list as trp; the assembler always picks 0x1FF.
-TEST(AuditOpcodeNames, TrpHasFourOpcodesAndAssemblesToOne) {
+TEST(OpcodeNames, TrpHasFourOpcodesAndAssemblesToOne) {
     EXPECT_EQ(Dis(0xE7, 0x80), "trp");
     EXPECT_EQ(Dis(0xEF, 0x80), "trp");
     EXPECT_EQ(Dis(0xF7, 0x80), "trp");
@@ -48,7 +48,7 @@ TEST(AuditOpcodeNames, TrpHasFourOpcodesAndAssemblesToOne) {
 // In data memory the listing gives 0x1EA its two operand bytes and 0x1E1
 // and 0x1E9 their one, even though the processor runs them without any;
 // rtn takes one byte whatever bit 7 of the next byte is.
-TEST(AuditListing, NamelessOpcodesInDataMemoryTakeTheirFormsBytes) {
+TEST(NamelessOpcodes, NamelessOpcodesInDataMemoryTakeTheirFormsBytes) {
     auto m = std::make_unique<Machine>();
     const uint8_t bytes[] = {0xEA, 0x80, 0xC0,  // [EA80] at 0x4000
                              0xE1, 0x80,        // [E180] at 0x4003
@@ -71,7 +71,7 @@ TEST(AuditListing, NamelessOpcodesInDataMemoryTakeTheirFormsBytes) {
 // offset and the first data register: the range keeps its length and
 // group and starts at the offset register's bits 0-2. The moved text
 // assembles back to the same word.
-TEST(AuditAssembler, RegisterOffsetRangesMoveToTheOffsetRegister) {
+TEST(ClassRuleDetails, RegisterOffsetRangesMoveToTheOffsetRegister) {
     EXPECT_EQ(Asm("stm (iy-r3),r72..r73"), "95 83 81");
     EXPECT_EQ(Dis(0x95, 0x83, 0x81), "stm (iy-r3),r75..r76");
     EXPECT_EQ(Asm("stm (iy-r3),r75..r76"), "95 83 81");
@@ -89,7 +89,7 @@ TEST(AuditAssembler, RegisterOffsetRangesMoveToTheOffsetRegister) {
 
 // A check made right after a register or range fails just after it; one
 // made later fails where the scan stands then.
-TEST(AuditAssembler, HalfAndIndirectChecksFailWhereTheRuleMakesThem) {
+TEST(ClassRuleDetails, HalfAndIndirectChecksFailWhereTheRuleMakesThem) {
     EXPECT_EQ(Asm("adbm i64..i71,&H01"), "error at 15");  // after the comma and a failed second range
     EXPECT_EQ(Asm("stlem i64..i67,&H01"), "error at 15");  // just after the range
     EXPECT_EQ(Asm("ldm i64..i67,(ix)+"), "error at 14");   // before trying a pointer
