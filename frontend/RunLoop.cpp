@@ -62,6 +62,12 @@ bool RunTick(Machine& m, BeforeStep&& beforeStep) {
     }
     cpu.CycleBudget = WrappingAdd(cpu.CycleBudget, run.CyclesPerTick);
     if (cpu.CycleBudget <= 0) return false;
+    // Steps that cost nothing (off woken at once by a held key, the free
+    // one-operand instructions) would never spend the budget. A tick makes
+    // at most as many steps as it has clock ticks to spend, which any run
+    // of steps costing one or more never reaches, and drops what is left
+    // when it is cut short, so such a loop only runs slowly.
+    int32_t stepsLeft = cpu.CycleBudget;
     do {
         if (run.DebugActive) {
             cpu.CycleBudget = 0;
@@ -84,7 +90,8 @@ bool RunTick(Machine& m, BeforeStep&& beforeStep) {
             cpu.CycleBudget = 0;
             return true;
         }
-    } while (cpu.CycleBudget > 0);
+    } while (cpu.CycleBudget > 0 && --stepsLeft > 0);
+    if (cpu.CycleBudget > 0) cpu.CycleBudget = 0;
     return false;
 }
 

@@ -170,5 +170,23 @@ TEST(ToolRun, ScreenShowsWhatTheFirmwareDrew) {
     }
 }
 
+// off costs nothing and the held wake key wakes it at once: each tick still
+// ends, after as many steps as it has clock ticks, and memory is saved.
+TEST(ToolRun, OffWokenByAHeldKeyStillEndsEveryTick) {
+    ScratchDir dir;
+    dir.WriteText("off.asm", "org 0\n off\n");
+    ASSERT_EQ(RunTool(dir.path(), {"asm", "off.asm", "-o", "."}).status, 0);
+    for (const bool save : {false, true}) {
+        std::vector<std::string> args{"run", "--hold", "35@0-5", "--ticks", "10"};
+        if (!save) args.push_back("--no-save");
+        const auto r = RunTool(dir.path(), args, 60);
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_EQ(Field(r.out, "TICKS"), "10");
+        // Five ticks of 9100 steps of off, then off once more and 7584 idle steps of 6 cycles.
+        EXPECT_EQ(Field(r.out, "STEPS"), std::to_string(5 * 9100 + 1 + 7584));
+        EXPECT_EQ(std::filesystem::exists(dir.path() / "ram.bin"), save);
+    }
+}
+
 }  // namespace
 }  // namespace varnox
