@@ -8,6 +8,7 @@
 // had clock ticks to spend and leaves no budget behind, steps return an
 // even, non-negative cycle count, the held keys stay as set, and every
 // nibble of display memory, frame buffer and character generator is 0..15.
+// After each tick the instruction at PC is listed as the debugger shows it.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <algorithm>
@@ -18,6 +19,7 @@
 #include <vector>
 
 #include "FuzzCheck.h"
+#include "asm/Listing.h"
 #include "core/Cpu.h"
 #include "core/Def.h"
 #include "frontend/RunLoop.h"
@@ -155,6 +157,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         RunTick(m);
         if (action & 0x10) varnox::RefreshTick(m);
         CheckMachine(m, heldKeys);
+        // The debugger lists whatever the processor is about to run.
+        const uint16_t pc = m.Cpu.PC;
+        varnox::ListInstruction(m, pc);
+        m.Cpu.PC = pc;
     }
     return 0;
 }
