@@ -1,7 +1,6 @@
 #include "asm/SourceLine.h"
 
 #include <algorithm>
-#include <cstdlib>
 
 #include "asm/Asem.h"
 #include "asm/AsmScanner.h"
@@ -255,8 +254,9 @@ private:
         piece.sign = line_[at];
         piece.value = value.known ? value.value : 0;
         if (!value.known) out_.known = false;
-        const int64_t magnitude = kind == PieceKind::Offset ? std::llabs(piece.value) : piece.value;
-        piece.plain = magnitude >= 0 && magnitude <= MaxPlainNumber;
+        const int64_t lowest = kind == PieceKind::Offset ? -MaxPlainNumber : 0;
+        piece.plain = piece.value >= lowest && piece.value <= MaxPlainNumber;
+        const int64_t magnitude = piece.plain && piece.value < 0 ? -piece.value : piece.value;
         piece.outStart = plain_.size();
         const std::string text = NumberText(piece, piece.plain ? magnitude : 0);
         for (char c : text) {
