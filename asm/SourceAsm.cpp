@@ -1,9 +1,9 @@
 #include "asm/SourceAsm.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <optional>
 #include <set>
 #include <unordered_map>
@@ -11,14 +11,12 @@
 #include "asm/Asem.h"
 #include "asm/AsmScanner.h"
 #include "asm/SourceExpr.h"
+#include "asm/SourceImage.h"
 #include "asm/SourceLine.h"
-#include "core/Def.h"
 
 namespace varnox {
 namespace {
 
-constexpr uint8_t Rom0Fill = 0x00;
-constexpr uint8_t Rom1Fill = 0xFF;
 // Far more names than the two ROMs have room to label; a bound on memory
 // for hostile input.
 constexpr size_t MaxNames = size_t{1} << 18;
@@ -27,25 +25,6 @@ constexpr int MaxDefinitionDepth = 64;
 // More units than any space holds: a count beyond it is out of range
 // without being walked.
 constexpr int64_t MaxUnits = 0x10000;
-
-enum class Space { Code, Data, Ram };
-
-struct Location {
-    Space space = Space::Code;
-    int64_t address = 0;  // a word address in code, a byte address in data and RAM
-};
-
-// Data addresses as the processor reads them: bit 14 clear is data ROM,
-// bit 14 set is RAM.
-bool IsDataRomAddress(int64_t a) { return a >= 0 && a <= 0xFFFF && (a & 0x4000) == 0; }
-bool IsRamAddress(int64_t a) { return a >= 0 && a <= 0xFFFF && (a & 0x4000) != 0; }
-size_t DataRomOffset(int64_t a) { return static_cast<size_t>((a & 0x3FFF) | ((a >> 1) & 0x4000)); }
-
-std::string Hex4(int64_t value) {
-    char text[12];
-    std::snprintf(text, sizeof text, "%04X", static_cast<unsigned>(value & 0xFFFF));
-    return text;
-}
 
 std::string Quoted(std::string_view name) { return Concat({"'", Printable(name), "'"}); }
 
@@ -145,15 +124,11 @@ public:
         RunPass(false);
         for (auto& entry : symbols_) entry.second.knownInLayout = entry.second.known;
         ResolveForwardConstants();
-        out_.Rom0.assign(InstrRomBytes, Rom0Fill);
-        out_.Rom1.assign(DataRomBytes, Rom1Fill);
-        codeUsed_.assign(InstrRomWords, false);
-        dataUsed_.assign(DataRomBytes, false);
+        image_ = std::make_unique<SourceImage>();
         RunPass(true);
-        if (out_.ErrorCount != 0) {
-            out_.Rom0.clear();
-            out_.Rom1.clear();
-            out_.Listing.clear();
+        if (out_.ErrorCount == 0) {
+            out_.Rom0 = std::move(image_->Rom0);
+            out_.Rom1 = std::move(image_->Rom1);
         }
         return std::move(out_);
     }
@@ -420,7 +395,7 @@ private:
             if (ok && location_.space == Space::Ram && !bytes.empty()) {
                 Error(column, "RAM takes no bytes from the source: reserve space there with ds");
             } else if (ok) {
-                PlaceBytes(reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size(), column, raw);
+                PlaceBytes(bytes, column, raw);
                 return;
             }
             List(raw);
@@ -454,15 +429,11 @@ private:
     void SetLocation(Space space, const std::string& text, size_t pos) {
         const auto value = ReadLayoutValue(text, pos, true);
         if (!value) return;
-        const int64_t a = value->value;
-        if (space == Space::Code && (a < 0 || a >= InstrRomWords)) {
-            Error(value->column, "address out of range: org takes a word address below &H1800");
-        } else if (space == Space::Data && !IsDataRomAddress(a)) {
-            Error(value->column, "address out of range: data takes a data ROM address, &H0000-&H3FFF or &H8000-&HBFFF");
-        } else if (space == Space::Ram && !IsRamAddress(a)) {
-            Error(value->column, "address out of range: ram takes a RAM address, &H4000-&H7FFF or &HC000-&HFFFF");
+        std::string problem = SpaceAddressProblem(space, value->value);
+        if (problem.empty()) {
+            location_ = Location{space, value->value};
         } else {
-            location_ = Location{space, a};
+            Error(value->column, std::move(problem));
         }
     }
 
@@ -508,18 +479,9 @@ private:
         }
         const Location at = location_;
         location_.address += count->value;
-        if (!final_) return;
         if (!Claim(at, count->value, column)) return List(raw);
-        if (fill) {
-            for (int64_t i = 0; i < count->value; ++i) {
-                if (at.space == Space::Code) {
-                    std::fill_n(out_.Rom0.begin() + 3 * (at.address + i), 3, *fill);
-                } else {
-                    out_.Rom1[DataRomOffset(at.address + i)] = *fill;
-                }
-            }
-        }
-        ListAddress(at, raw);
+        if (fill) image_->Write(at, std::string(static_cast<size_t>(count->value) * (at.space == Space::Code ? 3 : 1), *fill));
+        if (Listing()) AppendListing(out_.Listing, &at, {}, raw);
     }
 
     // One value of db or dw (or a string of db) at pos into bytes; end is
@@ -649,65 +611,26 @@ private:
             List(raw);
             return;
         }
-        PlaceBytes(result.bytes.data(), static_cast<size_t>(result.count), pos, raw);
+        PlaceBytes(std::string(result.bytes.begin(), result.bytes.begin() + result.count), pos, raw);
     }
 
-    // Whether units (words in code, bytes elsewhere) from at are free and
-    // in range; claims them if so.
+    // The final pass takes the units from at in the images; false, with
+    // an error, when they are out of range or taken.
     bool Claim(const Location& at, int64_t units, size_t column) {
-        for (int64_t i = 0; i < units; ++i) {
-            const int64_t a = at.address + i;
-            if (at.space == Space::Code && a >= InstrRomWords) {
-                Error(column, "address out of range: code runs past word &H17FF");
-                return false;
-            }
-            if (at.space == Space::Code && codeUsed_[static_cast<size_t>(a)]) {
-                Error(column, "overlaps code already placed at word &H" + Hex4(a));
-                return false;
-            }
-            if (at.space == Space::Data && !IsDataRomAddress(a)) {
-                Error(column, "address out of range: data runs past the data ROM at &H" + Hex4(a));
-                return false;
-            }
-            if (at.space == Space::Data && dataUsed_[DataRomOffset(a)]) {
-                Error(column, "overlaps data already placed at &H" + Hex4(a));
-                return false;
-            }
-            if (at.space == Space::Ram && !IsRamAddress(a)) {
-                Error(column, "address out of range: RAM space runs out at &H" + Hex4(a));
-                return false;
-            }
-        }
-        for (int64_t i = 0; i < units && at.space != Space::Ram; ++i) {
-            const int64_t a = at.address + i;
-            if (at.space == Space::Code) {
-                codeUsed_[static_cast<size_t>(a)] = true;
-            } else {
-                dataUsed_[DataRomOffset(a)] = true;
-            }
-        }
-        return true;
+        if (!final_) return false;
+        std::string problem = image_->Claim(at, units);
+        if (!problem.empty()) Error(column, std::move(problem));
+        return problem.empty();
     }
 
     // Bytes at the location: three to a word in code, one after another
     // in data.
-    void PlaceBytes(const uint8_t* bytes, size_t count, size_t column, std::string_view raw) {
+    void PlaceBytes(const std::string& bytes, size_t column, std::string_view raw) {
         const Location at = location_;
-        const int64_t units = static_cast<int64_t>(at.space == Space::Code ? (count + 2) / 3 : count);
-        location_.address += units;
-        if (!final_) return;
-        if (!Claim(at, units, column)) {
-            List(raw);
-            return;
-        }
-        for (size_t i = 0; i < count; ++i) {
-            if (at.space == Space::Code) {
-                out_.Rom0[static_cast<size_t>(3 * at.address) + i] = bytes[i];
-            } else {
-                out_.Rom1[DataRomOffset(at.address + static_cast<int64_t>(i))] = bytes[i];
-            }
-        }
-        ListBytes(at, bytes, count, raw);
+        location_.address += static_cast<int64_t>(at.space == Space::Code ? (bytes.size() + 2) / 3 : bytes.size());
+        if (!Claim(at, location_.address - at.address, column)) return List(raw);
+        image_->Write(at, bytes);
+        if (Listing()) AppendListing(out_.Listing, bytes.empty() ? nullptr : &at, bytes, raw);
     }
 
     // ---- Listing and errors -----------------------------------------------
@@ -715,44 +638,8 @@ private:
     // A failed source has no listing, so none is built past its first error.
     bool Listing() const { return final_ && options_.WantListing && NoErrorsYet(); }
 
-    static std::string AddressText(const Location& at, int64_t address) {
-        const char* prefix = at.space == Space::Data ? "D" : at.space == Space::Ram ? "R" : "";
-        return Concat({prefix, Hex4(address)});
-    }
-
-    void AddListing(std::string line, std::string_view source) {
-        line.resize(16, ' ');
-        line += source;
-        while (!line.empty() && (line.back() == ' ' || line.back() == '\t')) line.pop_back();
-        out_.Listing += line;
-        out_.Listing += '\n';
-    }
-
     void List(std::string_view raw) {
-        if (Listing()) AddListing({}, raw);
-    }
-
-    void ListAddress(const Location& at, std::string_view raw) {
-        if (Listing()) AddListing(AddressText(at, at.address), raw);
-    }
-
-    // "0012  40 12 AB  source" for a code word, "D8000 01 02 03  source"
-    // for data; longer data goes on three bytes a line.
-    void ListBytes(const Location& at, const uint8_t* bytes, size_t count, std::string_view raw) {
-        if (!Listing()) return;
-        if (count == 0) return List(raw);
-        for (size_t i = 0; i < count; i += 3) {
-            const int64_t offset = static_cast<int64_t>(at.space == Space::Code ? i / 3 : i);
-            std::string line = AddressText(at, at.address + offset);
-            line.resize(6, ' ');
-            for (size_t k = i; k < count && k < i + 3; ++k) {
-                char hex[4];
-                std::snprintf(hex, sizeof hex, "%02X", bytes[k]);
-                if (k > i) line += ' ';
-                line += hex;
-            }
-            AddListing(std::move(line), i == 0 ? raw : std::string_view());
-        }
+        if (Listing()) AppendListing(out_.Listing, nullptr, {}, raw);
     }
 
     void Error(size_t column, std::string message) {
@@ -780,8 +667,7 @@ private:
     std::vector<std::string> includeStack_;
     std::vector<std::string> definedOnLine_;
     std::vector<SourceError> lineErrors_;
-    std::vector<bool> codeUsed_;
-    std::vector<bool> dataUsed_;
+    std::unique_ptr<SourceImage> image_;  // the final pass's
     Location location_;
     std::string scope_;  // the last label without a dot: what .name labels belong to
     const std::string* file_ = nullptr;
