@@ -41,15 +41,22 @@ int WriteAll(int fd, std::span<const uint8_t> data) {
 }
 
 // The file a target names: symbolic links are followed, a dangling one to
-// the file it would name, so that file is replaced and the link stays.
+// the file it would name, so that file is replaced and the link stays. A
+// device or pipe behind a link (/dev/stdout) is opened through the link.
 fs::path Resolve(const fs::path& target) {
     constexpr int MaxLinks = 40;
+    std::error_code error;
+    if (!fs::is_symlink(fs::symlink_status(target, error))) return target;
+    struct stat status {};
+    if (::stat(target.c_str(), &status) == 0) {
+        if (!S_ISREG(status.st_mode)) return target;
+        const fs::path real = fs::canonical(target, error);
+        return error ? target : real;
+    }
     fs::path path = target;
-    for (int i = 0; i < MaxLinks; ++i) {
-        std::error_code error;
-        if (!fs::is_symlink(fs::symlink_status(path, error))) return path;
+    for (int i = 0; i < MaxLinks && fs::is_symlink(fs::symlink_status(path, error)); ++i) {
         const fs::path next = fs::read_symlink(path, error);
-        if (error) return path;
+        if (error) break;
         path = next.is_absolute() ? next : path.parent_path() / next;
     }
     return path;
