@@ -13,8 +13,8 @@ constexpr int64_t MaxPlainNumber = 0xFFFF;
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-template <typename Item, size_t N>
-bool InList(const Item (&list)[N], std::string_view lowerWord) {
+template <typename List>
+bool InList(const List& list, std::string_view lowerWord) {
     for (const Item& item : list) {
         if (item.name == lowerWord) return true;
     }
