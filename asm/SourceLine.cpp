@@ -15,7 +15,7 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 template <typename List>
 bool InList(const List& list, std::string_view lowerWord) {
-    for (const Item& item : list) {
+    for (const auto& item : list) {
         if (item.name == lowerWord) return true;
     }
     return false;
