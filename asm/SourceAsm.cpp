@@ -619,8 +619,9 @@ private:
     bool Claim(const Location& at, int64_t units, size_t column) {
         if (!final_) return false;
         std::string problem = image_->Claim(at, units);
-        if (!problem.empty()) Error(column, std::move(problem));
-        return problem.empty();
+        if (problem.empty()) return true;
+        Error(column, std::move(problem));
+        return false;
     }
 
     // Bytes at the location: three to a word in code, one after another
