@@ -124,8 +124,11 @@ void TDebugForm::DebugCreate() {
 }
 
 void TDebugForm::Show() {
-    if (!isVisible()) show();
-    raise();
+    if (isVisible()) {
+        raise();
+    } else {
+        show();
+    }
     activateWindow();
 }
 

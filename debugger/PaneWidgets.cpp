@@ -102,6 +102,8 @@ void TPaintBox::mousePressEvent(QMouseEvent* event) {
     if (OnMouseDown) OnMouseDown(event->position().toPoint());
 }
 
+void TPaintBox::mouseReleaseEvent(QMouseEvent* event) { event->accept(); }
+
 // ---- TEdit ---------------------------------------------------------------------
 
 TEdit::TEdit(QWidget* parent) : QLineEdit(parent) {

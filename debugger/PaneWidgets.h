@@ -54,6 +54,8 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    // Kept here: the box around would take it for a click on itself.
+    void mouseReleaseEvent(QMouseEvent* event) override;
 };
 
 // A single-line edit field. KeyDown comes before the field acts on the
