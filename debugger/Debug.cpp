@@ -145,6 +145,13 @@ void TDebugForm::hideEvent(QHideEvent* event) {
     if (!event->spontaneous()) DebugHide();
 }
 
+// A window manager frames the window after it is first shown, and moves it
+// when it does.
+void TDebugForm::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    if (isVisible()) FitOuterSize();
+}
+
 // The frame is the window manager's; once it is known the client area
 // shrinks so that window and frame together keep the outer size. The window
 // opens centred on its screen.

@@ -53,6 +53,7 @@ public:
 protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
     DebugState& State() override { return state_; }

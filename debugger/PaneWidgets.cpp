@@ -81,7 +81,7 @@ void TGroupBox::mousePressEvent(QMouseEvent* event) { event->accept(); }
 
 void TGroupBox::mouseReleaseEvent(QMouseEvent* event) {
     event->accept();
-    if (rect().contains(event->position().toPoint())) emit Click();
+    if (event->button() == Qt::LeftButton && rect().contains(event->position().toPoint())) emit Click();
 }
 
 // ---- TPaintBox ---------------------------------------------------------------
@@ -144,7 +144,7 @@ void TEdit::keyPressEvent(QKeyEvent* event) {
 
 void TEdit::mouseReleaseEvent(QMouseEvent* event) {
     QLineEdit::mouseReleaseEvent(event);
-    emit Click();
+    if (event->button() == Qt::LeftButton) emit Click();
 }
 
 // ---- Filtering -------------------------------------------------------------------
