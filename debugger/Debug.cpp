@@ -23,6 +23,8 @@ constexpr QRect TraceBoxGeometry(456, 64, 153, 49);
 constexpr QRect BpBoxGeometry(456, 120, 153, 49);
 constexpr QRect RunEditGeometry(16, 16, 49, 21);
 constexpr QRect RunButtonGeometry(80, 16, 57, 25);
+// Kept right of and below the boxes, as left of and above them.
+constexpr int WindowMargin = 8;
 // The scroll range the listing and the hex editor start with, before their
 // first repaint sets their own.
 constexpr int DefaultScrollMaximum = 100;
@@ -153,12 +155,15 @@ void TDebugForm::moveEvent(QMoveEvent* event) {
 }
 
 // The frame is the window manager's; once it is known the client area
-// shrinks so that window and frame together keep the outer size. The window
-// opens centred on its screen.
+// shrinks so that window and frame together keep the outer size, but never
+// below what the boxes need: a thick frame makes the window larger rather
+// than cut off the hex editor. The window opens centred on its screen.
 void TDebugForm::FitOuterSize() {
     const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
-    const QSize client(OuterSize.width() - frame.left() - frame.right(),
-                       OuterSize.height() - frame.top() - frame.bottom());
+    const QSize client = QSize(OuterSize.width() - frame.left() - frame.right(),
+                               OuterSize.height() - frame.top() - frame.bottom())
+                             .expandedTo(QSize(childrenRect().right() + 1 + WindowMargin,
+                                               childrenRect().bottom() + 1 + WindowMargin));
     if (client != size()) setFixedSize(client);
     if (!placed_) {
         placed_ = true;

@@ -26,7 +26,8 @@ const QFont& PaneFont();
 // The window's own font.
 QFont DebugWindowFont();
 
-// A Windows virtual-key code for a Qt key, 0 for keys the panes ignore.
+// The virtual-key code the key handlers know a Qt key by; 0 for keys the
+// panes ignore.
 int VirtualKeyOf(int qtKey);
 
 class TGroupBox : public QGroupBox {
