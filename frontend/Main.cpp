@@ -265,6 +265,7 @@ void TMainForm::FormCreate() {
     displayBitmap_ = QImage(DisplayWidth, DisplayHeight, QImage::Format_RGB32);
     displayBitmap_.fill(Silver);
     const LoadResult result = LoadMachine(*machine_, dir_);
+    saveGuard_ = result.Guard;
     for (const std::string& message : result.Messages) ShowWarning(QString::fromStdString(message));
 }
 
@@ -308,7 +309,9 @@ void TMainForm::FormClose() {
         box->close();
         box->deleteLater();
     }
-    for (const std::string& message : SaveFiles(*machine_, dir_)) ShowBlockingWarning(QString::fromStdString(message));
+    for (const std::string& message : SaveFiles(*machine_, dir_, saveGuard_).Messages) {
+        ShowBlockingWarning(QString::fromStdString(message));
+    }
     emit Closed();
 }
 
