@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "debugger/Debug.h"
 #include "frontend/Main.h"
 
 namespace {
@@ -43,6 +44,9 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Varnox Emulator"));
 
     varnox::TMainForm mainForm;
+    // Hidden until F3 or a stop of the run loop shows it.
+    varnox::TDebugForm debugForm(mainForm.GetMachine());
+    mainForm.ShowDebugger = [&debugForm] { debugForm.Show(); };
     QObject::connect(&mainForm, &varnox::TMainForm::Closed, &app, &QApplication::quit, Qt::QueuedConnection);
 
     QSocketNotifier* notifier = nullptr;

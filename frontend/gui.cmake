@@ -13,4 +13,4 @@ target_link_libraries(varnox_gui PUBLIC varnox_emu Qt6::Widgets)
 
 add_executable(varnox ${CMAKE_CURRENT_LIST_DIR}/Program.cpp)
 set_target_properties(varnox PROPERTIES AUTOMOC ON)
-target_link_libraries(varnox PRIVATE varnox_gui)
+target_link_libraries(varnox PRIVATE varnox_gui varnox_debug_gui)
