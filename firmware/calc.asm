@@ -73,7 +73,9 @@ calc_type:  cal calc_fresh
             jmp z,.continue
             tsb r100,'/'
             jmp nz,.append
-.continue:  cal calc_append_ans
+.continue:  ld r24,r100
+            cal calc_append_ans
+            ld r100,r24
 .append:    cal calc_append
             jmp calc_redraw
 
@@ -104,7 +106,7 @@ calc_no_result:
             st (iz+0),r24
             rtn
 
-; calc_append_ans: appends "Ans" when it fits. Uses r24, r25, r100, r101, iz.
+; calc_append_ans: appends "Ans" when it fits. Uses r25, r100, r101, iz.
 calc_append_ans:
             ld r25,(iy+O_CALCLEN)
             tsb r25,CALC_MAX-2
@@ -174,12 +176,12 @@ calc_enter: ld r25,(iy+O_CALCLEN)
             cal evaluate
             tsb r20,0
             jmp nz,.error
+            ldw iz,v_ans-1          ; every digit, for Ans
+            stm +(iz),r64..r71
+            stm +(iz),r80..r82
             cal format_a
             tsb r20,0
             jmp nz,.error
-            ldw iz,v_ans-1          ; keep every digit for Ans
-            stm +(iz),r64..r71
-            stm +(iz),r80..r82
             ld r24,1
             st (iy+O_DONE),r24
             jmp .show
