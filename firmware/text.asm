@@ -41,7 +41,7 @@ menu_text:  db "Varnox      v1.0",0
 
 text_codes: db "Codes &H",0
 text_to:    db "-&H",0
-text_more:  db "UP/DOWN: more",0
+text_more:  db &H82,&H83," more",0         ; the arrows of Up and Down
 
 err_syntax: db "Syntax error",0
 err_div0:   db "Division by 0",0
