@@ -29,6 +29,7 @@ TKeyMapWindow::TKeyMapWindow(QWidget* parent, const std::function<QPixmap(int ke
     table_->verticalHeader()->hide();
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->setSelectionMode(QAbstractItemView::NoSelection);
+    table_->setFocusPolicy(Qt::NoFocus);
     table_->setIconSize(QSize(35 * FaceZoom, 11 * FaceZoom));
     for (int key = 1; key <= KeyCount; ++key) {
         auto* calculatorKey = new QTableWidgetItem(QString::number(key));
