@@ -6,23 +6,63 @@
 #include <utility>
 
 #include "asm/AsmScanner.h"
+#include "core/InstructionSet.h"
+#include "core/OperandFields.h"
 
 namespace varnox {
 namespace {
 
 using namespace asmscan;
 
-// ---- Field encoders --------------------------------------------------------
+// ---- Opcodes the rules choose by operand form -------------------------------
 
-uint8_t EncodeA(int r) { return static_cast<uint8_t>((r & 7) | ((r & 0x38) << 1)); }
-
-uint8_t EncodeB(int r) {
-    return static_cast<uint8_t>(((r & 7) << 5) | ((r >> 3) & 7) | ((r & 0x80) ? 0x10 : 0));
+// The opcode of a mnemonic in an operand form, from the description of the
+// instruction set; a form the set does not have stops the build here.
+constexpr unsigned Code(std::string_view mnemonic, int form, int bank = AnyBank) {
+    const int opcode = OpcodeOf(mnemonic, form, bank);
+    if (opcode < 0) throw "no such opcode";  // not a constant expression: the build fails
+    return static_cast<unsigned>(opcode);
 }
 
-uint8_t EncodeRange(int lowerEnd, int upperEnd) {
-    return static_cast<uint8_t>(((lowerEnd & 7) << 5) | ((upperEnd >> 3) & 7) | ((upperEnd & 0x80) ? 0x10 : 0));
+constexpr int Bank = static_cast<int>(BankBit);
+constexpr unsigned LdUpperFirst = Code("ld", 7);          // ld r70,r5
+constexpr unsigned LdLowerFirst = Code("ld", 8);          // ld r5,r70
+constexpr unsigned LdImmediate = Code("ld", 9);           // ld r70,&H12
+constexpr unsigned LdPointer = Code("ld", 16);            // ld r70,(ix)+
+constexpr unsigned LdRegisterOffset = Code("ld", 17, 0);  // ld r70,(ix+r5)
+constexpr unsigned LdByteOffset = Code("ld", 17, Bank);   // ld r5,(ix+&H10)
+constexpr unsigned StPlainImmediate = Code("st", 5);      // st (ix),&H20
+constexpr unsigned StSteppedImmediate = Code("st", 6);    // st +(ix),&H20
+constexpr unsigned StPointer = Code("st", 13);            // st -(sp),r64
+constexpr unsigned StRegisterOffset = Code("st", 15, 0);  // st (ix+r5),r70
+constexpr unsigned StByteOffset = Code("st", 15, Bank);   // st (ix+&H02),r5
+constexpr unsigned LdmUpperFirst = Code("ldm", 10);
+constexpr unsigned LdmLowerFirst = Code("ldm", 11);
+constexpr unsigned LdmImmediate = Code("ldm", 12);
+constexpr unsigned LdmPointer = Code("ldm", 22);
+constexpr unsigned LdmRegisterOffset = Code("ldm", 23, 0);
+constexpr unsigned LdmByteOffset = Code("ldm", 23, Bank);
+constexpr unsigned StmPointer = Code("stm", 18);
+constexpr unsigned StmRegisterOffset = Code("stm", 19, 0);
+constexpr unsigned StmByteOffset = Code("stm", 19, Bank);
+// pst takes an immediate where the register form has bit 2 set.
+constexpr unsigned PstImmediateFlip = Code("pst", 24) ^ Code("pst", 25);
+// In form 6 the sign is opcode bit 4, not bit 2 as the sign step gives it.
+constexpr unsigned Form6SignShift = 2;
+
+// The immediate or one-register form of an entry's mnemonic (form 9 of the
+// two-operand arithmetic and bit, form 12 of the range arithmetic, form 14
+// of swp), or -1 where the mnemonic has none; by entry, computed when built.
+constexpr std::array<int, AsmTableSize> FormOpcodes(int form) {
+    std::array<int, AsmTableSize> codes{};
+    for (size_t i = 0; i < AsmTableSize; ++i) codes[i] = OpcodeOf(AsmTable[i].Mnemonic, form);
+    return codes;
 }
+constexpr std::array<int, AsmTableSize> ImmediateForm9 = FormOpcodes(9);
+constexpr std::array<int, AsmTableSize> ImmediateForm12 = FormOpcodes(12);
+constexpr std::array<int, AsmTableSize> OneRegisterForm14 = FormOpcodes(14);
+
+int EntryIndex(const AsmEntry& entry) { return static_cast<int>(&entry - AsmTable.data()); }
 
 bool IsLower(int r) { return r < 64; }
 bool ExactlyOneLower(int r1, int r2) { return IsLower(r1) != IsLower(r2); }
@@ -40,12 +80,16 @@ struct Line {
 
     // Opcode bit 3 set selects the lower half.
     void BankRule(int r) {
-        if (IsLower(r)) code ^= 0x008;
+        if (IsLower(r)) code ^= BankBit;
     }
 
+    // The opcode of another form, keeping the bank chosen so far.
+    void SwitchForm(int formCode) { code = static_cast<unsigned>(formCode) ^ (code & BankBit); }
+
     void EncodeG(int end, unsigned w) {
-        b2 = static_cast<uint8_t>(((end & 7) << 5) | (w & 0x1F));
-        if (!(w & 0x20)) b1 |= 0x08;
+        const EncodedG g = varnox::EncodeG(end, w);
+        b1 |= g.b1Bits;
+        b2 = g.b2;
     }
 
     // The two ranges a1..e1 and a2..e2, lower one first in the fields.
@@ -87,7 +131,7 @@ bool Class2(Line& l, const AsmEntry&) {
 bool Class3(Line& l, const AsmEntry& entry) {
     const auto r = l.scan.Register();
     if (!r || *r > 127) return false;
-    const bool wantLower = (entry.BaseCode & 0x008) != 0;
+    const bool wantLower = (entry.BaseCode & BankBit) != 0;
     if (IsLower(*r) != wantLower) return false;
     l.b1 = EncodeA(*r);
     l.count = 2;
@@ -121,7 +165,7 @@ bool Class5Pst(Line& l, const AsmEntry&) {
         if (!s->pstImmediate) return false;
         const auto w = l.scan.Immediate(255);
         if (!w) return false;
-        l.code ^= 0x004;
+        l.code ^= PstImmediateFlip;
         l.b1 = static_cast<uint8_t>(*w);
     }
     l.count = 2;
@@ -142,9 +186,9 @@ bool Class6(Line& l, const AsmEntry& entry) {
         l.count = 3;
         return true;
     }
-    if (*r1 > 127) return false;
-    const bool isBit = entry.BaseCode == 0x153;
-    l.code ^= isBit ? 0x001 : 0x100;
+    const int immediate = ImmediateForm9[static_cast<size_t>(EntryIndex(entry))];
+    if (*r1 > 127 || immediate < 0) return false;
+    l.SwitchForm(immediate);
     const auto w = l.scan.Immediate(255);
     if (!w) return false;
     l.b1 = EncodeA(*r1);
@@ -167,8 +211,12 @@ bool Class7(Line& l, const AsmEntry&) {
 }
 
 // xcls/xchs (and their range forms) written lower register first select
-// the partner; swp and xc do not care about the order.
-bool SwapsPartner(const AsmEntry& entry) { return (entry.BaseCode & 0x002) != 0; }
+// the partner: their exchanges treat the two registers differently, while
+// swp and xc exchange alike both ways round.
+bool SwapsPartner(const AsmEntry& entry) {
+    const uint8_t exchange = InstructionSet[entry.BaseCode].arg;
+    return exchange == XchXcls || exchange == XchXchs;
+}
 
 bool Class8Exchange(Line& l, const AsmEntry& entry) {
     const auto r1 = l.scan.Register();
@@ -176,7 +224,7 @@ bool Class8Exchange(Line& l, const AsmEntry& entry) {
     if (l.scan.Comma()) {
         const auto r2 = l.scan.Register();
         if (!r2 || !ExactlyOneLower(*r1, *r2)) return false;
-        if (IsLower(*r1) && SwapsPartner(entry)) l.code ^= 0x008;
+        if (IsLower(*r1) && SwapsPartner(entry)) l.code ^= BankBit;
         const int lower = IsLower(*r1) ? *r1 : *r2;
         const int upper = IsLower(*r1) ? *r2 : *r1;
         l.b1 = EncodeA(lower);
@@ -184,9 +232,10 @@ bool Class8Exchange(Line& l, const AsmEntry& entry) {
         l.count = 3;
         return true;
     }
-    // The one-register form exists for swp only.
-    if (entry.BaseCode != 0x114) return false;
-    l.code = 0x1E0;
+    // Only swp has a one-register form.
+    const int oneRegister = OneRegisterForm14[static_cast<size_t>(EntryIndex(entry))];
+    if (oneRegister < 0) return false;
+    l.code = static_cast<unsigned>(oneRegister);
     if (*r1 > 127) return false;
     l.BankRule(*r1);
     l.b1 = EncodeA(*r1);
@@ -200,7 +249,7 @@ bool Class9Ld(Line& l, const AsmEntry&) {
     if (!l.scan.Comma()) return false;
     if (const auto r2 = l.scan.Register()) {
         if (!ExactlyOneLower(*r1, *r2)) return false;
-        l.code = IsLower(*r1) ? 0x15C : 0x154;
+        l.code = IsLower(*r1) ? LdLowerFirst : LdUpperFirst;
         const int lower = IsLower(*r1) ? *r1 : *r2;
         const int upper = IsLower(*r1) ? *r2 : *r1;
         l.b1 = EncodeA(lower);
@@ -212,7 +261,8 @@ bool Class9Ld(Line& l, const AsmEntry&) {
         if (l.scan.Accept(')')) {
             const auto s = l.scan.Sign();
             if (!s || *r1 > 127) return false;
-            l.code = (IsLower(*r1) ? 0x0A8 : 0x0A0) + *s + *k;
+            l.code = LdPointer + *s + *k;
+            l.BankRule(*r1);
             l.b1 = EncodeA(*r1);
             l.count = 2;
             return true;
@@ -222,13 +272,13 @@ bool Class9Ld(Line& l, const AsmEntry&) {
         int fieldA = 0;
         if (const auto r2 = l.scan.Register()) {
             if (IsLower(*r1) || !IsLower(*r2)) return false;
-            l.code = 0x1A0;
+            l.code = LdRegisterOffset;
             fieldA = *r2;
             l.b2 = EncodeB(*r1);
         } else {
             const auto w = l.scan.Immediate(255);
             if (!w || !IsLower(*r1)) return false;
-            l.code = 0x1A8;
+            l.code = LdByteOffset;
             fieldA = *r1;
             l.b2 = static_cast<uint8_t>(*w);
         }
@@ -239,7 +289,8 @@ bool Class9Ld(Line& l, const AsmEntry&) {
         return true;
     }
     if (*r1 > 127) return false;
-    l.code = IsLower(*r1) ? 0x15E : 0x156;
+    l.code = LdImmediate;
+    l.BankRule(*r1);
     const auto w = l.scan.Immediate(255);
     if (!w) return false;
     l.b1 = EncodeA(*r1);
@@ -254,12 +305,13 @@ bool Class10St(Line& l, const AsmEntry&) {
         if (!k || !l.scan.Accept(')') || !l.scan.Comma()) return false;
         if (const auto r = l.scan.Register()) {
             if (*r > 127) return false;
-            l.code = (IsLower(*r) ? 0x088 : 0x080) + *s + *k;
+            l.code = StPointer + *s + *k;
+            l.BankRule(*r);
             l.b1 = EncodeA(*r);
         } else {
             const auto w = l.scan.Immediate(255);
             if (!w) return false;
-            l.code = 0x0C8 + 4 * *s + *k;
+            l.code = StSteppedImmediate + (*s << Form6SignShift) + *k;
             l.b1 = static_cast<uint8_t>(*w);
         }
         l.count = 2;
@@ -271,7 +323,7 @@ bool Class10St(Line& l, const AsmEntry&) {
         if (!l.scan.Comma()) return false;
         const auto w = l.scan.Immediate(255);
         if (!w) return false;
-        l.code = 0x0D0 + *k;
+        l.code = StPlainImmediate + *k;
         l.b1 = static_cast<uint8_t>(*w);
         l.count = 2;
         return true;
@@ -282,12 +334,12 @@ bool Class10St(Line& l, const AsmEntry&) {
     unsigned w = 0;
     if ((offsetReg = l.scan.Register())) {
         if (!IsLower(*offsetReg)) return false;
-        l.code = 0x180;
+        l.code = StRegisterOffset;
     } else {
         const auto imm = l.scan.Immediate(255);
         if (!imm) return false;
         w = *imm;
-        l.code = 0x188;
+        l.code = StByteOffset;
     }
     if (!l.scan.Accept(')') || !l.scan.Comma()) return false;
     const auto d = l.scan.Register();
@@ -339,7 +391,7 @@ bool Class12Ldw(Line& l, const AsmEntry&) {
 bool IjmpTarget(Line& l) {
     l.scan.SkipSpaces();
     if (const NamedValue* n = l.scan.NameFrom(IndexRegs)) {
-        const int pair = 56 + static_cast<int>(n->value);
+        const int pair = IndexLowBase + static_cast<int>(n->value);
         l.b1 = EncodeA(pair);
         l.b2 = EncodeB(pair);
         return true;
@@ -421,8 +473,9 @@ bool Class15RangeArith(Line& l, const AsmEntry& entry) {
         return l.EncodeTwoRanges(r1->first, r1->last, *a2, *e2);
     }
     // Only the adding and subtracting families have an immediate form.
-    if (entry.BaseCode & 0x004) return false;
-    l.code ^= 0x100;
+    const int immediate = ImmediateForm12[static_cast<size_t>(EntryIndex(entry))];
+    if (immediate < 0) return false;
+    l.SwitchForm(immediate);
     if (r1->first > 127) return false;
     const auto w = l.scan.Immediate(63);
     if (!w) return false;
@@ -450,14 +503,14 @@ bool Class17RangeExchange(Line& l, const AsmEntry& entry) {
     if (!r1 || !l.scan.Comma()) return false;
     const auto r2 = ReadRange(l.scan);
     if (!r2 || !ExactlyOneLower(r1->first, r2->first)) return false;
-    if (IsLower(r1->first) && SwapsPartner(entry)) l.code ^= 0x008;
+    if (IsLower(r1->first) && SwapsPartner(entry)) l.code ^= BankBit;
     return l.EncodeTwoRanges(r1->first, r1->last, r2->first, r2->last);
 }
 
 // With a register offset the range moves to the offset register's bits
 // 0-2 within its group, keeping its length.
 uint8_t EncodeMovedRange(int offsetReg, int first, int last) {
-    return static_cast<uint8_t>((((offsetReg + last - first) & 7) << 5) | ((first >> 3) & 7));
+    return static_cast<uint8_t>(EncodeEndIndex(offsetReg + last - first) | ((first >> 3) & 7));
 }
 
 bool Class18Ldm(Line& l, const AsmEntry&) {
@@ -468,7 +521,7 @@ bool Class18Ldm(Line& l, const AsmEntry&) {
     if (const auto a2 = l.scan.Register()) {
         const auto e2 = l.scan.RangeEnd(*a2);
         if (!e2 || !ExactlyOneLower(a1, *a2)) return false;
-        l.code = IsLower(a1) ? 0x15D : 0x155;
+        l.code = IsLower(a1) ? LdmLowerFirst : LdmUpperFirst;
         return l.EncodeTwoRanges(a1, e1, *a2, *e2);
     }
     if (a1 > 127) return false;
@@ -476,9 +529,10 @@ bool Class18Ldm(Line& l, const AsmEntry&) {
         if (l.scan.Accept(')')) {
             const auto s = l.scan.Sign();
             if (!s) return false;
-            l.code = (IsLower(a1) ? 0x0B8 : 0x0B0) + *s + *k;
+            l.code = LdmPointer + *s + *k;
+            l.BankRule(a1);
             l.b1 = EncodeA(a1);
-            l.b2 = static_cast<uint8_t>((e1 & 7) << 5);
+            l.b2 = EncodeEndIndex(e1);
             l.count = 3;
             return true;
         }
@@ -487,14 +541,14 @@ bool Class18Ldm(Line& l, const AsmEntry&) {
         if (const auto r = l.scan.Register()) {
             if (IsLower(a1) || !IsLower(*r)) return false;
             if (!l.scan.Accept(')')) return false;
-            l.code = 0x1B0 + *s + *k;
+            l.code = LdmRegisterOffset + *s + *k;
             l.b1 = EncodeA(*r);
             l.b2 = EncodeMovedRange(*r, a1, e1);
         } else {
             const auto w = l.scan.Immediate(63);
             if (!w || !IsLower(a1)) return false;
             if (!l.scan.Accept(')')) return false;
-            l.code = 0x1B8 + *s + *k;
+            l.code = LdmByteOffset + *s + *k;
             l.b1 = EncodeA(a1);
             l.EncodeG(e1, *w);
         }
@@ -503,7 +557,8 @@ bool Class18Ldm(Line& l, const AsmEntry&) {
     }
     const auto w = l.scan.Immediate(63);
     if (!w) return false;
-    l.code = IsLower(a1) ? 0x15F : 0x157;
+    l.code = LdmImmediate;
+    l.BankRule(a1);
     l.b1 = EncodeA(a1);
     l.EncodeG(e1, *w);
     l.count = 3;
@@ -518,7 +573,7 @@ bool Class19Stm(Line& l, const AsmEntry&) {
     if (s) {
         k = l.scan.PointerInParentheses();
         if (!k) return false;
-        l.code = 0x090;
+        l.code = StmPointer;
     } else {
         k = l.scan.PointerInParentheses();
         if (!k) return false;
@@ -526,12 +581,12 @@ bool Class19Stm(Line& l, const AsmEntry&) {
         if (!s) return false;
         if ((offsetReg = l.scan.Register())) {
             if (!IsLower(*offsetReg)) return false;
-            l.code = 0x190;
+            l.code = StmRegisterOffset;
         } else {
             const auto imm = l.scan.Immediate(63);
             if (!imm) return false;
             w = *imm;
-            l.code = 0x198;
+            l.code = StmByteOffset;
         }
     }
     if (!l.scan.Accept(')') || !l.scan.Comma()) return false;
@@ -539,11 +594,11 @@ bool Class19Stm(Line& l, const AsmEntry&) {
     if (!a1 || *a1 > 127) return false;
     const auto e1 = l.scan.RangeEnd(*a1);
     if (!e1) return false;
-    if (l.code == 0x090) {
+    if (l.code == StmPointer) {
         l.BankRule(*a1);
         l.b1 = EncodeA(*a1);
-        l.b2 = static_cast<uint8_t>((*e1 & 7) << 5);
-    } else if (l.code == 0x190) {
+        l.b2 = EncodeEndIndex(*e1);
+    } else if (l.code == StmRegisterOffset) {
         if (IsLower(*a1)) return false;
         l.b1 = EncodeA(*offsetReg);
         l.b2 = EncodeMovedRange(*offsetReg, *a1, *e1);
@@ -563,7 +618,7 @@ bool Class20Range(Line& l, const AsmEntry&) {
     l.BankRule(r1->first);
     if (IsLower(r1->first)) {
         l.b1 = EncodeA(r1->first);
-        l.b2 = static_cast<uint8_t>((r1->last & 7) << 5);
+        l.b2 = EncodeEndIndex(r1->last);
     } else {
         // The upper range keeps its group and indirect mark in b2.
         l.b1 = static_cast<uint8_t>(r1->first & 7);
@@ -579,7 +634,7 @@ bool Class21Range(Line& l, const AsmEntry&) {
     l.BankRule(r1->first);
     if (r1->first > 127) return false;
     l.b1 = EncodeA(r1->first);
-    l.b2 = static_cast<uint8_t>((r1->last & 7) << 5);
+    l.b2 = EncodeEndIndex(r1->last);
     l.count = 3;
     return true;
 }
@@ -649,9 +704,10 @@ AsmResult Assemble(std::string_view text) {
 
     AsmResult result;
     result.AsmCount = l.count;
-    if (entry->Class == 22) {
+    if (entry->Class == DataClass) {
         result.AsmBytes = l.data;
     } else {
+        // Opcode bit 8 travels in b1 bit 7.
         result.AsmBytes = {static_cast<uint8_t>(l.code & 0xFF),
                            static_cast<uint8_t>(l.b1 | ((l.code & 0x100) ? 0x80 : 0)), l.b2};
         // Bytes beyond the count are not part of the instruction.

@@ -7,19 +7,12 @@
 #include <cstdint>
 #include <string_view>
 
+#include "asm/AsmTable.h"
+
 namespace varnox {
 
 // The debugger passes at most this many characters of a typed line.
 constexpr size_t AsmLineLimit = 64;
-
-struct AsmEntry {
-    const char* Mnemonic;  // lower case
-    uint16_t BaseCode;     // 9-bit opcode the class rule starts from
-    uint8_t Class;         // syntax class 0..22
-};
-
-constexpr int AsmTableSize = 95;
-extern const std::array<AsmEntry, AsmTableSize> AsmTable;
 
 struct AsmResult {
     int AsmErrorPos = 0;  // 0: accepted; else the 1-based position of the rejection

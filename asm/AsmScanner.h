@@ -2,9 +2,13 @@
 // grammar matches. Internal to the assembler.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <optional>
 #include <string_view>
+
+#include "asm/OpcodeTable.h"
+#include "core/OperandFields.h"
 
 namespace varnox::asmscan {
 
@@ -13,12 +17,36 @@ struct NamedValue {
     unsigned value;
 };
 
-inline constexpr NamedValue PointerRegs[] = {{"ix", 0}, {"iy", 1}, {"iz", 2}, {"sp", 3}};
-inline constexpr NamedValue IndexRegs[] = {{"ix", 0}, {"iy", 1}, {"iz", 2}, {"sp", 7},
-                                    {"v0", 6}, {"v1", 5}, {"v2", 4}, {"v3", 3}};
-inline constexpr NamedValue Conditions[] = {{"k", 1},   {"lz", 2},   {"uz", 3},  {"nz", 4},  {"v", 5},
-                                     {"h", 6},   {"c", 7},    {"nk", 9},  {"nlz", 10}, {"nuz", 11},
-                                     {"z", 12},  {"nv", 13},  {"nh", 14}, {"nc", 15}};
+// The operand grammar's names, taken from the names the listing prints so
+// that what is printed is what is read back.
+constexpr std::array<NamedValue, 4> MakePointerRegs() {
+    std::array<NamedValue, 4> list{};
+    for (unsigned k = 0; k < 4; ++k) list[k] = {PointerRegName(k), k};
+    return list;
+}
+
+constexpr std::array<NamedValue, 8> MakeIndexRegs() {
+    std::array<NamedValue, 8> list{};
+    for (unsigned n = 0; n < 8; ++n) list[n] = {IndexRegNames[n], n};
+    return list;
+}
+
+// Conditions 1..15 but 8, without the comma the prefix carries.
+constexpr std::array<NamedValue, 14> MakeConditions() {
+    std::array<NamedValue, 14> list{};
+    size_t i = 0;
+    for (unsigned c = 1; c < 16; ++c) {
+        if (c == 8) continue;
+        std::string_view prefix = ConditionPrefixes[c];
+        prefix.remove_suffix(1);
+        list[i++] = {prefix, c};
+    }
+    return list;
+}
+
+inline constexpr std::array<NamedValue, 4> PointerRegs = MakePointerRegs();
+inline constexpr std::array<NamedValue, 8> IndexRegs = MakeIndexRegs();
+inline constexpr std::array<NamedValue, 14> Conditions = MakeConditions();
 
 struct StatusReg {
     std::string_view name;
@@ -28,14 +56,10 @@ struct StatusReg {
     bool pstImmediate;
 };
 
-inline constexpr StatusReg StatusRegTable[] = {
+inline constexpr std::array<StatusReg, 6> StatusRegTable{{
     {"as", 0x002, 0x002, true, true},  {"f", 0x001, 0x001, true, false}, {"ie", 0x003, 0x003, true, true},
     {"if", 0x125, 0x001, false, true}, {"ki", 0x185, 0x000, false, false}, {"ko", 0x000, 0x000, true, true},
-};
-
-// Register values: 0..63 lower half, 64..127 upper half, 128..191 the
-// indirect form of 64..127.
-inline constexpr int IndirectBase = 128;
+}};
 
 inline char FoldCase(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
@@ -84,7 +108,7 @@ public:
 
     // Longest matching name; the first of equal length wins.
     template <typename Item, size_t N>
-    const Item* NameFrom(const Item (&list)[N]) {
+    const Item* NameFrom(const std::array<Item, N>& list) {
         const Item* best = nullptr;
         for (const Item& item : list) {
             if (MatchesWord(item.name) && (!best || item.name.size() > best->name.size())) best = &item;

@@ -1,56 +1,77 @@
-// The assembler's mnemonics: base code and syntax class of each.
-#include "asm/Asem.h"
+// The assembler's table checked against the description of the instruction
+// set when the program is built: every base code decodes to its own
+// mnemonic, every mnemonic's operand forms are ones its syntax class
+// produces, and every mnemonic of the set has exactly one entry.
+#include "asm/AsmTable.h"
+
+#include <initializer_list>
+#include <string_view>
+
+#include "core/InstructionSet.h"
 
 namespace varnox {
+namespace {
 
-const std::array<AsmEntry, AsmTableSize> AsmTable{{
-    // 0: no operands
-    {"rtn", 0x058, 0}, {"cani", 0x068, 0}, {"rti", 0x078, 0},
-    {"bup", 0x0E2, 0}, {"bdn", 0x0F2, 0}, {"nop", 0x0FA, 0},
-    // 1: no operands, one filler byte
-    {"off", 0x150, 1}, {"trp", 0x1FF, 1},
-    // 2: one register
-    {"cmp", 0x0E0, 2}, {"cmpb", 0x0E4, 2}, {"rou", 0x0E6, 2}, {"inv", 0x0F0, 2},
-    {"rod", 0x0F6, 2}, {"byu", 0x1E3, 2}, {"biu", 0x1E4, 2}, {"diu", 0x1E5, 2},
-    {"mtb", 0x1E6, 2}, {"byd", 0x1F3, 2}, {"did", 0x1F5, 2},
-    // 3: one register of a fixed half
-    {"sup", 0x134, 3}, {"sdn", 0x13C, 3},
-    // 4, 5: status registers
-    {"gst", 0x0D4, 4}, {"pst", 0x0C4, 5},
-    // 6: two registers or register and byte
-    {"adb", 0x000, 6}, {"sbb", 0x001, 6}, {"ad", 0x002, 6}, {"sb", 0x003, 6},
-    {"an", 0x004, 6}, {"na", 0x005, 6}, {"or", 0x006, 6}, {"xr", 0x007, 6},
-    {"tadb", 0x020, 6}, {"tsbb", 0x021, 6}, {"tad", 0x022, 6}, {"tsb", 0x023, 6},
-    {"tan", 0x024, 6}, {"tna", 0x025, 6}, {"tor", 0x026, 6}, {"txr", 0x027, 6},
-    {"bit", 0x153, 6},
-    // 7: LCD transfers of one register
-    {"ldle", 0x1C4, 7}, {"ldlo", 0x1C5, 7}, {"stle", 0x1C6, 7}, {"stlo", 0x1C7, 7},
-    // 8: exchanges
-    {"swp", 0x114, 8}, {"xcls", 0x116, 8}, {"xc", 0x11C, 8}, {"xchs", 0x11E, 8},
-    // 9, 10: loads and stores
-    {"ld", 0x000, 9}, {"st", 0x000, 10},
-    // 11, 12: index registers
-    {"adw", 0x048, 11}, {"sbw", 0x04C, 11}, {"ldw", 0x040, 12},
-    // 13, 14: transfers
-    {"ijmp", 0x050, 13}, {"jmp", 0x070, 14}, {"cal", 0x060, 14},
-    // 15: range arithmetic
-    {"adbm", 0x010, 15}, {"sbbm", 0x011, 15}, {"adm", 0x012, 15}, {"sbm", 0x013, 15},
-    {"tadbm", 0x030, 15}, {"tsbbm", 0x031, 15}, {"tadm", 0x032, 15}, {"tsbm", 0x033, 15},
-    {"anm", 0x014, 15}, {"nam", 0x015, 15}, {"orm", 0x016, 15}, {"xrm", 0x017, 15},
-    {"tanm", 0x034, 15}, {"tnam", 0x035, 15}, {"torm", 0x036, 15}, {"txrm", 0x037, 15},
-    // 16: LCD transfers of a range
-    {"ldlem", 0x1D4, 16}, {"ldlom", 0x1D5, 16}, {"stlem", 0x1D6, 16}, {"stlom", 0x1D7, 16},
-    // 17: range exchanges
-    {"swpm", 0x115, 17}, {"xclsm", 0x117, 17}, {"xcm", 0x11D, 17}, {"xchsm", 0x11F, 17},
-    // 18, 19: range loads and stores
-    {"ldm", 0x000, 18}, {"stm", 0x000, 19},
-    // 20, 21: one range
-    {"cmpm", 0x0E1, 20}, {"byum", 0x0E3, 20}, {"dium", 0x0E5, 20}, {"roum", 0x0E7, 20},
-    {"invm", 0x0F1, 20}, {"bnusm", 0x1F0, 20}, {"bium", 0x1F4, 20}, {"bydm", 0x0F3, 20},
-    {"didm", 0x0F5, 20}, {"rodm", 0x0F7, 20},
-    {"cmpbm", 0x0F4, 21}, {"mtbm", 0x1F6, 21},
-    // 22: data bytes
-    {"db", 0x000, 22},
+// The operand forms each syntax class produces.
+struct ClassForms {
+    std::array<int, 5> forms{};
+    int count = 0;
+    constexpr ClassForms(std::initializer_list<int> list) : count(static_cast<int>(list.size())) {
+        int i = 0;
+        for (int form : list) forms[static_cast<size_t>(i++)] = form;
+    }
+    constexpr bool Has(int form) const {
+        for (int i = 0; i < count; ++i) {
+            if (forms[static_cast<size_t>(i)] == form) return true;
+        }
+        return false;
+    }
+};
+
+constexpr std::array<ClassForms, AsmClassCount> FormsOfClass{{
+    {0}, {1}, {14}, {14}, {26, 27, 28}, {24, 25}, {7, 8, 9}, {9}, {7, 14}, {7, 8, 9, 16, 17},
+    {5, 6, 13, 15}, {3}, {2}, {29}, {4}, {10, 11, 12}, {12}, {10}, {10, 11, 12, 22, 23}, {18, 19},
+    {20}, {21}, {},
 }};
 
+// ld, st, ldm and stm pick their opcodes by operand form; db has none.
+constexpr bool UsesBaseCode(const AsmEntry& entry) {
+    return entry.Class != 9 && entry.Class != 10 && entry.Class != 18 && entry.Class != 19 &&
+           entry.Class != DataClass;
+}
+
+constexpr bool EntryFitsTheSet(const AsmEntry& entry) {
+    const std::string_view name = entry.Mnemonic;
+    if (entry.Class == DataClass) return true;
+    if (UsesBaseCode(entry) && name != InstructionSet[entry.BaseCode].mnemonic) return false;
+    int opcodes = 0;
+    for (const Instruction& instruction : InstructionSet) {
+        if (name != instruction.mnemonic) continue;
+        ++opcodes;
+        if (!FormsOfClass[entry.Class].Has(instruction.form)) return false;
+    }
+    return opcodes > 0;
+}
+
+constexpr bool EveryEntryFits() {
+    for (const AsmEntry& entry : AsmTable) {
+        if (entry.Class >= AsmClassCount || !EntryFitsTheSet(entry)) return false;
+    }
+    return true;
+}
+static_assert(EveryEntryFits(), "each assembler entry decodes to its mnemonic in forms its class produces");
+
+constexpr bool EveryMnemonicOnce() {
+    for (unsigned op = 0; op < OpcodeCount; ++op) {
+        const std::string_view name = InstructionSet[op].mnemonic;
+        if (IsBracketed(name)) continue;
+        int entries = 0;
+        for (const AsmEntry& entry : AsmTable) entries += name == entry.Mnemonic ? 1 : 0;
+        if (entries != 1) return false;
+    }
+    return true;
+}
+static_assert(EveryMnemonicOnce(), "every mnemonic of the set has exactly one assembler entry");
+
+}  // namespace
 }  // namespace varnox

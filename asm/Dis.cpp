@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "asm/OpcodeTable.h"
+#include "core/OperandFields.h"
 
 namespace varnox {
 namespace {
@@ -34,12 +35,12 @@ Fields Decode(unsigned opcode, uint8_t b1, uint8_t b2) {
     d.e = FieldE(b1, b2);
     d.f = FieldF(b1, b2);
     d.g = FieldG(b1, b2);
-    d.lowerFirst = (opcode & 8) != 0;
-    d.bank = d.lowerFirst ? 0 : 0x40;
+    d.lowerFirst = (opcode & BankBit) != 0;
+    d.bank = RegBankOf(opcode);
     d.x = IndirectBit(b2) ? 'i' : 'r';
     d.y = IndirectBit(b2) ? '?' : 'r';
     d.sign = (opcode & 4) ? "-" : "+";
-    d.pointer = PointerRegNames[opcode & 3];
+    d.pointer = PointerRegName(opcode);
     d.index = IndexRegNames[opcode & 7];
     d.condition = ConditionPrefixes[opcode & 15];
     d.status = StatusRegNames[opcode & 7];

@@ -6,10 +6,9 @@
 #include <cstdint>
 
 #include "core/Def.h"
+#include "core/Exec.h"
 
 namespace varnox {
-
-using Handler = void (*)(Machine& m, uint8_t arg);
 
 struct DispatchEntry {
     Handler handler;

@@ -27,6 +27,8 @@ constexpr uint8_t FlagLZ = 0x04;
 
 // Index registers: low byte R(056+n), high byte R(120+n).
 enum IndexReg : int { RegIx = 0, RegIy = 1, RegIz = 2, RegV3 = 3, RegV2 = 4, RegV1 = 5, RegV0 = 6, RegSp = 7 };
+// The pointer registers of the loads, stores and searches, by b0 bits 1-0.
+constexpr std::array<IndexReg, 4> PointerRegisters{RegIx, RegIy, RegIz, RegSp};
 constexpr int IndexLowBase = 56;
 constexpr int IndexHighBase = 120;
 

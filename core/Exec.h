@@ -6,8 +6,13 @@
 #include <cstdint>
 
 #include "core/Def.h"
+#include "core/OperandFields.h"
 
 namespace varnox {
+
+// Every handler family has this signature; the argument comes from the
+// dispatch table.
+using Handler = void (*)(Machine& m, uint8_t arg);
 
 // ---- Handler arguments -----------------------------------------------------
 
@@ -35,48 +40,45 @@ enum PortId : uint8_t { PortKO, PortIF, PortAS, PortIE, PortF, PortKI };
 // ---- Operand fields --------------------------------------------------------
 
 // Lower register: group b1 bits 6-4, start index b1 bits 2-0.
-inline int LowerReg(uint8_t b1) { return ((b1 >> 1) & 0x38) | (b1 & 7); }
+inline int LowerReg(uint8_t b1) { return FieldA(b1); }
 
 // End register of a lower sequence: group of b1, end index b2 bits 7-5.
-inline int EndReg(uint8_t b1, uint8_t b2) { return ((b1 >> 1) & 0x38) | (b2 >> 5); }
+inline int EndReg(uint8_t b1, uint8_t b2) { return FieldE(b1, b2); }
 
 // The register an indirect operand reaches through AS (start of the window).
 inline int IndirectReg(const CpuState& cpu, uint8_t b2) {
-    if (cpu.AS & 1) return 64 + ((b2 & 7) << 3) + ((cpu.AS >> 1) & 7);
-    return 64 + ((cpu.AS >> 1) & 0x3F);
+    if (cpu.AS & 1) return UpperHalf + (UpperGroup(b2) << 3) + ((cpu.AS >> 1) & 7);
+    return UpperHalf + ((cpu.AS >> 1) & 0x3F);
 }
 
 // Upper register of the two-register forms: 64 + group*8 + end index, or
 // through AS when the indirect bit is set.
 inline int UpperReg(const CpuState& cpu, uint8_t b2) {
-    if (b2 & 0x10) return IndirectReg(cpu, b2);
-    return 64 + ((b2 & 7) << 3) + (b2 >> 5);
+    if (IndirectBit(b2)) return IndirectReg(cpu, b2);
+    return UpperHalf + FieldB(b2);
 }
 
 // First register of an upper sequence: the upper group with the start index.
 inline int UpperSeqStart(const CpuState& cpu, uint8_t b1, uint8_t b2) {
-    if (b2 & 0x10) return IndirectReg(cpu, b2);
-    return 64 + ((b2 & 7) << 3) + (b1 & 7);
+    if (IndirectBit(b2)) return IndirectReg(cpu, b2);
+    return UpperHalf + FieldF(b1, b2);
 }
 
 // Last register an indirect upper sequence may use; -1 when direct.
 inline int WindowEnd(const CpuState& cpu, uint8_t b2) {
-    if (!(b2 & 0x10)) return -1;
-    if (cpu.AS & 1) return 64 + ((b2 & 7) << 3) + ((cpu.AS >> 4) & 7);
-    return (64 + ((cpu.AS >> 1) & 0x3F)) | 7;
+    if (!IndirectBit(b2)) return -1;
+    if (cpu.AS & 1) return UpperHalf + (UpperGroup(b2) << 3) + ((cpu.AS >> 4) & 7);
+    return (UpperHalf + ((cpu.AS >> 1) & 0x3F)) | 7;
 }
 
 // The next register in the direction of RegStep, wrapping within its group.
 inline int NextReg(const CpuState& cpu, int r) { return (r & 0xF8) | ((r + cpu.RegStep) & 7); }
 
 // 6-bit immediate: b2 bits 4-0, bit 5 the inverse of b1 bit 3.
-inline uint8_t Imm6(uint8_t b1, uint8_t b2) { return static_cast<uint8_t>((b2 & 0x1F) | ((b1 & 8) ? 0 : 0x20)); }
+inline uint8_t Imm6(uint8_t b1, uint8_t b2) { return FieldG(b1, b2); }
 
 // Index selector of b0 bits 1-0: ix, iy, iz, sp.
-inline int IndexSelector(uint8_t b0) {
-    const int n = b0 & 3;
-    return n == 3 ? RegSp : n;
-}
+inline int IndexSelector(uint8_t b0) { return PointerRegisters[b0 & 3]; }
 
 // Applies an index step operation to index register n (or EffAddr for the
 // displacement operations) by d; returns the address to use.
