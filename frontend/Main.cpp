@@ -376,7 +376,9 @@ void TMainForm::RunTick() {
             if (ShowDebugger) ShowDebugger();
             return;
         }
-        if (m.Run.DebugActive || (ticks > 0 ? done >= ticks : clock.nsecsElapsed() >= intervalNs)) return;
+        // A machine granted no cycles makes no progress however often it runs.
+        if (m.Run.DebugActive || m.Run.CyclesPerTick <= 0) return;
+        if (ticks > 0 ? done >= ticks : clock.nsecsElapsed() >= intervalNs) return;
     }
 }
 

@@ -177,6 +177,8 @@ std::optional<std::string> ImpossibleValue(const Machine& m) {
     for (const int32_t key : m.HeldKeys) {
         if (key < 0 || key > KeyCount) return "a held key outside 0.." + std::to_string(KeyCount);
     }
+    const int32_t printSwitch = m.HeldKeys[HeldSwitchSlot];
+    if (printSwitch != 0 && printSwitch != PrintSwitchKey) return "a print switch key other than 0 or " + std::to_string(PrintSwitchKey);
     if (m.Cpu.RegStep != 0x01 && m.Cpu.RegStep != 0xFF) return "a register step other than +1 or -1";
     return std::nullopt;
 }

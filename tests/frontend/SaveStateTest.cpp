@@ -136,7 +136,7 @@ TEST(SaveState, EveryFieldOfTheMachineIsCarried) {
         [](Machine& m) { m.Lcd.Cursor[1].band ^= 0x10000; }, [](Machine& m) { m.Lcd.CursorMode ^= 0x10000; },
         [](Machine& m) { m.Lcd.TimerPeriod ^= 0x10000; }, [](Machine& m) { m.Lcd.CharGenerator[4095] ^= 1; },
         [](Machine& m) { m.Lcd.FrameBuffer[1535] ^= 1; }, [](Machine& m) { m.DataRam[8191] ^= 1; },
-        [](Machine& m) { m.WriteSink ^= 1; },        [](Machine& m) { m.HeldKeys[2] ^= 0x10000; },
+        [](Machine& m) { m.WriteSink ^= 1; },        [](Machine& m) { m.HeldKeys[0] ^= 0x10000; },
         [](Machine& m) { m.Run.TimerCountdown ^= 0x10000; }, [](Machine& m) { m.Run.SelfTestCounter ^= 0x10000; },
     };
     for (size_t i = 0; i < std::size(changes); ++i) {
@@ -193,6 +193,7 @@ TEST(SaveState, BadFilesAreRefusedAndChangeNothing) {
         {"nibble of 16", [&] { return encodedWith([](Machine& m) { m.Lcd.DisplayRam[700] = 16; }); }, "nibble above 15"},
         {"glyph width 9", [&] { return encodedWith([](Machine& m) { m.Lcd.GlyphWidth = 9; }); }, "glyph width"},
         {"held key 54", [&] { return encodedWith([](Machine& m) { m.HeldKeys[1] = 54; }); }, "held key"},
+        {"print switch key 7", [&] { return encodedWith([](Machine& m) { m.HeldKeys[2] = 7; }); }, "print switch"},
         {"register step 2", [&] { return encodedWith([](Machine& m) { m.Cpu.RegStep = 2; }); }, "register step"},
         {"flag of 2", [&] { auto b = good; b[haltedAt] = 2; return Resealed(b); }, "flag"},
     };
