@@ -189,6 +189,7 @@ void TMainForm::FormCreate() {
     displayBitmap_ = QImage(DisplayWidth, DisplayHeight, QImage::Format_RGB32);
     displayBitmap_.fill(Silver);
     const LoadResult result = LoadMachine(*machine_, dir_);
+    saveGuard_ = result.Guard;
     for (const std::string& message : result.Messages) ShowWarning(QString::fromStdString(message));
 }
 
@@ -234,12 +235,12 @@ void TMainForm::FormClose() {
     }
     if (keyMap_) keyMap_->close();
     StoreWindowSettings();
-    const std::vector<std::string> failures = SaveFiles(*machine_, dir_);
+    const std::vector<std::string> messages = SaveFiles(*machine_, dir_, saveGuard_).Messages;
     // Said on stderr as well, before any box waits for an answer: a session
     // ending with no one at the screen still leaves the reason behind.
-    for (const std::string& message : failures) std::fprintf(stderr, "varnox: %s\n", message.c_str());
+    for (const std::string& message : messages) std::fprintf(stderr, "varnox: %s\n", message.c_str());
     std::fflush(stderr);
-    for (const std::string& message : failures) ShowBlockingWarning(QString::fromStdString(message));
+    for (const std::string& message : messages) ShowBlockingWarning(QString::fromStdString(message));
     emit Closed();
 }
 

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "core/Def.h"
+#include "frontend/Files.h"
 #include "frontend/MainWidgets.h"
 #include "peripherals/Lcd.h"
 
@@ -156,6 +157,7 @@ private:
 
     std::filesystem::path dir_;
     std::unique_ptr<Machine> machine_;
+    SaveGuard saveGuard_;  // what loading read in full, for the save at close
     QImage displayBitmap_;
     std::array<uint8_t, FrameNibbles> shadowFrame_{};
     uint8_t lastLcdControl_ = 0;

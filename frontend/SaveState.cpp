@@ -14,7 +14,7 @@
 #include <memory>
 #include <type_traits>
 
-#include "frontend/AtomicFile.h"
+#include "frontend/AtomicReplace.h"
 #include "peripherals/Keyboard.h"
 
 namespace varnox {
@@ -276,7 +276,7 @@ std::optional<std::string> DecodeState(std::span<const uint8_t> bytes, Machine& 
 }
 
 std::optional<std::string> SaveStateFile(const Machine& m, const std::filesystem::path& file) {
-    if (const auto failure = ReplaceFileAtomically(file, EncodeState(m))) {
+    if (const auto failure = ReplaceFile(file, EncodeState(m), OtherTargets::Refuse)) {
         return "Failed to save the state file " + file.string() + ": " + *failure;
     }
     return std::nullopt;

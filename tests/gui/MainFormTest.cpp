@@ -456,7 +456,7 @@ private slots:
         });
         dismisser.start(10);
         form->close();
-        QCOMPARE(seen, QStringList({"Failed to save the file ram.bin"}));
+        QCOMPARE(seen, QStringList({"Failed to save the file ram.bin: Is a directory"}));
         QCOMPARE(scratch.Read("register.bin").size(), 128);
     }
 };

@@ -42,7 +42,7 @@ private slots:
         QTest::addColumn<QString>("err");
         QTest::newRow("--help") << QStringList{"--help"} << 0 << "usage: varnox [DIR]\n" << "";
         QTest::newRow("-h") << QStringList{"-h"} << 0 << "usage: varnox [DIR]\n" << "";
-        QTest::newRow("--version") << QStringList{"--version"} << 0 << "varnox 1." << "";
+        QTest::newRow("--version") << QStringList{"--version"} << 0 << "varnox 0." << "";
         QTest::newRow("unknown option") << QStringList{"--frob"} << 2 << "" << "varnox: unknown option --frob\nusage:";
         QTest::newRow("two directories") << QStringList{"a", "b"} << 2 << "" << "varnox: one directory at most, not 2\n";
         QTest::newRow("missing") << QStringList{"/no/such/dir"} << 1 << "" << "varnox: /no/such/dir: no such directory\n";
