@@ -14,6 +14,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "debugger/Debug.h"
 #include "frontend/CommandLine.h"
 #include "frontend/Main.h"
 
@@ -85,6 +86,9 @@ int main(int argc, char** argv) {
     QApplication::setOrganizationName(QStringLiteral("Varnox"));
 
     varnox::TMainForm mainForm(dir.lexically_normal());
+    // Hidden until F3 or a stop of the run loop shows it.
+    varnox::TDebugForm debugForm(mainForm.GetMachine());
+    mainForm.ShowDebugger = [&debugForm] { debugForm.Show(); };
     QObject::connect(&mainForm, &varnox::TMainForm::Closed, &app, &QApplication::quit, Qt::QueuedConnection);
 
     if (handlingSignals) {
