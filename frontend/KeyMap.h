@@ -7,10 +7,12 @@
 
 namespace varnox {
 
-// PC key codes as the key handlers know them.
+// PC key codes as the key handlers of both windows know them.
 enum VirtualKey : int {
     VkReturn = 13,
     VkEscape = 27,
+    VkPageUp = 33,
+    VkPageDown = 34,
     VkEnd = 35,
     VkHome = 36,
     VkLeft = 37,
