@@ -25,11 +25,15 @@ inline std::string ShellQuote(const std::string& s) {
     return quoted + "'";
 }
 
-// Runs `varnox-tool ARGS...` with DIR as the working directory.
-inline ToolResult RunTool(const std::filesystem::path& dir, const std::vector<std::string>& args) {
+// Runs `varnox-tool ARGS...` with DIR as the working directory, after the
+// shell command before (such as a ulimit) when one is given.
+inline ToolResult RunTool(const std::filesystem::path& dir, const std::vector<std::string>& args,
+                          const std::string& before = {}) {
     const std::filesystem::path errFile = dir / ".stderr";
     std::string command = "cd ";
-    command.append(ShellQuote(dir.string())).append(" && ").append(ShellQuote(VARNOX_TOOL_PATH));
+    command.append(ShellQuote(dir.string())).append(" && ");
+    if (!before.empty()) command.append(before).append(" && ");
+    command.append(ShellQuote(VARNOX_TOOL_PATH));
     for (const std::string& a : args) command.append(" ").append(ShellQuote(a));
     command.append(" 2>").append(ShellQuote(errFile.string())).append(" </dev/null");
     ToolResult result;

@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <span>
 #include <string>
 #include <system_error>
@@ -28,18 +27,31 @@ constexpr OptionSpec AsmOptions[] = {
     {"--listing", "FILE", "also write the listing: addresses, words and source"},
 };
 
-bool ReadSource(const fs::path& file, std::string& text, std::string& problem) {
+// Reads a whole source file. A regular file is read in one piece of its
+// own size, so the text is held once; included files must be regular
+// files (a device or a pipe could be endless).
+bool ReadSource(const fs::path& file, std::string& text, std::string& problem, bool regularOnly) {
     std::error_code error;
-    if (fs::is_directory(file, error)) {
+    const fs::file_status status = fs::status(file, error);
+    if (fs::is_directory(status)) {
         problem = "is a directory";
+        return false;
+    }
+    if (regularOnly && fs::exists(status) && !fs::is_regular_file(status)) {
+        problem = "is not a regular file";
         return false;
     }
     std::ifstream in(file, std::ios::binary);
     if (!in) {
-        problem = fs::exists(file, error) ? "cannot be read" : "does not exist";
+        problem = fs::exists(status) ? "cannot be read" : "does not exist";
         return false;
     }
-    text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    if (fs::is_regular_file(status)) {
+        const auto size = fs::file_size(file, error);
+        if (!error) text.reserve(static_cast<size_t>(size));
+    }
+    char buffer[1 << 16];
+    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) text.append(buffer, static_cast<size_t>(in.gcount()));
     if (in.bad()) {
         problem = "cannot be read";
         return false;
@@ -86,18 +98,24 @@ int AsmCommand(const Args& args) {
 
     std::string text;
     std::string problem;
-    if (!ReadSource(source, text, problem)) {
+    if (!ReadSource(source, text, problem, false)) {
         std::fprintf(stderr, "%s: error: the source file %s\n", source.c_str(), problem.c_str());
         return 1;
     }
 
-    const SourceImages images = AssembleSource(text);
-    if (!images.Errors.empty()) {
+    SourceOptions options;
+    options.FileName = source;
+    options.ReadFile = [](const std::string& path, std::string& included, std::string& why) {
+        return ReadSource(path, included, why, true);
+    };
+    options.WantListing = !listing.empty();
+    const SourceImages images = AssembleSource(text, options);
+    if (images.ErrorCount != 0) {
         for (size_t i = 0; i < images.Errors.size() && i < MaxErrorsShown; ++i) {
             std::fprintf(stderr, "%s\n", FormatSourceError(source, images.Errors[i]).c_str());
         }
-        if (images.Errors.size() > MaxErrorsShown) {
-            std::fprintf(stderr, "%s: %zu more errors\n", source.c_str(), images.Errors.size() - MaxErrorsShown);
+        if (images.ErrorCount > MaxErrorsShown) {
+            std::fprintf(stderr, "%s: %zu more errors\n", source.c_str(), images.ErrorCount - MaxErrorsShown);
         }
         return 1;
     }
