@@ -21,6 +21,7 @@
 #include "frontend/Files.h"
 #include "frontend/KeyMap.h"
 #include "frontend/KeyMapWindow.h"
+#include "frontend/QtKeys.h"
 #include "frontend/RunLoop.h"
 #include "frontend/ThdTimer.h"
 #include "peripherals/Keyboard.h"
@@ -40,24 +41,6 @@ constexpr int ClientHeight = 528;
 constexpr int FaceWidth = 35;
 constexpr int FaceHeight = 11;
 constexpr QSize KeysPictureSize(6 * FaceWidth, 9 * FaceHeight);
-
-int VirtualKeyOf(int qtKey) {
-    switch (qtKey) {
-        case Qt::Key_Return:
-        case Qt::Key_Enter: return VkReturn;
-        case Qt::Key_Escape: return VkEscape;
-        case Qt::Key_End: return VkEnd;
-        case Qt::Key_Home: return VkHome;
-        case Qt::Key_Left: return VkLeft;
-        case Qt::Key_Up: return VkUp;
-        case Qt::Key_Right: return VkRight;
-        case Qt::Key_Down: return VkDown;
-        case Qt::Key_Delete: return VkDelete;
-        case Qt::Key_F3: return VkF3;
-        case Qt::Key_F8: return VkF8;
-        default: return 0;
-    }
-}
 
 // Fixed fonts of the layout, by pixel size, closest to what the window was
 // drawn for.

@@ -12,6 +12,7 @@ add_library(varnox_gui STATIC
   ${CMAKE_CURRENT_LIST_DIR}/MainWidgets.h
   ${CMAKE_CURRENT_LIST_DIR}/KeyMapWindow.cpp
   ${CMAKE_CURRENT_LIST_DIR}/KeyMapWindow.h
+  ${CMAKE_CURRENT_LIST_DIR}/QtKeys.h
 )
 set_target_properties(varnox_gui PROPERTIES AUTOMOC ON)
 target_link_libraries(varnox_gui PUBLIC varnox_emu Qt6::Widgets)
