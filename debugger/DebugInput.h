@@ -8,21 +8,9 @@
 #include <string>
 #include <string_view>
 
-namespace varnox {
+#include "frontend/KeyMap.h"  // the PC key codes, VkReturn .. VkDown
 
-// Virtual-key codes of the keys the panes act on.
-enum DebugKey : int {
-    VkReturn = 13,
-    VkEscape = 27,
-    VkPageUp = 0x21,
-    VkPageDown = 0x22,
-    VkEnd = 0x23,
-    VkHome = 0x24,
-    VkLeft = 0x25,
-    VkUp = 0x26,
-    VkRight = 0x27,
-    VkDown = 0x28,
-};
+namespace varnox {
 
 // Upper-case digits first, so a search from the start finds them.
 constexpr std::u16string_view HexDigits = u"0123456789ABCDEFabcdef";

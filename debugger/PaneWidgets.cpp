@@ -7,6 +7,7 @@
 #include <QPainter>
 
 #include "debugger/DebugInput.h"
+#include "frontend/QtKeys.h"
 
 namespace varnox {
 namespace {
@@ -42,23 +43,6 @@ QFont DebugWindowFont() {
     font.setStyleHint(QFont::SansSerif);
     font.setPixelSize(11);
     return font;
-}
-
-int VirtualKeyOf(int qtKey) {
-    switch (qtKey) {
-        case Qt::Key_Return:
-        case Qt::Key_Enter: return VkReturn;
-        case Qt::Key_Escape: return VkEscape;
-        case Qt::Key_PageUp: return VkPageUp;
-        case Qt::Key_PageDown: return VkPageDown;
-        case Qt::Key_End: return VkEnd;
-        case Qt::Key_Home: return VkHome;
-        case Qt::Key_Left: return VkLeft;
-        case Qt::Key_Up: return VkUp;
-        case Qt::Key_Right: return VkRight;
-        case Qt::Key_Down: return VkDown;
-        default: return 0;
-    }
 }
 
 // ---- TGroupBox ---------------------------------------------------------------

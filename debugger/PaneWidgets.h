@@ -26,10 +26,6 @@ const QFont& PaneFont();
 // The window's own font.
 QFont DebugWindowFont();
 
-// The virtual-key code the key handlers know a Qt key by; 0 for keys the
-// panes ignore.
-int VirtualKeyOf(int qtKey);
-
 class TGroupBox : public QGroupBox {
     Q_OBJECT
 public:

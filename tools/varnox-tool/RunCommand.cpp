@@ -18,6 +18,7 @@
 #include "frontend/AtomicReplace.h"
 #include "frontend/Files.h"
 #include "frontend/RunLoop.h"
+#include "frontend/SaveState.h"
 #include "peripherals/Keyboard.h"
 #include "peripherals/Lcd.h"
 
@@ -35,6 +36,8 @@ constexpr OptionSpec RunOptions[] = {
     {"--hold", "K@A-B", "hold key K (1..53) from run tick A up to B; repeatable"},
     {"--screen", "FILE", "write the display: PNG if FILE ends in .png, else PBM"},
     {"--scale", "N", "pixels per dot in the --screen picture (1..32, default 1)"},
+    {"--load-state", "FILE", "start from a save state (the window's or --save-state's)"},
+    {"--save-state", "FILE", "write a save state of the machine after the run"},
     {"--no-save", "", "leave ram.bin and register.bin as they are"},
     {"--trace", "", "print each step on stderr before it runs"},
 };
@@ -51,6 +54,8 @@ struct RunOptionValues {
     std::optional<long long> ticks;
     std::vector<KeyHold> holds;
     std::string screenFile;
+    std::string loadState;
+    std::string saveState;
     long long scale = 1;
     bool save = true;
     bool trace = false;
@@ -92,12 +97,25 @@ std::string ReadOptions(const CommandLine& line, RunOptionValues& values) {
             const auto scale = ParseNumber(value, 10, 1, MaxScreenScale);
             if (!scale) return "bad scale (1.." + std::to_string(MaxScreenScale) + "): " + value;
             values.scale = *scale;
+        } else if (option.Name == "--load-state" || option.Name == "--save-state") {
+            if (value.empty()) return std::string(option.Name) + " needs a file name";
+            (option.Name == "--load-state" ? values.loadState : values.saveState) = value;
         } else {
             values.screenFile = value;
             if (value.empty()) return "--screen needs a file name";
         }
     }
     if (line.Has("--scale") && values.screenFile.empty()) return "--scale goes with --screen";
+    // One file for two outputs would keep only the last one written.
+    std::vector<std::string> outputs;
+    if (!values.screenFile.empty()) outputs.push_back(values.screenFile);
+    if (!values.saveState.empty()) outputs.push_back(values.saveState);
+    if (values.save) outputs.insert(outputs.end(), {RamFileName, RegisterFileName});
+    for (size_t i = 0; i < outputs.size(); ++i) {
+        for (size_t j = i + 1; j < outputs.size(); ++j) {
+            if (SameFile(outputs[i], outputs[j])) return "two outputs name one file: " + outputs[i] + " and " + outputs[j];
+        }
+    }
     return {};
 }
 
@@ -150,7 +168,8 @@ bool WriteScreen(Machine& m, const std::string& file, int scale) {
 
 const CommandSpec RunSpec{
     "run",
-    "[--steps N] [--break HEX] [--ticks N] [--hold K@A-B]... [--screen FILE [--scale N]] [--no-save] [--trace]",
+    "[--steps N] [--break HEX] [--ticks N] [--hold K@A-B]... [--screen FILE [--scale N]] "
+    "[--load-state FILE] [--save-state FILE] [--no-save] [--trace]",
     "run the machine in the working directory, headless",
     RunOptions,
     0,
@@ -158,6 +177,8 @@ const CommandSpec RunSpec{
     "Loads the files as the window does, runs until --ticks, --steps or --break\n"
     "ends it (with --steps or --break alone, for up to an emulated hour), saves\n"
     "ram.bin and register.bin, and prints the processor's state on one line.\n"
+    "A save state loaded with --load-state must have been saved over the same\n"
+    "firmware; one that cannot be loaded ends the command before anything runs.\n"
     "Exit status 1 when an output asked for could not be written."};
 
 int RunCommand(const Args& args) {
@@ -177,6 +198,12 @@ int RunCommand(const Args& args) {
     LoadResult loaded = LoadMachine(m, dir);
     for (const std::string& message : loaded.Messages) std::fprintf(stderr, "%s\n", message.c_str());
     StartMachine(m);
+    if (!options.loadState.empty()) {
+        if (const auto failure = LoadStateFile(m, options.loadState)) {
+            std::fprintf(stderr, "%s\n", failure->c_str());
+            return 1;
+        }
+    }
 
     if (options.steps) m.Run.StepCount = static_cast<int32_t>(*options.steps);
     if (options.breakAddress) m.Run.BreakAddress = static_cast<int32_t>(*options.breakAddress);
@@ -196,6 +223,12 @@ int RunCommand(const Args& args) {
 
     bool failed = false;
     if (!options.screenFile.empty()) failed = !WriteScreen(m, options.screenFile, static_cast<int>(options.scale));
+    if (!options.saveState.empty()) {
+        if (const auto failure = SaveStateFile(m, options.saveState)) {
+            std::fprintf(stderr, "%s\n", failure->c_str());
+            failed = true;
+        }
+    }
     if (options.save) {
         const SaveResult saved = SaveFiles(m, dir, loaded.Guard);
         for (const std::string& message : saved.Messages) std::fprintf(stderr, "%s\n", message.c_str());
