@@ -314,6 +314,12 @@ parse_factor:
             rtn
 .ans:       tsb r24,'A'
             jmp nz,parse_number
+            ld r24,(ix+1)           ; "Ans" whole, whatever RAM holds
+            tsb r24,'n'
+            jmp nz,syntax_error
+            ld r24,(ix+2)
+            tsb r24,'s'
+            jmp nz,syntax_error
             adw ix,3
             ldw iz,v_ans
             ldm r64..r71,(iz)+
