@@ -43,10 +43,10 @@ constexpr bool UsesBaseCode(const AsmEntry& entry) {
 constexpr bool EntryFitsTheSet(const AsmEntry& entry) {
     const std::string_view name = entry.Mnemonic;
     if (entry.Class == DataClass) return true;
-    if (UsesBaseCode(entry) && name != InstructionSet[entry.BaseCode].mnemonic) return false;
+    if (UsesBaseCode(entry) && !SameMnemonic(name, InstructionSet[entry.BaseCode].mnemonic)) return false;
     int opcodes = 0;
     for (const Instruction& instruction : InstructionSet) {
-        if (name != instruction.mnemonic) continue;
+        if (instruction.mnemonic[0] != name[0] || !SameMnemonic(name, instruction.mnemonic)) continue;
         ++opcodes;
         if (!FormsOfClass[entry.Class].Has(instruction.form)) return false;
     }
@@ -66,7 +66,7 @@ constexpr bool EveryMnemonicOnce() {
         const std::string_view name = InstructionSet[op].mnemonic;
         if (IsBracketed(name)) continue;
         int entries = 0;
-        for (const AsmEntry& entry : AsmTable) entries += name == entry.Mnemonic ? 1 : 0;
+        for (const AsmEntry& entry : AsmTable) entries += SameMnemonic(name, entry.Mnemonic) ? 1 : 0;
         if (entries != 1) return false;
     }
     return true;

@@ -1,465 +1,694 @@
 #include "asm/SourceAsm.h"
 
 #include <algorithm>
-#include <array>
-#include <cstdio>
+#include <filesystem>
 #include <map>
+#include <memory>
 #include <optional>
 #include <set>
+#include <unordered_map>
 
 #include "asm/Asem.h"
 #include "asm/AsmScanner.h"
-#include "core/Def.h"
+#include "asm/SourceExpr.h"
+#include "asm/SourceImage.h"
+#include "asm/SourceLine.h"
 
 namespace varnox {
 namespace {
 
-constexpr uint8_t Rom0Fill = 0x00;
-constexpr uint8_t Rom1Fill = 0xFF;
-constexpr size_t MaxLabelNameShown = 40;
+// Far more names than the two ROMs have room to label; a bound on memory
+// for hostile input.
+constexpr size_t MaxNames = size_t{1} << 18;
+constexpr size_t MaxIncludeDepth = 32;
+constexpr int MaxDefinitionDepth = 64;
+// More units than any space holds: a count beyond it is out of range
+// without being walked.
+constexpr int64_t MaxUnits = 0x10000;
 
-bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-bool IsNameStart(char c) { return IsLetter(c) || c == '_'; }
-bool IsNameChar(char c) { return IsNameStart(c) || IsDigit(c); }
+std::string Quoted(std::string_view name) { return Concat({"'", Printable(name), "'"}); }
 
-std::string Lower(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return out;
+const std::set<std::string, std::less<>>& Directives() {
+    static const std::set<std::string, std::less<>> words{"org", "data", "ram", "db", "dw", "ds", "align", "include"};
+    return words;
 }
 
-size_t NameEnd(std::string_view text, size_t pos) {
-    while (pos < text.size() && IsNameChar(text[pos])) ++pos;
-    return pos;
-}
-
-size_t SkipSpaces(std::string_view text, size_t pos) {
-    while (pos < text.size() && text[pos] == ' ') ++pos;
-    return pos;
-}
-
-bool AtLineEnd(std::string_view text, size_t pos) {
-    pos = SkipSpaces(text, pos);
-    return pos >= text.size() || text[pos] == ';';
-}
-
-// Names that the operand grammar already gives a meaning, and the
-// directives. Names of the form r5 or i70 are registers.
+// Names that the operands or the directives already give a meaning.
+// Names of the form r5 or i70 are registers.
 bool IsReservedName(std::string_view name) {
-    static const std::set<std::string> reserved = [] {
-        std::set<std::string> words{"org", "data"};
+    static const std::set<std::string, std::less<>> reserved = [] {
+        std::set<std::string, std::less<>> words(Directives().begin(), Directives().end());
+        words.insert({"equ", "hi", "lo"});
         for (const AsmEntry& entry : AsmTable) words.insert(entry.Mnemonic);
         for (const auto& item : asmscan::IndexRegs) words.emplace(item.name);  // pointer registers too
         for (const auto& item : asmscan::Conditions) words.emplace(item.name);
         for (const auto& item : asmscan::StatusRegTable) words.emplace(item.name);
         return words;
     }();
-    const std::string lower = Lower(name);
-    if (lower.size() > 1 && (lower[0] == 'r' || lower[0] == 'i') && IsDigit(lower[1])) return true;
+    const std::string lower = LowerCase(name);
+    if (lower.size() > 1 && (lower[0] == 'r' || lower[0] == 'i') && lower[1] >= '0' && lower[1] <= '9') return true;
     return reserved.count(lower) != 0;
 }
 
-std::string Quoted(std::string_view name) {
-    std::string text(1, '\'');
-    text.append(name.substr(0, MaxLabelNameShown));
-    if (name.size() > MaxLabelNameShown) text.append("...");
-    text.push_back('\'');
+// Tabs outside quotes read as spaces, as the line assembler skips only
+// spaces; columns stay those of the source.
+std::string Untabbed(std::string_view raw) {
+    std::string text(raw);
+    char quote = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (quote) {
+            if (c == '\\') {
+                ++i;
+            } else if (c == quote) {
+                quote = 0;
+            }
+        } else if (c == '"' || c == '\'') {
+            quote = c;
+        } else if (c == ';') {
+            break;
+        } else if (c == '\t') {
+            text[i] = ' ';
+        }
+    }
     return text;
 }
 
-std::string Hex4(uint32_t value) {
-    char text[8];
-    std::snprintf(text, sizeof text, "%04X", value & 0xFFFFu);
-    return text;
+bool AtLineEnd(std::string_view text, size_t pos) {
+    pos = SkipBlanks(text, pos);
+    return pos >= text.size() || text[pos] == ';';
 }
 
-std::string Shown(char c) {
-    if (c >= 0x21 && c <= 0x7E) return std::string("'") + c + "'";
-    char text[8];
-    std::snprintf(text, sizeof text, "\\x%02X", static_cast<unsigned char>(c));
-    return text;
-}
-
-enum class Space { Code, Data };
-
-struct Location {
-    Space space = Space::Code;
-    uint32_t address = 0;  // word address in code, byte address in data
+struct Symbol {
+    int64_t value = 0;
+    bool known = false;
+    bool knownInLayout = false;  // known when the first pass ended: usable to place code and data
+    bool constant = false;
+    bool evaluating = false;
+    uint64_t site = 0;  // the defining line, counted through the whole source and its includes
+    int line = 0;
+    const std::string* file = nullptr;  // null for the main source
+    // A constant's definition, evaluated where it is first needed when
+    // it uses names defined after it.
+    std::string_view text;
+    size_t valuePos = 0;
+    int64_t here = 0;
+    std::string scope;
 };
 
-// Data ROM addresses as the processor reads them: bit 14 clear.
-bool IsDataRomAddress(uint32_t address) { return address <= 0xFFFF && (address & 0x4000) == 0; }
-size_t DataRomOffset(uint32_t address) { return (address & 0x3FFF) | ((address >> 1) & 0x4000); }
-
-struct Label {
-    uint32_t value;
-    int line;
+// Where a name is used: which line, under which label, and whether the
+// value decides where code and data go.
+struct Use {
+    uint64_t site = 0;
+    const std::string* scope = nullptr;
+    bool layout = false;
 };
 
-// A line with label references replaced by their values; origin maps each
-// character (and the end) back to its column in the source line.
-struct Expanded {
-    struct Use {
-        size_t first, end;  // the value's characters in text
-        std::string name;
-        uint32_t value;
-    };
+struct IncludedFile {
+    bool ok = false;
     std::string text;
-    std::vector<size_t> origin;
-    std::vector<Use> uses;
+    std::string problem;
+};
+
+struct LayoutValue {
+    int64_t value = 0;
+    size_t column = 0;
+    size_t end = 0;
 };
 
 class SourceAssembler {
 public:
-    explicit SourceAssembler(std::string_view source) {
-        // A byte-order mark some editors put first is no part of line 1.
-        if (source.substr(0, 3) == "\xEF\xBB\xBF") source.remove_prefix(3);
-        size_t start = 0;
-        while (start <= source.size()) {
-            size_t end = source.find('\n', start);
-            if (end == std::string_view::npos) end = source.size();
-            std::string_view line = source.substr(start, end - start);
-            if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-            lines_.emplace_back(line);
-            start = end + 1;
-        }
-        // A final newline does not start another line.
-        if (lines_.size() > 1 && lines_.back().empty()) lines_.pop_back();
-    }
+    SourceAssembler(std::string_view source, const SourceOptions& options) : source_(source), options_(options) {}
 
     SourceImages Run() {
         RunPass(false);
+        for (auto& entry : symbols_) entry.second.knownInLayout = entry.second.known;
+        ResolveForwardConstants();
+        image_ = std::make_unique<SourceImage>();
         RunPass(true);
-        std::stable_sort(out_.Errors.begin(), out_.Errors.end(), [](const SourceError& a, const SourceError& b) {
-            return a.Line != b.Line ? a.Line < b.Line : a.Column < b.Column;
-        });
-        if (!out_.Errors.empty()) {
-            out_.Rom0.clear();
-            out_.Rom1.clear();
-            out_.Listing.clear();
+        if (out_.ErrorCount == 0) {
+            out_.Rom0 = std::move(image_->Rom0);
+            out_.Rom1 = std::move(image_->Rom1);
         }
         return std::move(out_);
     }
 
 private:
+    // ---- Passes, files and lines ------------------------------------------
+
+    // The first pass fixes every label; the second evaluates everything
+    // with all of them known and writes the images.
     void RunPass(bool final) {
         final_ = final;
         location_ = Location{};
-        out_.Rom0.assign(InstrRomBytes, Rom0Fill);
-        out_.Rom1.assign(DataRomBytes, Rom1Fill);
-        codeUsed_.assign(InstrRomWords, false);
-        dataUsed_.assign(DataRomBytes, false);
-        out_.Listing.clear();
-        for (size_t i = 0; i < lines_.size(); ++i) AssembleLine(static_cast<int>(i) + 1, lines_[i]);
+        site_ = 0;
+        scope_.clear();
+        includeStack_.assign(1, std::filesystem::path(options_.FileName).lexically_normal().string());
+        AssembleText(source_, nullptr);
     }
 
-    void Error(int line, size_t column, std::string message) {
-        if (final_) out_.Errors.push_back(SourceError{line, static_cast<int>(column) + 1, std::move(message)});
-    }
-
-    void AssembleLine(int lineNumber, const std::string& source) {
-        lineNumber_ = lineNumber;
-        // Tabs count as spaces; columns stay as in the source.
-        std::string text = source;
-        for (char& c : text) {
-            if (c == '\t') c = ' ';
+    // Constants that use later labels, latest first, so that a chain of
+    // forward definitions resolves without deep nesting.
+    void ResolveForwardConstants() {
+        final_ = true;
+        std::vector<std::pair<const std::string*, Symbol*>> pending;
+        for (auto& [name, symbol] : symbols_) {
+            if (symbol.constant && !symbol.known) pending.emplace_back(&name, &symbol);
         }
+        std::sort(pending.begin(), pending.end(), [](const auto& a, const auto& b) { return a.second->site > b.second->site; });
+        for (const auto& [name, symbol] : pending) EvaluateConstant(*name, *symbol);
+    }
 
-        // Labels: "name:" before the line, blanked out so columns hold.
+    void AssembleText(std::string_view text, const std::string* file) {
+        const std::string* outerFile = file_;
+        const int outerLine = lineNumber_;
+        file_ = file;
+        lineNumber_ = 0;
+        // A byte-order mark some editors put first is no part of line 1.
+        if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+        for (size_t start = 0; start < text.size();) {
+            size_t end = text.find('\n', start);
+            if (end == std::string_view::npos) end = text.size();
+            std::string_view line = text.substr(start, end - start);
+            if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+            ++lineNumber_;
+            AssembleLine(line);
+            start = end + 1;
+        }
+        file_ = outerFile;
+        lineNumber_ = outerLine;
+    }
+
+    void AssembleLine(std::string_view raw) {
+        ++site_;
+        if (AtLineEnd(raw, 0)) return List(raw);  // blank and comment lines, quickly
+        definedOnLine_.clear();
+        std::string text = Untabbed(raw);
+
+        // Labels: "name:" before the statement, blanked out so columns hold.
         std::vector<std::pair<std::string, size_t>> labels;
-        size_t pos = SkipSpaces(text, 0);
-        while (pos < text.size() && IsNameStart(text[pos])) {
-            const size_t end = NameEnd(text, pos);
-            if (end >= text.size() || text[end] != ':') break;
+        size_t pos = SkipBlanks(text, 0);
+        for (size_t end = ScanName(text, pos); end > pos && end < text.size() && text[end] == ':';
+             end = ScanName(text, pos)) {
             labels.emplace_back(text.substr(pos, end - pos), pos);
-            for (size_t i = pos; i <= end; ++i) text[i] = ' ';
-            pos = SkipSpaces(text, end + 1);
+            std::fill(text.begin() + static_cast<std::ptrdiff_t>(pos), text.begin() + static_cast<std::ptrdiff_t>(end) + 1, ' ');
+            pos = SkipBlanks(text, end + 1);
         }
+        Statement(text, raw, pos, labels);
+        FlushLineErrors();
+    }
 
-        // Directives set the location before the line's labels take it.
-        if (pos < text.size() && IsNameStart(text[pos])) {
-            const size_t end = NameEnd(text, pos);
-            const std::string word = Lower(std::string_view(text).substr(pos, end - pos));
-            if (word == "org" || word == "data") {
-                Directive(text, word == "org" ? Space::Code : Space::Data, end);
-                DefineLabels(labels);
-                AddListing(nullptr, 0, location_, source);
-                return;
+    void Statement(const std::string& text, std::string_view raw, size_t pos,
+                   const std::vector<std::pair<std::string, size_t>>& labels) {
+        const size_t nameEnd = ScanName(text, pos);
+        const size_t keyword = SkipBlanks(text, nameEnd);
+        const std::string word = LowerCase(std::string_view(text).substr(pos, WordEnd(text, pos) - pos));
+        const bool constant =
+            nameEnd > pos && LowerCase(std::string_view(text).substr(keyword, WordEnd(text, keyword) - keyword)) == "equ";
+        if (constant || word == "equ") {
+            if (!labels.empty()) {
+                Error(labels.front().second, "a constant is written NAME equ VALUE, without a colon");
+            } else if (!constant) {
+                Error(pos, "equ needs a name before it: NAME equ VALUE");
+            } else {
+                Constant(text, raw, pos, nameEnd, WordEnd(text, keyword));
             }
-        }
-        DefineLabels(labels);
-
-        const Expanded expanded = ExpandLabels(text, pos);
-        const AsmResult result = Assemble(expanded.text);
-        if (result.AsmErrorPos != 0) {
-            ReportRejection(expanded, text, pos, static_cast<size_t>(result.AsmErrorPos - 1));
-            AddListing(nullptr, 0, location_, source);
+            List(raw);
             return;
         }
-        const Location at = location_;
-        Place(result.AsmBytes.data(), result.AsmCount, pos);
-        AddListing(result.AsmBytes.data(), result.AsmCount, at, source);
+        if (nameEnd == pos + word.size() && Directives().count(word)) {
+            Directive(word, text, raw, pos, labels);
+            return;
+        }
+        DefineLabels(labels);
+        if (AtLineEnd(text, pos)) {
+            List(raw);
+            return;
+        }
+        Instruction(text, raw, pos);
+    }
+
+    // ---- Names ------------------------------------------------------------
+
+    std::string Qualified(std::string_view written, const std::string& scope) const {
+        return written[0] == '.' ? scope + std::string(written) : std::string(written);
+    }
+
+    std::string Where(const Symbol& symbol) const {
+        std::string where = "on line " + std::to_string(symbol.line);
+        if (symbol.file != file_) where += " of " + Quoted(symbol.file ? *symbol.file : options_.FileName);
+        return where;
+    }
+
+    bool CheckDefinable(std::string_view written, size_t column, const char* what) {
+        if (written[0] != '.' && written.find('.') != std::string_view::npos) {
+            Error(column, std::string(what) + " is a name, or .name for a local one, not " + Quoted(written));
+            return false;
+        }
+        if (written[0] != '.' && IsReservedName(written)) {
+            Error(column, Quoted(written) + " is a reserved name and cannot be " + what);
+            return false;
+        }
+        return true;
+    }
+
+    Symbol* Define(const std::string& name, size_t column, bool constant, int64_t value) {
+        const bool repeated = std::find(definedOnLine_.begin(), definedOnLine_.end(), name) != definedOnLine_.end();
+        definedOnLine_.push_back(name);
+        const auto found = symbols_.find(name);
+        if (found == symbols_.end()) {
+            if (symbols_.size() >= MaxNames) {
+                Error(column, "too many names: at most " + std::to_string(MaxNames) + " labels and constants");
+                return nullptr;
+            }
+            Symbol& symbol = symbols_[name];
+            symbol.value = value;
+            symbol.known = !constant;
+            symbol.constant = constant;
+            symbol.site = site_;
+            symbol.line = lineNumber_;
+            symbol.file = file_;
+            return &symbol;
+        }
+        Symbol& symbol = found->second;
+        if (symbol.site != site_ || repeated) {
+            Error(column, Quoted(name) + " is already defined " + Where(symbol));
+            return nullptr;
+        }
+        if (!constant && symbol.value != value && NoErrorsYet()) {
+            Error(column, Quoted(name) + " is at &H" + Hex4(value) + " but was at &H" + Hex4(symbol.value) +
+                              " in the first pass: a name used before its definition changed the size of what "
+                              "comes before; define it earlier");
+        }
+        return &symbol;
     }
 
     void DefineLabels(const std::vector<std::pair<std::string, size_t>>& labels) {
-        std::set<std::string> onThisLine;
-        for (const auto& [name, column] : labels) {
-            const bool repeated = !onThisLine.insert(name).second;
-            if (IsReservedName(name)) {
-                Error(lineNumber_, column, Quoted(name) + " is a reserved name and cannot be a label");
-                continue;
-            }
-            const auto found = labels_.find(name);
-            if (found == labels_.end()) {
-                // Labels are only added in the first pass; the second one
-                // reaches the same locations.
-                labels_.emplace(name, Label{location_.address, lineNumber_});
-            } else if (found->second.line != lineNumber_ || repeated) {
-                Error(lineNumber_, column,
-                      "label " + Quoted(name) + " is already defined on line " + std::to_string(found->second.line));
-            }
+        for (const auto& [written, column] : labels) {
+            if (!CheckDefinable(written, column, "a label")) continue;
+            if (written[0] != '.') scope_ = written;
+            Define(Qualified(written, scope_), column, false, location_.address);
         }
     }
 
-    // A label usable as an address in a directive: defined on an earlier line.
-    const Label* EarlierLabel(const std::string& name) const {
-        const auto found = labels_.find(name);
-        if (found == labels_.end() || found->second.line >= lineNumber_) return nullptr;
-        return &found->second;
+    NameValue Failed(std::string message) { return NameValue{NameValue::Kind::Failed, 0, std::move(message)}; }
+
+    NameValue Resolve(std::string_view written, const Use& use) {
+        const std::string name = Qualified(written, *use.scope);
+        const NameValue unknown{NameValue::Kind::Unknown, 0, {}};
+        const auto found = symbols_.find(name);
+        if (found == symbols_.end()) return final_ ? Failed("unknown name " + Quoted(name)) : unknown;
+        Symbol& symbol = found->second;
+        if (use.layout && symbol.site >= use.site) {
+            return final_ ? Failed(Quoted(name) + " must be defined before this line: it decides where code and data go")
+                          : unknown;
+        }
+        if (use.layout && final_ && !symbol.knownInLayout) {
+            return Failed(Quoted(name) + " depends on names defined after it, but it decides where code and data go");
+        }
+        if (symbol.known) return NameValue{NameValue::Kind::Known, symbol.value, {}};
+        if (!final_) return unknown;
+        return EvaluateConstant(name, symbol);
     }
 
-    void Directive(const std::string& text, Space space, size_t pos) {
-        pos = SkipSpaces(text, pos);
-        const size_t valueColumn = pos;
-        std::optional<uint32_t> value;
-        if (pos + 1 < text.size() && text[pos] == '&' && (text[pos + 1] == 'h' || text[pos + 1] == 'H')) {
-            value = ReadNumber(text, pos + 2, 16, pos);
-        } else if (pos < text.size() && IsDigit(text[pos])) {
-            value = ReadNumber(text, pos, 10, pos);
-        } else if (pos < text.size() && IsNameStart(text[pos])) {
-            const size_t end = NameEnd(text, pos);
-            const std::string name = text.substr(pos, end - pos);
-            if (const Label* label = EarlierLabel(name)) {
-                value = label->value;
-            } else {
-                Error(lineNumber_, pos, "label " + Quoted(name) + " must be defined on an earlier line");
-                return;
-            }
-            pos = end;
+    // A constant whose definition used names defined after it.
+    NameValue EvaluateConstant(const std::string& name, Symbol& symbol) {
+        if (symbol.evaluating) return Failed(Quoted(name) + " is defined in terms of itself");
+        if (depth_ >= MaxDefinitionDepth) return Failed("constants defined in terms of later ones nested too deeply");
+        symbol.evaluating = true;
+        ++depth_;
+        const ExprValue value = Evaluate(symbol.text, symbol.valuePos, Use{symbol.site, &symbol.scope, false}, symbol.here);
+        --depth_;
+        symbol.evaluating = false;
+        if (!value.ok) return Failed(value.error);
+        if (!value.known) return Failed(Quoted(name) + " has no value");
+        symbol.known = true;
+        symbol.value = value.value;
+        return NameValue{NameValue::Kind::Known, value.value, {}};
+    }
+
+    ExprContext Context(const Use& use, int64_t here) {
+        ExprContext context;
+        context.here = here;
+        context.names = [this, use](std::string_view name) { return Resolve(name, use); };
+        return context;
+    }
+
+    ExprValue Evaluate(std::string_view text, size_t pos, const Use& use, int64_t here) {
+        return EvaluateExpression(text, pos, Context(use, here));
+    }
+
+    ExprValue Evaluate(std::string_view text, size_t pos, bool layout = false) {
+        return Evaluate(text, pos, Use{site_, &scope_, layout}, location_.address);
+    }
+
+    void Constant(const std::string& text, std::string_view raw, size_t nameStart, size_t nameEnd, size_t valuePos) {
+        const std::string_view written = std::string_view(text).substr(nameStart, nameEnd - nameStart);
+        if (!CheckDefinable(written, nameStart, "a constant")) return;
+        Symbol* symbol = Define(Qualified(written, scope_), nameStart, true, 0);
+        if (!symbol) return;
+        symbol->text = raw;
+        symbol->valuePos = valuePos;
+        symbol->here = location_.address;
+        symbol->scope = scope_;
+        symbol->evaluating = true;
+        const ExprValue value = Evaluate(text, valuePos);
+        symbol->evaluating = false;
+        if (!value.ok) {
+            Error(value.errorColumn, value.error);
+        } else if (!AtLineEnd(text, value.end)) {
+            Error(SkipBlanks(text, value.end), "unexpected text after the value");
+        } else if (value.known) {
+            symbol->known = true;
+            symbol->value = value.value;
         }
-        if (!value) {
-            if (pos == valueColumn) Error(lineNumber_, pos, "expected an address");
+    }
+
+    // ---- Directives -------------------------------------------------------
+
+    void Directive(const std::string& word, const std::string& text, std::string_view raw, size_t column,
+                   const std::vector<std::pair<std::string, size_t>>& labels) {
+        const size_t args = column + word.size();
+        // Placement moves the location before the line's labels take it.
+        if (word == "org" || word == "data" || word == "ram") {
+            SetLocation(word == "org" ? Space::Code : word == "data" ? Space::Data : Space::Ram, text, args);
+            DefineLabels(labels);
+            List(raw);
             return;
         }
-        if (!AtLineEnd(text, pos)) {
-            Error(lineNumber_, SkipSpaces(text, pos), "unexpected text after the address");
+        if (word == "align") {
+            Align(text, args);
+            DefineLabels(labels);
+            List(raw);
             return;
         }
-        if (space == Space::Code && *value >= InstrRomWords) {
-            Error(lineNumber_, valueColumn, "address out of range: org takes a word address below &H1800");
-            return;
-        }
-        if (space == Space::Data && !IsDataRomAddress(*value)) {
-            Error(lineNumber_, valueColumn,
-                  "address out of range: data takes a data ROM address, &H0000-&H3FFF or &H8000-&HBFFF");
-            return;
-        }
-        location_ = Location{space, *value};
-    }
-
-    // Digits of the base from pos; pos is left after them.
-    std::optional<uint32_t> ReadNumber(const std::string& text, size_t start, int base, size_t& pos) {
-        uint32_t value = 0;
-        size_t p = start;
-        bool tooLarge = false;
-        while (p < text.size()) {
-            const char c = text[p];
-            int digit = -1;
-            if (IsDigit(c)) digit = c - '0';
-            if (base == 16 && c >= 'a' && c <= 'f') digit = c - 'a' + 10;
-            if (base == 16 && c >= 'A' && c <= 'F') digit = c - 'A' + 10;
-            if (digit < 0 || digit >= base) break;
-            value = value * static_cast<uint32_t>(base) + static_cast<uint32_t>(digit);
-            if (value > 0xFFFF) {
-                tooLarge = true;
-                value = 0x10000;
-            }
-            ++p;
-        }
-        if (p == start) {
-            Error(lineNumber_, p, "expected a number");
-            pos = p;
-            return std::nullopt;
-        }
-        pos = p;
-        if (tooLarge) {
-            Error(lineNumber_, start, "number too large");
-            return std::nullopt;
-        }
-        return value;
-    }
-
-    // Replaces the label names in the operands by their decimal values.
-    // Hexadecimal digits after &h, numbers, registers and the grammar's
-    // own names stay as they are.
-    Expanded ExpandLabels(const std::string& text, size_t pos) {
-        Expanded out;
-        auto copy = [&](size_t from, size_t to) {
-            for (size_t i = from; i < to; ++i) {
-                out.text += text[i];
-                out.origin.push_back(i);
-            }
-        };
-        size_t operands = pos;
-        if (pos < text.size()) operands = pos + MatchMnemonic(text, pos);
-        if (operands == pos) operands = text.size();  // nothing to expand: Assemble rejects it
-        copy(0, operands);
-        size_t i = operands;
-        while (i < text.size() && text[i] != ';') {
-            const char c = text[i];
-            if (c == '&' && i + 1 < text.size() && (text[i + 1] == 'h' || text[i + 1] == 'H')) {
-                const size_t end = NameEnd(text, i + 2);
-                copy(i, end);
-                i = end;
-            } else if (IsDigit(c)) {
-                const size_t end = NameEnd(text, i);
-                copy(i, end);
-                i = end;
-            } else if (IsNameStart(c)) {
-                const size_t end = NameEnd(text, i);
-                const std::string name = text.substr(i, end - i);
-                if (IsReservedName(name)) {
-                    copy(i, end);
-                } else {
-                    uint32_t value = 0;
-                    const auto found = labels_.find(name);
-                    if (found != labels_.end()) {
-                        value = found->second.value;
-                    } else {
-                        Error(lineNumber_, i, "unknown label " + Quoted(name));
-                    }
-                    const size_t first = out.text.size();
-                    for (char digit : std::to_string(value)) {
-                        out.text += digit;
-                        out.origin.push_back(i);
-                    }
-                    out.uses.push_back({first, out.text.size(), name, value});
-                }
-                i = end;
-            } else {
-                copy(i, i + 1);
-                ++i;
-            }
-        }
-        copy(i, text.size());
-        out.origin.push_back(text.size());
-        return out;
-    }
-
-    void ReportRejection(const Expanded& line, const std::string& source, size_t mnemonicPos, size_t errorPos) {
-        const size_t column = line.origin[std::min(errorPos, line.text.size())];
-        const std::string_view text = line.text;
-        for (const Expanded::Use& use : line.uses) {
-            // Rejected inside or just after a label's value: the value does
-            // not fit the operand.
-            if (errorPos > use.first && errorPos <= use.end) {
-                Error(lineNumber_, line.origin[use.first],
-                      "the value of label " + Quoted(use.name) + ", " + std::to_string(use.value) +
-                          ", does not fit here");
-                return;
-            }
-            if (errorPos == use.first) {
-                Error(lineNumber_, column, "cannot assemble the line: rejected at label " + Quoted(use.name));
-                return;
-            }
-        }
-        if (errorPos == mnemonicPos && MatchMnemonic(text, mnemonicPos) == 0) {
-            const size_t end = std::max(NameEnd(text, errorPos), errorPos + 1);
-            Error(lineNumber_, column, "unknown instruction " + Quoted(text.substr(errorPos, end - errorPos)));
-        } else if (errorPos >= text.size() || text[errorPos] == ';') {
-            Error(lineNumber_, column, "cannot assemble the line: rejected at the end of the line");
+        DefineLabels(labels);
+        if (word == "include") {
+            Include(text, raw, args);
+        } else if (word == "ds") {
+            Reserve(text, raw, args, column);
         } else {
-            Error(lineNumber_, column, "cannot assemble the line: rejected at " + Shown(source[column]));
+            std::string bytes;
+            const size_t errorsBefore = lineErrors_.size();
+            bool ok = DataItems(text, args, word == "dw" ? 2 : 1, bytes);
+            if (!ok && word == "db") ok = TakenAsItStands(text, bytes, errorsBefore);
+            if (ok && location_.space == Space::Ram && !bytes.empty()) {
+                Error(column, "RAM takes no bytes from the source: reserve space there with ds");
+            } else if (ok) {
+                PlaceBytes(bytes, column, raw);
+                return;
+            }
+            List(raw);
         }
     }
 
-    void Place(const uint8_t* bytes, int count, size_t column) {
-        if (count <= 0) return;
-        if (location_.space == Space::Code) {
-            const uint32_t word = location_.address++;
-            if (word >= InstrRomWords) {
-                Error(lineNumber_, column, "address out of range: code runs past word &H17FF");
-                return;
-            }
-            if (codeUsed_[word]) {
-                Error(lineNumber_, column, "overlaps code already placed at word &H" + Hex4(word));
-                return;
-            }
-            codeUsed_[word] = true;
-            for (int i = 0; i < count; ++i) out_.Rom0[3 * word + static_cast<uint32_t>(i)] = bytes[i];
+    // A db line that the line assembler takes as it stands keeps its
+    // bytes, quirks included (it ends the list at an "&H" without digits).
+    bool TakenAsItStands(const std::string& text, std::string& bytes, size_t errorsBefore) {
+        const AsmResult asIs = Assemble(text);
+        if (asIs.AsmErrorPos != 0) return false;
+        lineErrors_.resize(errorsBefore);
+        bytes.assign(asIs.AsmBytes.begin(), asIs.AsmBytes.begin() + asIs.AsmCount);
+        return true;
+    }
+
+    std::optional<LayoutValue> ReadLayoutValue(const std::string& text, size_t pos, bool wholeLine) {
+        const ExprValue value = Evaluate(text, pos, true);
+        if (!value.ok) {
+            Error(value.errorColumn, value.error);
+            return std::nullopt;
+        }
+        if (wholeLine && !AtLineEnd(text, value.end)) {
+            Error(SkipBlanks(text, value.end), "unexpected text after the value");
+            return std::nullopt;
+        }
+        if (!value.known) return std::nullopt;  // the first pass, with a name not yet defined
+        return LayoutValue{value.value, SkipBlanks(text, pos), value.end};
+    }
+
+    void SetLocation(Space space, const std::string& text, size_t pos) {
+        const auto value = ReadLayoutValue(text, pos, true);
+        if (!value) return;
+        std::string problem = SpaceAddressProblem(space, value->value);
+        if (problem.empty()) {
+            location_ = Location{space, value->value};
+        } else {
+            Error(value->column, std::move(problem));
+        }
+    }
+
+    void Align(const std::string& text, size_t pos) {
+        const auto value = ReadLayoutValue(text, pos, true);
+        if (!value) return;
+        if (value->value < 1 || value->value > MaxUnits) {
+            Error(value->column, "align takes a value of 1.." + std::to_string(MaxUnits));
             return;
         }
-        const uint32_t first = location_.address;
-        location_.address += static_cast<uint32_t>(count);
-        for (int i = 0; i < count; ++i) {
-            const uint32_t address = first + static_cast<uint32_t>(i);
-            if (!IsDataRomAddress(address)) {
-                Error(lineNumber_, column, "address out of range: data runs past the data ROM at &H" + Hex4(address));
-                return;
-            }
-            if (dataUsed_[DataRomOffset(address)]) {
-                Error(lineNumber_, column, "overlaps data already placed at &H" + Hex4(address));
-                return;
-            }
-        }
-        for (int i = 0; i < count; ++i) {
-            const size_t offset = DataRomOffset(first + static_cast<uint32_t>(i));
-            dataUsed_[offset] = true;
-            out_.Rom1[offset] = bytes[i];
-        }
+        location_.address = (location_.address + value->value - 1) / value->value * value->value;
     }
 
-    // "0012  40 12 AB  source" for code words, "D8000 ..." for data bytes.
-    void AddListing(const uint8_t* bytes, int count, const Location& at, const std::string& source) {
-        std::string line;
-        if (bytes && count > 0) {
-            if (at.space == Space::Data) line.push_back('D');
-            line.append(Hex4(at.address));
-            line.resize(6, ' ');
-            for (int i = 0; i < count; ++i) {
-                char hex[4];
-                std::snprintf(hex, sizeof hex, "%02X", bytes[i]);
-                if (i) line += ' ';
-                line += hex;
-            }
+    // ds COUNT [,FILL]: COUNT words in code, bytes in data and RAM.
+    void Reserve(const std::string& text, std::string_view raw, size_t pos, size_t column) {
+        const auto count = ReadLayoutValue(text, pos, false);
+        if (!count) {
+            List(raw);
+            return;
         }
-        line.resize(16, ' ');
-        line += source;
-        while (!line.empty() && (line.back() == ' ' || line.back() == '\t')) line.pop_back();
-        out_.Listing += line;
-        out_.Listing += '\n';
+        std::optional<uint8_t> fill;
+        size_t end = SkipBlanks(text, count->end);
+        if (end < text.size() && text[end] == ',') {
+            if (location_.space == Space::Ram) {
+                Error(end, "RAM takes no bytes from the source: ds there takes no fill value");
+                return List(raw);
+            }
+            std::string bytes;
+            if (!DataItem(text, end + 1, 1, bytes, end)) return List(raw);
+            if (bytes.size() != 1) {
+                Error(SkipBlanks(text, count->end + 1), "ds takes one fill byte");
+                return List(raw);
+            }
+            fill = static_cast<uint8_t>(bytes[0]);
+        }
+        if (!AtLineEnd(text, end)) {
+            Error(SkipBlanks(text, end), "unexpected text after the value");
+            return List(raw);
+        }
+        if (count->value < 0 || count->value > MaxUnits) {
+            Error(count->column, "ds takes a count of 0.." + std::to_string(MaxUnits));
+            return List(raw);
+        }
+        const Location at = location_;
+        location_.address += count->value;
+        if (!Claim(at, count->value, column)) return List(raw);
+        if (fill) image_->Write(at, std::string(static_cast<size_t>(count->value) * (at.space == Space::Code ? 3 : 1), *fill));
+        if (Listing()) AppendListing(out_.Listing, &at, {}, raw);
     }
 
-    std::vector<std::string> lines_;
-    std::map<std::string, Label> labels_;
+    // One value of db or dw (or a string of db) at pos into bytes; end is
+    // left after it.
+    bool DataItem(const std::string& text, size_t pos, int width, std::string& bytes, size_t& end) {
+        pos = SkipBlanks(text, pos);
+        if (pos < text.size() && text[pos] == '"') {
+            if (width != 1) {
+                Error(pos, "strings are for db; dw takes 16-bit values");
+                return false;
+            }
+            const StringValue string = ReadStringLiteral(text, pos);
+            if (!string.ok) {
+                Error(string.errorColumn, string.error);
+                return false;
+            }
+            bytes += string.bytes;
+            end = string.end;
+            return true;
+        }
+        const ExprValue value = Evaluate(text, pos);
+        if (!value.ok) {
+            Error(value.errorColumn, value.error);
+            return false;
+        }
+        const int64_t low = width == 1 ? -128 : -32768;
+        const int64_t high = width == 1 ? 255 : 65535;
+        if (value.known && (value.value < low || value.value > high)) {
+            Error(pos, ShownValue(std::string_view(text).substr(pos, value.end - pos), value.value) + " is out of range " +
+                           std::to_string(low) + ".." + std::to_string(high) + (width == 1 ? " for a byte" : " for a word"));
+            return false;
+        }
+        const auto v = static_cast<uint16_t>(value.value);
+        if (width == 2) bytes.push_back(static_cast<char>(v >> 8));  // high byte first, as the stack holds addresses
+        bytes.push_back(static_cast<char>(v & 0xFF));
+        end = value.end;
+        return true;
+    }
+
+    // The comma-separated items of db or dw; a comma at the end is allowed.
+    bool DataItems(const std::string& text, size_t pos, int width, std::string& bytes) {
+        pos = SkipBlanks(text, pos);
+        while (!AtLineEnd(text, pos)) {
+            size_t end = pos;
+            if (!DataItem(text, pos, width, bytes, end)) return false;
+            pos = SkipBlanks(text, end);
+            if (AtLineEnd(text, pos)) break;
+            if (text[pos] != ',') {
+                Error(pos, "expected ',' or the end of the line");
+                return false;
+            }
+            pos = SkipBlanks(text, pos + 1);
+        }
+        return true;
+    }
+
+    std::string IncludePath(const std::string& name) const {
+        namespace fs = std::filesystem;
+        return (fs::path(includeStack_.back()).parent_path() / fs::path(name)).lexically_normal().string();
+    }
+
+    const std::map<std::string, IncludedFile>::value_type& Load(const std::string& path) {
+        auto found = files_.find(path);
+        if (found == files_.end()) {
+            IncludedFile file;
+            file.ok = options_.ReadFile(path, file.text, file.problem);
+            if (!file.ok) file.text.clear();
+            found = files_.emplace(path, std::move(file)).first;
+        }
+        return *found;
+    }
+
+    void Include(const std::string& text, std::string_view raw, size_t pos) {
+        const size_t at = SkipBlanks(text, pos);
+        List(raw);
+        if (at >= text.size() || text[at] != '"') {
+            Error(at, "include takes a file name in double quotes: include \"FILE\"");
+            return;
+        }
+        const StringValue name = ReadStringLiteral(text, at);
+        if (!name.ok) {
+            Error(name.errorColumn, name.error);
+            return;
+        }
+        if (!AtLineEnd(text, name.end)) {
+            Error(SkipBlanks(text, name.end), "unexpected text after the file name");
+            return;
+        }
+        if (!options_.ReadFile) {
+            Error(at, "cannot include " + Quoted(name.bytes) + ": this source is not read from a file");
+            return;
+        }
+        const std::string path = IncludePath(name.bytes);
+        if (std::find(includeStack_.begin(), includeStack_.end(), path) != includeStack_.end()) {
+            std::string chain;
+            for (const std::string& file : includeStack_) chain += Printable(file, 200) + " -> ";
+            Error(at, "include cycle: " + chain + Printable(path, 200));
+            return;
+        }
+        if (includeStack_.size() > MaxIncludeDepth) {
+            Error(at, "includes nested more than " + std::to_string(MaxIncludeDepth) + " deep");
+            return;
+        }
+        const auto& [key, file] = Load(path);
+        if (!file.ok) {
+            Error(at, "cannot include " + Quoted(path) + ": " + file.problem);
+            return;
+        }
+        FlushLineErrors();
+        includeStack_.push_back(path);
+        AssembleText(file.text, &key);
+        includeStack_.pop_back();
+    }
+
+    // ---- Placement --------------------------------------------------------
+
+    void Instruction(const std::string& text, std::string_view raw, size_t pos) {
+        if (location_.space == Space::Ram) {
+            Error(pos, "RAM takes no bytes from the source: place code with org or data");
+            List(raw);
+            return;
+        }
+        const InstructionBytes result = AssembleInstruction(text, pos, Context(Use{site_, &scope_, false}, location_.address));
+        if (!result.errors.empty()) {
+            for (const LineError& error : result.errors) Error(error.column, error.message);
+            location_.address += location_.space == Space::Code ? 1 : 3;
+            List(raw);
+            return;
+        }
+        PlaceBytes(std::string(result.bytes.begin(), result.bytes.begin() + result.count), pos, raw);
+    }
+
+    // The final pass takes the units from at in the images; false, with
+    // an error, when they are out of range or taken.
+    bool Claim(const Location& at, int64_t units, size_t column) {
+        if (!final_) return false;
+        std::string problem = image_->Claim(at, units);
+        if (problem.empty()) return true;
+        Error(column, std::move(problem));
+        return false;
+    }
+
+    // Bytes at the location: three to a word in code, one after another
+    // in data.
+    void PlaceBytes(const std::string& bytes, size_t column, std::string_view raw) {
+        const Location at = location_;
+        location_.address += static_cast<int64_t>(at.space == Space::Code ? (bytes.size() + 2) / 3 : bytes.size());
+        if (!Claim(at, location_.address - at.address, column)) return List(raw);
+        image_->Write(at, bytes);
+        if (Listing()) AppendListing(out_.Listing, bytes.empty() ? nullptr : &at, bytes, raw);
+    }
+
+    // ---- Listing and errors -----------------------------------------------
+
+    // A failed source has no listing, so none is built past its first error.
+    bool Listing() const { return final_ && options_.WantListing && NoErrorsYet(); }
+
+    void List(std::string_view raw) {
+        if (Listing()) AppendListing(out_.Listing, nullptr, {}, raw);
+    }
+
+    void Error(size_t column, std::string message) {
+        if (final_) lineErrors_.push_back(SourceError{lineNumber_, static_cast<int>(column) + 1, std::move(message), file_ ? *file_ : ""});
+    }
+
+    bool NoErrorsYet() const { return out_.ErrorCount == 0 && lineErrors_.empty(); }
+
+    void FlushLineErrors() {
+        std::stable_sort(lineErrors_.begin(), lineErrors_.end(),
+                         [](const SourceError& a, const SourceError& b) { return a.Column < b.Column; });
+        if (!lineErrors_.empty()) std::string().swap(out_.Listing);
+        for (SourceError& error : lineErrors_) {
+            ++out_.ErrorCount;
+            if (out_.Errors.size() < MaxSourceErrors) out_.Errors.push_back(std::move(error));
+        }
+        lineErrors_.clear();
+    }
+
+    std::string_view source_;
+    const SourceOptions& options_;
     SourceImages out_;
-    std::vector<bool> codeUsed_;
-    std::vector<bool> dataUsed_;
+    std::unordered_map<std::string, Symbol> symbols_;
+    std::map<std::string, IncludedFile> files_;
+    std::vector<std::string> includeStack_;
+    std::vector<std::string> definedOnLine_;
+    std::vector<SourceError> lineErrors_;
+    std::unique_ptr<SourceImage> image_;  // the final pass's
     Location location_;
+    std::string scope_;  // the last label without a dot: what .name labels belong to
+    const std::string* file_ = nullptr;
     int lineNumber_ = 0;
+    uint64_t site_ = 0;
+    int depth_ = 0;
     bool final_ = false;
 };
 
 }  // namespace
 
-SourceImages AssembleSource(std::string_view source) { return SourceAssembler(source).Run(); }
+SourceImages AssembleSource(std::string_view source) { return AssembleSource(source, SourceOptions{}); }
+
+SourceImages AssembleSource(std::string_view source, const SourceOptions& options) {
+    return SourceAssembler(source, options).Run();
+}
 
 std::string FormatSourceError(std::string_view file, const SourceError& error) {
-    return std::string(file) + ":" + std::to_string(error.Line) + ":" + std::to_string(error.Column) +
-           ": error: " + error.Message;
+    return (error.File.empty() ? std::string(file) : error.File) + ":" + std::to_string(error.Line) + ":" +
+           std::to_string(error.Column) + ": error: " + error.Message;
 }
 
 }  // namespace varnox

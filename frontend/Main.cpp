@@ -4,19 +4,24 @@
 
 #include <QBuffer>
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QFile>
 #include <QFrame>
 #include <QImageReader>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QMessageBox>
-#include <QMouseEvent>
-#include <QPainter>
 #include <QTimer>
 
-#include <string_view>
+#include <cstdio>
+#include <span>
 
+#include "frontend/BitmapCheck.h"
 #include "frontend/Files.h"
+#include "frontend/KeyMap.h"
+#include "frontend/KeyMapWindow.h"
+#include "frontend/QtKeys.h"
 #include "frontend/RunLoop.h"
 #include "frontend/ThdTimer.h"
 #include "peripherals/Keyboard.h"
@@ -29,6 +34,7 @@ constexpr QRgb Silver = 0xFFC0C0C0;
 constexpr QRgb DotOff = 0xFFFFFFFF;
 constexpr QRgb DotOn = 0xFF000000;
 constexpr QRgb FaceColour = 0xFFD4D0C8;
+constexpr int LayoutFontPixels = 11;
 
 constexpr int ClientWidth = 315;
 constexpr int ClientHeight = 528;
@@ -36,156 +42,27 @@ constexpr int FaceWidth = 35;
 constexpr int FaceHeight = 11;
 constexpr QSize KeysPictureSize(6 * FaceWidth, 9 * FaceHeight);
 
-// Characters in the order of the keys they press; 'a' fills places that
-// no upper-cased character can match.
-constexpr std::string_view KeyLabels = "ABCDEFGHIJKLMNOaaPQRSTUVWXYZ[] ()aa789aa456*/123+-0.";
-
-// PC key codes as the key handlers know them.
-enum VirtualKey : int {
-    VkReturn = 13,
-    VkEscape = 27,
-    VkEnd = 35,
-    VkHome = 36,
-    VkLeft = 37,
-    VkUp = 38,
-    VkRight = 39,
-    VkDown = 40,
-    VkDelete = 46,
-    VkF3 = 114,
-    VkF8 = 119,
-};
-
-int VirtualKeyOf(int qtKey) {
-    switch (qtKey) {
-        case Qt::Key_Return:
-        case Qt::Key_Enter: return VkReturn;
-        case Qt::Key_Escape: return VkEscape;
-        case Qt::Key_End: return VkEnd;
-        case Qt::Key_Home: return VkHome;
-        case Qt::Key_Left: return VkLeft;
-        case Qt::Key_Up: return VkUp;
-        case Qt::Key_Right: return VkRight;
-        case Qt::Key_Down: return VkDown;
-        case Qt::Key_Delete: return VkDelete;
-        case Qt::Key_F3: return VkF3;
-        case Qt::Key_F8: return VkF8;
-        default: return 0;
-    }
-}
-
 // Fixed fonts of the layout, by pixel size, closest to what the window was
 // drawn for.
-QFont LayoutFont() {
+QFont LayoutFont(int scale) {
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(11);
+    font.setPixelSize(LayoutFontPixels * scale);
     return font;
 }
 
-QFrame* MakeBevel(QWidget* parent, QRect geometry, QFrame::Shape shape) {
+QFrame* MakeBevel(QWidget* parent, QFrame::Shape shape) {
     auto* frame = new QFrame(parent);
     frame->setFrameShape(shape);
     frame->setFrameShadow(QFrame::Sunken);
     frame->setLineWidth(1);
-    frame->setGeometry(geometry);
     return frame;
 }
 
-// Qt's BMP reader fills in whatever rows a cut-off file lacks; such a file
-// is not a picture we show. Only uncompressed bitmaps can be checked this
-// way; other formats are left to their readers.
-bool IsTruncatedBitmap(const QByteArray& bytes) {
-    if (bytes.size() < 30 || !bytes.startsWith("BM")) return false;
-    auto field = [&](int at, int size) {
-        uint32_t value = 0;
-        for (int i = size - 1; i >= 0; --i) value = (value << 8) | static_cast<uint8_t>(bytes[at + i]);
-        return value;
-    };
-    const uint32_t headerSize = field(14, 4);
-    if (headerSize < 40 || bytes.size() < 34) return false;  // old OS/2 headers: left to the reader
-    const int64_t width = static_cast<int32_t>(field(18, 4));
-    const int64_t height = static_cast<int32_t>(field(22, 4));
-    const int64_t bitsPerPixel = field(28, 2);
-    const uint32_t compression = field(30, 4);
-    if (compression != 0 || width <= 0 || bitsPerPixel == 0) return false;
-    const int64_t rowBytes = (width * bitsPerPixel + 31) / 32 * 4;
-    const int64_t rows = height < 0 ? -height : height;
-    return static_cast<int64_t>(field(10, 4)) + rowBytes * rows > bytes.size();
-}
+QRect Scaled(QRect r, int scale) { return QRect(r.x() * scale, r.y() * scale, r.width() * scale, r.height() * scale); }
 
-QLabel* MakeLabel(QWidget* parent, int left, int top, const char* caption) {
-    auto* label = new QLabel(QString::fromLatin1(caption), parent);
-    label->move(left, top);
-    label->adjustSize();
-    return label;
-}
 
 }  // namespace
-
-// ---- TSpeedButton ------------------------------------------------------------
-
-TSpeedButton::TSpeedButton(int tag, QWidget* parent) : QAbstractButton(parent), tag_(tag) {
-    setFocusPolicy(Qt::NoFocus);
-}
-
-void TSpeedButton::SetFace(const QPixmap& face) {
-    face_ = face;
-    update();
-}
-
-void TSpeedButton::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    const int w = width();
-    const int h = height();
-    painter.fillRect(rect(), QColor::fromRgb(FaceColour));
-    const QColor light(Qt::white), dark(0x80, 0x80, 0x80), black(Qt::black);
-    const QColor& topLeft = isDown() ? black : light;
-    const QColor& bottomRight = isDown() ? light : black;
-    painter.setPen(topLeft);
-    painter.drawLine(0, 0, w - 1, 0);
-    painter.drawLine(0, 0, 0, h - 1);
-    painter.setPen(bottomRight);
-    painter.drawLine(0, h - 1, w - 1, h - 1);
-    painter.drawLine(w - 1, 0, w - 1, h - 1);
-    painter.setPen(dark);
-    if (isDown()) {
-        painter.drawLine(1, 1, w - 2, 1);
-        painter.drawLine(1, 1, 1, h - 2);
-    } else {
-        painter.drawLine(1, h - 2, w - 2, h - 2);
-        painter.drawLine(w - 2, 1, w - 2, h - 2);
-    }
-    if (!face_.isNull()) {
-        const int shift = isDown() ? 1 : 0;
-        painter.drawPixmap((w - face_.width()) / 2 + shift, (h - face_.height()) / 2 + shift, face_);
-    }
-}
-
-void TSpeedButton::mousePressEvent(QMouseEvent* event) {
-    setDown(true);
-    event->accept();
-    emit MouseDown(tag_);
-}
-
-void TSpeedButton::mouseReleaseEvent(QMouseEvent* event) {
-    setDown(false);
-    event->accept();
-    emit MouseUp(tag_);
-}
-
-// ---- TShape ------------------------------------------------------------------
-
-TShape::TShape(QWidget* parent) : QWidget(parent) { setFocusPolicy(Qt::NoFocus); }
-
-void TShape::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    painter.fillRect(rect(), Qt::black);
-}
-
-void TShape::mousePressEvent(QMouseEvent* event) {
-    event->accept();
-    emit MouseDown(this);
-}
 
 // ---- TMainForm: creation and layout -------------------------------------------
 
@@ -206,8 +83,6 @@ TMainForm::~TMainForm() {
 
 void TMainForm::BuildComponents() {
     setWindowTitle(QStringLiteral("Varnox emulator"));
-    setFixedSize(ClientWidth, ClientHeight);
-    setFont(LayoutFont());
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, QColor::fromRgb(FaceColour));
     palette.setColor(QPalette::WindowText, Qt::black);
@@ -215,41 +90,52 @@ void TMainForm::BuildComponents() {
     setAutoFillBackground(true);
     setFocusPolicy(Qt::StrongFocus);
 
-    bevel2_ = MakeBevel(this, QRect(16, 8, 281, 153), QFrame::Box);
-    bevel1_ = MakeBevel(this, QRect(48, 16, 217, 137), QFrame::Panel);
-    lcdImage_ = new QLabel(this);
-    lcdImage_->setGeometry(60, 20, DisplayWidth, DisplayHeight);
+    bevel2_ = MakeBevel(this, QFrame::Box);
+    Place(bevel2_, QRect(16, 8, 281, 153));
+    bevel1_ = MakeBevel(this, QFrame::Panel);
+    Place(bevel1_, QRect(48, 16, 217, 137));
+    lcdImage_ = new TLcdImage(this);
+    Place(lcdImage_, QRect(60, 20, DisplayWidth, DisplayHeight));
 
     for (int tag = 1; tag <= ButtonCount; ++tag) {
         auto* button = new TSpeedButton(tag, this);
         if (tag <= 30) {
             const int column = (tag - 1) % 6;
             const int row = (tag - 1) / 6;
-            button->setGeometry(16 + 48 * column, 208 + 32 * row, 41, 17);
+            Place(button, QRect(16 + 48 * column, 208 + 32 * row, 41, 17));
         } else {
             static constexpr int Lefts[5] = {16, 74, 132, 190, 248};
             const int column = (tag - 31) % 5;
             const int row = (tag - 31) / 5;
-            button->setGeometry(Lefts[column], 368 + 40 * row, 49, 25);
+            Place(button, QRect(Lefts[column], 368 + 40 * row, 49, 25));
         }
         connect(button, &TSpeedButton::MouseDown, this, &TMainForm::ButtonMouseDown);
         connect(button, &TSpeedButton::MouseUp, this, &TMainForm::ButtonMouseUp);
         buttons_.push_back(button);
     }
 
-    printBevel_ = MakeBevel(this, QRect(56, 176, 57, 17), QFrame::Panel);
+    printBevel_ = MakeBevel(this, QFrame::Panel);
+    Place(printBevel_, QRect(56, 176, 57, 17));
     printSwitch_ = new TShape(this);
-    printSwitch_->setGeometry(58, 178, 33, 13);
-    MakeLabel(this, 40, 176, "N");
-    MakeLabel(this, 120, 176, "HD");
-
-    powerBevel_ = MakeBevel(this, QRect(200, 176, 57, 17), QFrame::Panel);
+    Place(printSwitch_, QRect(58, 178, 33, 13));
+    powerBevel_ = MakeBevel(this, QFrame::Panel);
+    Place(powerBevel_, QRect(200, 176, 57, 17));
     powerSwitch_ = new TShape(this);
-    powerSwitch_->setGeometry(202, 178, 33, 13);
-    MakeLabel(this, 176, 176, "ON");
-    MakeLabel(this, 264, 176, "OFF");
+    Place(powerSwitch_, QRect(202, 178, 33, 13));
+    bevels_ = {bevel2_, bevel1_, printBevel_, powerBevel_};
     connect(printSwitch_, &TShape::MouseDown, this, &TMainForm::SwitchMouseDown);
     connect(powerSwitch_, &TShape::MouseDown, this, &TMainForm::SwitchMouseDown);
+
+    // Labels take the size of their text; only their places are fixed.
+    const struct {
+        int left, top;
+        const char* caption;
+    } captions[] = {{40, 176, "N"}, {120, 176, "HD"}, {176, 176, "ON"}, {264, 176, "OFF"}};
+    for (const auto& c : captions) {
+        auto* label = new QLabel(QString::fromLatin1(c.caption), this);
+        places_.insert(label, QRect(c.left, c.top, 0, 0));
+        labels_.push_back(label);
+    }
 
     refreshTimer_ = new QTimer(this);
     refreshTimer_->setInterval(RefreshInterval);
@@ -259,12 +145,34 @@ void TMainForm::BuildComponents() {
     runTimer_ = new TThreadedTimer(this);
     runTimer_->SetInterval(RunInterval);
     runTimer_->SetOnTimer([this](QObject*) { RunTick(); });
+
+    BuildMenu();
+    RestoreWindowSettings();
+    ApplyViewSize();
+}
+
+void TMainForm::Place(QWidget* widget, QRect geometry) {
+    places_.insert(widget, geometry);
+    widget->setGeometry(Scaled(geometry, viewSize_));
+}
+
+void TMainForm::ApplyViewSize() {
+    const int k = viewSize_;
+    setFixedSize(ClientWidth * k, ClientHeight * k);
+    setFont(LayoutFont(k));
+    for (QFrame* bevel : bevels_) bevel->setLineWidth(k);
+    for (TSpeedButton* button : buttons_) button->SetViewScale(k);
+    for (auto place = places_.cbegin(); place != places_.cend(); ++place) {
+        place.key()->setGeometry(Scaled(place.value(), k));
+    }
+    for (QLabel* label : labels_) label->adjustSize();
 }
 
 void TMainForm::FormCreate() {
     displayBitmap_ = QImage(DisplayWidth, DisplayHeight, QImage::Format_RGB32);
     displayBitmap_.fill(Silver);
     const LoadResult result = LoadMachine(*machine_, dir_);
+    saveGuard_ = result.Guard;
     for (const std::string& message : result.Messages) ShowWarning(QString::fromStdString(message));
 }
 
@@ -308,7 +216,14 @@ void TMainForm::FormClose() {
         box->close();
         box->deleteLater();
     }
-    for (const std::string& message : SaveFiles(*machine_, dir_)) ShowBlockingWarning(QString::fromStdString(message));
+    if (keyMap_) keyMap_->close();
+    StoreWindowSettings();
+    const std::vector<std::string> messages = SaveFiles(*machine_, dir_, saveGuard_).Messages;
+    // Said on stderr as well, before any box waits for an answer: a session
+    // ending with no one at the screen still leaves the reason behind.
+    for (const std::string& message : messages) std::fprintf(stderr, "varnox: %s\n", message.c_str());
+    std::fflush(stderr);
+    for (const std::string& message : messages) ShowBlockingWarning(QString::fromStdString(message));
     emit Closed();
 }
 
@@ -346,9 +261,15 @@ int TMainForm::PendingMessages() const {
 
 void TMainForm::OnRefreshTimer() {
     // The self-test count-down of the tick does not look at the picture, so
-    // it may run before the painting.
-    RefreshTick(*machine_);
+    // it may run before the painting. A paused machine keeps its count but
+    // still shows what the debugger does to it.
+    if (paused_) {
+        LcdRefresh(machine_->Lcd);
+    } else {
+        RefreshTick(*machine_);
+    }
     PaintLcd();
+    MeasureSpeed();
     if (displayDirty_) lcdImage_->setPixmap(QPixmap::fromImage(displayBitmap_));
     displayDirty_ = false;
 }
@@ -387,8 +308,10 @@ void TMainForm::PaintLcd() {
 void TMainForm::DrawKeypad() {
     const std::filesystem::path path = dir_ / KeysFileName;
     const QString failure = QStringLiteral("Failed to load the file ") + QString::fromLatin1(KeysFileName);
+    // Only a regular file counts, as for the data files: a FIFO or device in
+    // its place would block the start for good.
     std::error_code error;
-    if (!std::filesystem::exists(path, error)) {
+    if (!std::filesystem::is_regular_file(path, error)) {
         ShowWarning(failure);
         return;
     }
@@ -397,13 +320,14 @@ void TMainForm::DrawKeypad() {
     QFile file(QString::fromStdString(path.string()));
     QByteArray bytes;
     if (file.open(QIODevice::ReadOnly) && file.size() <= MaxKeysFileBytes) bytes = file.read(MaxKeysFileBytes);
+    const std::span<const uint8_t> raw(reinterpret_cast<const uint8_t*>(bytes.constData()), static_cast<size_t>(bytes.size()));
     QBuffer buffer(&bytes);
     buffer.open(QIODevice::ReadOnly);
     // Read the size from the header first, so that a wrong picture is
     // turned down before it is decoded.
     QImageReader reader(&buffer);
     QImage picture;
-    if (!IsTruncatedBitmap(bytes) && reader.canRead() && reader.size() == KeysPictureSize) picture = reader.read();
+    if (!IsTruncatedBitmap(raw) && reader.canRead() && reader.size() == KeysPictureSize) picture = reader.read();
     if (picture.isNull() || picture.size() != KeysPictureSize) {
         for (TSpeedButton* button : buttons_) button->SetFace(QPixmap());
         ShowWarning(failure);
@@ -420,8 +344,26 @@ void TMainForm::DrawKeypad() {
 
 // ---- Run tick ------------------------------------------------------------------------
 
+// Faster speeds run more whole run ticks per timer tick, each exactly as at
+// 1x; "as many as fit" fills the timer's interval with them.
 void TMainForm::RunTick() {
-    if (OnRunTimer(*machine_) && ShowDebugger) ShowDebugger();
+    if (paused_) return;
+    Machine& m = *machine_;
+    const int ticks = fastForward_ ? 0 : speed_;
+    QElapsedTimer clock;
+    clock.start();
+    const qint64 intervalNs = static_cast<qint64>(runTimer_->Interval()) * 1000000;
+    for (int done = 1;; ++done) {
+        const bool stopped = OnRunTimer(m);
+        ++runTicksCounted_;
+        if (stopped) {
+            if (ShowDebugger) ShowDebugger();
+            return;
+        }
+        // A machine granted no cycles makes no progress however often it runs.
+        if (m.Run.DebugActive || m.Run.CyclesPerTick <= 0) return;
+        if (ticks > 0 ? done >= ticks : clock.nsecsElapsed() >= intervalNs) return;
+    }
 }
 
 void TMainForm::KeyScanNow() { KeyScan(*machine_); }
@@ -431,62 +373,51 @@ void TMainForm::KeyScanNow() { KeyScan(*machine_); }
 void TMainForm::ButtonMouseDown(int tag) {
     machine_->HeldKeys[HeldMouseSlot] = tag;
     KeyScanNow();
+    ShowHeldKeys();
 }
 
 void TMainForm::ButtonMouseUp(int) {
     machine_->HeldKeys[HeldMouseSlot] = 0;
     KeyScanNow();
+    ShowHeldKeys();
+}
+
+void TMainForm::ShowHeldKeys() {
+    const auto& held = machine_->HeldKeys;
+    for (TSpeedButton* button : buttons_) {
+        const bool down = held[HeldMouseSlot] == button->Tag() || held[HeldPcKeySlot] == button->Tag();
+        if (button->isDown() != down) button->setDown(down);
+    }
 }
 
 void TMainForm::FormKeyPress(QChar character) {
-    char16_t c = character.unicode();
-    if (c >= u'a' && c <= u'z') c = static_cast<char16_t>(c - u'a' + u'A');
-    auto& pcKey = machine_->HeldKeys[HeldPcKeySlot];
-    if (c == u'"') {
-        pcKey = KeyQuote;
-        return;
-    }
-    if (c == u':') {
-        pcKey = KeyColon;
-        return;
-    }
-    if (c > 0x7F) return;
-    const auto found = KeyLabels.find(static_cast<char>(c));
-    if (found == std::string_view::npos) return;
-    // Positions 1..31 are keys 19..49 (letters A.. and ( ) [ ] space),
-    // positions 36.. are keys 31.. (digits and operators).
-    const int p = static_cast<int>(found) + 1;
-    pcKey = p <= 31 ? p + 18 : p - 5;
-    KeyScanNow();
+    const CharacterKey found = KeyOfCharacter(character.unicode());
+    if (found.key == 0) return;
+    machine_->HeldKeys[HeldPcKeySlot] = found.key;
+    if (found.scan) KeyScanNow();
+    ShowHeldKeys();
 }
 
 void TMainForm::FormKeyDown(int virtualKey) {
     auto& pcKey = machine_->HeldKeys[HeldPcKeySlot];
-    switch (virtualKey) {
-        case VkReturn: pcKey = KeyEnter; break;
-        case VkEscape: pcKey = KeyEscape; break;
-        case VkEnd: pcKey = KeyEnd; break;
-        case VkHome: pcKey = KeyHome; break;
-        case VkLeft: pcKey = KeyLeft; break;
-        case VkUp: pcKey = KeyUp; break;
-        case VkRight: pcKey = KeyRight; break;
-        case VkDown: pcKey = KeyDown; break;
-        case VkDelete: pcKey = KeyDelete; break;
-        case VkF3:
-            if (ShowDebugger) ShowDebugger();
-            break;
-        case VkF8: pcKey = KeyF8; break;
-        default: break;
+    if (virtualKey == VkF3) {
+        if (ShowDebugger) ShowDebugger();
+    } else if (const int key = KeyOfVirtualKey(virtualKey)) {
+        pcKey = key;
     }
     if (pcKey != 0) KeyScanNow();
+    ShowHeldKeys();
 }
 
 void TMainForm::FormKeyUp() {
     machine_->HeldKeys[HeldPcKeySlot] = 0;
     KeyScanNow();
+    ShowHeldKeys();
 }
 
 void TMainForm::keyPressEvent(QKeyEvent* event) {
+    // Tab is fast-forward while held; it is no key of the calculator.
+    if (event->key() == Qt::Key_Tab && !event->isAutoRepeat()) SetFastForward(true);
     FormKeyDown(VirtualKeyOf(event->key()));
     for (const QChar character : event->text()) FormKeyPress(character);
     event->accept();
@@ -494,7 +425,27 @@ void TMainForm::keyPressEvent(QKeyEvent* event) {
 
 void TMainForm::keyReleaseEvent(QKeyEvent* event) {
     // The window system's auto-repeat sends releases of keys still held.
-    if (!event->isAutoRepeat()) FormKeyUp();
+    if (!event->isAutoRepeat()) {
+        if (event->key() == Qt::Key_Tab) SetFastForward(false);
+        FormKeyUp();
+    }
+    event->accept();
+}
+
+bool TMainForm::focusNextPrevChild(bool) {
+    return false;  // Tab stays with the window: no control here takes focus
+}
+
+void TMainForm::contextMenuEvent(QContextMenuEvent* event) {
+    // The display and its bevel; the keys keep every mouse button.
+    const QRect display = bevel2_->geometry();
+    if (event->reason() == QContextMenuEvent::Mouse && !display.contains(event->pos())) {
+        event->ignore();
+        return;
+    }
+    const QPoint at = event->reason() == QContextMenuEvent::Mouse ? event->globalPos()
+                                                                   : mapToGlobal(lcdImage_->geometry().center());
+    menu_->popup(at);
     event->accept();
 }
 
@@ -509,10 +460,16 @@ void TMainForm::SwitchMouseDown(TShape* sender) {
     } else {
         return;
     }
-    const QFrame* bevel = sender == printSwitch_ ? printBevel_ : powerBevel_;
-    const int d = (bevel->x() - sender->x()) * 2 + bevel->width() - sender->width() - 1;
-    sender->SetTag(d);
-    sender->move(sender->x() + d, sender->y());
+    SlideSwitch(sender, sender == printSwitch_ ? printBevel_ : powerBevel_);
+}
+
+// To the mirrored place in its bevel, worked out in 1x pixels.
+void TMainForm::SlideSwitch(TShape* shape, QFrame* bevel) {
+    const QRect bevelPlace = places_.value(bevel);
+    const QRect place = places_.value(shape);
+    const int d = (bevelPlace.x() - place.x()) * 2 + bevelPlace.width() - place.width() - 1;
+    shape->SetTag(d);
+    Place(shape, place.translated(d, 0));
 }
 
 }  // namespace varnox

@@ -3,9 +3,11 @@
 // starts it when shown and saves it when closed.
 #pragma once
 
-#include <QAbstractButton>
+#include <QElapsedTimer>
+#include <QHash>
 #include <QImage>
 #include <QPixmap>
+#include <QRect>
 #include <QString>
 #include <QWidget>
 
@@ -19,60 +21,22 @@
 #include <vector>
 
 #include "core/Def.h"
+#include "frontend/Files.h"
+#include "frontend/MainWidgets.h"
 #include "peripherals/Lcd.h"
 
+class QAction;
+class QActionGroup;
 class QFrame;
 class QLabel;
+class QMenu;
 class QMessageBox;
 class QTimer;
 
 namespace varnox {
 
+class TKeyMapWindow;
 class TThreadedTimer;
-
-// A flat key: a raised bevel around a 35 x 11 face that sinks while held.
-// Reports presses and releases of any mouse button with its Tag.
-class TSpeedButton : public QAbstractButton {
-    Q_OBJECT
-public:
-    TSpeedButton(int tag, QWidget* parent);
-    int Tag() const { return tag_; }
-    void SetFace(const QPixmap& face);
-    const QPixmap& Face() const { return face_; }
-
-signals:
-    void MouseDown(int tag);
-    void MouseUp(int tag);
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-    void mouseReleaseEvent(QMouseEvent* event) override;
-
-private:
-    int tag_;
-    QPixmap face_;
-};
-
-// A filled black rectangle that reports mouse presses; its Tag tells the
-// side of its bevel it sits on.
-class TShape : public QWidget {
-    Q_OBJECT
-public:
-    explicit TShape(QWidget* parent);
-    int Tag() const { return tag_; }
-    void SetTag(int tag) { tag_ = tag; }
-
-signals:
-    void MouseDown(TShape* sender);
-
-protected:
-    void paintEvent(QPaintEvent* event) override;
-    void mousePressEvent(QMouseEvent* event) override;
-
-private:
-    int tag_ = -1;
-};
 
 class TMainForm : public QWidget {
     Q_OBJECT
@@ -82,6 +46,7 @@ public:
     static constexpr int DisplayHeight = 128;
     static constexpr uint32_t RunInterval = 10;
     static constexpr int RefreshInterval = 30;
+    static constexpr int ViewSizes = 3;  // 1x (the default), 2x and 3x
 
     // Reads settings and files from `dir` (the working directory when run
     // as the program).
@@ -100,9 +65,44 @@ public:
     // What F3 and a stop of the run loop call; the debugger fills it.
     std::function<void()> ShowDebugger;
 
+    // Asks for a file name (empty: cancelled): the desktop's file dialog,
+    // replaceable where no one can answer it.
+    std::function<QString(bool save, const QString& caption, const QString& suggested, const QString& filter)>
+        ChooseFile;
+
+    // From the start of the close until the process ends.
+    bool Closing() const { return closed_; }
+
     // The warning boxes still up, oldest first (shown one at a time).
     int PendingMessages() const;
     QMessageBox* CurrentMessageBox() const { return currentBox_; }
+
+    // ---- The display's menu (MainMenu.cpp) ----
+    QMenu* ContextMenu() const { return menu_; }
+    // The menu's actions by name: "pause", "reset", "speed1" .. "speed8",
+    // "unlimited", "fastforward", "screenshot", "copyscreenshot", "shot1",
+    // "shot2", "shot4", "save1" .. "save4", "savefile", "load1" .. "load4",
+    // "loadfile", "keymap", "view1" .. "view3", "debugger", "quit".
+    QAction* Action(const char* name) const;
+    bool Paused() const { return paused_; }
+    int Speed() const { return speed_; }  // run ticks per timer tick; 0: as many as fit
+    bool FastForward() const { return fastForward_; }
+    int ViewSize() const { return viewSize_; }
+    TKeyMapWindow* KeyMapWindow() const { return keyMap_; }
+    // The display as a picture of one pixel per dot, times `scale`.
+    QImage Screenshot(int scale) const;
+    int ScreenshotScale() const { return screenshotScale_; }
+
+    void SetPaused(bool paused);
+    void SetSpeed(int speed);
+    void SetFastForward(bool on);
+    void SetViewSize(int size);
+    void Reset();
+    void SaveScreenshot();
+    void CopyScreenshot();
+    void SaveStateTo(const std::filesystem::path& file);
+    void LoadStateFrom(const std::filesystem::path& file);
+    void ShowKeyMap();
 
     void PaintLcd();
     void DrawKeypad();
@@ -123,14 +123,31 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
     void BuildComponents();
+    void BuildMenu();
     void FormCreate();
     void FormShow();
     void FormClose();
     void RunTick();
     void KeyScanNow();
+    // The on-screen keys show pressed what the mouse or a PC key holds.
+    void ShowHeldKeys();
+    void UpdateTitle();
+    void RepaintWholeDisplay();
+    void AfterStateLoaded();
+    void MeasureSpeed();
+    QString ChooseFileIn(bool save, const QString& caption, const char* suggestedName, const QString& filter);
+
+    // Every control at its 1x place; the view size multiplies them all.
+    void Place(QWidget* widget, QRect geometry);
+    void ApplyViewSize();
+    void SlideSwitch(TShape* shape, QFrame* bevel);
+    void RestoreWindowSettings();
+    void StoreWindowSettings() const;
 
     // Load-time warnings queue up and show one after the other without
     // blocking; save-time warnings block, as the window is going away.
@@ -140,6 +157,7 @@ private:
 
     std::filesystem::path dir_;
     std::unique_ptr<Machine> machine_;
+    SaveGuard saveGuard_;  // what loading read in full, for the save at close
     QImage displayBitmap_;
     std::array<uint8_t, FrameNibbles> shadowFrame_{};
     uint8_t lastLcdControl_ = 0;
@@ -155,8 +173,23 @@ private:
     TShape* printSwitch_ = nullptr;
     QFrame* powerBevel_ = nullptr;
     TShape* powerSwitch_ = nullptr;
+    std::vector<QLabel*> labels_;
+    std::vector<QFrame*> bevels_;
+    QHash<QWidget*, QRect> places_;  // 1x geometry of every control
     TThreadedTimer* runTimer_ = nullptr;
     QTimer* refreshTimer_ = nullptr;
+
+    QMenu* menu_ = nullptr;
+    TKeyMapWindow* keyMap_ = nullptr;
+    bool paused_ = false;
+    int speed_ = 1;
+    bool fastForward_ = false;
+    int viewSize_ = 1;
+    int screenshotScale_ = 2;
+    // Run ticks against host time, for the speed reached at full speed.
+    long long runTicksCounted_ = 0;
+    QElapsedTimer speedClock_;
+    int measuredSpeed_ = 0;
 
     std::deque<QString> pendingWarnings_;
     QMessageBox* currentBox_ = nullptr;

@@ -1,23 +1,31 @@
-// The program: one main window over the working directory. SIGTERM, SIGINT
-// and SIGHUP close the window as its close box does, so a logout, a
-// shutdown or Ctrl+C still saves the calculator's memory.
+// The program: `varnox [DIR]`, one main window over DIR (the working
+// directory when none is given). SIGTERM, SIGINT and SIGHUP close the window
+// as its close box does, so a logout, a shutdown or Ctrl+C still saves the
+// calculator's memory; one more while it is closing (a save failure waiting
+// for an answer) ends the process, once what could be saved was saved.
 #include <QApplication>
 #include <QSocketNotifier>
+#include <QTimer>
 
 #include <csignal>
+#include <cstdio>
 #include <fcntl.h>
+#include <string>
 #include <unistd.h>
+#include <vector>
 
+#include "debugger/Debug.h"
+#include "frontend/CommandLine.h"
 #include "frontend/Main.h"
 
 namespace {
 
 // Written by the signal handler, read by the event loop: the only thing a
-// handler may safely do is write a byte.
+// handler may safely do is write a byte, here the signal's number.
 int signalPipe[2] = {-1, -1};
 
-void OnSignal(int) {
-    const char byte = 1;
+void OnSignal(int signal) {
+    const auto byte = static_cast<unsigned char>(signal);
     const ssize_t written = write(signalPipe[1], &byte, 1);
     (void)written;  // a full pipe already holds a pending close
 }
@@ -32,26 +40,71 @@ bool InstallSignalHandlers() {
     return true;
 }
 
+// Ends the process as the signal itself would have.
+[[noreturn]] void EndBySignal(int signal) {
+    std::fprintf(stderr, "varnox: another signal while closing; ending now\n");
+    std::fflush(stderr);
+    std::signal(signal, SIG_DFL);
+    std::raise(signal);
+    _exit(128 + signal);
+}
+
+// Answers --help and --version, refuses what cannot run; returns the exit
+// status, or -1 to run.
+int AnswerCommandLine(const varnox::ProgramArguments& arguments) {
+    using Action = varnox::ProgramArguments::Action;
+    switch (arguments.action) {
+        case Action::Help: std::fputs(varnox::ProgramUsage().c_str(), stdout); return 0;
+        case Action::Version: std::printf("varnox %s\n", VARNOX_VERSION); return 0;
+        case Action::Refuse:
+            std::fprintf(stderr, "varnox: %s\n%s", arguments.problem.c_str(), varnox::ProgramUsage().c_str());
+            return 2;
+        case Action::Run: break;
+    }
+    if (arguments.dir.empty()) return -1;
+    if (const auto problem = varnox::UnusableDirectory(arguments.dir)) {
+        std::fprintf(stderr, "varnox: %s\n", problem->c_str());
+        return 1;
+    }
+    return -1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Read before any window: --help needs no display.
+    const varnox::ProgramArguments arguments = varnox::ParseProgramArguments(std::vector<std::string>(argv + 1, argv + argc));
+    if (const int status = AnswerCommandLine(arguments); status >= 0) return status;
+    const std::filesystem::path dir = std::filesystem::absolute(arguments.dir.empty() ? "." : arguments.dir);
+
     // Handlers first: a signal during loading is then held until the
     // window can close properly.
     const bool handlingSignals = InstallSignalHandlers();
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Varnox Emulator"));
+    QApplication::setOrganizationName(QStringLiteral("Varnox"));
 
-    varnox::TMainForm mainForm;
+    varnox::TMainForm mainForm(dir.lexically_normal());
+    // Hidden until F3 or a stop of the run loop shows it.
+    varnox::TDebugForm debugForm(mainForm.GetMachine());
+    mainForm.ShowDebugger = [&debugForm] { debugForm.Show(); };
     QObject::connect(&mainForm, &varnox::TMainForm::Closed, &app, &QApplication::quit, Qt::QueuedConnection);
 
-    QSocketNotifier* notifier = nullptr;
     if (handlingSignals) {
-        notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
-        QObject::connect(notifier, &QSocketNotifier::activated, &mainForm, [&mainForm] {
-            char buffer[16];
-            while (read(signalPipe[0], buffer, sizeof buffer) > 0) {
+        auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
+        QObject::connect(notifier, &QSocketNotifier::activated, &mainForm, [&mainForm, &app] {
+            unsigned char buffer[16];
+            int received = 0;
+            int last = SIGTERM;
+            for (ssize_t n; (n = read(signalPipe[0], buffer, sizeof buffer)) > 0; received += static_cast<int>(n)) {
+                last = buffer[n - 1];
             }
+            if (received == 0) return;
+            if (mainForm.Closing()) EndBySignal(last);
+            // Two at once: the second is answered as soon as the saving is
+            // done and something waits.
+            if (received > 1) QTimer::singleShot(0, &app, [last] { EndBySignal(last); });
             mainForm.close();
         });
     }

@@ -4,11 +4,13 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <memory>
 #include <string>
 
 #include "frontend/RunLoop.h"
 #include "peripherals/Keyboard.h"
-#include "support/SourceMachine.h"
+#include "support/AsmProgram.h"
+#include "support/MachineBuilder.h"
 
 namespace varnox {
 namespace {
@@ -17,6 +19,12 @@ long long TickSteps(Machine& m) {
     long long steps = 0;
     OnRunTimerTraced(m, [](Machine&, void* c) { ++*static_cast<long long*>(c); }, &steps);
     return steps;
+}
+
+std::unique_ptr<Machine> MachineFromSource(const std::string& source) {
+    auto m = test::NewMachine();
+    EXPECT_EQ(test::LoadSource(*m, source), "");
+    return m;
 }
 
 std::string Repeat(const std::string& line, int times) {
@@ -39,7 +47,7 @@ TEST(RunTickBound, ZeroCostLoopsEndEveryTick) {
         {"free instructions, the smallest grant", " org 0\n" + Repeat(" inv r3", 10), 0, 1, 1},
     };
     for (const Case& c : cases) {
-        auto m = test::MachineFromSource(c.source);
+        auto m = MachineFromSource(c.source);
         StartMachine(*m);
         m->Run.CyclesPerTick = c.cyclesPerTick;
         m->HeldKeys[HeldPcKeySlot] = c.heldKey;
@@ -53,7 +61,7 @@ TEST(RunTickBound, ZeroCostLoopsEndEveryTick) {
 
 // Steps, PC, budget carry, timer countdown and two registers after the ticks.
 std::string RunFigures(const std::string& source, int ticks) {
-    auto m = test::MachineFromSource(source);
+    auto m = MachineFromSource(source);
     StartMachine(*m);
     long long steps = 0;
     for (int i = 0; i < ticks; ++i) steps += TickSteps(*m);

@@ -6,9 +6,10 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <string>
 #include <vector>
+
+#include "support/ScratchDir.h"
 
 namespace varnox::test {
 
@@ -18,54 +19,20 @@ struct ToolResult {
     std::string err;
 };
 
-// A fresh, empty directory under the system's temporary directory, removed
-// when the object goes away.
-class ScratchDir {
-public:
-    ScratchDir() {
-        std::random_device random;
-        path_ = std::filesystem::temp_directory_path() / ("varnox-test-" + std::to_string(random()) + std::to_string(random()));
-        std::filesystem::create_directories(path_);
-    }
-    ~ScratchDir() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    ScratchDir(const ScratchDir&) = delete;
-    ScratchDir& operator=(const ScratchDir&) = delete;
-    const std::filesystem::path& path() const { return path_; }
-
-    void Write(const std::string& name, const std::vector<unsigned char>& bytes) const {
-        std::ofstream out(path_ / name, std::ios::binary);
-        out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-    }
-    void WriteText(const std::string& name, const std::string& text) const {
-        std::ofstream out(path_ / name, std::ios::binary);
-        out << text;
-    }
-    std::string ReadText(const std::string& name) const {
-        std::ifstream in(path_ / name, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
-
-private:
-    std::filesystem::path path_;
-};
-
 inline std::string ShellQuote(const std::string& s) {
     std::string quoted = "'";
     for (char c : s) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return quoted + "'";
 }
 
-// Runs `varnox-tool ARGS...` with DIR as the working directory; with a
-// time limit, a run that outlives it is killed and has status 124.
+// Runs `varnox-tool ARGS...` with DIR as the working directory, after the
+// shell command before (such as a ulimit) when one is given.
 inline ToolResult RunTool(const std::filesystem::path& dir, const std::vector<std::string>& args,
-                          int timeLimitSeconds = 0) {
+                          const std::string& before = {}) {
     const std::filesystem::path errFile = dir / ".stderr";
     std::string command = "cd ";
     command.append(ShellQuote(dir.string())).append(" && ");
-    if (timeLimitSeconds > 0) command.append("timeout -s KILL ").append(std::to_string(timeLimitSeconds)).append(" ");
+    if (!before.empty()) command.append(before).append(" && ");
     command.append(ShellQuote(VARNOX_TOOL_PATH));
     for (const std::string& a : args) command.append(" ").append(ShellQuote(a));
     command.append(" 2>").append(ShellQuote(errFile.string())).append(" </dev/null");

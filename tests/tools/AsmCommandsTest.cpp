@@ -89,6 +89,35 @@ TEST(ToolAsm, ReportsErrorsWithPositionAndWritesNothing) {
     EXPECT_FALSE(missing.err.empty());
 }
 
+TEST(ToolAsm, IncludesFilesBesideTheIncludingOne) {
+    ScratchDir dir;
+    std::filesystem::create_directories(dir.path() / "fw" / "lib");
+    dir.WriteText("fw/main.asm", "        include \"lib/defs.asm\"\n        ld r5,LCD\n");
+    dir.WriteText("fw/lib/defs.asm", "LCD     equ &H20\n        include \"bad.asm\"\n");
+    dir.WriteText("fw/lib/bad.asm", "        ld r5,\"\n");
+    auto r = RunTool(dir.path(), {"asm", "fw/main.asm", "-o", "."});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "fw/lib/bad.asm:1:15: error: expected a value, found '\"'\n");
+
+    dir.WriteText("fw/lib/bad.asm", "; mended\n");
+    r = RunTool(dir.path(), {"asm", "fw/main.asm", "-o", ".", "--listing", "main.lst"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(dir.ReadText("rom0.bin").substr(0, 3), "\x5E\x85\x20");
+    EXPECT_NE(dir.ReadText("main.lst").find("LCD     equ &H20\n"), std::string::npos);
+}
+
+// A source of blank lines is held about once: 8 MB of them assemble within
+// 64 MB of address space (the tool once took 45 times the source).
+TEST(ToolAsm, MemoryStaysNearTheSourceSize) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address sanitizer reserves far more address space than any bound";
+#endif
+    ScratchDir dir;
+    dir.WriteText("blank.asm", std::string(8 << 20, '\n'));
+    const auto r = RunTool(dir.path(), {"asm", "blank.asm", "-o", "."}, "ulimit -v 65536");
+    EXPECT_EQ(r.status, 0) << r.err;
+}
+
 TEST(ToolTrace, PrintsOneLinePerStep) {
     ScratchDir dir;
     dir.WriteText("prog.asm", "loop: nop\n  jmp loop\n");

@@ -1,12 +1,16 @@
 // varnox-tool run as a user scripts it: arguments, stops, key holds, the
-// screen dump, messages and saving.
+// screen dump, messages, saving and what is kept.
 #include <gtest/gtest.h>
+
+#include <png.h>
 
 #include <algorithm>
 #include <array>
+#include <cstdlib>
 #include <filesystem>
 #include <regex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "support/ToolRunner.h"
@@ -56,9 +60,11 @@ TEST(ToolRun, BadArgumentsGiveUsageAndStatusTwo) {
     ScratchDir dir;
     for (const std::vector<std::string>& args :
          {std::vector<std::string>{"run", "--steps"}, {"run", "--steps", "x"}, {"run", "--break", "10000"},
-          {"run", "--hold", "54@0-1"}, {"run", "--hold", "1@5-2"}, {"run", "--frobnicate"}, {"run", "--ticks", "-1"}}) {
+          {"run", "--hold", "54@0-1"}, {"run", "--hold", "1@5-2"}, {"run", "--frobnicate"}, {"run", "--ticks", "-1"},
+          {"run", "--steps", "0"}, {"run", "--steps", "-5"}, {"run", "--steps=-5"}, {"run", "--no-save=1"},
+          {"run", "--scale", "2"}, {"run", "--screen", "x.png", "--scale", "0"}, {"run", "extra"}}) {
         const auto r = RunTool(dir.path(), args);
-        EXPECT_EQ(r.status, 2) << args[1];
+        EXPECT_EQ(r.status, 2) << args.back();
         EXPECT_NE(r.err.find("usage"), std::string::npos);
         EXPECT_TRUE(r.out.empty());
     }
@@ -138,10 +144,9 @@ TEST(ToolRun, ScreenOfAnUnpoweredDisplayIsBlank) {
     EXPECT_FALSE(std::filesystem::exists(dir.path() / "ram.bin"));
 }
 
-TEST(ToolRun, ScreenShowsWhatTheFirmwareDrew) {
-    ScratchDir dir;
-    // Power the display, switch it on, then write two all-set nibbles at
-    // address 0 of chip 0: dot column 0, rows 0 to 7.
+// Firmware that powers the display, switches it on, then writes two
+// all-set nibbles at address 0 of chip 0: dot column 0, rows 0 to 7.
+void AssembleColumnZeroFirmware(const ScratchDir& dir) {
     dir.WriteText("lcd.asm",
                   "  pst if,&H01\n"
                   "  ld r0,&H14          ; display on: command 4, 1\n"
@@ -153,6 +158,11 @@ TEST(ToolRun, ScreenShowsWhatTheFirmwareDrew) {
                   "  stle r3,&H01\n"
                   "loop: jmp loop\n");
     ASSERT_EQ(RunTool(dir.path(), {"asm", "lcd.asm", "-o", "."}).status, 0);
+}
+
+TEST(ToolRun, ScreenShowsWhatTheFirmwareDrew) {
+    ScratchDir dir;
+    AssembleColumnZeroFirmware(dir);
     const auto r = RunTool(dir.path(), {"run", "--ticks", "3", "--screen", "screen.pbm", "--no-save"});
     EXPECT_EQ(r.status, 0);
     const std::string pbm = dir.ReadText("screen.pbm");
@@ -170,6 +180,90 @@ TEST(ToolRun, ScreenShowsWhatTheFirmwareDrew) {
     }
 }
 
+TEST(ToolRun, ScreenAsScaledPng) {
+    ScratchDir dir;
+    AssembleColumnZeroFirmware(dir);
+    const auto r = RunTool(dir.path(), {"run", "--ticks=3", "--screen", "screen.PNG", "--scale=3", "--no-save"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    ASSERT_TRUE(png_image_begin_read_from_file(&image, (dir.path() / "screen.PNG").c_str()));
+    ASSERT_EQ(image.width, 96u * 3);
+    ASSERT_EQ(image.height, 64u * 3);
+    image.format = PNG_FORMAT_GRAY;
+    std::vector<unsigned char> pixels(image.width * image.height);
+    ASSERT_TRUE(png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr));
+    for (unsigned y = 0; y < image.height; ++y) {
+        for (unsigned x = 0; x < image.width; ++x) {
+            const bool dot = x < 3 && y < 8 * 3;  // column 0, rows 0 to 7, three pixels a dot
+            ASSERT_EQ(pixels[y * image.width + x], dot ? 0x00 : 0xFF) << x << "," << y;
+        }
+    }
+}
+
+// An output asked for that cannot be written fails the run, with the reason.
+TEST(ToolRun, FailedOutputsGiveStatusOne) {
+    ScratchDir dir;
+    dir.Write("rom0.bin", LoopRom());
+    auto r = RunTool(dir.path(), {"run", "--ticks", "1", "--screen", "no/such/dir/x.pbm", "--no-save"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("no/such/dir/x.pbm: No such file or directory"), std::string::npos) << r.err;
+    EXPECT_NE(r.out.find("TICKS=1"), std::string::npos);  // the state is still printed
+
+    std::filesystem::create_directory(dir.path() / "register.bin");
+    r = RunTool(dir.path(), {"run", "--ticks", "1"});
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("Failed to save the file register.bin: Is a directory"), std::string::npos) << r.err;
+    EXPECT_EQ(std::filesystem::file_size(dir.path() / "ram.bin"), 8192u);
+}
+
+// A ram.bin or register.bin that loading did not read in full is kept as a
+// .bak before the save at the end replaces it.
+TEST(ToolRun, MemoryNotReadAtStartIsKept) {
+    const std::vector<unsigned char> ram(8192, 0x5A);
+    const std::vector<unsigned char> registers(128, 0xA5);
+    const struct {
+        std::vector<std::pair<std::string, std::vector<unsigned char>>> files;
+        std::vector<std::string> kept;
+    } cases[] = {
+        {{{"ram.bin", ram}, {"rom0.bin", std::vector<unsigned char>(100)}}, {"ram.bin"}},
+        {{{"rom0.bin", LoopRom()}, {"ram.bin", std::vector<unsigned char>(100, 0x5A)}, {"register.bin", registers}},
+         {"ram.bin", "register.bin"}},
+    };
+    for (const auto& c : cases) {
+        ScratchDir dir;
+        for (const auto& [name, bytes] : c.files) dir.Write(name, bytes);
+        const auto r = RunTool(dir.path(), {"run", "--ticks", "1"});
+        EXPECT_EQ(r.status, 0);
+        for (const std::string& name : c.kept) {
+            const auto original = std::find_if(c.files.begin(), c.files.end(), [&](const auto& f) { return f.first == name; });
+            EXPECT_EQ(dir.ReadText(name + ".bak"), std::string(original->second.begin(), original->second.end())) << name;
+            EXPECT_NE(r.err.find(name + " was not read in full at start; its old contents are kept in " + name + ".bak"),
+                      std::string::npos)
+                << r.err;
+        }
+    }
+}
+
+// Whoever reads the trace may go away (| head): the run stops, saves and
+// ends as usual instead of dying of SIGPIPE.
+TEST(ToolRun, ClosedTraceOutputStopsTheRunAndSaves) {
+    ScratchDir dir;
+    // ldw ix,&H4100; st (ix),&H5A; then loop.
+    dir.Write("rom0.bin", Rom({{0x040, 0x41, 0x00}, {0x0D0, 0x5A, 0}, {0x070, 0x00, 0x02}}));
+    const std::string command = "cd " + test::ShellQuote(dir.path().string()) + " && ( " +
+                                test::ShellQuote(VARNOX_TOOL_PATH) +
+                                " run --trace --ticks 1000 2>&1 >state.txt; echo $? >status.txt ) | head -c 100 >/dev/null";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    EXPECT_EQ(dir.ReadText("status.txt"), "0\n");
+    const std::string state = dir.ReadText("state.txt");
+    ASSERT_FALSE(Field(state, "STEPS").empty()) << state;
+    EXPECT_LT(std::stoll(Field(state, "STEPS")), 100000);  // far from the 1000 ticks asked
+    const std::string ram = dir.ReadText("ram.bin");
+    ASSERT_EQ(ram.size(), 8192u);
+    EXPECT_EQ(static_cast<unsigned char>(ram[0x100]), 0x5A);
+}
+
 // off costs nothing and the held wake key wakes it at once: each tick still
 // ends, after as many steps as it has clock ticks, and memory is saved.
 TEST(ToolRun, OffWokenByAHeldKeyStillEndsEveryTick) {
@@ -179,7 +273,7 @@ TEST(ToolRun, OffWokenByAHeldKeyStillEndsEveryTick) {
     for (const bool save : {false, true}) {
         std::vector<std::string> args{"run", "--hold", "35@0-5", "--ticks", "10"};
         if (!save) args.push_back("--no-save");
-        const auto r = RunTool(dir.path(), args, 60);
+        const auto r = RunTool(dir.path(), args, "ulimit -t 60");
         EXPECT_EQ(r.status, 0) << r.err;
         EXPECT_EQ(Field(r.out, "TICKS"), "10");
         // Five ticks of 9100 steps of off, then off once more and 7584 idle steps of 6 cycles.

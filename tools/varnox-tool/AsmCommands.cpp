@@ -1,11 +1,12 @@
 // varnox-tool line, dis and list: the assembler and the disassembler as the
 // debugger uses them, from the command line.
-#include <charconv>
 #include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
+#include <variant>
+#include <vector>
 
 #include "Arguments.h"
 #include "Commands.h"
@@ -19,17 +20,24 @@ namespace {
 
 constexpr int DefaultListLines = 16;
 
-int Usage(const char* command, const char* usage, const std::string& problem) {
-    std::fprintf(stderr, "varnox-tool %s: %s\nusage: varnox-tool %s\n", command, problem.c_str(), usage);
-    return 2;
-}
+constexpr OptionSpec ListOptions[] = {
+    {"--from", "HEX", "first address (default 0)"},
+    {"--lines", "N", "how many lines (default 16)"},
+};
 
 }  // namespace
 
+const CommandSpec LineSpec{"line", "TEXT", "assemble one line, as typed in the debugger", {}, 1, 1,
+                           "Prints the bytes in hexadecimal, or \"error at N\" (exit 1) with the\n"
+                           "position of the first character not accepted."};
+const CommandSpec DisSpec{"dis", "B0 [B1 [B2]]", "disassemble one instruction word (hexadecimal bytes)", {}, 1, 3};
+const CommandSpec ListSpec{"list", "[--from HEX] [--lines N]", "list code from rom0.bin in the working directory",
+                           ListOptions, 0, 0};
+
 int LineCommand(const Args& args) {
-    constexpr const char* usage = "line TEXT";
-    if (args.size() != 1) return Usage("line", usage, "expects exactly one line of text");
-    const std::string text = args[0].substr(0, AsmLineLimit);
+    const auto parsed = ParseCommandLine(LineSpec, args);
+    if (const int* status = std::get_if<int>(&parsed)) return *status;
+    const std::string text = std::get<CommandLine>(parsed).Operands[0].substr(0, AsmLineLimit);
     const AsmResult result = Assemble(text);
     if (result.AsmErrorPos != 0) {
         std::printf("error at %d\n", result.AsmErrorPos);
@@ -47,12 +55,13 @@ int LineCommand(const Args& args) {
 }
 
 int DisCommand(const Args& args) {
-    constexpr const char* usage = "dis B0 [B1 [B2]]   (hexadecimal bytes)";
-    if (args.empty() || args.size() > 3) return Usage("dis", usage, "expects one to three bytes");
+    const auto parsed = ParseCommandLine(DisSpec, args);
+    if (const int* status = std::get_if<int>(&parsed)) return *status;
+    const std::vector<std::string>& bytes = std::get<CommandLine>(parsed).Operands;
     auto machine = std::make_unique<Machine>();
-    for (size_t i = 0; i < args.size(); ++i) {
-        const auto byte = args[i].size() <= 2 ? ParseNumber(args[i], 16, 0, 0xFF) : std::nullopt;
-        if (!byte) return Usage("dis", usage, "bad byte: " + args[i]);
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        const auto byte = bytes[i].size() <= 2 ? ParseNumber(bytes[i], 16, 0, 0xFF) : std::nullopt;
+        if (!byte) return UsageError(DisSpec, "bad byte: " + bytes[i]);
         machine->InstrRom[i] = static_cast<uint8_t>(*byte);
     }
     const ListingLine line = ListInstruction(*machine, 0);
@@ -63,19 +72,15 @@ int DisCommand(const Args& args) {
 }
 
 int ListCommand(const Args& args) {
-    constexpr const char* usage = "list [--from HEX] [--lines N]";
+    const auto parsed = ParseCommandLine(ListSpec, args);
+    if (const int* status = std::get_if<int>(&parsed)) return *status;
     long long from = 0;
     long long lines = DefaultListLines;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if ((arg != "--from" && arg != "--lines") || i + 1 >= args.size()) {
-            return Usage("list", usage, "unknown argument or missing value: " + arg);
-        }
-        const std::string& value = args[++i];
-        const auto number =
-            arg == "--from" ? ParseNumber(value, 16, 0, 0xFFFF) : ParseNumber(value, 10, 0, 0x7FFFFFFF);
-        if (!number) return Usage("list", usage, "bad value: " + value);
-        (arg == "--from" ? from : lines) = *number;
+    for (const ParsedOption& option : std::get<CommandLine>(parsed).Options) {
+        const bool isFrom = option.Name == "--from";
+        const auto number = isFrom ? ParseNumber(option.Value, 16, 0, 0xFFFF) : ParseNumber(option.Value, 10, 0, 0x7FFFFFFF);
+        if (!number) return UsageError(ListSpec, "bad value: " + option.Value);
+        (isFrom ? from : lines) = *number;
     }
 
     const std::filesystem::path dir = ".";

@@ -1,13 +1,16 @@
 // The subcommands of varnox-tool. Each takes the arguments after its name
-// and returns the process exit status.
+// and returns the process exit status: 0 done, 1 failed, 2 misused.
 #pragma once
 
-#include <string>
-#include <vector>
+#include "Arguments.h"
 
 namespace varnox::tool {
 
-using Args = std::vector<std::string>;
+extern const CommandSpec RunSpec;
+extern const CommandSpec LineSpec;
+extern const CommandSpec DisSpec;
+extern const CommandSpec ListSpec;
+extern const CommandSpec AsmSpec;
 
 int RunCommand(const Args& args);   // run the machine headless
 int LineCommand(const Args& args);  // assemble one line

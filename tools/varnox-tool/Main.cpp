@@ -6,32 +6,49 @@
 
 namespace {
 
-void PrintUsage() {
-    std::fprintf(stderr,
-                 "usage: varnox-tool COMMAND [ARGS]\n"
-                 "  run [--steps N] [--break HEX] [--ticks N] [--hold K@A-B]... [--screen FILE]\n"
-                 "      [--no-save] [--trace]       run the machine in the working directory\n"
-                 "  line TEXT                       assemble one line\n"
-                 "  dis B0 [B1 [B2]]                disassemble one instruction word\n"
-                 "  list [--from HEX] [--lines N]   list code from the working directory\n"
-                 "  asm SOURCE -o DIR [--listing FILE]  assemble a source into rom0.bin and rom1.bin\n");
+using namespace varnox::tool;
+
+struct Command {
+    const CommandSpec& spec;
+    int (*main)(const Args& args);
+};
+
+const Command Commands[] = {
+    {RunSpec, RunCommand}, {LineSpec, LineCommand}, {DisSpec, DisCommand},
+    {ListSpec, ListCommand}, {AsmSpec, AsmCommand},
+};
+
+void PrintUsage(FILE* out) {
+    std::fprintf(out, "usage: varnox-tool COMMAND [ARGS]\n\n");
+    for (const Command& command : Commands) {
+        std::fprintf(out, "  %s\n      %.*s\n", UsageLine(command.spec).c_str(),
+                     static_cast<int>(command.spec.Summary.size()), command.spec.Summary.data());
+    }
+    std::fprintf(out,
+                 "\nvarnox-tool COMMAND --help describes a command.\n"
+                 "varnox-tool --version prints the version.\n");
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    using namespace varnox::tool;
     if (argc < 2) {
-        PrintUsage();
+        PrintUsage(stderr);
         return 2;
     }
-    const std::string command = argv[1];
-    const Args args(argv + 2, argv + argc);
-    if (command == "run") return RunCommand(args);
-    if (command == "line") return LineCommand(args);
-    if (command == "dis") return DisCommand(args);
-    if (command == "list") return ListCommand(args);
-    if (command == "asm") return AsmCommand(args);
-    PrintUsage();
+    const std::string name = argv[1];
+    if (name == "--help" || name == "-h") {
+        PrintUsage(stdout);
+        return 0;
+    }
+    if (name == "--version") {
+        std::printf("varnox-tool %s\n", VARNOX_VERSION);
+        return 0;
+    }
+    for (const Command& command : Commands) {
+        if (name == command.spec.Name) return command.main(Args(argv + 2, argv + argc));
+    }
+    std::fprintf(stderr, "varnox-tool: unknown command: %s\n", name.c_str());
+    PrintUsage(stderr);
     return 2;
 }

@@ -9,15 +9,13 @@
 
 namespace varnox::tool {
 
-void TraceStep(Machine& m) {
+bool TraceStep(Machine& m) {
     int level = 0;
     switch (PeekStepKind(m, &level)) {
     case StepKind::Idle:
-        std::fprintf(stderr, "%04X: halted\n", m.Cpu.PC);
-        return;
+        return std::fprintf(stderr, "%04X: halted\n", m.Cpu.PC) >= 0;
     case StepKind::Interrupt:
-        std::fprintf(stderr, "%04X: interrupt level %d\n", m.Cpu.PC, level);
-        return;
+        return std::fprintf(stderr, "%04X: interrupt level %d\n", m.Cpu.PC, level) >= 0;
     case StepKind::Instruction:
         break;
     }
@@ -25,7 +23,7 @@ void TraceStep(Machine& m) {
     const uint16_t savedPc = m.Cpu.PC;
     const ListingLine line = ListInstruction(m, savedPc);
     m.Cpu.PC = savedPc;
-    std::fprintf(stderr, "%s\n", FormatListingLine(line).c_str());
+    return std::fprintf(stderr, "%s\n", FormatListingLine(line).c_str()) >= 0;
 }
 
 }  // namespace varnox::tool

@@ -5,6 +5,7 @@
 
 namespace varnox::tool {
 
-void TraceStep(Machine& m);
+// Returns false when the line could not be written (the reader has gone).
+bool TraceStep(Machine& m);
 
 }  // namespace varnox::tool

@@ -1,0 +1,262 @@
+// Temporary, flush, rename: the one way files are replaced.
+#include "frontend/AtomicReplace.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <charconv>
+#include <cstring>
+#include <string_view>
+#include <system_error>
+#include <vector>
+
+namespace varnox {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// "NAME.tmpPID-N": the process that writes it, so that a later start can
+// tell a leftover from a save in progress.
+constexpr std::string_view TemporaryMark = ".tmp";
+constexpr int TemporaryAttempts = 100;
+constexpr size_t CopyChunkBytes = 64 * 1024;
+
+std::string Reason(int error) { return std::strerror(error); }
+
+int WriteAll(int fd, std::span<const uint8_t> data) {
+    size_t done = 0;
+    while (done < data.size()) {
+        const ssize_t n = ::write(fd, data.data() + done, data.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return errno;
+        }
+        done += static_cast<size_t>(n);
+    }
+    return 0;
+}
+
+// The file a target names: symbolic links are followed, a dangling one to
+// the file it would name, so that file is replaced and the link stays. A
+// device or pipe behind a link (/dev/stdout) is opened through the link.
+fs::path Resolve(const fs::path& target) {
+    constexpr int MaxLinks = 40;
+    std::error_code error;
+    if (!fs::is_symlink(fs::symlink_status(target, error))) return target;
+    struct stat status {};
+    if (::stat(target.c_str(), &status) == 0) {
+        if (!S_ISREG(status.st_mode)) return target;
+        const fs::path real = fs::canonical(target, error);
+        return error ? target : real;
+    }
+    fs::path path = target;
+    for (int i = 0; i < MaxLinks && fs::is_symlink(fs::symlink_status(path, error)); ++i) {
+        const fs::path next = fs::read_symlink(path, error);
+        if (error) break;
+        path = next.is_absolute() ? next : path.parent_path() / next;
+    }
+    return path;
+}
+
+// The process id in a temporary's name, when the name is one of ours for
+// `base`.
+std::optional<pid_t> TemporaryOwner(std::string_view name, std::string_view base) {
+    if (!name.starts_with(base)) return std::nullopt;
+    name.remove_prefix(base.size());
+    if (!name.starts_with(TemporaryMark)) return std::nullopt;
+    name.remove_prefix(TemporaryMark.size());
+    const size_t dash = name.find('-');
+    if (dash == std::string_view::npos || dash == 0 || dash + 1 == name.size()) return std::nullopt;
+    pid_t pid = 0;
+    const auto [end, error] = std::from_chars(name.data(), name.data() + dash, pid);
+    if (error != std::errc() || end != name.data() + dash || pid <= 0) return std::nullopt;
+    for (const char c : name.substr(dash + 1)) {
+        if (c < '0' || c > '9') return std::nullopt;
+    }
+    return pid;
+}
+
+// Our own temporaries are never in progress when this runs (one thread
+// saves), so a name with our id is a leftover of an earlier process that
+// had it. A process of another user still runs when kill says EPERM.
+bool StillRunning(pid_t pid) { return pid != ::getpid() && (::kill(pid, 0) == 0 || errno != ESRCH); }
+
+// A fresh temporary beside the target, created exclusively and never
+// through a link; returns its descriptor or -1 with errno set.
+int CreateTemporary(const fs::path& target, fs::path& temporary) {
+    for (int attempt = 0; attempt < TemporaryAttempts; ++attempt) {
+        temporary = target;
+        temporary += std::string(TemporaryMark) + std::to_string(::getpid()) + "-" + std::to_string(attempt);
+        const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd >= 0 || errno != EEXIST) return fd;
+    }
+    errno = EEXIST;
+    return -1;
+}
+
+// Makes completed renames durable; a failure here does not undo them.
+void SyncDirectory(const fs::path& dir) {
+    const int fd = ::open(dir.empty() ? "." : dir.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+struct Pending {
+    fs::path target;     // resolved
+    fs::path temporary;  // empty when written in place
+    bool inPlace = false;
+};
+
+void RemoveTemporaries(const std::vector<Pending>& pending) {
+    for (const Pending& p : pending) {
+        if (!p.temporary.empty()) ::unlink(p.temporary.c_str());
+    }
+}
+
+// Writes one temporary beside the target, with the permissions of the file
+// it replaces, through to the disk. Returns 0 or the error.
+int WriteTemporary(Pending& p, std::span<const uint8_t> bytes) {
+    RemoveStaleTemporaries(p.target);
+    const int fd = CreateTemporary(p.target, p.temporary);
+    if (fd < 0) {
+        const int error = errno;
+        p.temporary.clear();
+        return error;
+    }
+    struct stat old {};
+    if (::stat(p.target.c_str(), &old) == 0 && S_ISREG(old.st_mode)) ::fchmod(fd, old.st_mode & 07777);
+    int error = WriteAll(fd, bytes);
+    if (!error && ::fsync(fd) != 0) error = errno;
+    if (::close(fd) != 0 && !error) error = errno;
+    return error;
+}
+
+// A device or pipe is written as it is; flushing does not apply to most.
+int WriteInPlace(const Pending& p, std::span<const uint8_t> bytes) {
+    const int fd = ::open(p.target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    if (fd < 0) return errno;
+    int error = WriteAll(fd, bytes);
+    if (::close(fd) != 0 && !error) error = errno;
+    return error;
+}
+
+}  // namespace
+
+std::optional<ReplaceFailure> ReplaceFiles(std::span<const NewContents> files, OtherTargets others) {
+    std::vector<Pending> pending(files.size());
+    for (size_t i = 0; i < files.size(); ++i) {
+        for (size_t j = 0; j < i; ++j) {
+            if (SameFile(files[i].Target, files[j].Target)) {
+                return ReplaceFailure{i, "the same file as " + files[j].Target.string()};
+            }
+        }
+        Pending& p = pending[i];
+        p.target = Resolve(files[i].Target);
+        struct stat status {};
+        if (::stat(p.target.c_str(), &status) != 0) continue;  // a new file
+        if (S_ISDIR(status.st_mode)) return ReplaceFailure{i, Reason(EISDIR)};
+        if (!S_ISREG(status.st_mode)) {
+            if (others == OtherTargets::Refuse) return ReplaceFailure{i, "not a regular file"};
+            p.inPlace = true;
+        }
+    }
+
+    const auto fail = [&](size_t index, int error) {
+        RemoveTemporaries(pending);
+        return ReplaceFailure{index, Reason(error)};
+    };
+    for (size_t i = 0; i < files.size(); ++i) {
+        if (pending[i].inPlace) continue;
+        if (const int error = WriteTemporary(pending[i], files[i].Bytes)) return fail(i, error);
+    }
+    for (size_t i = 0; i < files.size(); ++i) {
+        if (!pending[i].inPlace) continue;
+        if (const int error = WriteInPlace(pending[i], files[i].Bytes)) return fail(i, error);
+    }
+    for (size_t i = 0; i < files.size(); ++i) {
+        Pending& p = pending[i];
+        if (p.inPlace) continue;
+        if (::rename(p.temporary.c_str(), p.target.c_str()) != 0) return fail(i, errno);
+        p.temporary.clear();
+        SyncDirectory(p.target.parent_path());
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> ReplaceFile(const fs::path& target, std::span<const uint8_t> bytes, OtherTargets others) {
+    const NewContents file{target, bytes};
+    if (auto failure = ReplaceFiles({&file, 1}, others)) return std::move(failure->Reason);
+    return std::nullopt;
+}
+
+void RemoveStaleTemporaries(const fs::path& target) {
+    const fs::path resolved = Resolve(target);
+    const std::string base = resolved.filename().string();
+    const fs::path dir = resolved.parent_path().empty() ? fs::path(".") : resolved.parent_path();
+    std::error_code error;
+    for (fs::directory_iterator it(dir, error), end; !error && it != end; it.increment(error)) {
+        const fs::path& path = it->path();
+        const std::optional<pid_t> owner = TemporaryOwner(path.filename().string(), base);
+        if (owner && !StillRunning(*owner) && fs::is_regular_file(it->symlink_status(error))) ::unlink(path.c_str());
+    }
+}
+
+int KeepCopy(const fs::path& from, const fs::path& to) {
+    if (::linkat(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+        SyncDirectory(to.parent_path());
+        return 0;
+    }
+    if (errno == EEXIST || errno == ENOENT) return errno;
+    const int in = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+    if (in < 0) return errno;
+    const int out = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (out < 0) {
+        const int error = errno;
+        ::close(in);
+        return error;
+    }
+    int error = 0;
+    std::vector<uint8_t> buffer(CopyChunkBytes);
+    for (;;) {
+        const ssize_t n = ::read(in, buffer.data(), buffer.size());
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) {
+            if (n < 0) error = errno;
+            break;
+        }
+        if ((error = WriteAll(out, {buffer.data(), static_cast<size_t>(n)}))) break;
+    }
+    if (!error && ::fsync(out) != 0) error = errno;
+    if (::close(out) != 0 && !error) error = errno;
+    ::close(in);
+    if (error) {
+        ::unlink(to.c_str());
+        return error;
+    }
+    SyncDirectory(to.parent_path());
+    return 0;
+}
+
+bool SameFile(const fs::path& a, const fs::path& b) {
+    struct stat first {};
+    struct stat second {};
+    const bool firstExists = ::stat(a.c_str(), &first) == 0;
+    const bool secondExists = ::stat(b.c_str(), &second) == 0;
+    if (firstExists && secondExists) return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+    if (firstExists != secondExists) return false;
+    std::error_code error;
+    const fs::path absoluteA = fs::absolute(Resolve(a), error);
+    const fs::path absoluteB = fs::absolute(Resolve(b), error);
+    const fs::path resolvedA = fs::weakly_canonical(absoluteA, error);
+    if (error) return absoluteA.lexically_normal() == absoluteB.lexically_normal();
+    const fs::path resolvedB = fs::weakly_canonical(absoluteB, error);
+    if (error) return absoluteA.lexically_normal() == absoluteB.lexically_normal();
+    return resolvedA == resolvedB;
+}
+
+}  // namespace varnox

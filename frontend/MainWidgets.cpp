@@ -1,0 +1,105 @@
+#include "frontend/MainWidgets.h"
+
+#include <QContextMenuEvent>
+#include <QMouseEvent>
+#include <QPainter>
+
+namespace varnox {
+namespace {
+
+constexpr QRgb FaceColour = 0xFFD4D0C8;
+
+}  // namespace
+
+// ---- TSpeedButton ------------------------------------------------------------
+
+TSpeedButton::TSpeedButton(int tag, QWidget* parent) : QAbstractButton(parent), tag_(tag) {
+    setFocusPolicy(Qt::NoFocus);
+    // Every mouse button presses the key; the display's menu is not here.
+    setContextMenuPolicy(Qt::PreventContextMenu);
+}
+
+void TSpeedButton::SetFace(const QPixmap& face) {
+    face_ = face;
+    update();
+}
+
+void TSpeedButton::SetViewScale(int scale) {
+    scale_ = scale;
+    update();
+}
+
+void TSpeedButton::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    painter.scale(scale_, scale_);
+    // In 1x pixels: lines are one pixel wide rectangles, so that they scale
+    // to whole blocks.
+    const int w = width() / scale_;
+    const int h = height() / scale_;
+    painter.fillRect(0, 0, w, h, QColor::fromRgb(FaceColour));
+    const QColor light(Qt::white), dark(0x80, 0x80, 0x80), black(Qt::black);
+    const QColor& topLeft = isDown() ? black : light;
+    const QColor& bottomRight = isDown() ? light : black;
+    painter.fillRect(0, 0, w, 1, topLeft);
+    painter.fillRect(0, 0, 1, h, topLeft);
+    painter.fillRect(0, h - 1, w, 1, bottomRight);
+    painter.fillRect(w - 1, 0, 1, h, bottomRight);
+    if (isDown()) {
+        painter.fillRect(1, 1, w - 2, 1, dark);
+        painter.fillRect(1, 1, 1, h - 2, dark);
+    } else {
+        painter.fillRect(1, h - 2, w - 2, 1, dark);
+        painter.fillRect(w - 2, 1, 1, h - 2, dark);
+    }
+    if (!face_.isNull()) {
+        const int shift = isDown() ? 1 : 0;
+        painter.drawPixmap((w - face_.width()) / 2 + shift, (h - face_.height()) / 2 + shift, face_);
+    }
+}
+
+void TSpeedButton::mousePressEvent(QMouseEvent* event) {
+    setDown(true);
+    event->accept();
+    emit MouseDown(tag_);
+}
+
+void TSpeedButton::mouseReleaseEvent(QMouseEvent* event) {
+    setDown(false);
+    event->accept();
+    emit MouseUp(tag_);
+}
+
+// ---- TShape ------------------------------------------------------------------
+
+TShape::TShape(QWidget* parent) : QWidget(parent) {
+    setFocusPolicy(Qt::NoFocus);
+    setContextMenuPolicy(Qt::PreventContextMenu);
+}
+
+void TShape::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), Qt::black);
+}
+
+void TShape::mousePressEvent(QMouseEvent* event) {
+    event->accept();
+    emit MouseDown(this);
+}
+
+// ---- TLcdImage ---------------------------------------------------------------
+
+TLcdImage::TLcdImage(QWidget* parent) : QLabel(parent) {}
+
+void TLcdImage::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    const QPixmap picture = pixmap();
+    if (!picture.isNull()) painter.drawPixmap(rect(), picture);
+}
+
+void TLcdImage::contextMenuEvent(QContextMenuEvent* event) {
+    event->ignore();  // the window's menu
+}
+
+}  // namespace varnox

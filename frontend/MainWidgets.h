@@ -1,0 +1,72 @@
+// The main window's own controls: flat keys, switch shapes and the display
+// image. Each paints its design in the window's 1x pixels, scaled by the
+// window's whole-number view size, pictures with nearest-neighbour at any
+// device pixel ratio.
+#pragma once
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QPixmap>
+#include <QWidget>
+
+namespace varnox {
+
+// A flat key: a raised bevel around a 35 x 11 face that sinks while held.
+// Reports presses and releases of any mouse button with its Tag.
+class TSpeedButton : public QAbstractButton {
+    Q_OBJECT
+public:
+    TSpeedButton(int tag, QWidget* parent);
+    int Tag() const { return tag_; }
+    void SetFace(const QPixmap& face);
+    const QPixmap& Face() const { return face_; }
+    void SetViewScale(int scale);
+
+signals:
+    void MouseDown(int tag);
+    void MouseUp(int tag);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    int tag_;
+    int scale_ = 1;
+    QPixmap face_;
+};
+
+// A filled black rectangle that reports mouse presses; its Tag tells the
+// side of its bevel it sits on.
+class TShape : public QWidget {
+    Q_OBJECT
+public:
+    explicit TShape(QWidget* parent);
+    int Tag() const { return tag_; }
+    void SetTag(int tag) { tag_ = tag; }
+
+signals:
+    void MouseDown(TShape* sender);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+
+private:
+    int tag_ = -1;
+};
+
+// The display: its picture stretched over the whole control, each dot a
+// sharp block of whole device pixels (as near as the ratio allows).
+class TLcdImage : public QLabel {
+    Q_OBJECT
+public:
+    explicit TLcdImage(QWidget* parent);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+};
+
+}  // namespace varnox

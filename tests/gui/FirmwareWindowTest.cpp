@@ -1,0 +1,103 @@
+// The default firmware in the real window: the start page appears, and a
+// calculation clicked on the on-screen keys shows its result on the
+// painted display.
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+#include "frontend/Main.h"
+
+using varnox::TMainForm;
+
+namespace {
+
+constexpr int TextRows = 8;
+constexpr int TextColumns = 16;
+constexpr int GlyphColumns = 6;
+
+// The text on a row of the painted display, read back with the kit's
+// character set (light on dark reads the same as dark on light).
+QString RowText(const QImage& shown, const QByteArray& charset, int row) {
+    QString text;
+    if (shown.size() != QSize(192, 128)) return text;  // nothing painted yet
+    for (int column = 0; column < TextColumns; ++column) {
+        QChar found = '?';
+        for (int code = 32; code < 127 && found == '?'; ++code) {
+            for (const bool inverse : {false, true}) {
+                bool same = true;
+                for (int x = 0; x < GlyphColumns && same; ++x) {
+                    const auto dots = static_cast<unsigned char>(charset[code * 8 + x]);
+                    for (int y = 0; y < 8 && same; ++y) {
+                        const bool dark = shown.pixel(2 * (column * GlyphColumns + x), 2 * (row * 8 + y)) == 0xFF000000;
+                        same = dark == (((dots >> (7 - y)) & 1) != inverse);
+                    }
+                }
+                if (same) found = QChar(code);
+            }
+        }
+        text += found;
+    }
+    return text;
+}
+
+class FirmwareWindowTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> dir_;
+    QByteArray charset_;
+    std::unique_ptr<TMainForm> form_;
+
+    QString Row(int row) const {
+        const QImage shown = form_->LcdImage()->pixmap().toImage().convertToFormat(QImage::Format_RGB32);
+        return RowText(shown, charset_, row);
+    }
+
+    // A click as a hand makes it: long enough for the firmware's key scan.
+    void Click(int key) {
+        QTest::mousePress(form_->Button(key), Qt::LeftButton);
+        QTest::qWait(80);
+        QTest::mouseRelease(form_->Button(key), Qt::LeftButton);
+        QTest::qWait(80);
+    }
+
+private slots:
+    void init() {
+        dir_ = std::make_unique<QTemporaryDir>();
+        for (const char* name : {"rom0.bin", "rom1.bin", "charset.bin", "keys.bmp", "varnox.ini"}) {
+            QVERIFY(QFile::copy(QStringLiteral(VARNOX_KIT_DIR "/") + name, dir_->filePath(name)));
+        }
+        QFile charset(dir_->filePath("charset.bin"));
+        QVERIFY(charset.open(QIODevice::ReadOnly));
+        charset_ = charset.readAll();
+        form_ = std::make_unique<TMainForm>(dir_->path().toStdString());
+        form_->show();
+    }
+
+    void cleanup() {
+        form_.reset();
+        dir_.reset();
+    }
+
+    void StartPageAppears() {
+        QTRY_COMPARE_WITH_TIMEOUT(Row(1), QStringLiteral("Varnox      v1.0"), 5000);
+        QCOMPARE(Row(2), QStringLiteral("CALC  calculator"));
+        QVERIFY(Row(0).startsWith("MENU "));
+    }
+
+    void ClickedCalculationShowsItsResult() {
+        QTRY_COMPARE_WITH_TIMEOUT(Row(1), QStringLiteral("Varnox      v1.0"), 5000);
+        for (const int key : {8, 41, 42, 44, 43, 39, 36, 50}) Click(key);  // CALC 12+3*4 =
+        QTRY_COMPARE_WITH_TIMEOUT(Row(5), QStringLiteral("              24"), 5000);
+        QVERIFY(Row(0).startsWith("CALC "));
+        QCOMPARE(Row(2).left(6), QStringLiteral("12+3*4"));
+    }
+};
+
+}  // namespace
+
+QTEST_MAIN(FirmwareWindowTest)
+#include "FirmwareWindowTest.moc"

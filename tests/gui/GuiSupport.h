@@ -1,0 +1,75 @@
+// What the window tests share: scratch directories with the default kit,
+// showing a form, answering its warnings and running the event loop.
+#pragma once
+
+#include <QCoreApplication>
+#include <QEventLoop>
+#include <QFile>
+#include <QMessageBox>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <filesystem>
+#include <memory>
+
+#include "frontend/Main.h"
+#include "frontend/ThdTimer.h"
+
+namespace varnox::test {
+
+// A scratch working directory, with the default kit unless told otherwise.
+struct Scratch {
+    QTemporaryDir dir;
+    std::filesystem::path Path() const { return dir.path().toStdString(); }
+    void CopyKit(bool keys = true) const {
+        for (const char* name : {"charset.bin", "varnox.ini", "keys.bmp"}) {
+            if (!keys && QByteArray(name) == "keys.bmp") continue;
+            QFile::copy(QStringLiteral(VARNOX_KIT_DIR "/") + name, dir.filePath(name));
+        }
+    }
+    void Write(const char* name, const QByteArray& bytes) const {
+        QFile file(dir.filePath(name));
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(bytes);
+    }
+    QByteArray Read(const char* name) const {
+        QFile file(dir.filePath(name));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+};
+
+// Dismisses the warnings up, oldest first, and returns their texts.
+inline QStringList AcknowledgeWarnings(varnox::TMainForm& form) {
+    QStringList texts;
+    while (QMessageBox* box = form.CurrentMessageBox()) {
+        texts << box->text();
+        if (box->icon() != QMessageBox::Warning || box->standardButtons() != QMessageBox::Ok) texts << "(not a warning)";
+        QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
+        QCoreApplication::processEvents();
+    }
+    return texts;
+}
+
+inline std::unique_ptr<varnox::TMainForm> ShowForm(const Scratch& scratch) {
+    auto form = std::make_unique<varnox::TMainForm>(scratch.Path());
+    form->show();
+    return form;
+}
+
+// Stops the run loop by the power switch so the test drives KO itself.
+inline void PowerOff(varnox::TMainForm& form) {
+    QTest::mouseClick(form.PowerSwitch(), Qt::LeftButton);
+    QCOMPARE(form.RunTimer()->Enabled(), false);
+}
+
+// Runs the event loop for a while. (QTest::qWait sleeps between rounds of
+// events, which would hold back every tick.)
+inline void Spin(int ms) {
+    QEventLoop loop;
+    QTimer::singleShot(ms, Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+}  // namespace varnox::test

@@ -1,0 +1,414 @@
+// The display's menu with real widgets under the offscreen platform: where it
+// opens, its shortcuts, pause, reset, speeds, screenshots, save states, the
+// key map, the view size and quitting; and the keys shown held by PC keys.
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QSettings>
+#include <QTableWidget>
+
+#include <string>
+
+#include "GuiSupport.h"
+#include "asm/SourceAsm.h"
+#include "frontend/KeyMapWindow.h"
+#include "frontend/SaveState.h"
+
+using varnox::Machine;
+using varnox::TMainForm;
+using namespace varnox::test;
+
+namespace {
+
+// Counts in r0 as fast as it can, with the LCD powered.
+const char* const CounterSource =
+    "      pst if,&H01\n"
+    "loop: ad r0,&H01\n"
+    "      jmp loop\n";
+
+void WriteFirmware(const Scratch& scratch, const char* source = CounterSource) {
+    const varnox::SourceImages images = varnox::AssembleSource(source);
+    QVERIFY(images.Errors.empty());
+    scratch.Write("rom0.bin", QByteArray(reinterpret_cast<const char*>(images.Rom0.data()), static_cast<int>(images.Rom0.size())));
+}
+
+std::unique_ptr<TMainForm> CounterForm(const Scratch& scratch) {
+    scratch.CopyKit();
+    WriteFirmware(scratch);
+    auto form = ShowForm(scratch);
+    AcknowledgeWarnings(*form);
+    return form;
+}
+
+uint8_t Counter(TMainForm& form) { return form.GetMachine().Cpu.MainRegisterFile[0]; }
+
+bool Runs(TMainForm& form) {
+    const uint8_t before = Counter(form);
+    Spin(60);
+    return Counter(form) != before;
+}
+
+// Run ticks per timer tick: each run tick in the resume delay only counts it
+// down, so the delay spent is the number of run ticks run.
+double RunTicksPerTimerTick(TMainForm& form) {
+    Machine& m = form.GetMachine();
+    int timerTicks = 0;
+    const auto runTick = form.RunTimer()->OnTimer();
+    form.RunTimer()->SetOnTimer([&](QObject* sender) {
+        ++timerTicks;
+        runTick(sender);
+    });
+    m.Run.ResumeDelay = 1 << 30;
+    Spin(200);
+    form.RunTimer()->SetOnTimer(runTick);
+    const int runTicks = (1 << 30) - m.Run.ResumeDelay;
+    m.Run.ResumeDelay = 0;
+    return timerTicks ? static_cast<double>(runTicks) / timerTicks : 0;
+}
+
+// A right click as the window system gives it: the press and release, then
+// the request for a menu where the pointer is.
+void RightClick(QWidget* widget, QPoint at) {
+    QTest::mouseClick(widget, Qt::RightButton, {}, at);
+    QContextMenuEvent request(QContextMenuEvent::Mouse, at, widget->mapToGlobal(at));
+    QCoreApplication::sendEvent(widget, &request);
+}
+
+// Holds the machine once its display is powered and shown.
+void PauseWhenShowing(TMainForm& form) {
+    QTRY_VERIFY(form.GetMachine().Lcd.LcdControl & varnox::LcdPowered);
+    form.Action("pause")->trigger();
+    form.OnRefreshTimer();
+}
+
+// Answers the next file dialog with `name` in the scratch directory.
+void AnswerFileDialog(TMainForm& form, const QString& path) {
+    form.ChooseFile = [path](bool, const QString&, const QString&, const QString&) { return path; };
+}
+
+}  // namespace
+
+class MainMenuTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { QSettings().clear(); }
+
+    void MenuOpensOverTheDisplayAndItsBevelOnly_data() {
+        QTest::addColumn<int>("target");  // 0 display, 1 bevel margin, 2 key, 3 switch, 4 window below
+        QTest::addColumn<bool>("opens");
+        QTest::newRow("display") << 0 << true;
+        QTest::newRow("bevel") << 1 << true;
+        QTest::newRow("key") << 2 << false;
+        QTest::newRow("switch") << 3 << false;
+        QTest::newRow("below the display") << 4 << false;
+    }
+    void MenuOpensOverTheDisplayAndItsBevelOnly() {
+        QFETCH(int, target);
+        QFETCH(bool, opens);
+        Scratch scratch;
+        auto form = CounterForm(scratch);
+        QWidget* widgets[] = {form->LcdImage(), form.get(), form->Button(1), form->PrintSwitch(), form.get()};
+        const QPoint points[] = {QPoint(5, 5), QPoint(20, 12), QPoint(5, 5), QPoint(5, 5), QPoint(10, 200)};
+        RightClick(widgets[target], points[target]);
+        QCOMPARE(form->ContextMenu()->isVisible(), opens);
+        form->ContextMenu()->hide();
+        if (target == 2) QCOMPARE(form->GetMachine().HeldKeys[0], 0);  // pressed and released
+    }
+
+    // Every shortcut is a combination no calculator key uses, and reaches
+    // its action rather than the calculator.
+    void ShortcutsTakeNoCalculatorKey() {
+        Scratch scratch;
+        auto form = CounterForm(scratch);
+        const struct {
+            const char* action;
+            const char* keys;
+        } expected[] = {{"pause", "Ctrl+P"},       {"reset", "Ctrl+R"},        {"speed1", "Ctrl+1"},
+                        {"speed2", "Ctrl+2"},      {"speed4", "Ctrl+4"},       {"speed8", "Ctrl+8"},
+                        {"unlimited", "Ctrl+0"},   {"screenshot", "Ctrl+S"},   {"copyscreenshot", "Ctrl+C"},
+                        {"save1", "Shift+F9"},     {"save4", "Shift+F12"},     {"savefile", "Ctrl+Shift+S"},
+                        {"load1", "F9"},           {"load4", "F12"},           {"loadfile", "Ctrl+O"},
+                        {"view1", "Alt+1"},        {"view3", "Alt+3"},         {"keymap", "Ctrl+K"},
+                        {"quit", "Ctrl+Q"}};
+        for (const auto& e : expected) QCOMPARE(form->Action(e.action)->shortcut().toString(), QString(e.keys));
+        for (QAction* action : form->findChildren<QAction*>()) {
+            if (action->shortcut().isEmpty()) continue;
+            const QKeyCombination k = action->shortcut()[0];
+            const bool modified = k.keyboardModifiers() & (Qt::ControlModifier | Qt::AltModifier);
+            QVERIFY2(modified || (k.key() >= Qt::Key_F9 && k.key() <= Qt::Key_F12), qPrintable(action->objectName()));
+        }
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        QTest::keyClick(form.get(), Qt::Key_P, Qt::ControlModifier);
+        QVERIFY(form->Paused());
+        QCOMPARE(form->GetMachine().HeldKeys[1], 0);
+        QCOMPARE(form->Action("debugger")->text(), QStringLiteral("Debugger\tF3"));
+        QCOMPARE(form->Action("fastforward")->text(), QStringLiteral("Fast-forward\tTab (hold)"));
+    }
+
+    // Pause holds the machine and leaves the debugger's stop alone.
+    void PauseHoldsTheMachineWithoutTouchingTheDebuggersStop() {
+        Scratch scratch;
+        auto form = CounterForm(scratch);
+        Machine& m = form->GetMachine();
+        QTRY_VERIFY(Runs(*form));
+        form->Action("pause")->trigger();
+        QVERIFY(!Runs(*form));
+        QCOMPARE(form->windowTitle(), QStringLiteral("Varnox emulator - paused"));
+        QCOMPARE(form->Action("pause")->text(), QStringLiteral("Resume"));
+        QCOMPARE(m.Run.DebugActive, 0);
+        m.Run.DebugActive = 1;  // the debugger opens while paused
+        form->Action("pause")->trigger();
+        QCOMPARE(m.Run.DebugActive, 1);
+        QVERIFY(!Runs(*form));
+        m.Run.DebugActive = 0;
+        QVERIFY(Runs(*form));
+        QCOMPARE(form->windowTitle(), QStringLiteral("Varnox emulator"));
+    }
+
+    void ResetIsThePowerOnReset() {
+        Scratch scratch;
+        scratch.Write("varnox.ini", "[Settings]\nSelfTest=7\n");
+        auto form = CounterForm(scratch);
+        Machine& m = form->GetMachine();
+        QTRY_VERIFY(m.Lcd.LcdControl & varnox::LcdPowered);
+        form->Action("pause")->trigger();
+        m.Run.SelfTestCounter = 0;
+        form->Action("reset")->trigger();
+        QCOMPARE(m.Cpu.PC, 0);
+        QCOMPARE(m.Cpu.IF, 0);
+        QCOMPARE(m.Lcd.LcdControl, 0);
+        QCOMPARE(m.Run.SelfTestCounter, 7);
+    }
+
+    void SpeedsRunWholeRunTicksFaster_data() {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<int>("ticks");  // per timer tick; 0: more than 8
+        QTest::addColumn<QString>("title");
+        QTest::newRow("1x") << "speed1" << 1 << "Varnox emulator";
+        QTest::newRow("2x") << "speed2" << 2 << "Varnox emulator - 2x";
+        QTest::newRow("4x") << "speed4" << 4 << "Varnox emulator - 4x";
+        QTest::newRow("8x") << "speed8" << 8 << "Varnox emulator - 8x";
+        QTest::newRow("unlimited") << "unlimited" << 0 << "Varnox emulator - unlimited";
+    }
+    void SpeedsRunWholeRunTicksFaster() {
+        QFETCH(QString, action);
+        QFETCH(int, ticks);
+        QFETCH(QString, title);
+        Scratch scratch;
+        auto form = CounterForm(scratch);
+        form->Action(action.toLatin1().constData())->trigger();
+        QVERIFY(form->windowTitle().startsWith(title));
+        const double measured = RunTicksPerTimerTick(*form);
+        if (ticks > 0) QCOMPARE(measured, static_cast<double>(ticks));
+        if (ticks == 0) QVERIFY2(measured > 8, qPrintable(QString::number(measured)));
+    }
+
+    void TabHeldIsFastForward() {
+        Scratch scratch;
+        auto form = CounterForm(scratch);
+        QTest::keyPress(form.get(), Qt::Key_Tab);
+        QVERIFY(form->FastForward());
+        QVERIFY(form->windowTitle().startsWith("Varnox emulator - fast-forward"));
+        QVERIFY(RunTicksPerTimerTick(*form) > 8);
+        QTest::keyRelease(form.get(), Qt::Key_Tab);
+        QVERIFY(!form->FastForward());
+        QCOMPARE(form->windowTitle(), QStringLiteral("Varnox emulator"));
+        QCOMPARE(RunTicksPerTimerTick(*form), 1.0);
+    }
+
+    void ScreenshotsAreTheDotsScaledWithoutSmoothing_data() {
+        QTest::addColumn<QString>("size");
+        QTest::addColumn<int>("scale");
+        QTest::newRow("1x") << "shot1" << 1;
+        QTest::newRow("2x") << "shot2" << 2;
+        QTest::newRow("4x") << "shot4" << 4;
+    }
+    void ScreenshotsAreTheDotsScaledWithoutSmoothing() {
+        QFETCH(QString, size);
+        QFETCH(int, scale);
+        Scratch scratch;
+        auto form = CounterForm(scratch);
+        PauseWhenShowing(*form);
+        Machine& m = form->GetMachine();
+        for (int i = 0; i < 1536; ++i) m.Lcd.DisplayRam[i] = static_cast<uint8_t>((i * 7) & 15);
+        m.Lcd.DisplayOn = true;
+        form->OnRefreshTimer();
+        form->Action(size.toLatin1().constData())->trigger();
+        AnswerFileDialog(*form, scratch.dir.filePath("shot"));
+        form->Action("screenshot")->trigger();
+        const QImage saved(scratch.dir.filePath("shot.png"));
+        QCOMPARE(saved.size(), QSize(96 * scale, 64 * scale));
+        for (int y = 0; y < saved.height(); ++y) {
+            for (int x = 0; x < saved.width(); ++x) {
+                const bool on = varnox::LcdDotOn(m.Lcd, x / scale, y / scale);
+                QCOMPARE(saved.pixel(x, y), on ? 0xFF000000u : 0xFFFFFFFFu);
+            }
+        }
+        form->Action("copyscreenshot")->trigger();
+        QCOMPARE(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32),
+                 saved.convertToFormat(QImage::Format_RGB32));
+
+        AnswerFileDialog(*form, scratch.dir.filePath("no/such/dir/shot.png"));
+        form->Action("screenshot")->trigger();
+        const QStringList warnings = AcknowledgeWarnings(*form);
+        QCOMPARE(warnings.size(), 1);
+        QVERIFY2(warnings[0].startsWith("Failed to save the file " + scratch.dir.filePath("no/such/dir/shot.png") + ": "),
+                 qPrintable(warnings[0]));
+    }
+
+    // A state saved in a slot or a file comes back exactly, switches and all;
+    // a bad file says what is wrong and changes nothing.
+    void StatesRoundTripThroughSlotsAndFiles() {
+        Scratch scratch;
+        auto form = CounterForm(scratch);
+        Machine& m = form->GetMachine();
+        QTRY_VERIFY(Runs(*form));
+        QTest::mouseClick(form->PrintSwitch(), Qt::LeftButton);  // HD
+        form->Action("pause")->trigger();
+        const std::vector<uint8_t> saved = varnox::EncodeState(m);
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        QTest::keyClick(form.get(), Qt::Key_F10, Qt::ShiftModifier);  // slot 2
+        QVERIFY(QFile::exists(scratch.dir.filePath("state2.vxs")));
+        AnswerFileDialog(*form, scratch.dir.filePath("mine"));
+        form->Action("savefile")->trigger();
+        QVERIFY(QFile::exists(scratch.dir.filePath("mine.vxs")));
+
+        QTest::mouseClick(form->PrintSwitch(), Qt::LeftButton);  // back to N
+        QTest::mouseClick(form->PowerSwitch(), Qt::LeftButton);  // off, reset
+        QVERIFY(varnox::EncodeState(m) != saved);
+        QTest::keyClick(form.get(), Qt::Key_F10);
+        QVERIFY(varnox::EncodeState(m) == saved);
+        QCOMPARE(form->PrintSwitch()->x(), 77);
+        QCOMPARE(form->PowerSwitch()->x(), 202);
+        QVERIFY(form->RunTimer()->Enabled());
+
+        form->Action("reset")->trigger();
+        AnswerFileDialog(*form, scratch.dir.filePath("mine.vxs"));
+        form->Action("loadfile")->trigger();
+        QVERIFY(varnox::EncodeState(m) == saved);
+
+        QByteArray damaged = scratch.Read("mine.vxs");
+        damaged[100] = static_cast<char>(damaged[100] ^ 1);
+        scratch.Write("mine.vxs", damaged);
+        form->Action("reset")->trigger();
+        const std::vector<uint8_t> before = varnox::EncodeState(m);
+        form->Action("loadfile")->trigger();
+        QCOMPARE(AcknowledgeWarnings(*form),
+                 QStringList("Failed to load the state file " + scratch.dir.filePath("mine.vxs") +
+                             ": damaged: its checksum does not match"));
+        QVERIFY(varnox::EncodeState(m) == before);
+        form->Action("load3")->trigger();
+        QCOMPARE(AcknowledgeWarnings(*form).value(0),
+                 "Failed to load the state file " + scratch.dir.filePath("state3.vxs") + ": No such file or directory");
+
+        form->ContextMenu()->popup(QPoint(0, 0));
+        QVERIFY(form->Action("load2")->text().startsWith("Slot 2 (20"));
+        QCOMPARE(form->Action("load3")->text(), QStringLiteral("Slot 3 (empty)"));
+        form->ContextMenu()->hide();
+    }
+
+    void KeyMapListsEveryKeyWithItsPcKeys() {
+        Scratch scratch;
+        auto form = CounterForm(scratch);
+        form->Action("keymap")->trigger();
+        QTableWidget* table = form->KeyMapWindow()->Table();
+        QVERIFY(form->KeyMapWindow()->isVisible());
+        QCOMPARE(table->rowCount(), 53);
+        const struct {
+            int key;
+            const char* pcKeys;
+        } rows[] = {{1, "Home"}, {31, "M, 7"}, {35, "Esc"}, {49, "Space"}, {52, "F8"}, {53, "-"}};
+        for (const auto& r : rows) QCOMPARE(table->item(r.key - 1, 1)->text(), QString(r.pcKeys));
+        QVERIFY(!table->item(0, 0)->icon().isNull());  // its face
+        QCOMPARE(table->item(52, 0)->text(), QStringLiteral("53 (print switch at HD)"));
+    }
+
+    void ViewSizeScalesTheWholeWindowAndIsRemembered_data() {
+        QTest::addColumn<int>("size");
+        QTest::newRow("2x") << 2;
+        QTest::newRow("3x") << 3;
+    }
+    void ViewSizeScalesTheWholeWindowAndIsRemembered() {
+        QFETCH(int, size);
+        Scratch scratch;
+        auto form = CounterForm(scratch);
+        form->Action(("view" + std::to_string(size)).c_str())->trigger();
+        const int k = size;
+        QCOMPARE(form->size(), QSize(315 * k, 528 * k));
+        QCOMPARE(form->LcdImage()->geometry(), QRect(60 * k, 20 * k, 192 * k, 128 * k));
+        QCOMPARE(form->Button(31)->geometry(), QRect(16 * k, 368 * k, 49 * k, 25 * k));
+        QCOMPARE(form->PrintSwitch()->geometry(), QRect(58 * k, 178 * k, 33 * k, 13 * k));
+        QStringList places;
+        for (QLabel* label : form->findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) {
+            if (label != form->LcdImage()) places << QStringLiteral("%1@%2,%3").arg(label->text()).arg(label->x() / k).arg(label->y() / k);
+        }
+        places.sort();
+        QCOMPARE(places, QStringList({"HD@120,176", "N@40,176", "OFF@264,176", "ON@176,176"}));
+
+        // Pictures in whole blocks: the display's dots and the key faces.
+        PauseWhenShowing(*form);
+        const QImage display = form->LcdImage()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const QImage bitmap = form->DisplayBitmap();
+        for (int y = 0; y < display.height(); y += 3) {
+            for (int x = 0; x < display.width(); x += 5) QCOMPARE(display.pixel(x, y), bitmap.pixel(x / k, y / k));
+        }
+        const QImage key = form->Button(31)->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        const QImage face = form->Button(31)->Face().toImage().convertToFormat(QImage::Format_RGB32);
+        const QPoint faceAt((49 - 35) / 2 * k, (25 - 11) / 2 * k);
+        for (int y = 0; y < 11 * k; ++y) {
+            for (int x = 0; x < 35 * k; ++x) QCOMPARE(key.pixel(faceAt + QPoint(x, y)), face.pixel(x / k, y / k));
+        }
+
+        QTest::mouseClick(form->PrintSwitch(), Qt::LeftButton);
+        QCOMPARE(form->PrintSwitch()->x(), 77 * k);
+        QCOMPARE(form->PrintSwitch()->Tag(), 19);
+
+        form.reset();  // closed: the next start opens at this size
+        auto again = ShowForm(scratch);
+        QCOMPARE(again->ViewSize(), k);
+        QCOMPARE(again->size(), QSize(315 * k, 528 * k));
+        QVERIFY(again->Action(("view" + std::to_string(size)).c_str())->isChecked());
+        QVERIFY(!QFile::exists(scratch.dir.filePath("varnox.ini")) || !scratch.Read("varnox.ini").contains("view"));
+    }
+
+    void PcKeysShowTheirKeysPressed() {
+        Scratch scratch;
+        auto form = CounterForm(scratch);
+        const struct {
+            Qt::Key key;
+            int button;
+        } cases[] = {{Qt::Key_A, 19}, {Qt::Key_7, 31}, {Qt::Key_Return, 50}, {Qt::Key_Home, 1}};
+        for (const auto& c : cases) {
+            QTest::keyPress(form.get(), c.key);
+            QVERIFY(form->Button(c.button)->isDown());
+            QTest::keyRelease(form.get(), c.key);
+            QVERIFY(!form->Button(c.button)->isDown());
+        }
+        // Held by the mouse as well: stays down until the mouse lets go.
+        QTest::mousePress(form->Button(19), Qt::LeftButton);
+        QTest::keyClick(form.get(), Qt::Key_A);
+        QVERIFY(form->Button(19)->isDown());
+        QTest::mouseRelease(form->Button(19), Qt::LeftButton);
+        QVERIFY(!form->Button(19)->isDown());
+    }
+
+    void DebuggerAndQuit() {
+        Scratch scratch;
+        auto form = CounterForm(scratch);
+        int shown = 0;
+        form->ShowDebugger = [&] { ++shown; };
+        form->Action("debugger")->trigger();
+        QCOMPARE(shown, 1);
+        form->GetMachine().DataRam[5] = 0x42;
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        QTest::keyClick(form.get(), Qt::Key_Q, Qt::ControlModifier);
+        QVERIFY(form->Closing());
+        QCOMPARE(static_cast<uint8_t>(scratch.Read("ram.bin").at(5)), 0x42);
+    }
+};
+
+QTEST_MAIN(MainMenuTest)
+#include "MainMenuTest.moc"

@@ -1,0 +1,82 @@
+// The program from the command line: --help and --version answer without a
+// window (no display is even reachable), bad arguments and directories are
+// refused with a message, and `varnox DIR` keeps its files in DIR.
+#include <QProcess>
+#include <QTest>
+
+#include "GuiSupport.h"
+
+using namespace varnox::test;
+
+namespace {
+
+struct Outcome {
+    int status = -1;
+    QString out;
+    QString err;
+};
+
+// Runs varnox with no display to open a window on.
+Outcome RunWithoutDisplay(const QStringList& args) {
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "xcb");
+    env.remove("DISPLAY");
+    env.remove("WAYLAND_DISPLAY");
+    process.setProcessEnvironment(env);
+    process.start(QStringLiteral(VARNOX_PATH), args);
+    if (!process.waitForFinished(10000)) process.kill();
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+}
+
+}  // namespace
+
+class ProgramTest : public QObject {
+    Q_OBJECT
+private slots:
+    void AnswersAndRefusals_data() {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("status");
+        QTest::addColumn<QString>("out");
+        QTest::addColumn<QString>("err");
+        QTest::newRow("--help") << QStringList{"--help"} << 0 << "usage: varnox [DIR]\n" << "";
+        QTest::newRow("-h") << QStringList{"-h"} << 0 << "usage: varnox [DIR]\n" << "";
+        QTest::newRow("--version") << QStringList{"--version"} << 0 << "varnox 0." << "";
+        QTest::newRow("unknown option") << QStringList{"--frob"} << 2 << "" << "varnox: unknown option --frob\nusage:";
+        QTest::newRow("two directories") << QStringList{"a", "b"} << 2 << "" << "varnox: one directory at most, not 2\n";
+        QTest::newRow("missing") << QStringList{"/no/such/dir"} << 1 << "" << "varnox: /no/such/dir: no such directory\n";
+        QTest::newRow("a file") << QStringList{"/etc/hostname"} << 1 << "" << "varnox: /etc/hostname: not a directory\n";
+        QTest::newRow("not writable") << QStringList{"/proc"} << 1 << "" << "varnox: /proc: cannot write there (";
+    }
+    void AnswersAndRefusals() {
+        QFETCH(QStringList, args);
+        QFETCH(int, status);
+        QFETCH(QString, out);
+        QFETCH(QString, err);
+        const Outcome outcome = RunWithoutDisplay(args);
+        QCOMPARE(outcome.status, status);
+        QVERIFY2(out.isEmpty() ? outcome.out.isEmpty() : outcome.out.startsWith(out), qPrintable(outcome.out));
+        QVERIFY2(err.isEmpty() ? outcome.err.isEmpty() : outcome.err.startsWith(err), qPrintable(outcome.err));
+    }
+
+    void WorksInTheDirectoryGiven() {
+        Scratch work;
+        work.CopyKit();
+        Scratch elsewhere;
+        QProcess process;
+        process.setWorkingDirectory(elsewhere.dir.path());
+        process.start(QStringLiteral(VARNOX_PATH), {work.dir.path()});
+        QVERIFY(process.waitForStarted());
+        QTest::qWait(1500);
+        process.terminate();
+        QVERIFY(process.waitForFinished(10000));
+        QCOMPARE(process.exitCode(), 0);
+        QCOMPARE(work.Read("ram.bin").size(), 8192);
+        QCOMPARE(work.Read("register.bin").size(), 128);
+        QVERIFY(!QFile::exists(elsewhere.dir.filePath("ram.bin")));
+    }
+};
+
+QTEST_MAIN(ProgramTest)
+#include "ProgramTest.moc"

@@ -1,0 +1,95 @@
+// varnox-tool run --save-state and --load-state: a run split in two through
+// a state ends exactly where the run in one piece ends; a state that cannot
+// be loaded ends the command before anything runs or is saved.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "support/ToolRunner.h"
+
+namespace varnox {
+namespace {
+
+using test::RunTool;
+using test::ScratchDir;
+
+// Random firmware and memory: every kind of instruction, the LCD, the ports.
+void WriteRandomMachine(const ScratchDir& dir, unsigned seed) {
+    std::mt19937 random(seed);
+    const auto bytes = [&](size_t size) {
+        std::vector<unsigned char> image(size);
+        for (auto& byte : image) byte = static_cast<unsigned char>(random());
+        return image;
+    };
+    dir.Write("charset.bin", bytes(2048));
+    dir.Write("rom0.bin", bytes(18432));
+    dir.Write("rom1.bin", bytes(32768));
+    dir.Write("ram.bin", bytes(8192));
+    dir.Write("register.bin", bytes(128));
+}
+
+std::string WithoutCounts(const std::string& line) { return line.substr(0, line.find(" STEPS=")); }
+
+long long Steps(const std::string& line) { return std::stoll(line.substr(line.find("STEPS=") + 6)); }
+
+TEST(ToolState, RunSplitThroughAStateEndsAsTheRunInOnePiece) {
+    const struct {
+        unsigned seed;
+        int first, second;  // run ticks; the first a multiple of 3 keeps the refreshes in step
+    } cases[] = {{1, 3, 27}, {2, 12, 18}, {3, 27, 3}, {4, 6, 60}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE("seed " + std::to_string(c.seed));
+        ScratchDir whole, split;
+        WriteRandomMachine(whole, c.seed);
+        WriteRandomMachine(split, c.seed);
+        const auto straight = RunTool(whole.path(), {"run", "--ticks", std::to_string(c.first + c.second), "--screen", "s.pbm"});
+        const auto before = RunTool(split.path(), {"run", "--ticks", std::to_string(c.first), "--save-state", "s.vxs"});
+        const auto after = RunTool(split.path(), {"run", "--load-state=s.vxs", "--ticks", std::to_string(c.second), "--screen", "s.pbm"});
+        ASSERT_EQ(straight.status, 0);
+        ASSERT_EQ(before.status, 0) << before.err;
+        ASSERT_EQ(after.status, 0) << after.err;
+        EXPECT_EQ(WithoutCounts(after.out), WithoutCounts(straight.out));
+        EXPECT_EQ(Steps(before.out) + Steps(after.out), Steps(straight.out));
+        for (const char* file : {"ram.bin", "register.bin", "s.pbm"}) EXPECT_EQ(split.ReadText(file), whole.ReadText(file)) << file;
+    }
+}
+
+TEST(ToolState, StatesThatCannotBeLoadedEndTheCommandFirst) {
+    ScratchDir dir;
+    WriteRandomMachine(dir, 5);
+    ASSERT_EQ(RunTool(dir.path(), {"run", "--ticks", "3", "--save-state", "good.vxs", "--no-save"}).status, 0);
+    std::string damaged = dir.ReadText("good.vxs");
+    damaged[200] = static_cast<char>(damaged[200] ^ 1);
+    dir.WriteText("damaged.vxs", damaged);
+    ScratchDir other;
+    WriteRandomMachine(other, 6);
+    std::filesystem::copy_file(dir.path() / "good.vxs", other.path() / "good.vxs");
+    const std::string ram = dir.ReadText("ram.bin");
+    const struct {
+        const ScratchDir& in;
+        const char* file;
+        const char* reason;
+    } cases[] = {{dir, "damaged.vxs", "damaged: its checksum does not match"},
+                 {dir, "missing.vxs", "No such file or directory"},
+                 {other, "good.vxs", "saved with another instruction ROM (rom0.bin) than the one loaded"}};
+    for (const auto& c : cases) {
+        const auto r = RunTool(c.in.path(), {"run", "--load-state", c.file});
+        EXPECT_EQ(r.status, 1);
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(r.err, std::string("Failed to load the state file ") + c.file + ": " + c.reason + "\n");
+    }
+    EXPECT_EQ(dir.ReadText("ram.bin"), ram);  // nothing ran, nothing was saved
+
+    const auto same = RunTool(dir.path(), {"run", "--save-state", "x", "--screen", "x"});
+    EXPECT_EQ(same.status, 2);
+    EXPECT_NE(same.err.find("two outputs name one file: x and x"), std::string::npos) << same.err;
+    EXPECT_EQ(RunTool(dir.path(), {"run", "--save-state", "ram.bin"}).status, 2);
+    const auto unwritable = RunTool(dir.path(), {"run", "--ticks", "1", "--no-save", "--save-state", "no/such/s.vxs"});
+    EXPECT_EQ(unwritable.status, 1);
+    EXPECT_EQ(unwritable.err, "Failed to save the state file no/such/s.vxs: No such file or directory\n");
+}
+
+}  // namespace
+}  // namespace varnox

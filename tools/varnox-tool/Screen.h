@@ -1,0 +1,20 @@
+// The display as a picture file: PNG when the name ends in ".png", PBM
+// otherwise; black dots on white, each dot `scale` pixels square.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "peripherals/Lcd.h"
+
+namespace varnox::tool {
+
+constexpr int MaxScreenScale = 32;
+
+bool IsPngName(const std::string& name);
+
+// The file's bytes, or empty when the picture could not be encoded.
+std::vector<uint8_t> EncodeScreen(const LcdController& lcd, int scale, bool png);
+
+}  // namespace varnox::tool
