@@ -227,6 +227,17 @@ void TMainForm::FormClose() {
     emit Closed();
 }
 
+void TMainForm::SaveWithoutWindow() {
+    if (!shown_ || closed_) return;
+    closed_ = true;
+    machine_->Run.DebugActive = 1;
+    runTimer_->SetEnabled(false);
+    for (const std::string& message : SaveFiles(*machine_, dir_, saveGuard_).Messages) {
+        std::fprintf(stderr, "varnox: %s\n", message.c_str());
+    }
+    std::fflush(stderr);
+}
+
 // ---- Warnings -------------------------------------------------------------------
 
 void TMainForm::ShowWarning(const QString& text) {

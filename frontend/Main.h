@@ -73,6 +73,11 @@ public:
     // From the start of the close until the process ends.
     bool Closing() const { return closed_; }
 
+    // Saves the machine as closing would, without touching the window
+    // system: for an exit forced on the process when the display connection
+    // broke. Messages go to stderr. Does nothing once the window closed.
+    void SaveWithoutWindow();
+
     // The warning boxes still up, oldest first (shown one at a time).
     int PendingMessages() const;
     QMessageBox* CurrentMessageBox() const { return currentBox_; }

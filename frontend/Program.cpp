@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include <csignal>
+#include <cstdlib>
 #include <cstdio>
 #include <fcntl.h>
 #include <string>
@@ -38,6 +39,15 @@ bool InstallSignalHandlers() {
     action.sa_flags = SA_RESTART;
     for (int signal : {SIGTERM, SIGINT, SIGHUP}) sigaction(signal, &action, nullptr);
     return true;
+}
+
+// The window whose machine must be saved if the process is made to exit
+// without closing it: the window system's library exits the process when
+// its connection to the display breaks (a display server that died).
+varnox::TMainForm* unclosedWindow = nullptr;
+
+void SaveUnclosedWindow() {
+    if (unclosedWindow) unclosedWindow->SaveWithoutWindow();
 }
 
 // Ends the process as the signal itself would have.
@@ -109,6 +119,10 @@ int main(int argc, char** argv) {
         });
     }
 
+    unclosedWindow = &mainForm;
+    std::atexit(SaveUnclosedWindow);
     mainForm.show();
-    return app.exec();
+    const int status = app.exec();
+    unclosedWindow = nullptr;
+    return status;
 }
