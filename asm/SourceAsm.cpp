@@ -21,6 +21,10 @@ namespace {
 // for hostile input.
 constexpr size_t MaxNames = size_t{1} << 18;
 constexpr size_t MaxIncludeDepth = 32;
+// Includes nest only so deep, but a file that includes the next one twice
+// doubles the text at every level: these bound the whole expansion.
+constexpr size_t MaxIncludes = 4096;
+constexpr size_t MaxIncludedBytes = size_t{64} << 20;
 constexpr int MaxDefinitionDepth = 64;
 // More units than any space holds: a count beyond it is out of range
 // without being walked.
@@ -142,6 +146,8 @@ private:
         final_ = final;
         location_ = Location{};
         site_ = 0;
+        includes_ = 0;
+        includedBytes_ = 0;
         scope_.clear();
         includeStack_.assign(1, std::filesystem::path(options_.FileName).lexically_normal().string());
         AssembleText(source_, nullptr);
@@ -590,6 +596,13 @@ private:
             Error(at, "cannot include " + Quoted(path) + ": " + file.problem);
             return;
         }
+        includedBytes_ += file.text.size();
+        if (++includes_ > MaxIncludes || includedBytes_ > MaxIncludedBytes) {
+            Error(at, "cannot include " + Quoted(path) + ": the includes come to more than " +
+                          std::to_string(MaxIncludes) + " files or " + std::to_string(MaxIncludedBytes >> 20) +
+                          " MB in all");
+            return;
+        }
         FlushLineErrors();
         includeStack_.push_back(path);
         AssembleText(file.text, &key);
@@ -674,6 +687,8 @@ private:
     const std::string* file_ = nullptr;
     int lineNumber_ = 0;
     uint64_t site_ = 0;
+    size_t includes_ = 0;       // in this pass
+    size_t includedBytes_ = 0;  // in this pass
     int depth_ = 0;
     bool final_ = false;
 };

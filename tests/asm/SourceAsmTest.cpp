@@ -345,6 +345,17 @@ TEST(SourceAsm, IncludesAreReadRelativeToTheIncludingFile) {
               "t.asm:3:10: error: cannot include 'fw/none.asm': does not exist\n");
     EXPECT_EQ(Errors(AssembleSource(" include \"lib/loop.asm\"\n", options)),
               "fw/lib/loop.asm:1:11: error: include cycle: fw/main.asm -> fw/lib/loop.asm -> fw/main.asm\n");
+
+    // Thirty files that each include the next one twice would be read 2^30
+    // times; the expansion stops at its bound instead.
+    for (int i = 0; i < 30; ++i) {
+        const std::string next = " include \"d" + std::to_string(i + 1) + ".asm\"\n";
+        files["fw/d" + std::to_string(i) + ".asm"] = next + next;
+    }
+    files["fw/d30.asm"] = " nop\n";
+    const SourceImages doubled = AssembleSource(" include \"d0.asm\"\n", options);
+    ASSERT_FALSE(doubled.Errors.empty());
+    EXPECT_NE(doubled.Errors.front().Message.find("more than 4096 files"), std::string::npos) << Errors(doubled);
 }
 
 // Any line the line assembler takes, the file assembler takes too and
