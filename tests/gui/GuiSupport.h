@@ -2,10 +2,12 @@
 // showing a form, answering its warnings and running the event loop.
 #pragma once
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QFile>
 #include <QMessageBox>
+#include <QPushButton>
 #include <QStringList>
 #include <QTemporaryDir>
 #include <QTest>
@@ -49,6 +51,22 @@ inline QStringList AcknowledgeWarnings(varnox::TMainForm& form) {
         QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
         QCoreApplication::processEvents();
     }
+    return texts;
+}
+
+// Closes the window, answering the boxes its save may hold it up with, and
+// returns their texts.
+inline QStringList CloseAnsweringBoxes(varnox::TMainForm& form) {
+    QStringList texts;
+    QTimer dismisser;
+    QObject::connect(&dismisser, &QTimer::timeout, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            texts << box->text();
+            box->button(QMessageBox::Ok)->click();
+        }
+    });
+    dismisser.start(10);
+    form.close();
     return texts;
 }
 

@@ -1,20 +1,20 @@
 // The window over a directory whose "ram.bin" or "register.bin" loading did
 // not read in full: closing it keeps the old file as a ".bak", says so, and
 // the loading said what was wrong with which file.
-#include <QApplication>
 #include <QFile>
-#include <QMessageBox>
-#include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
-#include <QTimer>
 
 #include <filesystem>
 #include <memory>
 
+#include "GuiSupport.h"
+
 #include "frontend/Main.h"
 
 using varnox::TMainForm;
+using varnox::test::AcknowledgeWarnings;
+using varnox::test::CloseAnsweringBoxes;
 
 class KeptMemoryTest : public QObject {
     Q_OBJECT
@@ -32,23 +32,10 @@ private:
     // Shows the window, dismisses the load warnings, closes it (dismissing
     // the warnings of the save) and returns every text shown.
     static QStringList ShowAndClose(const QTemporaryDir& dir) {
-        QStringList seen;
-        QTimer dismisser;
-        connect(&dismisser, &QTimer::timeout, [&] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                seen << box->text();
-                box->button(QMessageBox::Ok)->click();
-            }
-        });
         auto form = std::make_unique<TMainForm>(std::filesystem::path(dir.path().toStdString()));
         form->show();
-        while (QMessageBox* box = form->CurrentMessageBox()) {
-            seen << box->text();
-            QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
-            QCoreApplication::processEvents();
-        }
-        dismisser.start(10);
-        form->close();
+        QStringList seen = AcknowledgeWarnings(*form);
+        seen << CloseAnsweringBoxes(*form);
         return seen;
     }
 

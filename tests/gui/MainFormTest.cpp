@@ -446,16 +446,7 @@ private slots:
         auto form = ShowForm(scratch);
         AcknowledgeWarnings(*form);
         QVERIFY(QDir(scratch.dir.path()).mkdir("ram.bin"));
-        QStringList seen;
-        QTimer dismisser;
-        connect(&dismisser, &QTimer::timeout, [&] {
-            if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-                seen << box->text();
-                box->button(QMessageBox::Ok)->click();
-            }
-        });
-        dismisser.start(10);
-        form->close();
+        const QStringList seen = CloseAnsweringBoxes(*form);
         QCOMPARE(seen, QStringList({"Failed to save the file ram.bin: Is a directory"}));
         QCOMPARE(scratch.Read("register.bin").size(), 128);
     }

@@ -33,7 +33,7 @@ struct CommandSpec {
 };
 
 struct ParsedOption {
-    std::string_view Name;  // as in the spec, also when given by its alias
+    std::string_view Name;  // the option's own name, also when given by its alias
     std::string Value;
 };
 
