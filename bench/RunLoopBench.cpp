@@ -10,7 +10,7 @@
 #include <new>
 
 #include "core/Def.h"
-#include "frontend/RunLoop.h"
+#include "system/RunLoop.h"
 
 namespace {
 

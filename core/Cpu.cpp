@@ -2,6 +2,7 @@
 #include "core/Cpu.h"
 
 #include "core/Decode.h"
+#include "peripherals/Keyboard.h"
 #include "peripherals/Lcd.h"
 
 namespace varnox {
@@ -104,6 +105,14 @@ void PopPC(Machine& m) {
     }
     cpu.PC = static_cast<uint16_t>((high << 8) | low);
     cpu.StepCycles += ReturnCycles;
+}
+
+void KeyScan(Machine& m) {
+    CpuState& cpu = m.Cpu;
+    const std::optional<uint8_t> ki = ScanKeyMatrix(cpu.KO, m.HeldKeys, m.Run.SelfTestCounter != 0);
+    if (!ki) return;
+    cpu.KI = *ki;
+    if (*ki & KeyWakeBit) cpu.Halted = false;
 }
 
 void UpdateIf(Machine& m) {

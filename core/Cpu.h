@@ -16,6 +16,10 @@ void CpuReset(Machine& m);
 // Requests interrupt level 0..2; dropped unless enabled in IE and idle.
 void IrqRequest(Machine& m, int level);
 
+// Recomputes KI from KO, HeldKeys and the self-test request; a key on the
+// wake line (KI bit 0) clears Halted.
+void KeyScan(Machine& m);
+
 // Pushes PC (low byte first, so sp ends on the high byte) and jumps.
 void CallTo(Machine& m, uint8_t high, uint8_t low);
 void PopPC(Machine& m);

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "frontend/KeyMap.h"  // the PC key codes, VkReturn .. VkDown
+#include "system/KeyMap.h"  // the PC key codes, VkReturn .. VkDown
 
 namespace varnox {
 

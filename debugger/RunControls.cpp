@@ -5,7 +5,7 @@
 
 #include "debugger/DebugAccess.h"
 #include "debugger/DebugInput.h"
-#include "frontend/RunLoop.h"
+#include "system/RunLoop.h"
 
 namespace varnox {
 namespace {

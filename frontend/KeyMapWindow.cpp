@@ -5,8 +5,8 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include "frontend/KeyMap.h"
 #include "peripherals/Keyboard.h"
+#include "system/KeyMap.h"
 
 namespace varnox {
 namespace {

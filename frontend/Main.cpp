@@ -17,15 +17,16 @@
 #include <cstdio>
 #include <span>
 
-#include "frontend/BitmapCheck.h"
-#include "frontend/Files.h"
-#include "frontend/KeyMap.h"
+#include "core/Cpu.h"
 #include "frontend/KeyMapWindow.h"
 #include "frontend/QtKeys.h"
-#include "frontend/RunLoop.h"
 #include "frontend/ThdTimer.h"
 #include "peripherals/Keyboard.h"
 #include "peripherals/Lcd.h"
+#include "system/BitmapCheck.h"
+#include "system/Files.h"
+#include "system/KeyMap.h"
+#include "system/RunLoop.h"
 
 namespace varnox {
 namespace {

@@ -21,9 +21,9 @@
 #include <vector>
 
 #include "core/Def.h"
-#include "frontend/Files.h"
 #include "frontend/MainWidgets.h"
 #include "peripherals/Lcd.h"
+#include "system/Files.h"
 
 class QAction;
 class QActionGroup;

@@ -20,10 +20,10 @@
 
 #include "frontend/KeyMapWindow.h"
 #include "frontend/Main.h"
-#include "frontend/RunLoop.h"
-#include "frontend/SaveState.h"
 #include "frontend/ThdTimer.h"
 #include "peripherals/Keyboard.h"
+#include "system/RunLoop.h"
+#include "system/SaveState.h"
 
 namespace varnox {
 namespace {

@@ -15,9 +15,9 @@
 #include <unistd.h>
 #include <vector>
 
-#include "debugger/Debug.h"
-#include "frontend/CommandLine.h"
 #include "frontend/Main.h"
+#include "frontend/debugger/Debug.h"
+#include "system/CommandLine.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <Qt>
 
-#include "frontend/KeyMap.h"
+#include "system/KeyMap.h"
 
 namespace varnox {
 

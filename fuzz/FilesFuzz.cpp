@@ -26,7 +26,7 @@
 
 #include "FuzzCheck.h"
 #include "core/Def.h"
-#include "frontend/Files.h"
+#include "system/Files.h"
 
 namespace {
 

@@ -22,9 +22,9 @@
 #include "asm/Listing.h"
 #include "core/Cpu.h"
 #include "core/Def.h"
-#include "frontend/RunLoop.h"
 #include "peripherals/Keyboard.h"
 #include "peripherals/Lcd.h"
+#include "system/RunLoop.h"
 
 namespace {
 

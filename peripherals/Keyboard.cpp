@@ -10,7 +10,6 @@ namespace {
 
 constexpr uint8_t KeyLinesDriven = 0xC0;  // KO bits 6 and 7 select the matrix
 constexpr uint8_t SelfTestBit = 0x10;
-constexpr uint8_t WakeBit = 0x01;
 
 }  // namespace
 
@@ -29,17 +28,15 @@ const std::array<KeyTableEntry, KeyCount + 1> KeyTable{{
     {0x42, 0x40}, {0x42, 0x80}, {0xA0, 0x80},                              // 51..53
 }};
 
-void KeyScan(Machine& m) {
-    CpuState& cpu = m.Cpu;
-    if (!(cpu.KO & KeyLinesDriven)) return;
-    uint8_t ki = m.Run.SelfTestCounter != 0 ? SelfTestBit : 0x00;
-    for (const int32_t key : m.HeldKeys) {
+std::optional<uint8_t> ScanKeyMatrix(uint8_t ko, std::span<const int32_t> heldKeys, bool selfTestRequest) {
+    if (!(ko & KeyLinesDriven)) return std::nullopt;
+    uint8_t ki = selfTestRequest ? SelfTestBit : 0x00;
+    for (const int32_t key : heldKeys) {
         if (key < 1 || key > KeyCount) continue;
         const KeyTableEntry& entry = KeyTable[static_cast<std::size_t>(key)];
-        if ((cpu.KO & entry.mask) == entry.mask) ki |= entry.bit;
+        if ((ko & entry.mask) == entry.mask) ki |= entry.bit;
     }
-    cpu.KI = ki;
-    if (ki & WakeBit) cpu.Halted = false;
+    return ki;
 }
 
 }  // namespace varnox

@@ -3,8 +3,8 @@
 
 #include <array>
 #include <cstdint>
-
-#include "core/Def.h"
+#include <optional>
+#include <span>
 
 namespace varnox {
 
@@ -36,8 +36,11 @@ struct KeyTableEntry {
 // Indexed by key number; entry 0 is unused.
 extern const std::array<KeyTableEntry, KeyCount + 1> KeyTable;
 
-// Recomputes KI from KO, HeldKeys and the self-test request; a key on the
-// wake line (KI bit 0) clears Halted.
-void KeyScan(Machine& m);
+// KI bit 0: a key on it wakes a halted processor.
+constexpr uint8_t KeyWakeBit = 0x01;
+
+// What KI reads with these keys held and KO driving its lines; nothing
+// while KO drives no line of the matrix, and KI keeps its value.
+std::optional<uint8_t> ScanKeyMatrix(uint8_t ko, std::span<const int32_t> heldKeys, bool selfTestRequest);
 
 }  // namespace varnox

@@ -9,7 +9,7 @@
 #include "asm/Asem.h"
 #include "asm/OpcodeTable.h"
 #include "core/Decode.h"
-#include "tests/support/MachineBuilder.h"
+#include "support/MachineBuilder.h"
 
 namespace varnox {
 namespace {

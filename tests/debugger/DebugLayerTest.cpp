@@ -12,8 +12,8 @@
 #include "debugger/DebugAccess.h"
 #include "debugger/DebugInput.h"
 #include "debugger/RunControls.h"
-#include "frontend/RunLoop.h"
 #include "support/AsmProgram.h"
+#include "system/RunLoop.h"
 
 namespace varnox {
 namespace {

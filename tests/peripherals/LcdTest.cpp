@@ -7,7 +7,6 @@
 #include <memory>
 #include <random>
 
-#include "core/Def.h"
 #include "peripherals/Lcd.h"
 
 namespace varnox {
@@ -36,8 +35,8 @@ uint8_t ChipSelect(int chip, int op) { return static_cast<uint8_t>(chip | (op <<
 
 class LcdTest : public ::testing::Test {
 protected:
-    std::unique_ptr<Machine> m = std::make_unique<Machine>();
-    LcdController& lcd = m->Lcd;
+    std::unique_ptr<LcdController> owned = std::make_unique<LcdController>();
+    LcdController& lcd = *owned;
 
     void SetUp() override {
         lcd.LcdControl = Powered;

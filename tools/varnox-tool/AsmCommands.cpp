@@ -13,7 +13,7 @@
 #include "asm/Asem.h"
 #include "asm/Listing.h"
 #include "core/Def.h"
-#include "frontend/Files.h"
+#include "system/Files.h"
 
 namespace varnox::tool {
 namespace {

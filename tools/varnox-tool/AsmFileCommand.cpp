@@ -12,8 +12,8 @@
 
 #include "Commands.h"
 #include "asm/SourceAsm.h"
-#include "frontend/AtomicReplace.h"
-#include "frontend/Files.h"
+#include "system/AtomicReplace.h"
+#include "system/Files.h"
 
 namespace varnox::tool {
 namespace {

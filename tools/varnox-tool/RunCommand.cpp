@@ -14,13 +14,14 @@
 #include "Commands.h"
 #include "Screen.h"
 #include "Trace.h"
+#include "core/Cpu.h"
 #include "core/Def.h"
-#include "frontend/AtomicReplace.h"
-#include "frontend/Files.h"
-#include "frontend/RunLoop.h"
-#include "frontend/SaveState.h"
 #include "peripherals/Keyboard.h"
 #include "peripherals/Lcd.h"
+#include "system/AtomicReplace.h"
+#include "system/Files.h"
+#include "system/RunLoop.h"
+#include "system/SaveState.h"
 
 namespace varnox::tool {
 namespace {

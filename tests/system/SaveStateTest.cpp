@@ -15,11 +15,12 @@
 #include <string>
 #include <vector>
 
+#include "core/Cpu.h"
 #include "core/Def.h"
-#include "frontend/RunLoop.h"
-#include "frontend/SaveState.h"
 #include "peripherals/Keyboard.h"
 #include "peripherals/Lcd.h"
+#include "system/RunLoop.h"
+#include "system/SaveState.h"
 
 namespace varnox {
 namespace {

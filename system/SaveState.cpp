@@ -1,7 +1,7 @@
 // Save states: one field list walked by the writer and the reader, so the
 // two cannot drift apart; the reader works on a copy of the machine and
 // hands it over only when everything in the file was right.
-#include "frontend/SaveState.h"
+#include "system/SaveState.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -14,8 +14,8 @@
 #include <memory>
 #include <type_traits>
 
-#include "frontend/AtomicReplace.h"
 #include "peripherals/Keyboard.h"
+#include "system/AtomicReplace.h"
 
 namespace varnox {
 namespace {

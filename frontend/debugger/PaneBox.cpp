@@ -1,4 +1,4 @@
-#include "debugger/PaneBox.h"
+#include "frontend/debugger/PaneBox.h"
 
 #include <QFontMetrics>
 #include <QPainter>

@@ -1,4 +1,4 @@
-#include "debugger/Debug.h"
+#include "frontend/debugger/Debug.h"
 
 #include <QGuiApplication>
 #include <QScreen>

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "frontend/KeyMap.h"
+#include "system/KeyMap.h"
 
 namespace varnox {
 namespace {

@@ -1,5 +1,5 @@
 // The run tick, the power-on reset and the machine work of a refresh tick.
-#include "frontend/RunLoop.h"
+#include "system/RunLoop.h"
 
 #include "core/Cpu.h"
 #include "peripherals/Keyboard.h"

@@ -1,4 +1,4 @@
-#include "frontend/KeyMap.h"
+#include "system/KeyMap.h"
 
 #include <string_view>
 

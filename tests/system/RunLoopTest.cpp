@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "core/Def.h"
-#include "frontend/RunLoop.h"
 #include "support/MachineBuilder.h"
+#include "system/RunLoop.h"
 
 namespace varnox {
 namespace {

@@ -13,8 +13,8 @@
 #include "core/Def.h"
 #include "debugger/BinPane.h"
 #include "debugger/ListPane.h"
-#include "debugger/PaneBox.h"
 #include "debugger/RegisterPanes.h"
+#include "frontend/debugger/PaneBox.h"
 
 namespace varnox {
 

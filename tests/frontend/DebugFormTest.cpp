@@ -19,11 +19,11 @@
 #include <tuple>
 
 #include "asm/SourceAsm.h"
-#include "debugger/Debug.h"
 #include "frontend/Main.h"
-#include "frontend/RunLoop.h"
 #include "frontend/ThdTimer.h"
+#include "frontend/debugger/Debug.h"
 #include "support/WriteCheck.h"
+#include "system/RunLoop.h"
 
 using varnox::EditKind;
 using varnox::Machine;

@@ -1,4 +1,4 @@
-#include "debugger/PaneWidgets.h"
+#include "frontend/debugger/PaneWidgets.h"
 
 #include <QFontMetrics>
 #include <QFontMetricsF>

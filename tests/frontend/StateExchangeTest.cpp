@@ -7,7 +7,7 @@
 
 #include "GuiSupport.h"
 #include "asm/SourceAsm.h"
-#include "frontend/SaveState.h"
+#include "system/SaveState.h"
 
 using varnox::Machine;
 using namespace varnox::test;

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "core/Def.h"
-#include "frontend/Files.h"
+#include "system/Files.h"
 
 namespace varnox {
 namespace {

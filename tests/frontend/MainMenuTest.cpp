@@ -15,7 +15,7 @@
 #include "GuiSupport.h"
 #include "asm/SourceAsm.h"
 #include "frontend/KeyMapWindow.h"
-#include "frontend/SaveState.h"
+#include "system/SaveState.h"
 
 using varnox::Machine;
 using varnox::TMainForm;

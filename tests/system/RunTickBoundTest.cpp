@@ -7,10 +7,10 @@
 #include <memory>
 #include <string>
 
-#include "frontend/RunLoop.h"
 #include "peripherals/Keyboard.h"
 #include "support/AsmProgram.h"
 #include "support/MachineBuilder.h"
+#include "system/RunLoop.h"
 
 namespace varnox {
 namespace {

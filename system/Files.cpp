@@ -3,7 +3,7 @@
 // replaces each file only once its new contents are safely on disk, and
 // first keeps a copy of a file that was not read in full, so a save never
 // loses memory.
-#include "frontend/Files.h"
+#include "system/Files.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -23,7 +23,7 @@
 #include <system_error>
 #include <vector>
 
-#include "frontend/AtomicReplace.h"
+#include "system/AtomicReplace.h"
 
 namespace varnox {
 

@@ -1,4 +1,4 @@
-#include "frontend/CommandLine.h"
+#include "system/CommandLine.h"
 
 #include <fcntl.h>
 #include <unistd.h>

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "debugger/DebugPane.h"
-#include "debugger/PaneWidgets.h"
+#include "frontend/debugger/PaneWidgets.h"
 
 namespace varnox {
 

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "frontend/CommandLine.h"
+#include "system/CommandLine.h"
 
 namespace varnox {
 namespace {

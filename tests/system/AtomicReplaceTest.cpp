@@ -11,8 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "frontend/AtomicReplace.h"
 #include "support/ScratchDir.h"
+#include "system/AtomicReplace.h"
 
 namespace varnox {
 namespace {

@@ -7,6 +7,7 @@
 #include <set>
 #include <utility>
 
+#include "core/Cpu.h"
 #include "core/Def.h"
 #include "peripherals/Keyboard.h"
 

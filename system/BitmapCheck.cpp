@@ -1,4 +1,4 @@
-#include "frontend/BitmapCheck.h"
+#include "system/BitmapCheck.h"
 
 namespace varnox {
 

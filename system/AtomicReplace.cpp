@@ -1,5 +1,5 @@
 // Temporary, flush, rename: the one way files are replaced.
-#include "frontend/AtomicReplace.h"
+#include "system/AtomicReplace.h"
 
 #include <fcntl.h>
 #include <signal.h>

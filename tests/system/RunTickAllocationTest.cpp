@@ -8,8 +8,8 @@
 
 #include "core/Cpu.h"
 #include "core/Def.h"
-#include "frontend/RunLoop.h"
 #include "support/MachineBuilder.h"
+#include "system/RunLoop.h"
 
 namespace {
 

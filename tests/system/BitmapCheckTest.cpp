@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "frontend/BitmapCheck.h"
+#include "system/BitmapCheck.h"
 
 namespace varnox {
 namespace {
