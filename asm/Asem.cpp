@@ -18,49 +18,53 @@ using namespace asmscan;
 
 // The opcode of a mnemonic in an operand form, from the description of the
 // instruction set; a form the set does not have stops the build here.
-constexpr unsigned Code(std::string_view mnemonic, int form, int bank = AnyBank) {
+constexpr unsigned Code(std::string_view mnemonic, OperandForm form, int bank = AnyBank) {
     const int opcode = OpcodeOf(mnemonic, form, bank);
     if (opcode < 0) throw "no such opcode";  // not a constant expression: the build fails
     return static_cast<unsigned>(opcode);
 }
 
-constexpr int Bank = static_cast<int>(BankBit);
-constexpr unsigned LdUpperFirst = Code("ld", 7);          // ld r70,r5
-constexpr unsigned LdLowerFirst = Code("ld", 8);          // ld r5,r70
-constexpr unsigned LdImmediate = Code("ld", 9);           // ld r70,&H12
-constexpr unsigned LdPointer = Code("ld", 16);            // ld r70,(ix)+
-constexpr unsigned LdRegisterOffset = Code("ld", 17, 0);  // ld r70,(ix+r5)
-constexpr unsigned LdByteOffset = Code("ld", 17, Bank);   // ld r5,(ix+&H10)
-constexpr unsigned StPlainImmediate = Code("st", 5);      // st (ix),&H20
-constexpr unsigned StSteppedImmediate = Code("st", 6);    // st +(ix),&H20
-constexpr unsigned StPointer = Code("st", 13);            // st -(sp),r64
-constexpr unsigned StRegisterOffset = Code("st", 15, 0);  // st (ix+r5),r70
-constexpr unsigned StByteOffset = Code("st", 15, Bank);   // st (ix+&H02),r5
-constexpr unsigned LdmUpperFirst = Code("ldm", 10);
-constexpr unsigned LdmLowerFirst = Code("ldm", 11);
-constexpr unsigned LdmImmediate = Code("ldm", 12);
-constexpr unsigned LdmPointer = Code("ldm", 22);
-constexpr unsigned LdmRegisterOffset = Code("ldm", 23, 0);
-constexpr unsigned LdmByteOffset = Code("ldm", 23, Bank);
-constexpr unsigned StmPointer = Code("stm", 18);
-constexpr unsigned StmRegisterOffset = Code("stm", 19, 0);
-constexpr unsigned StmByteOffset = Code("stm", 19, Bank);
-// pst takes an immediate where the register form has bit 2 set.
-constexpr unsigned PstImmediateFlip = Code("pst", 24) ^ Code("pst", 25);
-// In form 6 the sign is opcode bit 4, not bit 2 as the sign step gives it.
-constexpr unsigned Form6SignShift = 2;
+using enum OperandForm;
 
-// The immediate or one-register form of an entry's mnemonic (form 9 of the
-// two-operand arithmetic and bit, form 12 of the range arithmetic, form 14
-// of swp), or -1 where the mnemonic has none; by entry, computed when built.
-constexpr std::array<int, AsmTableSize> FormOpcodes(int form) {
+constexpr int Bank = static_cast<int>(BankBit);
+constexpr unsigned LdUpperFirst = Code("ld", UpperLower);                 // ld r70,r5
+constexpr unsigned LdLowerFirst = Code("ld", LowerUpper);                 // ld r5,r70
+constexpr unsigned LdImmediate = Code("ld", BankRegImm8);                 // ld r70,&H12
+constexpr unsigned LdPointer = Code("ld", BankRegPointerPostStep);        // ld r70,(ix)+
+constexpr unsigned LdRegisterOffset = Code("ld", RegOffsetPointer, 0);    // ld r70,(ix+r5)
+constexpr unsigned LdByteOffset = Code("ld", RegOffsetPointer, Bank);     // ld r5,(ix+&H10)
+constexpr unsigned StPlainImmediate = Code("st", AtPointerImm8);          // st (ix),&H20
+constexpr unsigned StSteppedImmediate = Code("st", PreStepPointerImm8);   // st +(ix),&H20
+constexpr unsigned StPointer = Code("st", PreStepPointerBankReg);         // st -(sp),r64
+constexpr unsigned StRegisterOffset = Code("st", OffsetPointerReg, 0);    // st (ix+r5),r70
+constexpr unsigned StByteOffset = Code("st", OffsetPointerReg, Bank);     // st (ix+&H02),r5
+constexpr unsigned LdmUpperFirst = Code("ldm", UpperRangeLowerRange);
+constexpr unsigned LdmLowerFirst = Code("ldm", LowerRangeUpperRange);
+constexpr unsigned LdmImmediate = Code("ldm", BankRangeImm6);
+constexpr unsigned LdmPointer = Code("ldm", BankRangePointerPostStep);
+constexpr unsigned LdmRegisterOffset = Code("ldm", RangeOffsetPointer, 0);
+constexpr unsigned LdmByteOffset = Code("ldm", RangeOffsetPointer, Bank);
+constexpr unsigned StmPointer = Code("stm", PreStepPointerBankRange);
+constexpr unsigned StmRegisterOffset = Code("stm", OffsetPointerRange, 0);
+constexpr unsigned StmByteOffset = Code("stm", OffsetPointerRange, Bank);
+// pst takes an immediate where the register form has bit 2 set.
+constexpr unsigned PstImmediateFlip = Code("pst", StatusBankReg) ^ Code("pst", StatusImm8);
+// In PreStepPointerImm8 the sign is opcode bit 4, not bit 2 as the sign
+// step gives it.
+constexpr unsigned ImmediateStepSignShift = 2;
+
+// The immediate or one-register form of an entry's mnemonic (BankRegImm8 of
+// the two-operand arithmetic and bit, BankRangeImm6 of the range
+// arithmetic, BankReg of swp), or -1 where the mnemonic has none; by entry,
+// computed when built.
+constexpr std::array<int, AsmTableSize> FormOpcodes(OperandForm form) {
     std::array<int, AsmTableSize> codes{};
     for (size_t i = 0; i < AsmTableSize; ++i) codes[i] = OpcodeOf(AsmTable[i].Mnemonic, form);
     return codes;
 }
-constexpr std::array<int, AsmTableSize> ImmediateForm9 = FormOpcodes(9);
-constexpr std::array<int, AsmTableSize> ImmediateForm12 = FormOpcodes(12);
-constexpr std::array<int, AsmTableSize> OneRegisterForm14 = FormOpcodes(14);
+constexpr std::array<int, AsmTableSize> RegisterImmediateCodes = FormOpcodes(BankRegImm8);
+constexpr std::array<int, AsmTableSize> RangeImmediateCodes = FormOpcodes(BankRangeImm6);
+constexpr std::array<int, AsmTableSize> OneRegisterCodes = FormOpcodes(BankReg);
 
 int EntryIndex(const AsmEntry& entry) { return static_cast<int>(&entry - AsmTable.data()); }
 
@@ -186,7 +190,7 @@ bool Class6(Line& l, const AsmEntry& entry) {
         l.count = 3;
         return true;
     }
-    const int immediate = ImmediateForm9[static_cast<size_t>(EntryIndex(entry))];
+    const int immediate = RegisterImmediateCodes[static_cast<size_t>(EntryIndex(entry))];
     if (*r1 > 127 || immediate < 0) return false;
     l.SwitchForm(immediate);
     const auto w = l.scan.Immediate(255);
@@ -233,7 +237,7 @@ bool Class8Exchange(Line& l, const AsmEntry& entry) {
         return true;
     }
     // Only swp has a one-register form.
-    const int oneRegister = OneRegisterForm14[static_cast<size_t>(EntryIndex(entry))];
+    const int oneRegister = OneRegisterCodes[static_cast<size_t>(EntryIndex(entry))];
     if (oneRegister < 0) return false;
     l.code = static_cast<unsigned>(oneRegister);
     if (*r1 > 127) return false;
@@ -311,7 +315,7 @@ bool Class10St(Line& l, const AsmEntry&) {
         } else {
             const auto w = l.scan.Immediate(255);
             if (!w) return false;
-            l.code = StSteppedImmediate + (*s << Form6SignShift) + *k;
+            l.code = StSteppedImmediate + (*s << ImmediateStepSignShift) + *k;
             l.b1 = static_cast<uint8_t>(*w);
         }
         l.count = 2;
@@ -473,7 +477,7 @@ bool Class15RangeArith(Line& l, const AsmEntry& entry) {
         return l.EncodeTwoRanges(r1->first, r1->last, *a2, *e2);
     }
     // Only the adding and subtracting families have an immediate form.
-    const int immediate = ImmediateForm12[static_cast<size_t>(EntryIndex(entry))];
+    const int immediate = RangeImmediateCodes[static_cast<size_t>(EntryIndex(entry))];
     if (immediate < 0) return false;
     l.SwitchForm(immediate);
     if (r1->first > 127) return false;

@@ -14,13 +14,13 @@ namespace {
 
 // The operand forms each syntax class produces.
 struct ClassForms {
-    std::array<int, 5> forms{};
+    std::array<OperandForm, 5> forms{};
     int count = 0;
-    constexpr ClassForms(std::initializer_list<int> list) : count(static_cast<int>(list.size())) {
+    constexpr ClassForms(std::initializer_list<OperandForm> list) : count(static_cast<int>(list.size())) {
         int i = 0;
-        for (int form : list) forms[static_cast<size_t>(i++)] = form;
+        for (OperandForm form : list) forms[static_cast<size_t>(i++)] = form;
     }
-    constexpr bool Has(int form) const {
+    constexpr bool Has(OperandForm form) const {
         for (int i = 0; i < count; ++i) {
             if (forms[static_cast<size_t>(i)] == form) return true;
         }
@@ -28,10 +28,33 @@ struct ClassForms {
     }
 };
 
+using enum OperandForm;
+
+// By class, in the order of AsmTable.h.
 constexpr std::array<ClassForms, AsmClassCount> FormsOfClass{{
-    {0}, {1}, {14}, {14}, {26, 27, 28}, {24, 25}, {7, 8, 9}, {9}, {7, 14}, {7, 8, 9, 16, 17},
-    {5, 6, 13, 15}, {3}, {2}, {29}, {4}, {10, 11, 12}, {12}, {10}, {10, 11, 12, 22, 23}, {18, 19},
-    {20}, {21}, {},
+    {NoOperands},
+    {FillerByte},
+    {BankReg},
+    {BankReg},
+    {BankRegStatus, BankRegIf, BankRegKi},
+    {StatusBankReg, StatusImm8},
+    {UpperLower, LowerUpper, BankRegImm8},
+    {BankRegImm8},
+    {UpperLower, BankReg},
+    {UpperLower, LowerUpper, BankRegImm8, BankRegPointerPostStep, RegOffsetPointer},
+    {AtPointerImm8, PreStepPointerImm8, PreStepPointerBankReg, OffsetPointerReg},
+    {PointerImm8},
+    {IndexImm16},
+    {ConditionIndexOrPair},
+    {ConditionImm16},
+    {UpperRangeLowerRange, LowerRangeUpperRange, BankRangeImm6},
+    {BankRangeImm6},
+    {UpperRangeLowerRange},
+    {UpperRangeLowerRange, LowerRangeUpperRange, BankRangeImm6, BankRangePointerPostStep, RangeOffsetPointer},
+    {PreStepPointerBankRange, OffsetPointerRange},
+    {UpperOrLowerRange},
+    {BankRange},
+    {},
 }};
 
 // ld, st, ldm and stm pick their opcodes by operand form; db has none.

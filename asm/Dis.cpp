@@ -1,5 +1,6 @@
 #include "asm/Dis.h"
 
+#include <array>
 #include <string_view>
 
 #include "asm/OpcodeTable.h"
@@ -8,44 +9,12 @@
 namespace varnox {
 namespace {
 
-// Everything a form may print, decoded once from the opcode and its bytes.
-struct Fields {
+// The opcode and its operand bytes.
+struct Word {
     unsigned opcode;
     uint8_t b1;
     uint8_t b2;
-    int a, b, e, f, g;
-    int bank;
-    bool lowerFirst;  // opcode bit 3
-    char x;           // letter before an upper register: r or i
-    char y;           // the same where a range cannot be indirect: r or ?
-    std::string_view sign;
-    std::string_view pointer;
-    std::string_view index;
-    std::string_view condition;
-    std::string_view status;
 };
-
-Fields Decode(unsigned opcode, uint8_t b1, uint8_t b2) {
-    Fields d{};
-    d.opcode = opcode;
-    d.b1 = b1;
-    d.b2 = b2;
-    d.a = FieldA(b1);
-    d.b = FieldB(b2);
-    d.e = FieldE(b1, b2);
-    d.f = FieldF(b1, b2);
-    d.g = FieldG(b1, b2);
-    d.lowerFirst = (opcode & BankBit) != 0;
-    d.bank = RegBankOf(opcode);
-    d.x = IndirectBit(b2) ? 'i' : 'r';
-    d.y = IndirectBit(b2) ? '?' : 'r';
-    d.sign = (opcode & 4) ? "-" : "+";
-    d.pointer = PointerRegName(opcode);
-    d.index = IndexRegNames[opcode & 7];
-    d.condition = ConditionPrefixes[opcode & 15];
-    d.status = StatusRegNames[opcode & 7];
-    return d;
-}
 
 class Text {
 public:
@@ -57,199 +26,179 @@ public:
         out_ += c;
         return *this;
     }
-    Text& Dec(int n) {
-        out_ += std::to_string(n);
-        return *this;
-    }
-    Text& HexDigits(uint8_t v) {
+    Text& Dec(int n) { return *this << std::string_view(std::to_string(n)); }
+    Text& HexDigits(int v) {
         static constexpr char digits[] = "0123456789ABCDEF";
-        out_ += digits[v >> 4];
-        out_ += digits[v & 15];
-        return *this;
+        return *this << digits[(v >> 4) & 15] << digits[v & 15];
     }
-    Text& Hex2(int v) {
-        out_ += "&H";
-        return HexDigits(static_cast<uint8_t>(v));
-    }
-    Text& Reg(char letter, int n) {
-        out_ += letter;
-        return Dec(n);
-    }
-    Text& Range(char letter, int first, int last) {
-        Reg(letter, first);
-        out_ += "..";
-        return Reg(letter, last);
-    }
+    Text& Hex2(int v) { return (*this << "&H").HexDigits(v); }
     std::string Take() { return std::move(out_); }
 
 private:
     std::string out_;
 };
 
-std::string Render(int form, const Fields& d) {
-    Text t;
-    switch (form) {
-    case 0:
-    case 1:
-        break;
-    case 2:
-        t << d.index << ",&H";
-        t.HexDigits(d.b1).HexDigits(d.b2);
-        break;
-    case 3:
-        t << d.pointer << ',';
-        t.Hex2(d.b1);
-        break;
-    case 4:
-        t << d.condition << "&H";
-        t.HexDigits(d.b1).HexDigits(d.b2);
-        break;
-    case 5:
-        t << '(' << d.pointer << "),";
-        t.Hex2(d.b1);
-        break;
-    case 6:
-        t << ((d.opcode & 0x10) ? "-" : "+") << '(' << d.pointer << "),";
-        t.Hex2(d.b1);
-        break;
-    case 7:
-        t.Reg(d.x, 64 + d.b) << ',';
-        t.Reg('r', d.a);
-        break;
-    case 8:
-        t.Reg('r', d.a) << ',';
-        t.Reg(d.x, 64 + d.b);
-        break;
-    case 9:
-        t.Reg('r', d.a | d.bank) << ',';
-        t.Hex2(d.b2);
-        break;
-    case 10:
-        t.Range(d.x, 64 + d.f, 64 + d.b) << ',';
-        t.Range('r', d.a, d.e);
-        break;
-    case 11:
-        t.Range('r', d.a, d.e) << ',';
-        t.Range(d.x, 64 + d.f, 64 + d.b);
-        break;
-    case 12:
-        t.Range('r', d.a | d.bank, d.e | d.bank) << ',';
-        t.Hex2(d.g);
-        break;
-    case 13:
-        t << d.sign << '(' << d.pointer << "),";
-        t.Reg('r', d.a | d.bank);
-        break;
-    case 14:
-        t.Reg('r', d.a | d.bank);
-        break;
-    case 15:
-        t << '(' << d.pointer << d.sign;
-        if (d.lowerFirst) {
-            t.Hex2(d.b2) << "),";
-            t.Reg('r', d.a);
-        } else {
-            t.Reg('r', d.a) << "),";
-            t.Reg(d.x, 64 + d.b);
-        }
-        break;
-    case 16:
-        t.Reg('r', d.a | d.bank) << ",(" << d.pointer << ')' << d.sign;
-        break;
-    case 17:
-        if (d.lowerFirst) {
-            t.Reg('r', d.a) << ",(" << d.pointer << d.sign;
-            t.Hex2(d.b2) << ')';
-        } else {
-            t.Reg(d.x, 64 + d.b) << ",(" << d.pointer << d.sign;
-            t.Reg('r', d.a) << ')';
-        }
-        break;
-    case 18:
-        t << d.sign << '(' << d.pointer << "),";
-        t.Range('r', d.a | d.bank, d.e | d.bank);
-        break;
-    case 19:
-        t << '(' << d.pointer << d.sign;
-        if (d.lowerFirst) {
-            t.Hex2(d.g) << "),";
-            t.Range('r', d.a, d.e);
-        } else {
-            t.Reg('r', d.a) << "),";
-            t.Range(d.y, 64 + d.f, 64 + d.b);
-        }
-        break;
-    case 20:
-        if (d.lowerFirst) {
-            t.Range('r', d.a, d.e);
-        } else {
-            t.Range(d.x, 64 + d.f, 64 + d.b);
-        }
-        break;
-    case 21:
-        t.Range('r', d.a | d.bank, d.e | d.bank);
-        break;
-    case 22:
-        t.Range('r', d.a | d.bank, d.e | d.bank) << ",(" << d.pointer << ')' << d.sign;
-        break;
-    case 23:
-        if (d.lowerFirst) {
-            t.Range('r', d.a, d.e) << ",(" << d.pointer << d.sign;
-            t.Hex2(d.g) << ')';
-        } else {
-            t.Range(d.y, 64 + d.f, 64 + d.b) << ",(" << d.pointer << d.sign;
-            t.Reg('r', d.a) << ')';
-        }
-        break;
-    case 24:
-        t << d.status << ',';
-        t.Reg('r', d.a | d.bank);
-        break;
-    case 25:
-        t << d.status << ',';
-        t.Hex2(d.b1);
-        break;
-    case 26:
-        t.Reg('r', d.a | d.bank) << ',' << d.status;
-        break;
-    case 27:
-        t.Reg('r', d.a | d.bank) << ",if";
-        break;
-    case 28:
-        t.Reg('r', d.a | d.bank) << ",ki";
-        break;
-    case 29:
-        t << d.condition;
-        // A = B = 56 + n with the plain upper group 7 is the register pair
-        // of index register n.
-        if (d.a == d.b && (d.b2 & 0x1F) == 7) {
-            t << IndexRegNames[d.b1 & 7];
-        } else {
-            t.Reg(d.x, 64 + d.b) << ',';
-            t.Reg('r', d.a);
-        }
-        break;
-    case 30:
-        t << '[';
-        t.HexDigits(d.b1) << ']';
-        break;
-    default:
-        break;
+void Render(Text& t, std::string_view format, const Word& w);
+
+// ---- Placeholders ------------------------------------------------------------
+
+// A field of the word, named as a format writes it between braces, and the
+// last operand byte it reads (0: the opcode alone).
+struct Placeholder {
+    std::string_view name;
+    int reads;
+    void (*put)(Text& t, const Word& w);
+};
+
+// Index register n is the pair R(120+n), R(56+n): fields A = B = 56 + n,
+// the upper group (b2 bits 0-2) 7 and b2 bits 3-4 clear.
+constexpr bool IndexPair(const Word& w) { return FieldA(w.b1) == FieldB(w.b2) && (w.b2 & 0x1F) == 7; }
+
+constexpr std::string_view PairFormat = "{X}{64+B},r{A}";
+
+// Registers in decimal; A+bank and E+bank take the opcode's bank. X is the
+// letter of an upper register, "i" when reached through AS; Y the same
+// where such a range is never assembled, "?". Bytes as &H and two digits,
+// or the digits alone. The sign is opcode bit 2, or bit 4 where named so.
+constexpr std::array<Placeholder, 20> Placeholders{{
+    {"A", 1, [](Text& t, const Word& w) { t.Dec(FieldA(w.b1)); }},
+    {"E", 2, [](Text& t, const Word& w) { t.Dec(FieldE(w.b1, w.b2)); }},
+    {"A+bank", 1, [](Text& t, const Word& w) { t.Dec(FieldA(w.b1) | RegBankOf(w.opcode)); }},
+    {"E+bank", 2, [](Text& t, const Word& w) { t.Dec(FieldE(w.b1, w.b2) | RegBankOf(w.opcode)); }},
+    {"64+B", 2, [](Text& t, const Word& w) { t.Dec(UpperHalf + FieldB(w.b2)); }},
+    {"64+F", 2, [](Text& t, const Word& w) { t.Dec(UpperHalf + FieldF(w.b1, w.b2)); }},
+    {"X", 2, [](Text& t, const Word& w) { t << (IndirectBit(w.b2) ? 'i' : 'r'); }},
+    {"Y", 2, [](Text& t, const Word& w) { t << (IndirectBit(w.b2) ? '?' : 'r'); }},
+    {"b1", 1, [](Text& t, const Word& w) { t.Hex2(w.b1); }},
+    {"b2", 2, [](Text& t, const Word& w) { t.Hex2(w.b2); }},
+    {"G", 2, [](Text& t, const Word& w) { t.Hex2(FieldG(w.b1, w.b2)); }},
+    {"b1 digits", 1, [](Text& t, const Word& w) { t.HexDigits(w.b1); }},
+    {"b2 digits", 2, [](Text& t, const Word& w) { t.HexDigits(w.b2); }},
+    {"sign", 0, [](Text& t, const Word& w) { t << ((w.opcode & 0x04) ? '-' : '+'); }},
+    {"sign of bit 4", 0, [](Text& t, const Word& w) { t << ((w.opcode & 0x10) ? '-' : '+'); }},
+    {"pointer", 0, [](Text& t, const Word& w) { t << PointerRegName(w.opcode); }},
+    {"index", 0, [](Text& t, const Word& w) { t << IndexRegNames[w.opcode & 7]; }},
+    {"condition", 0, [](Text& t, const Word& w) { t << ConditionPrefixes[w.opcode & 15]; }},
+    {"status", 0, [](Text& t, const Word& w) { t << StatusRegNames[w.opcode & 7]; }},
+    {"index or pair", 2,
+     [](Text& t, const Word& w) {
+         if (IndexPair(w)) {
+             t << IndexRegNames[w.b1 & 7];
+         } else {
+             Render(t, PairFormat, w);
+         }
+     }},
+}};
+
+constexpr const Placeholder* PlaceholderNamed(std::string_view name) {
+    for (const Placeholder& p : Placeholders) {
+        if (p.name == name) return &p;
     }
-    return t.Take();
+    return nullptr;
+}
+
+// ---- Formats -----------------------------------------------------------------
+
+// The operand text of a form; two where opcode bit 3 chooses the layout.
+struct FormFormat {
+    constexpr FormFormat(OperandForm f, std::string_view both) : form(f), bit3Clear(both), bit3Set(both) {}
+    constexpr FormFormat(OperandForm f, std::string_view clear, std::string_view set)
+        : form(f), bit3Clear(clear), bit3Set(set) {}
+    OperandForm form;
+    std::string_view bit3Clear;
+    std::string_view bit3Set;
+};
+
+using enum OperandForm;
+
+constexpr std::array<FormFormat, OperandFormCount> FormFormats{{
+    {NoOperands, ""},
+    {FillerByte, ""},
+    {IndexImm16, "{index},&H{b1 digits}{b2 digits}"},
+    {PointerImm8, "{pointer},{b1}"},
+    {ConditionImm16, "{condition}&H{b1 digits}{b2 digits}"},
+    {AtPointerImm8, "({pointer}),{b1}"},
+    {PreStepPointerImm8, "{sign of bit 4}({pointer}),{b1}"},
+    {UpperLower, PairFormat},
+    {LowerUpper, "r{A},{X}{64+B}"},
+    {BankRegImm8, "r{A+bank},{b2}"},
+    {UpperRangeLowerRange, "{X}{64+F}..{X}{64+B},r{A}..r{E}"},
+    {LowerRangeUpperRange, "r{A}..r{E},{X}{64+F}..{X}{64+B}"},
+    {BankRangeImm6, "r{A+bank}..r{E+bank},{G}"},
+    {PreStepPointerBankReg, "{sign}({pointer}),r{A+bank}"},
+    {BankReg, "r{A+bank}"},
+    {OffsetPointerReg, "({pointer}{sign}r{A}),{X}{64+B}", "({pointer}{sign}{b2}),r{A}"},
+    {BankRegPointerPostStep, "r{A+bank},({pointer}){sign}"},
+    {RegOffsetPointer, "{X}{64+B},({pointer}{sign}r{A})", "r{A},({pointer}{sign}{b2})"},
+    {PreStepPointerBankRange, "{sign}({pointer}),r{A+bank}..r{E+bank}"},
+    {OffsetPointerRange, "({pointer}{sign}r{A}),{Y}{64+F}..{Y}{64+B}", "({pointer}{sign}{G}),r{A}..r{E}"},
+    {UpperOrLowerRange, "{X}{64+F}..{X}{64+B}", "r{A}..r{E}"},
+    {BankRange, "r{A+bank}..r{E+bank}"},
+    {BankRangePointerPostStep, "r{A+bank}..r{E+bank},({pointer}){sign}"},
+    {RangeOffsetPointer, "{Y}{64+F}..{Y}{64+B},({pointer}{sign}r{A})", "r{A}..r{E},({pointer}{sign}{G})"},
+    {StatusBankReg, "{status},r{A+bank}"},
+    {StatusImm8, "{status},{b1}"},
+    {BankRegStatus, "r{A+bank},{status}"},
+    {BankRegIf, "r{A+bank},if"},
+    {BankRegKi, "r{A+bank},ki"},
+    {ConditionIndexOrPair, "{condition}{index or pair}"},
+    {BracketedByte, "[{b1 digits}]"},
+}};
+
+// Every placeholder has its closing brace and a name the table knows, and
+// reads no operand byte beyond the first `bytes`: in data memory the others
+// belong to the next instruction.
+constexpr bool FormatReads(std::string_view format, int bytes) {
+    for (size_t open = format.find('{'); open != std::string_view::npos; open = format.find('{', open + 1)) {
+        const size_t close = format.find('}', open);
+        if (close == std::string_view::npos) return false;
+        const Placeholder* p = PlaceholderNamed(format.substr(open + 1, close - open - 1));
+        if (!p || p->reads > bytes) return false;
+    }
+    return true;
+}
+
+constexpr bool FormatsInFormOrder() {
+    for (int i = 0; i < OperandFormCount; ++i) {
+        const FormFormat& f = FormFormats[static_cast<size_t>(i)];
+        const int bytes = FormOperandBytes(f.form);
+        if (FormIndex(f.form) != i || !FormatReads(f.bit3Clear, bytes) || !FormatReads(f.bit3Set, bytes)) return false;
+    }
+    return FormatReads(PairFormat, FormOperandBytes(ConditionIndexOrPair));
+}
+static_assert(FormatsInFormOrder(), "one format a form, in form order, reading only the bytes the form takes");
+
+void Render(Text& t, std::string_view format, const Word& w) {
+    size_t at = 0;
+    while (at < format.size()) {
+        if (format[at] != '{') {
+            t << format[at++];
+            continue;
+        }
+        const size_t close = format.find('}', at);
+        PlaceholderNamed(format.substr(at + 1, close - at - 1))->put(t, w);
+        at = close + 1;
+    }
 }
 
 }  // namespace
 
-std::string Disassemble(Machine& m, unsigned opcode) {
+std::string Disassemble(unsigned opcode, uint8_t b1, uint8_t b2) {
     opcode %= OpcodeCount;
-    const int form = OpcodeTable[opcode].Form;
-    const int bytes = FormOperandBytes(form);
-    uint8_t b1 = 0;
-    uint8_t b2 = 0;
-    if (bytes >= 1) b1 = NextOperandByte(m);
-    if (bytes >= 2) b2 = NextOperandByte(m);
-    return Render(form, Decode(opcode, b1, b2));
+    const OperandForm form = OpcodeTable[opcode].Form;
+    if (FormIndex(form) >= OperandFormCount) return {};
+    const FormFormat& format = FormFormats[static_cast<size_t>(FormIndex(form))];
+    Text t;
+    Render(t, (opcode & BankBit) ? format.bit3Set : format.bit3Clear, Word{opcode, b1, b2});
+    return t.Take();
+}
+
+std::string InstructionText(const InstructionWord& word) {
+    const unsigned opcode = OpcodeOfWord(word);
+    std::string text(MnemonicOf(opcode));
+    const std::string operands = Disassemble(opcode, word[1], word[2]);
+    if (!operands.empty()) text += " " + operands;
+    return text;
 }
 
 }  // namespace varnox

@@ -4,17 +4,17 @@
 
 #include "asm/Dis.h"
 #include "asm/OpcodeTable.h"
+#include "core/InstructionRead.h"
 
 namespace varnox {
 
-ListingLine ListInstruction(Machine& m, uint16_t address) {
+ListingLine ListInstruction(const Machine& m, uint16_t address) {
+    const InstructionAt instruction = ReadInstructionAt(m, address);
     ListingLine line;
     line.Address = address;
-    m.Cpu.PC = address;
-    const unsigned opcode = FetchInstruction(m);
-    line.Mnemonic = MnemonicOf(opcode);
-    line.Operands = Disassemble(m, opcode);
-    line.Next = m.Cpu.PC;
+    line.Mnemonic = MnemonicOf(instruction.Opcode);
+    line.Operands = Disassemble(instruction.Opcode, instruction.Word[1], instruction.Word[2]);
+    line.Next = instruction.Next;
     return line;
 }
 
@@ -31,7 +31,7 @@ std::string FormatListingLine(const ListingLine& line) {
     return text;
 }
 
-std::vector<ListingLine> WalkListing(Machine& m, uint16_t top, int maxLines) {
+std::vector<ListingLine> WalkListing(const Machine& m, uint16_t top, int maxLines) {
     std::vector<ListingLine> lines;
     ForEachListingLine(m, top, maxLines, [&](const ListingLine& line) { lines.push_back(line); });
     return lines;

@@ -1,6 +1,6 @@
 // The text side of the instruction set: a mnemonic and an operand form for
-// each of the 512 opcodes (taken from the one description of the set), the
-// operand bytes each form takes, and the names the operand forms print.
+// each of the 512 opcodes (taken from the one description of the set) and
+// the names the operand forms print.
 #pragma once
 
 #include <array>
@@ -13,24 +13,13 @@ namespace varnox {
 
 struct OpcodeEntry {
     const char* Mnemonic;  // lower case, or a bracketed hex text for the ten without a name
-    uint8_t Form;          // operand layout, 0..30
+    OperandForm Form;      // operand layout
 };
 
 extern const std::array<OpcodeEntry, OpcodeCount> OpcodeTable;
 
 // The opcode's mnemonic; opcodes are taken modulo 512.
 std::string_view MnemonicOf(unsigned opcode);
-
-// Operand bytes (after b0) of each operand form: 0, 1 or 2.
-inline constexpr std::array<uint8_t, OperandFormCount> FormBytes{
-    0, 1, 2, 1, 2, 1, 1, 2, 2, 2,  // 0-9
-    2, 2, 2, 1, 1, 2, 1, 2, 2, 2,  // 10-19
-    2, 2, 2, 2, 1, 1, 1, 1, 1, 2,  // 20-29
-    1,                             // 30
-};
-
-// How many operand bytes a form takes; forms outside the table take none.
-constexpr int FormOperandBytes(int form) { return form >= 0 && form < OperandFormCount ? FormBytes[static_cast<size_t>(form)] : 0; }
 
 // ---- Names printed by the operand forms ------------------------------------
 

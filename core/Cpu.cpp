@@ -78,31 +78,24 @@ void IrqRequest(Machine& m, int level) {
 
 void CallTo(Machine& m, uint8_t high, uint8_t low) {
     CpuState& cpu = m.Cpu;
-    {
-        const MemoryGateLift lift(cpu);  // the stack is never gated
-        uint16_t sp = static_cast<uint16_t>(GetIndex(cpu, RegSp) - 1);
-        MemWritePtr(m, sp) = static_cast<uint8_t>(cpu.PC);
-        sp = static_cast<uint16_t>(sp - 1);
-        MemWritePtr(m, sp) = static_cast<uint8_t>(cpu.PC >> 8);
-        SetIndex(cpu, RegSp, sp);
-    }
+    // The stack is never gated.
+    uint16_t sp = static_cast<uint16_t>(GetIndex(cpu, RegSp) - 1);
+    MemWriteUngated(m, sp) = static_cast<uint8_t>(cpu.PC);
+    sp = static_cast<uint16_t>(sp - 1);
+    MemWriteUngated(m, sp) = static_cast<uint8_t>(cpu.PC >> 8);
+    SetIndex(cpu, RegSp, sp);
     cpu.PC = static_cast<uint16_t>((high << 8) | low);
     cpu.StepCycles += CallCycles;
 }
 
 void PopPC(Machine& m) {
     CpuState& cpu = m.Cpu;
-    uint8_t high = 0;
-    uint8_t low = 0;
-    {
-        const MemoryGateLift lift(cpu);
-        uint16_t sp = GetIndex(cpu, RegSp);
-        high = MemReadPtr(m, sp);
-        sp = static_cast<uint16_t>(sp + 1);
-        low = MemReadPtr(m, sp);
-        sp = static_cast<uint16_t>(sp + 1);
-        SetIndex(cpu, RegSp, sp);
-    }
+    uint16_t sp = GetIndex(cpu, RegSp);
+    const uint8_t high = MemReadUngated(m, sp);
+    sp = static_cast<uint16_t>(sp + 1);
+    const uint8_t low = MemReadUngated(m, sp);
+    sp = static_cast<uint16_t>(sp + 1);
+    SetIndex(cpu, RegSp, sp);
     cpu.PC = static_cast<uint16_t>((high << 8) | low);
     cpu.StepCycles += ReturnCycles;
 }

@@ -124,34 +124,36 @@ inline void SetIndex(CpuState& cpu, int n, uint16_t value) {
 
 // ---- Memory map ------------------------------------------------------------
 
-// Lifts the memory gate for the accesses made while it lives: the fetch
-// from data memory, the stack accesses of calls and returns, and the
-// debugger's panes all reach memory as it is.
-class MemoryGateLift {
-public:
-    explicit MemoryGateLift(CpuState& cpu) : cpu_(cpu), savedIe_(cpu.IE) { cpu.IE = 0; }
-    ~MemoryGateLift() { cpu_.IE = savedIe_; }
-    MemoryGateLift(const MemoryGateLift&) = delete;
-    MemoryGateLift& operator=(const MemoryGateLift&) = delete;
-
-private:
-    CpuState& cpu_;
-    uint8_t savedIe_;
-};
-
-// The byte a data read at the address reaches. Bit 14 set: RAM (8 KB seen
-// four times); clear: ROM, low half below 0x4000, high half at 0x8000.
-inline const uint8_t& MemReadPtr(const Machine& m, uint16_t address) {
-    if (m.Cpu.IE & IeMemoryGate) return m.ReadSink;
+// The byte the read map gives the address, whatever the memory gate holds.
+// Bit 14 set: RAM (8 KB seen four times); clear: ROM, low half below
+// 0x4000, high half at 0x8000. Writable through a writable machine: the
+// debugger stores typed code where the fetch reads it, ROM windows too.
+template <typename AnyMachine>
+inline auto& ReadMapByte(AnyMachine& m, uint16_t address) {
     if (address & 0x4000) return m.DataRam[address & 0x1FFF];
     return m.DataRom[(address & 0x3FFF) | ((address >> 1) & 0x4000)];
 }
 
-// The byte a data write at the address reaches; ROM and gated writes land in
-// WriteSink.
-inline uint8_t& MemWritePtr(Machine& m, uint16_t address) {
-    if ((m.Cpu.IE & IeMemoryGate) == 0 && (address & 0x4000)) return m.DataRam[address & 0x1FFF];
+// Reads and writes that the memory gate never stops: the fetch from data
+// memory, the stack of calls and returns, the debugger's panes. A write to
+// a ROM window lands in WriteSink.
+inline const uint8_t& MemReadUngated(const Machine& m, uint16_t address) { return ReadMapByte(m, address); }
+inline uint8_t& MemWriteUngated(Machine& m, uint16_t address) {
+    if (address & 0x4000) return m.DataRam[address & 0x1FFF];
     return m.WriteSink;
+}
+
+// The byte a data read at the address reaches; gated reads see ReadSink.
+inline const uint8_t& MemReadPtr(const Machine& m, uint16_t address) {
+    if (m.Cpu.IE & IeMemoryGate) return m.ReadSink;
+    return MemReadUngated(m, address);
+}
+
+// The byte a data write at the address reaches; ROM and gated writes land
+// in WriteSink.
+inline uint8_t& MemWritePtr(Machine& m, uint16_t address) {
+    if (m.Cpu.IE & IeMemoryGate) return m.WriteSink;
+    return MemWriteUngated(m, address);
 }
 
 // ---- Instruction fetch -----------------------------------------------------
@@ -160,26 +162,53 @@ inline uint8_t& MemWritePtr(Machine& m, uint16_t address) {
 // operand byte taken. A fetch from InstrRom costs nothing.
 constexpr int32_t DataFetchCycles = 2;
 
+// b0, b1, b2 of an instruction; the opcode is b0 with b1 bit 7 as bit 8.
+using InstructionWord = std::array<uint8_t, 3>;
+constexpr unsigned OpcodeOfWord(const InstructionWord& word) { return word[0] | ((word[1] & 0x80u) << 1); }
+
+// The word a fetch reads at the address: below 0x1800 an InstrRom word,
+// from there three data bytes, ungated, wrapping past 0xFFFF.
+inline InstructionWord InstrRomWord(const Machine& m, uint16_t address) {
+    const uint8_t* word = &m.InstrRom[3u * address];
+    return {word[0], word[1], word[2]};
+}
+inline InstructionWord DataMemoryWord(const Machine& m, uint16_t address) {
+    return {MemReadUngated(m, address), MemReadUngated(m, static_cast<uint16_t>(address + 1)),
+            MemReadUngated(m, static_cast<uint16_t>(address + 2))};
+}
+inline InstructionWord ReadInstructionWord(const Machine& m, uint16_t address) {
+    return address < DataInstrStart ? InstrRomWord(m, address) : DataMemoryWord(m, address);
+}
+
+// Whether an operand byte taken with PC here occupies a byte of its own:
+// only with PC inside data memory past its first byte, so an instruction
+// fetched at 0x17FF or 0xFFFF does not advance over its operands.
+constexpr bool OperandOccupiesByte(uint16_t pc) { return pc > DataInstrStart; }
+
+// Where the next instruction starts after one fetched at the address that
+// takes that many operand bytes: what PC is once they are taken.
+constexpr uint16_t NextInstructionAddress(uint16_t address, int operandBytes) {
+    auto pc = static_cast<uint16_t>(address + 1);
+    for (int i = 0; i < operandBytes; ++i) {
+        if (OperandOccupiesByte(pc)) pc = static_cast<uint16_t>(pc + 1);
+    }
+    return pc;
+}
+
 // Reads the word at PC into InstrBytes, advances PC and returns the 9-bit
 // opcode.
 inline unsigned FetchInstruction(Machine& m) {
     CpuState& cpu = m.Cpu;
     cpu.InstrPC = cpu.PC;
     if (cpu.PC < DataInstrStart) {
-        const uint8_t* word = &m.InstrRom[3u * cpu.PC];
-        cpu.InstrBytes[0] = word[0];
-        cpu.InstrBytes[1] = word[1];
-        cpu.InstrBytes[2] = word[2];
+        cpu.InstrBytes = InstrRomWord(m, cpu.PC);
     } else {
-        const MemoryGateLift lift(cpu);
-        cpu.InstrBytes[0] = MemReadPtr(m, cpu.PC);
-        cpu.InstrBytes[1] = MemReadPtr(m, static_cast<uint16_t>(cpu.PC + 1));
-        cpu.InstrBytes[2] = MemReadPtr(m, static_cast<uint16_t>(cpu.PC + 2));
+        cpu.InstrBytes = DataMemoryWord(m, cpu.PC);
         cpu.StepCycles += DataFetchCycles;
     }
     cpu.OperandIndex = 1;
     cpu.PC = static_cast<uint16_t>(cpu.PC + 1);
-    return cpu.InstrBytes[0] | ((cpu.InstrBytes[1] & 0x80u) << 1);
+    return OpcodeOfWord(cpu.InstrBytes);
 }
 
 // Takes the next operand byte; in data memory each one occupies a byte and
@@ -187,7 +216,7 @@ inline unsigned FetchInstruction(Machine& m) {
 inline uint8_t NextOperandByte(Machine& m) {
     CpuState& cpu = m.Cpu;
     const uint8_t value = cpu.InstrBytes[cpu.OperandIndex < 3 ? cpu.OperandIndex : 2];
-    if (cpu.PC > DataInstrStart) {
+    if (OperandOccupiesByte(cpu.PC)) {
         cpu.PC = static_cast<uint16_t>(cpu.PC + 1);
         cpu.StepCycles += DataFetchCycles;
     }

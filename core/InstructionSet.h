@@ -13,17 +13,17 @@
 
 #include "core/Exec.h"
 #include "core/OperandFields.h"
+#include "core/OperandForms.h"
 
 namespace varnox {
 
 constexpr int OpcodeCount = 512;
-constexpr int OperandFormCount = 31;  // forms 0..30
 
 struct Instruction {
     Handler handler;
     uint8_t arg;           // parameterises the handler: ALU operation, step, target, port
     const char* mnemonic;  // lower case, or a bracketed hex text for the ten without a name
-    uint8_t form;          // operand layout of the listing, 0..30
+    OperandForm form;      // operand layout of the listing
 };
 
 namespace isa {
@@ -84,7 +84,7 @@ struct Row {
     Handler handler;
     Arg arg;
     Names names;
-    uint8_t form;
+    OperandForm form;
     uint8_t copies = Once;
 };
 
@@ -116,7 +116,7 @@ struct RowList {
     // A block of sixteen conditional transfers: bits 0-2 choose the
     // condition (0 always, 1 a key, 2-7 a flag), bit 3 its sense; the
     // opcode with condition 8 is the block's return or cancel.
-    constexpr void AddConditionals(uint16_t base, uint8_t target, const char* name, uint8_t form, uint8_t copies) {
+    constexpr void AddConditionals(uint16_t base, uint8_t target, const char* name, OperandForm form, uint8_t copies) {
         Add({
             {base, base, JumpIfClearOp, Fix(target), name, form, copies},  // empty mask: always
             {uint16_t(base + 1), uint16_t(base + 1), JumpIfKeyOp, Fix(target), name, form, copies},
@@ -128,145 +128,146 @@ struct RowList {
 };
 
 constexpr RowList Description() {
+    using enum OperandForm;
     RowList d;
     // Register arithmetic; opcode bit 3 writes the lower register first.
     d.Add({
-        {0x000, 0x007, RegRegOp, AluSel, AluNames, 7},
-        {0x008, 0x00F, RegRegRevOp, AluSel, AluNames, 8},
-        {0x010, 0x017, RegRegMultiOp, AluSel, AluMultiNames, 10},
-        {0x018, 0x01F, RegRegMultiRevOp, AluSel, AluMultiNames, 11},
-        {0x020, 0x027, TestRegRegOp, AluSel, TestNames, 7},
-        {0x028, 0x02F, TestRegRegRevOp, AluSel, TestNames, 8},
-        {0x030, 0x037, TestRegRegMultiOp, AluSel, TestMultiNames, 10},
-        {0x038, 0x03F, TestRegRegMultiRevOp, AluSel, TestMultiNames, 11},
+        {0x000, 0x007, RegRegOp, AluSel, AluNames, UpperLower},
+        {0x008, 0x00F, RegRegRevOp, AluSel, AluNames, LowerUpper},
+        {0x010, 0x017, RegRegMultiOp, AluSel, AluMultiNames, UpperRangeLowerRange},
+        {0x018, 0x01F, RegRegMultiRevOp, AluSel, AluMultiNames, LowerRangeUpperRange},
+        {0x020, 0x027, TestRegRegOp, AluSel, TestNames, UpperLower},
+        {0x028, 0x02F, TestRegRegRevOp, AluSel, TestNames, LowerUpper},
+        {0x030, 0x037, TestRegRegMultiOp, AluSel, TestMultiNames, UpperRangeLowerRange},
+        {0x038, 0x03F, TestRegRegMultiRevOp, AluSel, TestMultiNames, LowerRangeUpperRange},
     });
 
     // Index registers, jumps, calls and returns.
     d.Add({
-        {0x040, 0x047, LoadWordOp, None, "ldw", 2, BothHalves},
-        {0x048, 0x04B, IndexImmOp, Fix(StepAddDisp), "adw", 3, BothHalves},
-        {0x04C, 0x04F, IndexImmOp, Fix(StepSubDisp), "sbw", 3, BothHalves},
-        {0x058, 0x058, ReturnOp, None, "rtn", 0, BothHalves},
-        {0x068, 0x068, CancelIrqOp, None, "cani", 0, BothHalves},
-        {0x078, 0x078, ReturnIrqOp, None, "rti", 0, BothHalves},
+        {0x040, 0x047, LoadWordOp, None, "ldw", IndexImm16, BothHalves},
+        {0x048, 0x04B, IndexImmOp, Fix(StepAddDisp), "adw", PointerImm8, BothHalves},
+        {0x04C, 0x04F, IndexImmOp, Fix(StepSubDisp), "sbw", PointerImm8, BothHalves},
+        {0x058, 0x058, ReturnOp, None, "rtn", NoOperands, BothHalves},
+        {0x068, 0x068, CancelIrqOp, None, "cani", NoOperands, BothHalves},
+        {0x078, 0x078, ReturnIrqOp, None, "rti", NoOperands, BothHalves},
     });
-    d.AddConditionals(0x050, TargetIjmp, "ijmp", 29, Once);
-    d.AddConditionals(0x060, TargetCal, "cal", 4, BothHalves);
-    d.AddConditionals(0x070, TargetJmp, "jmp", 4, BothHalves);
+    d.AddConditionals(0x050, TargetIjmp, "ijmp", ConditionIndexOrPair, Once);
+    d.AddConditionals(0x060, TargetCal, "cal", ConditionImm16, BothHalves);
+    d.AddConditionals(0x070, TargetJmp, "jmp", ConditionImm16, BothHalves);
 
     // Memory through the pointer registers, ports, immediate stores.
     d.Add({
-        {0x080, 0x08F, StoreIndexOp, PreStep, "st", 13},
-        {0x090, 0x09F, StoreIndexMultiOp, PreStep, "stm", 18},
-        {0x0A0, 0x0AF, LoadIndexOp, PostStep, "ld", 16},
-        {0x0B0, 0x0BF, LoadIndexMultiOp, PostStep, "ldm", 22},
-        {0x0C0, 0x0C3, PutImmOp, PortImm, "pst", 25, BothHalves},
-        {0x0C4, 0x0C7, PutRegOp, PortReg, "pst", 24, BothBanks},
-        {0x0C8, 0x0CB, StoreImmOp, Fix(StepPreInc), "st", 6, BothHalves},
-        {0x0D0, 0x0D3, StoreImmOp, Fix(StepNone), "st", 5, BothHalves},
-        {0x0D4, 0x0D7, GetOp, PortReg, "gst", 26, BothBanks},
-        {0x0D8, 0x0DB, StoreImmOp, Fix(StepPreDec), "st", 6, BothHalves},
+        {0x080, 0x08F, StoreIndexOp, PreStep, "st", PreStepPointerBankReg},
+        {0x090, 0x09F, StoreIndexMultiOp, PreStep, "stm", PreStepPointerBankRange},
+        {0x0A0, 0x0AF, LoadIndexOp, PostStep, "ld", BankRegPointerPostStep},
+        {0x0B0, 0x0BF, LoadIndexMultiOp, PostStep, "ldm", BankRangePointerPostStep},
+        {0x0C0, 0x0C3, PutImmOp, PortImm, "pst", StatusImm8, BothHalves},
+        {0x0C4, 0x0C7, PutRegOp, PortReg, "pst", StatusBankReg, BothBanks},
+        {0x0C8, 0x0CB, StoreImmOp, Fix(StepPreInc), "st", PreStepPointerImm8, BothHalves},
+        {0x0D0, 0x0D3, StoreImmOp, Fix(StepNone), "st", AtPointerImm8, BothHalves},
+        {0x0D4, 0x0D7, GetOp, PortReg, "gst", BankRegStatus, BothBanks},
+        {0x0D8, 0x0DB, StoreImmOp, Fix(StepPreDec), "st", PreStepPointerImm8, BothHalves},
     });
 
     // The one-operand grid, a line to each eight opcodes by bits 0-2; the
     // rows with bit 3 set repeat the row above but for column 2.
     d.Add({
-        {0x0E0, 0x0E0, UnaryOp, Fix(UnNeg), "cmp", 14, BothBanks},
-        {0x0E1, 0x0E1, UnaryMultiOp, Fix(UnNeg), "cmpm", 20, BothBanks},
-        {0x0E2, 0x0E2, BlockMoveOp, Fix(StepPreInc), "bup", 0, BothHalves},
-        {0x0E3, 0x0E3, UnaryMultiOp, Fix(UnByteup), "byum", 20, BothBanks},
-        {0x0E4, 0x0E4, UnaryOp, Fix(UnNegb), "cmpb", 14, BothBanks},
-        {0x0E5, 0x0E5, UnaryMultiOp, Fix(UnDigup), "dium", 20, BothBanks},
-        {0x0E6, 0x0E6, RotateOp, Fix(UnShl), "rou", 14, BothBanks},
-        {0x0E7, 0x0E7, RotateMultiOp, Fix(UnShl), "roum", 20, BothBanks},
-        {0x0EA, 0x0EA, NopOp, None, "[EA00]", 8},
+        {0x0E0, 0x0E0, UnaryOp, Fix(UnNeg), "cmp", BankReg, BothBanks},
+        {0x0E1, 0x0E1, UnaryMultiOp, Fix(UnNeg), "cmpm", UpperOrLowerRange, BothBanks},
+        {0x0E2, 0x0E2, BlockMoveOp, Fix(StepPreInc), "bup", NoOperands, BothHalves},
+        {0x0E3, 0x0E3, UnaryMultiOp, Fix(UnByteup), "byum", UpperOrLowerRange, BothBanks},
+        {0x0E4, 0x0E4, UnaryOp, Fix(UnNegb), "cmpb", BankReg, BothBanks},
+        {0x0E5, 0x0E5, UnaryMultiOp, Fix(UnDigup), "dium", UpperOrLowerRange, BothBanks},
+        {0x0E6, 0x0E6, RotateOp, Fix(UnShl), "rou", BankReg, BothBanks},
+        {0x0E7, 0x0E7, RotateMultiOp, Fix(UnShl), "roum", UpperOrLowerRange, BothBanks},
+        {0x0EA, 0x0EA, NopOp, None, "[EA00]", LowerUpper},
 
-        {0x0F0, 0x0F0, UnaryOp, Fix(UnInv), "inv", 14, BothBanks},
-        {0x0F1, 0x0F1, UnaryMultiOp, Fix(UnInv), "invm", 20, BothBanks},
-        {0x0F2, 0x0F2, BlockMoveOp, Fix(StepPreDec), "bdn", 0, BothHalves},
-        {0x0F3, 0x0F3, UnaryMultiOp, Fix(UnBytedn), "bydm", 20, BothBanks},
-        {0x0F4, 0x0F4, UnaryRangeOp, Fix(UnNegb), "cmpbm", 21, BothBanks},
-        {0x0F5, 0x0F5, UnaryMultiOp, Fix(UnDigdn), "didm", 20, BothBanks},
-        {0x0F6, 0x0F6, RotateOp, Fix(UnShr), "rod", 14, BothBanks},
-        {0x0F7, 0x0F7, RotateMultiOp, Fix(UnShr), "rodm", 20, BothBanks},
-        {0x0FA, 0x0FA, NopOp, None, "nop", 0, BothHalves},
+        {0x0F0, 0x0F0, UnaryOp, Fix(UnInv), "inv", BankReg, BothBanks},
+        {0x0F1, 0x0F1, UnaryMultiOp, Fix(UnInv), "invm", UpperOrLowerRange, BothBanks},
+        {0x0F2, 0x0F2, BlockMoveOp, Fix(StepPreDec), "bdn", NoOperands, BothHalves},
+        {0x0F3, 0x0F3, UnaryMultiOp, Fix(UnBytedn), "bydm", UpperOrLowerRange, BothBanks},
+        {0x0F4, 0x0F4, UnaryRangeOp, Fix(UnNegb), "cmpbm", BankRange, BothBanks},
+        {0x0F5, 0x0F5, UnaryMultiOp, Fix(UnDigdn), "didm", UpperOrLowerRange, BothBanks},
+        {0x0F6, 0x0F6, RotateOp, Fix(UnShr), "rod", BankReg, BothBanks},
+        {0x0F7, 0x0F7, RotateMultiOp, Fix(UnShr), "rodm", UpperOrLowerRange, BothBanks},
+        {0x0FA, 0x0FA, NopOp, None, "nop", NoOperands, BothHalves},
 
-        {0x1E0, 0x1E0, UnaryOp, Fix(UnSwp), "swp", 14, BothBanks},
-        {0x1E1, 0x1E1, NopOp, None, "[E180]", 30},
-        {0x1E3, 0x1E3, UnaryOp, Fix(UnByteup), "byu", 14, BothBanks},
-        {0x1E4, 0x1E4, UnaryOp, Fix(UnShl), "biu", 14, BothBanks},
-        {0x1E5, 0x1E5, UnaryOp, Fix(UnDigup), "diu", 14, BothBanks},
-        {0x1E6, 0x1E6, UnaryOp, Fix(UnDbl), "mtb", 14, BothBanks},
-        {0x1E7, 0x1E7, TrapOp, None, "trp", 1, BothBanks},
-        {0x1E9, 0x1E9, NopOp, None, "[E980]", 30},
-        {0x1EA, 0x1EA, NopOp, None, "[EA80]", 8},
+        {0x1E0, 0x1E0, UnaryOp, Fix(UnSwp), "swp", BankReg, BothBanks},
+        {0x1E1, 0x1E1, NopOp, None, "[E180]", BracketedByte},
+        {0x1E3, 0x1E3, UnaryOp, Fix(UnByteup), "byu", BankReg, BothBanks},
+        {0x1E4, 0x1E4, UnaryOp, Fix(UnShl), "biu", BankReg, BothBanks},
+        {0x1E5, 0x1E5, UnaryOp, Fix(UnDigup), "diu", BankReg, BothBanks},
+        {0x1E6, 0x1E6, UnaryOp, Fix(UnDbl), "mtb", BankReg, BothBanks},
+        {0x1E7, 0x1E7, TrapOp, None, "trp", FillerByte, BothBanks},
+        {0x1E9, 0x1E9, NopOp, None, "[E980]", BracketedByte},
+        {0x1EA, 0x1EA, NopOp, None, "[EA80]", LowerUpper},
 
-        {0x1F0, 0x1F0, UnaryMultiOp, Fix(UnByteupswap), "bnusm", 20, BothBanks},
-        {0x1F1, 0x1F1, GetOp, Fix(PortIF), "gst", 27, BothBanks},
-        {0x1F3, 0x1F3, UnaryOp, Fix(UnBytedn), "byd", 14, BothBanks},
-        {0x1F4, 0x1F4, UnaryMultiOp, Fix(UnShl), "bium", 20, BothBanks},
-        {0x1F5, 0x1F5, UnaryOp, Fix(UnDigdn), "did", 14, BothBanks},
-        {0x1F6, 0x1F6, UnaryRangeOp, Fix(UnDbl), "mtbm", 21, BothBanks},
-        {0x1F7, 0x1F7, TrapOp, None, "trp", 1, BothBanks},
+        {0x1F0, 0x1F0, UnaryMultiOp, Fix(UnByteupswap), "bnusm", UpperOrLowerRange, BothBanks},
+        {0x1F1, 0x1F1, GetOp, Fix(PortIF), "gst", BankRegIf, BothBanks},
+        {0x1F3, 0x1F3, UnaryOp, Fix(UnBytedn), "byd", BankReg, BothBanks},
+        {0x1F4, 0x1F4, UnaryMultiOp, Fix(UnShl), "bium", UpperOrLowerRange, BothBanks},
+        {0x1F5, 0x1F5, UnaryOp, Fix(UnDigdn), "did", BankReg, BothBanks},
+        {0x1F6, 0x1F6, UnaryRangeOp, Fix(UnDbl), "mtbm", BankRange, BothBanks},
+        {0x1F7, 0x1F7, TrapOp, None, "trp", FillerByte, BothBanks},
     });
 
     // Registers with an immediate, exchanges, the search.
     d.Add({
-        {0x100, 0x10F, RegImmOp, AluSel, AluNames, 9},
-        {0x110, 0x113, RegImmMultiOp, AddSubSel, AddSubMultiNames, 12, BothBanks},
-        {0x114, 0x114, ExchangeOp, Fix(XchSwp2), "swp", 7},
-        {0x115, 0x115, ExchangeMultiOp, Fix(XchSwp2), "swpm", 10},
-        {0x116, 0x116, ExchangeOp, Fix(XchXcls), "xcls", 7},
-        {0x117, 0x117, ExchangeMultiOp, Fix(XchXcls), "xclsm", 10},
-        {0x11C, 0x11C, ExchangeOp, Fix(XchXc), "xc", 7},
-        {0x11D, 0x11D, ExchangeMultiOp, Fix(XchXc), "xcm", 10},
-        {0x11E, 0x11E, ExchangeOp, Fix(XchXchs), "xchs", 7},
-        {0x11F, 0x11F, ExchangeMultiOp, Fix(XchXchs), "xchsm", 10},
-        {0x120, 0x12F, TestRegImmOp, AluSel, TestNames, 9},
-        {0x130, 0x133, TestRegImmMultiOp, AddSubSel, TestAddSubMultiNames, 12, BothBanks},
-        {0x134, 0x134, SearchOp, Fix(StepPreInc), "sup", 14},
-        {0x135, 0x135, SearchOp, Fix(StepPreInc), "[3580]", 30},
-        {0x136, 0x136, SearchOp, Fix(StepPreInc), "[3680]", 30},
-        {0x137, 0x137, SearchOp, Fix(StepPreInc), "[3780]", 30},
-        {0x13C, 0x13C, SearchOp, Fix(StepPreDec), "sdn", 14},
-        {0x13D, 0x13D, SearchOp, Fix(StepPreDec), "[3D80]", 30},
-        {0x13E, 0x13E, SearchOp, Fix(StepPreDec), "[3E80]", 30},
-        {0x13F, 0x13F, SearchOp, Fix(StepPreDec), "[3F80]", 30},
+        {0x100, 0x10F, RegImmOp, AluSel, AluNames, BankRegImm8},
+        {0x110, 0x113, RegImmMultiOp, AddSubSel, AddSubMultiNames, BankRangeImm6, BothBanks},
+        {0x114, 0x114, ExchangeOp, Fix(XchSwp2), "swp", UpperLower},
+        {0x115, 0x115, ExchangeMultiOp, Fix(XchSwp2), "swpm", UpperRangeLowerRange},
+        {0x116, 0x116, ExchangeOp, Fix(XchXcls), "xcls", UpperLower},
+        {0x117, 0x117, ExchangeMultiOp, Fix(XchXcls), "xclsm", UpperRangeLowerRange},
+        {0x11C, 0x11C, ExchangeOp, Fix(XchXc), "xc", UpperLower},
+        {0x11D, 0x11D, ExchangeMultiOp, Fix(XchXc), "xcm", UpperRangeLowerRange},
+        {0x11E, 0x11E, ExchangeOp, Fix(XchXchs), "xchs", UpperLower},
+        {0x11F, 0x11F, ExchangeMultiOp, Fix(XchXchs), "xchsm", UpperRangeLowerRange},
+        {0x120, 0x12F, TestRegImmOp, AluSel, TestNames, BankRegImm8},
+        {0x130, 0x133, TestRegImmMultiOp, AddSubSel, TestAddSubMultiNames, BankRangeImm6, BothBanks},
+        {0x134, 0x134, SearchOp, Fix(StepPreInc), "sup", BankReg},
+        {0x135, 0x135, SearchOp, Fix(StepPreInc), "[3580]", BracketedByte},
+        {0x136, 0x136, SearchOp, Fix(StepPreInc), "[3680]", BracketedByte},
+        {0x137, 0x137, SearchOp, Fix(StepPreInc), "[3780]", BracketedByte},
+        {0x13C, 0x13C, SearchOp, Fix(StepPreDec), "sdn", BankReg},
+        {0x13D, 0x13D, SearchOp, Fix(StepPreDec), "[3D80]", BracketedByte},
+        {0x13E, 0x13E, SearchOp, Fix(StepPreDec), "[3E80]", BracketedByte},
+        {0x13F, 0x13F, SearchOp, Fix(StepPreDec), "[3F80]", BracketedByte},
     });
 
     // Off, the key port, bit tests and register loads.
     d.Add({
-        {0x150, 0x150, OffOp, None, "off", 1},
-        {0x151, 0x151, GetOp, Fix(PortKI), "gst", 28, BothBanks},
-        {0x152, 0x152, TestRegImmOp, Fix(AluBit), "bit", 9, BothBanks},
-        {0x153, 0x153, TestRegRegOp, Fix(AluBit), "bit", 7},
-        {0x15B, 0x15B, TestRegRegRevOp, Fix(AluBit), "bit", 8},
-        {0x154, 0x154, RegRegOp, Fix(AluLd), "ld", 7},
-        {0x15C, 0x15C, RegRegRevOp, Fix(AluLd), "ld", 8},
-        {0x155, 0x155, RegRegMultiOp, Fix(AluLd), "ldm", 10},
-        {0x15D, 0x15D, RegRegMultiRevOp, Fix(AluLd), "ldm", 11},
-        {0x156, 0x156, RegImmOp, Fix(AluLd), "ld", 9, BothBanks},
-        {0x157, 0x157, RegImmMultiOp, Fix(AluLd), "ldm", 12, BothBanks},
+        {0x150, 0x150, OffOp, None, "off", FillerByte},
+        {0x151, 0x151, GetOp, Fix(PortKI), "gst", BankRegKi, BothBanks},
+        {0x152, 0x152, TestRegImmOp, Fix(AluBit), "bit", BankRegImm8, BothBanks},
+        {0x153, 0x153, TestRegRegOp, Fix(AluBit), "bit", UpperLower},
+        {0x15B, 0x15B, TestRegRegRevOp, Fix(AluBit), "bit", LowerUpper},
+        {0x154, 0x154, RegRegOp, Fix(AluLd), "ld", UpperLower},
+        {0x15C, 0x15C, RegRegRevOp, Fix(AluLd), "ld", LowerUpper},
+        {0x155, 0x155, RegRegMultiOp, Fix(AluLd), "ldm", UpperRangeLowerRange},
+        {0x15D, 0x15D, RegRegMultiRevOp, Fix(AluLd), "ldm", LowerRangeUpperRange},
+        {0x156, 0x156, RegImmOp, Fix(AluLd), "ld", BankRegImm8, BothBanks},
+        {0x157, 0x157, RegImmMultiOp, Fix(AluLd), "ldm", BankRangeImm6, BothBanks},
     });
 
     // Memory at an index plus or minus a displacement; LCD transfers.
     d.Add({
-        {0x180, 0x187, StoreRegDispOp, Disp, "st", 15},
-        {0x188, 0x18F, StoreDispOp, Disp, "st", 15},
-        {0x190, 0x197, StoreRegDispMultiOp, Disp, "stm", 19},
-        {0x198, 0x19F, StoreDispMultiOp, Disp, "stm", 19},
-        {0x1A0, 0x1A7, LoadRegDispOp, Disp, "ld", 17},
-        {0x1A8, 0x1AF, LoadDispOp, Disp, "ld", 17},
-        {0x1B0, 0x1B7, LoadRegDispMultiOp, Disp, "ldm", 23},
-        {0x1B8, 0x1BF, LoadDispMultiOp, Disp, "ldm", 23},
-        {0x1C4, 0x1C4, LcdLoadOp, None, "ldle", 9, BothBanks},
-        {0x1C5, 0x1C5, LcdLoadLowOp, None, "ldlo", 9, BothBanks},
-        {0x1C6, 0x1C6, LcdStoreOp, None, "stle", 9, BothBanks},
-        {0x1C7, 0x1C7, LcdStoreLowOp, None, "stlo", 9, BothBanks},
-        {0x1D4, 0x1D4, LcdLoadMultiOp, None, "ldlem", 12, BothBanks},
-        {0x1D5, 0x1D5, LcdLoadLowMultiOp, None, "ldlom", 12, BothBanks},
-        {0x1D6, 0x1D6, LcdStoreMultiOp, None, "stlem", 12, BothBanks},
-        {0x1D7, 0x1D7, LcdStoreLowMultiOp, None, "stlom", 12, BothBanks},
+        {0x180, 0x187, StoreRegDispOp, Disp, "st", OffsetPointerReg},
+        {0x188, 0x18F, StoreDispOp, Disp, "st", OffsetPointerReg},
+        {0x190, 0x197, StoreRegDispMultiOp, Disp, "stm", OffsetPointerRange},
+        {0x198, 0x19F, StoreDispMultiOp, Disp, "stm", OffsetPointerRange},
+        {0x1A0, 0x1A7, LoadRegDispOp, Disp, "ld", RegOffsetPointer},
+        {0x1A8, 0x1AF, LoadDispOp, Disp, "ld", RegOffsetPointer},
+        {0x1B0, 0x1B7, LoadRegDispMultiOp, Disp, "ldm", RangeOffsetPointer},
+        {0x1B8, 0x1BF, LoadDispMultiOp, Disp, "ldm", RangeOffsetPointer},
+        {0x1C4, 0x1C4, LcdLoadOp, None, "ldle", BankRegImm8, BothBanks},
+        {0x1C5, 0x1C5, LcdLoadLowOp, None, "ldlo", BankRegImm8, BothBanks},
+        {0x1C6, 0x1C6, LcdStoreOp, None, "stle", BankRegImm8, BothBanks},
+        {0x1C7, 0x1C7, LcdStoreLowOp, None, "stlo", BankRegImm8, BothBanks},
+        {0x1D4, 0x1D4, LcdLoadMultiOp, None, "ldlem", BankRangeImm6, BothBanks},
+        {0x1D5, 0x1D5, LcdLoadLowMultiOp, None, "ldlom", BankRangeImm6, BothBanks},
+        {0x1D6, 0x1D6, LcdStoreMultiOp, None, "stlem", BankRangeImm6, BothBanks},
+        {0x1D7, 0x1D7, LcdStoreLowMultiOp, None, "stlom", BankRangeImm6, BothBanks},
     });
     return d;
 }
@@ -348,7 +349,7 @@ static_assert(DistinctMnemonics(true) == 10, "ten opcodes without a name");
 
 constexpr bool FormsInRange() {
     for (const Instruction& instruction : InstructionSet) {
-        if (instruction.form >= OperandFormCount || instruction.mnemonic == nullptr) return false;
+        if (FormIndex(instruction.form) >= OperandFormCount || instruction.mnemonic == nullptr) return false;
     }
     return true;
 }
@@ -360,7 +361,7 @@ static_assert(FormsInRange(), "every opcode is set and has an operand form");
 // (BankBit or 0) only opcodes whose bit 3 is that. The assembler takes its
 // opcodes from here.
 constexpr int AnyBank = -1;
-constexpr int OpcodeOf(std::string_view mnemonic, int form, int bank = AnyBank) {
+constexpr int OpcodeOf(std::string_view mnemonic, OperandForm form, int bank = AnyBank) {
     for (unsigned op = 0; op < OpcodeCount; ++op) {
         const Instruction& instruction = InstructionSet[op];
         if (instruction.form != form || !SameMnemonic(mnemonic, instruction.mnemonic)) continue;

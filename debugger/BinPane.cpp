@@ -14,14 +14,14 @@ char Printable(uint8_t byte) { return byte >= 0x20 && byte <= 0x7E ? static_cast
 
 }  // namespace
 
-std::vector<PaneText> BinPane::Draw(ScrollRange& scroll) {
+std::vector<PaneText> BinPane::Draw(ScrollRange& scroll) const {
     std::vector<PaneText> texts;
     int address = state_.BinTop;
     for (int row = 0; row < Rows() && address < BinEndAddress; ++row, address += BinRowBytes) {
         texts.push_back({0, row, HexText(static_cast<unsigned>(address), AddressDigits) + ":"});
         std::string characters;
         for (int i = 0; i < BinRowBytes; ++i) {
-            const uint8_t byte = PaneReadByte(machine_, static_cast<uint16_t>(address + i));
+            const uint8_t byte = PaneReadByte(Viewed(), static_cast<uint16_t>(address + i));
             texts.push_back({ByteColumn(i), row, HexText(byte, 2)});
             characters += Printable(byte);
         }

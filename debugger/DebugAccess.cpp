@@ -47,15 +47,9 @@ const std::array<std::string_view, MainRowCount> MainRowLabels{
     "R064..R079:", "R080..R095:", "R096..R111:", "R112..R127:",
 };
 
-uint8_t PaneReadByte(Machine& m, uint16_t address) {
-    const MemoryGateLift lift(m.Cpu);
-    return MemReadPtr(m, address);
-}
+uint8_t PaneReadByte(const Machine& m, uint16_t address) { return MemReadUngated(m, address); }
 
-void PaneWriteByte(Machine& m, uint16_t address, uint8_t value) {
-    const MemoryGateLift lift(m.Cpu);
-    MemWritePtr(m, address) = value;
-}
+void PaneWriteByte(Machine& m, uint16_t address, uint8_t value) { MemWriteUngated(m, address) = value; }
 
 void StoreInstructionBytes(Machine& m, uint16_t target, const AsmResult& bytes) {
     const int count = bytes.AsmCount < 0 ? 0 : bytes.AsmCount > 3 ? 3 : bytes.AsmCount;
@@ -64,12 +58,9 @@ void StoreInstructionBytes(Machine& m, uint16_t target, const AsmResult& bytes) 
         return;
     }
     // The fetch reads data memory through the read map, so a typed line goes
-    // to the byte a read reaches: RAM, or ROM behind its windows. With the
-    // gate lifted that is never ReadSink, and the machine is ours to change.
-    const MemoryGateLift lift(m.Cpu);
+    // to the byte a read reaches: RAM, or ROM behind its windows.
     for (int i = 0; i < count; ++i) {
-        const auto address = static_cast<uint16_t>(target + i);
-        const_cast<uint8_t&>(MemReadPtr(m, address)) = bytes.AsmBytes[static_cast<size_t>(i)];
+        ReadMapByte(m, static_cast<uint16_t>(target + i)) = bytes.AsmBytes[static_cast<size_t>(i)];
     }
 }
 
@@ -81,14 +72,14 @@ int AssembleAt(Machine& m, uint16_t target, std::string_view line) {
 
 int32_t DebugStep(Machine& m) { return CpuStep(m); }
 
-PaneListing ListFrom(Machine& m, uint16_t top, int lines) {
+PaneListing ListFrom(const Machine& m, uint16_t top, int lines) {
     PaneListing listing;
     listing.Lines = WalkListing(m, top, lines);
     if (!listing.Lines.empty()) listing.LastSpan = ListingSpan(listing.Lines.back(), top);
     return listing;
 }
 
-std::optional<uint16_t> ListLineAddress(Machine& m, uint16_t top, int row) {
+std::optional<uint16_t> ListLineAddress(const Machine& m, uint16_t top, int row) {
     if (row <= 0) return top;
     const PaneListing before = ListFrom(m, top, row);
     if (static_cast<int>(before.Lines.size()) < row || before.LastSpan < 0) return std::nullopt;

@@ -1,7 +1,8 @@
 // How the debugger reads and changes the machine: the register rows and
-// flag cells of the Registers pane, data memory as the panes see it (the
-// memory gate lifted), the instruction store that a typed line goes to, the
-// single step and the listing walk. No pane touches the machine otherwise.
+// flag cells of the Registers pane, data memory as the panes see it
+// (whatever the memory gate holds), the instruction store that a typed line
+// goes to, the single step and the listing walk. No pane touches the machine
+// otherwise, and what only reads takes the machine as const.
 #pragma once
 
 #include <array>
@@ -65,10 +66,10 @@ extern const std::array<std::string_view, MainRowCount> MainRowLabels;
 // ---- Memory --------------------------------------------------------------------
 
 // Data memory as it is, whatever the memory gate holds.
-uint8_t PaneReadByte(Machine& m, uint16_t address);
+uint8_t PaneReadByte(const Machine& m, uint16_t address);
 
-// A store through the data path with the gate lifted: RAM addresses take
-// it, ROM windows drop it.
+// A store through the data path, whatever the gate holds: RAM addresses
+// take it, ROM windows drop it.
 void PaneWriteByte(Machine& m, uint16_t address, uint8_t value);
 
 // Puts assembled bytes where the instruction fetch reads them: below
@@ -94,12 +95,11 @@ struct PaneListing {
     int LastSpan = 0;  // addresses from top to the end of the last line; negative after a wrap
 };
 
-// Up to `lines` lines from top, stopping after a wrap. The machine is left
-// exactly as it was.
-PaneListing ListFrom(Machine& m, uint16_t top, int lines);
+// Up to `lines` lines from top, stopping after a wrap.
+PaneListing ListFrom(const Machine& m, uint16_t top, int lines);
 
 // The address of line `row` of a listing from top, or nothing when the
 // walk wraps before it.
-std::optional<uint16_t> ListLineAddress(Machine& m, uint16_t top, int row);
+std::optional<uint16_t> ListLineAddress(const Machine& m, uint16_t top, int row);
 
 }  // namespace varnox

@@ -52,9 +52,9 @@ public:
     int Rows() const { return rows_; }
     int Columns() const { return columns_; }
 
-    // The whole content from the machine as it is now; sets the scroll
-    // range where the pane keeps one.
-    virtual std::vector<PaneText> Draw(ScrollRange& scroll) = 0;
+    // The whole content from the machine as it is now, read through Viewed;
+    // sets the scroll range where the pane keeps one.
+    virtual std::vector<PaneText> Draw(ScrollRange& scroll) const = 0;
 
     // A press on a cell (the row within the pane). Sets EditMode and
     // EditTarget for what it opens; returns the editor to place, if any.
@@ -78,6 +78,9 @@ protected:
         state_.EditTarget = target;
         return spot;
     }
+
+    // Drawing only reads the machine.
+    const Machine& Viewed() const { return machine_; }
 
     Machine& machine_;
     DebugState& state_;

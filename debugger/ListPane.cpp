@@ -19,9 +19,9 @@ std::string AssemblyBytes(std::u16string_view text) {
 
 }  // namespace
 
-std::vector<PaneText> ListPane::Draw(ScrollRange& scroll) {
+std::vector<PaneText> ListPane::Draw(ScrollRange& scroll) const {
     const auto top = static_cast<uint16_t>(state_.ListTop);
-    const PaneListing listing = ListFrom(machine_, top, Rows());
+    const PaneListing listing = ListFrom(Viewed(), top, Rows());
     std::vector<PaneText> texts;
     int row = 0;
     for (const ListingLine& line : listing.Lines) {
@@ -44,7 +44,7 @@ std::optional<EditorSpot> ListPane::Click(int column, int row) {
         return Open(EditKind::ListAddress, state_.EditTarget, {0, AddressDigits, 0, true});
     }
     if (column < ListingMnemonicColumn || column >= Columns()) return std::nullopt;
-    const std::optional<uint16_t> address = ListLineAddress(machine_, static_cast<uint16_t>(state_.ListTop), row);
+    const std::optional<uint16_t> address = ListLineAddress(Viewed(), static_cast<uint16_t>(state_.ListTop), row);
     if (!address) return std::nullopt;
     return Open(EditKind::ListInstruction, *address,
                 {ListingMnemonicColumn, Columns() - ListingMnemonicColumn, row, false});

@@ -9,7 +9,7 @@ namespace varnox {
 class ListPane final : public DebugPane {
 public:
     using DebugPane::DebugPane;
-    std::vector<PaneText> Draw(ScrollRange& scroll) override;
+    std::vector<PaneText> Draw(ScrollRange& scroll) const override;
     std::optional<EditorSpot> Click(int column, int row) override;
     bool Owns(EditKind mode) const override;
     CommitResult Commit(std::u16string_view text) override;

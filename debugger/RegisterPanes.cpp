@@ -28,17 +28,17 @@ const RegisterRow* RegPane::RowAt(int row) const {
     return &RegisterRows[static_cast<size_t>(index)];
 }
 
-std::vector<PaneText> RegPane::Draw(ScrollRange&) {
+std::vector<PaneText> RegPane::Draw(ScrollRange&) const {
     std::vector<PaneText> texts;
     for (int row = FlagRows; row < VisibleRows(); ++row) {
         const RegisterRow* reg = RowAt(row);
         if (!reg) continue;
         texts.push_back({0, row, std::string(reg->Label)});
-        texts.push_back({ValueColumn, row, HexText(ReadRegisterRow(machine_.Cpu, *reg), reg->Digits)});
+        texts.push_back({ValueColumn, row, HexText(ReadRegisterRow(Viewed().Cpu, *reg), reg->Digits)});
     }
     texts.push_back({0, 0, "F:"});
     for (const FlagCell& cell : FlagCells) {
-        texts.push_back({cell.Column, cell.Row, std::string(FlagCellText(cell, machine_.Cpu.F)), cell.Background});
+        texts.push_back({cell.Column, cell.Row, std::string(FlagCellText(cell, Viewed().Cpu.F)), cell.Background});
     }
     return texts;
 }
@@ -74,7 +74,7 @@ CommitResult RegPane::Commit(std::u16string_view text) {
 
 int MainPane::VisibleRows() const { return std::min(Rows(), MaxRows); }
 
-std::vector<PaneText> MainPane::Draw(ScrollRange& scroll) {
+std::vector<PaneText> MainPane::Draw(ScrollRange& scroll) const {
     std::vector<PaneText> texts;
     const int firstRow = state_.MainTop / MainRowRegisters;
     for (int row = 0; row < VisibleRows(); ++row) {
@@ -82,7 +82,7 @@ std::vector<PaneText> MainPane::Draw(ScrollRange& scroll) {
         if (labelIndex < 0 || labelIndex >= MainRowCount) break;
         texts.push_back({0, row, std::string(MainRowLabels[static_cast<size_t>(labelIndex)])});
         for (int j = 0; j < MainRowRegisters; ++j) {
-            const uint8_t value = machine_.Cpu.MainRegisterFile[static_cast<size_t>(labelIndex * MainRowRegisters + j)];
+            const uint8_t value = Viewed().Cpu.MainRegisterFile[static_cast<size_t>(labelIndex * MainRowRegisters + j)];
             texts.push_back({MainByteColumn(j), row, HexText(value, 2)});
         }
     }

@@ -9,7 +9,7 @@ namespace varnox {
 class RegPane final : public DebugPane {
 public:
     using DebugPane::DebugPane;
-    std::vector<PaneText> Draw(ScrollRange& scroll) override;
+    std::vector<PaneText> Draw(ScrollRange& scroll) const override;
     std::optional<EditorSpot> Click(int column, int row) override;
     bool Owns(EditKind mode) const override;
     CommitResult Commit(std::u16string_view text) override;
@@ -24,7 +24,7 @@ private:
 class MainPane final : public DebugPane {
 public:
     using DebugPane::DebugPane;
-    std::vector<PaneText> Draw(ScrollRange& scroll) override;
+    std::vector<PaneText> Draw(ScrollRange& scroll) const override;
     std::optional<EditorSpot> Click(int column, int row) override;
     bool Owns(EditKind mode) const override { return mode == EditKind::MainRegister; }
     CommitResult Commit(std::u16string_view text) override;

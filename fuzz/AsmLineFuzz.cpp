@@ -6,14 +6,12 @@
 // same text again, unless the word is one the assembler cannot produce.
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <string_view>
 
 #include "FuzzCheck.h"
 #include "asm/Asem.h"
-#include "asm/Listing.h"
-#include "core/Def.h"
+#include "asm/Dis.h"
 
 namespace {
 
@@ -30,13 +28,7 @@ std::string Hex(const AsmResult& r) {
 }
 
 // Mnemonic and operands of the word, as a line is typed.
-std::string ListWord(varnox::Machine& m, const AsmResult& r) {
-    for (size_t i = 0; i < 3; ++i) m.InstrRom[i] = r.AsmBytes[i];
-    const varnox::ListingLine line = varnox::ListInstruction(m, 0);
-    std::string text(line.Mnemonic);
-    if (!line.Operands.empty()) text += " " + line.Operands;
-    return text;
-}
+std::string ListWord(const AsmResult& r) { return varnox::InstructionText(r.AsmBytes); }
 
 bool IsDataLine(std::string_view line) {
     size_t pos = 0;
@@ -58,8 +50,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(result.AsmCount >= 0 && result.AsmCount <= 3, "count %d", result.AsmCount);
     if (result.AsmErrorPos != 0 || result.AsmCount == 0) return 0;
 
-    static const auto machine = std::make_unique<varnox::Machine>();
-    const std::string listed = ListWord(*machine, result);
+    const std::string listed = ListWord(result);
     const bool isData = IsDataLine(line);
     if (isData && !Assemblable(listed)) return 0;
     FUZZ_CHECK(Assemblable(listed), "bytes %s list as \"%s\"", Hex(result).c_str(), listed.c_str());
@@ -68,7 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(again.AsmErrorPos == 0, "bytes %s list as \"%s\", rejected at %d", Hex(result).c_str(),
                listed.c_str(), again.AsmErrorPos);
     if (isData) {
-        const std::string relisted = ListWord(*machine, again);
+        const std::string relisted = ListWord(again);
         FUZZ_CHECK(relisted == listed, "bytes %s list as \"%s\", which assembles to %s listing as \"%s\"",
                    Hex(result).c_str(), listed.c_str(), Hex(again).c_str(), relisted.c_str());
     } else {

@@ -158,9 +158,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (action & 0x10) varnox::RefreshTick(m);
         CheckMachine(m, heldKeys);
         // The debugger lists whatever the processor is about to run.
-        const uint16_t pc = m.Cpu.PC;
-        varnox::ListInstruction(m, pc);
-        m.Cpu.PC = pc;
+        varnox::ListInstruction(m, m.Cpu.PC);
     }
     return 0;
 }

@@ -6,6 +6,7 @@
 #include "AsmTestSupport.h"
 #include "asm/Dis.h"
 #include "asm/Listing.h"
+#include "core/InstructionRead.h"
 
 namespace varnox {
 namespace {
@@ -81,11 +82,10 @@ TEST(Disassembler, TakesOnlyTheFormsBytes) {
     auto m = std::make_unique<Machine>();
     m->DataRam[0] = 0x58;  // rtn at 0x4000; its b1 belongs to the next line
     m->DataRam[1] = 0xF5;
-    m->Cpu.PC = 0x4000;
-    const unsigned opcode = FetchInstruction(*m);
-    EXPECT_EQ(opcode, 0x158u);
-    EXPECT_EQ(Disassemble(*m, opcode), "");
-    EXPECT_EQ(m->Cpu.PC, 0x4001);
+    const InstructionAt rtn = ReadInstructionAt(*m, 0x4000);
+    EXPECT_EQ(rtn.Opcode, 0x158u);
+    EXPECT_EQ(Disassemble(rtn.Opcode, rtn.Word[1], rtn.Word[2]), "");
+    EXPECT_EQ(rtn.Next, 0x4001);
 }
 
 TEST(Listing, LineLayout) {

@@ -74,8 +74,7 @@ private:
         if (name.starts_with("r")) return Field(cpu.MainRegisterFile.at(static_cast<size_t>(number(1, 10))), set, get);
         if (name.starts_with("d")) return Field(m_.Lcd.DisplayRam.at(static_cast<size_t>(number(1, 10))), set, get);
         if (name.starts_with("m")) {
-            const MemoryGateLift lift(cpu);
-            uint8_t& byte = MemWritePtr(m_, static_cast<uint16_t>(number(1, 16)));
+            uint8_t& byte = MemWriteUngated(m_, static_cast<uint16_t>(number(1, 16)));
             return Field(byte, set, get);
         }
         ADD_FAILURE() << "unknown state name " << name;

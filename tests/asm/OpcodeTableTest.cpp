@@ -14,20 +14,22 @@
 namespace varnox {
 namespace {
 
+using enum OperandForm;
+
 bool Bracketed(std::string_view mnemonic) { return !mnemonic.empty() && mnemonic[0] == '['; }
 
 TEST(OpcodeTable, NamesAndFormsOfTheSpecialOpcodes) {
     EXPECT_EQ(MnemonicOf(0x058), "rtn");
     EXPECT_EQ(MnemonicOf(0x158), "rtn");
-    EXPECT_EQ(OpcodeTable[0x158].Form, 0);
+    EXPECT_EQ(OpcodeTable[0x158].Form, NoOperands);
     EXPECT_EQ(MnemonicOf(0x150), "off");
-    EXPECT_EQ(OpcodeTable[0x150].Form, 1);
+    EXPECT_EQ(OpcodeTable[0x150].Form, FillerByte);
     EXPECT_EQ(MnemonicOf(0x1FF), "trp");
-    EXPECT_EQ(OpcodeTable[0x1FF].Form, 1);
+    EXPECT_EQ(OpcodeTable[0x1FF].Form, FillerByte);
     EXPECT_EQ(MnemonicOf(0x0EA), "[EA00]");
-    EXPECT_EQ(OpcodeTable[0x0EA].Form, 8);
+    EXPECT_EQ(OpcodeTable[0x0EA].Form, LowerUpper);
     EXPECT_EQ(MnemonicOf(0x135), "[3580]");
-    EXPECT_EQ(OpcodeTable[0x135].Form, 30);
+    EXPECT_EQ(OpcodeTable[0x135].Form, BracketedByte);
     EXPECT_EQ(MnemonicOf(0x068 + 0x100), "cani");
     EXPECT_EQ(MnemonicOf(0x1D0), "st");
     EXPECT_EQ(MnemonicOf(512 + 0x058), "rtn");  // taken modulo 512
@@ -68,7 +70,8 @@ TEST(OpcodeTable, AssemblerBaseCodesNameTheirOwnMnemonic) {
 // Where b1 is a data byte its bit 7 is opcode bit 8, so both halves must
 // read the same.
 TEST(OpcodeTable, DataByteFormsRepeatInBothHalves) {
-    const std::set<int> dataByteForms{0, 2, 3, 4, 5, 6, 25};
+    const std::set<OperandForm> dataByteForms{NoOperands,    IndexImm16,         PointerImm8, ConditionImm16,
+                                              AtPointerImm8, PreStepPointerImm8, StatusImm8};
     for (unsigned op = 0; op < 0x100; ++op) {
         if (!dataByteForms.count(OpcodeTable[op].Form)) continue;
         EXPECT_EQ(MnemonicOf(op), MnemonicOf(op + 0x100)) << op;
@@ -81,8 +84,8 @@ TEST(OpcodeTable, DataByteFormsRepeatInBothHalves) {
 TEST(OpcodeTable, ConditionEightNeverPrints) {
     std::set<unsigned> printed;
     for (unsigned op = 0x050; op < 0x080; ++op) {
-        const int form = OpcodeTable[op].Form;
-        if (form == 4 || form == 29) printed.insert(op & 15);
+        const OperandForm form = OpcodeTable[op].Form;
+        if (form == ConditionImm16 || form == ConditionIndexOrPair) printed.insert(op & 15);
     }
     EXPECT_EQ(printed.size(), 15u);
     EXPECT_EQ(printed.count(8), 0u);

@@ -20,26 +20,32 @@ struct Word {
 // The bits of a word that its operand form reads. The disassembler ignores
 // the others and the assembler writes them as 0.
 Word ReadBits(unsigned opcode) {
-    const int form = OpcodeTable[opcode].Form;
+    using enum OperandForm;
+    const OperandForm form = OpcodeTable[opcode].Form;
     const bool bit3 = (opcode & 8) != 0;
     constexpr uint8_t fieldA = 0xF7;   // b1 without bit 3 (bit 7 is opcode bit 8)
     constexpr uint8_t fieldsB = 0xF7;  // b2 bits 5-7, 0-2 and the indirect bit
     constexpr uint8_t endOnly = 0xE0;  // b2 bits 5-7
     switch (form) {
-    case 0: return {{0xFF, 0x00, 0x00}};
-    case 1: return {{0xFF, 0x80, 0x00}};
-    case 2: case 4: return {{0xFF, 0xFF, 0xFF}};
-    case 3: case 5: case 6: case 25: case 30: return {{0xFF, 0xFF, 0x00}};
-    case 7: case 8: case 10: case 11: case 29: return {{0xFF, fieldA, fieldsB}};
-    case 9: return {{0xFF, fieldA, 0xFF}};
-    case 12: return {{0xFF, 0xFF, 0xFF}};
-    case 13: case 14: case 16: case 24: case 26: case 27: case 28: return {{0xFF, fieldA, 0x00}};
-    case 15: case 17: return {{0xFF, fieldA, bit3 ? uint8_t{0xFF} : fieldsB}};
-    case 18: case 21: case 22: return {{0xFF, fieldA, endOnly}};
-    case 19: case 23: return bit3 ? Word{{0xFF, 0xFF, 0xFF}} : Word{{0xFF, fieldA, fieldsB}};
-    case 20: return bit3 ? Word{{0xFF, fieldA, endOnly}} : Word{{0xFF, 0x87, fieldsB}};
-    default: return {{0xFF, 0xFF, 0xFF}};
+    case NoOperands: return {{0xFF, 0x00, 0x00}};
+    case FillerByte: return {{0xFF, 0x80, 0x00}};
+    case IndexImm16: case ConditionImm16: return {{0xFF, 0xFF, 0xFF}};
+    case PointerImm8: case AtPointerImm8: case PreStepPointerImm8: case StatusImm8: case BracketedByte:
+        return {{0xFF, 0xFF, 0x00}};
+    case UpperLower: case LowerUpper: case UpperRangeLowerRange: case LowerRangeUpperRange: case ConditionIndexOrPair:
+        return {{0xFF, fieldA, fieldsB}};
+    case BankRegImm8: return {{0xFF, fieldA, 0xFF}};
+    case BankRangeImm6: return {{0xFF, 0xFF, 0xFF}};
+    case PreStepPointerBankReg: case BankReg: case BankRegPointerPostStep: case StatusBankReg: case BankRegStatus:
+    case BankRegIf: case BankRegKi:
+        return {{0xFF, fieldA, 0x00}};
+    case OffsetPointerReg: case RegOffsetPointer: return {{0xFF, fieldA, bit3 ? uint8_t{0xFF} : fieldsB}};
+    case PreStepPointerBankRange: case BankRange: case BankRangePointerPostStep: return {{0xFF, fieldA, endOnly}};
+    case OffsetPointerRange: case RangeOffsetPointer:
+        return bit3 ? Word{{0xFF, 0xFF, 0xFF}} : Word{{0xFF, fieldA, fieldsB}};
+    case UpperOrLowerRange: return bit3 ? Word{{0xFF, fieldA, endOnly}} : Word{{0xFF, 0x87, fieldsB}};
     }
+    return {{0xFF, 0xFF, 0xFF}};
 }
 
 bool Bracketed(unsigned opcode) { return MnemonicOf(opcode)[0] == '['; }

@@ -11,6 +11,7 @@
 #include "Arguments.h"
 #include "Commands.h"
 #include "asm/Asem.h"
+#include "asm/Dis.h"
 #include "asm/Listing.h"
 #include "core/Def.h"
 #include "system/Files.h"
@@ -58,16 +59,13 @@ int DisCommand(const Args& args) {
     const auto parsed = ParseCommandLine(DisSpec, args);
     if (const int* status = std::get_if<int>(&parsed)) return *status;
     const std::vector<std::string>& bytes = std::get<CommandLine>(parsed).Operands;
-    auto machine = std::make_unique<Machine>();
+    InstructionWord word{};
     for (size_t i = 0; i < bytes.size(); ++i) {
         const auto byte = bytes[i].size() <= 2 ? ParseNumber(bytes[i], 16, 0, 0xFF) : std::nullopt;
         if (!byte) return UsageError(DisSpec, "bad byte: " + bytes[i]);
-        machine->InstrRom[i] = static_cast<uint8_t>(*byte);
+        word[i] = static_cast<uint8_t>(*byte);
     }
-    const ListingLine line = ListInstruction(*machine, 0);
-    std::string text(line.Mnemonic);
-    if (!line.Operands.empty()) text += " " + line.Operands;
-    std::printf("%s\n", text.c_str());
+    std::printf("%s\n", InstructionText(word).c_str());
     return 0;
 }
 

@@ -9,7 +9,7 @@
 
 namespace varnox::tool {
 
-bool TraceStep(Machine& m) {
+bool TraceStep(const Machine& m) {
     int level = 0;
     switch (PeekStepKind(m, &level)) {
     case StepKind::Idle:
@@ -19,10 +19,7 @@ bool TraceStep(Machine& m) {
     case StepKind::Instruction:
         break;
     }
-    // The listing walks with the processor's PC; the step fetches afresh.
-    const uint16_t savedPc = m.Cpu.PC;
-    const ListingLine line = ListInstruction(m, savedPc);
-    m.Cpu.PC = savedPc;
+    const ListingLine line = ListInstruction(m, m.Cpu.PC);
     return std::fprintf(stderr, "%s\n", FormatListingLine(line).c_str()) >= 0;
 }
 

@@ -6,6 +6,6 @@
 namespace varnox::tool {
 
 // Returns false when the line could not be written (the reader has gone).
-bool TraceStep(Machine& m);
+bool TraceStep(const Machine& m);
 
 }  // namespace varnox::tool
