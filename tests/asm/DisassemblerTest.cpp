@@ -1,11 +1,15 @@
 // Operand texts of every form, listing lines and the listing walk.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <memory>
+#include <random>
+#include <type_traits>
 
 #include "AsmTestSupport.h"
 #include "asm/Dis.h"
 #include "asm/Listing.h"
+#include "asm/OpcodeTable.h"
 #include "core/InstructionRead.h"
 
 namespace varnox {
@@ -86,6 +90,48 @@ TEST(Disassembler, TakesOnlyTheFormsBytes) {
     EXPECT_EQ(rtn.Opcode, 0x158u);
     EXPECT_EQ(Disassemble(rtn.Opcode, rtn.Word[1], rtn.Word[2]), "");
     EXPECT_EQ(rtn.Next, 0x4001);
+}
+
+// Listing reads an instruction as the processor's fetch would, without
+// fetching: on random machines, the gate shut or open, at random addresses
+// and at the edges of the two fetch paths, a line and its read give the
+// bytes and the next address that a live fetch on a copy leaves behind once
+// it takes the form's operand bytes; and listing a pane leaves every byte
+// of the machine as it was.
+TEST(Listing, ReadsWhatTheLiveFetchConsumesAndChangesNothing) {
+    static_assert(std::is_trivially_copyable_v<Machine>);
+    std::mt19937 random(20261208);
+    const auto byte = [&] { return static_cast<uint8_t>(random()); };
+    const uint16_t edges[] = {0x0000, 0x17FE, 0x17FF, 0x1800, 0x1801, 0x3FFF, 0x7FFF, 0xBFFF, 0xFFFD, 0xFFFE, 0xFFFF};
+    for (int round = 0; round < 8; ++round) {
+        auto m = std::make_unique<Machine>();
+        for (uint8_t& b : m->InstrRom) b = byte();
+        for (uint8_t& b : m->DataRom) b = byte();
+        for (uint8_t& b : m->DataRam) b = byte();
+        m->Cpu.IE = byte();
+        m->Cpu.PC = static_cast<uint16_t>(random());
+        m->Cpu.InstrBytes = {byte(), byte(), byte()};
+        m->Cpu.StepCycles = round;
+        const auto before = std::make_unique<Machine>();
+        std::memcpy(before.get(), m.get(), sizeof(Machine));
+
+        for (int k = 0; k < 300; ++k) {
+            const uint16_t address = k < static_cast<int>(std::size(edges)) ? edges[k] : static_cast<uint16_t>(random());
+            const InstructionAt read = ReadInstructionAt(*m, address);
+            const ListingLine line = ListInstruction(*m, address);
+            auto live = std::make_unique<Machine>(*m);
+            live->Cpu.PC = address;
+            const unsigned opcode = FetchInstruction(*live);
+            for (int i = FormOperandBytes(OpcodeTable[opcode].Form); i > 0; --i) NextOperandByte(*live);
+            ASSERT_EQ(read.Opcode, opcode) << address;
+            ASSERT_EQ(read.Word, live->Cpu.InstrBytes) << address;
+            ASSERT_EQ(read.Next, live->Cpu.PC) << address;
+            ASSERT_EQ(line.Next, live->Cpu.PC) << address;
+            ASSERT_EQ(line.Mnemonic, MnemonicOf(opcode)) << address;
+        }
+        WalkListing(*m, static_cast<uint16_t>(random()), 40);
+        EXPECT_EQ(std::memcmp(before.get(), m.get(), sizeof(Machine)), 0);
+    }
 }
 
 TEST(Listing, LineLayout) {
