@@ -18,64 +18,64 @@ namespace {
 using test::Dis;
 
 TEST(Disassembler, ImmediateAndTransferForms) {
-    EXPECT_EQ(Dis(0x40, 0x12, 0xAB), "ldw ix,&H12AB");       // form 2
-    EXPECT_EQ(Dis(0x46, 0x92, 0x00), "ldw v0,&H9200");       // form 2, high b1
-    EXPECT_EQ(Dis(0x4F, 0x08), "sbw sp,&H08");               // form 3
-    EXPECT_EQ(Dis(0x70, 0x0C, 0x40), "jmp &H0C40");          // form 4, condition 0
+    EXPECT_EQ(Dis(0x40, 0x12, 0xAB), "ldw ix,&H12AB");       // IndexImm16
+    EXPECT_EQ(Dis(0x46, 0x92, 0x00), "ldw v0,&H9200");       // IndexImm16, high b1
+    EXPECT_EQ(Dis(0x4F, 0x08), "sbw sp,&H08");               // PointerImm8
+    EXPECT_EQ(Dis(0x70, 0x0C, 0x40), "jmp &H0C40");          // ConditionImm16, condition 0
     EXPECT_EQ(Dis(0x74, 0x0C, 0x40), "jmp nz,&H0C40");
     EXPECT_EQ(Dis(0x71, 0x8C, 0x40), "jmp k,&H8C40");
     EXPECT_EQ(Dis(0x6F, 0x00, 0x01), "cal nc,&H0001");
-    EXPECT_EQ(Dis(0xD0, 0x20), "st (ix),&H20");              // form 5
-    EXPECT_EQ(Dis(0xDB, 0x00), "st -(sp),&H00");             // form 6: sign from opcode bit 4
+    EXPECT_EQ(Dis(0xD0, 0x20), "st (ix),&H20");              // AtPointerImm8
+    EXPECT_EQ(Dis(0xDB, 0x00), "st -(sp),&H00");             // PreStepPointerImm8: sign from opcode bit 4
     EXPECT_EQ(Dis(0xC9, 0x80), "st +(iy),&H80");
-    EXPECT_EQ(Dis(0x58, 0x80), "rtn");                       // form 0
-    EXPECT_EQ(Dis(0x50, 0xC0), "off");                       // form 1
-    EXPECT_EQ(Dis(0x35, 0xA5), "[3580] [A5]");               // form 30
+    EXPECT_EQ(Dis(0x58, 0x80), "rtn");                       // NoOperands
+    EXPECT_EQ(Dis(0x50, 0xC0), "off");                       // FillerByte
+    EXPECT_EQ(Dis(0x35, 0xA5), "[3580] [A5]");               // BracketedByte
 }
 
 TEST(Disassembler, RegisterPairForms) {
-    EXPECT_EQ(Dis(0x00, 0x05, 0xC0), "adb r70,r5");          // form 7
-    EXPECT_EQ(Dis(0x08, 0x05, 0xC0), "adb r5,r70");          // form 8
+    EXPECT_EQ(Dis(0x00, 0x05, 0xC0), "adb r70,r5");          // UpperLower
+    EXPECT_EQ(Dis(0x08, 0x05, 0xC0), "adb r5,r70");          // LowerUpper
     EXPECT_EQ(Dis(0x08, 0x05, 0xD0), "adb r5,i70");
     EXPECT_EQ(Dis(0x08, 0x05, 0xC8), "adb r5,r70");          // b2 bit 3 ignored
     EXPECT_EQ(Dis(0xEA, 0x05, 0xD0), "[EA00] r5,i70");
-    EXPECT_EQ(Dis(0x00, 0x86, 0x10), "adb r70,&H10");        // form 9, upper bank
-    EXPECT_EQ(Dis(0x08, 0xF7, 0xFF), "adb r63,&HFF");        // form 9, lower bank
-    EXPECT_EQ(Dis(0x18, 0x12, 0xA0), "adbm r10..r13,r66..r69");  // form 11
-    EXPECT_EQ(Dis(0x10, 0x12, 0xB0), "adbm i66..i69,r10..r13");  // form 10, indirect
-    EXPECT_EQ(Dis(0x10, 0x80, 0xE1), "adbm r64..r71,&H21");  // form 12
+    EXPECT_EQ(Dis(0x00, 0x86, 0x10), "adb r70,&H10");        // BankRegImm8, upper bank
+    EXPECT_EQ(Dis(0x08, 0xF7, 0xFF), "adb r63,&HFF");        // BankRegImm8, lower bank
+    EXPECT_EQ(Dis(0x18, 0x12, 0xA0), "adbm r10..r13,r66..r69");  // LowerRangeUpperRange
+    EXPECT_EQ(Dis(0x10, 0x12, 0xB0), "adbm i66..i69,r10..r13");  // UpperRangeLowerRange, indirect
+    EXPECT_EQ(Dis(0x10, 0x80, 0xE1), "adbm r64..r71,&H21");  // BankRangeImm6
     EXPECT_EQ(Dis(0x10, 0x88, 0xE1), "adbm r64..r71,&H01");  // b1 bit 3: G below 32
 }
 
 TEST(Disassembler, PointerForms) {
-    EXPECT_EQ(Dis(0x87, 0x00), "st -(sp),r64");              // form 13
-    EXPECT_EQ(Dis(0xE8, 0x05), "cmp r5");                    // form 14
-    EXPECT_EQ(Dis(0x80, 0x85, 0xC0), "st (ix+r5),r70");      // form 15
+    EXPECT_EQ(Dis(0x87, 0x00), "st -(sp),r64");              // PreStepPointerBankReg
+    EXPECT_EQ(Dis(0xE8, 0x05), "cmp r5");                    // BankReg
+    EXPECT_EQ(Dis(0x80, 0x85, 0xC0), "st (ix+r5),r70");      // OffsetPointerReg
     EXPECT_EQ(Dis(0x8C, 0x85, 0x02), "st (ix-&H02),r5");
-    EXPECT_EQ(Dis(0xA3, 0x00), "ld r64,(sp)+");              // form 16
-    EXPECT_EQ(Dis(0xA0, 0x85, 0xC0), "ld r70,(ix+r5)");      // form 17
+    EXPECT_EQ(Dis(0xA3, 0x00), "ld r64,(sp)+");              // BankRegPointerPostStep
+    EXPECT_EQ(Dis(0xA0, 0x85, 0xC0), "ld r70,(ix+r5)");      // RegOffsetPointer
     EXPECT_EQ(Dis(0xA9, 0x85, 0x10), "ld r5,(iy+&H10)");
-    EXPECT_EQ(Dis(0x97, 0x00, 0x60), "stm -(sp),r64..r67");  // form 18
-    EXPECT_EQ(Dis(0x90, 0x85, 0x00), "stm (ix+r5),r69..r64");  // form 19
+    EXPECT_EQ(Dis(0x97, 0x00, 0x60), "stm -(sp),r64..r67");  // PreStepPointerBankRange
+    EXPECT_EQ(Dis(0x90, 0x85, 0x00), "stm (ix+r5),r69..r64");  // OffsetPointerRange
     EXPECT_EQ(Dis(0x9A, 0x88, 0x64), "stm (iz+&H04),r0..r3");
     EXPECT_EQ(Dis(0x90, 0x85, 0x10), "stm (ix+r5),?69..?64");  // ? for the indirect bit
-    EXPECT_EQ(Dis(0xB0, 0x85, 0x10), "ldm ?69..?64,(ix+r5)");  // form 23
+    EXPECT_EQ(Dis(0xB0, 0x85, 0x10), "ldm ?69..?64,(ix+r5)");  // RangeOffsetPointer
     EXPECT_EQ(Dis(0xBA, 0x88, 0x64), "ldm r0..r3,(iz+&H04)");
-    EXPECT_EQ(Dis(0xB3, 0x00, 0x60), "ldm r64..r67,(sp)+");  // form 22
+    EXPECT_EQ(Dis(0xB3, 0x00, 0x60), "ldm r64..r67,(sp)+");  // BankRangePointerPostStep
 }
 
 TEST(Disassembler, RangeStatusAndIjmpForms) {
-    EXPECT_EQ(Dis(0xE1, 0x00, 0xE0), "cmpm r64..r71");       // form 20, upper
+    EXPECT_EQ(Dis(0xE1, 0x00, 0xE0), "cmpm r64..r71");       // UpperOrLowerRange, upper
     EXPECT_EQ(Dis(0xE1, 0x00, 0xF0), "cmpm i64..i71");
-    EXPECT_EQ(Dis(0xE9, 0x10, 0xE0), "cmpm r8..r15");        // form 20, lower
-    EXPECT_EQ(Dis(0xF4, 0x00, 0x60), "cmpbm r64..r67");      // form 21
-    EXPECT_EQ(Dis(0xCF, 0x05), "pst ie,r5");                 // form 24
-    EXPECT_EQ(Dis(0xC0, 0x41), "pst ko,&H41");               // form 25
+    EXPECT_EQ(Dis(0xE9, 0x10, 0xE0), "cmpm r8..r15");        // UpperOrLowerRange, lower
+    EXPECT_EQ(Dis(0xF4, 0x00, 0x60), "cmpbm r64..r67");      // BankRange
+    EXPECT_EQ(Dis(0xCF, 0x05), "pst ie,r5");                 // StatusBankReg
+    EXPECT_EQ(Dis(0xC0, 0x41), "pst ko,&H41");               // StatusImm8
     EXPECT_EQ(Dis(0xC5, 0x05), "pst f,r69");
-    EXPECT_EQ(Dis(0xD4, 0x01), "gst r65,ko");                // form 26
-    EXPECT_EQ(Dis(0xF9, 0x85), "gst r5,if");                 // form 27
-    EXPECT_EQ(Dis(0x51, 0x80), "gst r64,ki");                // form 28
-    EXPECT_EQ(Dis(0x50, 0x70, 0x07), "ijmp ix");             // form 29
+    EXPECT_EQ(Dis(0xD4, 0x01), "gst r65,ko");                // BankRegStatus
+    EXPECT_EQ(Dis(0xF9, 0x85), "gst r5,if");                 // BankRegIf
+    EXPECT_EQ(Dis(0x51, 0x80), "gst r64,ki");                // BankRegKi
+    EXPECT_EQ(Dis(0x50, 0x70, 0x07), "ijmp ix");             // ConditionIndexOrPair
     EXPECT_EQ(Dis(0x5C, 0x76, 0xC7), "ijmp z,v0");
     EXPECT_EQ(Dis(0x50, 0x05, 0xC0), "ijmp r70,r5");
     EXPECT_EQ(Dis(0x50, 0x70, 0x0F), "ijmp r120,r56");       // b2 bit 3 breaks the pair
@@ -150,7 +150,7 @@ TEST(Listing, LengthsInInstructionRomAndDataMemory) {
     m->DataRam[4] = 0xA5;
     m->DataRam[5] = 0xEA;  // [EA00] at 0x4005 lists with two
     m->Cpu.PC = 0x1234;
-    m->Cpu.IE = 0x03;  // the fetch lifts the memory gate
+    m->Cpu.IE = 0x03;  // the listing reads past the memory gate
 
     const auto lines = WalkListing(*m, 0x4000, 3);
     ASSERT_EQ(lines.size(), 3u);
