@@ -1,3 +1,5 @@
+// Each operand form prints from one format: literal text, with the fields
+// of the word named between braces.
 #include "asm/Dis.h"
 
 #include <array>
