@@ -78,7 +78,7 @@ void LoadState(Machine& m, FuzzedDataProvider& in) {
     m.Run.CyclesPerTick = in.ConsumeIntegralInRange<int32_t>(-16, MaxCyclesPerTick);
     m.Run.StepCount = in.ConsumeIntegralInRange<int32_t>(-1, 4000);
     m.Run.BreakAddress = in.ConsumeIntegralInRange<int32_t>(-1, 0xFFFF);
-    m.Run.TimerCountdown = in.ConsumeIntegralInRange<int32_t>(0, 2 * m.Lcd.TimerPeriod);
+    m.Clock.TimerCountdown = in.ConsumeIntegralInRange<int32_t>(0, 2 * m.Lcd.TimerPeriod);
 
     varnox::CpuState& cpu = m.Cpu;
     cpu.PC = in.ConsumeIntegral<uint16_t>();

@@ -359,19 +359,19 @@ private slots:
         QCOMPARE(m.Run.CyclesPerTick, 10240);
         PowerOff(*form);
         form->RefreshTimer()->stop();
-        QCOMPARE(m.Run.SelfTestCounter, 2);
+        QCOMPARE(m.Clock.SelfTestCounter, 2);
         m.Lcd.LcdControl = 0x80;
         m.Lcd.DisplayOn = true;
         m.Lcd.DisplayRam[0] = 0x8;  // the top-left dot
         form->OnRefreshTimer();
-        QCOMPARE(m.Run.SelfTestCounter, 1);
+        QCOMPARE(m.Clock.SelfTestCounter, 1);
         const QImage shown = form->LcdImage()->pixmap().toImage().convertToFormat(QImage::Format_RGB32);
         QCOMPARE(shown, form->DisplayBitmap());
         QCOMPARE(shown.pixel(1, 1), Black);
         QCOMPARE(shown.pixel(2, 2), White);
         form->OnRefreshTimer();
         form->OnRefreshTimer();
-        QCOMPARE(m.Run.SelfTestCounter, 0);
+        QCOMPARE(m.Clock.SelfTestCounter, 0);
     }
 
     // With the default oscillator the run loop gets 9100 clock ticks per

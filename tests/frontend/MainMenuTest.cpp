@@ -175,12 +175,12 @@ private slots:
         Machine& m = form->GetMachine();
         QTRY_VERIFY(m.Lcd.LcdControl & varnox::LcdPowered);
         form->Action("pause")->trigger();
-        m.Run.SelfTestCounter = 0;
+        m.Clock.SelfTestCounter = 0;
         form->Action("reset")->trigger();
         QCOMPARE(m.Cpu.PC, 0);
         QCOMPARE(m.Cpu.IF, 0);
         QCOMPARE(m.Lcd.LcdControl, 0);
-        QCOMPARE(m.Run.SelfTestCounter, 7);
+        QCOMPARE(m.Clock.SelfTestCounter, 7);
     }
 
     void SpeedsRunWholeRunTicksFaster_data() {
