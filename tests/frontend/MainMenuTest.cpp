@@ -241,6 +241,7 @@ private slots:
         form->Action("screenshot")->trigger();
         const QImage saved(scratch.dir.filePath("shot.png"));
         QCOMPARE(saved.size(), QSize(96 * scale, 64 * scale));
+        varnox::LcdRefresh(m.Lcd);  // the dots expected
         for (int y = 0; y < saved.height(); ++y) {
             for (int x = 0; x < saved.width(); ++x) {
                 const bool on = varnox::LcdDotOn(m.Lcd, x / scale, y / scale);
