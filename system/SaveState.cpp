@@ -11,6 +11,7 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
+#include <limits>
 #include <memory>
 #include <type_traits>
 
@@ -69,30 +70,27 @@ private:
     }
 };
 
-// Reads the fields of a file of format `version` and keeps the first one
-// that holds a value no run of the machine leaves there. Fields newer than
-// the file keep their start value, 0.
+// Reads the fields of a file of format `version`. Fields newer than the
+// file keep their start value, 0.
 class Reader : public FieldVisitor {
 public:
     Reader(std::span<const uint8_t> bytes, uint32_t version) : bytes_(bytes), version_(version) {}
     bool Failed() const { return failed_; }
     bool AtEnd() const { return at_ == bytes_.size(); }
-    // What is wrong with the first field out of reach, if one is.
-    const std::optional<std::string>& OutOfReach() const { return outOfReach_; }
+    // The first flag that was neither 0 nor 1, if one was.
+    const std::optional<std::string>& BadFlag() const { return badFlag_; }
 
     void Enter(const char* record) { record_ = record; }
     void Leave() { record_ = nullptr; }
 
     template <class T>
-    void operator()(const char* name, T& value, Reach reach = AnyValue, uint32_t since = FirstStateVersion) {
+    void operator()(const char* name, T& value, Reach = AnyValue, uint32_t since = FirstStateVersion) {
         if (since > version_) {
             value = T{};
-            return;
-        }
-        if constexpr (IsArray<T>::value) {
-            for (size_t i = 0; i < value.size(); ++i) Get(name, static_cast<long long>(i), value[i], reach);
+        } else if constexpr (IsArray<T>::value) {
+            for (auto& element : value) Get(name, element);
         } else {
-            Get(name, -1, value, reach);
+            Get(name, value);
         }
     }
 
@@ -109,14 +107,61 @@ public:
 
 private:
     template <class T>
-    void Get(const char* name, long long index, T& value, Reach reach) {
+    void Get(const char* name, T& value) {
         if constexpr (std::is_same_v<T, bool>) {
             const auto byte = static_cast<uint8_t>(Take(1));
-            if (byte > 1) Refuse(name, index, byte, "not 0 or 1");
+            if (byte > 1 && !badFlag_) {
+                badFlag_ = (record_ ? std::string(record_) + "." : std::string()) + name + " is " + std::to_string(byte) + ", not 0 or 1";
+            }
             value = byte == 1;
         } else {
             value = static_cast<T>(static_cast<std::make_unsigned_t<T>>(Take(sizeof(T))));
-            if (!reach.Holds(value)) Refuse(name, index, value, ReachText(reach));
+        }
+    }
+
+    std::span<const uint8_t> bytes_;
+    uint32_t version_;
+    size_t at_ = 0;
+    bool failed_ = false;
+    const char* record_ = nullptr;
+    std::optional<std::string> badFlag_;
+};
+
+// Finds the first field holding a value out of its reach.
+class ReachCheck : public FieldVisitor {
+public:
+    std::optional<std::string> problem;
+
+    void Enter(const char* record) { record_ = record; }
+    void Leave() { record_ = nullptr; }
+
+    template <class T>
+    void operator()(const char* name, const T& value, Reach reach = AnyValue, uint32_t = FirstStateVersion) {
+        if (problem || TakesAnyValue<T>(reach)) return;
+        if constexpr (IsArray<T>::value) {
+            for (size_t i = 0; i < value.size() && !problem; ++i) Check(name, static_cast<long long>(i), value[i], reach);
+        } else {
+            Check(name, -1, value, reach);
+        }
+    }
+
+private:
+    template <class T>
+    static bool TakesAnyValue(Reach reach) {
+        if constexpr (IsArray<T>::value) {
+            return TakesAnyValue<typename T::value_type>(reach);
+        } else {
+            return reach.only.empty() && reach.low <= std::numeric_limits<T>::min() && reach.high >= std::numeric_limits<T>::max();
+        }
+    }
+
+    template <class T>
+    void Check(const char* name, long long index, const T& value, Reach reach) {
+        if constexpr (!std::is_same_v<T, bool>) {
+            if (reach.Holds(value)) return;
+            std::string field = record_ ? std::string(record_) + "." + name : std::string(name);
+            if (index >= 0) field += "[" + std::to_string(index) + "]";
+            problem = field + " is " + std::to_string(value) + ", " + ReachText(reach);
         }
     }
 
@@ -127,19 +172,7 @@ private:
         return text;
     }
 
-    void Refuse(const char* name, long long index, int64_t value, const std::string& reach) {
-        if (outOfReach_ || failed_) return;
-        std::string field = record_ ? std::string(record_) + "." + name : std::string(name);
-        if (index >= 0) field += "[" + std::to_string(index) + "]";
-        outOfReach_ = field + " is " + std::to_string(value) + ", " + reach;
-    }
-
-    std::span<const uint8_t> bytes_;
-    uint32_t version_;
-    size_t at_ = 0;
-    bool failed_ = false;
     const char* record_ = nullptr;
-    std::optional<std::string> outOfReach_;
 };
 
 void PutU32(std::vector<uint8_t>& bytes, uint32_t value) {
@@ -200,6 +233,12 @@ std::filesystem::path StateSlotPath(const std::filesystem::path& dir, int slot) 
     return dir / ("state" + std::to_string(slot) + ".vxs");
 }
 
+std::optional<std::string> UnreachableField(const Machine& m) {
+    ReachCheck check;
+    Machine::Fields(check, m);
+    return check.problem;
+}
+
 std::vector<uint8_t> EncodeState(const Machine& m) {
     Writer payload;
     PutU32(payload.bytes, Crc32(m.InstrRom));
@@ -238,10 +277,11 @@ std::optional<std::string> DecodeState(std::span<const uint8_t> bytes, Machine& 
     if (reader.Failed() || !reader.AtEnd()) return std::string("damaged: its contents have the wrong length");
     if (rom0 != Crc32(m.InstrRom)) return std::string("saved with another instruction ROM (rom0.bin) than the one loaded");
     if (rom1 != Crc32(m.DataRom)) return std::string("saved with another data ROM (rom1.bin) than the one loaded");
+    if (const auto& flag = reader.BadFlag()) return "damaged: " + *flag;
     // A value no run can leave was damaged or made by hand: the machine
     // must not start from it (a budget far below zero would stop it for
     // hours, a timer period off the table would storm it with interrupts).
-    if (const auto& problem = reader.OutOfReach()) return "damaged: " + *problem;
+    if (const auto problem = UnreachableField(*copy)) return "damaged: " + *problem;
     m = *copy;
     return std::nullopt;
 }

@@ -43,6 +43,10 @@ std::vector<uint8_t> EncodeState(const Machine& m);
 // there included, returns what is wrong and leaves `m` as it was.
 std::optional<std::string> DecodeState(std::span<const uint8_t> bytes, Machine& m);
 
+// The first saved field holding a value no run of the machine leaves
+// there ("CycleBudget is 1, outside -4194303..0"), if there is one.
+std::optional<std::string> UnreachableField(const Machine& m);
+
 // Writes the state through a temporary file renamed over the target, so an
 // old file stays whole until the new one is complete. Returns the message
 // for the user on failure, naming the file.
