@@ -102,7 +102,7 @@ void PopPC(Machine& m) {
 
 void KeyScan(Machine& m) {
     CpuState& cpu = m.Cpu;
-    const std::optional<uint8_t> ki = ScanKeyMatrix(cpu.KO, m.HeldKeys, m.Run.SelfTestCounter != 0);
+    const std::optional<uint8_t> ki = ScanKeyMatrix(cpu.KO, m.HeldKeys, m.Clock.SelfTestCounter != 0);
     if (!ki) return;
     cpu.KI = *ki;
     if (*ki & KeyWakeBit) cpu.Halted = false;

@@ -6,7 +6,9 @@
 #include <array>
 #include <cstdint>
 
+#include "peripherals/Keyboard.h"
 #include "peripherals/Lcd.h"
+#include "peripherals/SavedFields.h"
 
 namespace varnox {
 
@@ -55,6 +57,16 @@ constexpr uint8_t IfTimerLine = 0x04;
 constexpr uint8_t IfLevel0Line = 0x10;
 constexpr uint8_t IfWritable = IfLcdPower | IfLevel0Line;  // what pst to IF changes
 
+// The dearest step, an eight-register LCD transfer fetched from data
+// memory, costs 70 cycles; this bound leaves a margin (the machine fuzzer
+// checks it). A step's cost in oscillator ticks is at most its cycles times
+// the slow clock's factor, 4 x the largest timer period.
+constexpr int32_t MaxStepCycles = 128;
+constexpr int32_t MaxStepCost = MaxStepCycles * 4 * MaxTimerPeriod;
+
+inline constexpr int32_t RegSteps[] = {0x01, 0xFF};
+inline constexpr int32_t RegBanks[] = {0x00, 0x40};
+
 struct CpuState {
     std::array<uint8_t, RegisterFileBytes> MainRegisterFile{};
     uint16_t PC = 0;
@@ -74,18 +86,78 @@ struct CpuState {
     uint8_t RegStep = 1;  // 0x01 upward, 0xFF downward
     uint16_t EffAddr = 0;
     int32_t CycleBudget = 0;
-};
 
-// Run-control and run-loop state shared by the run loop and the debugger.
+    // Saved fields, in file order (peripherals/SavedFields.h). The ports
+    // and registers take any value: the debugger can type one in.
+    template <class Io, class Self>
+    static void Fields(Io& io, Self& s) {
+        static constexpr const char* PendingNames[] = {"IrqPending[0]", "IrqPending[1]", "IrqPending[2]"};
+        io("MainRegisterFile", s.MainRegisterFile);
+        io("PC", s.PC);
+        io("F", s.F);
+        io("AS", s.AS);
+        io("KO", s.KO);
+        io("KI", s.KI);
+        io("IE", s.IE);
+        io("IF", s.IF);
+        io("InstrPC", s.InstrPC);
+        io("InstrBytes", s.InstrBytes);
+        io("OperandIndex", s.OperandIndex, Reach{1, 3});
+        io("StepCycles", s.StepCycles, Reach{0, MaxStepCycles});
+        // Idle, just requested, delaying or due; a level in service keeps
+        // its request until it is cancelled.
+        for (size_t level = 0; level < s.IrqPending.size(); ++level) {
+            const bool inService = (s.IF & IrqInServiceBit[level]) != 0;
+            io(PendingNames[level], s.IrqPending[level], Reach{inService ? 1 : IrqJustRequested, MaxStepCycles - 1});
+        }
+        io("Halted", s.Halted);
+        io("RegBank", s.RegBank, Reach{0, 0x40, RegBanks});
+        io("RegStep", s.RegStep, Reach{1, 0xFF, RegSteps});
+        io("EffAddr", s.EffAddr);
+        // Between run ticks: nothing left to spend, or the overshoot of one
+        // step.
+        io("CycleBudget", s.CycleBudget, Reach{1 - MaxStepCost, 0});
+    }
+    bool operator==(const CpuState&) const = default;
+};
+// A new field breaks this on purpose: list it in Fields above (or say there
+// why a state leaves it out), raise the state format version, then the size.
+static_assert(sizeof(CpuState) == 176, "CpuState changed: list the new field in CpuState::Fields");
+
+// Run control, shared by the run loop and the debugger; the session's, not
+// the machine's, so save states leave it alone.
 struct RunControl {
     uint8_t DebugActive = 0;
     int32_t ResumeDelay = 0;
     int32_t StepCount = -1;     // 0 or less: off
     int32_t BreakAddress = -1;  // negative: off
     int32_t CyclesPerTick = 0;
-    int32_t TimerCountdown = 0;
-    int32_t SelfTestCounter = 0;
 };
+
+// Run ticks of 10 ms per refresh tick of 30 ms.
+constexpr int32_t RunTicksPerRefresh = 3;
+
+// The run loop's own part of the machine: the emulated timer, the self-test
+// count-down and where the run ticks are in the refresh cadence.
+struct RunClock {
+    int32_t TimerCountdown = 0;
+    int32_t SelfTestCounter = 0;  // refresh ticks left of the self-test request
+    int32_t RefreshPhase = 0;     // run ticks since the last refresh tick
+
+    // Saved fields, in file order (peripherals/SavedFields.h). The
+    // self-test counter counts down from the SelfTest setting, or holds it
+    // when it is negative.
+    template <class Io, class Self>
+    static void Fields(Io& io, Self& s, int32_t selfTest) {
+        io("TimerCountdown", s.TimerCountdown, Reach{0, 2 * MaxTimerPeriod});
+        io("SelfTestCounter", s.SelfTestCounter, Reach{selfTest < 0 ? selfTest : 0, selfTest > 0 ? selfTest : 0});
+        io("RefreshPhase", s.RefreshPhase, Reach{0, RunTicksPerRefresh - 1}, 2);
+    }
+    bool operator==(const RunClock&) const = default;
+};
+// A new field breaks this on purpose: list it in Fields above (or say there
+// why a state leaves it out), raise the state format version, then the size.
+static_assert(sizeof(RunClock) == 12, "RunClock changed: list the new field in RunClock::Fields");
 
 struct Settings {
     int32_t OscFreq = 910;
@@ -97,6 +169,8 @@ constexpr int HeldMouseSlot = 0;
 constexpr int HeldPcKeySlot = 1;
 constexpr int HeldSwitchSlot = 2;
 
+inline constexpr int32_t PrintSwitchPlaces[] = {0, PrintSwitchKey};
+
 struct Machine {
     std::array<uint8_t, InstrRomBytes> InstrRom{};
     std::array<uint8_t, DataRomBytes> DataRom{};
@@ -106,9 +180,28 @@ struct Machine {
     CpuState Cpu{};
     LcdController Lcd{};
     std::array<int32_t, HeldKeySlots> HeldKeys{};
+    RunClock Clock{};
     RunControl Run{};
     Settings Config{};
+
+    // Saved fields, in file order (peripherals/SavedFields.h). The ROMs are
+    // not copied (a state records their checksums), ReadSink never
+    // changes, and the run control and settings are the session's.
+    template <class Io, class Self>
+    static void Fields(Io& io, Self& m) {
+        CpuState::Fields(io, m.Cpu);
+        LcdController::Fields(io, m.Lcd);
+        io("DataRam", m.DataRam);
+        io("WriteSink", m.WriteSink);
+        io("HeldKeys[0]", m.HeldKeys[HeldMouseSlot], Reach{0, KeyCount});
+        io("HeldKeys[1]", m.HeldKeys[HeldPcKeySlot], Reach{0, KeyCount});
+        io("HeldKeys[2]", m.HeldKeys[HeldSwitchSlot], Reach{0, PrintSwitchKey, PrintSwitchPlaces});
+        RunClock::Fields(io, m.Clock, m.Config.SelfTest);
+    }
 };
+// A new field breaks this on purpose: list it in Fields above (or say there
+// why a state leaves it out), raise the state format version, then the size.
+static_assert(sizeof(Machine) == 66888, "Machine changed: list the new field in Machine::Fields");
 
 // ---- Register file helpers -------------------------------------------------
 

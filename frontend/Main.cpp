@@ -271,15 +271,11 @@ int TMainForm::PendingMessages() const {
 
 // ---- Display ----------------------------------------------------------------------
 
+// Only paints: the machine's own refresh work runs in its run ticks, so
+// what it sees does not hang on when this timer fires. The picture comes
+// from the controller as it is now, so a paused machine still shows what
+// the debugger does to it.
 void TMainForm::OnRefreshTimer() {
-    // The self-test count-down of the tick does not look at the picture, so
-    // it may run before the painting. A paused machine keeps its count but
-    // still shows what the debugger does to it.
-    if (paused_) {
-        LcdRefresh(machine_->Lcd);
-    } else {
-        RefreshTick(*machine_);
-    }
     PaintLcd();
     MeasureSpeed();
     if (displayDirty_) lcdImage_->setPixmap(QPixmap::fromImage(displayBitmap_));
@@ -288,6 +284,7 @@ void TMainForm::OnRefreshTimer() {
 
 void TMainForm::PaintLcd() {
     const LcdController& lcd = machine_->Lcd;
+    LcdCompose(lcd, frame_);
     if (lcd.LcdControl != lastLcdControl_) {
         displayDirty_ = true;
         lastLcdControl_ = lcd.LcdControl;
@@ -301,7 +298,7 @@ void TMainForm::PaintLcd() {
     if (!(lastLcdControl_ & LcdPowered)) return;
     // Band by band, column by column, upper nibble first: index order.
     for (int i = 0; i < FrameNibbles; ++i) {
-        const uint8_t nibble = lcd.FrameBuffer[i];
+        const uint8_t nibble = frame_[i];
         if (nibble == shadowFrame_[i]) continue;
         displayDirty_ = true;
         shadowFrame_[i] = nibble;

@@ -164,7 +164,8 @@ private:
     std::unique_ptr<Machine> machine_;
     SaveGuard saveGuard_;  // what loading read in full, for the save at close
     QImage displayBitmap_;
-    std::array<uint8_t, FrameNibbles> shadowFrame_{};
+    std::array<uint8_t, FrameNibbles> frame_{};        // the picture the controller shows now
+    std::array<uint8_t, FrameNibbles> shadowFrame_{};  // the picture last painted
     uint8_t lastLcdControl_ = 0;
     bool displayDirty_ = false;
     bool shown_ = false;

@@ -23,6 +23,7 @@
 #include "frontend/ThdTimer.h"
 #include "peripherals/Keyboard.h"
 #include "system/RunLoop.h"
+#include "system/RunPath.h"
 #include "system/SaveState.h"
 
 namespace varnox {
@@ -252,23 +253,18 @@ void TMainForm::SaveStateTo(const std::filesystem::path& file) {
 }
 
 void TMainForm::LoadStateFrom(const std::filesystem::path& file) {
-    if (const auto failure = LoadStateFile(*machine_, file)) {
+    if (const auto failure = LoadStateToRun(*machine_, file)) {
         ShowWarning(QString::fromStdString(*failure));
         return;
     }
     AfterStateLoaded();
 }
 
-// The window catches up with the machine it now shows: keys not held by
-// anyone now are let go, the switches go where the state has them, and a
-// calculator switched off is switched on without a reset.
+// The window catches up with the machine it now shows (whose keys not held
+// by anyone now were let go on loading): the switches go where the state
+// has them, and a calculator switched off is switched on without a reset.
 void TMainForm::AfterStateLoaded() {
     Machine& m = *machine_;
-    if (m.HeldKeys[HeldMouseSlot] != 0 || m.HeldKeys[HeldPcKeySlot] != 0) {
-        m.HeldKeys[HeldMouseSlot] = 0;
-        m.HeldKeys[HeldPcKeySlot] = 0;
-        KeyScanNow();
-    }
     ShowHeldKeys();
     if ((printSwitch_->Tag() > 0) != (m.HeldKeys[HeldSwitchSlot] == PrintSwitchKey)) {
         SlideSwitch(printSwitch_, printBevel_);

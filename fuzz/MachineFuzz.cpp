@@ -2,13 +2,16 @@
 // processor's registers and ports, the held keys, the LCD controller's
 // control byte, character generator and display memory, the instruction ROM
 // (from the word at PC), the register file and RAM; then it runs a few run
-// ticks, each followed as the input says by a refresh, a key change,
-// debugger single steps, a resume after a stop or a power-on reset.
+// ticks (each third with the machine's refresh work), each preceded as the
+// input says by a key change, debugger single steps, a resume after a stop
+// or a power-on reset, and followed as it says by the window's painting.
 // Checked: no sanitizer report, every tick ends within as many steps as it
 // had clock ticks to spend and leaves no budget behind, steps return an
-// even, non-negative cycle count, the held keys stay as set, and every
-// nibble of display memory, frame buffer and character generator is 0..15.
-// After each tick the instruction at PC is listed as the debugger shows it.
+// even cycle count from 0 to MaxStepCycles, the held keys stay as set,
+// every nibble of display memory, frame buffer, character generator and
+// the painted picture is 0..15, and a machine that starts in a state a save
+// could hold stays in such states. After each tick the instruction at PC is
+// listed as the debugger shows it.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <algorithm>
@@ -16,6 +19,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "FuzzCheck.h"
@@ -25,6 +30,7 @@
 #include "peripherals/Keyboard.h"
 #include "peripherals/Lcd.h"
 #include "system/RunLoop.h"
+#include "system/SaveState.h"
 
 namespace {
 
@@ -38,8 +44,10 @@ struct TickCount {
 };
 
 void CheckStepCycles(int32_t cycles) {
-    FUZZ_CHECK(cycles >= 0 && cycles % 2 == 0, "a step returned %d cycles", cycles);
+    FUZZ_CHECK(cycles >= 0 && cycles <= varnox::MaxStepCycles && cycles % 2 == 0, "a step returned %d cycles", cycles);
 }
+
+
 
 void CountStep(Machine& m, void* context) {
     auto* count = static_cast<TickCount*>(context);
@@ -78,7 +86,7 @@ void LoadState(Machine& m, FuzzedDataProvider& in) {
     m.Run.CyclesPerTick = in.ConsumeIntegralInRange<int32_t>(-16, MaxCyclesPerTick);
     m.Run.StepCount = in.ConsumeIntegralInRange<int32_t>(-1, 4000);
     m.Run.BreakAddress = in.ConsumeIntegralInRange<int32_t>(-1, 0xFFFF);
-    m.Run.TimerCountdown = in.ConsumeIntegralInRange<int32_t>(0, 2 * m.Lcd.TimerPeriod);
+    m.Clock.TimerCountdown = in.ConsumeIntegralInRange<int32_t>(0, 2 * m.Lcd.TimerPeriod);
 
     varnox::CpuState& cpu = m.Cpu;
     cpu.PC = in.ConsumeIntegral<uint16_t>();
@@ -93,7 +101,9 @@ void LoadState(Machine& m, FuzzedDataProvider& in) {
     constexpr int32_t pendingStates[] = {0, -8, -7, -5, -1, 1, 7, 15};
     for (int32_t& pending : cpu.IrqPending) pending = in.PickValueInArray(pendingStates);
     m.Lcd.LcdControl = in.ConsumeIntegral<uint8_t>();
-    for (int32_t& key : m.HeldKeys) key = in.ConsumeIntegralInRange<int32_t>(0, varnox::KeyCount);
+    m.HeldKeys[varnox::HeldMouseSlot] = in.ConsumeIntegralInRange<int32_t>(0, varnox::KeyCount);
+    m.HeldKeys[varnox::HeldPcKeySlot] = in.ConsumeIntegralInRange<int32_t>(0, varnox::KeyCount);
+    m.HeldKeys[varnox::HeldSwitchSlot] = in.ConsumeBool() ? varnox::PrintSwitchKey : 0;
 
     // Character generator and display memory from a short repeated pattern.
     const uint64_t pattern = in.ConsumeIntegral<uint64_t>();
@@ -139,6 +149,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     std::array<int32_t, varnox::HeldKeySlots> heldKeys = m.HeldKeys;
     CheckMachine(m, heldKeys);
+    // Every state a run reaches from a savable one can be saved and loaded.
+    const bool savable = !varnox::UnreachableField(m);
     for (int t = 0; t < ticks; ++t) {
         const uint8_t action = actions[t];
         if (action & 0x01) {  // the PC key changes
@@ -155,10 +167,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
         if (action & 0x08) varnox::PowerOnReset(m);  // the power switch
         RunTick(m);
-        if (action & 0x10) varnox::RefreshTick(m);
+        if (action & 0x10) {  // the window paints
+            static std::array<uint8_t, varnox::FrameNibbles> picture;
+            varnox::LcdCompose(m.Lcd, picture);
+            CheckNibbles(picture, "picture");
+        }
         CheckMachine(m, heldKeys);
         // The debugger lists whatever the processor is about to run.
         varnox::ListInstruction(m, m.Cpu.PC);
+    }
+    if (savable) {
+        const auto problem = varnox::UnreachableField(m);
+        FUZZ_CHECK(!problem, "a run reached a state that does not load: %s", problem->c_str());
     }
     return 0;
 }

@@ -9,10 +9,6 @@ namespace varnox {
 
 namespace {
 
-// Timer period selected by the nibble of command 13.
-constexpr std::array<int32_t, 16> TimerPeriodTable{
-    8192, 4, 8, 16, 32, 64, 128, 256, 512, 1024, 2048, 2048, 4096, 4096, 4096, 4096};
-
 constexpr int GlyphNibbles = 16;
 constexpr int UserGlyphFirst = 0xFC;
 constexpr int MaxGlyphWidth = 8;  // a glyph holds 8 dot columns
@@ -178,9 +174,9 @@ uint8_t DataNibble(LcdController& lcd, uint8_t n) {
     return result;
 }
 
-// Draws one chip's cursor overlay into FrameBuffer. Chip 0's overlay ends at
+// Draws one chip's cursor overlay into the frame. Chip 0's overlay ends at
 // its column, chip 1's starts there.
-void DrawCursor(LcdController& lcd, int chip, int op) {
+void DrawCursor(const LcdController& lcd, std::array<uint8_t, FrameNibbles>& frame, int chip, int op) {
     const CursorRecord& r = lcd.Cursor[static_cast<size_t>(chip)];
     const int width = EffectiveGlyphWidth(lcd);
     const int64_t shift = chip == 0 ? 2 * (width - 1) : 0;
@@ -190,7 +186,7 @@ void DrawCursor(LcdController& lcd, int chip, int op) {
         const int64_t p = start + j;
         if (p < 0) continue;
         if (p > 95) break;
-        uint8_t& target = lcd.FrameBuffer[static_cast<size_t>(chip * LcdChipNibbles + WrapChip(rowBase + p))];
+        uint8_t& target = frame[static_cast<size_t>(chip * LcdChipNibbles + WrapChip(rowBase + p))];
         const int64_t patternIndex = (static_cast<int64_t>(r.phase) - start + j) & 15;
         target = LcdApplyOp(target, r.pattern[static_cast<size_t>(patternIndex)], op);
     }
@@ -242,17 +238,19 @@ uint8_t LcdApplyOp(uint8_t target, uint8_t value, int op) {
     return static_cast<uint8_t>(result & 0x0F);
 }
 
-void LcdRefresh(LcdController& lcd) {
+void LcdCompose(const LcdController& lcd, std::array<uint8_t, FrameNibbles>& frame) {
     if (!lcd.DisplayOn) {
-        lcd.FrameBuffer.fill(0);
+        frame.fill(0);
         return;
     }
-    lcd.FrameBuffer = lcd.DisplayRam;
+    frame = lcd.DisplayRam;
     if (!(lcd.CursorMode & 1)) return;
     const int op = lcd.CursorMode >> 1;
-    DrawCursor(lcd, 0, op);
-    DrawCursor(lcd, 1, op);
+    DrawCursor(lcd, frame, 0, op);
+    DrawCursor(lcd, frame, 1, op);
 }
+
+void LcdRefresh(LcdController& lcd) { LcdCompose(lcd, lcd.FrameBuffer); }
 
 void ExpandCharGenerator(LcdController& lcd) {
     auto& table = lcd.CharGenerator;

@@ -1,4 +1,4 @@
-// The run tick, the power-on reset and the machine work of a refresh tick.
+// The run tick with the refresh cadence, and the power-on reset.
 #include "system/RunLoop.h"
 
 #include "core/Cpu.h"
@@ -35,17 +35,17 @@ int32_t ClockFactor(const Machine& m) {
 // The emulated timer line (IF bit 2) after a step that cost `cost` ticks.
 void RunTimerLine(Machine& m, int32_t cost) {
     CpuState& cpu = m.Cpu;
-    RunControl& run = m.Run;
+    RunClock& clock = m.Clock;
     const int32_t halfPeriod = WrappingMul(m.Lcd.TimerPeriod, 2);
     if (!(m.Lcd.LcdControl & LcdPowered) || (cpu.IE & IeClockMode) == IeClockMode) {
-        run.TimerCountdown = halfPeriod;
+        clock.TimerCountdown = halfPeriod;
         cpu.IF &= static_cast<uint8_t>(~IfTimerLine);
         return;
     }
-    run.TimerCountdown = WrappingSub(run.TimerCountdown, cost);
-    if (run.TimerCountdown < 0) {
-        run.TimerCountdown = WrappingAdd(run.TimerCountdown, halfPeriod);
-        if (run.TimerCountdown < 0) run.TimerCountdown = halfPeriod;
+    clock.TimerCountdown = WrappingSub(clock.TimerCountdown, cost);
+    if (clock.TimerCountdown < 0) {
+        clock.TimerCountdown = WrappingAdd(clock.TimerCountdown, halfPeriod);
+        if (clock.TimerCountdown < 0) clock.TimerCountdown = halfPeriod;
         cpu.IF ^= IfTimerLine;
         if (cpu.IF & IfTimerLine) IrqRequest(m, TimerIrqLevel);
     }
@@ -95,13 +95,32 @@ bool RunTick(Machine& m, BeforeStep&& beforeStep) {
     return false;
 }
 
+// The machine work of a refresh tick: the frame buffer, then the self-test
+// count-down with its key scan.
+void RefreshTick(Machine& m) {
+    LcdRefresh(m.Lcd);
+    if (m.Clock.SelfTestCounter > 0) {
+        --m.Clock.SelfTestCounter;
+        KeyScan(m);
+    }
+}
+
+// Every run tick counts, whether it ran steps, waited out the resume delay
+// or found the debugger up, so the cadence follows emulated time alone.
+void CountRefreshCadence(Machine& m) {
+    if (++m.Clock.RefreshPhase < RunTicksPerRefresh) return;
+    m.Clock.RefreshPhase = 0;
+    RefreshTick(m);
+}
+
 }  // namespace
 
 void PowerOnReset(Machine& m) {
     m.Lcd.LcdControl = 0;
     LcdReset(m.Lcd);
-    m.Run.TimerCountdown = 0;
-    m.Run.SelfTestCounter = m.Config.SelfTest;
+    m.Clock.TimerCountdown = 0;
+    m.Clock.SelfTestCounter = m.Config.SelfTest;
+    m.Clock.RefreshPhase = 0;
     CpuReset(m);
     UpdateIf(m);
 }
@@ -119,19 +138,15 @@ void StartMachine(Machine& m, int32_t intervalMs) {
 }
 
 bool OnRunTimer(Machine& m) {
-    return RunTick(m, [](Machine&) {});
+    const bool stopped = RunTick(m, [](Machine&) {});
+    CountRefreshCadence(m);
+    return stopped;
 }
 
 bool OnRunTimerTraced(Machine& m, BeforeStepHook hook, void* context) {
-    return RunTick(m, [hook, context](Machine& machine) { hook(machine, context); });
-}
-
-void RefreshTick(Machine& m) {
-    LcdRefresh(m.Lcd);
-    if (m.Run.SelfTestCounter > 0) {
-        --m.Run.SelfTestCounter;
-        KeyScan(m);
-    }
+    const bool stopped = RunTick(m, [hook, context](Machine& machine) { hook(machine, context); });
+    CountRefreshCadence(m);
+    return stopped;
 }
 
 }  // namespace varnox

@@ -12,7 +12,8 @@ namespace varnox {
 // Run ticks skipped after the debugger hides, before the processor runs.
 constexpr int32_t ResumeDelayTicks = 30;
 
-// LCD, timer, self-test counter and processor to their power-on state.
+// LCD, timer, self-test counter, refresh cadence and processor to their
+// power-on state.
 void PowerOnReset(Machine& m);
 
 // Interval (ms) x OscFreq, wrapping instead of overflowing.
@@ -22,16 +23,15 @@ int32_t ComputeCyclesPerTick(int32_t intervalMs, int32_t oscFreq);
 // run control off, cycle grant computed, power-on reset.
 void StartMachine(Machine& m, int32_t intervalMs = 10);
 
-// One run tick. Returns true when the loop stopped on StepCount or
-// BreakAddress (DebugActive is then set); the caller shows the debugger.
+// One run tick, and after every third one the machine work of a refresh
+// tick (LcdRefresh, then the self-test count-down with KeyScan): the one
+// clock of the emulation, whoever paces it. Returns true when the loop
+// stopped on StepCount or BreakAddress (DebugActive is then set); the
+// caller shows the debugger.
 bool OnRunTimer(Machine& m);
 
 // The same tick with a callback run before every CpuStep (tracing).
 using BeforeStepHook = void (*)(Machine& m, void* context);
 bool OnRunTimerTraced(Machine& m, BeforeStepHook hook, void* context);
-
-// The machine work of one refresh tick: LcdRefresh, then the self-test
-// count-down with KeyScan. Painting is the window's business.
-void RefreshTick(Machine& m);
 
 }  // namespace varnox

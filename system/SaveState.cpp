@@ -1,6 +1,6 @@
-// Save states: one field list walked by the writer and the reader, so the
-// two cannot drift apart; the reader works on a copy of the machine and
-// hands it over only when everything in the file was right.
+// Save states: the writer and the reader walk the machine's one field list,
+// so the two cannot drift apart; the reader works on a copy of the machine
+// and hands it over only when everything in the file was right.
 #include "system/SaveState.h"
 
 #include <fcntl.h>
@@ -11,10 +11,11 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
+#include <limits>
 #include <memory>
 #include <type_traits>
 
-#include "peripherals/Keyboard.h"
+#include "peripherals/SavedFields.h"
 #include "system/AtomicReplace.h"
 
 namespace varnox {
@@ -36,72 +37,31 @@ constexpr std::array<uint32_t, 256> MakeCrcTable() {
 }
 constexpr std::array<uint32_t, 256> CrcTable = MakeCrcTable();
 
-// ---- The field list ----------------------------------------------------------
-
-// Every field of the machine that a state carries, in file order. `io` is
-// called with each scalar, array or cursor record in turn.
-template <class Io, class M>
-void VisitFields(Io& io, M& m) {
-    auto& cpu = m.Cpu;
-    io(cpu.MainRegisterFile);
-    io(cpu.PC);
-    io(cpu.F);
-    io(cpu.AS);
-    io(cpu.KO);
-    io(cpu.KI);
-    io(cpu.IE);
-    io(cpu.IF);
-    io(cpu.InstrPC);
-    io(cpu.InstrBytes);
-    io(cpu.OperandIndex);
-    io(cpu.StepCycles);
-    io(cpu.IrqPending);
-    io(cpu.Halted);
-    io(cpu.RegBank);
-    io(cpu.RegStep);
-    io(cpu.EffAddr);
-    io(cpu.CycleBudget);
-    auto& lcd = m.Lcd;
-    io(lcd.LcdControl);
-    io(lcd.DisplayRam);
-    io(lcd.CommandBuffer);
-    io(lcd.NibbleCount);
-    io(lcd.LcdAddress);
-    io(lcd.GlyphWidth);
-    io(lcd.DisplayOn);
-    io(lcd.CodeLatch);
-    for (auto& cursor : lcd.Cursor) {
-        io(cursor.pattern);
-        io(cursor.phase);
-        io(cursor.half);
-        io(cursor.column);
-        io(cursor.band);
-    }
-    io(lcd.CursorMode);
-    io(lcd.TimerPeriod);
-    io(lcd.CharGenerator);
-    io(lcd.FrameBuffer);
-    io(m.DataRam);
-    io(m.WriteSink);
-    io(m.HeldKeys);
-    io(m.Run.TimerCountdown);
-    io(m.Run.SelfTestCounter);
-}
+// ---- Writing and reading the fields -------------------------------------------
+// Both walk Machine::Fields (core/Def.h), the one list of what a state holds.
 
 template <class T>
 struct IsArray : std::false_type {};
 template <class T, size_t N>
 struct IsArray<std::array<T, N>> : std::true_type {};
 
-class Writer {
+class Writer : public FieldVisitor {
 public:
     std::vector<uint8_t> bytes;
 
     template <class T>
-    void operator()(const T& value) {
+    void operator()(const char*, const T& value, Reach = AnyValue, uint32_t = FirstStateVersion) {
         if constexpr (IsArray<T>::value) {
-            for (const auto& element : value) (*this)(element);
-        } else if constexpr (std::is_same_v<T, bool>) {
+            for (const auto& element : value) Put(element);
+        } else {
+            Put(value);
+        }
+    }
+
+private:
+    template <class T>
+    void Put(const T& value) {
+        if constexpr (std::is_same_v<T, bool>) {
             bytes.push_back(value ? 1 : 0);
         } else {
             const auto raw = static_cast<std::make_unsigned_t<T>>(value);
@@ -110,23 +70,27 @@ public:
     }
 };
 
-class Reader {
+// Reads the fields of a file of format `version`. Fields newer than the
+// file keep their start value, 0.
+class Reader : public FieldVisitor {
 public:
-    explicit Reader(std::span<const uint8_t> bytes) : bytes_(bytes) {}
+    Reader(std::span<const uint8_t> bytes, uint32_t version) : bytes_(bytes), version_(version) {}
     bool Failed() const { return failed_; }
     bool AtEnd() const { return at_ == bytes_.size(); }
-    bool BadFlag() const { return badFlag_; }
+    // The first flag that was neither 0 nor 1, if one was.
+    const std::optional<std::string>& BadFlag() const { return badFlag_; }
+
+    void Enter(const char* record) { record_ = record; }
+    void Leave() { record_ = nullptr; }
 
     template <class T>
-    void operator()(T& value) {
-        if constexpr (IsArray<T>::value) {
-            for (auto& element : value) (*this)(element);
-        } else if constexpr (std::is_same_v<T, bool>) {
-            const auto byte = static_cast<uint8_t>(Take(1));
-            badFlag_ = badFlag_ || byte > 1;
-            value = byte == 1;
+    void operator()(const char* name, T& value, Reach = AnyValue, uint32_t since = FirstStateVersion) {
+        if (since > version_) {
+            value = T{};
+        } else if constexpr (IsArray<T>::value) {
+            for (auto& element : value) Get(name, element);
         } else {
-            value = static_cast<T>(static_cast<std::make_unsigned_t<T>>(Take(sizeof(T))));
+            Get(name, value);
         }
     }
 
@@ -142,10 +106,73 @@ public:
     }
 
 private:
+    template <class T>
+    void Get(const char* name, T& value) {
+        if constexpr (std::is_same_v<T, bool>) {
+            const auto byte = static_cast<uint8_t>(Take(1));
+            if (byte > 1 && !badFlag_) {
+                badFlag_ = (record_ ? std::string(record_) + "." : std::string()) + name + " is " + std::to_string(byte) + ", not 0 or 1";
+            }
+            value = byte == 1;
+        } else {
+            value = static_cast<T>(static_cast<std::make_unsigned_t<T>>(Take(sizeof(T))));
+        }
+    }
+
     std::span<const uint8_t> bytes_;
+    uint32_t version_;
     size_t at_ = 0;
     bool failed_ = false;
-    bool badFlag_ = false;
+    const char* record_ = nullptr;
+    std::optional<std::string> badFlag_;
+};
+
+// Finds the first field holding a value out of its reach.
+class ReachCheck : public FieldVisitor {
+public:
+    std::optional<std::string> problem;
+
+    void Enter(const char* record) { record_ = record; }
+    void Leave() { record_ = nullptr; }
+
+    template <class T>
+    void operator()(const char* name, const T& value, Reach reach = AnyValue, uint32_t = FirstStateVersion) {
+        if (problem || TakesAnyValue<T>(reach)) return;
+        if constexpr (IsArray<T>::value) {
+            for (size_t i = 0; i < value.size() && !problem; ++i) Check(name, static_cast<long long>(i), value[i], reach);
+        } else {
+            Check(name, -1, value, reach);
+        }
+    }
+
+private:
+    template <class T>
+    static bool TakesAnyValue(Reach reach) {
+        if constexpr (IsArray<T>::value) {
+            return TakesAnyValue<typename T::value_type>(reach);
+        } else {
+            return reach.only.empty() && reach.low <= std::numeric_limits<T>::min() && reach.high >= std::numeric_limits<T>::max();
+        }
+    }
+
+    template <class T>
+    void Check(const char* name, long long index, const T& value, Reach reach) {
+        if constexpr (!std::is_same_v<T, bool>) {
+            if (reach.Holds(value)) return;
+            std::string field = record_ ? std::string(record_) + "." + name : std::string(name);
+            if (index >= 0) field += "[" + std::to_string(index) + "]";
+            problem = field + " is " + std::to_string(value) + ", " + ReachText(reach);
+        }
+    }
+
+    static std::string ReachText(Reach reach) {
+        if (reach.only.empty()) return "outside " + std::to_string(reach.low) + ".." + std::to_string(reach.high);
+        std::string text = "not one of ";
+        for (size_t i = 0; i < reach.only.size(); ++i) text += (i ? ", " : "") + std::to_string(reach.only[i]);
+        return text;
+    }
+
+    const char* record_ = nullptr;
 };
 
 void PutU32(std::vector<uint8_t>& bytes, uint32_t value) {
@@ -156,31 +183,6 @@ uint32_t GetU32(std::span<const uint8_t> bytes, size_t at) {
     uint32_t value = 0;
     for (size_t i = 0; i < 4; ++i) value |= static_cast<uint32_t>(bytes[at + i]) << (8 * i);
     return value;
-}
-
-// ---- Checks on what was read ----------------------------------------------------
-
-template <size_t N>
-bool AllNibbles(const std::array<uint8_t, N>& values) {
-    return std::all_of(values.begin(), values.end(), [](uint8_t v) { return v <= 0x0F; });
-}
-
-// Values no run of the machine can produce: a file holding them was damaged
-// or made by hand, and the machine must not start from them.
-std::optional<std::string> ImpossibleValue(const Machine& m) {
-    const LcdController& lcd = m.Lcd;
-    if (!AllNibbles(lcd.DisplayRam) || !AllNibbles(lcd.CharGenerator) || !AllNibbles(lcd.FrameBuffer) ||
-        !AllNibbles(lcd.CommandBuffer) || !AllNibbles(lcd.Cursor[0].pattern) || !AllNibbles(lcd.Cursor[1].pattern)) {
-        return "an LCD nibble above 15";
-    }
-    if (lcd.GlyphWidth < 5 || lcd.GlyphWidth > 8) return "a glyph width outside 5..8";
-    for (const int32_t key : m.HeldKeys) {
-        if (key < 0 || key > KeyCount) return "a held key outside 0.." + std::to_string(KeyCount);
-    }
-    const int32_t printSwitch = m.HeldKeys[HeldSwitchSlot];
-    if (printSwitch != 0 && printSwitch != PrintSwitchKey) return "a print switch key other than 0 or " + std::to_string(PrintSwitchKey);
-    if (m.Cpu.RegStep != 0x01 && m.Cpu.RegStep != 0xFF) return "a register step other than +1 or -1";
-    return std::nullopt;
 }
 
 std::string SizeText(size_t bytes) { return std::to_string(bytes) + (bytes == 1 ? " byte" : " bytes"); }
@@ -231,11 +233,17 @@ std::filesystem::path StateSlotPath(const std::filesystem::path& dir, int slot) 
     return dir / ("state" + std::to_string(slot) + ".vxs");
 }
 
+std::optional<std::string> UnreachableField(const Machine& m) {
+    ReachCheck check;
+    Machine::Fields(check, m);
+    return check.problem;
+}
+
 std::vector<uint8_t> EncodeState(const Machine& m) {
     Writer payload;
     PutU32(payload.bytes, Crc32(m.InstrRom));
     PutU32(payload.bytes, Crc32(m.DataRom));
-    VisitFields(payload, m);
+    Machine::Fields(payload, m);
     std::vector<uint8_t> bytes(Magic.begin(), Magic.end());
     PutU32(bytes, StateFormatVersion);
     PutU32(bytes, static_cast<uint32_t>(payload.bytes.size()));
@@ -250,9 +258,9 @@ std::optional<std::string> DecodeState(std::span<const uint8_t> bytes, Machine& 
     }
     if (bytes.size() < HeaderBytes) return "cut short: " + SizeText(bytes.size()) + ", the header alone takes " + SizeText(HeaderBytes);
     const uint32_t version = GetU32(bytes, Magic.size());
-    if (version != StateFormatVersion) {
-        return "saved in state format version " + std::to_string(version) + "; this program reads version " +
-               std::to_string(StateFormatVersion);
+    if (version < FirstStateVersion || version > StateFormatVersion) {
+        return "saved in state format version " + std::to_string(version) + "; this program reads versions " +
+               std::to_string(FirstStateVersion) + " to " + std::to_string(StateFormatVersion);
     }
     const size_t length = GetU32(bytes, Magic.size() + 4);
     const std::span<const uint8_t> payload = bytes.subspan(HeaderBytes);
@@ -262,15 +270,18 @@ std::optional<std::string> DecodeState(std::span<const uint8_t> bytes, Machine& 
     if (Crc32(payload) != GetU32(bytes, Magic.size() + 8)) return std::string("damaged: its checksum does not match");
 
     auto copy = std::make_unique<Machine>(m);
-    Reader reader(payload);
+    Reader reader(payload, version);
     const uint32_t rom0 = static_cast<uint32_t>(reader.Take(4));
     const uint32_t rom1 = static_cast<uint32_t>(reader.Take(4));
-    VisitFields(reader, *copy);
+    Machine::Fields(reader, *copy);
     if (reader.Failed() || !reader.AtEnd()) return std::string("damaged: its contents have the wrong length");
     if (rom0 != Crc32(m.InstrRom)) return std::string("saved with another instruction ROM (rom0.bin) than the one loaded");
     if (rom1 != Crc32(m.DataRom)) return std::string("saved with another data ROM (rom1.bin) than the one loaded");
-    if (reader.BadFlag()) return std::string("damaged: a flag is neither 0 nor 1");
-    if (const auto impossible = ImpossibleValue(*copy)) return "damaged: " + *impossible;
+    if (const auto& flag = reader.BadFlag()) return "damaged: " + *flag;
+    // A value no run can leave was damaged or made by hand: the machine
+    // must not start from it (a budget far below zero would stop it for
+    // hours, a timer period off the table would storm it with interrupts).
+    if (const auto problem = UnreachableField(*copy)) return "damaged: " + *problem;
     m = *copy;
     return std::nullopt;
 }

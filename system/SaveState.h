@@ -4,14 +4,19 @@
 //
 // A state holds the processor (registers, ports, pending interrupts, cycle
 // budget), the LCD controller with its character generator and frame
-// buffer, RAM, the held keys, the run loop's timer countdown and self-test
-// counter. The ROM images are not copied into it: it records their
-// checksums and is only loaded over the same firmware. Settings and the
-// debugger's run control (stop conditions, resume delay) belong to the
-// session, not to the machine, and are left as they are.
+// buffer, RAM, the held keys, and the run loop's timer countdown,
+// self-test counter and place in the refresh cadence: the fields that
+// Machine::Fields lists (core/Def.h). The ROM images are not copied into
+// it: it records their checksums and is only loaded over the same
+// firmware. Settings and the debugger's run control (stop conditions,
+// resume delay) belong to the session, not to the machine, and are left as
+// they are.
 //
 // File layout, little-endian: the magic "VARNOXST", the format version
-// (u32), the payload's length (u32) and its CRC-32 (u32), then the payload.
+// (u32), the payload's length (u32) and its CRC-32 (u32), then the payload:
+// the CRC-32 of rom0.bin and of rom1.bin, then the fields in list order.
+// Version 2 added the refresh cadence at the end; a version 1 file reads
+// with the cadence at its power-on value, 0.
 #pragma once
 
 #include <cstdint>
@@ -25,7 +30,7 @@
 
 namespace varnox {
 
-inline constexpr uint32_t StateFormatVersion = 1;
+inline constexpr uint32_t StateFormatVersion = 2;
 inline constexpr int StateSlotCount = 4;
 
 // The quick slots' files in a machine's directory: "state1.vxs" .. "state4.vxs".
@@ -34,8 +39,13 @@ std::filesystem::path StateSlotPath(const std::filesystem::path& dir, int slot);
 std::vector<uint8_t> EncodeState(const Machine& m);
 
 // Puts an encoded state into `m`, whose ROMs must be those it was saved
-// over. On any fault returns what is wrong and leaves `m` as it was.
+// over. On any fault, a field holding a value no run of the machine leaves
+// there included, returns what is wrong and leaves `m` as it was.
 std::optional<std::string> DecodeState(std::span<const uint8_t> bytes, Machine& m);
+
+// The first saved field holding a value no run of the machine leaves
+// there ("CycleBudget is 1, outside -4194303..0"), if there is one.
+std::optional<std::string> UnreachableField(const Machine& m);
 
 // Writes the state through a temporary file renamed over the target, so an
 // old file stays whole until the new one is complete. Returns the message

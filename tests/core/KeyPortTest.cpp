@@ -79,12 +79,12 @@ TEST_F(KeyboardTest, PrintSwitchNeedsLinesSevenAndFive) {
 }
 
 TEST_F(KeyboardTest, SelfTestBitWhileCounterRuns) {
-    m->Run.SelfTestCounter = 3;
+    m->Clock.SelfTestCounter = 3;
     EXPECT_EQ(Scan(0x40, 0), 0x10);
     EXPECT_EQ(Scan(0x42, 1), 0x11);
-    m->Run.SelfTestCounter = -1;
+    m->Clock.SelfTestCounter = -1;
     EXPECT_EQ(Scan(0x80, 0), 0x10);
-    m->Run.SelfTestCounter = 0;
+    m->Clock.SelfTestCounter = 0;
     EXPECT_EQ(Scan(0x80, 0), 0x00);
 }
 

@@ -26,7 +26,7 @@ auto Tie(const Machine& m) {
     return std::tie(m.InstrRom, m.DataRom, m.DataRam, m.WriteSink, c.MainRegisterFile, c.PC, c.F, c.AS, c.KO, c.KI,
                     c.IE, c.IF, c.InstrPC, c.InstrBytes, c.OperandIndex, c.StepCycles, c.IrqPending, c.Halted,
                     c.RegBank, c.RegStep, c.EffAddr, c.CycleBudget, m.Run.DebugActive, m.Run.StepCount,
-                    m.Run.BreakAddress, m.Run.ResumeDelay, m.Run.TimerCountdown);
+                    m.Run.BreakAddress, m.Run.ResumeDelay, m.Clock.TimerCountdown);
 }
 
 std::string Text(const ListingLine& line) {
@@ -286,7 +286,7 @@ TEST(DebugStepping, OneStepAndNothingOfTheRunLoop) {
                          "        ld r6,&H34\n"),
               "");
     m->Run.StepCount = 4;
-    m->Run.TimerCountdown = 9;
+    m->Clock.TimerCountdown = 9;
     m->Cpu.CycleBudget = 100;
     DebugState state;
     state.EditMode = EditKind::ListInstruction;
@@ -295,7 +295,7 @@ TEST(DebugStepping, OneStepAndNothingOfTheRunLoop) {
     EXPECT_EQ(m->Cpu.PC, 1);
     EXPECT_EQ(state.ListTop, 1);
     EXPECT_EQ(state.EditMode, EditKind::None);
-    EXPECT_EQ(std::tie(m->Run.StepCount, m->Run.TimerCountdown, m->Cpu.CycleBudget), std::make_tuple(4, 9, 100));
+    EXPECT_EQ(std::tie(m->Run.StepCount, m->Clock.TimerCountdown, m->Cpu.CycleBudget), std::make_tuple(4, 9, 100));
     EXPECT_GT(DebugStep(*m), 0);
     EXPECT_EQ(m->Cpu.MainRegisterFile[6], 0x34);
 }

@@ -175,12 +175,12 @@ private slots:
         Machine& m = form->GetMachine();
         QTRY_VERIFY(m.Lcd.LcdControl & varnox::LcdPowered);
         form->Action("pause")->trigger();
-        m.Run.SelfTestCounter = 0;
+        m.Clock.SelfTestCounter = 0;
         form->Action("reset")->trigger();
         QCOMPARE(m.Cpu.PC, 0);
         QCOMPARE(m.Cpu.IF, 0);
         QCOMPARE(m.Lcd.LcdControl, 0);
-        QCOMPARE(m.Run.SelfTestCounter, 7);
+        QCOMPARE(m.Clock.SelfTestCounter, 7);
     }
 
     void SpeedsRunWholeRunTicksFaster_data() {
@@ -241,6 +241,7 @@ private slots:
         form->Action("screenshot")->trigger();
         const QImage saved(scratch.dir.filePath("shot.png"));
         QCOMPARE(saved.size(), QSize(96 * scale, 64 * scale));
+        varnox::LcdRefresh(m.Lcd);  // the dots expected
         for (int y = 0; y < saved.height(); ++y) {
             for (int x = 0; x < saved.width(); ++x) {
                 const bool on = varnox::LcdDotOn(m.Lcd, x / scale, y / scale);

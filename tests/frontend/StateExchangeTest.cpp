@@ -1,12 +1,15 @@
-// A state saved in the window runs headless in varnox-tool, and one saved by
-// the tool loads in the window, to the same machine.
+// The window and varnox-tool run the same inputs to the same machine, and a
+// state saved in either continues in the other.
 #include <QAction>
+#include <QFile>
+#include <QImage>
 #include <QProcess>
 
 #include <cstdio>
 
 #include "GuiSupport.h"
 #include "asm/SourceAsm.h"
+#include "system/KeyMap.h"
 #include "system/SaveState.h"
 
 using varnox::Machine;
@@ -31,11 +34,80 @@ QString StateLine(const Machine& m) {
     return QString::fromLatin1(line);
 }
 
+// The dots of a PBM picture of one pixel a dot, row by row.
+QString PbmDots(const QByteArray& file) {
+    QString dots;
+    const QList<QByteArray> lines = file.split('\n');
+    for (int i = 2; i < lines.size(); ++i) dots += QString::fromLatin1(lines[i]).remove(QLatin1Char(' '));
+    return dots;
+}
+
+QString BitmapDots(const QImage& bitmap) {
+    QString dots;
+    for (int y = 0; y < 64; ++y) {
+        for (int x = 0; x < 96; ++x) dots += bitmap.pixel(2 * x, 2 * y) == 0xFF000000u ? QLatin1Char('1') : QLatin1Char('0');
+    }
+    return dots;
+}
+
+}  // namespace
+
+namespace {
+
+// Keys held in both runs, at run tick boundaries every speed reaches: Esc
+// through refreshes of the self-test, then key 6, which opens a page once
+// the display test is over (with the mouse in the window: the slot differs
+// while it is held, the key matrix sees the same).
+constexpr int RunTicks = 240;
+constexpr struct {
+    int from, until;
+} Escape{8, 16}, PageKey{160, 176};
+
 }  // namespace
 
 class StateExchangeTest : public QObject {
     Q_OBJECT
 private slots:
+    // The window's run path at 1x, 2x and 8x and varnox-tool run end in the
+    // same machine from the same held keys: the refresh work follows the
+    // run ticks, not the window's timers.
+    void WindowAndToolRunTheSameInputsAlike_data() {
+        QTest::addColumn<int>("speed");
+        QTest::newRow("1x") << 1;
+        QTest::newRow("2x") << 2;
+        QTest::newRow("8x") << 8;
+    }
+    void WindowAndToolRunTheSameInputsAlike() {
+        QFETCH(int, speed);
+        Scratch scratch;
+        scratch.CopyKit();
+        for (const char* rom : {"rom0.bin", "rom1.bin"}) QVERIFY(QFile::copy(QStringLiteral(VARNOX_KIT_DIR "/") + rom, scratch.dir.filePath(rom)));
+        scratch.Write("varnox.ini", "[Settings]\nSelfTest=4\n");
+        const QString tool = RunTool(scratch, {"--ticks", QString::number(RunTicks), "--no-save", "--save-state", "tool.vxs",
+                                               "--screen", "tool.pbm", "--hold", QStringLiteral("35@%1-%2").arg(Escape.from).arg(Escape.until),
+                                               "--hold", QStringLiteral("6@%1-%2").arg(PageKey.from).arg(PageKey.until)});
+
+        auto form = ShowForm(scratch);
+        form->RunTimer()->SetEnabled(false);  // this test is the timer
+        form->RefreshTimer()->stop();
+        form->SetSpeed(speed);
+        const auto runTimer = form->RunTimer()->OnTimer();
+        for (int done = 0; done < RunTicks; done += speed) {
+            if (done == Escape.from) form->FormKeyDown(varnox::VkEscape);
+            if (done == Escape.until) form->FormKeyUp();
+            if (done == PageKey.from) form->ButtonMouseDown(6);
+            if (done == PageKey.until) form->ButtonMouseUp(6);
+            runTimer(form->RunTimer());
+        }
+        form->OnRefreshTimer();
+        const Machine& m = form->GetMachine();
+        QCOMPARE(m.Clock.SelfTestCounter, 0);  // the self-test ran out within the run
+        QVERIFY2(tool.startsWith(StateLine(m) + " STEPS="), qPrintable(tool + " / " + StateLine(m)));
+        const QByteArray saved = scratch.Read("tool.vxs");
+        QVERIFY(varnox::EncodeState(m) == std::vector<uint8_t>(saved.begin(), saved.end()));
+        QCOMPARE(BitmapDots(form->DisplayBitmap()), PbmDots(scratch.Read("tool.pbm")));
+    }
+
     void WindowAndToolShareStates() {
         Scratch scratch;
         scratch.CopyKit();

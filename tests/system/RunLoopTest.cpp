@@ -128,7 +128,7 @@ TEST(RunLoop, TimerLineToggledOnlyOncePerLongStep) {
     m->Run.CyclesPerTick = 4;
     TickSteps(*m);
     EXPECT_EQ(m->Cpu.IF & 0x04, 0x04);
-    EXPECT_EQ(m->Run.TimerCountdown, 2);
+    EXPECT_EQ(m->Clock.TimerCountdown, 2);
 }
 
 TEST(RunLoop, TimerLineHeldClearWhenUnpoweredOrSlow) {
@@ -146,7 +146,7 @@ TEST(RunLoop, TimerLineHeldClearWhenUnpoweredOrSlow) {
     TickSteps(*m);
     EXPECT_EQ(m->Cpu.IF & 0x04, 0);
     EXPECT_EQ(m->Cpu.IrqPending[1], 0);
-    EXPECT_EQ(m->Run.TimerCountdown, 2 * m->Lcd.TimerPeriod);
+    EXPECT_EQ(m->Clock.TimerCountdown, 2 * m->Lcd.TimerPeriod);
 }
 
 TEST(RunLoop, NonPositiveOrHugeOscillatorSettingsNeverRunAndNeverOverflow) {
@@ -167,11 +167,44 @@ TEST(RunLoop, PowerOnResetStartsTheSelfTestAndLeavesTheLcdUnpowered) {
     m->Lcd.LcdControl = 0xFF;
     m->Cpu.PC = 0x1234;
     StartMachine(*m);
-    EXPECT_EQ(m->Run.SelfTestCounter, 3);
+    EXPECT_EQ(m->Clock.SelfTestCounter, 3);
     EXPECT_EQ(m->Lcd.LcdControl & LcdPowered, 0);
     EXPECT_EQ(m->Cpu.PC, 0);
     EXPECT_EQ(m->Run.StepCount, -1);
     EXPECT_EQ(m->Run.BreakAddress, -1);
+}
+
+// The machine's refresh work runs after every third run tick, whatever the
+// tick did, counted from the power-on reset: the self-test request lasts
+// SelfTest x 3 run ticks.
+TEST(RunLoop, RefreshWorkFollowsEveryThirdRunTick) {
+    const struct {
+        const char* name;
+        void (*before)(Machine&);  // what each tick finds
+    } cases[] = {
+        {"running", [](Machine&) {}},
+        {"resume delay", [](Machine& m) { m.Run.ResumeDelay = 5; }},
+        {"debugger up", [](Machine& m) { m.Run.DebugActive = 1; }},
+        {"stopping", [](Machine& m) { m.Run.StepCount = 1; m.Run.DebugActive = 0; }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto m = NopMachine();
+        m->Config.SelfTest = 2;
+        OnRunTimer(*m);  // the cadence starts again at the reset
+        PowerOnReset(*m);
+        m->Lcd.DisplayOn = true;
+        m->Lcd.DisplayRam[5] = 9;
+        std::vector<int> counter;
+        for (int tick = 0; tick < 7; ++tick) {
+            c.before(*m);
+            OnRunTimer(*m);
+            counter.push_back(m->Clock.SelfTestCounter);
+        }
+        EXPECT_EQ(counter, (std::vector<int>{2, 2, 1, 1, 1, 0, 0}));
+        EXPECT_EQ(m->Clock.RefreshPhase, 1);
+        EXPECT_EQ(m->Lcd.FrameBuffer[5], 9);  // the frame buffer refreshed too
+    }
 }
 
 }  // namespace

@@ -67,7 +67,7 @@ std::string RunFigures(const std::string& source, int ticks) {
     for (int i = 0; i < ticks; ++i) steps += TickSteps(*m);
     char text[128];
     std::snprintf(text, sizeof text, "steps=%lld PC=%04X budget=%d timer=%d r64=%02X r66=%02X", steps, m->Cpu.PC,
-                  m->Cpu.CycleBudget, m->Run.TimerCountdown, m->Cpu.MainRegisterFile[64],
+                  m->Cpu.CycleBudget, m->Clock.TimerCountdown, m->Cpu.MainRegisterFile[64],
                   m->Cpu.MainRegisterFile[66]);
     return text;
 }

@@ -1,5 +1,5 @@
-// varnox-tool run: the machine headless, as the window runs it, with run
-// ticks back to back and a refresh tick after every third run tick.
+// varnox-tool run: the machine headless, on the window's run path, with
+// run ticks back to back.
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
@@ -14,13 +14,12 @@
 #include "Commands.h"
 #include "Screen.h"
 #include "Trace.h"
-#include "core/Cpu.h"
 #include "core/Def.h"
-#include "peripherals/Keyboard.h"
 #include "peripherals/Lcd.h"
 #include "system/AtomicReplace.h"
 #include "system/Files.h"
 #include "system/RunLoop.h"
+#include "system/RunPath.h"
 #include "system/SaveState.h"
 
 namespace varnox::tool {
@@ -28,7 +27,6 @@ namespace {
 
 constexpr long long DefaultTicks = 100;           // one emulated second
 constexpr long long StopSearchTicks = 360000;     // one emulated hour
-constexpr int RunTicksPerRefresh = 3;             // 30 ms against 10 ms
 
 constexpr OptionSpec RunOptions[] = {
     {"--steps", "N", "stop after N steps (1 or more)"},
@@ -41,12 +39,6 @@ constexpr OptionSpec RunOptions[] = {
     {"--save-state", "FILE", "write a save state of the machine after the run"},
     {"--no-save", "", "leave ram.bin and register.bin as they are"},
     {"--trace", "", "print each step on stderr before it runs"},
-};
-
-struct KeyHold {
-    int key = 0;
-    long long from = 0;
-    long long until = 0;
 };
 
 struct RunOptionValues {
@@ -138,26 +130,12 @@ void BeforeStep(Machine& m, void* context) {
     ++counter->steps;
 }
 
-void ApplyHolds(Machine& m, const std::vector<KeyHold>& holds, long long tick) {
-    // Releases before presses, so a hold that starts where another ends wins.
-    for (const KeyHold& hold : holds) {
-        if (hold.until == tick && hold.from < hold.until) {
-            m.HeldKeys[HeldPcKeySlot] = 0;
-            KeyScan(m);
-        }
-    }
-    for (const KeyHold& hold : holds) {
-        if (hold.from == tick && hold.from < hold.until) {
-            m.HeldKeys[HeldPcKeySlot] = hold.key;
-            KeyScan(m);
-        }
-    }
-}
-
-// Returns false after saying why the picture could not be written.
-bool WriteScreen(Machine& m, const std::string& file, int scale) {
-    LcdRefresh(m.Lcd);
-    const std::vector<uint8_t> picture = EncodeScreen(m.Lcd, scale, IsPngName(file));
+// Returns false after saying why the picture could not be written. The
+// picture is composed aside: writing it leaves the machine as it was.
+bool WriteScreen(const Machine& m, const std::string& file, int scale) {
+    LcdController shown = m.Lcd;
+    LcdRefresh(shown);
+    const std::vector<uint8_t> picture = EncodeScreen(shown, scale, IsPngName(file));
     const std::optional<std::string> reason =
         picture.empty() ? std::optional<std::string>("the picture could not be encoded")
                         : ReplaceFile(file, picture, OtherTargets::WriteInPlace);
@@ -200,7 +178,7 @@ int RunCommand(const Args& args) {
     for (const std::string& message : loaded.Messages) std::fprintf(stderr, "%s\n", message.c_str());
     StartMachine(m);
     if (!options.loadState.empty()) {
-        if (const auto failure = LoadStateFile(m, options.loadState)) {
+        if (const auto failure = LoadStateToRun(m, options.loadState)) {
             std::fprintf(stderr, "%s\n", failure->c_str());
             return 1;
         }
@@ -213,14 +191,7 @@ int RunCommand(const Args& args) {
 
     StepCounter counter;
     counter.trace = options.trace;
-    long long ticks = 0;
-    while (ticks < maxTicks) {
-        ApplyHolds(m, options.holds, ticks);
-        const bool stopped = OnRunTimerTraced(m, BeforeStep, &counter);
-        ++ticks;
-        if (stopped || counter.outputClosed) break;
-        if (ticks % RunTicksPerRefresh == 0) RefreshTick(m);
-    }
+    const long long ticks = RunTicks(m, maxTicks, options.holds, BeforeStep, &counter).ticks;
 
     bool failed = false;
     if (!options.screenFile.empty()) failed = !WriteScreen(m, options.screenFile, static_cast<int>(options.scale));

@@ -1,0 +1,51 @@
+// The run path: how the window and varnox-tool run the machine, in one
+// place, so that the same inputs give the same machine in either. Both run
+// whole run ticks (OnRunTimer, with the refresh cadence inside), change
+// held keys only between two ticks and load states the same way.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <string>
+
+#include "core/Def.h"
+#include "system/RunLoop.h"
+
+namespace varnox {
+
+// Key `key` held as the PC key from run tick `from` up to run tick `until`,
+// counted from the start of the run.
+struct KeyHold {
+    int key = 0;
+    long long from = 0;
+    long long until = 0;
+};
+
+// The holds' presses and releases due before run tick `tick`; releases
+// first, so a hold that starts where another ends wins.
+void ApplyKeyHolds(Machine& m, std::span<const KeyHold> holds, long long tick);
+
+// What loading a state leaves for the keys: the mouse and PC keys it held
+// are held by no one now and are let go; the print switch stays where the
+// state has it.
+void ReleaseUnheldKeys(Machine& m);
+
+// Loads a state file to run on from it (LoadStateFile, then
+// ReleaseUnheldKeys); on failure returns the message naming the file and
+// changes nothing.
+std::optional<std::string> LoadStateToRun(Machine& m, const std::filesystem::path& file);
+
+struct TicksRun {
+    long long ticks = 0;   // run ticks made
+    bool stopped = false;  // the last one stopped on StepCount or BreakAddress
+};
+
+// Runs `count` run ticks back to back, holds applied at the tick
+// boundaries, `hook` (when given) before every step. Ends early when a
+// tick stops or leaves DebugActive set (the hook may set it to end a run).
+TicksRun RunTicks(Machine& m, long long count, std::span<const KeyHold> holds = {}, BeforeStepHook hook = nullptr,
+                  void* context = nullptr);
+
+}  // namespace varnox
