@@ -423,10 +423,10 @@ private slots:
     void ClosingWhileAMessageIsUpLosesNothing() {
         Scratch scratch;
         auto form = ShowForm(scratch);
-        QVERIFY(form->CurrentMessageBox());
-        QCOMPARE(form->PendingMessages(), 3);
+        QVERIFY(form->Warnings().Current());
+        QCOMPARE(form->Warnings().Pending(), 3);
         QVERIFY(form->close());
-        QCOMPARE(form->PendingMessages(), 0);
+        QCOMPARE(form->Warnings().Pending(), 0);
         QCOMPARE(scratch.Read("ram.bin").size(), 8192);
         QCOMPARE(scratch.Read("register.bin").size(), 128);
         QCoreApplication::processEvents();
