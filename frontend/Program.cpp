@@ -101,9 +101,11 @@ int main(int argc, char** argv) {
     varnox::TDebugForm debugForm(mainForm.GetMachine());
     mainForm.ShowDebugger = [&debugForm] { debugForm.Show(); };
     // Ends every event loop, a dialog's too.
-    QObject::connect(
-        &mainForm, &varnox::TMainForm::Closed, &app, [](bool saved) { QCoreApplication::exit(saved ? 0 : 1); },
-        Qt::QueuedConnection);
+    bool memorySaved = true;
+    QObject::connect(&mainForm, &varnox::TMainForm::Closed, &app, [&memorySaved](bool saved) {
+        memorySaved = saved;
+        QCoreApplication::exit(saved ? 0 : 1);
+    });
 
     if (handlingSignals) {
         auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
@@ -126,5 +128,6 @@ int main(int argc, char** argv) {
     mainForm.show();
     const int status = app.exec();
     unclosedWindow = nullptr;
-    return status;
+    // The last window closing may have ended the loop first.
+    return memorySaved ? status : 1;
 }

@@ -4,8 +4,10 @@
 #include <QAction>
 #include <QContextMenuEvent>
 #include <QClipboard>
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QSettings>
 #include <QTableWidget>
@@ -82,6 +84,34 @@ void PauseWhenShowing(TMainForm& form) {
     QTRY_VERIFY(form.GetMachine().Lcd.LcdControl & varnox::LcdPowered);
     form.Menu().Action("pause")->trigger();
     form.OnRefreshTimer();
+}
+
+// Answers the desktop's file dialog as a person would: types `name` and
+// presses Enter, gives `answer` to any question that follows, and cancels
+// the dialog if it is still up after that. Returns the questions asked.
+QStringList TypeIntoFileDialog(QAction* opener, const QString& name, QMessageBox::StandardButton answer) {
+    QStringList questions;
+    bool typed = false;
+    QTimer driver;
+    QObject::connect(&driver, &QTimer::timeout, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (auto* question = qobject_cast<QMessageBox*>(modal)) {
+            questions << question->text();
+            question->button(answer)->click();
+        } else if (auto* dialog = qobject_cast<QFileDialog*>(modal); dialog && typed) {
+            dialog->reject();
+        } else if (dialog) {
+            typed = true;
+            auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            edit->setText(name);
+            // Not from this timer's own call: a question opened there would
+            // keep the timer from answering it.
+            QTimer::singleShot(0, edit, [edit] { QTest::keyClick(edit, Qt::Key_Return); });
+        }
+    });
+    driver.start(10);
+    opener->trigger();
+    return questions;
 }
 
 }  // namespace
@@ -303,6 +333,34 @@ private slots:
         QVERIFY(form->Menu().Action("load2")->text().startsWith("Slot 2 (20"));
         QCOMPARE(form->Menu().Action("load3")->text(), QStringLiteral("Slot 3 (empty)"));
         form->Menu().ContextMenu()->hide();
+    }
+
+    // A name typed without its ending gets it in the dialog, so the
+    // dialog's question covers the file that would be replaced.
+    void SaveDialogsAskBeforeReplacingTheRealName_data() {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<bool>("replace");
+        QTest::newRow("state, kept") << "savefile" << "keep" << "keep.vxs" << false;
+        QTest::newRow("state, replaced") << "savefile" << "keep" << "keep.vxs" << true;
+        QTest::newRow("state, full name") << "savefile" << "keep.vxs" << "keep.vxs" << false;
+        QTest::newRow("screenshot, kept") << "screenshot" << "shot" << "shot.png" << false;
+        QTest::newRow("screenshot, replaced") << "screenshot" << "shot" << "shot.png" << true;
+    }
+    void SaveDialogsAskBeforeReplacingTheRealName() {
+        QFETCH(QString, action);
+        QFETCH(QString, typed);
+        QFETCH(QString, file);
+        QFETCH(bool, replace);
+        Scratch scratch;
+        auto form = CounterForm(scratch);
+        scratch.Write(file.toLatin1().constData(), "precious");
+        const QStringList questions = TypeIntoFileDialog(form->Menu().Action(action.toLatin1().constData()), typed,
+                                                         replace ? QMessageBox::Yes : QMessageBox::No);
+        QCOMPARE(questions, QStringList(file + " already exists.\nDo you want to replace it?"));
+        QCOMPARE(scratch.Read(file.toLatin1().constData()) != "precious", replace);
+        QVERIFY(typed == file || !QFile::exists(scratch.dir.filePath(typed)));
     }
 
     void KeyMapListsEveryKeyWithItsPcKeys() {
