@@ -47,28 +47,25 @@ std::unique_ptr<TMainForm> CounterForm(const Scratch& scratch) {
 
 uint8_t Counter(TMainForm& form) { return form.GetMachine().Cpu.MainRegisterFile[0]; }
 
+// One tick of the run timer, handled at once.
+void RunTimerTick(TMainForm& form) { form.RunTimer()->OnTimer()(form.RunTimer()); }
+
 bool Runs(TMainForm& form) {
     const uint8_t before = Counter(form);
-    Spin(60);
+    RunTimerTick(form);
     return Counter(form) != before;
 }
 
 // Run ticks per timer tick: each run tick in the resume delay only counts it
 // down, so the delay spent is the number of run ticks run.
 double RunTicksPerTimerTick(TMainForm& form) {
+    constexpr int TimerTicks = 20;
     Machine& m = form.GetMachine();
-    int timerTicks = 0;
-    const auto runTick = form.RunTimer()->OnTimer();
-    form.RunTimer()->SetOnTimer([&](QObject* sender) {
-        ++timerTicks;
-        runTick(sender);
-    });
     m.Run.ResumeDelay = 1 << 30;
-    Spin(200);
-    form.RunTimer()->SetOnTimer(runTick);
+    for (int tick = 0; tick < TimerTicks; ++tick) RunTimerTick(form);
     const int runTicks = (1 << 30) - m.Run.ResumeDelay;
     m.Run.ResumeDelay = 0;
-    return timerTicks ? static_cast<double>(runTicks) / timerTicks : 0;
+    return static_cast<double>(runTicks) / TimerTicks;
 }
 
 // A right click as the window system gives it: the press and release, then
