@@ -26,6 +26,11 @@ TTimerClock& TTimerClock::Steady() {
 
 TTimerThread::TTimerThread(TThreadedTimer& owner, TTimerClock& clock) : owner_(owner), clock_(clock) {}
 
+// The worker has ended: its owner waited for it. That wait synchronises
+// through Qt's own locks, which a race checker does not see; taking the
+// worker's lock once more shows it that the worker is done with it all.
+TTimerThread::~TTimerThread() { std::lock_guard lock(mutex_); }
+
 uint32_t TTimerThread::Interval() const {
     std::lock_guard lock(mutex_);
     return interval_;

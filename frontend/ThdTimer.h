@@ -23,6 +23,7 @@ class TThreadedTimer;
 class TTimerThread : public QThread {
 public:
     TTimerThread(TThreadedTimer& owner, TTimerClock& clock);
+    ~TTimerThread() override;
 
     uint32_t Interval() const;
     void SetInterval(uint32_t ms);  // only while suspended
