@@ -96,12 +96,12 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Varnox Emulator"));
     QApplication::setOrganizationName(QStringLiteral("Varnox"));
 
+    bool memorySaved = true;  // set by the close, which may come as late as the window's end
     varnox::TMainForm mainForm(dir.lexically_normal());
     // Hidden until F3 or a stop of the run loop shows it.
     varnox::TDebugForm debugForm(mainForm.GetMachine());
     mainForm.ShowDebugger = [&debugForm] { debugForm.Show(); };
     // Ends every event loop, a dialog's too.
-    bool memorySaved = true;
     QObject::connect(&mainForm, &varnox::TMainForm::Closed, &app, [&memorySaved](bool saved) {
         memorySaved = saved;
         QCoreApplication::exit(saved ? 0 : 1);
