@@ -11,7 +11,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
-#include <QMessageBox>
 #include <QTimer>
 
 #include <cstdio>
@@ -21,6 +20,7 @@
 #include "frontend/KeyMapWindow.h"
 #include "frontend/QtKeys.h"
 #include "frontend/ThdTimer.h"
+#include "frontend/WindowSettings.h"
 #include "peripherals/Keyboard.h"
 #include "peripherals/Lcd.h"
 #include "system/BitmapCheck.h"
@@ -35,22 +35,13 @@ constexpr QRgb Silver = 0xFFC0C0C0;
 constexpr QRgb DotOff = 0xFFFFFFFF;
 constexpr QRgb DotOn = 0xFF000000;
 constexpr QRgb FaceColour = 0xFFD4D0C8;
-constexpr int LayoutFontPixels = 11;
 
-constexpr int ClientWidth = 315;
-constexpr int ClientHeight = 528;
+constexpr QSize ClientSize(315, 528);
 constexpr int FaceWidth = 35;
 constexpr int FaceHeight = 11;
 constexpr QSize KeysPictureSize(6 * FaceWidth, 9 * FaceHeight);
 
-// Fixed fonts of the layout, by pixel size, closest to what the window was
-// drawn for.
-QFont LayoutFont(int scale) {
-    QFont font(QStringLiteral("DejaVu Sans"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(LayoutFontPixels * scale);
-    return font;
-}
+const QString Caption = QStringLiteral("Varnox emulator");
 
 QFrame* MakeBevel(QWidget* parent, QFrame::Shape shape) {
     auto* frame = new QFrame(parent);
@@ -60,16 +51,98 @@ QFrame* MakeBevel(QWidget* parent, QFrame::Shape shape) {
     return frame;
 }
 
-QRect Scaled(QRect r, int scale) { return QRect(r.x() * scale, r.y() * scale, r.width() * scale, r.height() * scale); }
-
-
 }  // namespace
 
 // ---- TMainForm: creation and layout -------------------------------------------
 
 TMainForm::TMainForm(std::filesystem::path dir, QWidget* parent)
-    : QWidget(parent), dir_(std::move(dir)), machine_(std::make_unique<Machine>()) {
-    BuildComponents();
+    : QWidget(parent),
+      dir_(std::move(dir)),
+      machine_(std::make_unique<Machine>()),
+      view_(this, ClientSize),
+      states_(*machine_, dir_, ChooseFile, warnings_, [this] { AfterStateLoaded(); }) {
+    setWindowTitle(Caption);
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, QColor::fromRgb(FaceColour));
+    palette.setColor(QPalette::WindowText, Qt::black);
+    setPalette(palette);
+    setAutoFillBackground(true);
+    setFocusPolicy(Qt::StrongFocus);
+
+    bevel2_ = MakeBevel(this, QFrame::Box);
+    view_.Place(bevel2_, QRect(16, 8, 281, 153));
+    bevel1_ = MakeBevel(this, QFrame::Panel);
+    view_.Place(bevel1_, QRect(48, 16, 217, 137));
+    lcdImage_ = new TLcdImage(this);
+    view_.Place(lcdImage_, QRect(60, 20, DisplayWidth, DisplayHeight));
+
+    for (int tag = 1; tag <= ButtonCount; ++tag) {
+        auto* button = new TSpeedButton(tag, this);
+        if (tag <= 30) {
+            const int column = (tag - 1) % 6;
+            const int row = (tag - 1) / 6;
+            view_.Place(button, QRect(16 + 48 * column, 208 + 32 * row, 41, 17));
+        } else {
+            static constexpr int Lefts[5] = {16, 74, 132, 190, 248};
+            const int column = (tag - 31) % 5;
+            const int row = (tag - 31) / 5;
+            view_.Place(button, QRect(Lefts[column], 368 + 40 * row, 49, 25));
+        }
+        connect(button, &TSpeedButton::MouseDown, this, &TMainForm::ButtonMouseDown);
+        connect(button, &TSpeedButton::MouseUp, this, &TMainForm::ButtonMouseUp);
+        buttons_.push_back(button);
+    }
+
+    printBevel_ = MakeBevel(this, QFrame::Panel);
+    view_.Place(printBevel_, QRect(56, 176, 57, 17));
+    printSwitch_ = new TShape(this);
+    view_.Place(printSwitch_, QRect(58, 178, 33, 13));
+    powerBevel_ = MakeBevel(this, QFrame::Panel);
+    view_.Place(powerBevel_, QRect(200, 176, 57, 17));
+    powerSwitch_ = new TShape(this);
+    view_.Place(powerSwitch_, QRect(202, 178, 33, 13));
+    connect(printSwitch_, &TShape::MouseDown, this, &TMainForm::SwitchMouseDown);
+    connect(powerSwitch_, &TShape::MouseDown, this, &TMainForm::SwitchMouseDown);
+
+    // Labels take the size of their text; only their places are fixed.
+    const struct {
+        int left, top;
+        const char* caption;
+    } captions[] = {{40, 176, "N"}, {120, 176, "HD"}, {176, 176, "ON"}, {264, 176, "OFF"}};
+    for (const auto& c : captions) {
+        view_.Place(new QLabel(QString::fromLatin1(c.caption), this), QRect(c.left, c.top, 0, 0));
+    }
+
+    refreshTimer_ = new QTimer(this);
+    refreshTimer_->setInterval(RefreshInterval);
+    refreshTimer_->setTimerType(Qt::PreciseTimer);
+    connect(refreshTimer_, &QTimer::timeout, this, &TMainForm::OnRefreshTimer);
+
+    runTimer_ = new TThreadedTimer(this);
+    runTimer_->SetInterval(RunInterval);
+    runTimer_->SetOnTimer([this](QObject*) { RunTick(); });
+
+    menu_ = std::make_unique<TMainMenu>(
+        this, TMenuTargets{.Speed = runSpeed_,
+                           .Screenshots = screenshots_,
+                           .States = states_,
+                           .View = view_,
+                           .Reset = [this] { PowerOnReset(*machine_); },
+                           .ShowKeyMap =
+                               [this] {
+                                   if (!keyMap_) keyMap_ = new TKeyMapWindow(this, [this](int key) { return Button(key)->Face(); });
+                                   keyMap_->show();
+                                   keyMap_->raise();
+                                   keyMap_->activateWindow();
+                               },
+                           .ShowDebugger =
+                               [this] {
+                                   if (ShowDebugger) ShowDebugger();
+                               },
+                           .Quit = [this] { close(); }});
+    connect(&runSpeed_, &TRunSpeed::Changed, this, [this] { setWindowTitle(runSpeed_.Title(Caption)); });
+    if (const auto position = TWindowSettings::Position()) move(*position);
+    view_.Apply();
     FormCreate();
 }
 
@@ -82,99 +155,12 @@ TMainForm::~TMainForm() {
     runTimer_ = nullptr;
 }
 
-void TMainForm::BuildComponents() {
-    setWindowTitle(QStringLiteral("Varnox emulator"));
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, QColor::fromRgb(FaceColour));
-    palette.setColor(QPalette::WindowText, Qt::black);
-    setPalette(palette);
-    setAutoFillBackground(true);
-    setFocusPolicy(Qt::StrongFocus);
-
-    bevel2_ = MakeBevel(this, QFrame::Box);
-    Place(bevel2_, QRect(16, 8, 281, 153));
-    bevel1_ = MakeBevel(this, QFrame::Panel);
-    Place(bevel1_, QRect(48, 16, 217, 137));
-    lcdImage_ = new TLcdImage(this);
-    Place(lcdImage_, QRect(60, 20, DisplayWidth, DisplayHeight));
-
-    for (int tag = 1; tag <= ButtonCount; ++tag) {
-        auto* button = new TSpeedButton(tag, this);
-        if (tag <= 30) {
-            const int column = (tag - 1) % 6;
-            const int row = (tag - 1) / 6;
-            Place(button, QRect(16 + 48 * column, 208 + 32 * row, 41, 17));
-        } else {
-            static constexpr int Lefts[5] = {16, 74, 132, 190, 248};
-            const int column = (tag - 31) % 5;
-            const int row = (tag - 31) / 5;
-            Place(button, QRect(Lefts[column], 368 + 40 * row, 49, 25));
-        }
-        connect(button, &TSpeedButton::MouseDown, this, &TMainForm::ButtonMouseDown);
-        connect(button, &TSpeedButton::MouseUp, this, &TMainForm::ButtonMouseUp);
-        buttons_.push_back(button);
-    }
-
-    printBevel_ = MakeBevel(this, QFrame::Panel);
-    Place(printBevel_, QRect(56, 176, 57, 17));
-    printSwitch_ = new TShape(this);
-    Place(printSwitch_, QRect(58, 178, 33, 13));
-    powerBevel_ = MakeBevel(this, QFrame::Panel);
-    Place(powerBevel_, QRect(200, 176, 57, 17));
-    powerSwitch_ = new TShape(this);
-    Place(powerSwitch_, QRect(202, 178, 33, 13));
-    bevels_ = {bevel2_, bevel1_, printBevel_, powerBevel_};
-    connect(printSwitch_, &TShape::MouseDown, this, &TMainForm::SwitchMouseDown);
-    connect(powerSwitch_, &TShape::MouseDown, this, &TMainForm::SwitchMouseDown);
-
-    // Labels take the size of their text; only their places are fixed.
-    const struct {
-        int left, top;
-        const char* caption;
-    } captions[] = {{40, 176, "N"}, {120, 176, "HD"}, {176, 176, "ON"}, {264, 176, "OFF"}};
-    for (const auto& c : captions) {
-        auto* label = new QLabel(QString::fromLatin1(c.caption), this);
-        places_.insert(label, QRect(c.left, c.top, 0, 0));
-        labels_.push_back(label);
-    }
-
-    refreshTimer_ = new QTimer(this);
-    refreshTimer_->setInterval(RefreshInterval);
-    refreshTimer_->setTimerType(Qt::PreciseTimer);
-    connect(refreshTimer_, &QTimer::timeout, this, &TMainForm::OnRefreshTimer);
-
-    runTimer_ = new TThreadedTimer(this);
-    runTimer_->SetInterval(RunInterval);
-    runTimer_->SetOnTimer([this](QObject*) { RunTick(); });
-
-    BuildMenu();
-    RestoreWindowSettings();
-    ApplyViewSize();
-}
-
-void TMainForm::Place(QWidget* widget, QRect geometry) {
-    places_.insert(widget, geometry);
-    widget->setGeometry(Scaled(geometry, viewSize_));
-}
-
-void TMainForm::ApplyViewSize() {
-    const int k = viewSize_;
-    setFixedSize(ClientWidth * k, ClientHeight * k);
-    setFont(LayoutFont(k));
-    for (QFrame* bevel : bevels_) bevel->setLineWidth(k);
-    for (TSpeedButton* button : buttons_) button->SetViewScale(k);
-    for (auto place = places_.cbegin(); place != places_.cend(); ++place) {
-        place.key()->setGeometry(Scaled(place.value(), k));
-    }
-    for (QLabel* label : labels_) label->adjustSize();
-}
-
 void TMainForm::FormCreate() {
     displayBitmap_ = QImage(DisplayWidth, DisplayHeight, QImage::Format_RGB32);
     displayBitmap_.fill(Silver);
     const LoadResult result = LoadMachine(*machine_, dir_);
     saveGuard_ = result.Guard;
-    for (const std::string& message : result.Messages) ShowWarning(QString::fromStdString(message));
+    for (const std::string& message : result.Messages) warnings_.Show(QString::fromStdString(message));
 }
 
 void TMainForm::showEvent(QShowEvent* event) {
@@ -209,23 +195,12 @@ void TMainForm::FormClose() {
     runTimer_->SetEnabled(false);
     refreshTimer_->stop();
     // Load-time warnings still up go with the window.
-    pendingWarnings_.clear();
-    if (currentBox_) {
-        QMessageBox* box = currentBox_;
-        currentBox_ = nullptr;
-        box->disconnect(this);
-        box->close();
-        box->deleteLater();
-    }
+    warnings_.Close();
     if (keyMap_) keyMap_->close();
-    StoreWindowSettings();
-    const std::vector<std::string> messages = SaveFiles(*machine_, dir_, saveGuard_).Messages;
-    // Said on stderr as well, before any box waits for an answer: a session
-    // ending with no one at the screen still leaves the reason behind.
-    for (const std::string& message : messages) std::fprintf(stderr, "varnox: %s\n", message.c_str());
-    std::fflush(stderr);
-    for (const std::string& message : messages) ShowBlockingWarning(QString::fromStdString(message));
-    emit Closed();
+    if (shown_) TWindowSettings::StorePosition(pos());
+    const SaveResult saved = SaveFiles(*machine_, dir_, saveGuard_);
+    warnings_.ShowAtClose(saved.Messages);
+    emit Closed(!saved.Failed);
 }
 
 void TMainForm::SaveWithoutWindow() {
@@ -239,36 +214,6 @@ void TMainForm::SaveWithoutWindow() {
     std::fflush(stderr);
 }
 
-// ---- Warnings -------------------------------------------------------------------
-
-void TMainForm::ShowWarning(const QString& text) {
-    pendingWarnings_.push_back(text);
-    if (!currentBox_) ShowNextWarning();
-}
-
-void TMainForm::ShowNextWarning() {
-    if (pendingWarnings_.empty() || closed_) return;
-    auto* box = new QMessageBox(QMessageBox::Warning, QStringLiteral("Warning"), pendingWarnings_.front(),
-                                QMessageBox::Ok, this);
-    pendingWarnings_.pop_front();
-    box->setAttribute(Qt::WA_DeleteOnClose);
-    currentBox_ = box;
-    connect(box, &QMessageBox::finished, this, [this, box] {
-        if (currentBox_ == box) currentBox_ = nullptr;
-        ShowNextWarning();
-    });
-    box->open();
-}
-
-void TMainForm::ShowBlockingWarning(const QString& text) {
-    QMessageBox box(QMessageBox::Warning, QStringLiteral("Warning"), text, QMessageBox::Ok);
-    box.exec();
-}
-
-int TMainForm::PendingMessages() const {
-    return static_cast<int>(pendingWarnings_.size()) + (currentBox_ ? 1 : 0);
-}
-
 // ---- Display ----------------------------------------------------------------------
 
 // Only paints: the machine's own refresh work runs in its run ticks, so
@@ -277,7 +222,7 @@ int TMainForm::PendingMessages() const {
 // the debugger does to it.
 void TMainForm::OnRefreshTimer() {
     PaintLcd();
-    MeasureSpeed();
+    runSpeed_.MeasureSpeed();
     if (displayDirty_) lcdImage_->setPixmap(QPixmap::fromImage(displayBitmap_));
     displayDirty_ = false;
 }
@@ -321,7 +266,7 @@ void TMainForm::DrawKeypad() {
     // its place would block the start for good.
     std::error_code error;
     if (!std::filesystem::is_regular_file(path, error)) {
-        ShowWarning(failure);
+        warnings_.Show(failure);
         return;
     }
     // The right picture is small; a big file is the wrong one.
@@ -339,7 +284,7 @@ void TMainForm::DrawKeypad() {
     if (!IsTruncatedBitmap(raw) && reader.canRead() && reader.size() == KeysPictureSize) picture = reader.read();
     if (picture.isNull() || picture.size() != KeysPictureSize) {
         for (TSpeedButton* button : buttons_) button->SetFace(QPixmap());
-        ShowWarning(failure);
+        warnings_.Show(failure);
         return;
     }
     picture = picture.convertToFormat(QImage::Format_RGB32);
@@ -356,15 +301,15 @@ void TMainForm::DrawKeypad() {
 // Faster speeds run more whole run ticks per timer tick, each exactly as at
 // 1x; "as many as fit" fills the timer's interval with them.
 void TMainForm::RunTick() {
-    if (paused_) return;
+    if (runSpeed_.Paused()) return;
     Machine& m = *machine_;
-    const int ticks = fastForward_ ? 0 : speed_;
+    const int ticks = runSpeed_.FastForward() ? 0 : runSpeed_.Speed();
     QElapsedTimer clock;
     clock.start();
     const qint64 intervalNs = static_cast<qint64>(runTimer_->Interval()) * 1000000;
     for (int done = 1;; ++done) {
         const bool stopped = OnRunTimer(m);
-        ++runTicksCounted_;
+        runSpeed_.CountRunTick();
         if (stopped) {
             if (ShowDebugger) ShowDebugger();
             return;
@@ -426,7 +371,7 @@ void TMainForm::FormKeyUp() {
 
 void TMainForm::keyPressEvent(QKeyEvent* event) {
     // Tab is fast-forward while held; it is no key of the calculator.
-    if (event->key() == Qt::Key_Tab && !event->isAutoRepeat()) SetFastForward(true);
+    if (event->key() == Qt::Key_Tab && !event->isAutoRepeat()) runSpeed_.SetFastForward(true);
     FormKeyDown(VirtualKeyOf(event->key()));
     for (const QChar character : event->text()) FormKeyPress(character);
     event->accept();
@@ -435,7 +380,7 @@ void TMainForm::keyPressEvent(QKeyEvent* event) {
 void TMainForm::keyReleaseEvent(QKeyEvent* event) {
     // The window system's auto-repeat sends releases of keys still held.
     if (!event->isAutoRepeat()) {
-        if (event->key() == Qt::Key_Tab) SetFastForward(false);
+        if (event->key() == Qt::Key_Tab) runSpeed_.SetFastForward(false);
         FormKeyUp();
     }
     event->accept();
@@ -454,7 +399,7 @@ void TMainForm::contextMenuEvent(QContextMenuEvent* event) {
     }
     const QPoint at = event->reason() == QContextMenuEvent::Mouse ? event->globalPos()
                                                                    : mapToGlobal(lcdImage_->geometry().center());
-    menu_->popup(at);
+    menu_->ContextMenu()->popup(at);
     event->accept();
 }
 
@@ -474,11 +419,36 @@ void TMainForm::SwitchMouseDown(TShape* sender) {
 
 // To the mirrored place in its bevel, worked out in 1x pixels.
 void TMainForm::SlideSwitch(TShape* shape, QFrame* bevel) {
-    const QRect bevelPlace = places_.value(bevel);
-    const QRect place = places_.value(shape);
+    const QRect bevelPlace = view_.PlaceOf(bevel);
+    const QRect place = view_.PlaceOf(shape);
     const int d = (bevelPlace.x() - place.x()) * 2 + bevelPlace.width() - place.width() - 1;
     shape->SetTag(d);
-    Place(shape, place.translated(d, 0));
+    view_.Place(shape, place.translated(d, 0));
+}
+
+// ---- Loaded states -----------------------------------------------------------------
+
+// The window catches up with the machine it now shows (whose keys not held
+// by anyone now were let go on loading): the switches go where the state
+// has them, and a calculator switched off is switched on without a reset.
+void TMainForm::AfterStateLoaded() {
+    Machine& m = *machine_;
+    ShowHeldKeys();
+    if ((printSwitch_->Tag() > 0) != (m.HeldKeys[HeldSwitchSlot] == PrintSwitchKey)) {
+        SlideSwitch(printSwitch_, printBevel_);
+    }
+    if (powerSwitch_->Tag() > 0) {
+        SlideSwitch(powerSwitch_, powerBevel_);
+        runTimer_->SetEnabled(true);
+    }
+    RepaintWholeDisplay();
+}
+
+void TMainForm::RepaintWholeDisplay() {
+    lastLcdControl_ = static_cast<uint8_t>(~machine_->Lcd.LcdControl);
+    PaintLcd();
+    lcdImage_->setPixmap(QPixmap::fromImage(displayBitmap_));
+    displayDirty_ = false;
 }
 
 }  // namespace varnox

@@ -3,34 +3,30 @@
 // starts it when shown and saves it when closed.
 #pragma once
 
-#include <QElapsedTimer>
-#include <QHash>
 #include <QImage>
-#include <QPixmap>
-#include <QRect>
-#include <QString>
 #include <QWidget>
 
 #include <array>
 #include <cstdint>
-#include <deque>
 #include <filesystem>
 #include <functional>
 #include <memory>
-#include <string>
 #include <vector>
 
 #include "core/Def.h"
+#include "frontend/FileChooser.h"
+#include "frontend/MainMenu.h"
 #include "frontend/MainWidgets.h"
+#include "frontend/RunSpeed.h"
+#include "frontend/Screenshots.h"
+#include "frontend/StateSlots.h"
+#include "frontend/ViewSize.h"
+#include "frontend/WarningQueue.h"
 #include "peripherals/Lcd.h"
 #include "system/Files.h"
 
-class QAction;
-class QActionGroup;
 class QFrame;
 class QLabel;
-class QMenu;
-class QMessageBox;
 class QTimer;
 
 namespace varnox {
@@ -46,7 +42,6 @@ public:
     static constexpr int DisplayHeight = 128;
     static constexpr uint32_t RunInterval = 10;
     static constexpr int RefreshInterval = 30;
-    static constexpr int ViewSizes = 3;  // 1x (the default), 2x and 3x
 
     // Reads settings and files from `dir` (the working directory when run
     // as the program).
@@ -62,13 +57,16 @@ public:
     TThreadedTimer* RunTimer() const { return runTimer_; }
     QTimer* RefreshTimer() const { return refreshTimer_; }
 
+    TMainMenu& Menu() const { return *menu_; }
+    TRunSpeed& RunSpeed() { return runSpeed_; }
+    TWarningQueue& Warnings() { return warnings_; }
+
     // What F3 and a stop of the run loop call; the debugger fills it.
     std::function<void()> ShowDebugger;
 
-    // Asks for a file name (empty: cancelled): the desktop's file dialog,
-    // replaceable where no one can answer it.
-    std::function<QString(bool save, const QString& caption, const QString& suggested, const QString& filter)>
-        ChooseFile;
+    // Asks for a file name: the desktop's file dialog, replaceable where no
+    // one can answer it.
+    TChooseFile ChooseFile = [this](const TFileRequest& request) { return AskWithFileDialog(this, request); };
 
     // From the start of the close until the process ends.
     bool Closing() const { return closed_; }
@@ -77,37 +75,6 @@ public:
     // system: for an exit forced on the process when the display connection
     // broke. Messages go to stderr. Does nothing once the window closed.
     void SaveWithoutWindow();
-
-    // The warning boxes still up, oldest first (shown one at a time).
-    int PendingMessages() const;
-    QMessageBox* CurrentMessageBox() const { return currentBox_; }
-
-    // ---- The display's menu (MainMenu.cpp) ----
-    QMenu* ContextMenu() const { return menu_; }
-    // The menu's actions by name: "pause", "reset", "speed1" .. "speed8",
-    // "unlimited", "fastforward", "screenshot", "copyscreenshot", "shot1",
-    // "shot2", "shot4", "save1" .. "save4", "savefile", "load1" .. "load4",
-    // "loadfile", "keymap", "view1" .. "view3", "debugger", "quit".
-    QAction* Action(const char* name) const;
-    bool Paused() const { return paused_; }
-    int Speed() const { return speed_; }  // run ticks per timer tick; 0: as many as fit
-    bool FastForward() const { return fastForward_; }
-    int ViewSize() const { return viewSize_; }
-    TKeyMapWindow* KeyMapWindow() const { return keyMap_; }
-    // The display as a picture of one pixel per dot, times `scale`.
-    QImage Screenshot(int scale) const;
-    int ScreenshotScale() const { return screenshotScale_; }
-
-    void SetPaused(bool paused);
-    void SetSpeed(int speed);
-    void SetFastForward(bool on);
-    void SetViewSize(int size);
-    void Reset();
-    void SaveScreenshot();
-    void CopyScreenshot();
-    void SaveStateTo(const std::filesystem::path& file);
-    void LoadStateFrom(const std::filesystem::path& file);
-    void ShowKeyMap();
 
     void PaintLcd();
     void DrawKeypad();
@@ -120,8 +87,8 @@ public:
     void SwitchMouseDown(TShape* sender);
 
 signals:
-    // After FormClose has saved the machine.
-    void Closed();
+    // After FormClose has saved the machine; `saved`: nothing failed.
+    void Closed(bool saved);
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -132,8 +99,6 @@ protected:
     bool focusNextPrevChild(bool next) override;
 
 private:
-    void BuildComponents();
-    void BuildMenu();
     void FormCreate();
     void FormShow();
     void FormClose();
@@ -141,24 +106,9 @@ private:
     void KeyScanNow();
     // The on-screen keys show pressed what the mouse or a PC key holds.
     void ShowHeldKeys();
-    void UpdateTitle();
     void RepaintWholeDisplay();
     void AfterStateLoaded();
-    void MeasureSpeed();
-    QString ChooseFileIn(bool save, const QString& caption, const char* suggestedName, const QString& filter);
-
-    // Every control at its 1x place; the view size multiplies them all.
-    void Place(QWidget* widget, QRect geometry);
-    void ApplyViewSize();
     void SlideSwitch(TShape* shape, QFrame* bevel);
-    void RestoreWindowSettings();
-    void StoreWindowSettings() const;
-
-    // Load-time warnings queue up and show one after the other without
-    // blocking; save-time warnings block, as the window is going away.
-    void ShowWarning(const QString& text);
-    void ShowNextWarning();
-    void ShowBlockingWarning(const QString& text);
 
     std::filesystem::path dir_;
     std::unique_ptr<Machine> machine_;
@@ -171,34 +121,24 @@ private:
     bool shown_ = false;
     bool closed_ = false;
 
-    QFrame* bevel2_ = nullptr;
+    TWarningQueue warnings_{this};
+    TViewSize view_;
+    TRunSpeed runSpeed_{RunInterval};
+    TScreenshots screenshots_{displayBitmap_, dir_, ChooseFile, warnings_};
+    TStateSlots states_;
+
     QFrame* bevel1_ = nullptr;
+    QFrame* bevel2_ = nullptr;
     QLabel* lcdImage_ = nullptr;
     std::vector<TSpeedButton*> buttons_;
     QFrame* printBevel_ = nullptr;
     TShape* printSwitch_ = nullptr;
     QFrame* powerBevel_ = nullptr;
     TShape* powerSwitch_ = nullptr;
-    std::vector<QLabel*> labels_;
-    std::vector<QFrame*> bevels_;
-    QHash<QWidget*, QRect> places_;  // 1x geometry of every control
     TThreadedTimer* runTimer_ = nullptr;
     QTimer* refreshTimer_ = nullptr;
-
-    QMenu* menu_ = nullptr;
     TKeyMapWindow* keyMap_ = nullptr;
-    bool paused_ = false;
-    int speed_ = 1;
-    bool fastForward_ = false;
-    int viewSize_ = 1;
-    int screenshotScale_ = 2;
-    // Run ticks against host time, for the speed reached at full speed.
-    long long runTicksCounted_ = 0;
-    QElapsedTimer speedClock_;
-    int measuredSpeed_ = 0;
-
-    std::deque<QString> pendingWarnings_;
-    QMessageBox* currentBox_ = nullptr;
+    std::unique_ptr<TMainMenu> menu_;
 };
 
 }  // namespace varnox

@@ -1,325 +1,181 @@
-// The display's menu: pause, reset and speed, screenshots, save states, the
-// view size, the key map, the debugger and quitting. Its shortcuts take no
-// key the calculator uses: those are letters, digits and the punctuation on
-// the keys typed alone, and the PC keys of the key map, F3 and Tab.
+// The actions' shortcuts take no key the calculator uses: those are
+// letters, digits and the punctuation on the keys typed alone, and the PC
+// keys of the key map, F3 and Tab.
+#include "frontend/MainMenu.h"
+
 #include <QAction>
 #include <QActionGroup>
-#include <QClipboard>
-#include <QDateTime>
-#include <QFileDialog>
-#include <QFileInfo>
-#include <QGuiApplication>
-#include <QLabel>
 #include <QMenu>
-#include <QSaveFile>
-#include <QScreen>
-#include <QSettings>
+#include <QWidget>
 
-#include <algorithm>
-#include <string>
+#include <map>
 
-#include "frontend/KeyMapWindow.h"
-#include "frontend/Main.h"
-#include "frontend/ThdTimer.h"
-#include "peripherals/Keyboard.h"
-#include "system/RunLoop.h"
-#include "system/RunPath.h"
+#include "frontend/RunSpeed.h"
+#include "frontend/Screenshots.h"
+#include "frontend/StateSlots.h"
+#include "frontend/ViewSize.h"
+#include "peripherals/Lcd.h"
 #include "system/SaveState.h"
 
 namespace varnox {
 namespace {
 
-constexpr const char* ViewSizeSetting = "window/viewSize";
-constexpr const char* PositionSetting = "window/position";
-constexpr const char* ScreenshotSetting = "window/screenshotScale";
-constexpr int ScreenshotScales[] = {1, 2, 4};
-constexpr int Speeds[] = {1, 2, 4, 8};
-const QString StateFilter = QStringLiteral("Varnox states (*.vxs)");
-const QString PictureFilter = QStringLiteral("PNG pictures (*.png)");
+enum class TCheck {
+    None,
+    OnOff,  // checked while on
+    OneOf,  // one of the actions of its group
+};
 
-QString FileText(const std::filesystem::path& file) { return QString::fromStdString(file.string()); }
+struct TActionRow {
+    std::string Name;
+    QString Text;  // the slots' are set as their menu opens
+    QKeySequence Keys;
+    std::function<void()> Handler;
+    TCheck Check = TCheck::None;
+    std::string Group = std::string();  // the actions of which one is checked
+};
+
+std::string Numbered(const char* name, int n) { return name + std::to_string(n); }
+
+QKeySequence Keys(QKeyCombination combination) { return QKeySequence(combination); }
+
+QKeyCombination Digit(Qt::KeyboardModifier modifier, int n) { return modifier | static_cast<Qt::Key>(Qt::Key_0 + n); }
+
+Qt::Key SlotKey(int slot) { return static_cast<Qt::Key>(Qt::Key_F9 + slot - 1); }
+
+// The display's right-click menu, as it has always been.
+std::vector<TMenuItem> ContextMenuItems() {
+    const QString speed = QStringLiteral("Speed");
+    const QString shotSize = QStringLiteral("Screenshot size");
+    const QString save = QStringLiteral("Save state");
+    const QString load = QStringLiteral("Load state");
+    const QString view = QStringLiteral("View size");
+    std::vector<TMenuItem> items = {{"pause"}, {"reset"}};
+    for (const int n : TRunSpeed::Speeds) items.push_back({Numbered("speed", n), speed});
+    items.insert(items.end(), {{"unlimited", speed}, {"-", speed}, {"fastforward", speed}, {"-"}, {"screenshot"},
+                               {"copyscreenshot"}});
+    for (const int n : TScreenshots::Scales) items.push_back({Numbered("shot", n), shotSize});
+    items.push_back({"-"});
+    for (int slot = 1; slot <= StateSlotCount; ++slot) items.push_back({Numbered("save", slot), save});
+    items.insert(items.end(), {{"-", save}, {"savefile", save}});
+    for (int slot = 1; slot <= StateSlotCount; ++slot) items.push_back({Numbered("load", slot), load});
+    items.insert(items.end(), {{"-", load}, {"loadfile", load}, {"-"}});
+    for (int n = 1; n <= TViewSize::Largest; ++n) items.push_back({Numbered("view", n), view});
+    items.insert(items.end(), {{"keymap"}, {"debugger"}, {"-"}, {"quit"}});
+    return items;
+}
 
 }  // namespace
 
-// ---- Building the menu ------------------------------------------------------------
+TMainMenu::TMainMenu(QWidget* window, TMenuTargets targets)
+    // Without a parent: a menu is a window of its own and keeps the
+    // desktop's font whatever the view size.
+    : window_(window), targets_(std::move(targets)), contextMenu_(std::make_unique<QMenu>()) {
+    BuildActions();
+    Lay(contextMenu_.get(), ContextMenuItems());
+    ShowSpeed();
+    QObject::connect(&targets_.Speed, &TRunSpeed::Changed, window_, [this] { ShowSpeed(); });
+}
 
-void TMainForm::BuildMenu() {
-    ChooseFile = [this](bool save, const QString& caption, const QString& suggested, const QString& filter) {
-        return save ? QFileDialog::getSaveFileName(this, caption, suggested, filter)
-                    : QFileDialog::getOpenFileName(this, caption, suggested, filter);
-    };
-    // Without a parent: a menu is a window of its own and keeps the desktop's
-    // font whatever the view size.
-    menu_ = new QMenu();
-    connect(this, &QObject::destroyed, menu_, &QObject::deleteLater);
-    // Every action lives on the window as well, so its shortcut works
-    // without the menu open.
-    auto add = [this](QMenu* menu, const char* name, const QString& text, const QKeySequence& keys,
-                      auto&& handler) {
-        auto* action = new QAction(text, this);
-        action->setObjectName(QString::fromLatin1(name));
-        action->setShortcut(keys);
-        action->setAutoRepeat(false);
-        addAction(action);
-        menu->addAction(action);
-        connect(action, &QAction::triggered, this, handler);
-        return action;
-    };
-    auto group = [this](QAction* action, QActionGroup*& into) {
-        if (!into) into = new QActionGroup(this);
-        action->setCheckable(true);
-        into->addAction(action);
-    };
+TMainMenu::~TMainMenu() = default;
 
-    add(menu_, "pause", QStringLiteral("Pause"), QKeySequence(Qt::CTRL | Qt::Key_P), [this] { SetPaused(!paused_); });
-    add(menu_, "reset", QStringLiteral("Reset"), QKeySequence(Qt::CTRL | Qt::Key_R), [this] { Reset(); });
-
-    QMenu* speed = menu_->addMenu(QStringLiteral("Speed"));
-    QActionGroup* speeds = nullptr;
-    for (const int n : Speeds) {
-        const QByteArray name = "speed" + QByteArray::number(n);
-        group(add(speed, name.constData(), QStringLiteral("%1x").arg(n), QKeySequence(Qt::CTRL | static_cast<Qt::Key>(Qt::Key_0 + n)),
-                  [this, n] { SetSpeed(n); }),
-              speeds);
+void TMainMenu::BuildActions() {
+    TRunSpeed& speed = targets_.Speed;
+    TScreenshots& shots = targets_.Screenshots;
+    TStateSlots& states = targets_.States;
+    TViewSize& view = targets_.View;
+    std::vector<TActionRow> rows = {
+        {"pause", QStringLiteral("Pause"), Keys(Qt::CTRL | Qt::Key_P), [&speed] { speed.SetPaused(!speed.Paused()); }},
+        {"reset", QStringLiteral("Reset"), Keys(Qt::CTRL | Qt::Key_R), targets_.Reset},
+    };
+    for (const int n : TRunSpeed::Speeds) {
+        rows.push_back({Numbered("speed", n), QStringLiteral("%1x").arg(n), Keys(Digit(Qt::ControlModifier, n)),
+                        [&speed, n] { speed.SetSpeed(n); }, TCheck::OneOf, "speed"});
     }
-    group(add(speed, "unlimited", QStringLiteral("Unlimited"), QKeySequence(Qt::CTRL | Qt::Key_0), [this] { SetSpeed(0); }),
-          speeds);
-    speed->addSeparator();
-    // Held, not pressed: Tab is watched by the key handlers, so the menu only
-    // names it.
-    QAction* fast = add(speed, "fastforward", QStringLiteral("Fast-forward\tTab (hold)"), QKeySequence(),
-                        [this](bool on) { SetFastForward(on); });
-    fast->setCheckable(true);
-
-    menu_->addSeparator();
-    add(menu_, "screenshot", QStringLiteral("Save screenshot..."), QKeySequence(Qt::CTRL | Qt::Key_S),
-        [this] { SaveScreenshot(); });
-    add(menu_, "copyscreenshot", QStringLiteral("Copy screenshot"), QKeySequence(Qt::CTRL | Qt::Key_C),
-        [this] { CopyScreenshot(); });
-    QMenu* shotSize = menu_->addMenu(QStringLiteral("Screenshot size"));
-    QActionGroup* shots = nullptr;
-    for (const int n : ScreenshotScales) {
-        const QByteArray name = "shot" + QByteArray::number(n);
-        group(add(shotSize, name.constData(), QStringLiteral("%1x (%2 x %3)").arg(n).arg(DisplayColumns * n).arg(DisplayRows * n),
-                  QKeySequence(), [this, n] { screenshotScale_ = n; }),
-              shots);
+    rows.push_back({"unlimited", QStringLiteral("Unlimited"), Keys(Qt::CTRL | Qt::Key_0), [&speed] { speed.SetSpeed(0); },
+                    TCheck::OneOf, "speed"});
+    // Held, not pressed: the key handlers watch Tab, the menu only names it.
+    rows.push_back({"fastforward", QStringLiteral("Fast-forward\tTab (hold)"), QKeySequence(),
+                    [&speed] { speed.SetFastForward(!speed.FastForward()); }, TCheck::OnOff});
+    rows.push_back({"screenshot", QStringLiteral("Save screenshot..."), Keys(Qt::CTRL | Qt::Key_S), [&shots] { shots.Save(); }});
+    rows.push_back({"copyscreenshot", QStringLiteral("Copy screenshot"), Keys(Qt::CTRL | Qt::Key_C), [&shots] { shots.Copy(); }});
+    for (const int n : TScreenshots::Scales) {
+        rows.push_back({Numbered("shot", n), QStringLiteral("%1x (%2 x %3)").arg(n).arg(DisplayColumns * n).arg(DisplayRows * n),
+                        QKeySequence(), [&shots, n] { shots.SetScale(n); }, TCheck::OneOf, "shot"});
     }
-
-    menu_->addSeparator();
-    QMenu* save = menu_->addMenu(QStringLiteral("Save state"));
-    QMenu* load = menu_->addMenu(QStringLiteral("Load state"));
     for (int slot = 1; slot <= StateSlotCount; ++slot) {
-        const QByteArray saveName = "save" + QByteArray::number(slot);
-        const QByteArray loadName = "load" + QByteArray::number(slot);
-        const auto key = static_cast<Qt::Key>(Qt::Key_F9 + slot - 1);
-        add(save, saveName.constData(), QString(), QKeySequence(Qt::SHIFT | key),
-            [this, slot] { SaveStateTo(StateSlotPath(dir_, slot)); });
-        add(load, loadName.constData(), QString(), QKeySequence(key), [this, slot] { LoadStateFrom(StateSlotPath(dir_, slot)); });
+        rows.push_back({Numbered("save", slot), QString(), Keys(Qt::SHIFT | SlotKey(slot)), [&states, slot] { states.SaveSlot(slot); }});
+        rows.push_back({Numbered("load", slot), QString(), Keys(SlotKey(slot)), [&states, slot] { states.LoadSlot(slot); }});
     }
-    save->addSeparator();
-    load->addSeparator();
-    add(save, "savefile", QStringLiteral("To file..."), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), [this] {
-        const QString file = ChooseFileIn(true, QStringLiteral("Save state"), "state.vxs", StateFilter);
-        if (!file.isEmpty()) SaveStateTo(file.toStdString());
-    });
-    add(load, "loadfile", QStringLiteral("From file..."), QKeySequence(Qt::CTRL | Qt::Key_O), [this] {
-        const QString file = ChooseFileIn(false, QStringLiteral("Load state"), "", StateFilter);
-        if (!file.isEmpty()) LoadStateFrom(file.toStdString());
-    });
-    // The slots show when they were saved, as they are now.
-    connect(menu_, &QMenu::aboutToShow, this, [this] {
-        for (int slot = 1; slot <= StateSlotCount; ++slot) {
-            const QFileInfo info(FileText(StateSlotPath(dir_, slot)));
-            const QString when = info.isFile() ? info.lastModified().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"))
-                                               : QStringLiteral("empty");
-            const QString text = QStringLiteral("Slot %1 (%2)").arg(slot).arg(when);
-            Action(("save" + std::to_string(slot)).c_str())->setText(text);
-            Action(("load" + std::to_string(slot)).c_str())->setText(text);
-        }
-    });
-
-    menu_->addSeparator();
-    QMenu* view = menu_->addMenu(QStringLiteral("View size"));
-    QActionGroup* views = nullptr;
-    for (int n = 1; n <= ViewSizes; ++n) {
-        const QByteArray name = "view" + QByteArray::number(n);
-        group(add(view, name.constData(), QStringLiteral("%1x").arg(n), QKeySequence(Qt::ALT | static_cast<Qt::Key>(Qt::Key_0 + n)),
-                  [this, n] { SetViewSize(n); }),
-              views);
+    rows.push_back({"savefile", QStringLiteral("To file..."), Keys(Qt::CTRL | Qt::SHIFT | Qt::Key_S), [&states] { states.SaveToChosenFile(); }});
+    rows.push_back({"loadfile", QStringLiteral("From file..."), Keys(Qt::CTRL | Qt::Key_O), [&states] { states.LoadFromChosenFile(); }});
+    for (int n = 1; n <= TViewSize::Largest; ++n) {
+        rows.push_back({Numbered("view", n), QStringLiteral("%1x").arg(n), Keys(Digit(Qt::AltModifier, n)),
+                        [&view, n] { view.SetSize(n); }, TCheck::OneOf, "view"});
     }
-    add(menu_, "keymap", QStringLiteral("Key map"), QKeySequence(Qt::CTRL | Qt::Key_K), [this] { ShowKeyMap(); });
+    rows.push_back({"keymap", QStringLiteral("Key map"), Keys(Qt::CTRL | Qt::Key_K), targets_.ShowKeyMap});
     // F3 reaches the key handlers, as it always has; the menu names it.
-    add(menu_, "debugger", QStringLiteral("Debugger\tF3"), QKeySequence(), [this] {
-        if (ShowDebugger) ShowDebugger();
-    });
-    menu_->addSeparator();
-    add(menu_, "quit", QStringLiteral("Quit"), QKeySequence(Qt::CTRL | Qt::Key_Q), [this] { close(); });
+    rows.push_back({"debugger", QStringLiteral("Debugger\tF3"), QKeySequence(), targets_.ShowDebugger});
+    rows.push_back({"quit", QStringLiteral("Quit"), Keys(Qt::CTRL | Qt::Key_Q), targets_.Quit});
 
-    Action("speed1")->setChecked(true);
-}
-
-QAction* TMainForm::Action(const char* name) const { return findChild<QAction*>(QString::fromLatin1(name)); }
-
-// ---- Running -------------------------------------------------------------------------
-
-void TMainForm::SetPaused(bool paused) {
-    paused_ = paused;
-    Action("pause")->setText(paused ? QStringLiteral("Resume") : QStringLiteral("Pause"));
-    UpdateTitle();
-}
-
-void TMainForm::SetSpeed(int speed) {
-    speed_ = speed;
-    const QByteArray name = speed == 0 ? QByteArray("unlimited") : "speed" + QByteArray::number(speed);
-    if (QAction* action = Action(name.constData())) action->setChecked(true);
-    measuredSpeed_ = 0;
-    UpdateTitle();
-}
-
-void TMainForm::SetFastForward(bool on) {
-    fastForward_ = on;
-    Action("fastforward")->setChecked(on);
-    measuredSpeed_ = 0;
-    UpdateTitle();
-}
-
-void TMainForm::Reset() { PowerOnReset(*machine_); }
-
-void TMainForm::MeasureSpeed() {
-    if (!speedClock_.isValid()) speedClock_.start();
-    const qint64 elapsed = speedClock_.elapsed();
-    if (elapsed < 1000) return;
-    const bool full = speed_ == 0 || fastForward_;
-    measuredSpeed_ = static_cast<int>(runTicksCounted_ * RunInterval / elapsed);
-    runTicksCounted_ = 0;
-    speedClock_.restart();
-    if (full) UpdateTitle();
-}
-
-void TMainForm::UpdateTitle() {
-    QStringList state;
-    const QString reached = measuredSpeed_ > 0 ? QStringLiteral(" (%1x)").arg(measuredSpeed_) : QString();
-    if (fastForward_) {
-        state << QStringLiteral("fast-forward") + reached;
-    } else if (speed_ == 0) {
-        state << QStringLiteral("unlimited") + reached;
-    } else if (speed_ != 1) {
-        state << QStringLiteral("%1x").arg(speed_);
+    std::map<std::string, QActionGroup*> groups;
+    for (TActionRow& row : rows) {
+        auto* action = new QAction(row.Text, window_);
+        action->setObjectName(QString::fromStdString(row.Name));
+        action->setShortcut(row.Keys);
+        action->setAutoRepeat(false);
+        action->setCheckable(row.Check != TCheck::None);
+        if (row.Check == TCheck::OneOf) {
+            QActionGroup*& group = groups[row.Group];
+            if (!group) group = new QActionGroup(window_);
+            group->addAction(action);
+        }
+        window_->addAction(action);
+        QObject::connect(action, &QAction::triggered, window_, [handler = std::move(row.Handler)] {
+            if (handler) handler();
+        });
     }
-    if (paused_) state << QStringLiteral("paused");
-    const QString title = QStringLiteral("Varnox emulator");
-    setWindowTitle(state.isEmpty() ? title : title + QStringLiteral(" - ") + state.join(QStringLiteral(", ")));
+    Action(Numbered("shot", shots.Scale()))->setChecked(true);
+    Action(Numbered("view", view.Size()))->setChecked(true);
 }
 
-// ---- Screenshots ------------------------------------------------------------------------
+QAction* TMainMenu::Action(const std::string& name) const {
+    return window_->findChild<QAction*>(QString::fromStdString(name), Qt::FindDirectChildrenOnly);
+}
 
-QImage TMainForm::Screenshot(int scale) const {
-    // The bitmap shows each dot as a 2 x 2 block: one pixel of each block,
-    // repeated `scale` times each way.
-    QImage picture(DisplayColumns * scale, DisplayRows * scale, QImage::Format_RGB32);
-    for (int y = 0; y < picture.height(); ++y) {
-        const auto* source = reinterpret_cast<const QRgb*>(displayBitmap_.constScanLine(2 * (y / scale)));
-        auto* line = reinterpret_cast<QRgb*>(picture.scanLine(y));
-        for (int x = 0; x < picture.width(); ++x) line[x] = source[2 * (x / scale)];
+void TMainMenu::Lay(QMenu* menu, const std::vector<TMenuItem>& items) const {
+    std::map<QString, QMenu*> submenus;
+    for (const TMenuItem& item : items) {
+        QMenu* into = menu;
+        if (!item.Submenu.isEmpty()) {
+            QMenu*& submenu = submenus[item.Submenu];
+            if (!submenu) submenu = menu->addMenu(item.Submenu);
+            into = submenu;
+        }
+        if (item.Action == "-") {
+            into->addSeparator();
+        } else {
+            into->addAction(Action(item.Action));
+        }
     }
-    return picture;
+    QObject::connect(menu, &QMenu::aboutToShow, window_, [this] { UpdateSlotTexts(); });
 }
 
-QString TMainForm::ChooseFileIn(bool save, const QString& caption, const char* suggestedName, const QString& filter) {
-    QString file = ChooseFile(save, caption, FileText(dir_ / suggestedName), filter);
-    // A name typed without its ending gets the one of the files offered.
-    if (save && !file.isEmpty() && QFileInfo(file).suffix().isEmpty()) {
-        file += filter.mid(filter.indexOf(QLatin1String("*.")) + 1).chopped(1);
+void TMainMenu::ShowSpeed() const {
+    const TRunSpeed& speed = targets_.Speed;
+    Action("pause")->setText(speed.Paused() ? QStringLiteral("Resume") : QStringLiteral("Pause"));
+    if (QAction* chosen = Action(speed.Speed() == 0 ? std::string("unlimited") : Numbered("speed", speed.Speed()))) {
+        chosen->setChecked(true);
     }
-    return file;
+    Action("fastforward")->setChecked(speed.FastForward());
 }
 
-void TMainForm::SaveScreenshot() {
-    const QImage picture = Screenshot(screenshotScale_);  // the display as it was asked for
-    const QString file = ChooseFileIn(true, QStringLiteral("Save screenshot"), "screen.png", PictureFilter);
-    if (file.isEmpty()) return;
-    QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly) || !picture.save(&out, "PNG") || !out.commit()) {
-        ShowWarning(QStringLiteral("Failed to save the file %1: %2").arg(file, out.errorString()));
+void TMainMenu::UpdateSlotTexts() const {
+    for (int slot = 1; slot <= StateSlotCount; ++slot) {
+        const QString text = targets_.States.SlotText(slot);
+        Action(Numbered("save", slot))->setText(text);
+        Action(Numbered("load", slot))->setText(text);
     }
-}
-
-void TMainForm::CopyScreenshot() { QGuiApplication::clipboard()->setImage(Screenshot(screenshotScale_)); }
-
-// ---- Save states -------------------------------------------------------------------------
-
-void TMainForm::SaveStateTo(const std::filesystem::path& file) {
-    if (const auto failure = SaveStateFile(*machine_, file)) ShowWarning(QString::fromStdString(*failure));
-}
-
-void TMainForm::LoadStateFrom(const std::filesystem::path& file) {
-    if (const auto failure = LoadStateToRun(*machine_, file)) {
-        ShowWarning(QString::fromStdString(*failure));
-        return;
-    }
-    AfterStateLoaded();
-}
-
-// The window catches up with the machine it now shows (whose keys not held
-// by anyone now were let go on loading): the switches go where the state
-// has them, and a calculator switched off is switched on without a reset.
-void TMainForm::AfterStateLoaded() {
-    Machine& m = *machine_;
-    ShowHeldKeys();
-    if ((printSwitch_->Tag() > 0) != (m.HeldKeys[HeldSwitchSlot] == PrintSwitchKey)) {
-        SlideSwitch(printSwitch_, printBevel_);
-    }
-    if (powerSwitch_->Tag() > 0) {
-        SlideSwitch(powerSwitch_, powerBevel_);
-        runTimer_->SetEnabled(true);
-    }
-    RepaintWholeDisplay();
-}
-
-void TMainForm::RepaintWholeDisplay() {
-    lastLcdControl_ = static_cast<uint8_t>(~machine_->Lcd.LcdControl);
-    PaintLcd();
-    lcdImage_->setPixmap(QPixmap::fromImage(displayBitmap_));
-    displayDirty_ = false;
-}
-
-// ---- Key map and view size -------------------------------------------------------------
-
-void TMainForm::ShowKeyMap() {
-    if (!keyMap_) keyMap_ = new TKeyMapWindow(this, [this](int key) { return Button(key)->Face(); });
-    keyMap_->show();
-    keyMap_->raise();
-    keyMap_->activateWindow();
-}
-
-void TMainForm::SetViewSize(int size) {
-    viewSize_ = std::clamp(size, 1, ViewSizes);
-    ApplyViewSize();
-    Action(("view" + std::to_string(viewSize_)).c_str())->setChecked(true);
-    StoreWindowSettings();
-}
-
-// The desktop's per-user settings: the files of the calculator's directory
-// are its own and "varnox.ini" is only read.
-void TMainForm::RestoreWindowSettings() {
-    const QSettings settings;
-    viewSize_ = std::clamp(settings.value(ViewSizeSetting, 1).toInt(), 1, ViewSizes);
-    Action(("view" + std::to_string(viewSize_)).c_str())->setChecked(true);
-    const int shot = settings.value(ScreenshotSetting, screenshotScale_).toInt();
-    if (std::find(std::begin(ScreenshotScales), std::end(ScreenshotScales), shot) != std::end(ScreenshotScales)) {
-        screenshotScale_ = shot;
-    }
-    Action(("shot" + std::to_string(screenshotScale_)).c_str())->setChecked(true);
-    // Only to a place still on one of the screens.
-    const QPoint position = settings.value(PositionSetting).toPoint();
-    if (settings.contains(PositionSetting) && QGuiApplication::screenAt(position)) move(position);
-}
-
-void TMainForm::StoreWindowSettings() const {
-    QSettings settings;
-    settings.setValue(ViewSizeSetting, viewSize_);
-    settings.setValue(ScreenshotSetting, screenshotScale_);
-    if (shown_) settings.setValue(PositionSetting, pos());
 }
 
 }  // namespace varnox

@@ -1,11 +1,12 @@
 // The program: `varnox [DIR]`, one main window over DIR (the working
 // directory when none is given). SIGTERM, SIGINT and SIGHUP close the window
-// as its close box does, so a logout, a shutdown or Ctrl+C still saves the
-// calculator's memory; one more while it is closing (a save failure waiting
-// for an answer) ends the process, once what could be saved was saved.
+// and save the calculator's memory, so a logout, a shutdown or Ctrl+C keeps
+// it; such a close waits on no box and no dialog, as no one may be there to
+// answer: what a box would say goes to stderr. A signal while a close by the
+// user waits on a box ends the process, once what could be saved was saved.
+// The exit status is 1 when the memory could not be saved.
 #include <QApplication>
 #include <QSocketNotifier>
-#include <QTimer>
 
 #include <csignal>
 #include <cstdlib>
@@ -95,15 +96,20 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Varnox Emulator"));
     QApplication::setOrganizationName(QStringLiteral("Varnox"));
 
+    bool memorySaved = true;  // set by the close, which may come as late as the window's end
     varnox::TMainForm mainForm(dir.lexically_normal());
     // Hidden until F3 or a stop of the run loop shows it.
     varnox::TDebugForm debugForm(mainForm.GetMachine());
     mainForm.ShowDebugger = [&debugForm] { debugForm.Show(); };
-    QObject::connect(&mainForm, &varnox::TMainForm::Closed, &app, &QApplication::quit, Qt::QueuedConnection);
+    // Ends every event loop, a dialog's too.
+    QObject::connect(&mainForm, &varnox::TMainForm::Closed, &app, [&memorySaved](bool saved) {
+        memorySaved = saved;
+        QCoreApplication::exit(saved ? 0 : 1);
+    });
 
     if (handlingSignals) {
         auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
-        QObject::connect(notifier, &QSocketNotifier::activated, &mainForm, [&mainForm, &app] {
+        QObject::connect(notifier, &QSocketNotifier::activated, &mainForm, [&mainForm] {
             unsigned char buffer[16];
             int received = 0;
             int last = SIGTERM;
@@ -112,9 +118,7 @@ int main(int argc, char** argv) {
             }
             if (received == 0) return;
             if (mainForm.Closing()) EndBySignal(last);
-            // Two at once: the second is answered as soon as the saving is
-            // done and something waits.
-            if (received > 1) QTimer::singleShot(0, &app, [last] { EndBySignal(last); });
+            mainForm.Warnings().SetUnattended();
             mainForm.close();
         });
     }
@@ -124,5 +128,6 @@ int main(int argc, char** argv) {
     mainForm.show();
     const int status = app.exec();
     unclosedWindow = nullptr;
-    return status;
+    // The last window closing may have ended the loop first.
+    return memorySaved ? status : 1;
 }

@@ -11,7 +11,25 @@
 
 namespace varnox {
 
-TTimerThread::TTimerThread(TThreadedTimer& owner) : owner_(owner) {}
+TTimerClock& TTimerClock::Steady() {
+    class SteadyClock final : public TTimerClock {
+    public:
+        TimePoint Now() const override { return std::chrono::steady_clock::now(); }
+        bool WaitUntil(std::condition_variable& wake, std::unique_lock<std::mutex>& lock, TimePoint deadline,
+                       const std::function<bool()>& done) override {
+            return wake.wait_until(lock, deadline, done);
+        }
+    };
+    static SteadyClock clock;  // holds no state
+    return clock;
+}
+
+TTimerThread::TTimerThread(TThreadedTimer& owner, TTimerClock& clock) : owner_(owner), clock_(clock) {}
+
+// The worker has ended: its owner waited for it. That wait synchronises
+// through Qt's own locks, which a race checker does not see; taking the
+// worker's lock once more shows it that the worker is done with it all.
+TTimerThread::~TTimerThread() { std::lock_guard lock(mutex_); }
 
 uint32_t TTimerThread::Interval() const {
     std::lock_guard lock(mutex_);
@@ -54,26 +72,35 @@ void TTimerThread::TickDone() {
     wake_.notify_all();
 }
 
+bool TTimerThread::Suspended() const {
+    std::lock_guard lock(mutex_);
+    return suspended_;
+}
+
+bool TTimerThread::TickPending() const {
+    std::lock_guard lock(mutex_);
+    return tickPending_;
+}
+
 void TTimerThread::run() {
-    using Clock = std::chrono::steady_clock;
     std::unique_lock lock(mutex_);
     // Each wait ends at most one interval after the tick before was due, so
     // a quick handler costs no drift and 10 ms gives a hundred ticks a
     // second; a late tick is not made up.
-    auto deadline = Clock::now() + std::chrono::milliseconds(interval_);
+    auto deadline = clock_.Now() + std::chrono::milliseconds(interval_);
     while (!terminated_) {
         if (suspended_) {
             wake_.wait(lock, [this] { return terminated_ || !suspended_; });
             continue;
         }
-        const bool woken = wake_.wait_until(lock, deadline, [this] { return stopEvent_ || terminated_ || suspended_; });
+        const bool woken = clock_.WaitUntil(wake_, lock, deadline, [this] { return stopEvent_ || terminated_ || suspended_; });
         if (terminated_) break;
         // Suspended mid-wait: park; whoever resumes signals StopEvent, so
         // the wait after resuming starts afresh.
         if (suspended_) continue;
         if (woken) {
             stopEvent_ = false;  // auto-reset; a signalled wait fires nothing
-            deadline = Clock::now() + std::chrono::milliseconds(interval_);
+            deadline = clock_.Now() + std::chrono::milliseconds(interval_);
             continue;
         }
         tickPending_ = true;
@@ -81,13 +108,13 @@ void TTimerThread::run() {
         owner_.HandTickOver();
         lock.lock();
         wake_.wait(lock, [this] { return terminated_ || !tickPending_; });
-        const auto now = Clock::now();
+        const auto now = clock_.Now();
         deadline += std::chrono::milliseconds(interval_);
         if (deadline <= now) deadline = now + std::chrono::milliseconds(interval_);
     }
 }
 
-TThreadedTimer::TThreadedTimer(QObject* owner) : QObject(owner), thread_(*this) {
+TThreadedTimer::TThreadedTimer(QObject* owner, TTimerClock& clock) : QObject(owner), thread_(*this, clock) {
     thread_.start();
 }
 

@@ -12,6 +12,8 @@
 #include <functional>
 #include <mutex>
 
+#include "frontend/TimerClock.h"
+
 namespace varnox {
 
 class TThreadedTimer;
@@ -20,7 +22,8 @@ class TThreadedTimer;
 // user-interface thread. Suspension is a flag the worker parks on.
 class TTimerThread : public QThread {
 public:
-    explicit TTimerThread(TThreadedTimer& owner);
+    TTimerThread(TThreadedTimer& owner, TTimerClock& clock);
+    ~TTimerThread() override;
 
     uint32_t Interval() const;
     void SetInterval(uint32_t ms);  // only while suspended
@@ -34,11 +37,17 @@ public:
     // Called on the user-interface thread when the handed-over tick is done.
     void TickDone();
 
+    // Parked: created so, or disabled.
+    bool Suspended() const;
+    // A tick handed to the user-interface thread that has not run there yet.
+    bool TickPending() const;
+
 protected:
     void run() override;
 
 private:
     TThreadedTimer& owner_;
+    TTimerClock& clock_;
     mutable std::mutex mutex_;
     std::condition_variable wake_;
     uint32_t interval_ = 1000;
@@ -53,7 +62,7 @@ class TThreadedTimer : public QObject {
 public:
     using TNotifyEvent = std::function<void(QObject* sender)>;
 
-    explicit TThreadedTimer(QObject* owner = nullptr);
+    explicit TThreadedTimer(QObject* owner = nullptr, TTimerClock& clock = TTimerClock::Steady());
     ~TThreadedTimer() override;
 
     bool Enabled() const { return enabled_; }
@@ -73,6 +82,8 @@ public:
 
     // Runs on the user-interface thread: one tick, if still wanted.
     void FireTimer();
+
+    const TTimerThread& Thread() const { return thread_; }
 
 private:
     friend class TTimerThread;

@@ -56,12 +56,15 @@ class FirmwareWindowTest : public QObject {
         return RowText(shown, charset_, row);
     }
 
-    // A click as a hand makes it: long enough for the firmware's key scan.
+    // A click as a hand makes it: held until the firmware's key scan has
+    // seen the key, let go until it has seen no key. (The firmware keeps the
+    // key of its last scan in r87.)
     void Click(int key) {
+        const uint8_t& scanned = form_->GetMachine().Cpu.MainRegisterFile[87];
         QTest::mousePress(form_->Button(key), Qt::LeftButton);
-        QTest::qWait(80);
+        QTRY_COMPARE_WITH_TIMEOUT(static_cast<int>(scanned), key, 5000);
         QTest::mouseRelease(form_->Button(key), Qt::LeftButton);
-        QTest::qWait(80);
+        QTRY_COMPARE_WITH_TIMEOUT(static_cast<int>(scanned), 0, 5000);
     }
 
 private slots:

@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QStringList>
@@ -45,7 +46,7 @@ struct Scratch {
 // Dismisses the warnings up, oldest first, and returns their texts.
 inline QStringList AcknowledgeWarnings(varnox::TMainForm& form) {
     QStringList texts;
-    while (QMessageBox* box = form.CurrentMessageBox()) {
+    while (QMessageBox* box = form.Warnings().Current()) {
         texts << box->text();
         if (box->icon() != QMessageBox::Warning || box->standardButtons() != QMessageBox::Ok) texts << "(not a warning)";
         QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
@@ -68,6 +69,15 @@ inline QStringList CloseAnsweringBoxes(varnox::TMainForm& form) {
     dismisser.start(10);
     form.close();
     return texts;
+}
+
+// Answers the window's file dialogs with `path` as the desktop's dialog
+// would: a name typed without an ending gets the dialog's default suffix.
+inline void AnswerFileDialog(varnox::TMainForm& form, const QString& path) {
+    form.ChooseFile = [path](const varnox::TFileRequest& request) {
+        const bool bare = QFileInfo(path).suffix().isEmpty() && !request.DefaultSuffix.isEmpty();
+        return bare ? path + '.' + request.DefaultSuffix : path;
+    };
 }
 
 inline std::unique_ptr<varnox::TMainForm> ShowForm(const Scratch& scratch) {

@@ -5,7 +5,6 @@
 #include <QApplication>
 #include <QBuffer>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QImage>
@@ -384,25 +383,22 @@ private slots:
     }
 
     // With the default oscillator the run loop gets 9100 clock ticks per
-    // 10 ms tick, about 100 times a second.
-    void RunTimerDrivesTheMachineInRealTime() {
+    // 10 ms tick of the run timer (whose rate ThdTimerTest checks), and the
+    // timer's ticks run it.
+    void RunTimerDrivesTheMachine() {
         Scratch scratch;
         scratch.CopyKit();
         auto form = ShowForm(scratch);
         Machine& m = form->GetMachine();
         QCOMPARE(m.Run.CyclesPerTick, 9100);
+        QCOMPARE(form->RunTimer()->Interval(), 10u);
         int ticks = 0;
         const auto runTick = form->RunTimer()->OnTimer();
         form->RunTimer()->SetOnTimer([&](QObject* sender) {
             ++ticks;
             runTick(sender);
         });
-        QElapsedTimer clock;
-        clock.start();
-        Spin(1000);
-        const double perSecond = ticks * 1000.0 / static_cast<double>(clock.elapsed());
-        qInfo("run ticks: %.1f per second, %.0f clock ticks per second", perSecond, perSecond * 9100);
-        QVERIFY2(perSecond > 70 && perSecond <= 101, qPrintable(QString::number(perSecond)));
+        QTRY_VERIFY_WITH_TIMEOUT(ticks >= 10, 10000);
     }
 
     void ClosingSavesRamAndRegisters() {
@@ -432,10 +428,10 @@ private slots:
     void ClosingWhileAMessageIsUpLosesNothing() {
         Scratch scratch;
         auto form = ShowForm(scratch);
-        QVERIFY(form->CurrentMessageBox());
-        QCOMPARE(form->PendingMessages(), 3);
+        QVERIFY(form->Warnings().Current());
+        QCOMPARE(form->Warnings().Pending(), 3);
         QVERIFY(form->close());
-        QCOMPARE(form->PendingMessages(), 0);
+        QCOMPARE(form->Warnings().Pending(), 0);
         QCOMPARE(scratch.Read("ram.bin").size(), 8192);
         QCOMPARE(scratch.Read("register.bin").size(), 128);
         QCoreApplication::processEvents();

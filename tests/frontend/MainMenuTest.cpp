@@ -4,8 +4,10 @@
 #include <QAction>
 #include <QContextMenuEvent>
 #include <QClipboard>
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QSettings>
 #include <QTableWidget>
@@ -45,28 +47,25 @@ std::unique_ptr<TMainForm> CounterForm(const Scratch& scratch) {
 
 uint8_t Counter(TMainForm& form) { return form.GetMachine().Cpu.MainRegisterFile[0]; }
 
+// One tick of the run timer, handled at once.
+void RunTimerTick(TMainForm& form) { form.RunTimer()->OnTimer()(form.RunTimer()); }
+
 bool Runs(TMainForm& form) {
     const uint8_t before = Counter(form);
-    Spin(60);
+    RunTimerTick(form);
     return Counter(form) != before;
 }
 
 // Run ticks per timer tick: each run tick in the resume delay only counts it
 // down, so the delay spent is the number of run ticks run.
 double RunTicksPerTimerTick(TMainForm& form) {
+    constexpr int TimerTicks = 20;
     Machine& m = form.GetMachine();
-    int timerTicks = 0;
-    const auto runTick = form.RunTimer()->OnTimer();
-    form.RunTimer()->SetOnTimer([&](QObject* sender) {
-        ++timerTicks;
-        runTick(sender);
-    });
     m.Run.ResumeDelay = 1 << 30;
-    Spin(200);
-    form.RunTimer()->SetOnTimer(runTick);
+    for (int tick = 0; tick < TimerTicks; ++tick) RunTimerTick(form);
     const int runTicks = (1 << 30) - m.Run.ResumeDelay;
     m.Run.ResumeDelay = 0;
-    return timerTicks ? static_cast<double>(runTicks) / timerTicks : 0;
+    return static_cast<double>(runTicks) / TimerTicks;
 }
 
 // A right click as the window system gives it: the press and release, then
@@ -80,13 +79,36 @@ void RightClick(QWidget* widget, QPoint at) {
 // Holds the machine once its display is powered and shown.
 void PauseWhenShowing(TMainForm& form) {
     QTRY_VERIFY(form.GetMachine().Lcd.LcdControl & varnox::LcdPowered);
-    form.Action("pause")->trigger();
+    form.Menu().Action("pause")->trigger();
     form.OnRefreshTimer();
 }
 
-// Answers the next file dialog with `name` in the scratch directory.
-void AnswerFileDialog(TMainForm& form, const QString& path) {
-    form.ChooseFile = [path](bool, const QString&, const QString&, const QString&) { return path; };
+// Answers the desktop's file dialog as a person would: types `name` and
+// presses Enter, gives `answer` to any question that follows, and cancels
+// the dialog if it is still up after that. Returns the questions asked.
+QStringList TypeIntoFileDialog(QAction* opener, const QString& name, QMessageBox::StandardButton answer) {
+    QStringList questions;
+    bool typed = false;
+    QTimer driver;
+    QObject::connect(&driver, &QTimer::timeout, [&] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (auto* question = qobject_cast<QMessageBox*>(modal)) {
+            questions << question->text();
+            question->button(answer)->click();
+        } else if (auto* dialog = qobject_cast<QFileDialog*>(modal); dialog && typed) {
+            dialog->reject();
+        } else if (dialog) {
+            typed = true;
+            auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            edit->setText(name);
+            // Not from this timer's own call: a question opened there would
+            // keep the timer from answering it.
+            QTimer::singleShot(0, edit, [edit] { QTest::keyClick(edit, Qt::Key_Return); });
+        }
+    });
+    driver.start(10);
+    opener->trigger();
+    return questions;
 }
 
 }  // namespace
@@ -113,8 +135,8 @@ private slots:
         QWidget* widgets[] = {form->LcdImage(), form.get(), form->Button(1), form->PrintSwitch(), form.get()};
         const QPoint points[] = {QPoint(5, 5), QPoint(20, 12), QPoint(5, 5), QPoint(5, 5), QPoint(10, 200)};
         RightClick(widgets[target], points[target]);
-        QCOMPARE(form->ContextMenu()->isVisible(), opens);
-        form->ContextMenu()->hide();
+        QCOMPARE(form->Menu().ContextMenu()->isVisible(), opens);
+        form->Menu().ContextMenu()->hide();
         if (target == 2) QCOMPARE(form->GetMachine().HeldKeys[0], 0);  // pressed and released
     }
 
@@ -133,7 +155,7 @@ private slots:
                         {"load1", "F9"},           {"load4", "F12"},           {"loadfile", "Ctrl+O"},
                         {"view1", "Alt+1"},        {"view3", "Alt+3"},         {"keymap", "Ctrl+K"},
                         {"quit", "Ctrl+Q"}};
-        for (const auto& e : expected) QCOMPARE(form->Action(e.action)->shortcut().toString(), QString(e.keys));
+        for (const auto& e : expected) QCOMPARE(form->Menu().Action(e.action)->shortcut().toString(), QString(e.keys));
         for (QAction* action : form->findChildren<QAction*>()) {
             if (action->shortcut().isEmpty()) continue;
             const QKeyCombination k = action->shortcut()[0];
@@ -142,10 +164,10 @@ private slots:
         }
         QVERIFY(QTest::qWaitForWindowActive(form.get()));
         QTest::keyClick(form.get(), Qt::Key_P, Qt::ControlModifier);
-        QVERIFY(form->Paused());
+        QVERIFY(form->RunSpeed().Paused());
         QCOMPARE(form->GetMachine().HeldKeys[1], 0);
-        QCOMPARE(form->Action("debugger")->text(), QStringLiteral("Debugger\tF3"));
-        QCOMPARE(form->Action("fastforward")->text(), QStringLiteral("Fast-forward\tTab (hold)"));
+        QCOMPARE(form->Menu().Action("debugger")->text(), QStringLiteral("Debugger\tF3"));
+        QCOMPARE(form->Menu().Action("fastforward")->text(), QStringLiteral("Fast-forward\tTab (hold)"));
     }
 
     // Pause holds the machine and leaves the debugger's stop alone.
@@ -154,13 +176,13 @@ private slots:
         auto form = CounterForm(scratch);
         Machine& m = form->GetMachine();
         QTRY_VERIFY(Runs(*form));
-        form->Action("pause")->trigger();
+        form->Menu().Action("pause")->trigger();
         QVERIFY(!Runs(*form));
         QCOMPARE(form->windowTitle(), QStringLiteral("Varnox emulator - paused"));
-        QCOMPARE(form->Action("pause")->text(), QStringLiteral("Resume"));
+        QCOMPARE(form->Menu().Action("pause")->text(), QStringLiteral("Resume"));
         QCOMPARE(m.Run.DebugActive, 0);
         m.Run.DebugActive = 1;  // the debugger opens while paused
-        form->Action("pause")->trigger();
+        form->Menu().Action("pause")->trigger();
         QCOMPARE(m.Run.DebugActive, 1);
         QVERIFY(!Runs(*form));
         m.Run.DebugActive = 0;
@@ -174,9 +196,9 @@ private slots:
         auto form = CounterForm(scratch);
         Machine& m = form->GetMachine();
         QTRY_VERIFY(m.Lcd.LcdControl & varnox::LcdPowered);
-        form->Action("pause")->trigger();
+        form->Menu().Action("pause")->trigger();
         m.Clock.SelfTestCounter = 0;
-        form->Action("reset")->trigger();
+        form->Menu().Action("reset")->trigger();
         QCOMPARE(m.Cpu.PC, 0);
         QCOMPARE(m.Cpu.IF, 0);
         QCOMPARE(m.Lcd.LcdControl, 0);
@@ -199,7 +221,7 @@ private slots:
         QFETCH(QString, title);
         Scratch scratch;
         auto form = CounterForm(scratch);
-        form->Action(action.toLatin1().constData())->trigger();
+        form->Menu().Action(action.toLatin1().constData())->trigger();
         QVERIFY(form->windowTitle().startsWith(title));
         const double measured = RunTicksPerTimerTick(*form);
         if (ticks > 0) QCOMPARE(measured, static_cast<double>(ticks));
@@ -210,11 +232,11 @@ private slots:
         Scratch scratch;
         auto form = CounterForm(scratch);
         QTest::keyPress(form.get(), Qt::Key_Tab);
-        QVERIFY(form->FastForward());
+        QVERIFY(form->RunSpeed().FastForward());
         QVERIFY(form->windowTitle().startsWith("Varnox emulator - fast-forward"));
         QVERIFY(RunTicksPerTimerTick(*form) > 8);
         QTest::keyRelease(form.get(), Qt::Key_Tab);
-        QVERIFY(!form->FastForward());
+        QVERIFY(!form->RunSpeed().FastForward());
         QCOMPARE(form->windowTitle(), QStringLiteral("Varnox emulator"));
         QCOMPARE(RunTicksPerTimerTick(*form), 1.0);
     }
@@ -236,9 +258,9 @@ private slots:
         for (int i = 0; i < 1536; ++i) m.Lcd.DisplayRam[i] = static_cast<uint8_t>((i * 7) & 15);
         m.Lcd.DisplayOn = true;
         form->OnRefreshTimer();
-        form->Action(size.toLatin1().constData())->trigger();
+        form->Menu().Action(size.toLatin1().constData())->trigger();
         AnswerFileDialog(*form, scratch.dir.filePath("shot"));
-        form->Action("screenshot")->trigger();
+        form->Menu().Action("screenshot")->trigger();
         const QImage saved(scratch.dir.filePath("shot.png"));
         QCOMPARE(saved.size(), QSize(96 * scale, 64 * scale));
         varnox::LcdRefresh(m.Lcd);  // the dots expected
@@ -248,12 +270,12 @@ private slots:
                 QCOMPARE(saved.pixel(x, y), on ? 0xFF000000u : 0xFFFFFFFFu);
             }
         }
-        form->Action("copyscreenshot")->trigger();
+        form->Menu().Action("copyscreenshot")->trigger();
         QCOMPARE(QGuiApplication::clipboard()->image().convertToFormat(QImage::Format_RGB32),
                  saved.convertToFormat(QImage::Format_RGB32));
 
         AnswerFileDialog(*form, scratch.dir.filePath("no/such/dir/shot.png"));
-        form->Action("screenshot")->trigger();
+        form->Menu().Action("screenshot")->trigger();
         const QStringList warnings = AcknowledgeWarnings(*form);
         QCOMPARE(warnings.size(), 1);
         QVERIFY2(warnings[0].startsWith("Failed to save the file " + scratch.dir.filePath("no/such/dir/shot.png") + ": "),
@@ -268,13 +290,13 @@ private slots:
         Machine& m = form->GetMachine();
         QTRY_VERIFY(Runs(*form));
         QTest::mouseClick(form->PrintSwitch(), Qt::LeftButton);  // HD
-        form->Action("pause")->trigger();
+        form->Menu().Action("pause")->trigger();
         const std::vector<uint8_t> saved = varnox::EncodeState(m);
         QVERIFY(QTest::qWaitForWindowActive(form.get()));
         QTest::keyClick(form.get(), Qt::Key_F10, Qt::ShiftModifier);  // slot 2
         QVERIFY(QFile::exists(scratch.dir.filePath("state2.vxs")));
         AnswerFileDialog(*form, scratch.dir.filePath("mine"));
-        form->Action("savefile")->trigger();
+        form->Menu().Action("savefile")->trigger();
         QVERIFY(QFile::exists(scratch.dir.filePath("mine.vxs")));
 
         QTest::mouseClick(form->PrintSwitch(), Qt::LeftButton);  // back to N
@@ -286,37 +308,65 @@ private slots:
         QCOMPARE(form->PowerSwitch()->x(), 202);
         QVERIFY(form->RunTimer()->Enabled());
 
-        form->Action("reset")->trigger();
+        form->Menu().Action("reset")->trigger();
         AnswerFileDialog(*form, scratch.dir.filePath("mine.vxs"));
-        form->Action("loadfile")->trigger();
+        form->Menu().Action("loadfile")->trigger();
         QVERIFY(varnox::EncodeState(m) == saved);
 
         QByteArray damaged = scratch.Read("mine.vxs");
         damaged[100] = static_cast<char>(damaged[100] ^ 1);
         scratch.Write("mine.vxs", damaged);
-        form->Action("reset")->trigger();
+        form->Menu().Action("reset")->trigger();
         const std::vector<uint8_t> before = varnox::EncodeState(m);
-        form->Action("loadfile")->trigger();
+        form->Menu().Action("loadfile")->trigger();
         QCOMPARE(AcknowledgeWarnings(*form),
                  QStringList("Failed to load the state file " + scratch.dir.filePath("mine.vxs") +
                              ": damaged: its checksum does not match"));
         QVERIFY(varnox::EncodeState(m) == before);
-        form->Action("load3")->trigger();
+        form->Menu().Action("load3")->trigger();
         QCOMPARE(AcknowledgeWarnings(*form).value(0),
                  "Failed to load the state file " + scratch.dir.filePath("state3.vxs") + ": No such file or directory");
 
-        form->ContextMenu()->popup(QPoint(0, 0));
-        QVERIFY(form->Action("load2")->text().startsWith("Slot 2 (20"));
-        QCOMPARE(form->Action("load3")->text(), QStringLiteral("Slot 3 (empty)"));
-        form->ContextMenu()->hide();
+        form->Menu().ContextMenu()->popup(QPoint(0, 0));
+        QVERIFY(form->Menu().Action("load2")->text().startsWith("Slot 2 (20"));
+        QCOMPARE(form->Menu().Action("load3")->text(), QStringLiteral("Slot 3 (empty)"));
+        form->Menu().ContextMenu()->hide();
+    }
+
+    // A name typed without its ending gets it in the dialog, so the
+    // dialog's question covers the file that would be replaced.
+    void SaveDialogsAskBeforeReplacingTheRealName_data() {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<bool>("replace");
+        QTest::newRow("state, kept") << "savefile" << "keep" << "keep.vxs" << false;
+        QTest::newRow("state, replaced") << "savefile" << "keep" << "keep.vxs" << true;
+        QTest::newRow("state, full name") << "savefile" << "keep.vxs" << "keep.vxs" << false;
+        QTest::newRow("screenshot, kept") << "screenshot" << "shot" << "shot.png" << false;
+        QTest::newRow("screenshot, replaced") << "screenshot" << "shot" << "shot.png" << true;
+    }
+    void SaveDialogsAskBeforeReplacingTheRealName() {
+        QFETCH(QString, action);
+        QFETCH(QString, typed);
+        QFETCH(QString, file);
+        QFETCH(bool, replace);
+        Scratch scratch;
+        auto form = CounterForm(scratch);
+        scratch.Write(file.toLatin1().constData(), "precious");
+        const QStringList questions = TypeIntoFileDialog(form->Menu().Action(action.toLatin1().constData()), typed,
+                                                         replace ? QMessageBox::Yes : QMessageBox::No);
+        QCOMPARE(questions, QStringList(file + " already exists.\nDo you want to replace it?"));
+        QCOMPARE(scratch.Read(file.toLatin1().constData()) != "precious", replace);
+        QVERIFY(typed == file || !QFile::exists(scratch.dir.filePath(typed)));
     }
 
     void KeyMapListsEveryKeyWithItsPcKeys() {
         Scratch scratch;
         auto form = CounterForm(scratch);
-        form->Action("keymap")->trigger();
-        QTableWidget* table = form->KeyMapWindow()->Table();
-        QVERIFY(form->KeyMapWindow()->isVisible());
+        form->Menu().Action("keymap")->trigger();
+        QTableWidget* table = form->findChild<varnox::TKeyMapWindow*>()->Table();
+        QVERIFY(form->findChild<varnox::TKeyMapWindow*>()->isVisible());
         QCOMPARE(table->rowCount(), 53);
         const struct {
             int key;
@@ -336,7 +386,7 @@ private slots:
         QFETCH(int, size);
         Scratch scratch;
         auto form = CounterForm(scratch);
-        form->Action(("view" + std::to_string(size)).c_str())->trigger();
+        form->Menu().Action(("view" + std::to_string(size)).c_str())->trigger();
         const int k = size;
         QCOMPARE(form->size(), QSize(315 * k, 528 * k));
         QCOMPARE(form->LcdImage()->geometry(), QRect(60 * k, 20 * k, 192 * k, 128 * k));
@@ -369,9 +419,9 @@ private slots:
 
         form.reset();  // closed: the next start opens at this size
         auto again = ShowForm(scratch);
-        QCOMPARE(again->ViewSize(), k);
+        QCOMPARE(again->LcdImage()->width(), 192 * k);
         QCOMPARE(again->size(), QSize(315 * k, 528 * k));
-        QVERIFY(again->Action(("view" + std::to_string(size)).c_str())->isChecked());
+        QVERIFY(again->Menu().Action(("view" + std::to_string(size)).c_str())->isChecked());
         QVERIFY(!QFile::exists(scratch.dir.filePath("varnox.ini")) || !scratch.Read("varnox.ini").contains("view"));
     }
 
@@ -401,7 +451,7 @@ private slots:
         auto form = CounterForm(scratch);
         int shown = 0;
         form->ShowDebugger = [&] { ++shown; };
-        form->Action("debugger")->trigger();
+        form->Menu().Action("debugger")->trigger();
         QCOMPARE(shown, 1);
         form->GetMachine().DataRam[5] = 0x42;
         QVERIFY(QTest::qWaitForWindowActive(form.get()));

@@ -1,8 +1,11 @@
 // The program from the command line: --help and --version answer without a
 // window (no display is even reachable), bad arguments and directories are
 // refused with a message, and `varnox DIR` keeps its files in DIR.
+#include <QFile>
 #include <QProcess>
 #include <QTest>
+
+#include <csignal>
 
 #include "GuiSupport.h"
 
@@ -28,6 +31,17 @@ Outcome RunWithoutDisplay(const QStringList& args) {
     if (!process.waitForFinished(10000)) process.kill();
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
             QString::fromUtf8(process.readAllStandardOutput()), QString::fromUtf8(process.readAllStandardError())};
+}
+
+// Whether the process has its SIGTERM handler in place: from then on the
+// signal closes the window properly, however early it comes.
+bool CatchesTerm(qint64 pid) {
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly)) return false;
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("SigCgt:")) return (line.mid(7).trimmed().toULongLong(nullptr, 16) >> (SIGTERM - 1)) & 1;
+    }
+    return false;
 }
 
 }  // namespace
@@ -68,7 +82,7 @@ private slots:
         process.setWorkingDirectory(elsewhere.dir.path());
         process.start(QStringLiteral(VARNOX_PATH), {work.dir.path()});
         QVERIFY(process.waitForStarted());
-        QTest::qWait(1500);
+        QTRY_VERIFY_WITH_TIMEOUT(CatchesTerm(process.processId()), 10000);
         process.terminate();
         QVERIFY(process.waitForFinished(10000));
         QCOMPARE(process.exitCode(), 0);

@@ -90,7 +90,7 @@ private slots:
         auto form = ShowForm(scratch);
         form->RunTimer()->SetEnabled(false);  // this test is the timer
         form->RefreshTimer()->stop();
-        form->SetSpeed(speed);
+        form->RunSpeed().SetSpeed(speed);
         const auto runTimer = form->RunTimer()->OnTimer();
         for (int done = 0; done < RunTicks; done += speed) {
             if (done == Escape.from) form->FormKeyDown(varnox::VkEscape);
@@ -123,16 +123,16 @@ private slots:
         AcknowledgeWarnings(*form);
         Machine& m = form->GetMachine();
         QTRY_VERIFY(m.Cpu.MainRegisterFile[0] > 10);
-        form->Action("pause")->trigger();
-        form->Action("save1")->trigger();
+        form->Menu().Action("pause")->trigger();
+        form->Menu().Action("save1")->trigger();
 
         // As it was saved, then run on.
         QVERIFY(RunTool(scratch, {"--load-state", "state1.vxs", "--ticks", "0", "--no-save"}).startsWith(StateLine(m) + " STEPS=0"));
         const QString ran = RunTool(scratch, {"--load-state", "state1.vxs", "--ticks", "20", "--no-save", "--save-state", "tool.vxs"});
         QVERIFY2(!ran.startsWith(StateLine(m)), qPrintable(ran));
 
-        form->ChooseFile = [&](bool, const QString&, const QString&, const QString&) { return scratch.dir.filePath("tool.vxs"); };
-        form->Action("loadfile")->trigger();
+        AnswerFileDialog(*form, scratch.dir.filePath("tool.vxs"));
+        form->Menu().Action("loadfile")->trigger();
         QVERIFY2(ran.startsWith(StateLine(m) + " STEPS="), qPrintable(ran + " / " + StateLine(m)));
         const QByteArray file = scratch.Read("tool.vxs");
         QVERIFY(varnox::EncodeState(m) == std::vector<uint8_t>(file.begin(), file.end()));

@@ -1,0 +1,62 @@
+#include "frontend/StateSlots.h"
+
+#include <QDateTime>
+#include <QFileInfo>
+
+#include "frontend/WarningQueue.h"
+#include "system/RunPath.h"
+#include "system/SaveState.h"
+
+namespace varnox {
+
+TStateSlots::TStateSlots(Machine& machine, std::filesystem::path dir, const TChooseFile& chooseFile,
+                         TWarningQueue& warnings, std::function<void()> afterLoaded)
+    : machine_(machine),
+      dir_(std::move(dir)),
+      chooseFile_(chooseFile),
+      warnings_(warnings),
+      afterLoaded_(std::move(afterLoaded)) {}
+
+void TStateSlots::SaveTo(const std::filesystem::path& file) {
+    if (const auto failure = SaveStateFile(machine_, file)) warnings_.Show(QString::fromStdString(*failure));
+}
+
+void TStateSlots::LoadFrom(const std::filesystem::path& file) {
+    if (const auto failure = LoadStateToRun(machine_, file)) {
+        warnings_.Show(QString::fromStdString(*failure));
+        return;
+    }
+    afterLoaded_();
+}
+
+void TStateSlots::SaveSlot(int slot) { SaveTo(StateSlotPath(dir_, slot)); }
+
+void TStateSlots::LoadSlot(int slot) { LoadFrom(StateSlotPath(dir_, slot)); }
+
+TFileRequest TStateSlots::Request(bool save) const {
+    return {.Save = save,
+            .Caption = save ? QStringLiteral("Save state") : QStringLiteral("Load state"),
+            .Folder = QString::fromStdString(dir_.string()),
+            .Name = save ? QStringLiteral("state.vxs") : QString(),
+            .Filter = QStringLiteral("Varnox states (*.vxs)"),
+            .DefaultSuffix = QStringLiteral("vxs")};
+}
+
+void TStateSlots::SaveToChosenFile() {
+    const QString file = chooseFile_(Request(true));
+    if (!file.isEmpty()) SaveTo(file.toStdString());
+}
+
+void TStateSlots::LoadFromChosenFile() {
+    const QString file = chooseFile_(Request(false));
+    if (!file.isEmpty()) LoadFrom(file.toStdString());
+}
+
+QString TStateSlots::SlotText(int slot) const {
+    const QFileInfo info(QString::fromStdString(StateSlotPath(dir_, slot).string()));
+    const QString when =
+        info.isFile() ? info.lastModified().toString(QStringLiteral("yyyy-MM-dd hh:mm:ss")) : QStringLiteral("empty");
+    return QStringLiteral("Slot %1 (%2)").arg(slot).arg(when);
+}
+
+}  // namespace varnox

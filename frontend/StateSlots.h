@@ -1,0 +1,43 @@
+// The machine's state saved and loaded: in four slots beside the
+// calculator's files, or in a file the user picks.
+#pragma once
+
+#include <QString>
+
+#include <filesystem>
+#include <functional>
+
+#include "frontend/FileChooser.h"
+
+namespace varnox {
+
+struct Machine;
+class TWarningQueue;
+
+class TStateSlots {
+public:
+    // `afterLoaded` brings the window up to the machine it now shows.
+    TStateSlots(Machine& machine, std::filesystem::path dir, const TChooseFile& chooseFile, TWarningQueue& warnings,
+                std::function<void()> afterLoaded);
+
+    void SaveTo(const std::filesystem::path& file);
+    void LoadFrom(const std::filesystem::path& file);
+    void SaveSlot(int slot);
+    void LoadSlot(int slot);
+    void SaveToChosenFile();
+    void LoadFromChosenFile();
+
+    // What the slot holds as it is now: "Slot 2 (2024-05-01 12:00:00)", "Slot 3 (empty)".
+    QString SlotText(int slot) const;
+
+private:
+    TFileRequest Request(bool save) const;
+
+    Machine& machine_;
+    std::filesystem::path dir_;
+    const TChooseFile& chooseFile_;
+    TWarningQueue& warnings_;
+    std::function<void()> afterLoaded_;
+};
+
+}  // namespace varnox

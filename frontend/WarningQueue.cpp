@@ -1,0 +1,60 @@
+#include "frontend/WarningQueue.h"
+
+#include <QMessageBox>
+#include <QWidget>
+
+#include <cstdio>
+
+namespace varnox {
+namespace {
+
+const QString Caption = QStringLiteral("Warning");
+
+}  // namespace
+
+TWarningQueue::TWarningQueue(QWidget* window) : window_(window) {}
+
+void TWarningQueue::Show(const QString& text) {
+    queued_.push_back(text);
+    if (!current_) ShowNext();
+}
+
+void TWarningQueue::ShowNext() {
+    if (queued_.empty() || closed_) return;
+    auto* box = new QMessageBox(QMessageBox::Warning, Caption, queued_.front(), QMessageBox::Ok, window_);
+    queued_.pop_front();
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    current_ = box;
+    connect(box, &QMessageBox::finished, this, [this, box] {
+        if (current_ == box) current_ = nullptr;
+        ShowNext();
+    });
+    box->open();
+}
+
+void TWarningQueue::Close() {
+    closed_ = true;
+    queued_.clear();
+    if (QMessageBox* box = current_) {
+        current_ = nullptr;
+        box->disconnect(this);
+        box->close();
+        box->deleteLater();
+    }
+}
+
+void TWarningQueue::ShowAtClose(const std::vector<std::string>& messages) {
+    // Said on stderr first: a session ending with no one at the screen
+    // still leaves the reason behind.
+    for (const std::string& message : messages) std::fprintf(stderr, "varnox: %s\n", message.c_str());
+    std::fflush(stderr);
+    if (unattended_) return;
+    for (const std::string& message : messages) {
+        QMessageBox box(QMessageBox::Warning, Caption, QString::fromStdString(message), QMessageBox::Ok);
+        box.exec();
+    }
+}
+
+int TWarningQueue::Pending() const { return static_cast<int>(queued_.size()) + (current_ ? 1 : 0); }
+
+}  // namespace varnox
