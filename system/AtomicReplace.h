@@ -31,11 +31,14 @@ struct ReplaceFailure {
 
 // Writes every temporary, then every in-place target, and renames the
 // temporaries into place only when all of that succeeded; on a failure the
-// temporaries go and nothing was renamed (unless a rename itself fails).
-// A symbolic link as target is followed: the file it names is replaced and
-// the link stays. Temporaries are created exclusively, under names no one
-// else uses, and never through a link; stale ones of the same target are
-// removed first. Two targets that are the same file are refused.
+// temporaries go and nothing was renamed. The old files stay aside until
+// every rename is done, so a rename that fails puts back those done before
+// it. A symbolic link as target is followed: the file it names is replaced
+// and the link stays; a target that cannot be looked up (a loop of links)
+// fails with the system's reason. Temporaries are created exclusively, under
+// names no one else uses, and never through a link; stale ones of the same
+// target are removed first. Two targets that are the same file are refused.
+// In-place targets are opened without waiting: a pipe no one reads fails.
 std::optional<ReplaceFailure> ReplaceFiles(std::span<const NewContents> files, OtherTargets others);
 
 // The same for one file; returns the reason of a failure.
