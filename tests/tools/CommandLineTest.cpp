@@ -57,6 +57,7 @@ TEST(ToolCommandLine, MisuseIsNamedWithStatusTwo) {
 
 TEST(ToolCommandLine, OptionValuesAfterAnEqualsSign) {
     ScratchDir dir;
+    dir.Write("rom0.bin", std::vector<unsigned char>(18432));
     auto r = RunTool(dir.path(), {"run", "--ticks=5", "--no-save"});
     EXPECT_NE(r.out.find("TICKS=5\n"), std::string::npos) << r.out;
     r = RunTool(dir.path(), {"list", "--lines=2", "--from=10"});

@@ -84,7 +84,8 @@ TEST(ToolState, StatesThatCannotBeLoadedEndTheCommandFirst) {
 
     const auto same = RunTool(dir.path(), {"run", "--save-state", "x", "--screen", "x"});
     EXPECT_EQ(same.status, 2);
-    EXPECT_NE(same.err.find("two outputs name one file: x and x"), std::string::npos) << same.err;
+    EXPECT_NE(same.err.find("the --save-state file (x) is the same file as the --screen file"), std::string::npos)
+        << same.err;
     EXPECT_EQ(RunTool(dir.path(), {"run", "--save-state", "ram.bin"}).status, 2);
     const auto unwritable = RunTool(dir.path(), {"run", "--ticks", "1", "--no-save", "--save-state", "no/such/s.vxs"});
     EXPECT_EQ(unwritable.status, 1);
