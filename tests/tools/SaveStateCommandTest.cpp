@@ -90,6 +90,12 @@ TEST(ToolState, StatesThatCannotBeLoadedEndTheCommandFirst) {
     const auto unwritable = RunTool(dir.path(), {"run", "--ticks", "1", "--no-save", "--save-state", "no/such/s.vxs"});
     EXPECT_EQ(unwritable.status, 1);
     EXPECT_EQ(unwritable.err, "Failed to save the state file no/such/s.vxs: No such file or directory\n");
+    // A loop of links is not a new file: the link stays.
+    std::filesystem::create_symlink("loop", dir.path() / "loop");
+    const auto loop = RunTool(dir.path(), {"run", "--ticks", "1", "--no-save", "--save-state", "loop"});
+    EXPECT_EQ(loop.status, 1);
+    EXPECT_EQ(loop.err, "Failed to save the state file loop: Too many levels of symbolic links\n");
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.path() / "loop"));
 }
 
 }  // namespace
