@@ -38,6 +38,12 @@ protected:
         fs::create_directories(dir);
     }
     void TearDown() override { fs::remove_all(dir); }
+    // An empty directory and a new machine, for the next case of a table.
+    void StartAfresh() {
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        m = std::make_unique<Machine>();
+    }
 
     void Write(const std::string& name, const std::vector<uint8_t>& bytes) {
         std::ofstream out(dir / name, std::ios::binary);
@@ -288,10 +294,8 @@ TEST_F(FilesTest, OnlyTheChosenFilesAreReadAndEachOutcomeIsTold) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        fs::remove_all(dir);
-        fs::create_directories(dir);
+        StartAfresh();
         c.arrange();
-        m = std::make_unique<Machine>();
         const LoadResult r = LoadFiles(*m, dir, c.choice);
         EXPECT_EQ(r.Messages, c.messages);
         EXPECT_EQ(r.Outcomes, c.outcomes);
@@ -420,10 +424,8 @@ TEST_F(FilesTest, UnreadMemoryIsKeptBeforeItIsReplaced) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        fs::remove_all(dir);
-        fs::create_directories(dir);
+        StartAfresh();
         c.arrange();
-        m = std::make_unique<Machine>();
         LoadResult loaded = LoadFiles(*m, dir);
         m->DataRam.fill(0);
         m->Cpu.MainRegisterFile.fill(0);
