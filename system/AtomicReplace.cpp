@@ -307,21 +307,22 @@ int KeepCopy(const fs::path& from, const fs::path& to) {
     return 0;
 }
 
-bool SameFile(const fs::path& a, const fs::path& b) {
-    struct stat first {};
-    struct stat second {};
-    const bool firstExists = ::stat(a.c_str(), &first) == 0;
-    const bool secondExists = ::stat(b.c_str(), &second) == 0;
-    if (firstExists && secondExists) return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
-    if (firstExists != secondExists) return false;
+FileIdentity IdentityOf(const fs::path& path) {
+    FileIdentity identity;
+    struct stat status {};
+    if (::stat(path.c_str(), &status) == 0) {
+        identity.Exists = true;
+        identity.Device = static_cast<uint64_t>(status.st_dev);
+        identity.Inode = static_cast<uint64_t>(status.st_ino);
+        return identity;
+    }
     std::error_code error;
-    const fs::path absoluteA = fs::absolute(Resolve(a), error);
-    const fs::path absoluteB = fs::absolute(Resolve(b), error);
-    const fs::path resolvedA = fs::weakly_canonical(absoluteA, error);
-    if (error) return absoluteA.lexically_normal() == absoluteB.lexically_normal();
-    const fs::path resolvedB = fs::weakly_canonical(absoluteB, error);
-    if (error) return absoluteA.lexically_normal() == absoluteB.lexically_normal();
-    return resolvedA == resolvedB;
+    const fs::path absolute = fs::absolute(Resolve(path), error);
+    identity.Resolved = fs::weakly_canonical(absolute, error);
+    if (error) identity.Resolved = absolute.lexically_normal();
+    return identity;
 }
+
+bool SameFile(const fs::path& a, const fs::path& b) { return IdentityOf(a) == IdentityOf(b); }
 
 }  // namespace varnox

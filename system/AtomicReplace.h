@@ -54,6 +54,18 @@ void RemoveStaleTemporaries(const std::filesystem::path& target);
 // disk otherwise. Returns 0, or the error (EEXIST when `to` exists).
 int KeepCopy(const std::filesystem::path& from, const std::filesystem::path& to);
 
+// What makes a path one file: its device and inode when it exists, the path
+// it resolves to (through links) when it does not yet.
+struct FileIdentity {
+    bool Exists = false;
+    uint64_t Device = 0;
+    uint64_t Inode = 0;
+    std::filesystem::path Resolved;  // when it does not exist
+    bool operator==(const FileIdentity&) const = default;
+};
+
+FileIdentity IdentityOf(const std::filesystem::path& path);
+
 // Whether two paths name one file: the same inode when both exist, the same
 // resolved path otherwise.
 bool SameFile(const std::filesystem::path& a, const std::filesystem::path& b);

@@ -18,6 +18,7 @@
 #include <cstring>
 #include <memory>
 #include <optional>
+#include <set>
 #include <span>
 #include <string_view>
 #include <system_error>
@@ -346,10 +347,17 @@ std::string KeptMessage(const char* name, const MemoryFileAtStart& atStart, cons
 
 }  // namespace
 
-std::vector<fs::path> KeptCopyNames(const fs::path& file) {
-    std::vector<fs::path> names;
-    for (int n = 0; n < MaxKeptCopies; ++n) names.push_back(CopyName(file, n));
-    return names;
+std::vector<fs::path> KeptCopies(const fs::path& file) {
+    // One look at the directory rather than one per name a copy may have.
+    std::set<std::string> names;
+    for (int n = 0; n < MaxKeptCopies; ++n) names.insert(CopyName(file.filename(), n).string());
+    std::vector<fs::path> copies;
+    std::error_code error;
+    const fs::path dir = file.parent_path().empty() ? fs::path(".") : file.parent_path();
+    for (fs::directory_iterator it(dir, error), end; !error && it != end; it.increment(error)) {
+        if (names.count(it->path().filename().string())) copies.push_back(file.parent_path() / it->path().filename());
+    }
+    return copies;
 }
 
 FileOutcome LoadResult::OutcomeOf(std::string_view name) const {

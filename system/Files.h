@@ -28,9 +28,9 @@ inline constexpr const char* KitFileNames[] = {SettingsFileName, CharsetFileName
 // The memory images, read at start and written back.
 inline constexpr const char* MemoryFileNames[] = {RamFileName, RegisterFileName};
 
-// The names a save keeps the old contents of a memory image under:
-// "ram.bin.bak", then "ram.bin.bak.1" and on.
-std::vector<std::filesystem::path> KeptCopyNames(const std::filesystem::path& file);
+// The copies of a memory image's old contents that saves have kept beside
+// it and that are there now: "ram.bin.bak", "ram.bin.bak.1" and on.
+std::vector<std::filesystem::path> KeptCopies(const std::filesystem::path& file);
 
 // The "OscFreq" values taken: beyond them a run tick would take longer
 // than a tick of host time on any machine, or its grant would not fit.

@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <vector>
+
 #include "system/AtomicReplace.h"
 
 namespace varnox {
@@ -32,14 +34,22 @@ std::string Named(const RolePath& file) { return file.Role + " (" + file.Path.st
 }  // namespace
 
 std::optional<std::string> CheckOutputs(std::span<const RolePath> inputs, std::span<const RolePath> outputs) {
+    // Each path is looked up once: a run has a couple of hundred inputs.
+    const auto identities = [](std::span<const RolePath> files) {
+        std::vector<FileIdentity> found;
+        for (const RolePath& file : files) found.push_back(IdentityOf(file.Path));
+        return found;
+    };
+    const std::vector<FileIdentity> in = identities(inputs);
+    const std::vector<FileIdentity> out = identities(outputs);
     for (size_t i = 0; i < outputs.size(); ++i) {
         const RolePath& output = outputs[i];
         if (const auto kind = BlockingKind(output.Path)) return Named(output) + " is " + *kind + ", not a regular file";
-        for (const RolePath& input : inputs) {
-            if (SameFile(output.Path, input.Path)) return Named(output) + " is " + input.Role;
+        for (size_t j = 0; j < inputs.size(); ++j) {
+            if (out[i] == in[j]) return Named(output) + " is " + inputs[j].Role;
         }
         for (size_t j = 0; j < i; ++j) {
-            if (SameFile(output.Path, outputs[j].Path)) return Named(output) + " is the same file as " + outputs[j].Role;
+            if (out[i] == out[j]) return Named(output) + " is the same file as " + outputs[j].Role;
         }
     }
     return std::nullopt;

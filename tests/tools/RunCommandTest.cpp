@@ -313,7 +313,7 @@ TEST(ToolRun, OutputsThatWouldReplaceAnInputAreRefused) {
         {{"--save-state", "varnox.ini"}, "(varnox.ini) is the machine's varnox.ini"},
         {{"--save-state", "ram.bin.bak"}, "(ram.bin.bak) is a copy kept of ram.bin"},
         {{"--screen", "register.bin.bak.3"}, "(register.bin.bak.3) is a copy kept of register.bin"},
-        {{"--screen", "ram.bin.bak.7"}, "(ram.bin.bak.7) is a copy kept of ram.bin"},
+        {{"--screen", "sub/../ram.bin.bak"}, "(sub/../ram.bin.bak) is a copy kept of ram.bin"},
         {{"--no-save", "--save-state", "ram.bin"}, "(ram.bin) is the machine's ram.bin"},
         {{"--no-save", "--screen", "./register.bin"}, "(./register.bin) is the machine's register.bin"},
         {{"--save-state", "ram.bin"}, "the --save-state file (ram.bin) is the same file as the machine's ram.bin"},

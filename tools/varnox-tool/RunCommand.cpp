@@ -123,7 +123,7 @@ std::optional<std::string> OutputsProblem(const RunOptionValues& values) {
     for (const char* name : MemoryFileNames) {
         // Saved at the end, they are outputs; with --no-save only read.
         (values.save ? outputs : inputs).push_back({std::string("the machine's ") + name, dir / name});
-        for (const auto& copy : KeptCopyNames(dir / name)) {
+        for (const auto& copy : KeptCopies(dir / name)) {
             inputs.push_back({"a copy kept of " + std::string(name), copy});
         }
     }
