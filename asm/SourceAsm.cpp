@@ -24,7 +24,7 @@ constexpr size_t MaxIncludeDepth = 32;
 // Includes nest only so deep, but a file that includes the next one twice
 // doubles the text at every level: these bound the whole expansion.
 constexpr size_t MaxIncludes = 4096;
-constexpr size_t MaxIncludedBytes = size_t{64} << 20;
+constexpr size_t MaxIncludedBytes = MaxSourceFileBytes;
 constexpr int MaxDefinitionDepth = 64;
 // More units than any space holds: a count beyond it is out of range
 // without being walked.
@@ -574,6 +574,11 @@ private:
         }
         if (!AtLineEnd(text, name.end)) {
             Error(SkipBlanks(text, name.end), "unexpected text after the file name");
+            return;
+        }
+        if (name.bytes.find('\0') != std::string::npos) {
+            // The system would read the name only up to it: another file.
+            Error(at, "cannot include " + Quoted(name.bytes) + ": a file name holds no NUL byte");
             return;
         }
         if (!options_.ReadFile) {

@@ -30,8 +30,13 @@ struct SourceImages {
     std::string Listing;  // address, bytes and source, one line per source line
 };
 
+// The most a source file may hold, the main one or an included one; the
+// included files come to at most this much in all.
+constexpr size_t MaxSourceFileBytes = size_t{64} << 20;
+
 // Reads a file that the source includes: false, with the reason in
-// problem, when it cannot.
+// problem, when it cannot (a file larger than MaxSourceFileBytes among the
+// reasons, refused before it is read).
 using SourceReader = std::function<bool(const std::string& path, std::string& text, std::string& problem)>;
 
 struct SourceOptions {

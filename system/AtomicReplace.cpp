@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cstring>
@@ -85,17 +86,37 @@ std::optional<pid_t> TemporaryOwner(std::string_view name, std::string_view base
 // had it. A process of another user still runs when kill says EPERM.
 bool StillRunning(pid_t pid) { return pid != ::getpid() && (::kill(pid, 0) == 0 || errno != ESRCH); }
 
+fs::path TemporaryName(const fs::path& target, int attempt) {
+    fs::path name = target;
+    name += std::string(TemporaryMark) + std::to_string(::getpid()) + "-" + std::to_string(attempt);
+    return name;
+}
+
 // A fresh temporary beside the target, created exclusively and never
 // through a link; returns its descriptor or -1 with errno set.
 int CreateTemporary(const fs::path& target, fs::path& temporary) {
     for (int attempt = 0; attempt < TemporaryAttempts; ++attempt) {
-        temporary = target;
-        temporary += std::string(TemporaryMark) + std::to_string(::getpid()) + "-" + std::to_string(attempt);
+        temporary = TemporaryName(target, attempt);
         const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd >= 0 || errno != EEXIST) return fd;
     }
     errno = EEXIST;
     return -1;
+}
+
+// The old target kept under a temporary's name, so that a set of renames
+// can be undone; a leftover of a killed process goes like a temporary.
+int KeepAside(const fs::path& target, fs::path& aside) {
+    for (int attempt = 0; attempt < TemporaryAttempts; ++attempt) {
+        aside = TemporaryName(target, attempt);
+        const int error = KeepCopy(target, aside);
+        if (error != EEXIST) {
+            if (error) aside.clear();
+            return error;
+        }
+    }
+    aside.clear();
+    return EEXIST;
 }
 
 // Makes completed renames durable; a failure here does not undo them.
@@ -109,12 +130,30 @@ void SyncDirectory(const fs::path& dir) {
 struct Pending {
     fs::path target;     // resolved
     fs::path temporary;  // empty when written in place
+    fs::path aside;      // the old target while the set is renamed
+    bool existed = false;
     bool inPlace = false;
 };
 
 void RemoveTemporaries(const std::vector<Pending>& pending) {
     for (const Pending& p : pending) {
         if (!p.temporary.empty()) ::unlink(p.temporary.c_str());
+        if (!p.aside.empty()) ::unlink(p.aside.c_str());
+    }
+}
+
+// Puts back the targets renamed before a rename failed: each old file from
+// its copy aside, or no file where there was none.
+void UndoRenames(std::vector<Pending>& pending, size_t renamed) {
+    for (size_t i = 0; i < renamed; ++i) {
+        Pending& p = pending[i];
+        if (p.inPlace) continue;
+        if (p.existed) {
+            if (!p.aside.empty() && ::rename(p.aside.c_str(), p.target.c_str()) == 0) p.aside.clear();
+        } else {
+            ::unlink(p.target.c_str());
+        }
+        SyncDirectory(p.target.parent_path());
     }
 }
 
@@ -137,9 +176,17 @@ int WriteTemporary(Pending& p, std::span<const uint8_t> bytes) {
 }
 
 // A device or pipe is written as it is; flushing does not apply to most.
+// Opening never waits: a pipe no one reads fails at once (ENXIO), and a
+// device that would wait for a line opens all the same.
 int WriteInPlace(const Pending& p, std::span<const uint8_t> bytes) {
-    const int fd = ::open(p.target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+    const int fd = ::open(p.target.c_str(), O_WRONLY | O_TRUNC | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) return errno;
+    const int flags = ::fcntl(fd, F_GETFL);
+    if (flags < 0 || ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) {
+        const int error = errno;
+        ::close(fd);
+        return error;
+    }
     int error = WriteAll(fd, bytes);
     if (::close(fd) != 0 && !error) error = errno;
     return error;
@@ -158,12 +205,17 @@ std::optional<ReplaceFailure> ReplaceFiles(std::span<const NewContents> files, O
         Pending& p = pending[i];
         p.target = Resolve(files[i].Target);
         struct stat status {};
-        if (::stat(p.target.c_str(), &status) != 0) continue;  // a new file
+        if (::stat(p.target.c_str(), &status) != 0) {
+            if (errno == ENOENT) continue;  // a new file
+            // A loop of links, say: replacing the link would hide the fault.
+            return ReplaceFailure{i, Reason(errno)};
+        }
         if (S_ISDIR(status.st_mode)) return ReplaceFailure{i, Reason(EISDIR)};
         if (!S_ISREG(status.st_mode)) {
             if (others == OtherTargets::Refuse) return ReplaceFailure{i, "not a regular file"};
             p.inPlace = true;
         }
+        p.existed = true;
     }
 
     const auto fail = [&](size_t index, int error) {
@@ -178,13 +230,26 @@ std::optional<ReplaceFailure> ReplaceFiles(std::span<const NewContents> files, O
         if (!pending[i].inPlace) continue;
         if (const int error = WriteInPlace(pending[i], files[i].Bytes)) return fail(i, error);
     }
+    // With more than one rename, a later one may fail after an earlier one
+    // is done: the old files are kept aside until all are in place.
+    const size_t renames = static_cast<size_t>(
+        std::count_if(pending.begin(), pending.end(), [](const Pending& p) { return !p.inPlace; }));
+    for (size_t i = 0; i < files.size() && renames > 1; ++i) {
+        if (pending[i].inPlace || !pending[i].existed) continue;
+        if (const int error = KeepAside(pending[i].target, pending[i].aside)) return fail(i, error);
+    }
     for (size_t i = 0; i < files.size(); ++i) {
         Pending& p = pending[i];
         if (p.inPlace) continue;
-        if (::rename(p.temporary.c_str(), p.target.c_str()) != 0) return fail(i, errno);
+        if (::rename(p.temporary.c_str(), p.target.c_str()) != 0) {
+            const int error = errno;
+            UndoRenames(pending, i);
+            return fail(i, error);
+        }
         p.temporary.clear();
         SyncDirectory(p.target.parent_path());
     }
+    RemoveTemporaries(pending);
     return std::nullopt;
 }
 
@@ -242,21 +307,22 @@ int KeepCopy(const fs::path& from, const fs::path& to) {
     return 0;
 }
 
-bool SameFile(const fs::path& a, const fs::path& b) {
-    struct stat first {};
-    struct stat second {};
-    const bool firstExists = ::stat(a.c_str(), &first) == 0;
-    const bool secondExists = ::stat(b.c_str(), &second) == 0;
-    if (firstExists && secondExists) return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
-    if (firstExists != secondExists) return false;
+FileIdentity IdentityOf(const fs::path& path) {
+    FileIdentity identity;
+    struct stat status {};
+    if (::stat(path.c_str(), &status) == 0) {
+        identity.Exists = true;
+        identity.Device = static_cast<uint64_t>(status.st_dev);
+        identity.Inode = static_cast<uint64_t>(status.st_ino);
+        return identity;
+    }
     std::error_code error;
-    const fs::path absoluteA = fs::absolute(Resolve(a), error);
-    const fs::path absoluteB = fs::absolute(Resolve(b), error);
-    const fs::path resolvedA = fs::weakly_canonical(absoluteA, error);
-    if (error) return absoluteA.lexically_normal() == absoluteB.lexically_normal();
-    const fs::path resolvedB = fs::weakly_canonical(absoluteB, error);
-    if (error) return absoluteA.lexically_normal() == absoluteB.lexically_normal();
-    return resolvedA == resolvedB;
+    const fs::path absolute = fs::absolute(Resolve(path), error);
+    identity.Resolved = fs::weakly_canonical(absolute, error);
+    if (error) identity.Resolved = absolute.lexically_normal();
+    return identity;
 }
+
+bool SameFile(const fs::path& a, const fs::path& b) { return IdentityOf(a) == IdentityOf(b); }
 
 }  // namespace varnox

@@ -31,11 +31,14 @@ struct ReplaceFailure {
 
 // Writes every temporary, then every in-place target, and renames the
 // temporaries into place only when all of that succeeded; on a failure the
-// temporaries go and nothing was renamed (unless a rename itself fails).
-// A symbolic link as target is followed: the file it names is replaced and
-// the link stays. Temporaries are created exclusively, under names no one
-// else uses, and never through a link; stale ones of the same target are
-// removed first. Two targets that are the same file are refused.
+// temporaries go and nothing was renamed. The old files stay aside until
+// every rename is done, so a rename that fails puts back those done before
+// it. A symbolic link as target is followed: the file it names is replaced
+// and the link stays; a target that cannot be looked up (a loop of links)
+// fails with the system's reason. Temporaries are created exclusively, under
+// names no one else uses, and never through a link; stale ones of the same
+// target are removed first. Two targets that are the same file are refused.
+// In-place targets are opened without waiting: a pipe no one reads fails.
 std::optional<ReplaceFailure> ReplaceFiles(std::span<const NewContents> files, OtherTargets others);
 
 // The same for one file; returns the reason of a failure.
@@ -50,6 +53,18 @@ void RemoveStaleTemporaries(const std::filesystem::path& target);
 // a hard link when the file system allows, a copy written through to the
 // disk otherwise. Returns 0, or the error (EEXIST when `to` exists).
 int KeepCopy(const std::filesystem::path& from, const std::filesystem::path& to);
+
+// What makes a path one file: its device and inode when it exists, the path
+// it resolves to (through links) when it does not yet.
+struct FileIdentity {
+    bool Exists = false;
+    uint64_t Device = 0;
+    uint64_t Inode = 0;
+    std::filesystem::path Resolved;  // when it does not exist
+    bool operator==(const FileIdentity&) const = default;
+};
+
+FileIdentity IdentityOf(const std::filesystem::path& path);
 
 // Whether two paths name one file: the same inode when both exist, the same
 // resolved path otherwise.

@@ -18,6 +18,7 @@
 #include <cstring>
 #include <memory>
 #include <optional>
+#include <set>
 #include <span>
 #include <string_view>
 #include <system_error>
@@ -223,38 +224,43 @@ struct ImageFile {
     std::span<uint8_t> region;
     WhenMissing whenMissing;
     bool isCharset;
-    std::optional<FileStamp>* readInFull;  // for the files saved again
+    MemoryFileAtStart* atStart;  // for the files saved again
+    bool chosen;
 };
 
 constexpr uint8_t ErasedRomByte = 0xFF;
 
 struct ReadOutcome {
+    FileOutcome kind = FileOutcome::InFull;
     std::optional<std::string> failure;  // stops the loading
     std::optional<std::string> warning;
-    bool inFull = false;                 // exactly the expected size was read
 };
+
+// "1 byte", "2 bytes".
+std::string ByteCount(uint64_t count) { return std::to_string(count) + (count == 1 ? " byte" : " bytes"); }
 
 // Reads up to region.size() bytes; what was read before a failure stays in
 // the region, a partial instruction word included.
 ReadOutcome ReadImage(const OpenedFile& file, const char* name, std::span<uint8_t> region) {
     ReadOutcome outcome;
-    const std::string expected = std::to_string(region.size());
+    const std::string expected = ", expected " + std::to_string(region.size());
     if (file.fd < 0) {
+        outcome.kind = FileOutcome::Unreadable;
         outcome.failure = std::string(name) + ": cannot be opened (" + std::strerror(file.error) + ")";
         return outcome;
     }
     int error = 0;
     const size_t got = ReadUpTo(file.fd, region, error);
     if (error) {
-        outcome.failure = std::string(name) + ": " + std::strerror(error) + " after " + std::to_string(got) +
-                          " bytes, expected " + expected;
+        outcome.kind = FileOutcome::Unreadable;
+        outcome.failure = std::string(name) + ": " + std::strerror(error) + " after " + ByteCount(got) + expected;
     } else if (got < region.size()) {
-        outcome.failure = std::string(name) + ": " + std::to_string(got) + " bytes, expected " + expected;
+        outcome.kind = FileOutcome::Short;
+        outcome.failure = std::string(name) + ": " + ByteCount(got) + expected;
     } else if (file.status.st_size > static_cast<off_t>(region.size())) {
-        outcome.warning = std::string(name) + ": " + std::to_string(file.status.st_size) + " bytes, expected " +
-                          expected + "; only the first " + expected + " bytes were used";
-    } else {
-        outcome.inFull = true;
+        outcome.kind = FileOutcome::Long;
+        outcome.warning = std::string(name) + ": " + ByteCount(static_cast<uint64_t>(file.status.st_size)) + expected +
+                          "; only the first " + ByteCount(region.size()) + " were used";
     }
     return outcome;
 }
@@ -331,7 +337,40 @@ std::optional<std::string> KeepUnvouchedFile(const fs::path& path, const std::op
     return std::string("no copy of the old file could be kept (") + std::strerror(EEXIST) + ")";
 }
 
+// What happened to a memory image that is kept before a save replaces it.
+std::string KeptMessage(const char* name, const MemoryFileAtStart& atStart, const fs::path& kept) {
+    const std::string copy = kept.filename().string();
+    if (atStart.ReadInFull) return std::string(name) + " changed on disk since start; its contents are kept in " + copy;
+    if (atStart.Absent) return std::string(name) + " was put there since start; its contents are kept in " + copy;
+    return std::string(name) + " was not read in full at start; its old contents are kept in " + copy;
+}
+
 }  // namespace
+
+std::vector<fs::path> KeptCopies(const fs::path& file) {
+    // One look at the directory rather than one per name a copy may have.
+    std::set<std::string> names;
+    for (int n = 0; n < MaxKeptCopies; ++n) names.insert(CopyName(file.filename(), n).string());
+    std::vector<fs::path> copies;
+    std::error_code error;
+    const fs::path dir = file.parent_path().empty() ? fs::path(".") : file.parent_path();
+    for (fs::directory_iterator it(dir, error), end; !error && it != end; it.increment(error)) {
+        if (names.count(it->path().filename().string())) copies.push_back(file.parent_path() / it->path().filename());
+    }
+    return copies;
+}
+
+FileOutcome LoadResult::OutcomeOf(std::string_view name) const {
+    for (const auto& [file, outcome] : Outcomes) {
+        if (file == name) return outcome;
+    }
+    return FileOutcome::NotRead;
+}
+
+bool LoadResult::Lacks(std::string_view name) const {
+    const FileOutcome outcome = OutcomeOf(name);
+    return outcome == FileOutcome::Missing || outcome == FileOutcome::Unreadable;
+}
 
 std::vector<std::string> LoadSettings(Settings& settings, const fs::path& dir) {
     std::vector<std::string> warnings;
@@ -342,26 +381,29 @@ std::vector<std::string> LoadSettings(Settings& settings, const fs::path& dir) {
     return warnings;
 }
 
-LoadResult LoadFiles(Machine& m, const fs::path& dir) {
+LoadResult LoadFiles(Machine& m, const fs::path& dir, const FileChoice& choice) {
     LoadResult result;
     const std::span<uint8_t> charset(m.Lcd.CharGenerator.data(), CharsetFileBytes);
     const ImageFile files[] = {
-        {CharsetFileName, charset, WhenMissing::Report, true, nullptr},
-        {Rom0FileName, m.InstrRom, WhenMissing::Report, false, nullptr},
-        {Rom1FileName, m.DataRom, WhenMissing::FillErased, false, nullptr},
-        {RamFileName, m.DataRam, WhenMissing::Keep, false, &result.Guard.Ram},
-        {RegisterFileName, m.Cpu.MainRegisterFile, WhenMissing::Keep, false, &result.Guard.Register},
+        {CharsetFileName, charset, WhenMissing::Report, true, nullptr, choice.Charset},
+        {Rom0FileName, m.InstrRom, WhenMissing::Report, false, nullptr, true},
+        {Rom1FileName, m.DataRom, WhenMissing::FillErased, false, nullptr, choice.Rom1},
+        {RamFileName, m.DataRam, WhenMissing::Keep, false, &result.Guard.Ram, choice.Ram},
+        {RegisterFileName, m.Cpu.MainRegisterFile, WhenMissing::Keep, false, &result.Guard.Register, choice.Registers},
     };
     for (const ImageFile& file : files) {
-        if (file.readInFull) RemoveStaleTemporaries(dir / file.name);
+        if (file.atStart && file.chosen) RemoveStaleTemporaries(dir / file.name);
     }
     for (const ImageFile& file : files) {
+        if (!file.chosen) continue;
         const OpenedFile opened(dir / file.name);
         ReadOutcome outcome;
         if (opened.presence == Presence::Regular) {
             outcome = ReadImage(opened, file.name, file.region);
-            if (outcome.inFull && file.readInFull) *file.readInFull = StampOf(opened.status);
+            if (outcome.kind == FileOutcome::InFull && file.atStart) file.atStart->ReadInFull = StampOf(opened.status);
         } else {
+            outcome.kind = FileOutcome::Missing;
+            if (file.atStart) file.atStart->Absent = opened.presence == Presence::Missing;
             if (opened.presence != Presence::Missing) {
                 result.Messages.push_back(NotAFile(file.name, opened.presence));
             } else if (file.whenMissing == WhenMissing::Report) {
@@ -375,9 +417,10 @@ LoadResult LoadFiles(Machine& m, const fs::path& dir) {
         // file, so it is expanded even when reading it failed: the glyphs of a
         // short file that were read are then usable, the rest stay blank.
         if (file.isCharset) ExpandCharGenerator(m.Lcd);
+        result.Outcomes.emplace_back(file.name, outcome.kind);
         if (outcome.warning) result.Messages.push_back(*outcome.warning);
         if (outcome.failure) {
-            const bool last = &file == &files[std::size(files) - 1];
+            const bool last = std::none_of(&file + 1, std::end(files), [](const ImageFile& f) { return f.chosen; });
             result.Messages.push_back(*outcome.failure + (last ? "" : RestNotLoadedText));
             result.Completed = false;
             break;
@@ -399,7 +442,7 @@ SaveResult SaveFiles(const Machine& m, const fs::path& dir, SaveGuard& guard) {
     const struct {
         const char* name;
         std::span<const uint8_t> data;
-        std::optional<FileStamp>& vouched;
+        MemoryFileAtStart& atStart;
     } files[] = {
         {RamFileName, m.DataRam, guard.Ram},
         {RegisterFileName, m.Cpu.MainRegisterFile, guard.Register},
@@ -411,20 +454,17 @@ SaveResult SaveFiles(const Machine& m, const fs::path& dir, SaveGuard& guard) {
             result.Failed = true;
         };
         fs::path kept;
-        if (const auto problem = KeepUnvouchedFile(path, file.vouched, file.data, kept)) {
+        if (const auto problem = KeepUnvouchedFile(path, file.atStart.ReadInFull, file.data, kept)) {
             fail(*problem);  // replacing it now would lose it
             continue;
         }
-        if (!kept.empty()) {
-            result.Messages.push_back(std::string(file.name) + " was not read in full at start; its old contents are kept in " +
-                                      kept.filename().string());
-        }
+        if (!kept.empty()) result.Messages.push_back(KeptMessage(file.name, file.atStart, kept));
         if (const auto reason = ReplaceFile(path, file.data, OtherTargets::Refuse)) {
             fail(*reason);
             continue;
         }
         struct stat status {};
-        if (::stat(path.c_str(), &status) == 0) file.vouched = StampOf(status);
+        if (::stat(path.c_str(), &status) == 0) file.atStart.ReadInFull = StampOf(status);
     }
     return result;
 }

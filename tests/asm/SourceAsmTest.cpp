@@ -327,6 +327,7 @@ TEST(SourceAsm, IncludesAreReadRelativeToTheIncludingFile) {
         {"fw/lib/more.asm", "KEY equ LCD+1\n"},
         {"fw/lib/bad.asm", "  nop\n  jmp nowhere\n"},
         {"fw/lib/loop.asm", "  include \"../main.asm\"\n"},
+        {"fw/n.inc", " nop\n"},
     };
     SourceOptions options;
     options.FileName = "fw/main.asm";
@@ -345,6 +346,9 @@ TEST(SourceAsm, IncludesAreReadRelativeToTheIncludingFile) {
               "t.asm:3:10: error: cannot include 'fw/none.asm': does not exist\n");
     EXPECT_EQ(Errors(AssembleSource(" include \"lib/loop.asm\"\n", options)),
               "fw/lib/loop.asm:1:11: error: include cycle: fw/main.asm -> fw/lib/loop.asm -> fw/main.asm\n");
+    // The system would take the name only up to the NUL: n.inc, another file.
+    EXPECT_EQ(Errors(AssembleSource(std::string(" include \"n.inc") + '\0' + "garbage\"\n", options)),
+              "t.asm:1:10: error: cannot include 'n.inc\\x00garbage': a file name holds no NUL byte\n");
 
     // Thirty files that each include the next one twice would be read 2^30
     // times; the expansion stops at its bound instead.

@@ -26,13 +26,16 @@ inline std::string ShellQuote(const std::string& s) {
 }
 
 // Runs `varnox-tool ARGS...` with DIR as the working directory, after the
-// shell command before (such as a ulimit) when one is given.
+// shell command before (such as a ulimit) when one is given, and ended after
+// timeLimit seconds when one is given (a tool that waits for ever then fails
+// its test instead of holding up the run).
 inline ToolResult RunTool(const std::filesystem::path& dir, const std::vector<std::string>& args,
-                          const std::string& before = {}) {
+                          const std::string& before = {}, int timeLimit = 0) {
     const std::filesystem::path errFile = dir / ".stderr";
     std::string command = "cd ";
     command.append(ShellQuote(dir.string())).append(" && ");
     if (!before.empty()) command.append(before).append(" && ");
+    if (timeLimit > 0) command.append("timeout ").append(std::to_string(timeLimit)).append(" ");
     command.append(ShellQuote(VARNOX_TOOL_PATH));
     for (const std::string& a : args) command.append(" ").append(ShellQuote(a));
     command.append(" 2>").append(ShellQuote(errFile.string())).append(" </dev/null");

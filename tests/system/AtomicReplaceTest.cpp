@@ -3,9 +3,14 @@
 // before anything is renamed, and which paths count as one file.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -61,6 +66,69 @@ TEST(AtomicReplace, AllOutputsOrNone) {
     EXPECT_EQ(dir.ReadText("a"), "new a");
     EXPECT_EQ(dir.ReadText("b"), "new b");
     EXPECT_EQ(Names(dir.path()), (std::vector<std::string>{"a", "b"}));
+}
+
+// The file's immutable flag, which even root's renames respect.
+bool SetImmutable(const fs::path& path, bool on) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    int flags = 0;
+    bool done = ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    if (done) {
+        flags = on ? flags | FS_IMMUTABLE_FL : flags & ~FS_IMMUTABLE_FL;
+        done = ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    }
+    ::close(fd);
+    return done;
+}
+
+// Whatever fails, and whenever, every target is left as it was: a rename
+// refused after others were done (an immutable file) puts those back, a
+// pipe no one reads fails at once instead of waiting, and a loop of links
+// is not taken for a new file.
+TEST(AtomicReplace, FailuresLeaveEveryTargetAsItWas) {
+    const struct {
+        const char* bad;
+        const char* reason;
+    } cases[] = {
+        {"immutable", "Operation not permitted"},
+        {"fifo", "No such device or address"},
+        {"loop", "Too many levels of symbolic links"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.bad);
+        ScratchDir dir;
+        const fs::path bad = dir.path() / c.bad;
+        dir.WriteText("a", "old a");
+        if (bad.filename() == "fifo") {
+            ASSERT_EQ(::mkfifo(bad.c_str(), 0600), 0);
+        }
+        if (bad.filename() == "loop") fs::create_symlink("loop", bad);
+        struct Immutable {
+            fs::path path;
+            bool set = false;
+            ~Immutable() {
+                if (set) SetImmutable(path, false);
+            }
+        } immutable{bad};
+        if (bad.filename() == "immutable") {
+            dir.WriteText(c.bad, "old");
+            immutable.set = SetImmutable(bad, true);
+            if (!immutable.set) {
+                std::printf("no immutable files here (root only, on some file systems): case left out\n");
+                continue;
+            }
+        }
+        const std::string text = "new";
+        const NewContents files[] = {{dir.path() / "a", Bytes(text)}, {dir.path() / "fresh", Bytes(text)}, {bad, Bytes(text)}};
+        const auto failure = ReplaceFiles(files, OtherTargets::WriteInPlace);
+        ASSERT_TRUE(failure);
+        EXPECT_EQ(failure->Index, 2u);
+        EXPECT_EQ(failure->Reason, c.reason);
+        EXPECT_EQ(dir.ReadText("a"), "old a");
+        EXPECT_EQ(Names(dir.path()), (std::vector<std::string>{"a", c.bad}));
+        EXPECT_EQ(fs::is_symlink(bad), bad.filename() == "loop");
+    }
 }
 
 // A link planted under the name of the next temporary must not redirect the

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -37,6 +38,12 @@ protected:
         fs::create_directories(dir);
     }
     void TearDown() override { fs::remove_all(dir); }
+    // An empty directory and a new machine, for the next case of a table.
+    void StartAfresh() {
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        m = std::make_unique<Machine>();
+    }
 
     void Write(const std::string& name, const std::vector<uint8_t>& bytes) {
         std::ofstream out(dir / name, std::ios::binary);
@@ -260,6 +267,41 @@ TEST_F(FilesTest, LongFilesWarnAndAShortLastFileSaysNoMore) {
     EXPECT_EQ(Prefix(m->DataRom, DataRomBytes), Prefix(Pattern(40000, 2), DataRomBytes));
 }
 
+// A start reads only the files asked for and tells what became of each, so
+// that a command can go on or fail by it.
+TEST_F(FilesTest, OnlyTheChosenFilesAreReadAndEachOutcomeIsTold) {
+    using enum FileOutcome;
+    const FileChoice listing{.Charset = false, .Registers = false};
+    const std::string rest = "; the rest of the files were not loaded";
+    const struct {
+        const char* what;
+        FileChoice choice;
+        std::function<void()> arrange;
+        std::vector<std::string> messages;
+        std::vector<std::pair<std::string, FileOutcome>> outcomes;
+    } cases[] = {
+        {"nothing there, for a listing", listing, [] {}, {"Failed to load the file rom0.bin"},
+         {{"rom0.bin", Missing}, {"rom1.bin", Missing}, {"ram.bin", Missing}}},
+        {"a one-byte character set", {}, [&] { Write(CharsetFileName, {1}); },
+         {"charset.bin: 1 byte, expected 2048" + rest}, {{"charset.bin", Short}}},
+        {"rom0.bin that cannot be read", {}, [&] { fs::create_symlink("/proc/self/mem", dir / Rom0FileName); },
+         {"Failed to load the file charset.bin", "rom0.bin: Input/output error after 0 bytes, expected 18432" + rest},
+         {{"charset.bin", Missing}, {"rom0.bin", Unreadable}}},
+        {"the last file chosen has no rest", listing,
+         [&] { Write(Rom0FileName, Pattern(InstrRomBytes, 1)); Write(Rom1FileName, Pattern(40000, 2)); Write(RamFileName, {1}); },
+         {"rom1.bin: 40000 bytes, expected 32768; only the first 32768 bytes were used", "ram.bin: 1 byte, expected 8192"},
+         {{"rom0.bin", InFull}, {"rom1.bin", Long}, {"ram.bin", Short}}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        StartAfresh();
+        c.arrange();
+        const LoadResult r = LoadFiles(*m, dir, c.choice);
+        EXPECT_EQ(r.Messages, c.messages);
+        EXPECT_EQ(r.Outcomes, c.outcomes);
+    }
+}
+
 // ---- Saving ----------------------------------------------------------------
 
 // The guard of a start from the directory as it is now.
@@ -366,8 +408,11 @@ TEST_F(FilesTest, UnreadMemoryIsKeptBeforeItIsReplaced) {
          [&] { Write(RegisterFileName, Pattern(200, 1)); }, [] {},
          {registersKept + "register.bin.bak"}, {{"register.bin.bak", Pattern(200, 1)}}},
         {"read in full", [&] { Write(RamFileName, ram); }, [] {}, {}, {{"ram.bin", std::vector<uint8_t>(DataRamBytes, 0)}}},
-        {"put there after the start", [] {}, [&] { Write(RamFileName, ram); }, {ramKept + "ram.bin.bak"},
-         {{"ram.bin.bak", ram}}},
+        {"put there after the start", [] {}, [&] { Write(RamFileName, ram); },
+         {"ram.bin was put there since start; its contents are kept in ram.bin.bak"}, {{"ram.bin.bak", ram}}},
+        {"read in full, then touched", [&] { Write(RamFileName, ram); },
+         [&] { fs::last_write_time(dir / RamFileName, fs::last_write_time(dir / RamFileName) + std::chrono::hours(1)); },
+         {"ram.bin changed on disk since start; its contents are kept in ram.bin.bak"}, {{"ram.bin.bak", ram}}},
         {"an older copy is kept too",
          [&] { Write(RamFileName, ram); Write("ram.bin.bak", {1}); Write(Rom0FileName, {}); }, [] {},
          {ramKept + "ram.bin.bak.1"}, {{"ram.bin.bak", {1}}, {"ram.bin.bak.1", ram}}},
@@ -379,10 +424,8 @@ TEST_F(FilesTest, UnreadMemoryIsKeptBeforeItIsReplaced) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        fs::remove_all(dir);
-        fs::create_directories(dir);
+        StartAfresh();
         c.arrange();
-        m = std::make_unique<Machine>();
         LoadResult loaded = LoadFiles(*m, dir);
         m->DataRam.fill(0);
         m->Cpu.MainRegisterFile.fill(0);

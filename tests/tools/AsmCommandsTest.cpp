@@ -2,6 +2,8 @@
 // them: line, dis, list, run --trace and asm, end to end.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -104,6 +106,76 @@ TEST(ToolAsm, IncludesFilesBesideTheIncludingOne) {
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_EQ(dir.ReadText("rom0.bin").substr(0, 3), "\x5E\x85\x20");
     EXPECT_NE(dir.ReadText("main.lst").find("LCD     equ &H20\n"), std::string::npos);
+}
+
+// Sources are regular files of at most 64 MB: a device or a pipe could be
+// endless or wait for ever, the main source as an included one.
+TEST(ToolAsm, SourcesAreBoundedRegularFiles) {
+    ScratchDir dir;
+    std::filesystem::create_directory(dir.path() / "dir");
+    ASSERT_EQ(::mkfifo((dir.path() / "fifo").c_str(), 0600), 0);
+    std::filesystem::resize_file((dir.WriteText("big.asm", ""), dir.path() / "big.asm"), (64 << 20) + 1);
+    dir.WriteText("zero.asm", "  include \"/dev/zero\"\n");
+    dir.WriteText("pipe.asm", "  include \"fifo\"\n");
+    dir.WriteText("large.asm", "  include \"big.asm\"\n");
+    const struct {
+        const char* source;
+        const char* said;
+    } cases[] = {
+        {"/dev/zero", "/dev/zero: error: the source file is not a regular file\n"},
+        {"fifo", "fifo: error: the source file is not a regular file\n"},
+        {"dir", "dir: error: the source file is a directory\n"},
+        {"big.asm", "big.asm: error: the source file is larger than 64 MB\n"},
+        {"zero.asm", "zero.asm:1:11: error: cannot include '/dev/zero': is not a regular file\n"},
+        {"pipe.asm", "pipe.asm:1:11: error: cannot include 'fifo': is not a regular file\n"},
+        {"large.asm", "large.asm:1:11: error: cannot include 'big.asm': is larger than 64 MB\n"},
+    };
+    for (const auto& c : cases) {
+        const auto r = RunTool(dir.path(), {"asm", c.source, "-o", "out"}, {}, 30);
+        EXPECT_EQ(r.status, 1) << c.source;
+        EXPECT_EQ(r.err, c.said);
+        EXPECT_FALSE(std::filesystem::exists(dir.path() / "out")) << c.source;
+    }
+}
+
+// A source that fits the bound but not the memory the tool may have ends
+// the command with a message, not an abort.
+TEST(ToolAsm, RunningOutOfMemoryIsAMessage) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the address sanitizer reserves far more address space than any bound";
+#endif
+    ScratchDir dir;
+    dir.WriteText("sixty.asm", "");
+    std::filesystem::resize_file(dir.path() / "sixty.asm", 60 << 20);
+    const auto r = RunTool(dir.path(), {"asm", "sixty.asm", "-o", "out"}, "ulimit -v 65536");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(r.err, "varnox-tool asm: out of memory\n");
+    EXPECT_FALSE(std::filesystem::exists(dir.path() / "out"));
+}
+
+// list needs rom0.bin and reads only the ROMs and RAM: no word about the
+// character set or the registers.
+TEST(ToolList, ListsWhatRomHoldsAndFailsWithoutIt) {
+    const std::string rom0 = "\xFA" + std::string(18431, '\0');
+    const struct {
+        std::string rom0;  // none when empty
+        int status;
+        const char* out;
+        const char* err;
+    } cases[] = {
+        {rom0, 0, "0000: nop\n", ""},
+        {"", 1, "", "Failed to load the file rom0.bin\nvarnox-tool list: nothing to list without rom0.bin\n"},
+        {"\xFA", 1, "0000: nop\n", "rom0.bin: 1 byte, expected 18432; the rest of the files were not loaded\n"},
+    };
+    for (const auto& c : cases) {
+        ScratchDir dir;
+        if (!c.rom0.empty()) dir.WriteText("rom0.bin", c.rom0);
+        dir.WriteText("register.bin", "short");
+        const auto r = RunTool(dir.path(), {"list", "--lines", "1"});
+        EXPECT_EQ(r.status, c.status) << c.err;
+        EXPECT_EQ(r.out, c.out);
+        EXPECT_EQ(r.err, c.err);
+    }
 }
 
 // A source of blank lines is held about once: 8 MB of them assemble within

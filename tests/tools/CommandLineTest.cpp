@@ -55,8 +55,35 @@ TEST(ToolCommandLine, MisuseIsNamedWithStatusTwo) {
     }
 }
 
+// Names from outside reach the terminal with their control bytes escaped,
+// as the settings warnings show them; other UTF-8 stays readable.
+TEST(ToolCommandLine, ControlBytesInNamesAreEscaped) {
+    ScratchDir dir;
+    dir.Write("rom0.bin", std::vector<unsigned char>(18432));
+    dir.Write("charset.bin", std::vector<unsigned char>(2048));
+    dir.WriteText("\x1B[2Jx.asm", "  jmp nowhere\n");
+    dir.WriteText("main.asm", "  include \"\x1B[2Jx.asm\"\n");
+    const struct {
+        std::vector<std::string> args;
+        const char* said;
+    } cases[] = {
+        {{"run", "--load-state", "\x1B[31mX\a"}, "Failed to load the state file \\x1B[31mX\\x07: No such file or directory\n"},
+        {{"run", "--load-state", "\xC3\xA9t\xC3\xA9\xC2\x9B\xFF.vxs"},
+         "Failed to load the state file \xC3\xA9t\xC3\xA9\\xC2\\x9B\\xFF.vxs: No such file or directory\n"},
+        {{"asm", "main.asm", "-o", "out"}, "\\x1B[2Jx.asm:1:7: error: unknown name 'nowhere'\n"},
+        {{"asm", "\r.asm", "-o", "out"}, "\\x0D.asm: error: the source file does not exist\n"},
+        {{"\x1B]0;title\a"}, "varnox-tool: unknown command: \\x1B]0;title\\x07\n"},
+    };
+    for (const auto& c : cases) {
+        const auto r = RunTool(dir.path(), c.args);
+        EXPECT_NE(r.status, 0);
+        EXPECT_EQ(r.err.substr(0, r.err.find('\n') + 1), c.said);
+    }
+}
+
 TEST(ToolCommandLine, OptionValuesAfterAnEqualsSign) {
     ScratchDir dir;
+    dir.Write("rom0.bin", std::vector<unsigned char>(18432));
     auto r = RunTool(dir.path(), {"run", "--ticks=5", "--no-save"});
     EXPECT_NE(r.out.find("TICKS=5\n"), std::string::npos) << r.out;
     r = RunTool(dir.path(), {"list", "--lines=2", "--from=10"});

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <png.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <array>
@@ -107,14 +108,44 @@ TEST(ToolRun, HeldKeyIsSeenOnlyWhileHeld) {
     EXPECT_EQ(Field(r.out, "KI"), "02");
 }
 
-TEST(ToolRun, MissingFilesAreReportedAndMemoryIsSaved) {
-    ScratchDir dir;
-    const auto r = RunTool(dir.path(), {"run", "--ticks", "2"});
-    EXPECT_EQ(r.status, 0);
-    EXPECT_NE(r.err.find("Failed to load the file charset.bin\n"), std::string::npos) << r.err;
-    EXPECT_NE(r.err.find("Failed to load the file rom0.bin\n"), std::string::npos) << r.err;
-    EXPECT_EQ(std::filesystem::file_size(dir.path() / "ram.bin"), 8192u);
-    EXPECT_EQ(std::filesystem::file_size(dir.path() / "register.bin"), 128u);
+// Without rom0.bin there is nothing to run: the run fails and writes
+// nothing. A file that was short or unreadable fails the run after it has
+// run and saved; a missing character set only warns.
+TEST(ToolRun, FilesItCannotUseFailTheRun) {
+    const std::vector<unsigned char> charset(2048);
+    const std::string rest = "; the rest of the files were not loaded\n";
+    const std::string noRom = "varnox-tool run: nothing to run without rom0.bin\n";
+    const struct {
+        std::vector<std::pair<std::string, std::vector<unsigned char>>> files;
+        std::string unreadable;  // a file whose reading fails (EIO)
+        std::string directory;   // a directory in a file's place
+        int status;
+        std::string said;
+        bool ran;  // the state printed, the memory saved
+    } cases[] = {
+        {{}, "", "", 1, "Failed to load the file charset.bin\nFailed to load the file rom0.bin\n" + noRom, false},
+        {{{"charset.bin", charset}}, "rom0.bin", "", 1, "rom0.bin: Input/output error after 0 bytes, expected 18432" + rest + noRom, false},
+        {{{"charset.bin", charset}}, "", "rom0.bin", 1, "Failed to load the file rom0.bin: it is a directory\n" + noRom, false},
+        {{{"charset.bin", {0}}, {"rom0.bin", LoopRom()}}, "", "", 1, "charset.bin: 1 byte, expected 2048" + rest, true},
+        {{{"rom0.bin", LoopRom()}}, "charset.bin", "", 1, "charset.bin: Input/output error after 0 bytes, expected 2048" + rest, true},
+        {{{"rom0.bin", std::vector<unsigned char>(100)}}, "", "", 1, "Failed to load the file charset.bin\nrom0.bin: 100 bytes, expected 18432" + rest, true},
+        {{{"rom0.bin", LoopRom()}}, "", "", 0, "Failed to load the file charset.bin\n", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.said);
+        ScratchDir dir;
+        for (const auto& [name, bytes] : c.files) dir.Write(name, bytes);
+        // The process's own memory at address 0, which no process maps.
+        if (!c.unreadable.empty()) std::filesystem::create_symlink("/proc/self/mem", dir.path() / c.unreadable);
+        if (!c.directory.empty()) std::filesystem::create_directory(dir.path() / c.directory);
+        const auto r = RunTool(dir.path(), {"run", "--ticks", "2", "--screen", "s.pbm", "--save-state", "s.vxs"});
+        EXPECT_EQ(r.status, c.status);
+        EXPECT_EQ(r.err, c.said);
+        EXPECT_EQ(r.out.empty(), !c.ran) << r.out;
+        for (const char* output : {"ram.bin", "register.bin", "s.pbm", "s.vxs"}) {
+            EXPECT_EQ(std::filesystem::exists(dir.path() / output), c.ran) << output;
+        }
+    }
 }
 
 TEST(ToolRun, RamSurvivesFromOneRunToTheNext) {
@@ -234,7 +265,7 @@ TEST(ToolRun, MemoryNotReadAtStartIsKept) {
         ScratchDir dir;
         for (const auto& [name, bytes] : c.files) dir.Write(name, bytes);
         const auto r = RunTool(dir.path(), {"run", "--ticks", "1"});
-        EXPECT_EQ(r.status, 0);
+        EXPECT_EQ(r.status, 1);  // for the short file
         for (const std::string& name : c.kept) {
             const auto original = std::find_if(c.files.begin(), c.files.end(), [&](const auto& f) { return f.first == name; });
             EXPECT_EQ(dir.ReadText(name + ".bak"), std::string(original->second.begin(), original->second.end())) << name;
@@ -243,6 +274,72 @@ TEST(ToolRun, MemoryNotReadAtStartIsKept) {
                 << r.err;
         }
     }
+}
+
+// An output may not replace a file the run reads or keeps, nor be a pipe
+// that would hold the run up: it is refused before anything runs, whatever
+// name it is given by.
+TEST(ToolRun, OutputsThatWouldReplaceAnInputAreRefused) {
+    namespace fs = std::filesystem;
+    ScratchDir dir;
+    dir.Write("rom0.bin", LoopRom());
+    for (const char* name : {"rom1.bin", "charset.bin", "keys.bmp", "ram.bin", "register.bin", "ram.bin.bak",
+                             "register.bin.bak.3", "s.vxs"}) {
+        dir.WriteText(name, std::string("old ") + name);
+    }
+    dir.WriteText("varnox.ini", "[Settings]\n");
+    fs::create_hard_link(dir.path() / "rom0.bin", dir.path() / "hard");
+    fs::create_directory(dir.path() / "sub");
+    fs::create_symlink("../rom1.bin", dir.path() / "sub" / "link");
+    ASSERT_EQ(::mkfifo((dir.path() / "fifo").c_str(), 0600), 0);
+    const auto contents = [&] {
+        std::vector<std::pair<std::string, std::string>> files;
+        for (const auto& entry : fs::recursive_directory_iterator(dir.path())) {
+            const std::string name = entry.path().lexically_relative(dir.path()).string();
+            files.emplace_back(name, entry.is_regular_file() ? dir.ReadText(name) : "");
+        }
+        std::sort(files.begin(), files.end());
+        return files;
+    };
+    const auto before = contents();
+    const struct {
+        std::vector<std::string> args;
+        const char* said;
+    } cases[] = {
+        {{"--save-state", "rom0.bin"}, "the --save-state file (rom0.bin) is the machine's rom0.bin"},
+        {{"--screen", "rom1.bin"}, "the --screen file (rom1.bin) is the machine's rom1.bin"},
+        {{"--save-state", "charset.bin"}, "(charset.bin) is the machine's charset.bin"},
+        {{"--screen", "keys.bmp"}, "(keys.bmp) is the machine's keys.bmp"},
+        {{"--save-state", "varnox.ini"}, "(varnox.ini) is the machine's varnox.ini"},
+        {{"--save-state", "ram.bin.bak"}, "(ram.bin.bak) is a copy kept of ram.bin"},
+        {{"--screen", "register.bin.bak.3"}, "(register.bin.bak.3) is a copy kept of register.bin"},
+        {{"--screen", "sub/../ram.bin.bak"}, "(sub/../ram.bin.bak) is a copy kept of ram.bin"},
+        {{"--no-save", "--save-state", "ram.bin"}, "(ram.bin) is the machine's ram.bin"},
+        {{"--no-save", "--screen", "./register.bin"}, "(./register.bin) is the machine's register.bin"},
+        {{"--save-state", "ram.bin"}, "the --save-state file (ram.bin) is the same file as the machine's ram.bin"},
+        {{"--screen", "hard"}, "the --screen file (hard) is the machine's rom0.bin"},
+        {{"--save-state", "sub/link"}, "the --save-state file (sub/link) is the machine's rom1.bin"},
+        {{"--load-state", "s.vxs", "--save-state", "s.vxs"}, "the --save-state file (s.vxs) is the state it loads"},
+        {{"--load-state", "sub/../s.vxs", "--screen", "s.vxs"}, "the --screen file (s.vxs) is the state it loads"},
+        {{"--screen", "fifo"}, "the --screen file (fifo) is a pipe, not a regular file"},
+        {{"--save-state", "fifo", "--no-save"}, "the --save-state file (fifo) is a pipe, not a regular file"},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args{"run", "--ticks", "1"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const auto r = RunTool(dir.path(), args, {}, 30);
+        EXPECT_EQ(r.status, 2) << c.said;
+        EXPECT_NE(r.err.find(c.said), std::string::npos) << r.err;
+        EXPECT_EQ(r.out, "");
+        EXPECT_EQ(contents(), before) << c.said;
+    }
+    // Standard output and devices stay outputs.
+    ScratchDir plain;
+    plain.Write("rom0.bin", LoopRom());
+    const auto toStdout = RunTool(plain.path(), {"run", "--ticks", "1", "--no-save", "--screen", "/dev/stdout"}, {}, 30);
+    EXPECT_EQ(toStdout.status, 0);
+    EXPECT_EQ(toStdout.out.rfind("P1\n96 64\n", 0), 0u);
+    EXPECT_EQ(RunTool(plain.path(), {"run", "--ticks", "1", "--no-save", "--screen", "/dev/null"}, {}, 30).status, 0);
 }
 
 // Whoever reads the trace may go away (| head): the run stops, saves and

@@ -114,11 +114,18 @@ TEST(ToolState, StatesThatCannotBeLoadedEndTheCommandFirst) {
 
     const auto same = RunTool(dir.path(), {"run", "--save-state", "x", "--screen", "x"});
     EXPECT_EQ(same.status, 2);
-    EXPECT_NE(same.err.find("two outputs name one file: x and x"), std::string::npos) << same.err;
+    EXPECT_NE(same.err.find("the --save-state file (x) is the same file as the --screen file"), std::string::npos)
+        << same.err;
     EXPECT_EQ(RunTool(dir.path(), {"run", "--save-state", "ram.bin"}).status, 2);
     const auto unwritable = RunTool(dir.path(), {"run", "--ticks", "1", "--no-save", "--save-state", "no/such/s.vxs"});
     EXPECT_EQ(unwritable.status, 1);
     EXPECT_EQ(unwritable.err, "Failed to save the state file no/such/s.vxs: No such file or directory\n");
+    // A loop of links is not a new file: the link stays.
+    std::filesystem::create_symlink("loop", dir.path() / "loop");
+    const auto loop = RunTool(dir.path(), {"run", "--ticks", "1", "--no-save", "--save-state", "loop"});
+    EXPECT_EQ(loop.status, 1);
+    EXPECT_EQ(loop.err, "Failed to save the state file loop: Too many levels of symbolic links\n");
+    EXPECT_TRUE(std::filesystem::is_symlink(dir.path() / "loop"));
 }
 
 }  // namespace

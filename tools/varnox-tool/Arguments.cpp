@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "Messages.h"
+
 namespace varnox::tool {
 namespace {
 
@@ -58,8 +60,8 @@ std::string UsageLine(const CommandSpec& spec) {
 
 int UsageError(const CommandSpec& spec, const std::string& problem) {
     std::fprintf(stderr, "varnox-tool %.*s: %s\nusage: %s\n(varnox-tool %.*s --help for more)\n",
-                 static_cast<int>(spec.Name.size()), spec.Name.data(), problem.c_str(), UsageLine(spec).c_str(),
-                 static_cast<int>(spec.Name.size()), spec.Name.data());
+                 static_cast<int>(spec.Name.size()), spec.Name.data(), ForTerminal(problem).c_str(),
+                 UsageLine(spec).c_str(), static_cast<int>(spec.Name.size()), spec.Name.data());
     return 2;
 }
 

@@ -10,6 +10,7 @@
 
 #include "Arguments.h"
 #include "Commands.h"
+#include "Messages.h"
 #include "asm/Asem.h"
 #include "asm/Dis.h"
 #include "asm/Listing.h"
@@ -33,7 +34,9 @@ const CommandSpec LineSpec{"line", "TEXT", "assemble one line, as typed in the d
                            "position of the first character not accepted."};
 const CommandSpec DisSpec{"dis", "B0 [B1 [B2]]", "disassemble one instruction word (hexadecimal bytes)", {}, 1, 3};
 const CommandSpec ListSpec{"list", "[--from HEX] [--lines N]", "list code from rom0.bin in the working directory",
-                           ListOptions, 0, 0};
+                           ListOptions, 0, 0,
+                           "Reads rom0.bin, rom1.bin and ram.bin. Exit status 1 without rom0.bin\n"
+                           "(nothing is listed) or when a file was short or unreadable."};
 
 int LineCommand(const Args& args) {
     const auto parsed = ParseCommandLine(LineSpec, args);
@@ -81,16 +84,22 @@ int ListCommand(const Args& args) {
         (isFrom ? from : lines) = *number;
     }
 
+    // The code is in the ROMs and, past them, in RAM; the character set,
+    // the registers and the settings play no part.
     const std::filesystem::path dir = ".";
     auto machine = std::make_unique<Machine>();
-    const LoadResult loaded = LoadMachine(*machine, dir);
-    for (const std::string& message : loaded.Messages) std::fprintf(stderr, "%s\n", message.c_str());
+    const LoadResult loaded = LoadFiles(*machine, dir, {.Charset = false, .Registers = false});
+    for (const std::string& message : loaded.Messages) Complain(message);
+    if (loaded.Lacks(Rom0FileName)) {
+        Complain(std::string("varnox-tool list: nothing to list without ") + Rom0FileName);
+        return 1;
+    }
 
     // Printed as walked: a listing from 0 runs on for as many lines as asked.
     ForEachListingLine(*machine, static_cast<uint16_t>(from), lines, [](const ListingLine& line) {
         std::printf("%s\n", FormatListingLine(line).c_str());
     });
-    return 0;
+    return loaded.Completed ? 0 : 1;  // a short file was listed as far as it went
 }
 
 }  // namespace varnox::tool

@@ -1,9 +1,14 @@
 // varnox-tool asm: a source file into rom0.bin and rom1.bin. Nothing is
 // written unless the whole source assembles and every output can be written.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <span>
 #include <string>
 #include <system_error>
@@ -11,9 +16,11 @@
 #include <vector>
 
 #include "Commands.h"
+#include "Messages.h"
 #include "asm/SourceAsm.h"
 #include "system/AtomicReplace.h"
 #include "system/Files.h"
+#include "system/OutputCheck.h"
 
 namespace varnox::tool {
 namespace {
@@ -27,40 +34,59 @@ constexpr OptionSpec AsmOptions[] = {
     {"--listing", "FILE", "also write the listing: addresses, words and source"},
 };
 
-// Reads a whole source file. A regular file is read in one piece of its
-// own size, so the text is held once; included files must be regular
-// files (a device or a pipe could be endless).
-bool ReadSource(const fs::path& file, std::string& text, std::string& problem, bool regularOnly) {
-    std::error_code error;
-    const fs::file_status status = fs::status(file, error);
-    if (fs::is_directory(status)) {
-        problem = "is a directory";
+// Reads a whole source file, the main one or an included one: a regular
+// file of at most MaxSourceFileBytes (a device or a pipe could be endless,
+// and a pipe could wait for a writer for ever), in one piece of its size.
+bool ReadSource(const std::string& file, std::string& text, std::string& problem) {
+    const struct Descriptor {
+        int fd;
+        ~Descriptor() {
+            if (fd >= 0) ::close(fd);
+        }
+    } opened{::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC)};
+    const int fd = opened.fd;
+    if (fd < 0) {
+        problem = errno == ENOENT ? "does not exist" : std::string("cannot be read (") + std::strerror(errno) + ")";
         return false;
     }
-    if (regularOnly && fs::exists(status) && !fs::is_regular_file(status)) {
-        problem = "is not a regular file";
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || S_ISDIR(status.st_mode) || !S_ISREG(status.st_mode)) {
+        problem = S_ISDIR(status.st_mode) ? "is a directory" : "is not a regular file";
         return false;
     }
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
-        problem = fs::exists(status) ? "cannot be read" : "does not exist";
+    const std::string tooLarge = "is larger than " + std::to_string(MaxSourceFileBytes >> 20) + " MB";
+    if (static_cast<uint64_t>(status.st_size) > MaxSourceFileBytes) {
+        problem = tooLarge;
         return false;
     }
-    if (fs::is_regular_file(status)) {
-        const auto size = fs::file_size(file, error);
-        if (!error) text.reserve(static_cast<size_t>(size));
-    }
+    text.reserve(static_cast<size_t>(status.st_size));
     char buffer[1 << 16];
-    while (in.read(buffer, sizeof buffer) || in.gcount() > 0) text.append(buffer, static_cast<size_t>(in.gcount()));
-    if (in.bad()) {
-        problem = "cannot be read";
-        return false;
+    for (;;) {
+        const ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            problem = std::string("cannot be read (") + std::strerror(errno) + ")";
+            return false;
+        }
+        if (n == 0) return true;
+        if (text.size() + static_cast<size_t>(n) > MaxSourceFileBytes) {
+            problem = tooLarge;  // it grew while read
+            return false;
+        }
+        text.append(buffer, static_cast<size_t>(n));
     }
-    return true;
 }
 
 std::span<const uint8_t> Bytes(const std::string& text) {
     return {reinterpret_cast<const uint8_t*>(text.data()), text.size()};
+}
+
+// rom0.bin and rom1.bin in the directory, and the listing when one is asked for.
+std::vector<RolePath> AsmOutputs(const std::string& outDir, const std::string& listing) {
+    std::vector<RolePath> outputs{{std::string("the output ") + Rom0FileName, fs::path(outDir) / Rom0FileName},
+                                  {std::string("the output ") + Rom1FileName, fs::path(outDir) / Rom1FileName}};
+    if (!listing.empty()) outputs.push_back({"the listing", listing});
+    return outputs;
 }
 
 }  // namespace
@@ -69,7 +95,9 @@ const CommandSpec AsmSpec{"asm", "SOURCE -o DIR [--listing FILE]",
                           "assemble a source into rom0.bin and rom1.bin", AsmOptions, 1, 1,
                           "On any error nothing is written; the errors are printed as\n"
                           "FILE:LINE:COLUMN: error: MESSAGE and the exit status is 1.\n"
-                          "No output may be the source or another output."};
+                          "No output may be the source, an included file or another output\n"
+                          "(exit status 2); the sources and outputs must be regular files\n"
+                          "(/dev/stdout and devices such as /dev/null may be outputs)."};
 
 int AsmCommand(const Args& args) {
     const auto parsed = ParseCommandLine(AsmSpec, args);
@@ -84,60 +112,54 @@ int AsmCommand(const Args& args) {
     if (outDir.empty()) return UsageError(AsmSpec, "no output directory given (-o DIR)");
     if (line.Has("--listing") && listing.empty()) return UsageError(AsmSpec, "--listing needs a file name");
 
-    const fs::path outputs[] = {fs::path(outDir) / Rom0FileName, fs::path(outDir) / Rom1FileName, listing};
-    const std::string roles[] = {std::string("the output ") + Rom0FileName, std::string("the output ") + Rom1FileName,
-                                 "the listing"};
-    const size_t outputCount = listing.empty() ? 2 : 3;
-    for (size_t i = 0; i < outputCount; ++i) {
-        const std::string output = roles[i] + " (" + outputs[i].string() + ")";
-        if (SameFile(outputs[i], source)) return UsageError(AsmSpec, output + " is the source file itself");
-        for (size_t j = 0; j < i; ++j) {
-            if (SameFile(outputs[i], outputs[j])) return UsageError(AsmSpec, output + " is the same file as " + roles[j]);
-        }
-    }
+    const std::vector<RolePath> outputs = AsmOutputs(outDir, listing);
+    std::vector<RolePath> inputs{{"the source file itself", source}};
+    if (const auto clash = CheckOutputs(inputs, outputs)) return UsageError(AsmSpec, *clash);
 
     std::string text;
     std::string problem;
-    if (!ReadSource(source, text, problem, false)) {
-        std::fprintf(stderr, "%s: error: the source file %s\n", source.c_str(), problem.c_str());
+    if (!ReadSource(source, text, problem)) {
+        Complain(source + ": error: the source file " + problem);
         return 1;
     }
 
     SourceOptions options;
     options.FileName = source;
-    options.ReadFile = [](const std::string& path, std::string& included, std::string& why) {
-        return ReadSource(path, included, why, true);
+    options.ReadFile = [&inputs](const std::string& path, std::string& included, std::string& why) {
+        inputs.push_back({"the included file " + path, path});
+        return ReadSource(path, included, why);
     };
     options.WantListing = !listing.empty();
     const SourceImages images = AssembleSource(text, options);
     if (images.ErrorCount != 0) {
         for (size_t i = 0; i < images.Errors.size() && i < MaxErrorsShown; ++i) {
-            std::fprintf(stderr, "%s\n", FormatSourceError(source, images.Errors[i]).c_str());
+            Complain(FormatSourceError(source, images.Errors[i]));
         }
         if (images.ErrorCount > MaxErrorsShown) {
-            std::fprintf(stderr, "%s: %zu more errors\n", source.c_str(), images.ErrorCount - MaxErrorsShown);
+            Complain(source + ": " + std::to_string(images.ErrorCount - MaxErrorsShown) + " more errors");
         }
         return 1;
     }
+    // Only now are the included files known.
+    if (const auto clash = CheckOutputs(inputs, outputs)) return UsageError(AsmSpec, *clash);
 
     std::error_code error;
     const bool dirExisted = fs::exists(outDir, error);
     fs::create_directories(outDir, error);
     if (error || !fs::is_directory(outDir, error)) {
-        std::fprintf(stderr, "varnox-tool asm: cannot use the output directory %s: %s\n", outDir.c_str(),
-                     (error ? error : std::make_error_code(std::errc::not_a_directory)).message().c_str());
+        Complain("varnox-tool asm: cannot use the output directory " + outDir + ": " +
+                 (error ? error : std::make_error_code(std::errc::not_a_directory)).message());
         return 1;
     }
     // A listing to a closed pipe is a failed write, reported, not a sudden end.
     std::signal(SIGPIPE, SIG_IGN);
     const NewContents files[] = {
-        {outputs[0], images.Rom0},
-        {outputs[1], images.Rom1},
-        {outputs[2], Bytes(images.Listing)},
+        {outputs[0].Path, images.Rom0},
+        {outputs[1].Path, images.Rom1},
+        {listing, Bytes(images.Listing)},
     };
-    if (const auto failure = ReplaceFiles({files, outputCount}, OtherTargets::WriteInPlace)) {
-        std::fprintf(stderr, "varnox-tool asm: cannot write %s: %s\n", files[failure->Index].Target.string().c_str(),
-                     failure->Reason.c_str());
+    if (const auto failure = ReplaceFiles({files, outputs.size()}, OtherTargets::WriteInPlace)) {
+        Complain("varnox-tool asm: cannot write " + files[failure->Index].Target.string() + ": " + failure->Reason);
         if (!dirExisted) fs::remove(outDir, error);  // made for nothing; only if still empty
         return 1;
     }

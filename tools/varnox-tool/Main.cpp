@@ -1,8 +1,10 @@
 // varnox-tool: the machine and its assembly language from the command line.
 #include <cstdio>
+#include <new>
 #include <string>
 
 #include "Commands.h"
+#include "Messages.h"
 
 namespace {
 
@@ -46,9 +48,15 @@ int main(int argc, char** argv) {
         return 0;
     }
     for (const Command& command : Commands) {
-        if (name == command.spec.Name) return command.main(Args(argv + 2, argv + argc));
+        if (name != command.spec.Name) continue;
+        try {
+            return command.main(Args(argv + 2, argv + argc));
+        } catch (const std::bad_alloc&) {
+            Complain("varnox-tool " + name + ": out of memory");
+            return 1;
+        }
     }
-    std::fprintf(stderr, "varnox-tool: unknown command: %s\n", name.c_str());
+    Complain("varnox-tool: unknown command: " + name);
     PrintUsage(stderr);
     return 2;
 }

@@ -12,12 +12,14 @@
 
 #include "Arguments.h"
 #include "Commands.h"
+#include "Messages.h"
 #include "Screen.h"
 #include "Trace.h"
 #include "core/Def.h"
 #include "peripherals/Lcd.h"
 #include "system/AtomicReplace.h"
 #include "system/Files.h"
+#include "system/OutputCheck.h"
 #include "system/RunLoop.h"
 #include "system/RunPath.h"
 #include "system/SaveState.h"
@@ -99,17 +101,28 @@ std::string ReadOptions(const CommandLine& line, RunOptionValues& values) {
         }
     }
     if (line.Has("--scale") && values.screenFile.empty()) return "--scale goes with --screen";
-    // One file for two outputs would keep only the last one written.
-    std::vector<std::string> outputs;
-    if (!values.screenFile.empty()) outputs.push_back(values.screenFile);
-    if (!values.saveState.empty()) outputs.push_back(values.saveState);
-    if (values.save) outputs.insert(outputs.end(), {RamFileName, RegisterFileName});
-    for (size_t i = 0; i < outputs.size(); ++i) {
-        for (size_t j = i + 1; j < outputs.size(); ++j) {
-            if (SameFile(outputs[i], outputs[j])) return "two outputs name one file: " + outputs[i] + " and " + outputs[j];
+    return {};
+}
+
+// An output may replace no file that the run reads or keeps (the machine's
+// files, the copies kept of its memory, the state it loads), nor another
+// output: one file for two would keep only the last one written.
+std::optional<std::string> OutputsProblem(const RunOptionValues& values) {
+    const std::filesystem::path dir = ".";
+    std::vector<RolePath> inputs;
+    std::vector<RolePath> outputs;
+    for (const char* name : KitFileNames) inputs.push_back({std::string("the machine's ") + name, dir / name});
+    for (const char* name : MemoryFileNames) {
+        // Saved at the end, they are outputs; with --no-save only read.
+        (values.save ? outputs : inputs).push_back({std::string("the machine's ") + name, dir / name});
+        for (const auto& copy : KeptCopies(dir / name)) {
+            inputs.push_back({"a copy kept of " + std::string(name), copy});
         }
     }
-    return {};
+    if (!values.loadState.empty()) inputs.push_back({"the state it loads", values.loadState});
+    if (!values.screenFile.empty()) outputs.push_back({"the --screen file", values.screenFile});
+    if (!values.saveState.empty()) outputs.push_back({"the --save-state file", values.saveState});
+    return CheckOutputs(inputs, outputs);
 }
 
 struct StepCounter {
@@ -139,7 +152,7 @@ bool WriteScreen(const Machine& m, const std::string& file, int scale) {
     const std::optional<std::string> reason =
         picture.empty() ? std::optional<std::string>("the picture could not be encoded")
                         : ReplaceFile(file, picture, OtherTargets::WriteInPlace);
-    if (reason) std::fprintf(stderr, "Failed to write the file %s: %s\n", file.c_str(), reason->c_str());
+    if (reason) Complain("Failed to write the file " + file + ": " + *reason);
     return !reason;
 }
 
@@ -158,7 +171,9 @@ const CommandSpec RunSpec{
     "ram.bin and register.bin, and prints the processor's state on one line.\n"
     "A save state loaded with --load-state must have been saved over the same\n"
     "firmware; one that cannot be loaded ends the command before anything runs.\n"
-    "Exit status 1 when an output asked for could not be written."};
+    "No output may be a file the run reads or keeps, or another output (exit\n"
+    "status 2). Exit status 1 without rom0.bin (nothing runs), when a file was\n"
+    "short or unreadable, or when an output asked for could not be written."};
 
 int RunCommand(const Args& args) {
     const auto parsed = ParseCommandLine(RunSpec, args);
@@ -167,6 +182,7 @@ int RunCommand(const Args& args) {
     if (const std::string problem = ReadOptions(std::get<CommandLine>(parsed), options); !problem.empty()) {
         return UsageError(RunSpec, problem);
     }
+    if (const auto clash = OutputsProblem(options)) return UsageError(RunSpec, *clash);
     // A closed output shows as a failed write, not as a sudden end that
     // would skip the save.
     std::signal(SIGPIPE, SIG_IGN);
@@ -175,11 +191,16 @@ int RunCommand(const Args& args) {
     auto machine = std::make_unique<Machine>();
     Machine& m = *machine;
     LoadResult loaded = LoadMachine(m, dir);
-    for (const std::string& message : loaded.Messages) std::fprintf(stderr, "%s\n", message.c_str());
+    for (const std::string& message : loaded.Messages) Complain(message);
+    if (loaded.Lacks(Rom0FileName)) {
+        // Nothing to run: the command fails before anything is written.
+        Complain(std::string("varnox-tool run: nothing to run without ") + Rom0FileName);
+        return 1;
+    }
     StartMachine(m);
     if (!options.loadState.empty()) {
         if (const auto failure = LoadStateToRun(m, options.loadState)) {
-            std::fprintf(stderr, "%s\n", failure->c_str());
+            Complain(*failure);
             return 1;
         }
     }
@@ -193,17 +214,17 @@ int RunCommand(const Args& args) {
     counter.trace = options.trace;
     const long long ticks = RunTicks(m, maxTicks, options.holds, BeforeStep, &counter).ticks;
 
-    bool failed = false;
-    if (!options.screenFile.empty()) failed = !WriteScreen(m, options.screenFile, static_cast<int>(options.scale));
+    bool failed = !loaded.Completed;  // a file was short or unreadable
+    if (!options.screenFile.empty() && !WriteScreen(m, options.screenFile, static_cast<int>(options.scale))) failed = true;
     if (!options.saveState.empty()) {
         if (const auto failure = SaveStateFile(m, options.saveState)) {
-            std::fprintf(stderr, "%s\n", failure->c_str());
+            Complain(*failure);
             failed = true;
         }
     }
     if (options.save) {
         const SaveResult saved = SaveFiles(m, dir, loaded.Guard);
-        for (const std::string& message : saved.Messages) std::fprintf(stderr, "%s\n", message.c_str());
+        for (const std::string& message : saved.Messages) Complain(message);
         failed = failed || saved.Failed;
     }
 

@@ -1,0 +1,26 @@
+// What a command may write: never a file it reads or keeps, never one file
+// for two outputs, and never a pipe that could hold it up.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <span>
+#include <string>
+
+namespace varnox {
+
+// A path and what it is to the command, as a message names it: "the
+// listing", "the source file itself".
+struct RolePath {
+    std::string Role;
+    std::filesystem::path Path;
+};
+
+// Why the outputs cannot be written as asked, or nothing: an output that is
+// a pipe, a socket or a block device (writing could wait for ever; the
+// command's own standard output and error are written as they are), one
+// that is an input, or one that is an earlier output. Files are compared by
+// identity, through symbolic and hard links.
+std::optional<std::string> CheckOutputs(std::span<const RolePath> inputs, std::span<const RolePath> outputs);
+
+}  // namespace varnox

@@ -1,0 +1,18 @@
+// What varnox-tool says on stderr. File names and values come from outside
+// and may hold control bytes that would move the cursor, clear the screen or
+// ring the bell: they are shown as \xNN, as the settings warnings show them.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace varnox::tool {
+
+// The text with control bytes (C0, DEL and C1) and bytes that are not
+// UTF-8 written as \xNN; other UTF-8 stays readable.
+std::string ForTerminal(std::string_view text);
+
+// The text on a line of its own on stderr.
+void Complain(std::string_view text);
+
+}  // namespace varnox::tool
