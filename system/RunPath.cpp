@@ -6,18 +6,12 @@
 
 namespace varnox {
 
-void ApplyKeyHolds(Machine& m, std::span<const KeyHold> holds, long long tick) {
+void ApplyKeyHolds(InputPath& path, std::span<const KeyHold> holds, long long tick) {
     for (const KeyHold& hold : holds) {
-        if (hold.until == tick && hold.from < hold.until) {
-            m.HeldKeys[HeldPcKeySlot] = 0;
-            KeyScan(m);
-        }
+        if (hold.until == tick && hold.from < hold.until) path.Release(HeldPcKeySlot);
     }
     for (const KeyHold& hold : holds) {
-        if (hold.from == tick && hold.from < hold.until) {
-            m.HeldKeys[HeldPcKeySlot] = hold.key;
-            KeyScan(m);
-        }
+        if (hold.from == tick && hold.from < hold.until) path.Press(HeldPcKeySlot, hold.key);
     }
 }
 
@@ -34,15 +28,21 @@ std::optional<std::string> LoadStateToRun(Machine& m, const std::filesystem::pat
     return std::nullopt;
 }
 
-TicksRun RunTicks(Machine& m, long long count, std::span<const KeyHold> holds, BeforeStepHook hook, void* context) {
+TicksRun RunTicks(InputPath& path, long long count, std::span<const KeyHold> holds, BeforeStepHook hook, void* context) {
     TicksRun run;
+    const Machine& m = path.GetMachine();
     while (run.ticks < count) {
-        ApplyKeyHolds(m, holds, run.ticks);
-        run.stopped = hook ? OnRunTimerTraced(m, hook, context) : OnRunTimer(m);
+        ApplyKeyHolds(path, holds, run.ticks);
+        run.stopped = path.RunTick(hook, context);
         ++run.ticks;
         if (run.stopped || m.Run.DebugActive) break;
     }
     return run;
+}
+
+TicksRun RunTicks(Machine& m, long long count, std::span<const KeyHold> holds, BeforeStepHook hook, void* context) {
+    InputPath path(m);
+    return RunTicks(path, count, holds, hook, context);
 }
 
 }  // namespace varnox

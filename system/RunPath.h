@@ -1,7 +1,8 @@
 // The run path: how the window and varnox-tool run the machine, in one
 // place, so that the same inputs give the same machine in either. Both run
-// whole run ticks (OnRunTimer, with the refresh cadence inside), change
-// held keys only between two ticks and load states the same way.
+// whole run ticks (OnRunTimer, with the refresh cadence inside) on an
+// InputPath, change held keys only between two ticks, with the same
+// minimum hold, and load states the same way.
 #pragma once
 
 #include <cstdint>
@@ -11,6 +12,7 @@
 #include <string>
 
 #include "core/Def.h"
+#include "system/InputPath.h"
 #include "system/RunLoop.h"
 
 namespace varnox {
@@ -23,9 +25,10 @@ struct KeyHold {
     long long until = 0;
 };
 
-// The holds' presses and releases due before run tick `tick`; releases
-// first, so a hold that starts where another ends wins.
-void ApplyKeyHolds(Machine& m, std::span<const KeyHold> holds, long long tick);
+// The holds' presses and releases due before run tick `tick` of the run,
+// handed to the input path (which keeps each press at least MinHoldTicks);
+// releases first, so a hold that starts where another ends wins.
+void ApplyKeyHolds(InputPath& path, std::span<const KeyHold> holds, long long tick);
 
 // What loading a state leaves for the keys: the mouse and PC keys it held
 // are held by no one now and are let go; the print switch stays where the
@@ -45,6 +48,9 @@ struct TicksRun {
 // Runs `count` run ticks back to back, holds applied at the tick
 // boundaries, `hook` (when given) before every step. Ends early when a
 // tick stops or leaves DebugActive set (the hook may set it to end a run).
+TicksRun RunTicks(InputPath& path, long long count, std::span<const KeyHold> holds = {}, BeforeStepHook hook = nullptr,
+                  void* context = nullptr);
+// The same on a path of its own.
 TicksRun RunTicks(Machine& m, long long count, std::span<const KeyHold> holds = {}, BeforeStepHook hook = nullptr,
                   void* context = nullptr);
 

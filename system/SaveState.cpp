@@ -3,10 +3,6 @@
 // and hands it over only when everything in the file was right.
 #include "system/SaveState.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
 #include <cerrno>
@@ -17,6 +13,7 @@
 
 #include "peripherals/SavedFields.h"
 #include "system/AtomicReplace.h"
+#include "system/BoundedRead.h"
 
 namespace varnox {
 namespace {
@@ -24,7 +21,7 @@ namespace {
 constexpr std::array<uint8_t, 8> Magic{'V', 'A', 'R', 'N', 'O', 'X', 'S', 'T'};
 constexpr size_t HeaderBytes = Magic.size() + 3 * sizeof(uint32_t);
 // Far above any version's payload; a bigger file is something else.
-constexpr off_t MaxStateFileBytes = 1 << 20;
+constexpr size_t MaxStateFileBytes = 1 << 20;
 
 constexpr std::array<uint32_t, 256> MakeCrcTable() {
     std::array<uint32_t, 256> table{};
@@ -160,7 +157,11 @@ private:
         if constexpr (!std::is_same_v<T, bool>) {
             if (reach.Holds(value)) return;
             std::string field = record_ ? std::string(record_) + "." + name : std::string(name);
-            if (index >= 0) field += "[" + std::to_string(index) + "]";
+            if (index >= 0) {
+                field += '[';
+                field += std::to_string(index);
+                field += ']';
+            }
             problem = field + " is " + std::to_string(value) + ", " + ReachText(reach);
         }
     }
@@ -186,40 +187,6 @@ uint32_t GetU32(std::span<const uint8_t> bytes, size_t at) {
 }
 
 std::string SizeText(size_t bytes) { return std::to_string(bytes) + (bytes == 1 ? " byte" : " bytes"); }
-
-// ---- Reading the file -------------------------------------------------------------
-
-// Reads a whole regular file of moderate size. A FIFO, device or directory is
-// refused without blocking on it.
-std::optional<std::string> ReadStateBytes(const std::filesystem::path& file, std::vector<uint8_t>& bytes) {
-    const int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return std::string(std::strerror(errno));
-    struct stat info {};
-    std::optional<std::string> failure;
-    if (::fstat(fd, &info) != 0) {
-        failure = std::strerror(errno);
-    } else if (!S_ISREG(info.st_mode)) {
-        failure = "not a regular file";
-    } else if (info.st_size > MaxStateFileBytes) {
-        failure = "not a state file (" + SizeText(static_cast<size_t>(info.st_size)) + ", far too large)";
-    } else {
-        bytes.resize(static_cast<size_t>(info.st_size));
-        size_t got = 0;
-        while (got < bytes.size()) {
-            const ssize_t n = ::read(fd, bytes.data() + got, bytes.size() - got);
-            if (n < 0 && errno == EINTR) continue;
-            if (n < 0) {
-                failure = std::strerror(errno);
-                break;
-            }
-            if (n == 0) break;
-            got += static_cast<size_t>(n);
-        }
-        bytes.resize(got);  // a file that shrank while read is judged by what it held
-    }
-    ::close(fd);
-    return failure;
-}
 
 }  // namespace
 
@@ -295,7 +262,7 @@ std::optional<std::string> SaveStateFile(const Machine& m, const std::filesystem
 
 std::optional<std::string> LoadStateFile(Machine& m, const std::filesystem::path& file) {
     std::vector<uint8_t> bytes;
-    std::optional<std::string> failure = ReadStateBytes(file, bytes);
+    std::optional<std::string> failure = ReadBoundedFile(file, MaxStateFileBytes, "state file", bytes);
     if (!failure) failure = DecodeState(bytes, m);
     if (failure) return "Failed to load the state file " + file.string() + ": " + *failure;
     return std::nullopt;

@@ -98,10 +98,15 @@ TEST(ToolRun, HeldKeyIsSeenOnlyWhileHeld) {
     ScratchDir dir;
     // pst ko,&H42 drives key 1's lines; then loop.
     dir.Write("rom0.bin", Rom({{0x0C0, 0x42, 0}, {0x070, 0x00, 0x01}}));
-    auto r = RunTool(dir.path(), {"run", "--ticks", "4", "--hold", "1@2-5", "--no-save"});
+    auto r = RunTool(dir.path(), {"run", "--ticks", "4", "--hold", "1@2-8", "--no-save"});
     EXPECT_EQ(Field(r.out, "KO"), "42");
     EXPECT_EQ(Field(r.out, "KI"), "01");
-    r = RunTool(dir.path(), {"run", "--ticks", "6", "--hold", "1@2-5", "--no-save"});
+    r = RunTool(dir.path(), {"run", "--ticks", "9", "--hold", "1@2-8", "--no-save"});
+    EXPECT_EQ(Field(r.out, "KI"), "00");
+    // A shorter hold lasts the 5 run ticks the firmware is sure to see.
+    r = RunTool(dir.path(), {"run", "--ticks", "7", "--hold", "1@2-3", "--no-save"});
+    EXPECT_EQ(Field(r.out, "KI"), "01");
+    r = RunTool(dir.path(), {"run", "--ticks", "8", "--hold", "1@2-3", "--no-save"});
     EXPECT_EQ(Field(r.out, "KI"), "00");
     // Key 2 on the same lines gives bit 1.
     r = RunTool(dir.path(), {"run", "--ticks", "3", "--hold", "2@0-9", "--no-save"});

@@ -19,7 +19,9 @@
 #include "peripherals/Lcd.h"
 #include "system/AtomicReplace.h"
 #include "system/Files.h"
+#include "system/InputPath.h"
 #include "system/OutputCheck.h"
+#include "system/Recording.h"
 #include "system/RunLoop.h"
 #include "system/RunPath.h"
 #include "system/SaveState.h"
@@ -39,6 +41,8 @@ constexpr OptionSpec RunOptions[] = {
     {"--scale", "N", "pixels per dot in the --screen picture (1..32, default 1)"},
     {"--load-state", "FILE", "start from a save state (the window's or --save-state's)"},
     {"--save-state", "FILE", "write a save state of the machine after the run"},
+    {"--record", "FILE", "write the run's inputs as a recording"},
+    {"--replay", "FILE", "run a recording's inputs from its start (--ticks: its length)"},
     {"--no-save", "", "leave ram.bin and register.bin as they are"},
     {"--trace", "", "print each step on stderr before it runs"},
 };
@@ -51,6 +55,8 @@ struct RunOptionValues {
     std::string screenFile;
     std::string loadState;
     std::string saveState;
+    std::string record;
+    std::string replay;
     long long scale = 1;
     bool save = true;
     bool trace = false;
@@ -92,15 +98,25 @@ std::string ReadOptions(const CommandLine& line, RunOptionValues& values) {
             const auto scale = ParseNumber(value, 10, 1, MaxScreenScale);
             if (!scale) return "bad scale (1.." + std::to_string(MaxScreenScale) + "): " + value;
             values.scale = *scale;
-        } else if (option.Name == "--load-state" || option.Name == "--save-state") {
+        } else if (option.Name == "--load-state" || option.Name == "--save-state" || option.Name == "--record" ||
+                   option.Name == "--replay") {
             if (value.empty()) return std::string(option.Name) + " needs a file name";
-            (option.Name == "--load-state" ? values.loadState : values.saveState) = value;
+            (option.Name == "--load-state"   ? values.loadState
+             : option.Name == "--save-state" ? values.saveState
+             : option.Name == "--record"     ? values.record
+                                             : values.replay) = value;
         } else {
             values.screenFile = value;
             if (value.empty()) return "--screen needs a file name";
         }
     }
     if (line.Has("--scale") && values.screenFile.empty()) return "--scale goes with --screen";
+    // A replay's inputs and start are the recording's own.
+    if (!values.replay.empty()) {
+        for (const char* other : {"--hold", "--load-state", "--record"}) {
+            if (line.Has(other)) return std::string(other) + " does not go with --replay";
+        }
+    }
     return {};
 }
 
@@ -120,6 +136,8 @@ std::optional<std::string> OutputsProblem(const RunOptionValues& values) {
         }
     }
     if (!values.loadState.empty()) inputs.push_back({"the state it loads", values.loadState});
+    if (!values.replay.empty()) inputs.push_back({"the recording it replays", values.replay});
+    if (!values.record.empty()) outputs.push_back({"the --record file", values.record});
     if (!values.screenFile.empty()) outputs.push_back({"the --screen file", values.screenFile});
     if (!values.saveState.empty()) outputs.push_back({"the --save-state file", values.saveState});
     return CheckOutputs(inputs, outputs);
@@ -161,7 +179,7 @@ bool WriteScreen(const Machine& m, const std::string& file, int scale) {
 const CommandSpec RunSpec{
     "run",
     "[--steps N] [--break HEX] [--ticks N] [--hold K@A-B]... [--screen FILE [--scale N]] "
-    "[--load-state FILE] [--save-state FILE] [--no-save] [--trace]",
+    "[--load-state FILE] [--save-state FILE] [--record FILE | --replay FILE] [--no-save] [--trace]",
     "run the machine in the working directory, headless",
     RunOptions,
     0,
@@ -171,6 +189,11 @@ const CommandSpec RunSpec{
     "ram.bin and register.bin, and prints the processor's state on one line.\n"
     "A save state loaded with --load-state must have been saved over the same\n"
     "firmware; one that cannot be loaded ends the command before anything runs.\n"
+    "--record writes what reached the machine (the --hold keys, each held at\n"
+    "least 5 run ticks) with the run tick of each; --replay runs a recording\n"
+    "from its start over the same ROMs and ends where the recorded run ended.\n"
+    "A recording over other ROMs, malformed or cut short is refused before\n"
+    "anything runs, naming the file and the line.\n"
     "No output may be a file the run reads or keeps, or another output (exit\n"
     "status 2). Exit status 1 without rom0.bin (nothing runs), when a file was\n"
     "short or unreadable, or when an output asked for could not be written."};
@@ -198,23 +221,45 @@ int RunCommand(const Args& args) {
         return 1;
     }
     StartMachine(m);
+    InputPath path(m);
+    std::optional<long long> replayTicks;
     if (!options.loadState.empty()) {
         if (const auto failure = LoadStateToRun(m, options.loadState)) {
             Complain(*failure);
             return 1;
         }
     }
+    if (!options.replay.empty()) {
+        // Read and checked whole before anything runs.
+        Recording recording;
+        auto failure = LoadRecordingFile(options.replay, recording);
+        if (!failure) failure = path.StartReplay(recording, options.replay);
+        if (failure) {
+            Complain(*failure);
+            return 1;
+        }
+        replayTicks = recording.Ticks;
+    }
+    if (!options.record.empty()) path.StartRecording(options.loadState.empty());
 
     if (options.steps) m.Run.StepCount = static_cast<int32_t>(*options.steps);
     if (options.breakAddress) m.Run.BreakAddress = static_cast<int32_t>(*options.breakAddress);
-    const long long maxTicks =
-        options.ticks ? *options.ticks : (options.steps || options.breakAddress) ? StopSearchTicks : DefaultTicks;
+    const long long maxTicks = options.ticks                              ? *options.ticks
+                               : replayTicks                          ? *replayTicks
+                               : (options.steps || options.breakAddress) ? StopSearchTicks
+                                                                       : DefaultTicks;
 
     StepCounter counter;
     counter.trace = options.trace;
-    const long long ticks = RunTicks(m, maxTicks, options.holds, BeforeStep, &counter).ticks;
+    const long long ticks = RunTicks(path, maxTicks, options.holds, BeforeStep, &counter).ticks;
 
     bool failed = !loaded.Completed;  // a file was short or unreadable
+    if (!options.record.empty()) {
+        if (const auto failure = SaveRecordingFile(path.StopRecording(), options.record)) {
+            Complain(*failure);
+            failed = true;
+        }
+    }
     if (!options.screenFile.empty() && !WriteScreen(m, options.screenFile, static_cast<int>(options.scale))) failed = true;
     if (!options.saveState.empty()) {
         if (const auto failure = SaveStateFile(m, options.saveState)) {

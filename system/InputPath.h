@@ -1,0 +1,102 @@
+// The one way inputs reach the machine and run ticks run it, for the window
+// and varnox-tool alike: key presses and releases timed by KeyInput, the
+// print switch and the reset, each applied between two run ticks and
+// counted by run tick. On this path a run can be recorded, replayed from a
+// recording, and taken back in time.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "core/Def.h"
+#include "system/KeyInput.h"
+#include "system/Recording.h"
+#include "system/RunLoop.h"
+#include "system/Snapshot.h"
+
+namespace varnox {
+
+class InputPath {
+public:
+    explicit InputPath(Machine& m) : m_(m) {}
+
+    Machine& GetMachine() { return m_; }
+    const Machine& GetMachine() const { return m_; }
+    // Run ticks made on this path (back to a snapshot's after a rewind).
+    long long Tick() const { return tick_; }
+
+    // ---- The user's inputs; ignored while a replay runs ----
+    void Press(int slot, int32_t key, bool scan = true);
+    void Release(int slot);
+    // The mouse and PC key slots let go at once, with the key scan, and
+    // what waited forgotten: when the window loses the keyboard or the
+    // debugger takes the machine over.
+    void ReleaseKeys();
+    void SetPrintSwitch(bool hd);
+    // As at power-on (the reset item and the power switch).
+    void Reset();
+    bool TakesUserInput() const { return !replay_; }
+
+    // One run tick: what is due is applied first. Returns true when the
+    // loop stopped on StepCount or BreakAddress.
+    bool RunTick(BeforeStepHook hook = nullptr, void* context = nullptr);
+
+    // ---- Save states ----
+    // Loads a state to run on (the keys no one holds now let go), keeping
+    // the machine as it was for UndoLoadState; on failure returns the
+    // message and changes nothing.
+    std::optional<std::string> LoadState(const std::filesystem::path& file);
+    bool CanUndoLoad() const { return !undo_.empty(); }
+    // The machine back to the moment before the last load; false when no
+    // load was made.
+    bool UndoLoadState();
+
+    // ---- Recording ----
+    // From here on (the machine as it stands, or just started from its
+    // files: `fromPowerOn`) every input that reaches it is recorded.
+    void StartRecording(bool fromPowerOn);
+    bool IsRecording() const { return recording_.has_value(); }
+    // The recording up to the present run tick; recording stops.
+    Recording StopRecording();
+
+    // ---- Replay ----
+    // Puts the machine at the recording's start and feeds its inputs at
+    // their run ticks from now on; the user's are ignored until it ends.
+    std::optional<std::string> StartReplay(const Recording& r, const std::filesystem::path& file);
+    bool IsReplaying() const { return replay_.has_value(); }
+    // Run ticks the replay has still to run.
+    long long ReplayTicksLeft() const;
+    // Applies what the recording holds after its last tick and ends the
+    // replay; call when ReplayTicksLeft() is 0, or to stop it early.
+    void FinishReplay();
+
+    // ---- Rewind ----
+    // Keeps snapshots for StepBack from now on.
+    void KeepSnapshots(bool keep) { keepSnapshots_ = keep; }
+    const RewindRing& Snapshots() const { return ring_; }
+    // The machine back to the newest snapshot before now; false when there
+    // is none. Keys no one holds now are let go.
+    bool StepBack();
+
+private:
+    void Apply(InputKind kind, int32_t key, bool scan = true);
+    void ApplyDueKeys();
+    void ApplyDueReplay(long long upTo);
+    // After the machine was replaced (a state, a snapshot, a replay's start).
+    void KeysLetGo();
+
+    Machine& m_;
+    long long tick_ = 0;
+    KeyInput keys_;
+    std::optional<Recording> recording_;
+    long long recordStart_ = 0;
+    std::optional<Recording> replay_;
+    long long replayStart_ = 0;
+    size_t replayNext_ = 0;
+    bool keepSnapshots_ = false;
+    RewindRing ring_;
+    std::vector<uint8_t> undo_;
+};
+
+}  // namespace varnox
