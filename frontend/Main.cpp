@@ -11,6 +11,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QScopeGuard>
 #include <QTimer>
 
 #include <cstdio>
@@ -19,6 +20,7 @@
 #include "core/Cpu.h"
 #include "frontend/KeyMapWindow.h"
 #include "frontend/QtKeys.h"
+#include "frontend/RecordMark.h"
 #include "frontend/ThdTimer.h"
 #include "frontend/WindowSettings.h"
 #include "peripherals/Keyboard.h"
@@ -43,6 +45,9 @@ constexpr QSize KeysPictureSize(6 * FaceWidth, 9 * FaceHeight);
 
 const QString Caption = QStringLiteral("Varnox emulator");
 
+// Held, it takes the machine back in time; no key of the calculator uses it.
+constexpr int RewindKey = Qt::Key_Backspace;
+
 QFrame* MakeBevel(QWidget* parent, QFrame::Shape shape) {
     auto* frame = new QFrame(parent);
     frame->setFrameShape(shape);
@@ -60,7 +65,16 @@ TMainForm::TMainForm(std::filesystem::path dir, QWidget* parent)
       dir_(std::move(dir)),
       machine_(std::make_unique<Machine>()),
       view_(this, ClientSize),
-      states_(*machine_, dir_, ChooseFile, warnings_, [this] { AfterStateLoaded(); }) {
+      states_(*machine_, dir_, ChooseFile, warnings_,
+              [this](const std::filesystem::path& file) {
+                  recordings_.EndBeforeOutsideChange();
+                  return path_.LoadState(file);
+              },
+              [this] { AfterStateLoaded(); }),
+      recordings_(path_, dir_, ChooseFile, warnings_, [this] { ShowRecordState(); }),
+      rewind_(
+          path_, [this] { recordings_.EndBeforeOutsideChange(); },
+          [this] { AfterStateLoaded(); }) {
     setWindowTitle(Caption);
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, QColor::fromRgb(FaceColour));
@@ -75,6 +89,9 @@ TMainForm::TMainForm(std::filesystem::path dir, QWidget* parent)
     view_.Place(bevel1_, QRect(48, 16, 217, 137));
     lcdImage_ = new TLcdImage(this);
     view_.Place(lcdImage_, QRect(60, 20, DisplayWidth, DisplayHeight));
+    // In the frame left of the display, where it hides nothing.
+    recordMark_ = new TRecordMark(this);
+    view_.Place(recordMark_, QRect(19, 20, 27, 26));
 
     for (int tag = 1; tag <= ButtonCount; ++tag) {
         auto* button = new TSpeedButton(tag, this);
@@ -127,7 +144,7 @@ TMainForm::TMainForm(std::filesystem::path dir, QWidget* parent)
                            .Screenshots = screenshots_,
                            .States = states_,
                            .View = view_,
-                           .Reset = [this] { PowerOnReset(*machine_); },
+                           .Reset = [this] { path_.Reset(); },
                            .ShowKeyMap =
                                [this] {
                                    if (!keyMap_) keyMap_ = new TKeyMapWindow(this, [this](int key) { return Button(key)->Face(); });
@@ -135,12 +152,18 @@ TMainForm::TMainForm(std::filesystem::path dir, QWidget* parent)
                                    keyMap_->raise();
                                    keyMap_->activateWindow();
                                },
-                           .ShowDebugger =
-                               [this] {
-                                   if (ShowDebugger) ShowDebugger();
-                               },
-                           .Quit = [this] { close(); }});
+                           .ShowDebugger = [this] { HandOverToDebugger(); },
+                           .Quit = [this] { close(); },
+                           .StartRecording = [this] { recordings_.StartRecording(false); },
+                           .RecordFromPowerOn = [this] { recordings_.StartRecording(true); },
+                           .StopRecording = [this] { recordings_.StopRecording(); },
+                           .Replay = [this] { recordings_.Replay(); },
+                           .StopReplay = [this] { recordings_.StopReplay(); },
+                           .StepBack = [this] { rewind_.StepBack(); },
+                           .UndoLoad = [this] { rewind_.UndoLoad(); }});
     connect(&runSpeed_, &TRunSpeed::Changed, this, [this] { setWindowTitle(runSpeed_.Title(Caption)); });
+    path_.KeepSnapshots(true);
+    ShowRecordState();
     if (const auto position = TWindowSettings::Position()) move(*position);
     view_.Apply();
     FormCreate();
@@ -194,6 +217,8 @@ void TMainForm::FormClose() {
     machine_->Run.DebugActive = 1;
     runTimer_->SetEnabled(false);
     refreshTimer_->stop();
+    // A recording under way is kept, as the memory is.
+    recordings_.StopRecording();
     // Load-time warnings still up go with the window.
     warnings_.Close();
     if (keyMap_) keyMap_->close();
@@ -221,6 +246,7 @@ void TMainForm::SaveWithoutWindow() {
 // from the controller as it is now, so a paused machine still shows what
 // the debugger does to it.
 void TMainForm::OnRefreshTimer() {
+    rewind_.OnRefresh();
     PaintLcd();
     runSpeed_.MeasureSpeed();
     if (displayDirty_) lcdImage_->setPixmap(QPixmap::fromImage(displayBitmap_));
@@ -301,17 +327,27 @@ void TMainForm::DrawKeypad() {
 // Faster speeds run more whole run ticks per timer tick, each exactly as at
 // 1x; "as many as fit" fills the timer's interval with them.
 void TMainForm::RunTick() {
-    if (runSpeed_.Paused()) return;
+    if (runSpeed_.Paused() || rewind_.Held()) return;
     Machine& m = *machine_;
     const int ticks = runSpeed_.FastForward() ? 0 : runSpeed_.Speed();
     QElapsedTimer clock;
     clock.start();
     const qint64 intervalNs = static_cast<qint64>(runTimer_->Interval()) * 1000000;
+    const bool replaying = path_.IsReplaying();
+    // Releases held back for their minimum, and a replay's keys and
+    // switches, show at once.
+    const auto showKeys = qScopeGuard([this, replaying] {
+        path_.ApplyDue();
+        ShowHeldKeys();
+        if (!replaying) return;
+        FollowPrintSwitch();
+        if (!path_.IsReplaying()) ShowRecordState();
+    });
     for (int done = 1;; ++done) {
-        const bool stopped = OnRunTimer(m);
+        const bool stopped = path_.RunTick();
         runSpeed_.CountRunTick();
         if (stopped) {
-            if (ShowDebugger) ShowDebugger();
+            HandOverToDebugger();
             return;
         }
         // A machine granted no cycles makes no progress however often it runs.
@@ -320,19 +356,17 @@ void TMainForm::RunTick() {
     }
 }
 
-void TMainForm::KeyScanNow() { KeyScan(*machine_); }
-
 // ---- Input ---------------------------------------------------------------------------
 
+// Presses and releases go through the input path, which holds each press
+// long enough for the firmware to see it, however soon the release comes.
 void TMainForm::ButtonMouseDown(int tag) {
-    machine_->HeldKeys[HeldMouseSlot] = tag;
-    KeyScanNow();
+    path_.Press(HeldMouseSlot, tag);
     ShowHeldKeys();
 }
 
 void TMainForm::ButtonMouseUp(int) {
-    machine_->HeldKeys[HeldMouseSlot] = 0;
-    KeyScanNow();
+    path_.Release(HeldMouseSlot);
     ShowHeldKeys();
 }
 
@@ -347,43 +381,83 @@ void TMainForm::ShowHeldKeys() {
 void TMainForm::FormKeyPress(QChar character) {
     const CharacterKey found = KeyOfCharacter(character.unicode());
     if (found.key == 0) return;
-    machine_->HeldKeys[HeldPcKeySlot] = found.key;
-    if (found.scan) KeyScanNow();
+    path_.Press(HeldPcKeySlot, found.key, found.scan);
     ShowHeldKeys();
 }
 
 void TMainForm::FormKeyDown(int virtualKey) {
-    auto& pcKey = machine_->HeldKeys[HeldPcKeySlot];
     if (virtualKey == VkF3) {
-        if (ShowDebugger) ShowDebugger();
+        HandOverToDebugger();
     } else if (const int key = KeyOfVirtualKey(virtualKey)) {
-        pcKey = key;
+        path_.Press(HeldPcKeySlot, key);
     }
-    if (pcKey != 0) KeyScanNow();
     ShowHeldKeys();
 }
 
 void TMainForm::FormKeyUp() {
-    machine_->HeldKeys[HeldPcKeySlot] = 0;
-    KeyScanNow();
+    path_.Release(HeldPcKeySlot);
     ShowHeldKeys();
 }
 
+void TMainForm::HandOverToDebugger() {
+    recordings_.EndBeforeOutsideChange();
+    path_.ReleaseKeys();
+    ShowHeldKeys();
+    if (ShowDebugger) ShowDebugger();
+}
+
+// Another window or a menu takes the keyboard: the keys it will not see
+// released here are let go now, as are those the mouse held.
+void TMainForm::focusOutEvent(QFocusEvent* event) {
+    QWidget::focusOutEvent(event);
+    path_.ReleaseKeys();
+    ShowHeldKeys();
+    rewind_.Hold(false);
+    runSpeed_.SetFastForward(false);
+}
+
+void TMainForm::ShowRecordState() {
+    using TState = TRecordMark::TState;
+    recordMark_->Show(rewind_.Held()               ? TState::Rewinding
+                      : recordings_.Recording()    ? TState::Recording
+                      : recordings_.Replaying()    ? TState::Replaying
+                                                   : TState::None);
+    if (!menu_) return;
+    const bool idle = !recordings_.Recording() && !recordings_.Replaying();
+    menu_->Action("record")->setEnabled(idle);
+    menu_->Action("recordpoweron")->setEnabled(idle);
+    menu_->Action("replay")->setEnabled(idle);
+    menu_->Action("stoprecord")->setEnabled(recordings_.Recording());
+    menu_->Action("stopreplay")->setEnabled(recordings_.Replaying());
+    menu_->Action("undoload")->setEnabled(path_.CanUndoLoad());
+}
+
 void TMainForm::keyPressEvent(QKeyEvent* event) {
-    // Tab is fast-forward while held; it is no key of the calculator.
-    if (event->key() == Qt::Key_Tab && !event->isAutoRepeat()) runSpeed_.SetFastForward(true);
+    event->accept();
+    // The window system's auto-repeat presses a key held again and again:
+    // the calculator's key stays held instead.
+    if (event->isAutoRepeat()) return;
+    // Tab is fast-forward and Backspace rewind while held; neither is a key
+    // of the calculator.
+    if (event->key() == Qt::Key_Tab) runSpeed_.SetFastForward(true);
+    if (event->key() == RewindKey) {
+        rewind_.Hold(true);
+        return;
+    }
     FormKeyDown(VirtualKeyOf(event->key()));
     for (const QChar character : event->text()) FormKeyPress(character);
-    event->accept();
 }
 
 void TMainForm::keyReleaseEvent(QKeyEvent* event) {
-    // The window system's auto-repeat sends releases of keys still held.
-    if (!event->isAutoRepeat()) {
-        if (event->key() == Qt::Key_Tab) runSpeed_.SetFastForward(false);
-        FormKeyUp();
-    }
     event->accept();
+    // The window system's auto-repeat sends releases of keys still held.
+    if (event->isAutoRepeat()) return;
+    if (event->key() == Qt::Key_Tab) runSpeed_.SetFastForward(false);
+    if (event->key() == RewindKey) {
+        rewind_.Hold(false);
+        return;
+    }
+    FormKeyUp();
 }
 
 bool TMainForm::focusNextPrevChild(bool) {
@@ -404,12 +478,12 @@ void TMainForm::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 void TMainForm::SwitchMouseDown(TShape* sender) {
-    Machine& m = *machine_;
+    // A replay moves the switches as they were moved when it was recorded.
+    if (!path_.TakesUserInput()) return;
     if (sender == printSwitch_) {
-        m.HeldKeys[HeldSwitchSlot] = sender->Tag() <= 0 ? PrintSwitchKey : 0;
-        KeyScanNow();
+        path_.SetPrintSwitch(sender->Tag() <= 0);
     } else if (sender == powerSwitch_) {
-        PowerOnReset(m);
+        path_.Reset();
         runTimer_->SetEnabled(sender->Tag() > 0);
     } else {
         return;
@@ -432,16 +506,20 @@ void TMainForm::SlideSwitch(TShape* shape, QFrame* bevel) {
 // by anyone now were let go on loading): the switches go where the state
 // has them, and a calculator switched off is switched on without a reset.
 void TMainForm::AfterStateLoaded() {
-    Machine& m = *machine_;
     ShowHeldKeys();
-    if ((printSwitch_->Tag() > 0) != (m.HeldKeys[HeldSwitchSlot] == PrintSwitchKey)) {
-        SlideSwitch(printSwitch_, printBevel_);
-    }
+    FollowPrintSwitch();
+    ShowRecordState();
     if (powerSwitch_->Tag() > 0) {
         SlideSwitch(powerSwitch_, powerBevel_);
         runTimer_->SetEnabled(true);
     }
     RepaintWholeDisplay();
+}
+
+void TMainForm::FollowPrintSwitch() {
+    if ((printSwitch_->Tag() > 0) != (machine_->HeldKeys[HeldSwitchSlot] == PrintSwitchKey)) {
+        SlideSwitch(printSwitch_, printBevel_);
+    }
 }
 
 void TMainForm::RepaintWholeDisplay() {

@@ -17,6 +17,8 @@
 #include "frontend/FileChooser.h"
 #include "frontend/MainMenu.h"
 #include "frontend/MainWidgets.h"
+#include "frontend/Recordings.h"
+#include "frontend/Rewind.h"
 #include "frontend/RunSpeed.h"
 #include "frontend/Screenshots.h"
 #include "frontend/StateSlots.h"
@@ -24,6 +26,7 @@
 #include "frontend/WarningQueue.h"
 #include "peripherals/Lcd.h"
 #include "system/Files.h"
+#include "system/InputPath.h"
 
 class QFrame;
 class QLabel;
@@ -32,6 +35,7 @@ class QTimer;
 namespace varnox {
 
 class TKeyMapWindow;
+class TRecordMark;
 class TThreadedTimer;
 
 class TMainForm : public QWidget {
@@ -49,6 +53,8 @@ public:
     ~TMainForm() override;
 
     Machine& GetMachine() { return *machine_; }
+    // Where every input reaches the machine and every run tick runs it.
+    InputPath& Path() { return path_; }
     const QImage& DisplayBitmap() const { return displayBitmap_; }
     TSpeedButton* Button(int tag) const { return buttons_.at(tag - 1); }
     TShape* PrintSwitch() const { return printSwitch_; }
@@ -60,6 +66,9 @@ public:
     TMainMenu& Menu() const { return *menu_; }
     TRunSpeed& RunSpeed() { return runSpeed_; }
     TWarningQueue& Warnings() { return warnings_; }
+    TRecordings& Recordings() { return recordings_; }
+    TRewind& Rewind() { return rewind_; }
+    TRecordMark* RecordMark() const { return recordMark_; }
 
     // What F3 and a stop of the run loop call; the debugger fills it.
     std::function<void()> ShowDebugger;
@@ -95,6 +104,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void keyReleaseEvent(QKeyEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     bool focusNextPrevChild(bool next) override;
 
@@ -103,15 +113,22 @@ private:
     void FormShow();
     void FormClose();
     void RunTick();
-    void KeyScanNow();
+    // The debugger takes the machine over: no key stays held under it, and
+    // a recording or replay ends, since the debugger's changes are no input.
+    void HandOverToDebugger();
+    // The mark and the menu follow recording, replay and rewind.
+    void ShowRecordState();
     // The on-screen keys show pressed what the mouse or a PC key holds.
     void ShowHeldKeys();
     void RepaintWholeDisplay();
     void AfterStateLoaded();
+    // The print switch goes where the machine has it.
+    void FollowPrintSwitch();
     void SlideSwitch(TShape* shape, QFrame* bevel);
 
     std::filesystem::path dir_;
     std::unique_ptr<Machine> machine_;
+    InputPath path_{*machine_};
     SaveGuard saveGuard_;  // what loading read in full, for the save at close
     QImage displayBitmap_;
     std::array<uint8_t, FrameNibbles> frame_{};        // the picture the controller shows now
@@ -126,6 +143,8 @@ private:
     TRunSpeed runSpeed_{RunInterval};
     TScreenshots screenshots_{displayBitmap_, dir_, ChooseFile, warnings_};
     TStateSlots states_;
+    TRecordings recordings_;
+    TRewind rewind_;
 
     QFrame* bevel1_ = nullptr;
     QFrame* bevel2_ = nullptr;
@@ -138,6 +157,7 @@ private:
     TThreadedTimer* runTimer_ = nullptr;
     QTimer* refreshTimer_ = nullptr;
     TKeyMapWindow* keyMap_ = nullptr;
+    TRecordMark* recordMark_ = nullptr;
     std::unique_ptr<TMainMenu> menu_;
 };
 

@@ -59,7 +59,10 @@ std::vector<TMenuItem> ContextMenuItems() {
     for (int slot = 1; slot <= StateSlotCount; ++slot) items.push_back({Numbered("save", slot), save});
     items.insert(items.end(), {{"-", save}, {"savefile", save}});
     for (int slot = 1; slot <= StateSlotCount; ++slot) items.push_back({Numbered("load", slot), load});
-    items.insert(items.end(), {{"-", load}, {"loadfile", load}, {"-"}});
+    items.insert(items.end(), {{"-", load}, {"loadfile", load}, {"undoload"}, {"rewind"}});
+    const QString record = QStringLiteral("Recording");
+    items.insert(items.end(), {{"record", record}, {"recordpoweron", record}, {"stoprecord", record}, {"-", record},
+                               {"replay", record}, {"stopreplay", record}, {"-"}});
     for (int n = 1; n <= TViewSize::Largest; ++n) items.push_back({Numbered("view", n), view});
     items.insert(items.end(), {{"keymap"}, {"debugger"}, {"-"}, {"quit"}});
     return items;
@@ -117,6 +120,15 @@ void TMainMenu::BuildActions() {
     // F3 reaches the key handlers, as it always has; the menu names it.
     rows.push_back({"debugger", QStringLiteral("Debugger\tF3"), QKeySequence(), targets_.ShowDebugger});
     rows.push_back({"quit", QStringLiteral("Quit"), Keys(Qt::CTRL | Qt::Key_Q), targets_.Quit});
+    rows.push_back({"record", QStringLiteral("Start recording..."), QKeySequence(), targets_.StartRecording});
+    rows.push_back({"recordpoweron", QStringLiteral("Record from power-on..."), QKeySequence(), targets_.RecordFromPowerOn});
+    rows.push_back({"stoprecord", QStringLiteral("Stop recording"), QKeySequence(), targets_.StopRecording});
+    rows.push_back({"replay", QStringLiteral("Replay recording..."), QKeySequence(), targets_.Replay});
+    rows.push_back({"stopreplay", QStringLiteral("Stop replay"), QKeySequence(), targets_.StopReplay});
+    // Held, not pressed, as fast-forward: the key handlers watch Backspace;
+    // the item takes one step back.
+    rows.push_back({"rewind", QStringLiteral("Rewind\tBackspace (hold)"), QKeySequence(), targets_.StepBack});
+    rows.push_back({"undoload", QStringLiteral("Undo load state"), Keys(Qt::CTRL | Qt::Key_Z), targets_.UndoLoad});
 
     std::map<std::string, QActionGroup*> groups;
     for (TActionRow& row : rows) {

@@ -33,6 +33,13 @@ struct TMenuTargets {
     std::function<void()> ShowKeyMap;
     std::function<void()> ShowDebugger;
     std::function<void()> Quit;
+    std::function<void()> StartRecording;
+    std::function<void()> RecordFromPowerOn;
+    std::function<void()> StopRecording;
+    std::function<void()> Replay;
+    std::function<void()> StopReplay;
+    std::function<void()> StepBack;
+    std::function<void()> UndoLoad;
 };
 
 // One item of a menu: the action of that name, or a separator ("-"); with
@@ -51,7 +58,9 @@ public:
     // By name: "pause", "reset", "speed1" .. "speed8", "unlimited",
     // "fastforward", "screenshot", "copyscreenshot", "shot1", "shot2",
     // "shot4", "save1" .. "save4", "savefile", "load1" .. "load4",
-    // "loadfile", "keymap", "view1" .. "view3", "debugger", "quit".
+    // "loadfile", "keymap", "view1" .. "view3", "debugger", "quit",
+    // "record", "recordpoweron", "stoprecord", "replay", "stopreplay",
+    // "rewind", "undoload".
     QAction* Action(const std::string& name) const;
 
     // Adds `items` to `menu`; its slot texts are brought up to date each

@@ -4,17 +4,17 @@
 #include <QFileInfo>
 
 #include "frontend/WarningQueue.h"
-#include "system/RunPath.h"
 #include "system/SaveState.h"
 
 namespace varnox {
 
 TStateSlots::TStateSlots(Machine& machine, std::filesystem::path dir, const TChooseFile& chooseFile,
-                         TWarningQueue& warnings, std::function<void()> afterLoaded)
+                         TWarningQueue& warnings, TLoad load, std::function<void()> afterLoaded)
     : machine_(machine),
       dir_(std::move(dir)),
       chooseFile_(chooseFile),
       warnings_(warnings),
+      load_(std::move(load)),
       afterLoaded_(std::move(afterLoaded)) {}
 
 void TStateSlots::SaveTo(const std::filesystem::path& file) {
@@ -22,7 +22,7 @@ void TStateSlots::SaveTo(const std::filesystem::path& file) {
 }
 
 void TStateSlots::LoadFrom(const std::filesystem::path& file) {
-    if (const auto failure = LoadStateToRun(machine_, file)) {
+    if (const auto failure = load_(file)) {
         warnings_.Show(QString::fromStdString(*failure));
         return;
     }

@@ -6,6 +6,8 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
+#include <string>
 
 #include "frontend/FileChooser.h"
 
@@ -16,9 +18,13 @@ class TWarningQueue;
 
 class TStateSlots {
 public:
-    // `afterLoaded` brings the window up to the machine it now shows.
+    // Loads a state into the machine, or says why it did not.
+    using TLoad = std::function<std::optional<std::string>(const std::filesystem::path& file)>;
+
+    // `load` puts a state into the machine; `afterLoaded` brings the
+    // window up to the machine it now shows.
     TStateSlots(Machine& machine, std::filesystem::path dir, const TChooseFile& chooseFile, TWarningQueue& warnings,
-                std::function<void()> afterLoaded);
+                TLoad load, std::function<void()> afterLoaded);
 
     void SaveTo(const std::filesystem::path& file);
     void LoadFrom(const std::filesystem::path& file);
@@ -37,6 +43,7 @@ private:
     std::filesystem::path dir_;
     const TChooseFile& chooseFile_;
     TWarningQueue& warnings_;
+    TLoad load_;
     std::function<void()> afterLoaded_;
 };
 

@@ -38,6 +38,10 @@ public:
     void Reset();
     bool TakesUserInput() const { return !replay_; }
 
+    // Applies what is due at this boundary; RunTick does so first, and the
+    // window after its ticks, so a key goes up as soon as it may.
+    void ApplyDue() { ApplyDueKeys(); }
+
     // One run tick: what is due is applied first. Returns true when the
     // loop stopped on StepCount or BreakAddress.
     bool RunTick(BeforeStepHook hook = nullptr, void* context = nullptr);

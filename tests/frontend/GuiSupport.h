@@ -92,6 +92,17 @@ inline void PowerOff(varnox::TMainForm& form) {
     QCOMPARE(form.RunTimer()->Enabled(), false);
 }
 
+// Lets the run ticks a press is held at least pass, and the tick a
+// release lasts, with the processor granted nothing: keys let go of are
+// released, and a new press is taken at once.
+inline void LetHeldPressesGo(varnox::TMainForm& form) {
+    varnox::Machine& m = form.GetMachine();
+    const int32_t grant = m.Run.CyclesPerTick;
+    m.Run.CyclesPerTick = 0;
+    for (long long tick = 0; tick < varnox::MinHoldTicks + varnox::MinReleaseTicks; ++tick) form.RunTimer()->OnTimer()(form.RunTimer());
+    m.Run.CyclesPerTick = grant;
+}
+
 // Runs the event loop for a while. (QTest::qWait sleeps between rounds of
 // events, which would hold back every tick.)
 inline void Spin(int ms) {

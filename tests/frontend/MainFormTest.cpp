@@ -186,6 +186,8 @@ private slots:
         QCOMPARE(m.Cpu.KI, 0x01);
         QCOMPARE(m.Cpu.Halted, false);  // the wake line
         QTest::mouseRelease(form->Button(1), Qt::LeftButton);
+        QCOMPARE(m.HeldKeys[0], 1);  // held until the firmware had time to see it
+        LetHeldPressesGo(*form);
         QCOMPARE(m.HeldKeys[0], 0);
         QCOMPARE(m.Cpu.KI, 0x00);
         // Any mouse button; and only while KO drives the key's lines.
@@ -195,6 +197,7 @@ private slots:
         QCOMPARE(m.Cpu.KI, 0x00);
         m.Cpu.KO = 0x42;
         QTest::mouseRelease(form->Button(50), Qt::RightButton);
+        LetHeldPressesGo(*form);
         QCOMPARE(m.HeldKeys[0], 0);
     }
 
@@ -216,10 +219,13 @@ private slots:
             QTest::keyPress(form.get(), c.character);
             QVERIFY2(m.HeldKeys[1] == c.key, qPrintable(QStringLiteral("typed %1").arg(QChar::fromLatin1(c.character))));
             QTest::keyRelease(form.get(), c.character);
+            LetHeldPressesGo(*form);
             QCOMPARE(m.HeldKeys[1], 0);
         }
         QTest::keyPress(form.get(), 'A');
         QCOMPARE(m.Cpu.KI, 0x02);  // key 19 sits at KO 0x60, KI 0x02
+        QTest::keyRelease(form.get(), 'A');
+        LetHeldPressesGo(*form);
 
         const std::pair<Qt::Key, int> pcKeys[] = {{Qt::Key_Return, 50}, {Qt::Key_Enter, 50}, {Qt::Key_Escape, 35},
                                                   {Qt::Key_End, 2},     {Qt::Key_Home, 1},   {Qt::Key_Left, 4},
@@ -229,6 +235,7 @@ private slots:
             QTest::keyPress(form.get(), key);
             QCOMPARE(m.HeldKeys[1], number);
             QTest::keyRelease(form.get(), key);
+            LetHeldPressesGo(*form);
             QCOMPARE(m.HeldKeys[1], 0);
         }
 
@@ -236,6 +243,7 @@ private slots:
         QTest::mousePress(form->Button(7), Qt::LeftButton);
         QTest::keyPress(form.get(), Qt::Key_Home);
         QTest::keyRelease(form.get(), Qt::Key_Shift);
+        LetHeldPressesGo(*form);
         QCOMPARE(m.HeldKeys[1], 0);
         QCOMPARE(m.HeldKeys[0], 7);
         QCOMPARE(m.Cpu.KI, 0x01);  // key 7 at KO 0x44, KI 0x01

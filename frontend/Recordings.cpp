@@ -1,0 +1,78 @@
+#include "frontend/Recordings.h"
+
+#include "frontend/WarningQueue.h"
+#include "system/InputPath.h"
+#include "system/Recording.h"
+
+namespace varnox {
+
+TRecordings::TRecordings(InputPath& path, std::filesystem::path dir, const TChooseFile& chooseFile,
+                         TWarningQueue& warnings, std::function<void()> changed)
+    : path_(path), dir_(std::move(dir)), chooseFile_(chooseFile), warnings_(warnings), changed_(std::move(changed)) {}
+
+bool TRecordings::Recording() const { return path_.IsRecording(); }
+bool TRecordings::Replaying() const { return path_.IsReplaying(); }
+
+TFileRequest TRecordings::Request(bool save) const {
+    return {.Save = save,
+            .Caption = save ? QStringLiteral("Record to") : QStringLiteral("Replay recording"),
+            .Folder = QString::fromStdString(dir_.string()),
+            .Name = save ? QStringLiteral("recording.vxr") : QString(),
+            .Filter = QStringLiteral("Varnox recordings (*.vxr);;All files (*)"),
+            .DefaultSuffix = QStringLiteral("vxr")};
+}
+
+void TRecordings::StartRecording(bool fromPowerOn) {
+    if (Recording() || Replaying()) return;
+    const QString file = chooseFile_(Request(true));
+    if (!file.isEmpty()) StartRecordingTo(file.toStdString(), fromPowerOn);
+}
+
+void TRecordings::StartRecordingTo(const std::filesystem::path& file, bool fromPowerOn) {
+    if (Recording() || Replaying()) return;
+    // The reset goes before the start: the recording holds the machine as
+    // the reset left it.
+    if (fromPowerOn) path_.Reset();
+    file_ = file;
+    path_.StartRecording(false);
+    changed_();
+}
+
+void TRecordings::StopRecording() {
+    if (!Recording()) return;
+    if (const auto failure = SaveRecordingFile(path_.StopRecording(), file_)) {
+        warnings_.Show(QString::fromStdString(*failure));
+    }
+    changed_();
+}
+
+void TRecordings::Replay() {
+    if (Recording() || Replaying()) return;
+    const QString file = chooseFile_(Request(false));
+    if (!file.isEmpty()) ReplayFrom(file.toStdString());
+}
+
+void TRecordings::ReplayFrom(const std::filesystem::path& file) {
+    if (Recording() || Replaying()) return;
+    varnox::Recording recording;
+    auto failure = LoadRecordingFile(file, recording);
+    if (!failure) failure = path_.StartReplay(recording, file);
+    if (failure) {
+        warnings_.Show(QString::fromStdString(*failure));
+        return;
+    }
+    changed_();
+}
+
+void TRecordings::StopReplay() {
+    if (!Replaying()) return;
+    path_.FinishReplay();
+    changed_();
+}
+
+void TRecordings::EndBeforeOutsideChange() {
+    StopRecording();
+    StopReplay();
+}
+
+}  // namespace varnox

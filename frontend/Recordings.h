@@ -1,0 +1,53 @@
+// Recording the machine's inputs in the window and replaying a recording:
+// the files, the dialogs and the warnings around the input path's own
+// recording and replay.
+#pragma once
+
+#include <filesystem>
+#include <functional>
+
+#include "frontend/FileChooser.h"
+
+namespace varnox {
+
+class InputPath;
+class TWarningQueue;
+
+class TRecordings {
+public:
+    // `changed`: the window shows what is being done now.
+    TRecordings(InputPath& path, std::filesystem::path dir, const TChooseFile& chooseFile, TWarningQueue& warnings,
+                std::function<void()> changed);
+
+    // Asks for the file, then records from the machine as it stands, or
+    // from a reset as at power-on.
+    void StartRecording(bool fromPowerOn);
+    void StartRecordingTo(const std::filesystem::path& file, bool fromPowerOn);
+    // Writes what was recorded into the file chosen at the start.
+    void StopRecording();
+
+    // Asks for a recording and replays it from its start.
+    void Replay();
+    void ReplayFrom(const std::filesystem::path& file);
+    void StopReplay();
+
+    // Before anything the inputs cannot carry changes the machine (the
+    // debugger, a state loaded, a rewind): a recording ends there and is
+    // written, a replay stops.
+    void EndBeforeOutsideChange();
+
+    bool Recording() const;
+    bool Replaying() const;
+
+private:
+    TFileRequest Request(bool save) const;
+
+    InputPath& path_;
+    std::filesystem::path dir_;
+    const TChooseFile& chooseFile_;
+    TWarningQueue& warnings_;
+    std::function<void()> changed_;
+    std::filesystem::path file_;  // of the recording under way
+};
+
+}  // namespace varnox

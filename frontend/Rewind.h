@@ -1,0 +1,34 @@
+// Going back in time: while the rewind key is held the machine steps back
+// through the input path's snapshots, a tenth of a second at each refresh
+// of the display, and runs on from there once the key is let go; and the
+// state loaded last can be undone.
+#pragma once
+
+#include <functional>
+
+namespace varnox {
+
+class InputPath;
+
+class TRewind {
+public:
+    // `before` ends what the change would spoil (a recording); `after`
+    // brings the window up to the machine it now shows.
+    TRewind(InputPath& path, std::function<void()> before, std::function<void()> after);
+
+    void Hold(bool held);
+    bool Held() const { return held_; }
+    // At each refresh of the display: one step back while held.
+    void OnRefresh();
+    // One step back; false when there is none left.
+    bool StepBack();
+    void UndoLoad();
+
+private:
+    InputPath& path_;
+    std::function<void()> before_;
+    std::function<void()> after_;
+    bool held_ = false;
+};
+
+}  // namespace varnox
