@@ -180,7 +180,7 @@ InputEvent ReadEvent(const std::vector<std::string_view>& w, const Recording& r)
         if (w.size() != 2) throw ParseFailure{"reset takes nothing after it"};
         return event;
     }
-    const bool noscan = event.Kind == InputKind::PcKey && w.size() == 4 && w[3] == "noscan";
+    const bool noscan = w.size() == 4 && w[3] == "noscan";
     if (w.size() != 3 && !noscan) throw ParseFailure{std::string(kind->Name) + " takes one key number"};
     const auto key = Number<int32_t>(w[2], 0, KeyCount);
     if (!key || (event.Kind == InputKind::PrintSwitch && *key != 0 && *key != PrintSwitchKey)) {
@@ -198,7 +198,8 @@ Recording BeginRecording(const Machine& m, bool fromPowerOn) {
     Recording r;
     r.Rom0Crc = Crc32(m.InstrRom);
     r.Rom1Crc = Crc32(m.DataRom);
-    r.Config = m.Config;
+    r.OscFreq = m.Config.OscFreq;
+    r.SelfTest = m.Config.SelfTest;
     r.ResumeDelay = m.Run.ResumeDelay;
     r.FromPowerOn = fromPowerOn;
     if (fromPowerOn) {
@@ -214,8 +215,8 @@ std::string FormatRecording(const Recording& r) {
     std::string text = std::string(Magic) + " " + std::to_string(RecordingFormatVersion) + "\n";
     text += std::string(Rom0FileName) + " " + Hex32(r.Rom0Crc) + "\n";
     text += std::string(Rom1FileName) + " " + Hex32(r.Rom1Crc) + "\n";
-    text += "OscFreq " + std::to_string(r.Config.OscFreq) + "\n";
-    text += "SelfTest " + std::to_string(r.Config.SelfTest) + "\n";
+    text += "OscFreq " + std::to_string(r.OscFreq) + "\n";
+    text += "SelfTest " + std::to_string(r.SelfTest) + "\n";
     text += "ResumeDelay " + std::to_string(r.ResumeDelay) + "\n";
     text += "ticks " + std::to_string(r.Ticks) + "\n";
     if (r.FromPowerOn) {
@@ -263,8 +264,8 @@ std::variant<Recording, std::string> ParseRecording(std::string_view text) {
         }
         r.Rom0Crc = Field<uint32_t>(lines, Rom0FileName, 0, UINT32_MAX);
         r.Rom1Crc = Field<uint32_t>(lines, Rom1FileName, 0, UINT32_MAX);
-        r.Config.OscFreq = Field<int32_t>(lines, "OscFreq", MinOscFreq, MaxOscFreq);
-        r.Config.SelfTest = Field<int32_t>(lines, "SelfTest", INT32_MIN, INT32_MAX);
+        r.OscFreq = Field<int32_t>(lines, "OscFreq", MinOscFreq, MaxOscFreq);
+        r.SelfTest = Field<int32_t>(lines, "SelfTest", INT32_MIN, INT32_MAX);
         r.ResumeDelay = Field<int32_t>(lines, "ResumeDelay", 0, ResumeDelayTicks);
         r.Ticks = Field<long long>(lines, "ticks", 0, MaxTicks);
         std::optional<std::vector<std::string_view>> next;
@@ -328,7 +329,8 @@ std::optional<std::string> StartReplay(Machine& m, const Recording& r, const std
         }
     }
     Machine started = m;
-    started.Config = r.Config;
+    started.Config.OscFreq = r.OscFreq;
+    started.Config.SelfTest = r.SelfTest;
     StartMachine(started);
     if (!r.FromPowerOn) {
         if (auto failure = DecodeState(r.State, started)) return refused + "the state it starts from: " + *failure;

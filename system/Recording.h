@@ -22,8 +22,8 @@
 //     40 reset                     print switch; reset: as at power-on
 //     end
 //
-// "pc K noscan" holds the key without the key scan (the double quote and
-// the colon do). Lines starting with # and empty lines are ignored.
+// "pc K noscan" holds the key without the key scan (the window's double
+// quote and colon do so). Lines starting with # and empty lines are ignored.
 #pragma once
 
 #include <cstdint>
@@ -55,7 +55,8 @@ struct InputEvent {
 struct Recording {
     uint32_t Rom0Crc = 0;
     uint32_t Rom1Crc = 0;
-    Settings Config{};
+    int32_t OscFreq = Settings{}.OscFreq;
+    int32_t SelfTest = Settings{}.SelfTest;
     int32_t ResumeDelay = 0;
     long long Ticks = 0;
     // Power-on over the RAM and register file of the run folder (their

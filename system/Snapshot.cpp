@@ -73,6 +73,7 @@ void RewindRing::Take(const Machine& m, long long tick) {
 }
 
 long long RewindRing::StepBack(Machine& m, long long tick) {
+    if (count_ == 0 || OldestTick() >= tick) return -1;
     while (count_ > 0 && ticks_[newest_] >= tick) {
         newest_ = Index(1);
         --count_;
