@@ -98,6 +98,21 @@ private slots:
         QVERIFY(Row(0).startsWith("CALC "));
         QCOMPARE(Row(2).left(6), QStringLiteral("12+3*4"));
     }
+
+    // Presses and releases that come back to back, in one turn of the
+    // event loop (a touchpad tap, automation), each register once: five
+    // taps of the mouse on 1, then five of the PC key 2.
+    void TapsInOneTurnRegisterOnceEach() {
+        QTRY_COMPARE_WITH_TIMEOUT(Row(1), QStringLiteral("Varnox      v1.0"), 5000);
+        Click(8);  // CALC
+        for (int tap = 0; tap < 5; ++tap) {
+            QTest::mousePress(form_->Button(41), Qt::LeftButton);
+            QTest::mouseRelease(form_->Button(41), Qt::LeftButton);
+        }
+        QTRY_COMPARE_WITH_TIMEOUT(Row(2).left(6), QStringLiteral("11111 "), 5000);
+        for (int tap = 0; tap < 5; ++tap) QTest::keyClick(form_.get(), '2');
+        QTRY_COMPARE_WITH_TIMEOUT(Row(2).left(12), QStringLiteral("1111122222  "), 5000);
+    }
 };
 
 }  // namespace

@@ -250,6 +250,51 @@ private slots:
         QTest::mouseRelease(form->Button(7), Qt::LeftButton);
     }
 
+    // Nothing stays held when the keyboard goes elsewhere or the debugger
+    // takes over: the releases the window will not see are made for it.
+    void KeysLetGoOnFocusLossAndWhenTheDebuggerTakesOver() {
+        Scratch scratch;
+        scratch.CopyKit();
+        auto form = ShowForm(scratch);
+        PowerOff(*form);
+        Machine& m = form->GetMachine();
+        int shown = 0;
+        form->ShowDebugger = [&] { ++shown; };
+        for (const char* how : {"focus lost", "F3", "debugger by the menu"}) {
+            m.Cpu.KO = 0xFF;
+            QTest::mousePress(form->Button(7), Qt::LeftButton);
+            QTest::keyPress(form.get(), 'q');
+            QCOMPARE(m.HeldKeys[0], 7);
+            QCOMPARE(m.HeldKeys[1], 37);
+            QVERIFY(form->Button(37)->isDown());
+            if (how == std::string("focus lost")) {
+                QFocusEvent lost(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+                QApplication::sendEvent(form.get(), &lost);
+            } else if (how == std::string("F3")) {
+                QTest::keyPress(form.get(), Qt::Key_F3);
+            } else {
+                form->Menu().Action("debugger")->trigger();
+            }
+            QVERIFY2(m.HeldKeys[0] == 0 && m.HeldKeys[1] == 0, how);
+            QCOMPARE(m.Cpu.KI, 0x00);
+            QVERIFY2(!form->Button(7)->isDown() && !form->Button(37)->isDown(), how);
+            // Released elsewhere, or never: still nothing held later.
+            LetHeldPressesGo(*form);
+            QVERIFY2(m.HeldKeys[0] == 0 && m.HeldKeys[1] == 0, how);
+            QTest::mouseRelease(form->Button(7), Qt::LeftButton);
+            QTest::keyRelease(form.get(), 'q');
+        }
+        QCOMPARE(shown, 2);
+        // Auto-repeat of a held key presses nothing again.
+        QTest::keyPress(form.get(), 'q');
+        QTest::keyRelease(form.get(), 'q');
+        QTest::keyPress(form.get(), 'w');
+        QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Q, Qt::NoModifier, QStringLiteral("q"), true);
+        QApplication::sendEvent(form.get(), &repeat);
+        LetHeldPressesGo(*form);
+        QCOMPARE(m.HeldKeys[1], 43);  // w, not q again
+    }
+
     void F3AndRunLoopStopsCallTheDebuggerHook() {
         Scratch scratch;
         scratch.CopyKit();

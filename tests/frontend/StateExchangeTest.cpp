@@ -108,6 +108,45 @@ private slots:
         QCOMPARE(BitmapDots(form->DisplayBitmap()), PbmDots(scratch.Read("tool.pbm")));
     }
 
+    // A recording made through the window's input path, from a state, with
+    // taps, a held key, the print switch and a reset, replays in the tool
+    // to the same machine and screen.
+    void AWindowRecordingReplaysInTheTool() {
+        Scratch scratch;
+        scratch.CopyKit();
+        for (const char* rom : {"rom0.bin", "rom1.bin"}) QVERIFY(QFile::copy(QStringLiteral(VARNOX_KIT_DIR "/") + rom, scratch.dir.filePath(rom)));
+        auto form = ShowForm(scratch);
+        form->RunTimer()->SetEnabled(false);  // this test is the timer
+        form->RefreshTimer()->stop();
+        const auto runTimer = form->RunTimer()->OnTimer();
+        const std::string file = scratch.dir.filePath("r.vxr").toStdString();
+        for (int tick = 0; tick < 300; ++tick) {
+            if (tick == 40) form->Recordings().StartRecordingTo(file, false);
+            if (tick == 30 || tick == 62 || tick == 63) {  // taps: pressed and let go at once
+                form->ButtonMouseDown(tick == 30 ? 8 : 41);
+                form->ButtonMouseUp(0);
+            }
+            if (tick == 70) form->FormKeyPress(QChar('+'));
+            if (tick == 71) form->FormKeyUp();
+            if (tick == 80) form->FormKeyDown(varnox::VkReturn);
+            if (tick == 120) form->FormKeyUp();
+            if (tick == 150) QTest::mouseClick(form->PrintSwitch(), Qt::LeftButton);
+            if (tick == 200) form->Menu().Action("reset")->trigger();
+            runTimer(form->RunTimer());
+        }
+        form->FormKeyPress(QChar('7'));  // after the last tick
+        QVERIFY(form->Recordings().Recording());
+        form->Menu().Action("stoprecord")->trigger();
+        QVERIFY(!form->Recordings().Recording());
+        form->OnRefreshTimer();
+        const QString tool = RunTool(scratch, {"--replay", "r.vxr", "--no-save", "--save-state", "tool.vxs", "--screen", "tool.pbm"});
+        const Machine& m = form->GetMachine();
+        QVERIFY2(tool.startsWith(StateLine(m) + " STEPS="), qPrintable(tool + " / " + StateLine(m)));
+        const QByteArray saved = scratch.Read("tool.vxs");
+        QVERIFY(varnox::EncodeState(m) == std::vector<uint8_t>(saved.begin(), saved.end()));
+        QCOMPARE(BitmapDots(form->DisplayBitmap()), PbmDots(scratch.Read("tool.pbm")));
+    }
+
     void WindowAndToolShareStates() {
         Scratch scratch;
         scratch.CopyKit();
