@@ -8,8 +8,10 @@
 #include <cstdlib>
 #include <memory>
 #include <new>
+#include <vector>
 
 #include "core/Def.h"
+#include "system/InputPath.h"
 #include "system/RunLoop.h"
 
 namespace {
@@ -104,6 +106,40 @@ void BM_RunTick(benchmark::State& state) {
     benchmark::DoNotOptimize(m->Cpu.MainRegisterFile);
 }
 BENCHMARK(BM_RunTick)->MinTime(2.0);
+
+// The same ticks as the window runs them: through the input path, with a
+// snapshot kept for rewinding every tenth of a second. Its time over
+// BM_RunTick's, in the same run, is the cost of the path and the ring
+// (which takes its memory once, on the first snapshot, before the count).
+void BM_RunTickOnInputPath(benchmark::State& state) {
+    auto m = MakeMachine();
+    varnox::InputPath path(*m);
+    path.KeepSnapshots(true);
+    for (long long tick = 0; tick < varnox::RewindRing::RewindStepTicks; ++tick) path.RunTick();
+    long long ticks = 0;
+    const long long allocationsBefore = allocationCount.load();
+    for (auto _ : state) {
+        path.RunTick();
+        ++ticks;
+    }
+    state.counters["x_real_time"] = benchmark::Counter(static_cast<double>(ticks) * 0.01, benchmark::Counter::kIsRate);
+    state.counters["allocations"] = static_cast<double>(allocationCount.load() - allocationsBefore);
+    benchmark::DoNotOptimize(m->Cpu.MainRegisterFile);
+}
+BENCHMARK(BM_RunTickOnInputPath)->MinTime(2.0);
+
+// One snapshot of the machine alone; the ring takes one every
+// RewindStepTicks run ticks, so its share of a tick is this over that many
+// of BM_RunTick.
+void BM_Snapshot(benchmark::State& state) {
+    auto m = MakeMachine();
+    std::vector<uint8_t> copy(varnox::SnapshotBytes());
+    for (auto _ : state) {
+        varnox::TakeSnapshot(*m, copy);
+        benchmark::DoNotOptimize(copy.data());
+    }
+}
+BENCHMARK(BM_Snapshot);
 
 }  // namespace
 
