@@ -22,9 +22,23 @@ int DueLevel(const CpuState& cpu) {
     return -1;
 }
 
-}  // namespace
+// Pending requests age by the step's cycles: -8 (requested during or
+// before the step) becomes -7, a running delay counts on.
+void AgeRequests(CpuState& cpu) {
+    for (int32_t& pending : cpu.IrqPending) {
+        if (pending < -7) {
+            pending = -7;
+        } else if (pending < 0) {
+            pending += cpu.StepCycles;
+        }
+    }
+}
 
-int32_t CpuStep(Machine& m) {
+bool AnyRequest(const CpuState& cpu) { return (cpu.IrqPending[0] | cpu.IrqPending[1] | cpu.IrqPending[2]) != 0; }
+
+// Kept out of CpuStep, so that the short way saves no registers for it.
+template <void (*Dispatch)(Machine&)>
+[[gnu::noinline]] int32_t Step(Machine& m) {
     CpuState& cpu = m.Cpu;
     cpu.StepCycles = 0;
     if (cpu.Halted) {
@@ -39,20 +53,31 @@ int32_t CpuStep(Machine& m) {
             CallTo(m, static_cast<uint8_t>(vector >> 8), static_cast<uint8_t>(vector));
             cpu.StepCycles += IrqEntryCycles;
         } else {
-            DecodeAndDispatch(m);
+            Dispatch(m);
         }
     }
-    if ((cpu.IrqPending[0] | cpu.IrqPending[1] | cpu.IrqPending[2]) != 0) {
-        for (int32_t& pending : cpu.IrqPending) {
-            if (pending < -7) {
-                pending = -7;
-            } else if (pending < 0) {
-                pending += cpu.StepCycles;
-            }
-        }
-    }
+    if (AnyRequest(cpu)) AgeRequests(cpu);
     return cpu.StepCycles;
 }
+
+}  // namespace
+
+// Most steps run an InstrRom word whose record is current, with no
+// interrupt request under way; they take the short way, which does what
+// Step does in that case.
+int32_t CpuStep(Machine& m) {
+    CpuState& cpu = m.Cpu;
+    const uint16_t pc = cpu.PC;
+    if (cpu.Halted || AnyRequest(cpu) || pc >= DecodedRomWords) [[unlikely]] return Step<DecodeAndDispatch>(m);
+    const DecodedWord& decoded = m.Decoded[pc];
+    if (!IsCurrent(m, pc, decoded)) [[unlikely]] return Step<DecodeAndDispatch>(m);
+    cpu.StepCycles = 0;
+    RunRecord(m, pc, decoded);
+    if (AnyRequest(cpu)) [[unlikely]] AgeRequests(cpu);
+    return cpu.StepCycles;
+}
+
+int32_t CpuStepPlain(Machine& m) { return Step<DecodeAndDispatchPlain>(m); }
 
 StepKind PeekStepKind(const Machine& m, int* level) {
     if (m.Cpu.Halted) return StepKind::Idle;

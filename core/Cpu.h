@@ -11,6 +11,11 @@ namespace varnox {
 // instruction; then age the pending requests. Returns the step's cycles.
 int32_t CpuStep(Machine& m);
 
+// The same step run by the instruction set's table alone, without decoded
+// words or fixed-argument handlers: the reference CpuStep is checked
+// against.
+int32_t CpuStepPlain(Machine& m);
+
 void CpuReset(Machine& m);
 
 // Requests interrupt level 0..2; dropped unless enabled in IE and idle.

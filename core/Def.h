@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 
+#include "core/DecodedRom.h"
 #include "peripherals/Lcd.h"
 
 namespace varnox {
@@ -16,6 +17,7 @@ constexpr int DataRomBytes = 0x8000;
 constexpr int DataRamBytes = 0x2000;
 constexpr int RegisterFileBytes = 128;
 constexpr uint16_t DataInstrStart = 0x1800;  // PCs from here fetch from data memory
+constexpr uint16_t DecodedRomWords = InstrRomWords - 1;  // the words run from decoded records
 
 // Flag register bits.
 constexpr uint8_t FlagC = 0x80;
@@ -108,6 +110,7 @@ struct Machine {
     std::array<int32_t, HeldKeySlots> HeldKeys{};
     RunControl Run{};
     Settings Config{};
+    DecodedRom Decoded{};  // InstrRom's words decoded; a cache, not state
 };
 
 // ---- Register file helpers -------------------------------------------------

@@ -2,6 +2,7 @@
 // jumps, returns, the trap, interrupt cancel and return, off, pst and gst.
 #include "core/Cpu.h"
 #include "core/Exec.h"
+#include "core/FixedArg.h"
 #include "peripherals/Keyboard.h"
 #include "peripherals/Lcd.h"
 
@@ -159,6 +160,16 @@ void WritePort(Machine& m, uint8_t port, uint8_t value) {
             cpu.KI = value;
             break;
     }
+}
+
+std::span<const FixedArgFamily> ControlFixedArgFamilies() {
+    static constexpr FixedArgFamily families[] = {
+        FixedArgs<JumpIfSetOp, JumpTargetCount>(), FixedArgs<JumpIfClearOp, JumpTargetCount>(),
+        FixedArgs<JumpIfKeyOp, JumpTargetCount>(), FixedArgs<JumpIfNoKeyOp, JumpTargetCount>(),
+        FixedArgs<PutImmOp, PortIdCount>(),        FixedArgs<PutRegOp, PortIdCount>(),
+        FixedArgs<GetOp, PortIdCount>(),
+    };
+    return families;
 }
 
 }  // namespace varnox

@@ -1,6 +1,7 @@
 // Memory instructions: loads and stores through the index registers, the
 // 16-bit index register instructions, the block move and the byte search.
 #include "core/Exec.h"
+#include "core/FixedArg.h"
 
 namespace varnox {
 namespace {
@@ -183,6 +184,20 @@ void SearchOp(Machine& m, uint8_t arg) {
     const uint8_t wanted = cpu.MainRegisterFile[LowerReg(b1) + cpu.RegBank];
     if (value != wanted && address != GetIndex(cpu, RegIy)) cpu.PC = cpu.InstrPC;
     cpu.StepCycles += SearchCycles;
+}
+
+std::span<const FixedArgFamily> MemoryFixedArgFamilies() {
+    static constexpr FixedArgFamily families[] = {
+        FixedArgs<IndexImmOp, IndexStepOpCount>(),          FixedArgs<StoreIndexOp, IndexStepOpCount>(),
+        FixedArgs<LoadIndexOp, IndexStepOpCount>(),         FixedArgs<StoreIndexMultiOp, IndexStepOpCount>(),
+        FixedArgs<LoadIndexMultiOp, IndexStepOpCount>(),    FixedArgs<StoreImmOp, IndexStepOpCount>(),
+        FixedArgs<StoreDispOp, IndexStepOpCount>(),         FixedArgs<LoadDispOp, IndexStepOpCount>(),
+        FixedArgs<StoreRegDispOp, IndexStepOpCount>(),      FixedArgs<LoadRegDispOp, IndexStepOpCount>(),
+        FixedArgs<StoreDispMultiOp, IndexStepOpCount>(),    FixedArgs<LoadDispMultiOp, IndexStepOpCount>(),
+        FixedArgs<StoreRegDispMultiOp, IndexStepOpCount>(), FixedArgs<LoadRegDispMultiOp, IndexStepOpCount>(),
+        FixedArgs<BlockMoveOp, IndexStepOpCount>(),         FixedArgs<SearchOp, IndexStepOpCount>(),
+    };
+    return families;
 }
 
 }  // namespace varnox

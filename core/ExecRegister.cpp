@@ -1,7 +1,9 @@
 // Register instruction families: two-register, register-immediate and
 // one-operand forms, each as one byte or as a sequence of up to eight
 // registers, plus the test forms that only set flags.
+#include "core/Alu.h"
 #include "core/Exec.h"
+#include "core/FixedArg.h"
 
 namespace varnox {
 namespace {
@@ -293,5 +295,21 @@ void UnaryRangeOp(Machine& m, uint8_t op) {
 }
 
 void NopOp(Machine& m, uint8_t) { m.Cpu.StepCycles += NopCycles; }
+
+std::span<const FixedArgFamily> RegisterFixedArgFamilies() {
+    static constexpr FixedArgFamily families[] = {
+        FixedArgs<RegRegOp, AluOpCount>(),          FixedArgs<RegRegRevOp, AluOpCount>(),
+        FixedArgs<RegRegMultiOp, AluOpCount>(),     FixedArgs<RegRegMultiRevOp, AluOpCount>(),
+        FixedArgs<TestRegRegOp, AluOpCount>(),      FixedArgs<TestRegRegRevOp, AluOpCount>(),
+        FixedArgs<TestRegRegMultiOp, AluOpCount>(), FixedArgs<TestRegRegMultiRevOp, AluOpCount>(),
+        FixedArgs<RegImmOp, AluOpCount>(),          FixedArgs<TestRegImmOp, AluOpCount>(),
+        FixedArgs<RegImmMultiOp, AluOpCount>(),     FixedArgs<TestRegImmMultiOp, AluOpCount>(),
+        FixedArgs<UnaryOp, UnaryKindCount>(),       FixedArgs<RotateOp, UnaryKindCount>(),
+        FixedArgs<UnaryMultiOp, UnaryKindCount>(),  FixedArgs<RotateMultiOp, UnaryKindCount>(),
+        FixedArgs<UnaryRangeOp, UnaryKindCount>(),  FixedArgs<ExchangeOp, ExchangeKindCount>(),
+        FixedArgs<ExchangeMultiOp, ExchangeKindCount>(),
+    };
+    return families;
+}
 
 }  // namespace varnox

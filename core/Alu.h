@@ -1,10 +1,16 @@
 // The arithmetic-logic unit: binary and decimal arithmetic, logic, the
 // one-operand shifts and digit moves, and the digit exchanges, each with its
-// exact effect on F.
+// exact effect on F. Inline, so that a handler whose operation is fixed
+// compiles to that operation alone.
+#pragma once
+
+#include <cstdint>
+
+#include "core/Def.h"
 #include "core/Exec.h"
 
 namespace varnox {
-namespace {
+namespace alu {
 
 constexpr uint8_t CarryHalfOverflow = FlagC | FlagH | FlagV;
 
@@ -28,7 +34,7 @@ inline void SetHalfAndOverflow(CpuState& cpu, int a, int b, int r) {
     if (flipped & 0x80) cpu.F |= FlagV;
 }
 
-uint8_t Add(CpuState& cpu, int a, int b) {
+inline uint8_t Add(CpuState& cpu, int a, int b) {
     const int r = a + b + Carry(cpu);
     KeepOnlyNz(cpu);
     if (r > 0xFF) cpu.F |= FlagC;
@@ -37,7 +43,7 @@ uint8_t Add(CpuState& cpu, int a, int b) {
     return static_cast<uint8_t>(r);
 }
 
-uint8_t Subtract(CpuState& cpu, int a, int b) {
+inline uint8_t Subtract(CpuState& cpu, int a, int b) {
     const int r = a - b - Carry(cpu);
     KeepOnlyNz(cpu);
     if (r < 0 || r > 0xFF) cpu.F |= FlagC;
@@ -46,7 +52,7 @@ uint8_t Subtract(CpuState& cpu, int a, int b) {
     return static_cast<uint8_t>(r);
 }
 
-uint8_t AddDecimal(CpuState& cpu, int a, int b) {
+inline uint8_t AddDecimal(CpuState& cpu, int a, int b) {
     int lo = (a & 0x0F) + (b & 0x0F) + Carry(cpu);
     KeepOnlyNz(cpu);
     if (lo > 9) {
@@ -63,7 +69,7 @@ uint8_t AddDecimal(CpuState& cpu, int a, int b) {
     return static_cast<uint8_t>(r);
 }
 
-uint8_t SubtractDecimal(CpuState& cpu, int a, int b) {
+inline uint8_t SubtractDecimal(CpuState& cpu, int a, int b) {
     int lo = (a & 0x0F) - (b & 0x0F) - Carry(cpu);
     KeepOnlyNz(cpu);
     // Negative, or a digit above 9: borrow 0x10 from the upper digit.
@@ -83,43 +89,44 @@ uint8_t SubtractDecimal(CpuState& cpu, int a, int b) {
 
 inline uint8_t SwapDigits(uint8_t v) { return static_cast<uint8_t>((v << 4) | (v >> 4)); }
 
-}  // namespace
+}  // namespace alu
 
-uint8_t AluBinary(CpuState& cpu, uint8_t op, uint8_t a, uint8_t b) {
+// op(a, b) with its effect on F; returns the result byte (for AluLd: b).
+inline uint8_t AluBinary(CpuState& cpu, uint8_t op, uint8_t a, uint8_t b) {
     switch (op) {
-        case AluAdb: return AddDecimal(cpu, a, b);
-        case AluSbb: return SubtractDecimal(cpu, a, b);
-        case AluAd: return Add(cpu, a, b);
-        case AluSb: return Subtract(cpu, a, b);
+        case AluAdb: return alu::AddDecimal(cpu, a, b);
+        case AluSbb: return alu::SubtractDecimal(cpu, a, b);
+        case AluAd: return alu::Add(cpu, a, b);
+        case AluSb: return alu::Subtract(cpu, a, b);
         case AluAn: {
             const uint8_t r = a & b;
-            KeepOnlyNz(cpu);
-            SetZeroFlags(cpu, r);
+            alu::KeepOnlyNz(cpu);
+            alu::SetZeroFlags(cpu, r);
             return r;
         }
         case AluNa:
             // The one logical operation that leaves the zero flags alone:
             // UZ and LZ end clear and NZ keeps its value.
-            KeepOnlyNz(cpu);
-            cpu.F |= CarryHalfOverflow;
+            alu::KeepOnlyNz(cpu);
+            cpu.F |= alu::CarryHalfOverflow;
             return static_cast<uint8_t>(~(a & b));
         case AluOr: {
             const uint8_t r = a | b;
-            KeepOnlyNz(cpu);
-            cpu.F |= CarryHalfOverflow;
-            SetZeroFlags(cpu, r);
+            alu::KeepOnlyNz(cpu);
+            cpu.F |= alu::CarryHalfOverflow;
+            alu::SetZeroFlags(cpu, r);
             return r;
         }
         case AluXr: {
             const uint8_t r = a ^ b;
-            KeepOnlyNz(cpu);
-            SetZeroFlags(cpu, r);
+            alu::KeepOnlyNz(cpu);
+            alu::SetZeroFlags(cpu, r);
             return r;
         }
         case AluBit: {
             const uint8_t r = static_cast<uint8_t>(~a & b);
-            KeepOnlyNz(cpu);
-            SetZeroFlags(cpu, r);
+            alu::KeepOnlyNz(cpu);
+            alu::SetZeroFlags(cpu, r);
             return r;
         }
         default:  // AluLd
@@ -127,40 +134,41 @@ uint8_t AluBinary(CpuState& cpu, uint8_t op, uint8_t a, uint8_t b) {
     }
 }
 
-uint8_t AluUnary(CpuState& cpu, uint8_t op, uint8_t& p, uint8_t c) {
+// op(p, c): changes p in place, returns the outgoing value.
+inline uint8_t AluUnary(CpuState& cpu, uint8_t op, uint8_t& p, uint8_t c) {
     switch (op) {
-        case UnNeg: p = Subtract(cpu, 0, p); return 0;
-        case UnNegb: p = SubtractDecimal(cpu, 0, p); return 0;
+        case UnNeg: p = alu::Subtract(cpu, 0, p); return 0;
+        case UnNegb: p = alu::SubtractDecimal(cpu, 0, p); return 0;
         case UnInv:
             p = static_cast<uint8_t>(~p);
-            KeepOnlyNz(cpu);
-            cpu.F |= CarryHalfOverflow;
-            SetZeroFlags(cpu, p);
+            alu::KeepOnlyNz(cpu);
+            cpu.F |= alu::CarryHalfOverflow;
+            alu::SetZeroFlags(cpu, p);
             return 0;
-        case UnShl: p = Add(cpu, p, p); return 0;
-        case UnDbl: p = AddDecimal(cpu, p, p); return 0;
+        case UnShl: p = alu::Add(cpu, p, p); return 0;
+        case UnDbl: p = alu::AddDecimal(cpu, p, p); return 0;
         case UnShr: {
             const uint8_t old = p;
             p = static_cast<uint8_t>((old >> 1) | ((cpu.F & FlagC) ? 0x80 : 0));
-            KeepOnlyNz(cpu);
+            alu::KeepOnlyNz(cpu);
             if (old & 1) cpu.F |= FlagC;
-            SetZeroFlags(cpu, p);
+            alu::SetZeroFlags(cpu, p);
             cpu.RegStep = 0xFF;
             return 0;
         }
-        case UnSwp: p = SwapDigits(p); return 0;
+        case UnSwp: p = alu::SwapDigits(p); return 0;
         case UnDigup: {
             const uint8_t out = p >> 4;
             p = static_cast<uint8_t>((p << 4) | c);
-            KeepOnlyNz(cpu);
-            SetZeroFlags(cpu, p);
+            alu::KeepOnlyNz(cpu);
+            alu::SetZeroFlags(cpu, p);
             return out;
         }
         case UnDigdn: {
             const uint8_t out = static_cast<uint8_t>(p << 4);
             p = static_cast<uint8_t>((p >> 4) | c);
-            KeepOnlyNz(cpu);
-            SetZeroFlags(cpu, p);
+            alu::KeepOnlyNz(cpu);
+            alu::SetZeroFlags(cpu, p);
             cpu.RegStep = 0xFF;
             return out;
         }
@@ -168,20 +176,21 @@ uint8_t AluUnary(CpuState& cpu, uint8_t op, uint8_t& p, uint8_t c) {
         case UnBytedn: {
             const uint8_t out = p;
             p = c;
-            KeepOnlyNz(cpu);
-            SetZeroFlags(cpu, p);
+            alu::KeepOnlyNz(cpu);
+            alu::SetZeroFlags(cpu, p);
             if (op == UnBytedn) cpu.RegStep = 0xFF;
             return out;
         }
         default: {  // UnByteupswap
             const uint8_t out = p;
-            p = SwapDigits(c);
+            p = alu::SwapDigits(c);
             return out;
         }
     }
 }
 
-void AluExchange(uint8_t op, uint8_t& p1, uint8_t& p2) {
+// Exchanges digits of p1 (upper-bank register) and p2; F is not touched.
+inline void AluExchange(uint8_t op, uint8_t& p1, uint8_t& p2) {
     const uint8_t a = p1 >> 4, b = p1 & 0x0F;  // p1 = AB
     const uint8_t c = p2 >> 4, d = p2 & 0x0F;  // p2 = CD
     switch (op) {
