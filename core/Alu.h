@@ -4,6 +4,8 @@
 // compiles to that operation alone.
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <cstdint>
 
 #include "core/Def.h"
@@ -14,119 +16,122 @@ namespace alu {
 
 constexpr uint8_t CarryHalfOverflow = FlagC | FlagH | FlagV;
 
+// The zero flags of each byte: NZ when it is non-zero, UZ and LZ for zero
+// digits. A table, because they are taken after nearly every byte.
+constexpr std::array<uint8_t, 256> ZeroFlagsOf = [] {
+    std::array<uint8_t, 256> table{};
+    for (int byte = 0; byte < 256; ++byte) {
+        table[static_cast<size_t>(byte)] = static_cast<uint8_t>((byte ? FlagNZ : 0) | ((byte & 0xF0) ? 0 : FlagUZ) |
+                                                                ((byte & 0x0F) ? 0 : FlagLZ));
+    }
+    return table;
+}();
+
 // Sets NZ for a non-zero byte (never clears it), UZ and LZ for zero digits.
-inline void SetZeroFlags(CpuState& cpu, int r) {
-    const int byte = r & 0xFF;
-    if (byte) cpu.F |= FlagNZ;
-    if (!(byte & 0xF0)) cpu.F |= FlagUZ;
-    if (!(byte & 0x0F)) cpu.F |= FlagLZ;
-}
+inline void SetZeroFlags(uint8_t& f, int r) { f |= ZeroFlagsOf[static_cast<size_t>(r & 0xFF)]; }
 
-inline void KeepOnlyNz(CpuState& cpu) { cpu.F &= FlagNZ; }
+inline void KeepOnlyNz(uint8_t& f) { f &= FlagNZ; }
 
-inline int Carry(const CpuState& cpu) { return (cpu.F & FlagC) ? 1 : 0; }
+inline int Carry(uint8_t f) { return (f & FlagC) ? 1 : 0; }
 
 // Half carry and overflow from the bits that flipped between operands and
 // result.
-inline void SetHalfAndOverflow(CpuState& cpu, int a, int b, int r) {
+inline void SetHalfAndOverflow(uint8_t& f, int a, int b, int r) {
     const int flipped = a ^ b ^ r;
-    if (flipped & 0x10) cpu.F |= FlagH;
-    if (flipped & 0x80) cpu.F |= FlagV;
+    static_assert(FlagH == 0x10 << 2 && FlagV == 0x80 >> 2);
+    f |= static_cast<uint8_t>(((flipped & 0x10) << 2) | ((flipped & 0x80) >> 2));
 }
 
-inline uint8_t Add(CpuState& cpu, int a, int b) {
-    const int r = a + b + Carry(cpu);
-    KeepOnlyNz(cpu);
-    if (r > 0xFF) cpu.F |= FlagC;
-    SetHalfAndOverflow(cpu, a, b, r);
-    SetZeroFlags(cpu, r);
+inline uint8_t Add(uint8_t& f, int a, int b) {
+    const int r = a + b + Carry(f);
+    KeepOnlyNz(f);
+    f |= static_cast<uint8_t>(r > 0xFF ? FlagC : 0);
+    SetHalfAndOverflow(f, a, b, r);
+    SetZeroFlags(f, r);
     return static_cast<uint8_t>(r);
 }
 
-inline uint8_t Subtract(CpuState& cpu, int a, int b) {
-    const int r = a - b - Carry(cpu);
-    KeepOnlyNz(cpu);
-    if (r < 0 || r > 0xFF) cpu.F |= FlagC;
-    SetHalfAndOverflow(cpu, a, b, r);
-    SetZeroFlags(cpu, r);
+inline uint8_t Subtract(uint8_t& f, int a, int b) {
+    const int r = a - b - Carry(f);
+    KeepOnlyNz(f);
+    f |= static_cast<uint8_t>(r < 0 ? FlagC : 0);  // a - b - carry never exceeds 0xFF
+    SetHalfAndOverflow(f, a, b, r);
+    SetZeroFlags(f, r);
     return static_cast<uint8_t>(r);
 }
 
-inline uint8_t AddDecimal(CpuState& cpu, int a, int b) {
-    int lo = (a & 0x0F) + (b & 0x0F) + Carry(cpu);
-    KeepOnlyNz(cpu);
+inline uint8_t AddDecimal(uint8_t& f, int a, int b) {
+    int lo = (a & 0x0F) + (b & 0x0F) + Carry(f);
+    KeepOnlyNz(f);
     if (lo > 9) {
         lo = ((lo + 6) & 0x0F) + 0x10;
-        cpu.F |= FlagH;
+        f |= FlagH;
     }
     int r = lo + (a & 0xF0) + (b & 0xF0);
-    if ((a ^ b ^ r) & 0x80) cpu.F |= FlagV;
+    if ((a ^ b ^ r) & 0x80) f |= FlagV;
     if (r > 0x9F) {
         r += 0x60;
-        cpu.F |= FlagC;
+        f |= FlagC;
     }
-    SetZeroFlags(cpu, r);
+    SetZeroFlags(f, r);
     return static_cast<uint8_t>(r);
 }
 
-inline uint8_t SubtractDecimal(CpuState& cpu, int a, int b) {
-    int lo = (a & 0x0F) - (b & 0x0F) - Carry(cpu);
-    KeepOnlyNz(cpu);
+inline uint8_t SubtractDecimal(uint8_t& f, int a, int b) {
+    int lo = (a & 0x0F) - (b & 0x0F) - Carry(f);
+    KeepOnlyNz(f);
     // Negative, or a digit above 9: borrow 0x10 from the upper digit.
     if (static_cast<unsigned>(lo) > 9) {
         lo = (lo - 6) | ~0x0F;
-        cpu.F |= FlagH;
+        f |= FlagH;
     }
     int r = lo + (a & 0xF0) - (b & 0xF0);
-    if ((a ^ b ^ r) & 0x80) cpu.F |= FlagV;
+    if ((a ^ b ^ r) & 0x80) f |= FlagV;
     if (static_cast<unsigned>(r) > 0x9F) {
         r -= 0x60;
-        cpu.F |= FlagC;
+        f |= FlagC;
     }
-    SetZeroFlags(cpu, r);
+    SetZeroFlags(f, r);
     return static_cast<uint8_t>(r);
 }
 
 inline uint8_t SwapDigits(uint8_t v) { return static_cast<uint8_t>((v << 4) | (v >> 4)); }
 
-}  // namespace alu
-
-// op(a, b) with its effect on F; returns the result byte (for AluLd: b).
-inline uint8_t AluBinary(CpuState& cpu, uint8_t op, uint8_t a, uint8_t b) {
+inline uint8_t Binary(uint8_t& f, uint8_t op, uint8_t a, uint8_t b) {
     switch (op) {
-        case AluAdb: return alu::AddDecimal(cpu, a, b);
-        case AluSbb: return alu::SubtractDecimal(cpu, a, b);
-        case AluAd: return alu::Add(cpu, a, b);
-        case AluSb: return alu::Subtract(cpu, a, b);
+        case AluAdb: return AddDecimal(f, a, b);
+        case AluSbb: return SubtractDecimal(f, a, b);
+        case AluAd: return Add(f, a, b);
+        case AluSb: return Subtract(f, a, b);
         case AluAn: {
             const uint8_t r = a & b;
-            alu::KeepOnlyNz(cpu);
-            alu::SetZeroFlags(cpu, r);
+            KeepOnlyNz(f);
+            SetZeroFlags(f, r);
             return r;
         }
         case AluNa:
             // The one logical operation that leaves the zero flags alone:
             // UZ and LZ end clear and NZ keeps its value.
-            alu::KeepOnlyNz(cpu);
-            cpu.F |= alu::CarryHalfOverflow;
+            KeepOnlyNz(f);
+            f |= CarryHalfOverflow;
             return static_cast<uint8_t>(~(a & b));
         case AluOr: {
             const uint8_t r = a | b;
-            alu::KeepOnlyNz(cpu);
-            cpu.F |= alu::CarryHalfOverflow;
-            alu::SetZeroFlags(cpu, r);
+            KeepOnlyNz(f);
+            f |= CarryHalfOverflow;
+            SetZeroFlags(f, r);
             return r;
         }
         case AluXr: {
             const uint8_t r = a ^ b;
-            alu::KeepOnlyNz(cpu);
-            alu::SetZeroFlags(cpu, r);
+            KeepOnlyNz(f);
+            SetZeroFlags(f, r);
             return r;
         }
         case AluBit: {
             const uint8_t r = static_cast<uint8_t>(~a & b);
-            alu::KeepOnlyNz(cpu);
-            alu::SetZeroFlags(cpu, r);
+            KeepOnlyNz(f);
+            SetZeroFlags(f, r);
             return r;
         }
         default:  // AluLd
@@ -134,41 +139,40 @@ inline uint8_t AluBinary(CpuState& cpu, uint8_t op, uint8_t a, uint8_t b) {
     }
 }
 
-// op(p, c): changes p in place, returns the outgoing value.
-inline uint8_t AluUnary(CpuState& cpu, uint8_t op, uint8_t& p, uint8_t c) {
+inline uint8_t Unary(CpuState& cpu, uint8_t& f, uint8_t op, uint8_t& p, uint8_t c) {
     switch (op) {
-        case UnNeg: p = alu::Subtract(cpu, 0, p); return 0;
-        case UnNegb: p = alu::SubtractDecimal(cpu, 0, p); return 0;
+        case UnNeg: p = Subtract(f, 0, p); return 0;
+        case UnNegb: p = SubtractDecimal(f, 0, p); return 0;
         case UnInv:
             p = static_cast<uint8_t>(~p);
-            alu::KeepOnlyNz(cpu);
-            cpu.F |= alu::CarryHalfOverflow;
-            alu::SetZeroFlags(cpu, p);
+            KeepOnlyNz(f);
+            f |= CarryHalfOverflow;
+            SetZeroFlags(f, p);
             return 0;
-        case UnShl: p = alu::Add(cpu, p, p); return 0;
-        case UnDbl: p = alu::AddDecimal(cpu, p, p); return 0;
+        case UnShl: p = Add(f, p, p); return 0;
+        case UnDbl: p = AddDecimal(f, p, p); return 0;
         case UnShr: {
             const uint8_t old = p;
-            p = static_cast<uint8_t>((old >> 1) | ((cpu.F & FlagC) ? 0x80 : 0));
-            alu::KeepOnlyNz(cpu);
-            if (old & 1) cpu.F |= FlagC;
-            alu::SetZeroFlags(cpu, p);
+            p = static_cast<uint8_t>((old >> 1) | ((f & FlagC) ? 0x80 : 0));
+            KeepOnlyNz(f);
+            if (old & 1) f |= FlagC;
+            SetZeroFlags(f, p);
             cpu.RegStep = 0xFF;
             return 0;
         }
-        case UnSwp: p = alu::SwapDigits(p); return 0;
+        case UnSwp: p = SwapDigits(p); return 0;
         case UnDigup: {
             const uint8_t out = p >> 4;
             p = static_cast<uint8_t>((p << 4) | c);
-            alu::KeepOnlyNz(cpu);
-            alu::SetZeroFlags(cpu, p);
+            KeepOnlyNz(f);
+            SetZeroFlags(f, p);
             return out;
         }
         case UnDigdn: {
             const uint8_t out = static_cast<uint8_t>(p << 4);
             p = static_cast<uint8_t>((p >> 4) | c);
-            alu::KeepOnlyNz(cpu);
-            alu::SetZeroFlags(cpu, p);
+            KeepOnlyNz(f);
+            SetZeroFlags(f, p);
             cpu.RegStep = 0xFF;
             return out;
         }
@@ -176,17 +180,36 @@ inline uint8_t AluUnary(CpuState& cpu, uint8_t op, uint8_t& p, uint8_t c) {
         case UnBytedn: {
             const uint8_t out = p;
             p = c;
-            alu::KeepOnlyNz(cpu);
-            alu::SetZeroFlags(cpu, p);
+            KeepOnlyNz(f);
+            SetZeroFlags(f, p);
             if (op == UnBytedn) cpu.RegStep = 0xFF;
             return out;
         }
         default: {  // UnByteupswap
             const uint8_t out = p;
-            p = alu::SwapDigits(c);
+            p = SwapDigits(c);
             return out;
         }
     }
+}
+
+}  // namespace alu
+
+// op(a, b) with its effect on F; returns the result byte (for AluLd: b).
+// The flags are worked on in a local and stored once.
+inline uint8_t AluBinary(CpuState& cpu, uint8_t op, uint8_t a, uint8_t b) {
+    uint8_t f = cpu.F;
+    const uint8_t r = alu::Binary(f, op, a, b);
+    cpu.F = f;
+    return r;
+}
+
+// op(p, c): changes p in place, returns the outgoing value.
+inline uint8_t AluUnary(CpuState& cpu, uint8_t op, uint8_t& p, uint8_t c) {
+    uint8_t f = cpu.F;
+    const uint8_t out = alu::Unary(cpu, f, op, p, c);
+    cpu.F = f;
+    return out;
 }
 
 // Exchanges digits of p1 (upper-bank register) and p2; F is not touched.

@@ -39,6 +39,25 @@ constexpr uint8_t JumpTargetCount = TargetIjmp + 1;
 enum PortId : uint8_t { PortKO, PortIF, PortAS, PortIE, PortF, PortKI };
 constexpr uint8_t PortIdCount = PortKI + 1;
 
+// ---- Operand bytes -----------------------------------------------------------
+
+// b1 and b2, taken as two NextOperandByte calls in a row take them; a word
+// of InstrRom, the usual case, needs no test of PC for each.
+struct OperandPair {
+    uint8_t b1;
+    uint8_t b2;
+};
+
+inline OperandPair TakeOperandPair(Machine& m) {
+    CpuState& cpu = m.Cpu;
+    if (cpu.OperandIndex == 1 && cpu.PC <= DataInstrStart) {
+        cpu.OperandIndex = 3;
+        return {cpu.InstrBytes[1], cpu.InstrBytes[2]};
+    }
+    const uint8_t b1 = NextOperandByte(m);
+    return {b1, NextOperandByte(m)};
+}
+
 // ---- Operand fields --------------------------------------------------------
 
 // Lower register: group b1 bits 6-4, start index b1 bits 2-0.

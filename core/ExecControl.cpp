@@ -23,8 +23,7 @@ constexpr uint8_t ConditionMask[8] = {0x00, 0x00, FlagLZ, FlagUZ, FlagNZ, FlagV,
 // instruction in data memory always has the same length.
 void ConditionalTransfer(Machine& m, uint8_t target, bool taken) {
     CpuState& cpu = m.Cpu;
-    const uint8_t b1 = NextOperandByte(m);
-    const uint8_t b2 = NextOperandByte(m);
+    const auto [b1, b2] = TakeOperandPair(m);
     if (taken) {
         switch (target) {
             case TargetCal:

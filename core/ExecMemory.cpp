@@ -41,8 +41,7 @@ void IndexStepOne(Machine& m, uint8_t step, Direction dir) {
 void IndexStepSequence(Machine& m, uint8_t step, Direction dir) {
     CpuState& cpu = m.Cpu;
     const int n = IndexSelector(cpu.InstrBytes[0]);
-    const uint8_t b1 = NextOperandByte(m);
-    const uint8_t b2 = NextOperandByte(m);
+    const auto [b1, b2] = TakeOperandPair(m);
     int r = LowerReg(b1) + cpu.RegBank;
     const int last = EndReg(b1, b2) + cpu.RegBank;
     for (;;) {
@@ -60,8 +59,9 @@ void DisplacedOne(Machine& m, uint8_t step, Direction dir) {
     CpuState& cpu = m.Cpu;
     const int n = IndexSelector(cpu.InstrBytes[0]);
     cpu.EffAddr = GetIndex(cpu, n);
-    const int r = LowerReg(NextOperandByte(m));
-    ApplyIndexStep(cpu, step, n, NextOperandByte(m));
+    const auto [b1, b2] = TakeOperandPair(m);
+    const int r = LowerReg(b1);
+    ApplyIndexStep(cpu, step, n, b2);
     MoveByte(m, dir, r, cpu.EffAddr);
     cpu.StepCycles += OneRegisterCycles;
 }
@@ -71,9 +71,8 @@ void RegDisplacedOne(Machine& m, uint8_t step, Direction dir) {
     CpuState& cpu = m.Cpu;
     const int n = IndexSelector(cpu.InstrBytes[0]);
     cpu.EffAddr = GetIndex(cpu, n);
-    const uint8_t b1 = NextOperandByte(m);
+    const auto [b1, b2] = TakeOperandPair(m);
     ApplyIndexStep(cpu, step, n, cpu.MainRegisterFile[LowerReg(b1)]);
-    const uint8_t b2 = NextOperandByte(m);
     MoveByte(m, dir, UpperReg(cpu, b2), cpu.EffAddr);
     cpu.StepCycles += OneRegisterCycles;
 }
@@ -84,8 +83,7 @@ void DisplacedSequence(Machine& m, uint8_t step, Direction dir) {
     CpuState& cpu = m.Cpu;
     const int n = IndexSelector(cpu.InstrBytes[0]);
     cpu.EffAddr = GetIndex(cpu, n);
-    const uint8_t b1 = NextOperandByte(m);
-    const uint8_t b2 = NextOperandByte(m);
+    const auto [b1, b2] = TakeOperandPair(m);
     ApplyIndexStep(cpu, step, n, Imm6(b1, b2));
     int r = LowerReg(b1);
     const int last = EndReg(b1, b2);
@@ -105,8 +103,7 @@ void RegDisplacedSequence(Machine& m, uint8_t step, Direction dir) {
     CpuState& cpu = m.Cpu;
     const int n = IndexSelector(cpu.InstrBytes[0]);
     cpu.EffAddr = GetIndex(cpu, n);
-    const uint8_t b1 = NextOperandByte(m);
-    const uint8_t b2 = NextOperandByte(m);
+    const auto [b1, b2] = TakeOperandPair(m);
     int counter = LowerReg(b1);
     ApplyIndexStep(cpu, step, n, cpu.MainRegisterFile[counter]);
     const int last = EndReg(b1, b2);
@@ -127,8 +124,9 @@ void RegDisplacedSequence(Machine& m, uint8_t step, Direction dir) {
 void LoadWordOp(Machine& m, uint8_t) {
     CpuState& cpu = m.Cpu;
     const int n = cpu.InstrBytes[0] & 7;
-    cpu.MainRegisterFile[IndexHighBase + n] = NextOperandByte(m);
-    cpu.MainRegisterFile[IndexLowBase + n] = NextOperandByte(m);
+    const auto [high, low] = TakeOperandPair(m);
+    cpu.MainRegisterFile[IndexHighBase + n] = high;
+    cpu.MainRegisterFile[IndexLowBase + n] = low;
     cpu.StepCycles += LoadWordCycles;
 }
 
