@@ -22,23 +22,8 @@ int DueLevel(const CpuState& cpu) {
     return -1;
 }
 
-// Pending requests age by the step's cycles: -8 (requested during or
-// before the step) becomes -7, a running delay counts on.
-void AgeRequests(CpuState& cpu) {
-    for (int32_t& pending : cpu.IrqPending) {
-        if (pending < -7) {
-            pending = -7;
-        } else if (pending < 0) {
-            pending += cpu.StepCycles;
-        }
-    }
-}
-
-bool AnyRequest(const CpuState& cpu) { return (cpu.IrqPending[0] | cpu.IrqPending[1] | cpu.IrqPending[2]) != 0; }
-
-// Kept out of CpuStep, so that the short way saves no registers for it.
 template <void (*Dispatch)(Machine&)>
-[[gnu::noinline]] int32_t Step(Machine& m) {
+int32_t Step(Machine& m) {
     CpuState& cpu = m.Cpu;
     cpu.StepCycles = 0;
     if (cpu.Halted) {
@@ -56,26 +41,23 @@ template <void (*Dispatch)(Machine&)>
             Dispatch(m);
         }
     }
-    if (AnyRequest(cpu)) AgeRequests(cpu);
+    if (AnyIrqRequest(cpu)) AgeIrqRequests(cpu);
     return cpu.StepCycles;
 }
 
 }  // namespace
 
-// Most steps run an InstrRom word whose record is current, with no
-// interrupt request under way; they take the short way, which does what
-// Step does in that case.
-int32_t CpuStep(Machine& m) {
-    CpuState& cpu = m.Cpu;
-    const uint16_t pc = cpu.PC;
-    if (cpu.Halted || AnyRequest(cpu) || pc >= DecodedRomWords) [[unlikely]] return Step<DecodeAndDispatch>(m);
-    const DecodedWord& decoded = m.Decoded[pc];
-    if (!IsCurrent(m, pc, decoded)) [[unlikely]] return Step<DecodeAndDispatch>(m);
-    cpu.StepCycles = 0;
-    RunRecord(m, pc, decoded);
-    if (AnyRequest(cpu)) [[unlikely]] AgeRequests(cpu);
-    return cpu.StepCycles;
+void AgeIrqRequests(CpuState& cpu) {
+    for (int32_t& pending : cpu.IrqPending) {
+        if (pending < -7) {
+            pending = -7;
+        } else if (pending < 0) {
+            pending += cpu.StepCycles;
+        }
+    }
 }
+
+int32_t CpuStepGeneral(Machine& m) { return Step<DecodeAndDispatch>(m); }
 
 int32_t CpuStepPlain(Machine& m) { return Step<DecodeAndDispatchPlain>(m); }
 
