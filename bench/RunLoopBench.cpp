@@ -5,7 +5,7 @@
 //   on its keys.
 // Each reports emulated steps per second, the ratio to real time at the
 // default oscillator setting, and the heap allocations made while ticking
-// (which must be zero). The firmware is read from the kit in
+// (which must be zero). Beside them, what a copy of a machine costs. The firmware is read from the kit in
 // VARNOX_BENCH_KIT, or else from the build's run directory.
 #include <benchmark/benchmark.h>
 
@@ -242,6 +242,27 @@ BENCHMARK(BM_FirmwareIdle)->MinTime(2.0)->Unit(benchmark::kMillisecond);
 
 void BM_FirmwareCalc(benchmark::State& state) { RunSessions(state, CalcSession()); }
 BENCHMARK(BM_FirmwareCalc)->MinTime(2.0)->Unit(benchmark::kMillisecond);
+
+// What keeping a machine costs, as a rewind would: a new copy, and a copy
+// into a machine kept for the purpose.
+void BM_MachineCopy(benchmark::State& state) {
+    const auto m = IdleSession().start;
+    for (auto _ : state) {
+        auto copy = std::make_unique<Machine>(*m);
+        benchmark::DoNotOptimize(copy.get());
+    }
+}
+BENCHMARK(BM_MachineCopy);
+
+void BM_MachineAssign(benchmark::State& state) {
+    const auto m = IdleSession().start;
+    auto kept = std::make_unique<Machine>();
+    for (auto _ : state) {
+        *kept = *m;
+        benchmark::DoNotOptimize(kept->Cpu.PC);
+    }
+}
+BENCHMARK(BM_MachineAssign);
 
 }  // namespace
 

@@ -26,7 +26,9 @@ void AgeIrqRequests(CpuState& cpu);
 inline int32_t CpuStep(Machine& m) {
     CpuState& cpu = m.Cpu;
     const uint16_t pc = cpu.PC;
-    if (cpu.Halted || AnyIrqRequest(cpu) || pc >= DecodedRomWords) [[unlikely]] return CpuStepGeneral(m);
+    if (cpu.Halted || AnyIrqRequest(cpu) || pc >= DecodedRomWords || !m.Decoded.HasRecords()) [[unlikely]] {
+        return CpuStepGeneral(m);
+    }
     const DecodedWord& decoded = m.Decoded[pc];
     if (!IsCurrent(m, pc, decoded)) [[unlikely]] return CpuStepGeneral(m);
     cpu.StepCycles = 0;

@@ -59,6 +59,7 @@ inline void RunDecodedWord(Machine& m, uint16_t pc) {
 inline void DecodeAndDispatch(Machine& m) {
     CpuState& cpu = m.Cpu;
     if (cpu.PC < DecodedRomWords) {
+        if (!m.Decoded.HasRecords()) [[unlikely]] m.Decoded.Allocate();  // a copy's first step
         RunDecodedWord(m, cpu.PC);
         return;
     }

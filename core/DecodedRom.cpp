@@ -4,9 +4,7 @@
 
 namespace varnox {
 
-DecodedRom::DecodedRom() : words_(std::make_unique<DecodedWord[]>(DecodedRomWords)) {}
-
-DecodedRom::DecodedRom(const DecodedRom&) : DecodedRom() {}
+void DecodedRom::Allocate() { words_ = std::make_unique<DecodedWord[]>(DecodedRomWords); }
 
 DecodedRom::~DecodedRom() = default;
 

@@ -32,17 +32,21 @@ struct DecodedWord {
 
 // One record per InstrRom word but the last (whose four bytes would run
 // past the store; it is fetched as data memory words are). A cache, not
-// machine state: save states do not carry it, a copy of a machine starts
-// with every record undecoded, and assigning a machine keeps the target's
-// records (they are checked against the words at every fetch), so a
-// machine restored by assignment runs at full speed at once.
+// machine state: save states do not carry it. A machine made from scratch
+// has its records from the start, so no step allocates; a copy has none
+// until its first step (a copy kept for later, as a state load or a rewind
+// makes, costs what the machine's own bytes do); assigning a machine keeps
+// the target's records (they are checked against the words at every
+// fetch), so a machine restored by assignment runs at full speed at once.
 class DecodedRom {
 public:
-    DecodedRom();
-    DecodedRom(const DecodedRom&);
+    DecodedRom() { Allocate(); }
+    DecodedRom(const DecodedRom&) {}
     DecodedRom& operator=(const DecodedRom&) { return *this; }
     ~DecodedRom();
 
+    bool HasRecords() const { return words_ != nullptr; }
+    void Allocate();  // every record undecoded
     DecodedWord& operator[](unsigned wordAddress) { return words_[wordAddress]; }
 
 private:
