@@ -21,9 +21,9 @@ void DecodeThenRun(Machine& m, uint8_t arg);
 struct DecodedWord {
     // The four InstrRom bytes from the word's first one (its own three and
     // the next word's b0), as one load reads them. Anything may write
-    // InstrRom (tests, the debugger's line placement, loading files or a
-    // state): the step compares these bytes with InstrRom's and decodes
-    // again when they differ, so a record never outlives its word.
+    // InstrRom (tests, the debugger's line placement, loading rom0.bin): the
+    // step compares these bytes with InstrRom's and decodes again when they
+    // differ, so a record never outlives its word.
     uint32_t window = 0;
     uint8_t arg = 0;
     uint8_t regBank = 0;
