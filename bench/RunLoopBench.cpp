@@ -1,17 +1,30 @@
-// Emulation speed: a compute-bound instruction mix from InstrRom, run through
-// the run tick exactly as the window runs it. Reports emulated steps per
-// second, the ratio to real time at the default oscillator setting, and the
-// number of heap allocations made while ticking (which must be zero).
+// Emulation speed, through the run tick exactly as the window runs it:
+// - RunTick: a compute-bound instruction mix from InstrRom;
+// - FirmwareIdle: the default firmware on its start page, scanning keys;
+// - FirmwareCalc: the default firmware evaluating a long calculation typed
+//   on its keys.
+// Each reports emulated steps per second, the ratio to real time at the
+// default oscillator setting, and the heap allocations made while ticking
+// (which must be zero). Beside them, what a copy of a machine costs. The firmware is read from the kit in
+// VARNOX_BENCH_KIT, or else from the build's run directory.
 #include <benchmark/benchmark.h>
 
 #include <atomic>
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <new>
+#include <string>
 #include <vector>
 
+#include "core/Cpu.h"
 #include "core/Def.h"
+#include "peripherals/Lcd.h"
+#include "system/Files.h"
 #include "system/InputPath.h"
+#include "system/RunPath.h"
+#include "system/KeyMap.h"
 #include "system/RunLoop.h"
 
 namespace {
@@ -35,6 +48,8 @@ void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 namespace {
 
 using varnox::Machine;
+
+constexpr double SecondsPerRunTick = 0.01;
 
 void PutWord(Machine& m, uint16_t address, unsigned opcode, uint8_t b1, uint8_t b2) {
     uint8_t* word = &m.InstrRom[3u * address];
@@ -71,6 +86,111 @@ void LoadMix(Machine& m) {
     for (const W& w : mix) PutWord(m, address++, w.op, w.b1, w.b2);
 }
 
+using varnox::KeyHold;
+
+// A stretch of run ticks from a prepared machine, with the keys typed in it
+// (run ticks counted from the session's start).
+struct Session {
+    std::unique_ptr<Machine> start;
+    std::vector<KeyHold> holds;
+    int ticks = 0;
+};
+
+// The session's ticks as the window runs them: on the input path, with the
+// machine's refresh work inside every third.
+void RunSession(Machine& m, const Session& session) { varnox::RunTicks(m, session.ticks, session.holds); }
+
+long long CountSessionSteps(const Session& session) {
+    auto m = std::make_unique<Machine>(*session.start);
+    long long steps = 0;
+    varnox::RunTicks(*m, session.ticks, session.holds, [](Machine&, void* c) { ++*static_cast<long long*>(c); }, &steps);
+    return steps;
+}
+
+std::filesystem::path KitDir() {
+    if (const char* dir = std::getenv("VARNOX_BENCH_KIT"); dir && *dir) return dir;
+    return VARNOX_BENCH_DEFAULT_KIT;
+}
+
+// The default firmware started as the window starts it, run until its start
+// page is drawn.
+std::unique_ptr<Machine> BootFirmware() {
+    auto m = std::make_unique<Machine>();
+    const varnox::LoadResult loaded = varnox::LoadMachine(*m, KitDir());
+    for (const std::string& message : loaded.Messages) std::fprintf(stderr, "%s\n", message.c_str());
+    varnox::StartMachine(*m);
+    constexpr int bootTicks = 30;
+    RunSession(*m, Session{nullptr, {}, bootTicks});
+    return m;
+}
+
+// The keys that type `text`: each held 60 ms, then 60 ms up.
+std::vector<KeyHold> Typing(const std::vector<int>& keys, int& tick) {
+    std::vector<KeyHold> holds;
+    for (int key : keys) {
+        holds.push_back({key, tick, tick + 6});
+        tick += 12;
+    }
+    return holds;
+}
+
+std::vector<int> KeysOf(const std::string& text) {
+    std::vector<int> keys;
+    for (char c : text) keys.push_back(varnox::KeyOfCharacter(static_cast<char32_t>(c)).key);
+    return keys;
+}
+
+Session IdleSession() {
+    Session s{BootFirmware(), {}, 300};
+    return s;
+}
+
+// The calculation is typed before the session; the session presses Enter
+// and runs while the firmware evaluates it and shows the result, which takes
+// it most of the session's 60 ms.
+Session CalcSession() {
+    constexpr int calcKey = 8;
+    const int enterKey = varnox::KeyOfVirtualKey(varnox::VkReturn);
+    std::unique_ptr<Machine> m = BootFirmware();
+    int tick = 0;
+    std::vector<int> keys{calcKey};
+    for (int key : KeysOf("98765.4321*12345.6789/3.14159265/2.71828183*(1.41421356+1.73205081)/7")) keys.push_back(key);
+    const std::vector<KeyHold> typing = Typing(keys, tick);
+    RunSession(*m, Session{nullptr, typing, tick + 6});
+    int sessionTick = 0;
+    Session s{std::move(m), Typing({enterKey}, sessionTick), 6};
+    return s;
+}
+
+void ReportRates(benchmark::State& state, long long sessions, long long stepsPerSession, int ticksPerSession,
+                 long long allocations) {
+    state.counters["x_real_time"] = benchmark::Counter(
+        static_cast<double>(sessions * ticksPerSession) * SecondsPerRunTick, benchmark::Counter::kIsRate);
+    state.counters["steps_per_s"] =
+        benchmark::Counter(static_cast<double>(sessions * stepsPerSession), benchmark::Counter::kIsRate);
+    state.counters["allocations"] = static_cast<double>(allocations);
+}
+
+// Sessions start again from the prepared machine; the copy back is not
+// timed.
+void RunSessions(benchmark::State& state, const Session& session) {
+    const long long stepsPerSession = CountSessionSteps(session);
+    auto m = std::make_unique<Machine>(*session.start);
+    long long sessions = 0;
+    long long allocations = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        *m = *session.start;
+        const long long before = allocationCount.load();
+        state.ResumeTiming();
+        RunSession(*m, session);
+        allocations += allocationCount.load() - before;
+        ++sessions;
+    }
+    ReportRates(state, sessions, stepsPerSession, session.ticks, allocations);
+    benchmark::DoNotOptimize(m->Cpu.MainRegisterFile);
+}
+
 std::unique_ptr<Machine> MakeMachine() {
     auto m = std::make_unique<Machine>();
     LoadMix(*m);
@@ -78,34 +198,47 @@ std::unique_ptr<Machine> MakeMachine() {
     return m;
 }
 
-long long StepsPerTick() {
-    auto m = MakeMachine();
-    long long steps = 0;
-    constexpr int ticks = 100;
-    for (int i = 0; i < ticks; ++i) {
-        varnox::OnRunTimerTraced(*m, [](Machine&, void* c) { ++*static_cast<long long*>(c); }, &steps);
-    }
-    return steps / ticks;
-}
-
 void BM_RunTick(benchmark::State& state) {
     auto m = MakeMachine();
-    const long long stepsPerTick = StepsPerTick();
+    Session session{std::make_unique<Machine>(*m), {}, 100};
+    const long long stepsPerTick = CountSessionSteps(session) / session.ticks;
     long long ticks = 0;
     const long long allocationsBefore = allocationCount.load();
     for (auto _ : state) {
         varnox::OnRunTimer(*m);
         ++ticks;
     }
-    const long long allocations = allocationCount.load() - allocationsBefore;
-    // Each run tick is 10 ms of emulated time.
-    state.counters["x_real_time"] = benchmark::Counter(static_cast<double>(ticks) * 0.01, benchmark::Counter::kIsRate);
-    state.counters["steps_per_s"] =
-        benchmark::Counter(static_cast<double>(ticks * stepsPerTick), benchmark::Counter::kIsRate);
-    state.counters["allocations"] = static_cast<double>(allocations);
+    ReportRates(state, ticks, stepsPerTick, 1, allocationCount.load() - allocationsBefore);
     benchmark::DoNotOptimize(m->Cpu.MainRegisterFile);
 }
 BENCHMARK(BM_RunTick)->MinTime(2.0);
+
+void BM_FirmwareIdle(benchmark::State& state) { RunSessions(state, IdleSession()); }
+BENCHMARK(BM_FirmwareIdle)->MinTime(2.0)->Unit(benchmark::kMillisecond);
+
+void BM_FirmwareCalc(benchmark::State& state) { RunSessions(state, CalcSession()); }
+BENCHMARK(BM_FirmwareCalc)->MinTime(2.0)->Unit(benchmark::kMillisecond);
+
+// What keeping a machine costs, as a rewind would: a new copy, and a copy
+// into a machine kept for the purpose.
+void BM_MachineCopy(benchmark::State& state) {
+    const auto m = IdleSession().start;
+    for (auto _ : state) {
+        auto copy = std::make_unique<Machine>(*m);
+        benchmark::DoNotOptimize(copy.get());
+    }
+}
+BENCHMARK(BM_MachineCopy);
+
+void BM_MachineAssign(benchmark::State& state) {
+    const auto m = IdleSession().start;
+    auto kept = std::make_unique<Machine>();
+    for (auto _ : state) {
+        *kept = *m;
+        benchmark::DoNotOptimize(kept->Cpu.PC);
+    }
+}
+BENCHMARK(BM_MachineAssign);
 
 // The same ticks as the window runs them: through the input path, with a
 // snapshot kept for rewinding every tenth of a second. Its time over

@@ -22,9 +22,8 @@ int DueLevel(const CpuState& cpu) {
     return -1;
 }
 
-}  // namespace
-
-int32_t CpuStep(Machine& m) {
+template <void (*Dispatch)(Machine&)>
+int32_t Step(Machine& m) {
     CpuState& cpu = m.Cpu;
     cpu.StepCycles = 0;
     if (cpu.Halted) {
@@ -39,20 +38,28 @@ int32_t CpuStep(Machine& m) {
             CallTo(m, static_cast<uint8_t>(vector >> 8), static_cast<uint8_t>(vector));
             cpu.StepCycles += IrqEntryCycles;
         } else {
-            DecodeAndDispatch(m);
+            Dispatch(m);
         }
     }
-    if ((cpu.IrqPending[0] | cpu.IrqPending[1] | cpu.IrqPending[2]) != 0) {
-        for (int32_t& pending : cpu.IrqPending) {
-            if (pending < -7) {
-                pending = -7;
-            } else if (pending < 0) {
-                pending += cpu.StepCycles;
-            }
-        }
-    }
+    if (AnyIrqRequest(cpu)) AgeIrqRequests(cpu);
     return cpu.StepCycles;
 }
+
+}  // namespace
+
+void AgeIrqRequests(CpuState& cpu) {
+    for (int32_t& pending : cpu.IrqPending) {
+        if (pending < -7) {
+            pending = -7;
+        } else if (pending < 0) {
+            pending += cpu.StepCycles;
+        }
+    }
+}
+
+int32_t CpuStepGeneral(Machine& m) { return Step<DecodeAndDispatch>(m); }
+
+int32_t CpuStepPlain(Machine& m) { return Step<DecodeAndDispatchPlain>(m); }
 
 StepKind PeekStepKind(const Machine& m, int* level) {
     if (m.Cpu.Halted) return StepKind::Idle;

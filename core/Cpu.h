@@ -3,13 +3,44 @@
 
 #include <cstdint>
 
+#include "core/Decode.h"
 #include "core/Def.h"
 
 namespace varnox {
 
-// One step: idle while halted, enter a due interrupt, or run one
-// instruction; then age the pending requests. Returns the step's cycles.
-int32_t CpuStep(Machine& m);
+// One step in every case: idle while halted, enter a due interrupt, or run
+// one instruction; then age the pending requests. Returns the step's cycles.
+int32_t CpuStepGeneral(Machine& m);
+
+inline bool AnyIrqRequest(const CpuState& cpu) {
+    return (cpu.IrqPending[0] | cpu.IrqPending[1] | cpu.IrqPending[2]) != 0;
+}
+
+// Pending requests age by the step's cycles: -8 (requested during or
+// before the step) becomes -7, a running delay counts on.
+void AgeIrqRequests(CpuState& cpu);
+
+// One step, as CpuStepGeneral. Most steps run an InstrRom word whose record
+// is current, with no interrupt request under way; they take this short
+// way, inline so that a loop of steps does not call for each.
+inline int32_t CpuStep(Machine& m) {
+    CpuState& cpu = m.Cpu;
+    const uint16_t pc = cpu.PC;
+    if (cpu.Halted || AnyIrqRequest(cpu) || pc >= DecodedRomWords || !m.Decoded.HasRecords()) [[unlikely]] {
+        return CpuStepGeneral(m);
+    }
+    const DecodedWord& decoded = m.Decoded[pc];
+    if (!IsCurrent(m, pc, decoded)) [[unlikely]] return CpuStepGeneral(m);
+    cpu.StepCycles = 0;
+    RunRecord(m, pc, decoded);
+    if (AnyIrqRequest(cpu)) [[unlikely]] AgeIrqRequests(cpu);
+    return cpu.StepCycles;
+}
+
+// The same step run by the instruction set's table alone, without decoded
+// words or fixed-argument handlers: the reference CpuStep is checked
+// against.
+int32_t CpuStepPlain(Machine& m);
 
 void CpuReset(Machine& m);
 

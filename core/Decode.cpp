@@ -2,15 +2,26 @@
 // description, and the decode of one instruction.
 #include "core/Decode.h"
 
+#include "core/FixedArg.h"
 #include "core/InstructionSet.h"
 
 namespace varnox {
 namespace {
 
-constexpr std::array<DispatchEntry, OpcodeCount> BuildTable() {
+Handler WithFixedArg(Handler family, uint8_t arg) {
+    for (const auto& families : {RegisterFixedArgFamilies(), MemoryFixedArgFamilies(), ControlFixedArgFamilies()}) {
+        for (const FixedArgFamily& f : families) {
+            if (f.family == family && arg < f.instances.size()) return f.instances[arg];
+        }
+    }
+    return family;
+}
+
+std::array<DispatchEntry, OpcodeCount> BuildTable() {
     std::array<DispatchEntry, OpcodeCount> table{};
     for (unsigned opcode = 0; opcode < OpcodeCount; ++opcode) {
-        table[opcode] = DispatchEntry{InstructionSet[opcode].handler, InstructionSet[opcode].arg};
+        const Instruction& instruction = InstructionSet[opcode];
+        table[opcode] = DispatchEntry{WithFixedArg(instruction.handler, instruction.arg), instruction.arg};
     }
     return table;
 }
@@ -19,12 +30,31 @@ constexpr std::array<DispatchEntry, OpcodeCount> BuildTable() {
 
 const std::array<DispatchEntry, 512> DispatchTable = BuildTable();
 
-void DecodeAndDispatch(Machine& m) {
+DecodedWord DecodeWord(const Machine& m, uint16_t wordAddress) {
+    const uint8_t* bytes = &m.InstrRom[3u * wordAddress];
+    DecodedWord decoded;
+    std::memcpy(&decoded.window, bytes, sizeof decoded.window);
+    const DispatchEntry& entry = DispatchTable[bytes[0] | ((bytes[1] & 0x80u) << 1)];
+    decoded.arg = entry.arg;
+    decoded.regBank = RegBankOf(bytes[0]);
+    decoded.handler = entry.handler;
+    return decoded;
+}
+
+void DecodeThenRun(Machine& m, uint8_t) {
+    CpuState& cpu = m.Cpu;
+    DecodedWord& decoded = m.Decoded[cpu.InstrPC];
+    decoded = DecodeWord(m, cpu.InstrPC);
+    cpu.RegBank = decoded.regBank;
+    decoded.handler(m, decoded.arg);
+}
+
+void DecodeAndDispatchPlain(Machine& m) {
     const unsigned opcode = FetchInstruction(m);
     m.Cpu.RegBank = RegBankOf(m.Cpu.InstrBytes[0]);
     m.Cpu.RegStep = 1;
-    const DispatchEntry& entry = DispatchTable[opcode];
-    entry.handler(m, entry.arg);
+    const Instruction& instruction = InstructionSet[opcode];
+    instruction.handler(m, instruction.arg);
 }
 
 }  // namespace varnox

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 
+#include "core/DecodedRom.h"
 #include "peripherals/Keyboard.h"
 #include "peripherals/Lcd.h"
 #include "peripherals/SavedFields.h"
@@ -18,6 +19,7 @@ constexpr int DataRomBytes = 0x8000;
 constexpr int DataRamBytes = 0x2000;
 constexpr int RegisterFileBytes = 128;
 constexpr uint16_t DataInstrStart = 0x1800;  // PCs from here fetch from data memory
+constexpr uint16_t DecodedRomWords = InstrRomWords - 1;  // the words run from decoded records
 
 // Flag register bits.
 constexpr uint8_t FlagC = 0x80;
@@ -184,9 +186,12 @@ struct Machine {
     RunControl Run{};
     Settings Config{};
 
+    DecodedRom Decoded{};  // InstrRom's words decoded; a cache, not state
+
     // Saved fields, in file order (peripherals/SavedFields.h). The ROMs are
     // not copied (a state records their checksums), ReadSink never
-    // changes, and the run control and settings are the session's.
+    // changes, the run control and settings are the session's, and the
+    // decoded words are made again from the ROM.
     template <class Io, class Self>
     static void Fields(Io& io, Self& m) {
         CpuState::Fields(io, m.Cpu);
@@ -201,7 +206,7 @@ struct Machine {
 };
 // A new field breaks this on purpose: list it in Fields above (or say there
 // why a state leaves it out), raise the state format version, then the size.
-static_assert(sizeof(Machine) == 66888, "Machine changed: list the new field in Machine::Fields");
+static_assert(sizeof(Machine) == 66896, "Machine changed: list the new field in Machine::Fields");
 
 // ---- Register file helpers -------------------------------------------------
 

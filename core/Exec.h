@@ -10,32 +10,53 @@
 
 namespace varnox {
 
-// Every handler family has this signature; the argument comes from the
-// dispatch table.
-using Handler = void (*)(Machine& m, uint8_t arg);
-
 // ---- Handler arguments -----------------------------------------------------
 
 // Two-operand operations; the first eight are the ALU selector order of
 // opcode bits 0-2.
 enum AluOp : uint8_t { AluAdb, AluSbb, AluAd, AluSb, AluAn, AluNa, AluOr, AluXr, AluLd, AluBit };
+constexpr uint8_t AluOpCount = AluBit + 1;
 
 // One-operand operations.
 enum UnaryKind : uint8_t {
     UnNeg, UnNegb, UnInv, UnShl, UnDbl, UnShr, UnSwp, UnDigup, UnDigdn, UnByteup, UnBytedn, UnByteupswap
 };
+constexpr uint8_t UnaryKindCount = UnByteupswap + 1;
 
 // Digit exchanges: p1 = AB (upper-bank register), p2 = CD.
 enum ExchangeKind : uint8_t { XchXc, XchXcls, XchXchs, XchSwp2 };
+constexpr uint8_t ExchangeKindCount = XchSwp2 + 1;
 
 // Index step operations.
 enum IndexStepOp : uint8_t { StepPreInc, StepPreDec, StepPostInc, StepPostDec, StepNone, StepAddDisp, StepSubDisp };
+constexpr uint8_t IndexStepOpCount = StepSubDisp + 1;
 
 // What a taken conditional transfer does.
 enum JumpTarget : uint8_t { TargetJmp, TargetCal, TargetIjmp };
+constexpr uint8_t JumpTargetCount = TargetIjmp + 1;
 
 // Ports of pst and gst.
 enum PortId : uint8_t { PortKO, PortIF, PortAS, PortIE, PortF, PortKI };
+constexpr uint8_t PortIdCount = PortKI + 1;
+
+// ---- Operand bytes -----------------------------------------------------------
+
+// b1 and b2, taken as two NextOperandByte calls in a row take them; a word
+// of InstrRom, the usual case, needs no test of PC for each.
+struct OperandPair {
+    uint8_t b1;
+    uint8_t b2;
+};
+
+inline OperandPair TakeOperandPair(Machine& m) {
+    CpuState& cpu = m.Cpu;
+    if (cpu.OperandIndex == 1 && cpu.PC <= DataInstrStart) {
+        cpu.OperandIndex = 3;
+        return {cpu.InstrBytes[1], cpu.InstrBytes[2]};
+    }
+    const uint8_t b1 = NextOperandByte(m);
+    return {b1, NextOperandByte(m)};
+}
 
 // ---- Operand fields --------------------------------------------------------
 
@@ -117,17 +138,6 @@ inline uint16_t ApplyIndexStep(CpuState& cpu, uint8_t step, int n, uint16_t d) {
             return GetIndex(cpu, n);
     }
 }
-
-// ---- Arithmetic-logic unit -------------------------------------------------
-
-// op(a, b) with its effect on F; returns the result byte (for AluLd: b).
-uint8_t AluBinary(CpuState& cpu, uint8_t op, uint8_t a, uint8_t b);
-
-// op(p, c): changes p in place, returns the outgoing value.
-uint8_t AluUnary(CpuState& cpu, uint8_t op, uint8_t& p, uint8_t c);
-
-// Exchanges digits of p1 (upper-bank register) and p2; F is not touched.
-void AluExchange(uint8_t op, uint8_t& p1, uint8_t& p2);
 
 // ---- Register instruction families ----------------------------------------
 

@@ -2,6 +2,7 @@
 // jumps, returns, the trap, interrupt cancel and return, off, pst and gst.
 #include "core/Cpu.h"
 #include "core/Exec.h"
+#include "core/FixedArg.h"
 #include "peripherals/Keyboard.h"
 #include "peripherals/Lcd.h"
 
@@ -22,8 +23,7 @@ constexpr uint8_t ConditionMask[8] = {0x00, 0x00, FlagLZ, FlagUZ, FlagNZ, FlagV,
 // instruction in data memory always has the same length.
 void ConditionalTransfer(Machine& m, uint8_t target, bool taken) {
     CpuState& cpu = m.Cpu;
-    const uint8_t b1 = NextOperandByte(m);
-    const uint8_t b2 = NextOperandByte(m);
+    const auto [b1, b2] = TakeOperandPair(m);
     if (taken) {
         switch (target) {
             case TargetCal:
@@ -159,6 +159,16 @@ void WritePort(Machine& m, uint8_t port, uint8_t value) {
             cpu.KI = value;
             break;
     }
+}
+
+std::span<const FixedArgFamily> ControlFixedArgFamilies() {
+    static constexpr FixedArgFamily families[] = {
+        FixedArgs<JumpIfSetOp, JumpTargetCount>(), FixedArgs<JumpIfClearOp, JumpTargetCount>(),
+        FixedArgs<JumpIfKeyOp, JumpTargetCount>(), FixedArgs<JumpIfNoKeyOp, JumpTargetCount>(),
+        FixedArgs<PutImmOp, PortIdCount>(),        FixedArgs<PutRegOp, PortIdCount>(),
+        FixedArgs<GetOp, PortIdCount>(),
+    };
+    return families;
 }
 
 }  // namespace varnox

@@ -15,8 +15,7 @@ enum class Digits { Both, LastLowOnly };
 int BeginTransfer(Machine& m, bool sequence, int* last) {
     CpuState& cpu = m.Cpu;
     LcdBeginTransfer(m.Lcd);
-    const uint8_t b1 = NextOperandByte(m);
-    const uint8_t b2 = NextOperandByte(m);
+    const auto [b1, b2] = TakeOperandPair(m);
     // The sequence forms keep the end index in b2 bits 7-5.
     const uint8_t field = sequence ? Imm6(b1, b2) : static_cast<uint8_t>(b2 & 0x3F);
     m.Lcd.LcdControl = static_cast<uint8_t>((m.Lcd.LcdControl & 0xC0) | field);

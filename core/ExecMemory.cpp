@@ -1,6 +1,7 @@
 // Memory instructions: loads and stores through the index registers, the
 // 16-bit index register instructions, the block move and the byte search.
 #include "core/Exec.h"
+#include "core/FixedArg.h"
 
 namespace varnox {
 namespace {
@@ -40,8 +41,7 @@ void IndexStepOne(Machine& m, uint8_t step, Direction dir) {
 void IndexStepSequence(Machine& m, uint8_t step, Direction dir) {
     CpuState& cpu = m.Cpu;
     const int n = IndexSelector(cpu.InstrBytes[0]);
-    const uint8_t b1 = NextOperandByte(m);
-    const uint8_t b2 = NextOperandByte(m);
+    const auto [b1, b2] = TakeOperandPair(m);
     int r = LowerReg(b1) + cpu.RegBank;
     const int last = EndReg(b1, b2) + cpu.RegBank;
     for (;;) {
@@ -59,8 +59,9 @@ void DisplacedOne(Machine& m, uint8_t step, Direction dir) {
     CpuState& cpu = m.Cpu;
     const int n = IndexSelector(cpu.InstrBytes[0]);
     cpu.EffAddr = GetIndex(cpu, n);
-    const int r = LowerReg(NextOperandByte(m));
-    ApplyIndexStep(cpu, step, n, NextOperandByte(m));
+    const auto [b1, b2] = TakeOperandPair(m);
+    const int r = LowerReg(b1);
+    ApplyIndexStep(cpu, step, n, b2);
     MoveByte(m, dir, r, cpu.EffAddr);
     cpu.StepCycles += OneRegisterCycles;
 }
@@ -70,9 +71,8 @@ void RegDisplacedOne(Machine& m, uint8_t step, Direction dir) {
     CpuState& cpu = m.Cpu;
     const int n = IndexSelector(cpu.InstrBytes[0]);
     cpu.EffAddr = GetIndex(cpu, n);
-    const uint8_t b1 = NextOperandByte(m);
+    const auto [b1, b2] = TakeOperandPair(m);
     ApplyIndexStep(cpu, step, n, cpu.MainRegisterFile[LowerReg(b1)]);
-    const uint8_t b2 = NextOperandByte(m);
     MoveByte(m, dir, UpperReg(cpu, b2), cpu.EffAddr);
     cpu.StepCycles += OneRegisterCycles;
 }
@@ -83,8 +83,7 @@ void DisplacedSequence(Machine& m, uint8_t step, Direction dir) {
     CpuState& cpu = m.Cpu;
     const int n = IndexSelector(cpu.InstrBytes[0]);
     cpu.EffAddr = GetIndex(cpu, n);
-    const uint8_t b1 = NextOperandByte(m);
-    const uint8_t b2 = NextOperandByte(m);
+    const auto [b1, b2] = TakeOperandPair(m);
     ApplyIndexStep(cpu, step, n, Imm6(b1, b2));
     int r = LowerReg(b1);
     const int last = EndReg(b1, b2);
@@ -104,8 +103,7 @@ void RegDisplacedSequence(Machine& m, uint8_t step, Direction dir) {
     CpuState& cpu = m.Cpu;
     const int n = IndexSelector(cpu.InstrBytes[0]);
     cpu.EffAddr = GetIndex(cpu, n);
-    const uint8_t b1 = NextOperandByte(m);
-    const uint8_t b2 = NextOperandByte(m);
+    const auto [b1, b2] = TakeOperandPair(m);
     int counter = LowerReg(b1);
     ApplyIndexStep(cpu, step, n, cpu.MainRegisterFile[counter]);
     const int last = EndReg(b1, b2);
@@ -126,8 +124,9 @@ void RegDisplacedSequence(Machine& m, uint8_t step, Direction dir) {
 void LoadWordOp(Machine& m, uint8_t) {
     CpuState& cpu = m.Cpu;
     const int n = cpu.InstrBytes[0] & 7;
-    cpu.MainRegisterFile[IndexHighBase + n] = NextOperandByte(m);
-    cpu.MainRegisterFile[IndexLowBase + n] = NextOperandByte(m);
+    const auto [high, low] = TakeOperandPair(m);
+    cpu.MainRegisterFile[IndexHighBase + n] = high;
+    cpu.MainRegisterFile[IndexLowBase + n] = low;
     cpu.StepCycles += LoadWordCycles;
 }
 
@@ -183,6 +182,20 @@ void SearchOp(Machine& m, uint8_t arg) {
     const uint8_t wanted = cpu.MainRegisterFile[LowerReg(b1) + cpu.RegBank];
     if (value != wanted && address != GetIndex(cpu, RegIy)) cpu.PC = cpu.InstrPC;
     cpu.StepCycles += SearchCycles;
+}
+
+std::span<const FixedArgFamily> MemoryFixedArgFamilies() {
+    static constexpr FixedArgFamily families[] = {
+        FixedArgs<IndexImmOp, IndexStepOpCount>(),          FixedArgs<StoreIndexOp, IndexStepOpCount>(),
+        FixedArgs<LoadIndexOp, IndexStepOpCount>(),         FixedArgs<StoreIndexMultiOp, IndexStepOpCount>(),
+        FixedArgs<LoadIndexMultiOp, IndexStepOpCount>(),    FixedArgs<StoreImmOp, IndexStepOpCount>(),
+        FixedArgs<StoreDispOp, IndexStepOpCount>(),         FixedArgs<LoadDispOp, IndexStepOpCount>(),
+        FixedArgs<StoreRegDispOp, IndexStepOpCount>(),      FixedArgs<LoadRegDispOp, IndexStepOpCount>(),
+        FixedArgs<StoreDispMultiOp, IndexStepOpCount>(),    FixedArgs<LoadDispMultiOp, IndexStepOpCount>(),
+        FixedArgs<StoreRegDispMultiOp, IndexStepOpCount>(), FixedArgs<LoadRegDispMultiOp, IndexStepOpCount>(),
+        FixedArgs<BlockMoveOp, IndexStepOpCount>(),         FixedArgs<SearchOp, IndexStepOpCount>(),
+    };
+    return families;
 }
 
 }  // namespace varnox

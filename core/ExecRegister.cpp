@@ -1,7 +1,9 @@
 // Register instruction families: two-register, register-immediate and
 // one-operand forms, each as one byte or as a sequence of up to eight
 // registers, plus the test forms that only set flags.
+#include "core/Alu.h"
 #include "core/Exec.h"
+#include "core/FixedArg.h"
 
 namespace varnox {
 namespace {
@@ -22,8 +24,7 @@ struct RegPair {
 };
 
 inline RegPair TakeRegPair(Machine& m) {
-    const uint8_t b1 = NextOperandByte(m);
-    const uint8_t b2 = NextOperandByte(m);
+    const auto [b1, b2] = TakeOperandPair(m);
     return {LowerReg(b1), UpperReg(m.Cpu, b2)};
 }
 
@@ -37,8 +38,7 @@ struct RegSequences {
 };
 
 inline RegSequences TakeSequences(Machine& m) {
-    const uint8_t b1 = NextOperandByte(m);
-    const uint8_t b2 = NextOperandByte(m);
+    const auto [b1, b2] = TakeOperandPair(m);
     return {LowerReg(b1), EndReg(b1, b2), UpperSeqStart(m.Cpu, b1, b2), WindowEnd(m.Cpu, b2)};
 }
 
@@ -46,17 +46,18 @@ enum class Store { Result, Nothing };
 
 // Walks the lower sequence, which is counted, against the upper one: `pair`
 // runs on each (upper, lower) register pair; when the window ends first,
-// `tail` runs on each lower register left over.
+// `tail` runs on each lower register left over. Returns the bytes walked.
 template <class Pair, class Tail>
-void WalkForward(Machine& m, Pair pair, Tail tail) {
+int32_t WalkForward(Machine& m, Pair pair, Tail tail) {
     CpuState& cpu = m.Cpu;
     const RegSequences seq = TakeSequences(m);
     int src = seq.lower;
     int dst = seq.upper;
+    int32_t bytes = 0;
     for (;;) {
         pair(dst, src);
-        cpu.StepCycles += CyclesPerByte;
-        if (src == seq.lowerLast) return;
+        ++bytes;
+        if (src == seq.lowerLast) return bytes;
         if (dst == seq.upperLimit) break;
         src = NextReg(cpu, src);
         dst = NextReg(cpu, dst);
@@ -64,24 +65,29 @@ void WalkForward(Machine& m, Pair pair, Tail tail) {
     do {
         src = NextReg(cpu, src);
         tail(src);
-        cpu.StepCycles += CyclesPerByte;
+        ++bytes;
     } while (src != seq.lowerLast);
+    return bytes;
 }
 
 // The upper sequence is the destination; lower bytes past the window end
-// still run against zero, for their flags.
+// still run against zero, for their flags. The flags and the cycles are
+// kept in locals over the walk and stored once.
 template <Store store>
 void RunForward(Machine& m, uint8_t op) {
     CpuState& cpu = m.Cpu;
     auto& R = cpu.MainRegisterFile;
     ClearFlagsUnlessLoad(cpu, op);
-    WalkForward(
+    uint8_t f = cpu.F;
+    const int32_t bytes = WalkForward(
         m,
         [&](int dst, int src) {
-            const uint8_t r = AluBinary(cpu, op, R[dst], R[src]);
+            const uint8_t r = alu::Binary(f, op, R[dst], R[src]);
             if constexpr (store == Store::Result) R[dst] = r;
         },
-        [&](int src) { AluBinary(cpu, op, 0, R[src]); });
+        [&](int src) { alu::Binary(f, op, 0, R[src]); });
+    cpu.F = f;
+    cpu.StepCycles += bytes * CyclesPerByte;
 }
 
 // The lower sequence is the destination and is counted; missing source bytes
@@ -92,23 +98,26 @@ void RunReverse(Machine& m, uint8_t op) {
     auto& R = cpu.MainRegisterFile;
     ClearFlagsUnlessLoad(cpu, op);
     const RegSequences seq = TakeSequences(m);
+    uint8_t f = cpu.F;
+    int32_t bytes = 0;
     int dst = seq.lower;
     int src = seq.upper;
     for (;;) {
-        const uint8_t r = AluBinary(cpu, op, R[dst], R[src]);
+        const uint8_t r = alu::Binary(f, op, R[dst], R[src]);
         if constexpr (store == Store::Result) R[dst] = r;
-        cpu.StepCycles += CyclesPerByte;
-        if (dst == seq.lowerLast) return;
-        if (src == seq.upperLimit) break;
+        ++bytes;
+        if (dst == seq.lowerLast || src == seq.upperLimit) break;
         dst = NextReg(cpu, dst);
         src = NextReg(cpu, src);
     }
-    do {
+    while (dst != seq.lowerLast) {
         dst = NextReg(cpu, dst);
-        const uint8_t r = AluBinary(cpu, op, R[dst], 0);
+        const uint8_t r = alu::Binary(f, op, R[dst], 0);
         if constexpr (store == Store::Result) R[dst] = r;
-        cpu.StepCycles += CyclesPerByte;
-    } while (dst != seq.lowerLast);
+        ++bytes;
+    }
+    cpu.F = f;
+    cpu.StepCycles += bytes * CyclesPerByte;
 }
 
 // A banked lower register sequence with a 6-bit immediate for its first
@@ -118,19 +127,22 @@ void RunImmediateSequence(Machine& m, uint8_t op) {
     CpuState& cpu = m.Cpu;
     auto& R = cpu.MainRegisterFile;
     ClearFlagsUnlessLoad(cpu, op);
-    const uint8_t b1 = NextOperandByte(m);
-    const uint8_t b2 = NextOperandByte(m);
+    const auto [b1, b2] = TakeOperandPair(m);
     int r = LowerReg(b1) | cpu.RegBank;
     const int last = EndReg(b1, b2) | cpu.RegBank;
     uint8_t imm = Imm6(b1, b2);
+    uint8_t f = cpu.F;
+    int32_t bytes = 0;
     for (;;) {
-        const uint8_t result = AluBinary(cpu, op, R[r], imm);
+        const uint8_t result = alu::Binary(f, op, R[r], imm);
         if constexpr (store == Store::Result) R[r] = result;
-        cpu.StepCycles += CyclesPerByte;
-        if (r == last) return;
+        ++bytes;
+        if (r == last) break;
         r = NextReg(cpu, r);
         if (op != AluLd) imm = 0;
     }
+    cpu.F = f;
+    cpu.StepCycles += bytes * CyclesPerByte;
 }
 
 // The one-operand sequence walk shared by UnaryMultiOp and RotateMultiOp:
@@ -138,8 +150,7 @@ void RunImmediateSequence(Machine& m, uint8_t op) {
 void RunUnarySequence(Machine& m, uint8_t op, bool startFromOwnValue) {
     CpuState& cpu = m.Cpu;
     auto& R = cpu.MainRegisterFile;
-    const uint8_t b1 = NextOperandByte(m);
-    const uint8_t b2 = NextOperandByte(m);
+    const auto [b1, b2] = TakeOperandPair(m);
     int r;
     int limit = -1;
     if (cpu.RegBank == 0x40) {
@@ -151,21 +162,26 @@ void RunUnarySequence(Machine& m, uint8_t op, bool startFromOwnValue) {
     uint8_t c = startFromOwnValue ? R[r] : 0;
     int counter = b1 & 7;
     const int last = b2 >> 5;
+    uint8_t f = cpu.F;
+    int32_t bytes = 0;
+    bool windowEnded = false;
     for (;;) {
-        c = AluUnary(cpu, op, R[r], c);
-        cpu.StepCycles += CyclesPerByte;
-        if (counter == last) return;
-        const bool atLimit = limit >= 0 && (cpu.RegStep == 1 ? r == limit : r == (limit ^ 7));
-        if (atLimit) break;
+        c = alu::Unary(cpu, f, op, R[r], c);
+        ++bytes;
+        if (counter == last) break;
+        windowEnded = limit >= 0 && (cpu.RegStep == 1 ? r == limit : r == (limit ^ 7));
+        if (windowEnded) break;
         counter = (counter + cpu.RegStep) & 7;
         r = NextReg(cpu, r);
     }
-    do {
+    while (windowEnded && counter != last) {
         counter = (counter + cpu.RegStep) & 7;
         uint8_t zero = 0;
-        c = AluUnary(cpu, op, zero, c);
-        cpu.StepCycles += CyclesPerByte;
-    } while (counter != last);
+        c = alu::Unary(cpu, f, op, zero, c);
+        ++bytes;
+    }
+    cpu.F = f;
+    cpu.StepCycles += bytes * CyclesPerByte;
 }
 
 inline int TakeBankedRegister(Machine& m) { return LowerReg(NextOperandByte(m)) | m.Cpu.RegBank; }
@@ -220,19 +236,20 @@ void ExchangeOp(Machine& m, uint8_t kind) {
 
 void ExchangeMultiOp(Machine& m, uint8_t kind) {
     auto& R = m.Cpu.MainRegisterFile;
-    WalkForward(
+    const int32_t bytes = WalkForward(
         m, [&](int dst, int src) { AluExchange(kind, R[dst], R[src]); },
         [&](int src) {
             uint8_t zero = 0;  // stands in for the missing upper register
             AluExchange(kind, zero, R[src]);
         });
+    m.Cpu.StepCycles += bytes * CyclesPerByte;
 }
 
 void RegImmOp(Machine& m, uint8_t op) {
     CpuState& cpu = m.Cpu;
     ClearFlagsUnlessLoad(cpu, op);
-    const int r = TakeBankedRegister(m);
-    const uint8_t imm = NextOperandByte(m);
+    const auto [b1, imm] = TakeOperandPair(m);
+    const int r = LowerReg(b1) | cpu.RegBank;
     cpu.MainRegisterFile[r] = AluBinary(cpu, op, cpu.MainRegisterFile[r], imm);
     cpu.StepCycles += CyclesPerByte;
 }
@@ -240,8 +257,8 @@ void RegImmOp(Machine& m, uint8_t op) {
 void TestRegImmOp(Machine& m, uint8_t op) {
     CpuState& cpu = m.Cpu;
     ClearFlagsUnlessLoad(cpu, op);
-    const int r = TakeBankedRegister(m);
-    const uint8_t imm = NextOperandByte(m);
+    const auto [b1, imm] = TakeOperandPair(m);
+    const int r = LowerReg(b1) | cpu.RegBank;
     AluBinary(cpu, op, cpu.MainRegisterFile[r], imm);
     cpu.StepCycles += CyclesPerByte;
 }
@@ -279,19 +296,38 @@ void UnaryRangeOp(Machine& m, uint8_t op) {
     CpuState& cpu = m.Cpu;
     auto& R = cpu.MainRegisterFile;
     cpu.F = 0;
-    const uint8_t b1 = NextOperandByte(m);
-    const uint8_t b2 = NextOperandByte(m);
+    const auto [b1, b2] = TakeOperandPair(m);
     int r = LowerReg(b1) | cpu.RegBank;
     const int last = EndReg(b1, b2) | cpu.RegBank;
     uint8_t c = 0;
+    uint8_t f = cpu.F;
+    int32_t bytes = 0;
     for (;;) {
-        c = AluUnary(cpu, op, R[r], c);
-        cpu.StepCycles += CyclesPerByte;
-        if (r == last) return;
+        c = alu::Unary(cpu, f, op, R[r], c);
+        ++bytes;
+        if (r == last) break;
         r = NextReg(cpu, r);
     }
+    cpu.F = f;
+    cpu.StepCycles += bytes * CyclesPerByte;
 }
 
 void NopOp(Machine& m, uint8_t) { m.Cpu.StepCycles += NopCycles; }
+
+std::span<const FixedArgFamily> RegisterFixedArgFamilies() {
+    static constexpr FixedArgFamily families[] = {
+        FixedArgs<RegRegOp, AluOpCount>(),          FixedArgs<RegRegRevOp, AluOpCount>(),
+        FixedArgs<RegRegMultiOp, AluOpCount>(),     FixedArgs<RegRegMultiRevOp, AluOpCount>(),
+        FixedArgs<TestRegRegOp, AluOpCount>(),      FixedArgs<TestRegRegRevOp, AluOpCount>(),
+        FixedArgs<TestRegRegMultiOp, AluOpCount>(), FixedArgs<TestRegRegMultiRevOp, AluOpCount>(),
+        FixedArgs<RegImmOp, AluOpCount>(),          FixedArgs<TestRegImmOp, AluOpCount>(),
+        FixedArgs<RegImmMultiOp, AluOpCount>(),     FixedArgs<TestRegImmMultiOp, AluOpCount>(),
+        FixedArgs<UnaryOp, UnaryKindCount>(),       FixedArgs<RotateOp, UnaryKindCount>(),
+        FixedArgs<UnaryMultiOp, UnaryKindCount>(),  FixedArgs<RotateMultiOp, UnaryKindCount>(),
+        FixedArgs<UnaryRangeOp, UnaryKindCount>(),  FixedArgs<ExchangeOp, ExchangeKindCount>(),
+        FixedArgs<ExchangeMultiOp, ExchangeKindCount>(),
+    };
+    return families;
+}
 
 }  // namespace varnox

@@ -98,8 +98,20 @@ TEST(Disassembler, TakesOnlyTheFormsBytes) {
 // bytes and the next address that a live fetch on a copy leaves behind once
 // it takes the form's operand bytes; and listing a pane leaves every byte
 // of the machine as it was.
+// Every byte of the machine's state; the decoded words are a cache of the
+// ROM and are left out.
+bool SameBytes(const Machine& a, const Machine& b) {
+    const auto same = [](const auto& x, const auto& y) {
+        static_assert(std::is_trivially_copyable_v<std::remove_cvref_t<decltype(x)>>);
+        return std::memcmp(&x, &y, sizeof x) == 0;
+    };
+    return same(a.InstrRom, b.InstrRom) && same(a.DataRom, b.DataRom) && same(a.DataRam, b.DataRam) &&
+           same(a.ReadSink, b.ReadSink) && same(a.WriteSink, b.WriteSink) && same(a.Cpu, b.Cpu) &&
+           same(a.Lcd, b.Lcd) && same(a.HeldKeys, b.HeldKeys) && same(a.Clock, b.Clock) && same(a.Run, b.Run) &&
+           same(a.Config, b.Config);
+}
+
 TEST(Listing, ReadsWhatTheLiveFetchConsumesAndChangesNothing) {
-    static_assert(std::is_trivially_copyable_v<Machine>);
     std::mt19937 random(20261208);
     const auto byte = [&] { return static_cast<uint8_t>(random()); };
     const uint16_t edges[] = {0x0000, 0x17FE, 0x17FF, 0x1800, 0x1801, 0x3FFF, 0x7FFF, 0xBFFF, 0xFFFD, 0xFFFE, 0xFFFF};
@@ -112,8 +124,7 @@ TEST(Listing, ReadsWhatTheLiveFetchConsumesAndChangesNothing) {
         m->Cpu.PC = static_cast<uint16_t>(random());
         m->Cpu.InstrBytes = {byte(), byte(), byte()};
         m->Cpu.StepCycles = round;
-        const auto before = std::make_unique<Machine>();
-        std::memcpy(before.get(), m.get(), sizeof(Machine));
+        const auto before = std::make_unique<Machine>(*m);
 
         for (int k = 0; k < 300; ++k) {
             const uint16_t address = k < static_cast<int>(std::size(edges)) ? edges[k] : static_cast<uint16_t>(random());
@@ -130,7 +141,7 @@ TEST(Listing, ReadsWhatTheLiveFetchConsumesAndChangesNothing) {
             ASSERT_EQ(line.Mnemonic, MnemonicOf(opcode)) << address;
         }
         WalkListing(*m, static_cast<uint16_t>(random()), 40);
-        EXPECT_EQ(std::memcmp(before.get(), m.get(), sizeof(Machine)), 0);
+        EXPECT_TRUE(SameBytes(*before, *m));
     }
 }
 
