@@ -18,12 +18,14 @@
 #include "frontend/MainMenu.h"
 #include "frontend/MainWidgets.h"
 #include "frontend/RunSpeed.h"
+#include "frontend/ScreenMessages.h"
 #include "frontend/Screenshots.h"
 #include "frontend/StateSlots.h"
 #include "frontend/ViewSize.h"
 #include "frontend/WarningQueue.h"
 #include "peripherals/Lcd.h"
 #include "system/Files.h"
+#include "system/KeyMap.h"
 
 class QFrame;
 class QLabel;
@@ -122,9 +124,11 @@ private:
     bool closed_ = false;
 
     TWarningQueue warnings_{this};
+    TScreenMessages messages_{this};
+    KeyMap keys_;  // which calculator key each PC key holds, as the user set it
     TViewSize view_;
     TRunSpeed runSpeed_{RunInterval};
-    TScreenshots screenshots_{displayBitmap_, dir_, ChooseFile, warnings_};
+    TScreenshots screenshots_{displayBitmap_, dir_, ChooseFile, warnings_, messages_};
     TStateSlots states_;
 
     QFrame* bevel1_ = nullptr;

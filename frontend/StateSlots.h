@@ -12,16 +12,19 @@
 namespace varnox {
 
 struct Machine;
+class TScreenMessages;
 class TWarningQueue;
 
 class TStateSlots {
 public:
     // `afterLoaded` brings the window up to the machine it now shows.
+    // What is done is said on screen, what failed in a warning.
     TStateSlots(Machine& machine, std::filesystem::path dir, const TChooseFile& chooseFile, TWarningQueue& warnings,
-                std::function<void()> afterLoaded);
+                TScreenMessages& messages, std::function<void()> afterLoaded);
 
-    void SaveTo(const std::filesystem::path& file);
-    void LoadFrom(const std::filesystem::path& file);
+    // False when it failed, which a warning says.
+    bool SaveTo(const std::filesystem::path& file);
+    bool LoadFrom(const std::filesystem::path& file);
     void SaveSlot(int slot);
     void LoadSlot(int slot);
     void SaveToChosenFile();
@@ -37,6 +40,7 @@ private:
     std::filesystem::path dir_;
     const TChooseFile& chooseFile_;
     TWarningQueue& warnings_;
+    TScreenMessages& messages_;
     std::function<void()> afterLoaded_;
 };
 
