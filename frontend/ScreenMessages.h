@@ -26,6 +26,7 @@ public:
     using TClock = std::function<qint64()>;
 
     explicit TScreenMessages(QObject* parent, TClock clock = TClock());
+    void SetClock(TClock clock) { clock_ = std::move(clock); }
 
     // A message that fades; the same text again starts it anew.
     void Say(const QString& text);
