@@ -70,28 +70,35 @@ void TScreenMessages::Tick() {
     if (fading) emit Changed();
 }
 
-// White on a dark band from the top-left corner down, in a size that
-// follows the display's, so they read the same at any view size.
+// White on dark bands in a size that follows the display's, so they read
+// the same at any view size: the lasting ones from the top-right corner
+// down, the others from the bottom-left corner up, the newest lowest.
 void TScreenMessages::Paint(QPainter& painter, QRect display) const {
     const std::vector<TLine> lines = Lines();
     if (lines.empty()) return;
     painter.save();
     QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPixelSize(std::max(9, display.height() / 11));
+    font.setPixelSize(std::clamp(display.height() / 11, 9, 28));
     font.setBold(true);
     painter.setFont(font);
     const QFontMetrics metrics(font);
     const int pad = std::max(2, font.pixelSize() / 4);
+    const int step = metrics.height() + pad + pad / 2;
+    const auto lasting = static_cast<std::ptrdiff_t>(lasting_.size());
     int top = display.top() + pad;
-    for (const TLine& line : lines) {
-        const QString text = metrics.elidedText(line.Text, Qt::ElideRight, display.width() - 4 * pad);
-        const QRect band(display.left() + pad, top, metrics.horizontalAdvance(text) + 2 * pad, metrics.height() + pad);
-        painter.setOpacity(line.Opacity);
+    int bottom = display.bottom() + 1 - pad - (static_cast<int>(lines.size()) - static_cast<int>(lasting)) * step;
+    for (auto line = lines.begin(); line != lines.end(); ++line) {
+        const bool isLasting = line - lines.begin() < lasting;
+        const QString text = metrics.elidedText(line->Text, Qt::ElideRight, display.width() - 4 * pad);
+        const int width = metrics.horizontalAdvance(text) + 2 * pad;
+        const int left = isLasting ? display.right() + 1 - pad - width : display.left() + pad;
+        int& y = isLasting ? top : bottom;
+        const QRect band(left, y + (isLasting ? 0 : pad / 2), width, metrics.height() + pad);
+        y += step;
+        painter.setOpacity(line->Opacity);
         painter.fillRect(band, QColor(0, 0, 0, 170));
         painter.setPen(Qt::white);
         painter.drawText(band, Qt::AlignCenter, text);
-        top = band.bottom() + 1 + pad / 2;
-        if (top + metrics.height() > display.bottom()) break;
     }
     painter.restore();
 }

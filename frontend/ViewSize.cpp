@@ -94,13 +94,17 @@ void TViewSize::SetDisplayOnly(bool on) {
 void TViewSize::SetFullscreen(bool on) {
     if (on == fullscreen_) return;
     fullscreen_ = on;
+    if (on) normalPlace_ = window_->pos();
     Apply();
     if (on) {
+        // Covers the screen itself where no window manager does it.
+        if (const QScreen* screen = window_->screen()) window_->setGeometry(screen->geometry());
         window_->showFullScreen();
     } else {
         window_->showNormal();
-        // Back to its size once the window system has the window again.
+        // Back to its size and place once the window system has the window again.
         Apply();
+        window_->move(normalPlace_);
     }
 }
 

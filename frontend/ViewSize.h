@@ -72,6 +72,7 @@ private:
     int size_;
     bool displayOnly_;
     bool fullscreen_ = false;
+    QPoint normalPlace_;  // the window's before fullscreen
     QHash<QWidget*, QRect> places_;
 };
 
