@@ -10,6 +10,8 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QRegularExpression>
+#include <QSet>
 #include <QSettings>
 #include <QTableWidget>
 
@@ -459,6 +461,31 @@ private slots:
         QVERIFY(form->Button(19)->isDown());
         QTest::mouseRelease(form->Button(19), Qt::LeftButton);
         QVERIFY(!form->Button(19)->isDown());
+    }
+
+    // The bar's five menus hold every action; Help has the About box.
+    void MenuBarHoldsEveryActionAndTheVersion() {
+        Scratch scratch;
+        auto form = CounterForm(scratch);
+        QStringList titles;
+        QSet<QAction*> shown;
+        std::function<void(QMenu*)> collect = [&](QMenu* menu) {
+            for (QAction* item : menu->actions()) {
+                shown.insert(item);
+                if (item->menu()) collect(item->menu());
+            }
+        };
+        for (QAction* menu : form->Menu().MenuBar()->actions()) {
+            titles << menu->text();
+            collect(menu->menu());
+        }
+        QCOMPARE(titles, QStringList({"&File", "&Emulation", "&View", "&Debug", "&Help"}));
+        for (QAction* action : form->Menu().Actions()) QVERIFY2(shown.contains(action), qPrintable(action->objectName()));
+        form->Menu().Action("about")->trigger();
+        auto* about = form->findChild<QMessageBox*>("about");
+        QVERIFY(about && about->isVisible());
+        QVERIFY2(QRegularExpression("Version \\d+\\.\\d+\\.\\d+").match(about->text()).hasMatch(), qPrintable(about->text()));
+        about->close();
     }
 
     void DebuggerAndQuit() {
