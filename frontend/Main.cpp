@@ -216,7 +216,7 @@ void TMainForm::FormClose() {
     // Load-time warnings still up go with the window.
     warnings_.Close();
     if (keyMap_) keyMap_->close();
-    if (shown_) TWindowSettings::StorePosition(pos());
+    if (shown_) TWindowSettings::StorePosition(view_.WindowPlace());
     const SaveResult saved = SaveFiles(*machine_, dir_, saveGuard_);
     warnings_.ShowAtClose(saved.Messages);
     emit Closed(!saved.Failed);

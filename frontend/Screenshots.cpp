@@ -39,6 +39,8 @@ qint64 NextNumber(const QDir& folder) {
     return highest + 1;
 }
 
+QString NumberedName(qint64 number) { return QStringLiteral("varnox-%1.png").arg(number, 4, 10, QLatin1Char('0')); }
+
 }  // namespace
 
 TScreenshots::TScreenshots(const QImage& displayBitmap, std::filesystem::path dir, const TChooseFile& chooseFile,
@@ -77,7 +79,9 @@ void TScreenshots::ChooseFolder() {
     request.Folder = Folder();
     request.Directory = true;
     const QString folder = chooseFile_(request);
-    if (!folder.isEmpty()) TWindowSettings::StoreScreenshotFolder(folder);
+    if (folder.isEmpty()) return;
+    TWindowSettings::StoreScreenshotFolder(folder);
+    messages_.Say(QStringLiteral("Screenshots go to %1").arg(folder));
 }
 
 void TScreenshots::SaveNumbered() {
@@ -85,7 +89,7 @@ void TScreenshots::SaveNumbered() {
     const QDir folder(Folder());
     qint64 number = NextNumber(folder);
     for (int tries = 0; tries < NumberTries; ++tries, ++number) {
-        const QString name = QStringLiteral("varnox-%1.png").arg(number, 4, 10, QLatin1Char('0'));
+        const QString name = NumberedName(number);
         const QString path = folder.filePath(name);
         QFile out(path);
         // Created here or not at all: a file of that name, or a link,
@@ -111,17 +115,21 @@ void TScreenshots::SaveNumbered() {
 
 void TScreenshots::Save() {
     const QImage picture = Screenshot(scale_);  // the display as it was when asked
+    // Offered where and as the next numbered one would go.
+    const QString folder = Folder();
     const QString file = chooseFile_({.Save = true,
                                       .Caption = QStringLiteral("Save screenshot"),
-                                      .Folder = QString::fromStdString(dir_.string()),
-                                      .Name = QStringLiteral("screen.png"),
+                                      .Folder = folder,
+                                      .Name = NumberedName(NextNumber(QDir(folder))),
                                       .Filter = QStringLiteral("PNG pictures (*.png)"),
                                       .DefaultSuffix = QStringLiteral("png")});
     if (file.isEmpty()) return;
     QSaveFile out(file);
     if (!out.open(QIODevice::WriteOnly) || !picture.save(&out, "PNG") || !out.commit()) {
         warnings_.Show(QStringLiteral("Failed to save the file %1: %2").arg(file, out.errorString()));
+        return;
     }
+    messages_.Say(QStringLiteral("Screenshot %1").arg(QFileInfo(file).fileName()));
 }
 
 void TScreenshots::Copy() const { QGuiApplication::clipboard()->setImage(Screenshot(scale_)); }

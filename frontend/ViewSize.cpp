@@ -108,6 +108,8 @@ void TViewSize::SetFullscreen(bool on) {
     }
 }
 
+QPoint TViewSize::WindowPlace() const { return fullscreen_ ? normalPlace_ : window_->pos(); }
+
 int TViewSize::DotScale() const {
     return fullscreen_ || displayOnly_ ? stage_->DotScale() : WindowDotScale * size_;
 }

@@ -49,6 +49,8 @@ public:
     void SetDisplayOnly(bool on);
     bool Fullscreen() const { return fullscreen_; }
     void SetFullscreen(bool on);
+    // Where the window is, or was before fullscreen.
+    QPoint WindowPlace() const;
     // Pixels a dot of the display now spans.
     int DotScale() const;
 

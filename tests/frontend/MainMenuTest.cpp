@@ -363,6 +363,7 @@ private slots:
         Scratch scratch;
         auto form = CounterForm(scratch);
         scratch.Write(file.toLatin1().constData(), "precious");
+        QSettings().setValue("screenshots/folder", scratch.dir.path());  // where the dialog opens
         const QStringList questions = TypeIntoFileDialog(form->Menu().Action(action.toLatin1().constData()), typed,
                                                          replace ? QMessageBox::Yes : QMessageBox::No);
         QCOMPARE(questions, QStringList(file + " already exists.\nDo you want to replace it?"));
