@@ -178,10 +178,11 @@ int KeyMap::KeyOf(PcKey pcKey) const {
 
 std::vector<PcKey> KeyMap::PcKeysOf(int key) const {
     std::vector<PcKey> pcKeys;
-    for (const auto& [pcKey, held] : keys_) {
-        if (held == key) pcKeys.push_back(pcKey);
+    for (const bool letters : {true, false}) {
+        for (const auto& [pcKey, held] : keys_) {
+            if (held == key && IsLetter(pcKey) == letters) pcKeys.push_back(pcKey);
+        }
     }
-    std::stable_partition(pcKeys.begin(), pcKeys.end(), IsLetter);
     return pcKeys;
 }
 
