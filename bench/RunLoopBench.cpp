@@ -135,8 +135,9 @@ std::vector<KeyHold> Typing(const std::vector<int>& keys, int& tick) {
 }
 
 std::vector<int> KeysOf(const std::string& text) {
+    const varnox::KeyMap map;  // the defaults
     std::vector<int> keys;
-    for (char c : text) keys.push_back(varnox::KeyOfCharacter(static_cast<char32_t>(c)).key);
+    for (char c : text) keys.push_back(map.KeyOfCharacter(static_cast<char32_t>(c)).key);
     return keys;
 }
 
@@ -150,7 +151,7 @@ Session IdleSession() {
 // it most of the session's 60 ms.
 Session CalcSession() {
     constexpr int calcKey = 8;
-    const int enterKey = varnox::KeyOfVirtualKey(varnox::VkReturn);
+    const int enterKey = varnox::KeyMap().KeyOfVirtualKey(varnox::VkReturn);
     std::unique_ptr<Machine> m = BootFirmware();
     int tick = 0;
     std::vector<int> keys{calcKey};

@@ -8,7 +8,9 @@ namespace varnox {
 QString AskWithFileDialog(QWidget* parent, const TFileRequest& request) {
     QFileDialog dialog(parent, request.Caption, request.Folder, request.Filter);
     dialog.setAcceptMode(request.Save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(request.Save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setFileMode(request.Directory ? QFileDialog::Directory
+                       : request.Save    ? QFileDialog::AnyFile
+                                         : QFileDialog::ExistingFile);
     dialog.setDefaultSuffix(request.DefaultSuffix);
     if (!request.Name.isEmpty()) dialog.selectFile(QDir(request.Folder).filePath(request.Name));
     // A dialog ended from outside (the program told to quit) chose nothing.

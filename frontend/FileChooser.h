@@ -19,6 +19,7 @@ struct TFileRequest {
     QString Name;           // the name offered, empty for none
     QString Filter;         // "Varnox states (*.vxs)"
     QString DefaultSuffix;  // "vxs": added to a name typed without an ending
+    bool Directory = false; // a folder is chosen, not a file
 };
 
 // The chosen file with its folder; empty when cancelled.

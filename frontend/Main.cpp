@@ -64,8 +64,8 @@ TMainForm::TMainForm(std::filesystem::path dir, QWidget* parent)
     : QWidget(parent),
       dir_(std::move(dir)),
       machine_(std::make_unique<Machine>()),
-      view_(this, ClientSize),
-      states_(*machine_, dir_, ChooseFile, warnings_,
+      view_(this, ClientSize, QSize(DisplayColumns, DisplayRows)),
+      states_(*machine_, dir_, ChooseFile, warnings_, messages_,
               [this](const std::filesystem::path& file) {
                   recordings_.EndBeforeOutsideChange();
                   return path_.LoadState(file);
@@ -83,18 +83,24 @@ TMainForm::TMainForm(std::filesystem::path dir, QWidget* parent)
     setAutoFillBackground(true);
     setFocusPolicy(Qt::StrongFocus);
 
-    bevel2_ = MakeBevel(this, QFrame::Box);
+    // The controls sit on the client area below the menu bar.
+    QWidget* client = view_.Client();
+    bevel2_ = MakeBevel(client, QFrame::Box);
     view_.Place(bevel2_, QRect(16, 8, 281, 153));
-    bevel1_ = MakeBevel(this, QFrame::Panel);
+    bevel1_ = MakeBevel(client, QFrame::Panel);
     view_.Place(bevel1_, QRect(48, 16, 217, 137));
-    lcdImage_ = new TLcdImage(this);
+    auto* lcdImage = new TLcdImage(client);
+    lcdImage->SetMessages(&messages_);
+    connect(&messages_, &TScreenMessages::Changed, lcdImage, qOverload<>(&QWidget::update));
+    lcdImage_ = lcdImage;
     view_.Place(lcdImage_, QRect(60, 20, DisplayWidth, DisplayHeight));
+    view_.SetDisplay(lcdImage_);
     // In the frame left of the display, where it hides nothing.
-    recordMark_ = new TRecordMark(this);
+    recordMark_ = new TRecordMark(client);
     view_.Place(recordMark_, QRect(19, 20, 27, 26));
 
     for (int tag = 1; tag <= ButtonCount; ++tag) {
-        auto* button = new TSpeedButton(tag, this);
+        auto* button = new TSpeedButton(tag, client);
         if (tag <= 30) {
             const int column = (tag - 1) % 6;
             const int row = (tag - 1) / 6;
@@ -110,13 +116,13 @@ TMainForm::TMainForm(std::filesystem::path dir, QWidget* parent)
         buttons_.push_back(button);
     }
 
-    printBevel_ = MakeBevel(this, QFrame::Panel);
+    printBevel_ = MakeBevel(client, QFrame::Panel);
     view_.Place(printBevel_, QRect(56, 176, 57, 17));
-    printSwitch_ = new TShape(this);
+    printSwitch_ = new TShape(client);
     view_.Place(printSwitch_, QRect(58, 178, 33, 13));
-    powerBevel_ = MakeBevel(this, QFrame::Panel);
+    powerBevel_ = MakeBevel(client, QFrame::Panel);
     view_.Place(powerBevel_, QRect(200, 176, 57, 17));
-    powerSwitch_ = new TShape(this);
+    powerSwitch_ = new TShape(client);
     view_.Place(powerSwitch_, QRect(202, 178, 33, 13));
     connect(printSwitch_, &TShape::MouseDown, this, &TMainForm::SwitchMouseDown);
     connect(powerSwitch_, &TShape::MouseDown, this, &TMainForm::SwitchMouseDown);
@@ -127,7 +133,7 @@ TMainForm::TMainForm(std::filesystem::path dir, QWidget* parent)
         const char* caption;
     } captions[] = {{40, 176, "N"}, {120, 176, "HD"}, {176, 176, "ON"}, {264, 176, "OFF"}};
     for (const auto& c : captions) {
-        view_.Place(new QLabel(QString::fromLatin1(c.caption), this), QRect(c.left, c.top, 0, 0));
+        view_.Place(new QLabel(QString::fromLatin1(c.caption), client), QRect(c.left, c.top, 0, 0));
     }
 
     refreshTimer_ = new QTimer(this);
@@ -144,10 +150,15 @@ TMainForm::TMainForm(std::filesystem::path dir, QWidget* parent)
                            .Screenshots = screenshots_,
                            .States = states_,
                            .View = view_,
+                           .Messages = messages_,
                            .Reset = [this] { path_.Reset(); },
                            .ShowKeyMap =
                                [this] {
-                                   if (!keyMap_) keyMap_ = new TKeyMapWindow(this, [this](int key) { return Button(key)->Face(); });
+                                   if (!keyMap_) {
+                                       keyMap_ = new TKeyMapWindow(
+                                           this, [this](int key) { return Button(key)->Face(); }, keys_,
+                                           [this] { TWindowSettings::StoreKeyMap(keys_); });
+                                   }
                                    keyMap_->show();
                                    keyMap_->raise();
                                    keyMap_->activateWindow();
@@ -161,11 +172,19 @@ TMainForm::TMainForm(std::filesystem::path dir, QWidget* parent)
                            .StopReplay = [this] { recordings_.StopReplay(); },
                            .StepBack = [this] { rewind_.StepBack(); },
                            .UndoLoad = [this] { rewind_.UndoLoad(); }});
-    connect(&runSpeed_, &TRunSpeed::Changed, this, [this] { setWindowTitle(runSpeed_.Title(Caption)); });
+    connect(&runSpeed_, &TRunSpeed::Changed, this, [this] {
+        setWindowTitle(runSpeed_.Title(Caption));
+        messages_.SetLasting(QStringLiteral("pause"), runSpeed_.Paused() ? QStringLiteral("Paused") : QString());
+        messages_.SetLasting(QStringLiteral("speed"), runSpeed_.SpeedText());
+    });
+    view_.SetMenuBar(menu_->MenuBar());
     path_.KeepSnapshots(true);
     ShowRecordState();
     if (const auto position = TWindowSettings::Position()) move(*position);
     view_.Apply();
+    KeyMapRead stored = TWindowSettings::StoredKeyMap();
+    keys_ = stored.Map;
+    for (const std::string& warning : stored.Warnings) warnings_.Show(QString::fromStdString(warning));
     FormCreate();
 }
 
@@ -222,7 +241,7 @@ void TMainForm::FormClose() {
     // Load-time warnings still up go with the window.
     warnings_.Close();
     if (keyMap_) keyMap_->close();
-    if (shown_) TWindowSettings::StorePosition(pos());
+    if (shown_) TWindowSettings::StorePosition(view_.WindowPlace());
     const SaveResult saved = SaveFiles(*machine_, dir_, saveGuard_);
     warnings_.ShowAtClose(saved.Messages);
     emit Closed(!saved.Failed);
@@ -249,6 +268,7 @@ void TMainForm::OnRefreshTimer() {
     rewind_.OnRefresh();
     PaintLcd();
     runSpeed_.MeasureSpeed();
+    messages_.Tick();
     if (displayDirty_) lcdImage_->setPixmap(QPixmap::fromImage(displayBitmap_));
     displayDirty_ = false;
 }
@@ -379,7 +399,7 @@ void TMainForm::ShowHeldKeys() {
 }
 
 void TMainForm::FormKeyPress(QChar character) {
-    const CharacterKey found = KeyOfCharacter(character.unicode());
+    const CharacterKey found = keys_.KeyOfCharacter(character.unicode());
     if (found.key == 0) return;
     path_.Press(HeldPcKeySlot, found.key, found.scan);
     ShowHeldKeys();
@@ -388,7 +408,7 @@ void TMainForm::FormKeyPress(QChar character) {
 void TMainForm::FormKeyDown(int virtualKey) {
     if (virtualKey == VkF3) {
         HandOverToDebugger();
-    } else if (const int key = KeyOfVirtualKey(virtualKey)) {
+    } else if (const int key = keys_.KeyOfVirtualKey(virtualKey)) {
         path_.Press(HeldPcKeySlot, key);
     }
     ShowHeldKeys();
@@ -466,13 +486,12 @@ bool TMainForm::focusNextPrevChild(bool) {
 
 void TMainForm::contextMenuEvent(QContextMenuEvent* event) {
     // The display and its bevel; the keys keep every mouse button.
-    const QRect display = bevel2_->geometry();
-    if (event->reason() == QContextMenuEvent::Mouse && !display.contains(event->pos())) {
+    if (event->reason() == QContextMenuEvent::Mouse && !view_.MenuArea(bevel2_).contains(event->pos())) {
         event->ignore();
         return;
     }
     const QPoint at = event->reason() == QContextMenuEvent::Mouse ? event->globalPos()
-                                                                   : mapToGlobal(lcdImage_->geometry().center());
+                                                                   : lcdImage_->mapToGlobal(lcdImage_->rect().center());
     menu_->ContextMenu()->popup(at);
     event->accept();
 }

@@ -20,6 +20,7 @@
 #include "frontend/Recordings.h"
 #include "frontend/Rewind.h"
 #include "frontend/RunSpeed.h"
+#include "frontend/ScreenMessages.h"
 #include "frontend/Screenshots.h"
 #include "frontend/StateSlots.h"
 #include "frontend/ViewSize.h"
@@ -27,6 +28,7 @@
 #include "peripherals/Lcd.h"
 #include "system/Files.h"
 #include "system/InputPath.h"
+#include "system/KeyMap.h"
 
 class QFrame;
 class QLabel;
@@ -139,9 +141,11 @@ private:
     bool closed_ = false;
 
     TWarningQueue warnings_{this};
+    TScreenMessages messages_{this};
+    KeyMap keys_;  // which calculator key each PC key holds, as the user set it
     TViewSize view_;
     TRunSpeed runSpeed_{RunInterval};
-    TScreenshots screenshots_{displayBitmap_, dir_, ChooseFile, warnings_};
+    TScreenshots screenshots_{displayBitmap_, dir_, ChooseFile, warnings_, messages_};
     TStateSlots states_;
     TRecordings recordings_;
     TRewind rewind_;

@@ -1,16 +1,21 @@
 // The actions' shortcuts take no key the calculator uses: those are
 // letters, digits and the punctuation on the keys typed alone, and the PC
-// keys of the key map, F3 and Tab.
+// keys of the key map. A shortcut on a key alone is one the key map keeps
+// for the window (Print, F9..F12), as are F3 and Tab, which the key
+// handlers watch.
 #include "frontend/MainMenu.h"
 
 #include <QAction>
 #include <QActionGroup>
 #include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
 #include <QWidget>
 
 #include <map>
 
 #include "frontend/RunSpeed.h"
+#include "frontend/ScreenMessages.h"
 #include "frontend/Screenshots.h"
 #include "frontend/StateSlots.h"
 #include "frontend/ViewSize.h"
@@ -29,7 +34,7 @@ enum class TCheck {
 struct TActionRow {
     std::string Name;
     QString Text;  // the slots' are set as their menu opens
-    QKeySequence Keys;
+    QList<QKeySequence> Keys;
     std::function<void()> Handler;
     TCheck Check = TCheck::None;
     std::string Group = std::string();  // the actions of which one is checked
@@ -37,35 +42,85 @@ struct TActionRow {
 
 std::string Numbered(const char* name, int n) { return name + std::to_string(n); }
 
-QKeySequence Keys(QKeyCombination combination) { return QKeySequence(combination); }
+QList<QKeySequence> Keys(QKeyCombination combination) { return {QKeySequence(combination)}; }
 
 QKeyCombination Digit(Qt::KeyboardModifier modifier, int n) { return modifier | static_cast<Qt::Key>(Qt::Key_0 + n); }
 
 Qt::Key SlotKey(int slot) { return static_cast<Qt::Key>(Qt::Key_F9 + slot - 1); }
 
-// The display's right-click menu, as it has always been.
-std::vector<TMenuItem> ContextMenuItems() {
-    const QString speed = QStringLiteral("Speed");
+// The parts the menus share.
+std::vector<TMenuItem> SpeedItems(const QString& submenu) {
+    std::vector<TMenuItem> items;
+    for (const int n : TRunSpeed::Speeds) items.push_back({Numbered("speed", n), submenu});
+    items.insert(items.end(), {{"unlimited", submenu}, {"-", submenu}, {"fastforward", submenu}});
+    return items;
+}
+
+std::vector<TMenuItem> ScreenshotItems() {
     const QString shotSize = QStringLiteral("Screenshot size");
+    std::vector<TMenuItem> items = {{"screenshot"}, {"screenshotas"}, {"copyscreenshot"}};
+    for (const int n : TScreenshots::Scales) items.push_back({Numbered("shot", n), shotSize});
+    items.push_back({"screenshotfolder"});
+    return items;
+}
+
+std::vector<TMenuItem> StateItems() {
     const QString save = QStringLiteral("Save state");
     const QString load = QStringLiteral("Load state");
-    const QString view = QStringLiteral("View size");
-    std::vector<TMenuItem> items = {{"pause"}, {"reset"}};
-    for (const int n : TRunSpeed::Speeds) items.push_back({Numbered("speed", n), speed});
-    items.insert(items.end(), {{"unlimited", speed}, {"-", speed}, {"fastforward", speed}, {"-"}, {"screenshot"},
-                               {"copyscreenshot"}});
-    for (const int n : TScreenshots::Scales) items.push_back({Numbered("shot", n), shotSize});
-    items.push_back({"-"});
+    std::vector<TMenuItem> items;
     for (int slot = 1; slot <= StateSlotCount; ++slot) items.push_back({Numbered("save", slot), save});
     items.insert(items.end(), {{"-", save}, {"savefile", save}});
     for (int slot = 1; slot <= StateSlotCount; ++slot) items.push_back({Numbered("load", slot), load});
-    items.insert(items.end(), {{"-", load}, {"loadfile", load}, {"undoload"}, {"rewind"}});
-    const QString record = QStringLiteral("Recording");
-    items.insert(items.end(), {{"record", record}, {"recordpoweron", record}, {"stoprecord", record}, {"-", record},
-                               {"replay", record}, {"stopreplay", record}, {"-"}});
-    for (int n = 1; n <= TViewSize::Largest; ++n) items.push_back({Numbered("view", n), view});
-    items.insert(items.end(), {{"keymap"}, {"debugger"}, {"-"}, {"quit"}});
+    items.insert(items.end(), {{"-", load}, {"loadfile", load}, {"undoload"}});
     return items;
+}
+
+std::vector<TMenuItem> RecordingItems() {
+    const QString record = QStringLiteral("Recording");
+    return {{"record", record},  {"recordpoweron", record}, {"stoprecord", record},
+            {"-", record},       {"replay", record},        {"stopreplay", record}};
+}
+
+std::vector<TMenuItem> ViewItems() {
+    const QString size = QStringLiteral("View size");
+    std::vector<TMenuItem> items;
+    for (int n = 1; n <= TViewSize::Largest; ++n) items.push_back({Numbered("view", n), size});
+    items.insert(items.end(), {{"displayonly"}, {"fullscreen"}});
+    return items;
+}
+
+std::vector<TMenuItem> Joined(std::initializer_list<std::vector<TMenuItem>> parts) {
+    std::vector<TMenuItem> items;
+    for (const auto& part : parts) {
+        if (!items.empty()) items.push_back({"-"});
+        items.insert(items.end(), part.begin(), part.end());
+    }
+    return items;
+}
+
+// The display's right-click menu: everything, for fullscreen has no bar.
+std::vector<TMenuItem> ContextMenuItems() {
+    return Joined({{{"pause"}, {"reset"}, {"rewind"}},
+                   SpeedItems(QStringLiteral("Speed")),
+                   ScreenshotItems(),
+                   StateItems(),
+                   RecordingItems(),
+                   ViewItems(),
+                   {{"keymap"}, {"debugger"}},
+                   {{"quit"}}});
+}
+
+struct TBarMenu {
+    QString Title;
+    std::vector<TMenuItem> Items;
+};
+
+std::vector<TBarMenu> MenuBarMenus() {
+    return {{QStringLiteral("&File"), Joined({ScreenshotItems(), StateItems(), RecordingItems(), {{"quit"}}})},
+            {QStringLiteral("&Emulation"), Joined({{{"pause"}, {"reset"}, {"rewind"}}, SpeedItems(QStringLiteral("Speed"))})},
+            {QStringLiteral("&View"), ViewItems()},
+            {QStringLiteral("&Debug"), {{"debugger"}}},
+            {QStringLiteral("&Help"), {{"keymap"}, {"about"}}}};
 }
 
 }  // namespace
@@ -73,20 +128,33 @@ std::vector<TMenuItem> ContextMenuItems() {
 TMainMenu::TMainMenu(QWidget* window, TMenuTargets targets)
     // Without a parent: a menu is a window of its own and keeps the
     // desktop's font whatever the view size.
-    : window_(window), targets_(std::move(targets)), contextMenu_(std::make_unique<QMenu>()) {
+    : window_(window),
+      targets_(std::move(targets)),
+      contextMenu_(std::make_unique<QMenu>()),
+      menuBar_(new QMenuBar(window)) {
     BuildActions();
     Lay(contextMenu_.get(), ContextMenuItems());
+    BuildMenuBar();
     ShowSpeed();
+    ShowView();
     QObject::connect(&targets_.Speed, &TRunSpeed::Changed, window_, [this] { ShowSpeed(); });
 }
 
 TMainMenu::~TMainMenu() = default;
+
+void TMainMenu::BuildMenuBar() {
+    menuBar_->setObjectName(QStringLiteral("menuBar"));
+    // The keys belong to the calculator: the bar never holds on to them.
+    menuBar_->setFocusPolicy(Qt::NoFocus);
+    for (const TBarMenu& bar : MenuBarMenus()) Lay(menuBar_->addMenu(bar.Title), bar.Items);
+}
 
 void TMainMenu::BuildActions() {
     TRunSpeed& speed = targets_.Speed;
     TScreenshots& shots = targets_.Screenshots;
     TStateSlots& states = targets_.States;
     TViewSize& view = targets_.View;
+    TScreenMessages& messages = targets_.Messages;
     std::vector<TActionRow> rows = {
         {"pause", QStringLiteral("Pause"), Keys(Qt::CTRL | Qt::Key_P), [&speed] { speed.SetPaused(!speed.Paused()); }},
         {"reset", QStringLiteral("Reset"), Keys(Qt::CTRL | Qt::Key_R), targets_.Reset},
@@ -98,14 +166,18 @@ void TMainMenu::BuildActions() {
     rows.push_back({"unlimited", QStringLiteral("Unlimited"), Keys(Qt::CTRL | Qt::Key_0), [&speed] { speed.SetSpeed(0); },
                     TCheck::OneOf, "speed"});
     // Held, not pressed: the key handlers watch Tab, the menu only names it.
-    rows.push_back({"fastforward", QStringLiteral("Fast-forward\tTab (hold)"), QKeySequence(),
+    rows.push_back({"fastforward", QStringLiteral("Fast-forward\tTab (hold)"), {},
                     [&speed] { speed.SetFastForward(!speed.FastForward()); }, TCheck::OnOff});
-    rows.push_back({"screenshot", QStringLiteral("Save screenshot..."), Keys(Qt::CTRL | Qt::Key_S), [&shots] { shots.Save(); }});
+    rows.push_back({"screenshot", QStringLiteral("Screenshot"), {QKeySequence(Qt::Key_Print), QKeySequence(Qt::CTRL | Qt::Key_S)},
+                    [&shots] { shots.SaveNumbered(); }});
+    rows.push_back({"screenshotas", QStringLiteral("Save screenshot as..."), Keys(Qt::CTRL | Qt::ALT | Qt::Key_S),
+                    [&shots] { shots.Save(); }});
     rows.push_back({"copyscreenshot", QStringLiteral("Copy screenshot"), Keys(Qt::CTRL | Qt::Key_C), [&shots] { shots.Copy(); }});
     for (const int n : TScreenshots::Scales) {
         rows.push_back({Numbered("shot", n), QStringLiteral("%1x (%2 x %3)").arg(n).arg(DisplayColumns * n).arg(DisplayRows * n),
-                        QKeySequence(), [&shots, n] { shots.SetScale(n); }, TCheck::OneOf, "shot"});
+                        {}, [&shots, n] { shots.SetScale(n); }, TCheck::OneOf, "shot"});
     }
+    rows.push_back({"screenshotfolder", QStringLiteral("Screenshot folder..."), {}, [&shots] { shots.ChooseFolder(); }});
     for (int slot = 1; slot <= StateSlotCount; ++slot) {
         rows.push_back({Numbered("save", slot), QString(), Keys(Qt::SHIFT | SlotKey(slot)), [&states, slot] { states.SaveSlot(slot); }});
         rows.push_back({Numbered("load", slot), QString(), Keys(SlotKey(slot)), [&states, slot] { states.LoadSlot(slot); }});
@@ -114,27 +186,47 @@ void TMainMenu::BuildActions() {
     rows.push_back({"loadfile", QStringLiteral("From file..."), Keys(Qt::CTRL | Qt::Key_O), [&states] { states.LoadFromChosenFile(); }});
     for (int n = 1; n <= TViewSize::Largest; ++n) {
         rows.push_back({Numbered("view", n), QStringLiteral("%1x").arg(n), Keys(Digit(Qt::AltModifier, n)),
-                        [&view, n] { view.SetSize(n); }, TCheck::OneOf, "view"});
+                        [this, &view, n] {
+                            view.SetSize(n);
+                            ShowView();
+                        },
+                        TCheck::OneOf, "view"});
     }
-    rows.push_back({"keymap", QStringLiteral("Key map"), Keys(Qt::CTRL | Qt::Key_K), targets_.ShowKeyMap});
+    rows.push_back({"displayonly", QStringLiteral("Display only"), Keys(Qt::CTRL | Qt::Key_D),
+                    [this, &view] {
+                        view.SetDisplayOnly(!view.DisplayOnly());
+                        ShowView();
+                    },
+                    TCheck::OnOff});
+    // Esc stays the calculator's: the same shortcut leaves, and says so.
+    rows.push_back({"fullscreen", QStringLiteral("Fullscreen"),
+                    {QKeySequence(Qt::ALT | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_F)},
+                    [this, &view, &messages] {
+                        view.SetFullscreen(!view.Fullscreen());
+                        if (view.Fullscreen()) messages.Say(QStringLiteral("Fullscreen: Alt+Enter or Ctrl+F leaves"));
+                        ShowView();
+                    },
+                    TCheck::OnOff});
     // F3 reaches the key handlers, as it always has; the menu names it.
-    rows.push_back({"debugger", QStringLiteral("Debugger\tF3"), QKeySequence(), targets_.ShowDebugger});
+    rows.push_back({"debugger", QStringLiteral("Debugger\tF3"), {}, targets_.ShowDebugger});
+    rows.push_back({"keymap", QStringLiteral("Key map..."), Keys(Qt::CTRL | Qt::Key_K), targets_.ShowKeyMap});
+    rows.push_back({"about", QStringLiteral("About Varnox..."), {}, [this] { ShowAbout(); }});
     rows.push_back({"quit", QStringLiteral("Quit"), Keys(Qt::CTRL | Qt::Key_Q), targets_.Quit});
-    rows.push_back({"record", QStringLiteral("Start recording..."), QKeySequence(), targets_.StartRecording});
-    rows.push_back({"recordpoweron", QStringLiteral("Record from power-on..."), QKeySequence(), targets_.RecordFromPowerOn});
-    rows.push_back({"stoprecord", QStringLiteral("Stop recording"), QKeySequence(), targets_.StopRecording});
-    rows.push_back({"replay", QStringLiteral("Replay recording..."), QKeySequence(), targets_.Replay});
-    rows.push_back({"stopreplay", QStringLiteral("Stop replay"), QKeySequence(), targets_.StopReplay});
+    rows.push_back({"record", QStringLiteral("Start recording..."), {}, targets_.StartRecording});
+    rows.push_back({"recordpoweron", QStringLiteral("Record from power-on..."), {}, targets_.RecordFromPowerOn});
+    rows.push_back({"stoprecord", QStringLiteral("Stop recording"), {}, targets_.StopRecording});
+    rows.push_back({"replay", QStringLiteral("Replay recording..."), {}, targets_.Replay});
+    rows.push_back({"stopreplay", QStringLiteral("Stop replay"), {}, targets_.StopReplay});
     // Held, not pressed, as fast-forward: the key handlers watch Backspace;
     // the item takes one step back.
-    rows.push_back({"rewind", QStringLiteral("Rewind\tBackspace (hold)"), QKeySequence(), targets_.StepBack});
+    rows.push_back({"rewind", QStringLiteral("Rewind\tBackspace (hold)"), {}, targets_.StepBack});
     rows.push_back({"undoload", QStringLiteral("Undo load state"), Keys(Qt::CTRL | Qt::Key_Z), targets_.UndoLoad});
 
     std::map<std::string, QActionGroup*> groups;
     for (TActionRow& row : rows) {
         auto* action = new QAction(row.Text, window_);
         action->setObjectName(QString::fromStdString(row.Name));
-        action->setShortcut(row.Keys);
+        action->setShortcuts(row.Keys);
         action->setAutoRepeat(false);
         action->setCheckable(row.Check != TCheck::None);
         if (row.Check == TCheck::OneOf) {
@@ -143,6 +235,7 @@ void TMainMenu::BuildActions() {
             group->addAction(action);
         }
         window_->addAction(action);
+        names_.push_back(row.Name);
         QObject::connect(action, &QAction::triggered, window_, [handler = std::move(row.Handler)] {
             if (handler) handler();
         });
@@ -153,6 +246,12 @@ void TMainMenu::BuildActions() {
 
 QAction* TMainMenu::Action(const std::string& name) const {
     return window_->findChild<QAction*>(QString::fromStdString(name), Qt::FindDirectChildrenOnly);
+}
+
+std::vector<QAction*> TMainMenu::Actions() const {
+    std::vector<QAction*> actions;
+    for (const std::string& name : names_) actions.push_back(Action(name));
+    return actions;
 }
 
 void TMainMenu::Lay(QMenu* menu, const std::vector<TMenuItem>& items) const {
@@ -170,7 +269,10 @@ void TMainMenu::Lay(QMenu* menu, const std::vector<TMenuItem>& items) const {
             into->addAction(Action(item.Action));
         }
     }
-    QObject::connect(menu, &QMenu::aboutToShow, window_, [this] { UpdateSlotTexts(); });
+    QObject::connect(menu, &QMenu::aboutToShow, window_, [this] {
+        UpdateSlotTexts();
+        ShowView();
+    });
 }
 
 void TMainMenu::ShowSpeed() const {
@@ -188,6 +290,26 @@ void TMainMenu::UpdateSlotTexts() const {
         Action(Numbered("save", slot))->setText(text);
         Action(Numbered("load", slot))->setText(text);
     }
+}
+
+void TMainMenu::ShowView() const {
+    const TViewSize& view = targets_.View;
+    for (int n = 1; n <= TViewSize::Largest; ++n) Action(Numbered("view", n))->setEnabled(view.Fits(n));
+    Action(Numbered("view", view.Size()))->setChecked(true);
+    Action("displayonly")->setChecked(view.DisplayOnly());
+    Action("fullscreen")->setChecked(view.Fullscreen());
+}
+
+void TMainMenu::ShowAbout() const {
+    auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("About Varnox"),
+                                QStringLiteral("<b>Varnox emulator</b><br>Version %1<br><br>"
+                                               "A pocket calculator with a 96 x 64 dot display, "
+                                               "emulated to the cycle.<br>Help &gt; Key map lists its keys.")
+                                    .arg(QStringLiteral(VARNOX_VERSION)),
+                                QMessageBox::Ok, window_);
+    box->setObjectName(QStringLiteral("about"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
 }
 
 }  // namespace varnox

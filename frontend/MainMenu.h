@@ -1,8 +1,8 @@
 // The window's actions and the menus that show them. The actions come from
-// one table of name, text, shortcut and handler, and live on the window, so
-// each shortcut works without a menu open. A menu is laid out over them by
-// name: the display's right-click menu now, and any other menu (a menu bar)
-// can show the same actions, their checks and texts included.
+// one table of name, text, shortcuts and handler, and live on the window, so
+// each shortcut works without a menu open. Menus are laid out over them by
+// name: the menu bar and the display's right-click menu show the same
+// actions, their checks and texts included.
 #pragma once
 
 #include <QString>
@@ -14,11 +14,13 @@
 
 class QAction;
 class QMenu;
+class QMenuBar;
 class QWidget;
 
 namespace varnox {
 
 class TRunSpeed;
+class TScreenMessages;
 class TScreenshots;
 class TStateSlots;
 class TViewSize;
@@ -29,6 +31,7 @@ struct TMenuTargets {
     TScreenshots& Screenshots;
     TStateSlots& States;
     TViewSize& View;
+    TScreenMessages& Messages;
     std::function<void()> Reset;
     std::function<void()> ShowKeyMap;
     std::function<void()> ShowDebugger;
@@ -56,29 +59,39 @@ public:
     ~TMainMenu();
 
     // By name: "pause", "reset", "speed1" .. "speed8", "unlimited",
-    // "fastforward", "screenshot", "copyscreenshot", "shot1", "shot2",
-    // "shot4", "save1" .. "save4", "savefile", "load1" .. "load4",
-    // "loadfile", "keymap", "view1" .. "view3", "debugger", "quit",
+    // "fastforward", "screenshot", "screenshotas", "copyscreenshot",
+    // "shot1", "shot2", "shot4", "screenshotfolder", "save1" .. "save4",
+    // "savefile", "load1" .. "load4", "loadfile", "view1" .. "view3",
+    // "displayonly", "fullscreen", "debugger", "keymap", "about", "quit",
     // "record", "recordpoweron", "stoprecord", "replay", "stopreplay",
     // "rewind", "undoload".
     QAction* Action(const std::string& name) const;
+    // Every action, in the order of the table.
+    std::vector<QAction*> Actions() const;
 
-    // Adds `items` to `menu`; its slot texts are brought up to date each
-    // time it opens.
+    // Adds `items` to `menu`; its texts, checks and the sizes offered are
+    // brought up to date each time it opens.
     void Lay(QMenu* menu, const std::vector<TMenuItem>& items) const;
 
-    // The display's right-click menu.
+    // The display's right-click menu, and the bar above the window.
     QMenu* ContextMenu() const { return contextMenu_.get(); }
+    QMenuBar* MenuBar() const { return menuBar_; }
 
 private:
     void BuildActions();
+    void BuildMenuBar();
     // The checks and the pause text follow the speed, however it was set.
     void ShowSpeed() const;
     void UpdateSlotTexts() const;
+    // The view's checks, and the sizes that fit the screen now.
+    void ShowView() const;
+    void ShowAbout() const;
 
     QWidget* window_;
     TMenuTargets targets_;
     std::unique_ptr<QMenu> contextMenu_;
+    QMenuBar* menuBar_;
+    std::vector<std::string> names_;
 };
 
 }  // namespace varnox

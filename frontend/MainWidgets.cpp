@@ -4,6 +4,10 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include <algorithm>
+
+#include "frontend/ScreenMessages.h"
+
 namespace varnox {
 namespace {
 
@@ -96,10 +100,44 @@ void TLcdImage::paintEvent(QPaintEvent*) {
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
     const QPixmap picture = pixmap();
     if (!picture.isNull()) painter.drawPixmap(rect(), picture);
+    if (messages_) messages_->Paint(painter, rect());
 }
 
 void TLcdImage::contextMenuEvent(QContextMenuEvent* event) {
     event->ignore();  // the window's menu
+}
+
+// ---- TDisplayStage -----------------------------------------------------------
+
+TDisplayStage::TDisplayStage(QWidget* parent, QSize dots) : QWidget(parent), dots_(dots) {
+    setFocusPolicy(Qt::NoFocus);
+    QPalette black = palette();
+    black.setColor(QPalette::Window, Qt::black);
+    setPalette(black);
+    setAutoFillBackground(true);
+}
+
+void TDisplayStage::Hold(QWidget* display) {
+    display_ = display;
+    if (!display_) return;
+    display_->setParent(this);
+    PlaceDisplay();
+    display_->show();
+}
+
+int TDisplayStage::DotScale() const {
+    return std::max(1, std::min(width() / dots_.width(), height() / dots_.height()));
+}
+
+void TDisplayStage::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    PlaceDisplay();
+}
+
+void TDisplayStage::PlaceDisplay() {
+    if (!display_) return;
+    const QSize size = dots_ * DotScale();
+    display_->setGeometry(QRect(QPoint((width() - size.width()) / 2, (height() - size.height()) / 2), size));
 }
 
 }  // namespace varnox

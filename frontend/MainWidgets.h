@@ -11,6 +11,8 @@
 
 namespace varnox {
 
+class TScreenMessages;
+
 // A flat key: a raised bevel around a 35 x 11 face that sinks while held.
 // Reports presses and releases of any mouse button with its Tag.
 class TSpeedButton : public QAbstractButton {
@@ -59,14 +61,39 @@ private:
 
 // The display: its picture stretched over the whole control, each dot a
 // sharp block of whole device pixels (as near as the ratio allows).
+// The window's messages show over it.
 class TLcdImage : public QLabel {
     Q_OBJECT
 public:
     explicit TLcdImage(QWidget* parent);
+    void SetMessages(const TScreenMessages* messages) { messages_ = messages; }
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+
+private:
+    const TScreenMessages* messages_ = nullptr;
+};
+
+// Black around the display, which it centres at the largest whole number
+// of pixels a dot that fits: the display-only view and fullscreen.
+class TDisplayStage : public QWidget {
+    Q_OBJECT
+public:
+    TDisplayStage(QWidget* parent, QSize dots);
+    // Takes `display` in, or gives it back (null).
+    void Hold(QWidget* display);
+    int DotScale() const;
+
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void PlaceDisplay();
+
+    QSize dots_;
+    QWidget* display_ = nullptr;
 };
 
 }  // namespace varnox

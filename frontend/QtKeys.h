@@ -11,6 +11,11 @@ namespace varnox {
 // 0 for a key neither window handles by code.
 inline int VirtualKeyOf(int qtKey) {
     switch (qtKey) {
+        case Qt::Key_Backspace: return VkBack;
+        case Qt::Key_Tab: return VkTab;
+        case Qt::Key_Pause: return VkPause;
+        case Qt::Key_Print: return VkPrint;
+        case Qt::Key_Insert: return VkInsert;
         case Qt::Key_Return:
         case Qt::Key_Enter: return VkReturn;
         case Qt::Key_Escape: return VkEscape;
@@ -23,9 +28,10 @@ inline int VirtualKeyOf(int qtKey) {
         case Qt::Key_Right: return VkRight;
         case Qt::Key_Down: return VkDown;
         case Qt::Key_Delete: return VkDelete;
-        case Qt::Key_F3: return VkF3;
-        case Qt::Key_F8: return VkF8;
-        default: return 0;
+        default:
+            // F1..F12 in one run of codes each side.
+            if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F12) return VkF1 + (qtKey - Qt::Key_F1);
+            return 0;
     }
 }
 

@@ -46,4 +46,11 @@ QString TRunSpeed::Title(const QString& caption) const {
     return state.isEmpty() ? caption : caption + QStringLiteral(" - ") + state.join(QStringLiteral(", "));
 }
 
+QString TRunSpeed::SpeedText() const {
+    const QString reached = measuredSpeed_ > 0 ? QStringLiteral(" %1x").arg(measuredSpeed_) : QString();
+    if (fastForward_) return QStringLiteral("Fast-forward") + reached;
+    if (speed_ == 0) return QStringLiteral("Unlimited") + reached;
+    return speed_ == 1 ? QString() : QStringLiteral("%1x").arg(speed_);
+}
+
 }  // namespace varnox

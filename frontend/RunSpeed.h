@@ -31,6 +31,9 @@ public:
 
     // The window's caption with the state: "Varnox emulator - 2x, paused".
     QString Title(const QString& caption) const;
+    // The speed as the display says it while it is not 1x: "2x",
+    // "Fast-forward 7x"; empty at 1x.
+    QString SpeedText() const;
 
 signals:
     void Changed();

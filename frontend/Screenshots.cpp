@@ -1,12 +1,17 @@
 #include "frontend/Screenshots.h"
 
 #include <QClipboard>
+#include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
+#include <QRegularExpression>
 #include <QSaveFile>
+#include <QStandardPaths>
 
 #include <algorithm>
 #include <iterator>
 
+#include "frontend/ScreenMessages.h"
 #include "frontend/WarningQueue.h"
 #include "frontend/WindowSettings.h"
 #include "peripherals/Lcd.h"
@@ -18,11 +23,29 @@ bool IsScale(int scale) {
     return std::find(std::begin(TScreenshots::Scales), std::end(TScreenshots::Scales), scale) != std::end(TScreenshots::Scales);
 }
 
+// Tries past the highest number there before giving up: others may be
+// writing into the folder too.
+constexpr int NumberTries = 100;
+
+// One past the highest "varnox-N.png" in `folder`, 1 when none.
+qint64 NextNumber(const QDir& folder) {
+    static const QRegularExpression numbered(QStringLiteral("^varnox-(\\d{1,9})\\.png$"));
+    qint64 highest = 0;
+    for (const QString& name : folder.entryList({QStringLiteral("varnox-*.png")}, QDir::Files | QDir::System | QDir::Hidden)) {
+        if (const QRegularExpressionMatch match = numbered.match(name); match.hasMatch()) {
+            highest = std::max(highest, match.captured(1).toLongLong());
+        }
+    }
+    return highest + 1;
+}
+
+QString NumberedName(qint64 number) { return QStringLiteral("varnox-%1.png").arg(number, 4, 10, QLatin1Char('0')); }
+
 }  // namespace
 
 TScreenshots::TScreenshots(const QImage& displayBitmap, std::filesystem::path dir, const TChooseFile& chooseFile,
-                           TWarningQueue& warnings)
-    : displayBitmap_(displayBitmap), dir_(std::move(dir)), chooseFile_(chooseFile), warnings_(warnings) {
+                           TWarningQueue& warnings, TScreenMessages& messages)
+    : displayBitmap_(displayBitmap), dir_(std::move(dir)), chooseFile_(chooseFile), warnings_(warnings), messages_(messages) {
     if (const int stored = TWindowSettings::ScreenshotScale(scale_); IsScale(stored)) scale_ = stored;
 }
 
@@ -43,19 +66,70 @@ void TScreenshots::SetScale(int scale) {
     TWindowSettings::StoreScreenshotScale(scale);
 }
 
+QString TScreenshots::Folder() const {
+    if (const QString chosen = TWindowSettings::ScreenshotFolder(); !chosen.isEmpty()) return chosen;
+    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
+    if (!pictures.isEmpty() && QFileInfo(pictures).isDir()) return pictures;
+    return QString::fromStdString(dir_.string());
+}
+
+void TScreenshots::ChooseFolder() {
+    TFileRequest request;
+    request.Caption = QStringLiteral("Screenshot folder");
+    request.Folder = Folder();
+    request.Directory = true;
+    const QString folder = chooseFile_(request);
+    if (folder.isEmpty()) return;
+    TWindowSettings::StoreScreenshotFolder(folder);
+    messages_.Say(QStringLiteral("Screenshots go to %1").arg(folder));
+}
+
+void TScreenshots::SaveNumbered() {
+    const QImage picture = Screenshot(scale_);
+    const QDir folder(Folder());
+    qint64 number = NextNumber(folder);
+    for (int tries = 0; tries < NumberTries; ++tries, ++number) {
+        const QString name = NumberedName(number);
+        const QString path = folder.filePath(name);
+        QFile out(path);
+        // Created here or not at all: a file of that name, or a link,
+        // stays as it is and the next number is tried.
+        if (!out.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
+            if (QFileInfo(path).exists() || QFileInfo(path).isSymLink()) continue;
+            warnings_.Show(QStringLiteral("Failed to save the file %1: %2").arg(path, out.errorString()));
+            return;
+        }
+        const bool written = picture.save(&out, "PNG") && out.flush();
+        const QString error = out.errorString();
+        out.close();
+        if (!written || out.error() != QFileDevice::NoError) {
+            out.remove();  // ours, and not a picture
+            warnings_.Show(QStringLiteral("Failed to save the file %1: %2").arg(path, error));
+            return;
+        }
+        messages_.Say(QStringLiteral("Screenshot %1").arg(name));
+        return;
+    }
+    warnings_.Show(QStringLiteral("Failed to save a screenshot in %1: the next %2 numbers are taken").arg(folder.path()).arg(NumberTries));
+}
+
 void TScreenshots::Save() {
     const QImage picture = Screenshot(scale_);  // the display as it was when asked
+    // Offered where and as the next numbered one would go.
+    const QString folder = Folder();
     const QString file = chooseFile_({.Save = true,
                                       .Caption = QStringLiteral("Save screenshot"),
-                                      .Folder = QString::fromStdString(dir_.string()),
-                                      .Name = QStringLiteral("screen.png"),
+                                      .Folder = folder,
+                                      .Name = NumberedName(NextNumber(QDir(folder))),
                                       .Filter = QStringLiteral("PNG pictures (*.png)"),
                                       .DefaultSuffix = QStringLiteral("png")});
     if (file.isEmpty()) return;
     QSaveFile out(file);
     if (!out.open(QIODevice::WriteOnly) || !picture.save(&out, "PNG") || !out.commit()) {
         warnings_.Show(QStringLiteral("Failed to save the file %1: %2").arg(file, out.errorString()));
+        return;
     }
+    messages_.Say(QStringLiteral("Screenshot %1").arg(QFileInfo(file).fileName()));
 }
 
 void TScreenshots::Copy() const { QGuiApplication::clipboard()->setImage(Screenshot(scale_)); }

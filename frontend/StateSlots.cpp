@@ -2,36 +2,51 @@
 
 #include <QDateTime>
 #include <QFileInfo>
+#include <QTime>
 
+#include "frontend/ScreenMessages.h"
 #include "frontend/WarningQueue.h"
 #include "system/SaveState.h"
 
 namespace varnox {
 
 TStateSlots::TStateSlots(Machine& machine, std::filesystem::path dir, const TChooseFile& chooseFile,
-                         TWarningQueue& warnings, TLoad load, std::function<void()> afterLoaded)
+                         TWarningQueue& warnings, TScreenMessages& messages, TLoad load,
+                         std::function<void()> afterLoaded)
     : machine_(machine),
       dir_(std::move(dir)),
       chooseFile_(chooseFile),
       warnings_(warnings),
+      messages_(messages),
       load_(std::move(load)),
       afterLoaded_(std::move(afterLoaded)) {}
 
-void TStateSlots::SaveTo(const std::filesystem::path& file) {
-    if (const auto failure = SaveStateFile(machine_, file)) warnings_.Show(QString::fromStdString(*failure));
+bool TStateSlots::SaveTo(const std::filesystem::path& file) {
+    if (const auto failure = SaveStateFile(machine_, file)) {
+        warnings_.Show(QString::fromStdString(*failure));
+        return false;
+    }
+    return true;
 }
 
-void TStateSlots::LoadFrom(const std::filesystem::path& file) {
+bool TStateSlots::LoadFrom(const std::filesystem::path& file) {
     if (const auto failure = load_(file)) {
         warnings_.Show(QString::fromStdString(*failure));
-        return;
+        return false;
     }
     afterLoaded_();
+    return true;
 }
 
-void TStateSlots::SaveSlot(int slot) { SaveTo(StateSlotPath(dir_, slot)); }
+void TStateSlots::SaveSlot(int slot) {
+    if (SaveTo(StateSlotPath(dir_, slot))) {
+        messages_.Say(QStringLiteral("State %1 saved %2").arg(slot).arg(QTime::currentTime().toString(QStringLiteral("hh:mm:ss"))));
+    }
+}
 
-void TStateSlots::LoadSlot(int slot) { LoadFrom(StateSlotPath(dir_, slot)); }
+void TStateSlots::LoadSlot(int slot) {
+    if (LoadFrom(StateSlotPath(dir_, slot))) messages_.Say(QStringLiteral("State %1 loaded").arg(slot));
+}
 
 TFileRequest TStateSlots::Request(bool save) const {
     return {.Save = save,
@@ -44,12 +59,12 @@ TFileRequest TStateSlots::Request(bool save) const {
 
 void TStateSlots::SaveToChosenFile() {
     const QString file = chooseFile_(Request(true));
-    if (!file.isEmpty()) SaveTo(file.toStdString());
+    if (!file.isEmpty() && SaveTo(file.toStdString())) messages_.Say(QStringLiteral("State saved as %1").arg(QFileInfo(file).fileName()));
 }
 
 void TStateSlots::LoadFromChosenFile() {
     const QString file = chooseFile_(Request(false));
-    if (!file.isEmpty()) LoadFrom(file.toStdString());
+    if (!file.isEmpty() && LoadFrom(file.toStdString())) messages_.Say(QStringLiteral("State loaded from %1").arg(QFileInfo(file).fileName()));
 }
 
 QString TStateSlots::SlotText(int slot) const {

@@ -14,6 +14,7 @@
 namespace varnox {
 
 struct Machine;
+class TScreenMessages;
 class TWarningQueue;
 
 class TStateSlots {
@@ -22,12 +23,14 @@ public:
     using TLoad = std::function<std::optional<std::string>(const std::filesystem::path& file)>;
 
     // `load` puts a state into the machine; `afterLoaded` brings the
-    // window up to the machine it now shows.
+    // window up to the machine it now shows. What is done is said on
+    // screen, what failed in a warning.
     TStateSlots(Machine& machine, std::filesystem::path dir, const TChooseFile& chooseFile, TWarningQueue& warnings,
-                TLoad load, std::function<void()> afterLoaded);
+                TScreenMessages& messages, TLoad load, std::function<void()> afterLoaded);
 
-    void SaveTo(const std::filesystem::path& file);
-    void LoadFrom(const std::filesystem::path& file);
+    // False when it failed, which a warning says.
+    bool SaveTo(const std::filesystem::path& file);
+    bool LoadFrom(const std::filesystem::path& file);
     void SaveSlot(int slot);
     void LoadSlot(int slot);
     void SaveToChosenFile();
@@ -43,6 +46,7 @@ private:
     std::filesystem::path dir_;
     const TChooseFile& chooseFile_;
     TWarningQueue& warnings_;
+    TScreenMessages& messages_;
     TLoad load_;
     std::function<void()> afterLoaded_;
 };

@@ -10,12 +10,50 @@ namespace {
 const QString ViewSizeKey = QStringLiteral("window/viewSize");
 const QString PositionKey = QStringLiteral("window/position");
 const QString ScreenshotKey = QStringLiteral("window/screenshotScale");
+const QString DisplayOnlyKey = QStringLiteral("window/displayOnly");
+const QString ScreenshotFolderKey = QStringLiteral("screenshots/folder");
+const QString KeyMapGroup = QStringLiteral("keymap");
 
 }  // namespace
 
 int TWindowSettings::ViewSize(int fallback) { return QSettings().value(ViewSizeKey, fallback).toInt(); }
 
 void TWindowSettings::StoreViewSize(int size) { QSettings().setValue(ViewSizeKey, size); }
+
+bool TWindowSettings::DisplayOnly() { return QSettings().value(DisplayOnlyKey, false).toBool(); }
+
+void TWindowSettings::StoreDisplayOnly(bool on) { QSettings().setValue(DisplayOnlyKey, on); }
+
+QString TWindowSettings::ScreenshotFolder() { return QSettings().value(ScreenshotFolderKey).toString(); }
+
+void TWindowSettings::StoreScreenshotFolder(const QString& folder) { QSettings().setValue(ScreenshotFolderKey, folder); }
+
+KeyMapRead TWindowSettings::StoredKeyMap() {
+    QSettings settings;
+    settings.beginGroup(KeyMapGroup);
+    std::vector<KeyMapEntry> entries;
+    for (const QString& name : settings.childKeys()) {
+        const QVariant value = settings.value(name);
+        // A value written by hand with commas reads as a list; one of
+        // another type is named by it, which no PC key is.
+        QString text = QStringLiteral("@") + QString::fromLatin1(value.typeName());
+        if (value.typeId() == QMetaType::QStringList) text = value.toStringList().join(' ');
+        if (value.typeId() == QMetaType::QString) text = value.toString();
+        entries.push_back({name.toStdString(), text.toStdString()});
+    }
+    KeyMapRead read = ReadKeyMap(entries);
+    for (std::string& warning : read.Warnings) warning = settings.fileName().toStdString() + ": " + warning;
+    return read;
+}
+
+void TWindowSettings::StoreKeyMap(const varnox::KeyMap& map) {
+    QSettings settings;
+    settings.remove(KeyMapGroup);
+    settings.beginGroup(KeyMapGroup);
+    for (const KeyMapEntry& entry : KeyMapEntries(map)) {
+        settings.setValue(QString::fromStdString(entry.Name), QString::fromStdString(entry.Value));
+    }
+}
 
 int TWindowSettings::ScreenshotScale(int fallback) { return QSettings().value(ScreenshotKey, fallback).toInt(); }
 

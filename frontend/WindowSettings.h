@@ -4,8 +4,12 @@
 #pragma once
 
 #include <QPoint>
+#include <QString>
+#include <QStringList>
 
 #include <optional>
+
+#include "system/KeyMap.h"
 
 namespace varnox {
 
@@ -14,8 +18,17 @@ public:
     // A read gives `fallback` when nothing is stored.
     static int ViewSize(int fallback);
     static void StoreViewSize(int size);
+    static bool DisplayOnly();
+    static void StoreDisplayOnly(bool on);
     static int ScreenshotScale(int fallback);
     static void StoreScreenshotScale(int scale);
+    // Where screenshots go without asking; empty when never chosen.
+    static QString ScreenshotFolder();
+    static void StoreScreenshotFolder(const QString& folder);
+    // The key map stored, and a warning for each entry not used (which
+    // names the settings file); the default map when none is stored.
+    static KeyMapRead StoredKeyMap();
+    static void StoreKeyMap(const varnox::KeyMap& map);
     // The window's last place, only while it is still on one of the screens.
     static std::optional<QPoint> Position();
     static void StorePosition(QPoint at);

@@ -45,9 +45,9 @@ struct Legend {
 // By key number 1..50. \x80..\x83 are the font's arrows.
 constexpr std::array<Legend, 51> Legends = {{
     {"", ""},
-    {"HOME", ""}, {"END", ""}, {"\"", ""}, {"\x80", "LEFT"}, {"\x81", "RIGHT"}, {"OFF", ""},
-    {"MENU", ""}, {"CALC", ""}, {"MEMO", ""}, {"\x82", "UP"}, {"\x83", "DOWN"}, {"CHAR", ""},
-    {":", ""}, {"TEST", ""}, {"CUR", ""}, {"123", ""}, {"CLR", ""}, {"CLK0", ""},
+    {"HOME", ""}, {"END", ""}, {"\"", ""}, {"\x80", "LEFT"}, {"\x81", "RIGHT"}, {"OFF", "PGDN"},
+    {"MENU", "F1"}, {"CALC", "F2"}, {"MEMO", "F4"}, {"\x82", "UP"}, {"\x83", "DOWN"}, {"CHAR", "F5"},
+    {":", ""}, {"TEST", "F6"}, {"CUR", "PGUP"}, {"123", "INS"}, {"CLR", "PAUS"}, {"CLK0", "F7"},
     {"A", ""}, {"B", ""}, {"C", ""}, {"D", ""}, {"E", ""}, {"F", ""},
     {"G", ""}, {"H", ""}, {"I (", ""}, {"J )", ""}, {"K", ""}, {"L", ""},
     {"7", "M"}, {"8", "N"}, {"9", "O"}, {"DEL", ""}, {"ON/C", "ESC"},

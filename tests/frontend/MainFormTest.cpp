@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QImage>
 #include <QLabel>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
@@ -46,8 +47,14 @@ private slots:
         scratch.CopyKit();
         auto form = ShowForm(scratch);
         QCOMPARE(form->windowTitle(), QStringLiteral("Varnox emulator"));
-        QCOMPARE(form->minimumSize(), QSize(315, 528));
-        QCOMPARE(form->maximumSize(), QSize(315, 528));
+        // The client area below the menu bar, the window fixed around both.
+        QWidget* client = form->LcdImage()->parentWidget();
+        const int bar = form->Menu().MenuBar()->height();
+        QVERIFY(bar > 0);
+        QCOMPARE(form->Menu().MenuBar()->geometry(), QRect(0, 0, 315, bar));
+        QCOMPARE(client->geometry(), QRect(0, bar, 315, 528));
+        QCOMPARE(form->minimumSize(), QSize(315, 528 + bar));
+        QCOMPARE(form->maximumSize(), QSize(315, 528 + bar));
         QCOMPARE(form->LcdImage()->geometry(), QRect(60, 20, 192, 128));
         QCOMPARE(form->Button(1)->geometry(), QRect(16, 208, 41, 17));
         QCOMPARE(form->Button(6)->geometry(), QRect(256, 208, 41, 17));
@@ -57,7 +64,7 @@ private slots:
         QCOMPARE(form->PrintSwitch()->geometry(), QRect(58, 178, 33, 13));
         QCOMPARE(form->PowerSwitch()->geometry(), QRect(202, 178, 33, 13));
         QStringList captions;
-        for (QLabel* label : form->findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) {
+        for (QLabel* label : client->findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) {
             if (label != form->LcdImage()) captions << QStringLiteral("%1@%2,%3").arg(label->text()).arg(label->x()).arg(label->y());
         }
         captions.sort();

@@ -9,6 +9,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMenuBar>
+#include <QRegularExpression>
+#include <QSet>
 #include <QSettings>
 #include <QTableWidget>
 
@@ -17,6 +20,7 @@
 #include "GuiSupport.h"
 #include "asm/SourceAsm.h"
 #include "frontend/KeyMapWindow.h"
+#include "frontend/QtKeys.h"
 #include "system/SaveState.h"
 
 using varnox::Machine;
@@ -132,7 +136,8 @@ private slots:
         QFETCH(bool, opens);
         Scratch scratch;
         auto form = CounterForm(scratch);
-        QWidget* widgets[] = {form->LcdImage(), form.get(), form->Button(1), form->PrintSwitch(), form.get()};
+        QWidget* client = form->LcdImage()->parentWidget();
+        QWidget* widgets[] = {form->LcdImage(), client, form->Button(1), form->PrintSwitch(), client};
         const QPoint points[] = {QPoint(5, 5), QPoint(20, 12), QPoint(5, 5), QPoint(5, 5), QPoint(10, 200)};
         RightClick(widgets[target], points[target]);
         QCOMPARE(form->Menu().ContextMenu()->isVisible(), opens);
@@ -144,26 +149,30 @@ private slots:
     }
 
     // Every shortcut is a combination no calculator key uses, and reaches
-    // its action rather than the calculator.
+    // its action rather than the calculator: one on a key alone is a key
+    // the key map keeps for the window, which no key of the default map is.
     void ShortcutsTakeNoCalculatorKey() {
         Scratch scratch;
         auto form = CounterForm(scratch);
         const struct {
             const char* action;
             const char* keys;
-        } expected[] = {{"pause", "Ctrl+P"},       {"reset", "Ctrl+R"},        {"speed1", "Ctrl+1"},
-                        {"speed2", "Ctrl+2"},      {"speed4", "Ctrl+4"},       {"speed8", "Ctrl+8"},
-                        {"unlimited", "Ctrl+0"},   {"screenshot", "Ctrl+S"},   {"copyscreenshot", "Ctrl+C"},
-                        {"save1", "Shift+F9"},     {"save4", "Shift+F12"},     {"savefile", "Ctrl+Shift+S"},
-                        {"load1", "F9"},           {"load4", "F12"},           {"loadfile", "Ctrl+O"},
-                        {"view1", "Alt+1"},        {"view3", "Alt+3"},         {"keymap", "Ctrl+K"},
-                        {"quit", "Ctrl+Q"}};
-        for (const auto& e : expected) QCOMPARE(form->Menu().Action(e.action)->shortcut().toString(), QString(e.keys));
-        for (QAction* action : form->findChildren<QAction*>()) {
-            if (action->shortcut().isEmpty()) continue;
-            const QKeyCombination k = action->shortcut()[0];
-            const bool modified = k.keyboardModifiers() & (Qt::ControlModifier | Qt::AltModifier);
-            QVERIFY2(modified || (k.key() >= Qt::Key_F9 && k.key() <= Qt::Key_F12), qPrintable(action->objectName()));
+        } expected[] = {{"pause", "Ctrl+P"},         {"screenshot", "Print; Ctrl+S"}, {"screenshotas", "Ctrl+Alt+S"},
+                        {"save1", "Shift+F9"},       {"load4", "F12"},                {"view3", "Alt+3"},
+                        {"fullscreen", "Alt+Return; Ctrl+F"}};
+        for (const auto& e : expected) {
+            QStringList keys;
+            for (const QKeySequence& sequence : form->Menu().Action(e.action)->shortcuts()) keys << sequence.toString();
+            QCOMPARE(keys.join("; "), QString(e.keys));
+        }
+        const varnox::KeyMap defaults;
+        for (QAction* action : form->Menu().Actions()) {
+            for (const QKeySequence& sequence : action->shortcuts()) {
+                const QKeyCombination k = sequence[0];
+                if (k.keyboardModifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)) continue;
+                const varnox::PcKey pcKey = varnox::PcKeyOfCode(varnox::VirtualKeyOf(k.key()));
+                QVERIFY2(varnox::ReservedUse(pcKey) && defaults.KeyOf(pcKey) == 0, qPrintable(sequence.toString()));
+            }
         }
         QVERIFY(QTest::qWaitForWindowActive(form.get()));
         QTest::keyClick(form.get(), Qt::Key_P, Qt::ControlModifier);
@@ -263,7 +272,7 @@ private slots:
         form->OnRefreshTimer();
         form->Menu().Action(size.toLatin1().constData())->trigger();
         AnswerFileDialog(*form, scratch.dir.filePath("shot"));
-        form->Menu().Action("screenshot")->trigger();
+        form->Menu().Action("screenshotas")->trigger();
         const QImage saved(scratch.dir.filePath("shot.png"));
         QCOMPARE(saved.size(), QSize(96 * scale, 64 * scale));
         varnox::LcdRefresh(m.Lcd);  // the dots expected
@@ -278,7 +287,7 @@ private slots:
                  saved.convertToFormat(QImage::Format_RGB32));
 
         AnswerFileDialog(*form, scratch.dir.filePath("no/such/dir/shot.png"));
-        form->Menu().Action("screenshot")->trigger();
+        form->Menu().Action("screenshotas")->trigger();
         const QStringList warnings = AcknowledgeWarnings(*form);
         QCOMPARE(warnings.size(), 1);
         QVERIFY2(warnings[0].startsWith("Failed to save the file " + scratch.dir.filePath("no/such/dir/shot.png") + ": "),
@@ -346,8 +355,8 @@ private slots:
         QTest::newRow("state, kept") << "savefile" << "keep" << "keep.vxs" << false;
         QTest::newRow("state, replaced") << "savefile" << "keep" << "keep.vxs" << true;
         QTest::newRow("state, full name") << "savefile" << "keep.vxs" << "keep.vxs" << false;
-        QTest::newRow("screenshot, kept") << "screenshot" << "shot" << "shot.png" << false;
-        QTest::newRow("screenshot, replaced") << "screenshot" << "shot" << "shot.png" << true;
+        QTest::newRow("screenshot, kept") << "screenshotas" << "shot" << "shot.png" << false;
+        QTest::newRow("screenshot, replaced") << "screenshotas" << "shot" << "shot.png" << true;
     }
     void SaveDialogsAskBeforeReplacingTheRealName() {
         QFETCH(QString, action);
@@ -357,6 +366,7 @@ private slots:
         Scratch scratch;
         auto form = CounterForm(scratch);
         scratch.Write(file.toLatin1().constData(), "precious");
+        QSettings().setValue("screenshots/folder", scratch.dir.path());  // where the dialog opens
         const QStringList questions = TypeIntoFileDialog(form->Menu().Action(action.toLatin1().constData()), typed,
                                                          replace ? QMessageBox::Yes : QMessageBox::No);
         QCOMPARE(questions, QStringList(file + " already exists.\nDo you want to replace it?"));
@@ -391,19 +401,23 @@ private slots:
         auto form = CounterForm(scratch);
         form->Menu().Action(("view" + std::to_string(size)).c_str())->trigger();
         const int k = size;
-        QCOMPARE(form->size(), QSize(315 * k, 528 * k));
+        QWidget* client = form->LcdImage()->parentWidget();
+        QCOMPARE(client->size(), QSize(315 * k, 528 * k));
+        QCOMPARE(form->size(), QSize(315 * k, 528 * k + form->Menu().MenuBar()->height()));
         QCOMPARE(form->LcdImage()->geometry(), QRect(60 * k, 20 * k, 192 * k, 128 * k));
         QCOMPARE(form->Button(31)->geometry(), QRect(16 * k, 368 * k, 49 * k, 25 * k));
         QCOMPARE(form->PrintSwitch()->geometry(), QRect(58 * k, 178 * k, 33 * k, 13 * k));
         QStringList places;
-        for (QLabel* label : form->findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) {
+        for (QLabel* label : client->findChildren<QLabel*>(Qt::FindDirectChildrenOnly)) {
             if (label != form->LcdImage()) places << QStringLiteral("%1@%2,%3").arg(label->text()).arg(label->x() / k).arg(label->y() / k);
         }
         places.sort();
         QCOMPARE(places, QStringList({"HD@120,176", "N@40,176", "OFF@264,176", "ON@176,176"}));
 
-        // Pictures in whole blocks: the display's dots and the key faces.
+        // Pictures in whole blocks: the display's dots (with no message
+        // over them) and the key faces.
         PauseWhenShowing(*form);
+        form->findChild<varnox::TScreenMessages*>()->SetLasting("pause", QString());
         const QImage display = form->LcdImage()->grab().toImage().convertToFormat(QImage::Format_RGB32);
         const QImage bitmap = form->DisplayBitmap();
         for (int y = 0; y < display.height(); y += 3) {
@@ -423,7 +437,7 @@ private slots:
         form.reset();  // closed: the next start opens at this size
         auto again = ShowForm(scratch);
         QCOMPARE(again->LcdImage()->width(), 192 * k);
-        QCOMPARE(again->size(), QSize(315 * k, 528 * k));
+        QCOMPARE(again->LcdImage()->parentWidget()->size(), QSize(315 * k, 528 * k));
         QVERIFY(again->Menu().Action(("view" + std::to_string(size)).c_str())->isChecked());
         QVERIFY(!QFile::exists(scratch.dir.filePath("varnox.ini")) || !scratch.Read("varnox.ini").contains("view"));
     }
@@ -449,6 +463,31 @@ private slots:
         QTest::mouseRelease(form->Button(19), Qt::LeftButton);
         LetHeldPressesGo(*form);
         QVERIFY(!form->Button(19)->isDown());
+    }
+
+    // The bar's five menus hold every action; Help has the About box.
+    void MenuBarHoldsEveryActionAndTheVersion() {
+        Scratch scratch;
+        auto form = CounterForm(scratch);
+        QStringList titles;
+        QSet<QAction*> shown;
+        std::function<void(QMenu*)> collect = [&](QMenu* menu) {
+            for (QAction* item : menu->actions()) {
+                shown.insert(item);
+                if (item->menu()) collect(item->menu());
+            }
+        };
+        for (QAction* menu : form->Menu().MenuBar()->actions()) {
+            titles << menu->text();
+            collect(menu->menu());
+        }
+        QCOMPARE(titles, QStringList({"&File", "&Emulation", "&View", "&Debug", "&Help"}));
+        for (QAction* action : form->Menu().Actions()) QVERIFY2(shown.contains(action), qPrintable(action->objectName()));
+        form->Menu().Action("about")->trigger();
+        auto* about = form->findChild<QMessageBox*>("about");
+        QVERIFY(about && about->isVisible());
+        QVERIFY2(QRegularExpression("Version \\d+\\.\\d+\\.\\d+").match(about->text()).hasMatch(), qPrintable(about->text()));
+        about->close();
     }
 
     void DebuggerAndQuit() {

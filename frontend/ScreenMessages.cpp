@@ -1,0 +1,106 @@
+#include "frontend/ScreenMessages.h"
+
+#include <QElapsedTimer>
+#include <QFont>
+#include <QFontMetrics>
+#include <QPainter>
+
+#include <algorithm>
+#include <memory>
+
+namespace varnox {
+namespace {
+
+TScreenMessages::TClock SteadyClock() {
+    auto started = std::make_shared<QElapsedTimer>();
+    started->start();
+    return [started] { return started->elapsed(); };
+}
+
+}  // namespace
+
+TScreenMessages::TScreenMessages(QObject* parent, TClock clock)
+    : QObject(parent), clock_(clock ? std::move(clock) : SteadyClock()) {
+    setObjectName(QStringLiteral("screenMessages"));
+}
+
+void TScreenMessages::Say(const QString& text) {
+    std::erase_if(said_, [&text](const TSaid& said) { return said.Text == text; });
+    said_.push_back({text, clock_()});
+    if (said_.size() > static_cast<size_t>(MostSaid)) said_.erase(said_.begin());
+    emit Changed();
+}
+
+void TScreenMessages::SetLasting(const QString& id, const QString& text) {
+    const auto found = std::find_if(lasting_.begin(), lasting_.end(), [&id](const TLasting& l) { return l.Id == id; });
+    if (text.isEmpty()) {
+        if (found == lasting_.end()) return;
+        lasting_.erase(found);
+    } else if (found == lasting_.end()) {
+        lasting_.push_back({id, text});
+    } else if (found->Text != text) {
+        found->Text = text;
+    } else {
+        return;
+    }
+    emit Changed();
+}
+
+double TScreenMessages::OpacityAt(const TSaid& said, qint64 now) const {
+    const qint64 age = now - said.At;
+    if (age <= ShowMs) return 1.0;
+    return std::max(0.0, 1.0 - static_cast<double>(age - ShowMs) / FadeMs);
+}
+
+std::vector<TScreenMessages::TLine> TScreenMessages::Lines() const {
+    std::vector<TLine> lines;
+    for (const TLasting& l : lasting_) lines.push_back({l.Text, 1.0});
+    const qint64 now = clock_();
+    for (const TSaid& said : said_) {
+        if (const double opacity = OpacityAt(said, now); opacity > 0) lines.push_back({said.Text, opacity});
+    }
+    return lines;
+}
+
+void TScreenMessages::Tick() {
+    if (said_.empty()) return;
+    const qint64 now = clock_();
+    const bool fading = std::any_of(said_.begin(), said_.end(), [&](const TSaid& s) { return now - s.At > ShowMs; });
+    std::erase_if(said_, [&](const TSaid& s) { return OpacityAt(s, now) <= 0; });
+    if (fading) emit Changed();
+}
+
+// White on dark bands in a size that follows the display's, so they read
+// the same at any view size: the lasting ones from the top-right corner
+// down, the others from the bottom-left corner up, the newest lowest.
+void TScreenMessages::Paint(QPainter& painter, QRect display) const {
+    const std::vector<TLine> lines = Lines();
+    if (lines.empty()) return;
+    painter.save();
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(std::clamp(display.height() / 11, 9, 28));
+    font.setBold(true);
+    painter.setFont(font);
+    const QFontMetrics metrics(font);
+    const int pad = std::max(2, font.pixelSize() / 4);
+    const int step = metrics.height() + pad + pad / 2;
+    const auto lasting = static_cast<std::ptrdiff_t>(lasting_.size());
+    int top = display.top() + pad;
+    int bottom = display.bottom() + 1 - pad - (static_cast<int>(lines.size()) - static_cast<int>(lasting)) * step;
+    for (auto line = lines.begin(); line != lines.end(); ++line) {
+        const bool isLasting = line - lines.begin() < lasting;
+        const QString text = metrics.elidedText(line->Text, Qt::ElideRight, display.width() - 4 * pad);
+        const int width = metrics.horizontalAdvance(text) + 2 * pad;
+        const int left = isLasting ? display.right() + 1 - pad - width : display.left() + pad;
+        int& y = isLasting ? top : bottom;
+        const QRect band(left, y + (isLasting ? 0 : pad / 2), width, metrics.height() + pad);
+        y += step;
+        painter.setOpacity(line->Opacity);
+        painter.fillRect(band, QColor(0, 0, 0, 170));
+        painter.setPen(Qt::white);
+        painter.drawText(band, Qt::AlignCenter, text);
+    }
+    painter.restore();
+}
+
+}  // namespace varnox

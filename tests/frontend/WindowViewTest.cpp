@@ -1,0 +1,175 @@
+// The window on the offscreen platform's 800 x 600 screen: the sizes
+// offered, the display-only view, fullscreen, the messages over the display
+// and numbered screenshots.
+#include <QAction>
+#include <QContextMenuEvent>
+#include <QDir>
+#include <QMenu>
+#include <QMenuBar>
+#include <QRegularExpression>
+#include <QSettings>
+
+#include "GuiSupport.h"
+#include "frontend/MainWidgets.h"
+#include "frontend/ScreenMessages.h"
+
+using varnox::TMainForm;
+using varnox::TScreenMessages;
+using namespace varnox::test;
+
+namespace {
+
+struct Shown {
+    Scratch scratch;
+    std::unique_ptr<TMainForm> form;
+    TScreenMessages* messages = nullptr;
+    qint64 now = 0;  // the messages' clock
+
+    Shown() {
+        scratch.CopyKit();
+        form = ShowForm(scratch);
+        AcknowledgeWarnings(*form);
+        messages = form->findChild<TScreenMessages*>();
+        messages->SetClock([this] { return now; });
+    }
+    QAction* Action(const char* name) const { return form->Menu().Action(name); }
+    QStringList Lines() const {
+        QStringList texts;
+        for (const auto& line : messages->Lines()) texts << line.Text;
+        return texts;
+    }
+    // The display's dots as they show, each `scale` pixels square, against
+    // the window's picture of them, in rows `fromRow` up to `toRow`.
+    void CompareDots(const QImage& shown, int scale, int fromRow = 0, int toRow = 64) const {
+        const QImage bitmap = form->DisplayBitmap();
+        for (int y = fromRow; y < toRow; ++y) {
+            for (int x = 0; x < 96; ++x) {
+                const QRgb dot = bitmap.pixel(2 * x, 2 * y);
+                QCOMPARE(shown.pixel(x * scale, y * scale), dot);
+                QCOMPARE(shown.pixel(x * scale + scale - 1, y * scale + scale - 1), dot);
+            }
+        }
+    }
+};
+
+// A picture with dots on and off all over.
+void Checkers(TMainForm& form) {
+    form.Menu().Action("pause")->trigger();
+    varnox::Machine& m = form.GetMachine();
+    m.Lcd.LcdControl |= varnox::LcdPowered;
+    for (int i = 0; i < 1536; ++i) m.Lcd.DisplayRam[i] = static_cast<uint8_t>((i * 7) & 15);
+    m.Lcd.DisplayOn = true;
+    varnox::LcdRefresh(m.Lcd);
+    form.OnRefreshTimer();
+}
+
+}  // namespace
+
+class WindowViewTest : public QObject {
+    Q_OBJECT
+private slots:
+    void init() { QSettings().clear(); }
+
+    void OnlySizesThatFitAreOffered() {
+        QSettings().setValue("window/viewSize", 3);  // stored on a larger screen
+        Shown shown;
+        QVERIFY(shown.Action("view1")->isChecked());
+        QVERIFY(!shown.Action("view2")->isEnabled());
+        QVERIFY(!shown.Action("view3")->isEnabled());
+        QVERIFY(shown.form->height() <= 600);
+
+        // The display alone fits at every size; the face again only at 1x.
+        shown.Action("displayonly")->trigger();
+        QVERIFY(shown.Action("view3")->isEnabled());
+        shown.Action("view3")->trigger();
+        QCOMPARE(shown.form->size(), QSize(576, 384 + shown.form->Menu().MenuBar()->height()));
+        QVERIFY(!shown.form->Button(1)->isVisible());
+        shown.Action("displayonly")->trigger();
+        QVERIFY(shown.Action("view1")->isChecked());
+        QCOMPARE(shown.form->LcdImage()->geometry(), QRect(60, 20, 192, 128));
+        QVERIFY(shown.form->Button(1)->isVisible());
+    }
+
+    // Fullscreen: the display alone, centred at the largest whole number of
+    // pixels a dot (8 on 800 x 600), black around it; and back.
+    void FullscreenShowsTheDisplayAtTheLargestWholeScale() {
+        Shown shown;
+        Checkers(*shown.form);
+        shown.Action("fullscreen")->trigger();
+        QTRY_VERIFY(shown.form->isFullScreen());
+        QTRY_COMPARE(shown.form->size(), QSize(800, 600));
+        QVERIFY(!shown.form->Menu().MenuBar()->isVisible());
+        QCOMPARE(shown.form->LcdImage()->geometry(), QRect(16, 44, 768, 512));
+        QCOMPARE(shown.Lines().last(), QStringLiteral("Fullscreen: Alt+Enter or Ctrl+F leaves"));
+        shown.now += TScreenMessages::ShowMs + TScreenMessages::FadeMs;
+        shown.messages->SetLasting("pause", QString());
+        const QImage screen = shown.form->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        for (const QPoint corner : {QPoint(0, 0), QPoint(15, 43), QPoint(799, 599), QPoint(784, 556)}) {
+            QCOMPARE(screen.pixel(corner), 0xFF000000u);
+        }
+        shown.CompareDots(screen.copy(16, 44, 768, 512), 8);
+        // A right click anywhere on it opens the menu: there is no bar.
+        auto* stage = shown.form->findChild<varnox::TDisplayStage*>();
+        QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(5, 5), stage->mapToGlobal(QPoint(5, 5)));
+        QCoreApplication::sendEvent(stage, &click);
+        QVERIFY(shown.form->Menu().ContextMenu()->isVisible());
+        shown.form->Menu().ContextMenu()->hide();
+
+        QTest::keyClick(shown.form.get(), Qt::Key_F, Qt::ControlModifier);
+        QTRY_VERIFY(!shown.form->isFullScreen());
+        QVERIFY(shown.form->Menu().MenuBar()->isVisible());
+        QCOMPARE(shown.form->LcdImage()->geometry(), QRect(60, 20, 192, 128));
+        QTRY_COMPARE(shown.form->size(), QSize(315, 528 + shown.form->Menu().MenuBar()->height()));
+    }
+
+    // Lasting messages follow the state; the others show two seconds, fade
+    // and go. None reaches the picture or the screenshots.
+    void MessagesShowOverTheDisplayOnly() {
+        Shown shown;
+        QSettings().setValue("screenshots/folder", shown.scratch.dir.path());
+        shown.scratch.Write("varnox-0007.png", "precious");
+        Checkers(*shown.form);
+        QCOMPARE(shown.Lines(), QStringList{"Paused"});
+        shown.Action("speed2")->trigger();
+        QCOMPARE(shown.Lines(), (QStringList{"Paused", "2x"}));
+        shown.Action("speed1")->trigger();
+
+        shown.Action("save2")->trigger();
+        QVERIFY2(QRegularExpression("^State 2 saved \\d\\d:\\d\\d:\\d\\d$").match(shown.Lines().last()).hasMatch(),
+                 qPrintable(shown.Lines().last()));
+        shown.now += 1000;
+        QTest::keyClick(shown.form.get(), Qt::Key_Print);
+        QTest::keyClick(shown.form.get(), Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(shown.Lines().mid(2), (QStringList{"Screenshot varnox-0008.png", "Screenshot varnox-0009.png"}));
+        QCOMPARE(shown.scratch.Read("varnox-0007.png"), QByteArray("precious"));
+        const QImage saved(shown.scratch.dir.filePath("varnox-0009.png"));
+        shown.CompareDots(saved.convertToFormat(QImage::Format_RGB32), 2);
+        shown.CompareDots(shown.form->DisplayBitmap(), 2);
+        const QImage over = shown.form->LcdImage()->grab().toImage().convertToFormat(QImage::Format_RGB32);
+        QVERIFY(over != shown.form->DisplayBitmap().convertToFormat(QImage::Format_RGB32));
+        shown.CompareDots(over, 2, 10, 40);  // between the lasting ones above and the others below
+
+        shown.now += TScreenMessages::ShowMs - 1000;  // the state's: full, about to fade
+        QCOMPARE(shown.messages->Lines()[1].Opacity, 1.0);
+        shown.now += TScreenMessages::FadeMs / 2;
+        QCOMPARE(shown.messages->Lines()[1].Opacity, 0.5);
+        shown.now += TScreenMessages::FadeMs / 2;
+        shown.messages->Tick();
+        QCOMPARE(shown.Lines().size(), 3);
+        shown.Action("pause")->trigger();
+        QCOMPARE(shown.Lines().first(), QStringLiteral("Screenshot varnox-0008.png"));
+    }
+
+    void ScreenshotFailuresNameTheFile() {
+        Shown shown;
+        const QString folder = shown.scratch.dir.filePath("missing");
+        QSettings().setValue("screenshots/folder", folder);
+        shown.Action("screenshot")->trigger();
+        QCOMPARE(AcknowledgeWarnings(*shown.form),
+                 QStringList("Failed to save the file " + folder + "/varnox-0001.png: No such file or directory"));
+        QVERIFY(shown.Lines().isEmpty());
+    }
+};
+
+QTEST_MAIN(WindowViewTest)
+#include "WindowViewTest.moc"
