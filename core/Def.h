@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 
+#include "core/DebugHooks.h"
 #include "peripherals/Lcd.h"
 
 namespace varnox {
@@ -85,6 +86,7 @@ struct RunControl {
     int32_t CyclesPerTick = 0;
     int32_t TimerCountdown = 0;
     int32_t SelfTestCounter = 0;
+    StopCheck* Stops = nullptr;  // the debugger's stop conditions, while it set them
 };
 
 struct Settings {
@@ -108,6 +110,7 @@ struct Machine {
     std::array<int32_t, HeldKeySlots> HeldKeys{};
     RunControl Run{};
     Settings Config{};
+    AccessWatch* Watch = nullptr;  // the debugger's watchpoints, while it set them
 };
 
 // ---- Register file helpers -------------------------------------------------
@@ -143,8 +146,14 @@ inline uint8_t& MemWriteUngated(Machine& m, uint16_t address) {
     return m.WriteSink;
 }
 
+// Tells a watch, when one is set, of a data access the processor makes.
+inline void NoteAccess(const Machine& m, uint16_t address, uint8_t kind) {
+    if (m.Watch) [[unlikely]] WatchAccess(m, address, kind);
+}
+
 // The byte a data read at the address reaches; gated reads see ReadSink.
 inline const uint8_t& MemReadPtr(const Machine& m, uint16_t address) {
+    NoteAccess(m, address, AccessRead);
     if (m.Cpu.IE & IeMemoryGate) return m.ReadSink;
     return MemReadUngated(m, address);
 }
@@ -152,6 +161,14 @@ inline const uint8_t& MemReadPtr(const Machine& m, uint16_t address) {
 // The byte a data write at the address reaches; ROM and gated writes land
 // in WriteSink.
 inline uint8_t& MemWritePtr(Machine& m, uint16_t address) {
+    NoteAccess(m, address, AccessWrite);
+    if (m.Cpu.IE & IeMemoryGate) return m.WriteSink;
+    return MemWriteUngated(m, address);
+}
+
+// What the byte search compares: the byte a write would reach, read.
+inline uint8_t MemSearchByte(Machine& m, uint16_t address) {
+    NoteAccess(m, address, AccessRead);
     if (m.Cpu.IE & IeMemoryGate) return m.WriteSink;
     return MemWriteUngated(m, address);
 }

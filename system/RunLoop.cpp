@@ -90,6 +90,12 @@ bool RunTick(Machine& m, BeforeStep&& beforeStep) {
             cpu.CycleBudget = 0;
             return true;
         }
+        // Breakpoints, watchpoints and the debugger's other stops.
+        if (run.Stops && run.Stops->ShouldStop(m)) {
+            run.DebugActive = 1;
+            cpu.CycleBudget = 0;
+            return true;
+        }
     } while (cpu.CycleBudget > 0 && --stepsLeft > 0);
     if (cpu.CycleBudget > 0) cpu.CycleBudget = 0;
     return false;

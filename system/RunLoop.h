@@ -22,8 +22,9 @@ int32_t ComputeCyclesPerTick(int32_t intervalMs, int32_t oscFreq);
 // run control off, cycle grant computed, power-on reset.
 void StartMachine(Machine& m, int32_t intervalMs = 10);
 
-// One run tick. Returns true when the loop stopped on StepCount or
-// BreakAddress (DebugActive is then set); the caller shows the debugger.
+// One run tick. Returns true when the loop stopped on StepCount,
+// BreakAddress or the debugger's Stops (DebugActive is then set); the
+// caller shows the debugger.
 bool OnRunTimer(Machine& m);
 
 // The same tick with a callback run before every CpuStep (tracing).

@@ -1,4 +1,4 @@
-// varnox-tool asm: a source file into rom0.bin and rom1.bin. Nothing is
+// varnox-tool asm: a source file into rom0.bin, rom1.bin and rom.sym. Nothing is
 // written unless the whole source assembles and every output can be written.
 #include <csignal>
 #include <cstdio>
@@ -14,6 +14,7 @@
 #include "asm/SourceAsm.h"
 #include "system/AtomicReplace.h"
 #include "system/Files.h"
+#include "system/SaveState.h"
 
 namespace varnox::tool {
 namespace {
@@ -23,7 +24,7 @@ namespace fs = std::filesystem;
 constexpr size_t MaxErrorsShown = 50;
 
 constexpr OptionSpec AsmOptions[] = {
-    {"--output", "DIR", "where rom0.bin and rom1.bin go (made when missing)", "-o"},
+    {"--output", "DIR", "where rom0.bin, rom1.bin and rom.sym go (made when missing)", "-o"},
     {"--listing", "FILE", "also write the listing: addresses, words and source"},
 };
 
@@ -66,7 +67,7 @@ std::span<const uint8_t> Bytes(const std::string& text) {
 }  // namespace
 
 const CommandSpec AsmSpec{"asm", "SOURCE -o DIR [--listing FILE]",
-                          "assemble a source into rom0.bin and rom1.bin", AsmOptions, 1, 1,
+                          "assemble a source into rom0.bin, rom1.bin and rom.sym", AsmOptions, 1, 1,
                           "On any error nothing is written; the errors are printed as\n"
                           "FILE:LINE:COLUMN: error: MESSAGE and the exit status is 1.\n"
                           "No output may be the source or another output."};
@@ -84,10 +85,11 @@ int AsmCommand(const Args& args) {
     if (outDir.empty()) return UsageError(AsmSpec, "no output directory given (-o DIR)");
     if (line.Has("--listing") && listing.empty()) return UsageError(AsmSpec, "--listing needs a file name");
 
-    const fs::path outputs[] = {fs::path(outDir) / Rom0FileName, fs::path(outDir) / Rom1FileName, listing};
+    const fs::path outputs[] = {fs::path(outDir) / Rom0FileName, fs::path(outDir) / Rom1FileName,
+                                fs::path(outDir) / SymbolFileName, listing};
     const std::string roles[] = {std::string("the output ") + Rom0FileName, std::string("the output ") + Rom1FileName,
-                                 "the listing"};
-    const size_t outputCount = listing.empty() ? 2 : 3;
+                                 std::string("the output ") + SymbolFileName, "the listing"};
+    const size_t outputCount = listing.empty() ? 3 : 4;
     for (size_t i = 0; i < outputCount; ++i) {
         const std::string output = roles[i] + " (" + outputs[i].string() + ")";
         if (SameFile(outputs[i], source)) return UsageError(AsmSpec, output + " is the source file itself");
@@ -130,10 +132,14 @@ int AsmCommand(const Args& args) {
     }
     // A listing to a closed pipe is a failed write, reported, not a sudden end.
     std::signal(SIGPIPE, SIG_IGN);
+    // The symbols name the image they were made with, so a debugger can
+    // tell them from an older build's.
+    const std::string symbols = SymbolFileText(images.Labels, Crc32(images.Rom0));
     const NewContents files[] = {
         {outputs[0], images.Rom0},
         {outputs[1], images.Rom1},
-        {outputs[2], Bytes(images.Listing)},
+        {outputs[2], Bytes(symbols)},
+        {outputs[3], Bytes(images.Listing)},
     };
     if (const auto failure = ReplaceFiles({files, outputCount}, OtherTargets::WriteInPlace)) {
         std::fprintf(stderr, "varnox-tool asm: cannot write %s: %s\n", files[failure->Index].Target.string().c_str(),
