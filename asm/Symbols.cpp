@@ -11,7 +11,7 @@ namespace {
 constexpr std::string_view CrcComment = "; rom0.bin CRC-32 ";
 constexpr size_t MaxNameLength = 256;
 
-std::string Quoted(std::string_view text) { return "'" + Printable(text) + "'"; }
+std::string Quoted(std::string_view text) { return Concat({"'", Printable(text), "'"}); }
 
 std::optional<uint32_t> HexValue(std::string_view text, size_t maxDigits) {
     if (text.empty() || text.size() > maxDigits) return std::nullopt;
@@ -85,7 +85,7 @@ ParsedSymbols ParseSymbolText(std::string_view text, std::string_view fileName) 
     ParsedSymbols parsed;
     int lineNumber = 0;
     auto complain = [&](const std::string& what) {
-        parsed.Messages.push_back(std::string(fileName) + ":" + std::to_string(lineNumber) + ": " + what);
+        parsed.Messages.push_back(Concat({fileName, ":", std::to_string(lineNumber), ": ", what}));
     };
     for (size_t start = 0; start < text.size();) {
         size_t end = text.find('\n', start);
@@ -102,7 +102,7 @@ ParsedSymbols ParseSymbolText(std::string_view text, std::string_view fileName) 
         if (first >= line.size() || line[first] == ';') continue;
         const std::vector<std::string_view> fields = Fields(line);
         if (fields.size() != 3) {
-            complain("expected \"code HHHH name\" or \"data HHHH name\", not " + Quoted(line));
+            complain(Concat({"expected \"code HHHH name\" or \"data HHHH name\", not ", Quoted(line)}));
             continue;
         }
         Symbol symbol;
@@ -111,21 +111,21 @@ ParsedSymbols ParseSymbolText(std::string_view text, std::string_view fileName) 
         } else if (fields[0] == "data") {
             symbol.Space = SymbolSpace::Data;
         } else {
-            complain("the kind is code or data, not " + Quoted(fields[0]));
+            complain(Concat({"the kind is code or data, not ", Quoted(fields[0])}));
             continue;
         }
         const std::optional<uint32_t> address = HexValue(fields[1], 4);
         if (!address) {
-            complain("the address is 1 to 4 hex digits, not " + Quoted(fields[1]));
+            complain(Concat({"the address is 1 to 4 hex digits, not ", Quoted(fields[1])}));
             continue;
         }
         symbol.Address = static_cast<uint16_t>(*address);
         if (!IsSymbolName(fields[2])) {
-            complain(Quoted(fields[2]) + " is not a name");
+            complain(Concat({Quoted(fields[2]), " is not a name"}));
             continue;
         }
         symbol.Name = std::string(fields[2]);
-        if (!parsed.Table.Add(symbol)) complain("'" + symbol.Name + "' is named twice; the first is kept");
+        if (!parsed.Table.Add(symbol)) complain(Concat({"'", symbol.Name, "' is named twice; the first is kept"}));
     }
     return parsed;
 }
@@ -135,7 +135,8 @@ std::string SymbolFileText(const std::vector<Symbol>& symbols, std::optional<uin
     char line[32];
     if (rom0Crc) {
         std::snprintf(line, sizeof line, "%08X\n", *rom0Crc);
-        text += std::string(CrcComment) + line;
+        text += CrcComment;
+        text += line;
     }
     for (const Symbol& symbol : symbols) {
         std::snprintf(line, sizeof line, "%s %04X ", symbol.Space == SymbolSpace::Code ? "code" : "data", symbol.Address);

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -47,7 +48,7 @@ private:
     }
     std::vector<Symbol> symbols_;
     std::unordered_multimap<uint32_t, size_t> byAddress_;
-    std::unordered_map<std::string, size_t, std::hash<std::string_view>, std::equal_to<>> byName_;
+    std::map<std::string, size_t, std::less<>> byName_;
 };
 
 struct ParsedSymbols {
