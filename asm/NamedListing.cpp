@@ -85,6 +85,10 @@ AsmResult AssembleNamed(std::string_view line, const SymbolTable* symbols) {
     // of the new text to the one typed.
     std::string text;
     std::vector<size_t> origin;
+    struct Replaced {
+        size_t start, end, typedAt;  // in the new text; where the name was typed
+    };
+    std::vector<Replaced> replaced;
     size_t pos = 0;
     const size_t mnemonicEnd = WordEnd(line, SkipBlanks(line, 0));
     auto keep = [&](size_t end) {
@@ -94,7 +98,6 @@ AsmResult AssembleNamed(std::string_view line, const SymbolTable* symbols) {
         }
     };
     keep(mnemonicEnd);
-    bool replaced = false;
     while (pos < line.size()) {
         const char c = line[pos];
         if (c == ';') break;
@@ -119,19 +122,24 @@ AsmResult AssembleNamed(std::string_view line, const SymbolTable* symbols) {
         }
         char hex[8];
         std::snprintf(hex, sizeof hex, "&H%04X", symbol->Address);
+        replaced.push_back({text.size(), text.size() + 6, pos});
         for (const char* h = hex; *h; ++h) {
             text += *h;
             origin.push_back(pos);
         }
         pos = end;
-        replaced = true;
     }
     keep(line.size());
-    if (!replaced) return asTyped;
+    if (replaced.empty()) return asTyped;
     AsmResult named = Assemble(text);
     if (named.AsmErrorPos > 0) {
+        // A rejection inside a value or just after it is one of the name.
         const auto at = static_cast<size_t>(named.AsmErrorPos - 1);
-        named.AsmErrorPos = static_cast<int>(at < origin.size() ? origin[at] : line.size()) + 1;
+        size_t typed = at < origin.size() ? origin[at] : line.size();
+        for (const Replaced& r : replaced) {
+            if (at >= r.start && at <= r.end) typed = r.typedAt;
+        }
+        named.AsmErrorPos = static_cast<int>(typed) + 1;
     }
     return named;
 }

@@ -35,10 +35,14 @@ std::optional<uint16_t> CallBefore(const Machine& m, uint16_t returnAddress) {
 std::vector<CallFrame> ReadCallStack(const Machine& m) {
     std::vector<CallFrame> frames;
     const uint16_t sp = GetIndex(m.Cpu, RegSp);
+    // The stack lives in one 8 KB view of RAM, up to its end: past it the
+    // same RAM shows again from its start, where the variables are. A
+    // pointer at the start of a view is an empty stack below the last one.
+    const int viewEnd = (sp & ~(DataRamBytes - 1)) + DataRamBytes;
+    if (!(sp & 0x4000) || sp % DataRamBytes == 0) return frames;
     for (int offset = 0; offset + 1 < CallStackScanBytes && static_cast<int>(frames.size()) < CallStackMaxFrames;) {
         const int slot = sp + offset;
-        // The stack lives in RAM; the walk ends at its edge.
-        if (slot + 1 > 0xFFFF || !(slot & 0x4000) || !((slot + 1) & 0x4000)) break;
+        if (slot + 1 >= viewEnd) break;
         const auto address = static_cast<uint16_t>(slot);
         const auto returnAddress = static_cast<uint16_t>((MemReadUngated(m, address) << 8) |
                                                          MemReadUngated(m, static_cast<uint16_t>(address + 1)));

@@ -1,6 +1,6 @@
-// The call stack as the stack itself holds it: from sp upward, each pair
-// of bytes that is the return address of a call (an instruction just
-// before it calls) is a frame. Interrupt entries and data pushed between
+// The call stack as the stack itself holds it: from sp upward to the end
+// of its 8 KB view of RAM, each pair of bytes that is the return address
+// of a call (an instruction just before it calls) is a frame. Interrupt entries and data pushed between
 // frames are passed over; the walk only reads.
 #pragma once
 
