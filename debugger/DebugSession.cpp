@@ -37,6 +37,7 @@ void DebugSession::PrepareStep(Machine& m) {
 
 bool DebugSession::AfterStep(Machine& m, int32_t cycles) {
     Trace.Record(m, cycles);
+    if (cycles > 0) CyclesSinceStop += static_cast<uint64_t>(cycles);
     if (m.Watch == watch_.get() && watch_->First.Hit) {
         stop_ = {StopKind::Watchpoint, 0, watch_->First, MemReadUngated(m, watch_->First.Address)};
         watch_->First = {};

@@ -46,6 +46,8 @@ public:
     BreakpointList Breakpoints;
     WatchpointList Watchpoints;
     TraceRing Trace;
+    // Processor cycles of the steps since the window last stood still.
+    uint64_t CyclesSinceStop = 0;
 
     const SymbolTable* Names() const { return Symbols.Empty() ? nullptr : &Symbols; }
 
