@@ -97,7 +97,7 @@ int main(int argc, char** argv) {
 
     varnox::TMainForm mainForm(dir.lexically_normal());
     // Hidden until F3 or a stop of the run loop shows it.
-    varnox::TDebugForm debugForm(mainForm.GetMachine());
+    varnox::TDebugForm debugForm(mainForm.GetMachine(), dir.lexically_normal());
     mainForm.ShowDebugger = [&debugForm] { debugForm.Show(); };
     QObject::connect(&mainForm, &varnox::TMainForm::Closed, &app, &QApplication::quit, Qt::QueuedConnection);
 
