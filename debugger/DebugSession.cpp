@@ -60,7 +60,7 @@ bool DebugSession::ShouldStop(Machine& m) { return AfterStep(m, m.Cpu.StepCycles
 std::string DebugSession::StopText() const {
     switch (stop_.Kind) {
         case StopKind::None: return {};
-        case StopKind::Target: return "Stopped where the step was bound";
+        case StopKind::Target: return {};  // where it was asked to go: nothing to explain
         case StopKind::Breakpoint: {
             if (stop_.Breakpoint >= Breakpoints.Size()) return "Breakpoint";
             const Breakpoint& breakpoint = Breakpoints.All()[stop_.Breakpoint];

@@ -195,6 +195,7 @@ void TDebugForm::DebugShow() {
     // Whatever stopped the run, the debugger's stops are off while it is up.
     session_.Disarm(machine_);
     cursor_.reset();
+    ShowStop();
     ShowTools();
 }
 

@@ -82,6 +82,8 @@ public:
     // Reads a symbol file; its messages also go to the tools' status line.
     SymbolLoad LoadSymbols(const std::filesystem::path& file, SymbolTrust trust);
     void ShowTools();
+    // Shows the tools and gives them the keyboard (Ctrl+T).
+    void FocusTools();
     // The tools changed the machine or the session: everything redrawn.
     void Changed();
 
@@ -106,6 +108,8 @@ private:
     // Before a step or a run: what the changed marks compare with.
     void Resume();
     void Finish(StepOutcome outcome);
+    // What stopped the processor, in the tools' status line.
+    void ShowStop();
 
     Machine& machine_;
     DebugState state_;

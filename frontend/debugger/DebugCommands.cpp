@@ -73,7 +73,7 @@ void TDebugForm::AddShortcuts(QWidget* window) {
         {QKeySequence(Qt::Key_F4), &TDebugForm::RunToCursorClick},
         {QKeySequence(Qt::Key_F9), &TDebugForm::ToggleBreakpointAtCursor},
         {QKeySequence(Qt::CTRL | Qt::Key_G), &TDebugForm::GoToClick},
-        {QKeySequence(Qt::CTRL | Qt::Key_T), &TDebugForm::ShowTools},
+        {QKeySequence(Qt::CTRL | Qt::Key_T), &TDebugForm::FocusTools},
     };
     for (const auto& [key, slot] : keys) {
         auto* action = new QAction(window);
@@ -159,12 +159,15 @@ SymbolLoad TDebugForm::LoadSymbols(const std::filesystem::path& file, SymbolTrus
 
 void TDebugForm::ShowTools() {
     if (!tools_->isVisible()) {
-        // Beside the debugger when the screen has room, else over its right.
+        // Right of the debugger when the screen has room, else left of it,
+        // else at the screen's right edge.
         const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-        const QRect frame = frameGeometry();
+        const QRect frame(pos(), OuterSize);
         int x = frame.right() + ToolsGap;
-        if (screen && x + tools_->width() > screen->availableGeometry().right()) {
-            x = std::max(screen->availableGeometry().left(), screen->availableGeometry().right() - tools_->width());
+        if (screen) {
+            const QRect area = screen->availableGeometry();
+            if (x + tools_->width() > area.right()) x = frame.left() - ToolsGap - tools_->width();
+            if (x < area.left()) x = std::max(area.left(), area.right() - tools_->width());
         }
         tools_->move(x, frame.top());
         tools_->show();
@@ -173,10 +176,22 @@ void TDebugForm::ShowTools() {
     tools_->Refresh();
 }
 
+void TDebugForm::FocusTools() {
+    ShowTools();
+    tools_->activateWindow();
+    tools_->Tabs()->currentWidget()->setFocus(Qt::ShortcutFocusReason);
+}
+
 void TDebugForm::Changed() {
     CloseEditors();
     margin_->update();
     tools_->Refresh();
+}
+
+void TDebugForm::ShowStop() {
+    std::string text = session_.StopText();
+    if (text.empty()) text = "Stopped at " + AddressWithName(machine_.Cpu.PC, session_.Names(), SymbolSpace::Code);
+    tools_->SetStatus(QString::fromStdString(text));
 }
 
 void TDebugForm::Resume() {
@@ -194,7 +209,7 @@ void TDebugForm::Finish(StepOutcome outcome) {
             return;
         case StepOutcome::NoCaller: tools_->SetStatus(QStringLiteral("No call on the stack to step out of")); break;
         case StepOutcome::Stopped:
-        case StepOutcome::Done: tools_->SetStatus(QString::fromStdString(session_.StopText())); break;
+        case StepOutcome::Done: ShowStop(); break;
     }
     SelectPane(StepGroupBox());
     margin_->update();

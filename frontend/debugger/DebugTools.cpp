@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QMessageBox>
 #include <QShortcut>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include <span>
@@ -23,6 +24,9 @@ namespace {
 
 constexpr QSize ToolsSize(600, 514);
 constexpr QRgb ChangedColour = 0xFFD00000;
+constexpr const char* KeysHint =
+    "Keys: F5 continue, F11 into, F10 over, Shift+F11 out, F4 to the cursor, F9 breakpoint, Ctrl+G go to, "
+    "Ctrl+F find, Ctrl+T these tools; a click left of a listing line sets its breakpoint.";
 
 QTableWidget* MakeTable(const QStringList& headers, QWidget* parent) {
     auto* table = new QTableWidget(0, static_cast<int>(headers.size()), parent);
@@ -72,23 +76,32 @@ TDebugTools::TDebugTools(TDebugForm& form, Machine& machine, DebugSession& sessi
     auto* layout = new QVBoxLayout(this);
 
     auto* row = new QHBoxLayout();
-    const std::pair<const char*, void (TDebugForm::*)()> buttons[] = {
-        {"Continue F5", &TDebugForm::ContinueClick},       {"Into F11", &TDebugForm::StepButtonClick},
-        {"Over F10", &TDebugForm::StepOverClick},          {"Out Shift+F11", &TDebugForm::StepOutClick},
-        {"To cursor F4", &TDebugForm::RunToCursorClick},   {"Breakpoint F9", &TDebugForm::ToggleBreakpointAtCursor},
-        {"Go to Ctrl+G", &TDebugForm::GoToClick},
+    struct ToolButton {
+        const char* text;
+        const char* key;
+        void (TDebugForm::*slot)();
     };
-    for (const auto& [text, slot] : buttons) {
-        QPushButton* button = MakeButton(QString::fromLatin1(text), this);
-        connect(button, &QPushButton::clicked, &form_, slot);
+    const ToolButton buttons[] = {
+        {"Continue", "F5", &TDebugForm::ContinueClick},        {"Into", "F11", &TDebugForm::StepButtonClick},
+        {"Over", "F10", &TDebugForm::StepOverClick},           {"Out", "Shift+F11", &TDebugForm::StepOutClick},
+        {"To cursor", "F4", &TDebugForm::RunToCursorClick},    {"Breakpoint", "F9", &TDebugForm::ToggleBreakpointAtCursor},
+        {"Go to", "Ctrl+G", &TDebugForm::GoToClick},
+    };
+    for (const ToolButton& tool : buttons) {
+        auto* button = new QToolButton(this);
+        button->setText(QString::fromLatin1(tool.text));
+        button->setToolTip(QString::fromLatin1(tool.key));
+        connect(button, &QToolButton::clicked, &form_, tool.slot);
         row->addWidget(button);
     }
-    QPushButton* symbols = MakeButton(QStringLiteral("Symbols..."), this);
-    connect(symbols, &QPushButton::clicked, this, &TDebugTools::LoadSymbolsClick);
+    auto* symbols = new QToolButton(this);
+    symbols->setText(QStringLiteral("Symbols..."));
+    connect(symbols, &QToolButton::clicked, this, &TDebugTools::LoadSymbolsClick);
     row->addWidget(symbols);
+    row->addStretch(1);
     layout->addLayout(row);
 
-    status_ = new QLabel(this);
+    status_ = new QLabel(QString::fromLatin1(KeysHint), this);
     status_->setWordWrap(true);
     status_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     layout->addWidget(status_);
@@ -105,8 +118,8 @@ TDebugTools::TDebugTools(TDebugForm& form, Machine& machine, DebugSession& sessi
     layout->addWidget(tabs_, 1);
 }
 
-QPushButton* TDebugTools::Button(const QString& text) const {
-    for (QPushButton* button : findChildren<QPushButton*>()) {
+QAbstractButton* TDebugTools::Button(const QString& text) const {
+    for (QAbstractButton* button : findChildren<QAbstractButton*>()) {
         if (button->text() == text) return button;
     }
     return nullptr;

@@ -58,7 +58,7 @@ public:
     THexView* HexView() const { return hexView_; }
     QTableWidget* RegisterTable() const { return registerTable_; }
     QPlainTextEdit* LcdText() const { return lcd_; }
-    QPushButton* Button(const QString& text) const;
+    QAbstractButton* Button(const QString& text) const;
     QLineEdit* FindEdit() const { return findEdit_; }
 
     // The registers that the changed marks compare with: as the last step
