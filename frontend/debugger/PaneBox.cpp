@@ -2,6 +2,7 @@
 
 #include <QFontMetrics>
 #include <QPainter>
+#include <QSignalBlocker>
 
 #include <algorithm>
 
@@ -140,6 +141,9 @@ void TPaneBox::PaintBoxWheel(int notches) {
         std::clamp(range.Position - notches * WheelLines * range.SmallChange, range.Minimum, range.Maximum);
     if (position == range.Position) return;
     pane_.SetTopFromPosition(position);
+    // Ahead of the repaint, so that the next notch goes on from here.
+    const QSignalBlocker quiet(scrollBar_);
+    scrollBar_->setValue(position);
     Repaint();
 }
 
