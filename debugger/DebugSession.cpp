@@ -28,7 +28,11 @@ void DebugSession::Disarm(Machine& m) {
 void DebugSession::PrepareStep(Machine& m) {
     stop_ = {};
     if (Watchpoints.AnyEnabled()) {
-        Watchpoints.Fill(*watch_);
+        if (watchFilled_ != Watchpoints.Version()) {
+            Watchpoints.Fill(*watch_);
+            watchFilled_ = Watchpoints.Version();
+        }
+        watch_->First = {};
         m.Watch = watch_.get();
     } else if (m.Watch == watch_.get()) {
         m.Watch = nullptr;

@@ -72,6 +72,7 @@ public:
 
 private:
     std::unique_ptr<AccessWatch> watch_;  // 64 KB, so not inline
+    std::optional<uint64_t> watchFilled_;  // the Watchpoints version it holds
     std::optional<StepTarget> target_;
     StopReason stop_;
 };

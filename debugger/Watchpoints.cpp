@@ -6,17 +6,25 @@
 
 namespace varnox {
 
-void WatchpointList::Add(const WatchSpec& range) { list_.push_back({range, true}); }
+void WatchpointList::Add(const WatchSpec& range) {
+    list_.push_back({range, true});
+    ++version_;
+}
 
 void WatchpointList::Remove(size_t index) {
     if (index < list_.size()) list_.erase(list_.begin() + static_cast<std::ptrdiff_t>(index));
+    ++version_;
 }
 
 void WatchpointList::SetEnabled(size_t index, bool enabled) {
     if (index < list_.size()) list_[index].Enabled = enabled;
+    ++version_;
 }
 
-void WatchpointList::Clear() { list_.clear(); }
+void WatchpointList::Clear() {
+    list_.clear();
+    ++version_;
+}
 
 bool WatchpointList::AnyEnabled() const {
     for (const Watchpoint& watchpoint : list_) {

@@ -31,9 +31,12 @@ public:
     // The watch's address kinds from the enabled watchpoints; RAM ranges
     // cover each byte wherever the data space shows it.
     void Fill(AccessWatch& watch) const;
+    // Counts the changes, so a watch is filled again only after one.
+    uint64_t Version() const { return version_; }
 
 private:
     std::vector<Watchpoint> list_;
+    uint64_t version_ = 0;
 };
 
 // "C010-C01F rw", with names where the table has them.

@@ -432,7 +432,8 @@ bool TDebugTools::FindInMemory(const QString& text) {
         return false;
     }
     hexView_->ShowOffset(*found);
-    SetStatus(QStringLiteral("Found at %1").arg(ShownAddress(space, *found), 4, 16, QLatin1Char('0')).toUpper());
+    SetStatus(QStringLiteral("Found at ") +
+              QStringLiteral("%1").arg(ShownAddress(space, *found), 4, 16, QLatin1Char('0')).toUpper());
     return true;
 }
 

@@ -179,6 +179,7 @@ private slots:
         QCOMPARE(rig.M().DataRam[0x10], 0x5A);
         QVERIFY(tools.FindInMemory("\"Z\""));
         QCOMPARE(tools.HexView()->Cursor(), 0x10u);
+        QCOMPARE(tools.Status(), QStringLiteral("Found at C010"));
 
         // The wheel scrolls the memory view and the spec's panes alike.
         rig.Wheel(tools.HexView(), -2);
