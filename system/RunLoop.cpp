@@ -51,7 +51,9 @@ void RunTimerLine(Machine& m, int32_t cost) {
     }
 }
 
-template <class BeforeStep>
+// WithStops: the debugger's stop check after every step; a run without
+// one gets a loop without it, so the check costs nothing per step there.
+template <bool WithStops, class BeforeStep>
 bool RunTick(Machine& m, BeforeStep&& beforeStep) {
     CpuState& cpu = m.Cpu;
     RunControl& run = m.Run;
@@ -91,10 +93,12 @@ bool RunTick(Machine& m, BeforeStep&& beforeStep) {
             return true;
         }
         // Breakpoints, watchpoints and the debugger's other stops.
-        if (run.Stops && run.Stops->ShouldStop(m)) {
-            run.DebugActive = 1;
-            cpu.CycleBudget = 0;
-            return true;
+        if constexpr (WithStops) {
+            if (run.Stops->ShouldStop(m)) {
+                run.DebugActive = 1;
+                cpu.CycleBudget = 0;
+                return true;
+            }
         }
     } while (cpu.CycleBudget > 0 && --stepsLeft > 0);
     if (cpu.CycleBudget > 0) cpu.CycleBudget = 0;
@@ -125,11 +129,13 @@ void StartMachine(Machine& m, int32_t intervalMs) {
 }
 
 bool OnRunTimer(Machine& m) {
-    return RunTick(m, [](Machine&) {});
+    const auto none = [](Machine&) {};
+    return m.Run.Stops ? RunTick<true>(m, none) : RunTick<false>(m, none);
 }
 
 bool OnRunTimerTraced(Machine& m, BeforeStepHook hook, void* context) {
-    return RunTick(m, [hook, context](Machine& machine) { hook(machine, context); });
+    const auto traced = [hook, context](Machine& machine) { hook(machine, context); };
+    return m.Run.Stops ? RunTick<true>(m, traced) : RunTick<false>(m, traced);
 }
 
 void RefreshTick(Machine& m) {
