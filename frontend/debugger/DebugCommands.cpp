@@ -131,7 +131,14 @@ void TDebugForm::ShowInListing(uint16_t address) {
     margin_->update();
 }
 
+// In the tools' Memory tab Ctrl+G goes to its address field; anywhere
+// else it asks where the listing should go.
 void TDebugForm::GoToClick() {
+    if (tools_->isActiveWindow() && tools_->Tabs()->currentIndex() == TDebugTools::MemoryTab) {
+        tools_->GoToEdit()->setFocus(Qt::ShortcutFocusReason);
+        tools_->GoToEdit()->selectAll();
+        return;
+    }
     bool ok = false;
     const QString text = QInputDialog::getText(this, QStringLiteral("Go to"), QStringLiteral("Address (hex) or name:"),
                                                QLineEdit::Normal, QString(), &ok);

@@ -60,6 +60,7 @@ public:
     QPlainTextEdit* LcdText() const { return lcd_; }
     QAbstractButton* Button(const QString& text) const;
     QLineEdit* FindEdit() const { return findEdit_; }
+    QLineEdit* GoToEdit() const { return gotoEdit_; }
 
     // The registers that the changed marks compare with: as the last step
     // or run found them.
