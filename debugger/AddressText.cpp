@@ -56,18 +56,18 @@ AddressValue ParseAddressText(std::string_view text, const SymbolTable* symbols)
     return {std::nullopt, Concat({"'", shown, "' is neither a hex address (1 to 4 digits) nor a name"})};
 }
 
-WatchSpecValue ParseWatchText(std::string_view text, const SymbolTable* symbols) {
+WatchRangeValue ParseWatchText(std::string_view text, const SymbolTable* symbols) {
     text = Trimmed(text);
-    WatchSpec spec;
+    WatchRange range;
     const size_t colon = text.rfind(':');
     if (colon != std::string_view::npos) {
         const std::string_view kinds = Trimmed(text.substr(colon + 1));
         if (kinds == "r") {
-            spec.Kinds = AccessRead;
+            range.Kinds = AccessRead;
         } else if (kinds == "w") {
-            spec.Kinds = AccessWrite;
+            range.Kinds = AccessWrite;
         } else if (kinds == "rw" || kinds == "wr") {
-            spec.Kinds = AccessRead | AccessWrite;
+            range.Kinds = AccessRead | AccessWrite;
         } else {
             return {std::nullopt, Concat({"the access is :r, :w or :rw, not ':", kinds.substr(0, 20), "'"})};
         }
@@ -76,14 +76,14 @@ WatchSpecValue ParseWatchText(std::string_view text, const SymbolTable* symbols)
     const size_t dash = text.find('-');
     const AddressValue first = ParseAddressText(text.substr(0, dash), symbols);
     if (!first.Address) return {std::nullopt, first.Problem};
-    spec.First = spec.Last = *first.Address;
+    range.First = range.Last = *first.Address;
     if (dash != std::string_view::npos) {
         const AddressValue last = ParseAddressText(text.substr(dash + 1), symbols);
         if (!last.Address) return {std::nullopt, last.Problem};
-        if (*last.Address < spec.First) return {std::nullopt, "the range ends before it starts"};
-        spec.Last = *last.Address;
+        if (*last.Address < range.First) return {std::nullopt, "the range ends before it starts"};
+        range.Last = *last.Address;
     }
-    return {spec, {}};
+    return {range, {}};
 }
 
 std::string AddressWithName(uint16_t address, const SymbolTable* symbols, SymbolSpace space) {

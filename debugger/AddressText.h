@@ -24,18 +24,18 @@ AddressValue ParseAddressText(std::string_view text, const SymbolTable* symbols)
 
 // A watch as typed: "ADDR", "ADDR-ADDR", each optionally followed by ":r",
 // ":w" or ":rw" (both when none is given).
-struct WatchSpec {
+struct WatchRange {
     uint16_t First = 0;
     uint16_t Last = 0;
     uint8_t Kinds = AccessRead | AccessWrite;
 };
 
-struct WatchSpecValue {
-    std::optional<WatchSpec> Spec;
+struct WatchRangeValue {
+    std::optional<WatchRange> Range;
     std::string Problem;
 };
 
-WatchSpecValue ParseWatchText(std::string_view text, const SymbolTable* symbols);
+WatchRangeValue ParseWatchText(std::string_view text, const SymbolTable* symbols);
 
 // "1234", or "1234 calc_enter" when a name stands for the address.
 std::string AddressWithName(uint16_t address, const SymbolTable* symbols, SymbolSpace space);

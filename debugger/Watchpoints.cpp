@@ -6,7 +6,7 @@
 
 namespace varnox {
 
-void WatchpointList::Add(const WatchSpec& range) {
+void WatchpointList::Add(const WatchRange& range) {
     list_.push_back({range, true});
     ++version_;
 }
@@ -44,7 +44,7 @@ void WatchpointList::Fill(AccessWatch& watch) const {
     }
 }
 
-std::string WatchText(const WatchSpec& range, const SymbolTable* symbols) {
+std::string WatchText(const WatchRange& range, const SymbolTable* symbols) {
     std::string text = AddressWithName(range.First, symbols, SymbolSpace::Data);
     if (range.Last != range.First) text = Concat({text, " - ", AddressWithName(range.Last, symbols, SymbolSpace::Data)});
     const bool read = range.Kinds & AccessRead;

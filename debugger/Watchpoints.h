@@ -13,13 +13,13 @@
 namespace varnox {
 
 struct Watchpoint {
-    WatchSpec Range;
+    WatchRange Range;
     bool Enabled = true;
 };
 
 class WatchpointList {
 public:
-    void Add(const WatchSpec& range);
+    void Add(const WatchRange& range);
     void Remove(size_t index);
     void SetEnabled(size_t index, bool enabled);
     void Clear();
@@ -40,7 +40,7 @@ private:
 };
 
 // "C010-C01F rw", with names where the table has them.
-std::string WatchText(const WatchSpec& range, const SymbolTable* symbols);
+std::string WatchText(const WatchRange& range, const SymbolTable* symbols);
 
 // What a stop on a watch shows: "write C010 00 -> 5A at 0123 (name+3)".
 std::string WatchHitText(const WatchHit& hit, uint8_t now, const SymbolTable* symbols);

@@ -278,13 +278,13 @@ QWidget* TDebugTools::BuildWatchpointsTab() {
 }
 
 bool TDebugTools::AddWatchpoint(const QString& text) {
-    const WatchSpecValue watch = ParseWatchText(text.toStdString(), session_.Names());
-    if (!watch.Spec) {
+    const WatchRangeValue watch = ParseWatchText(text.toStdString(), session_.Names());
+    if (!watch.Range) {
         SetStatus(QString::fromStdString(watch.Problem));
         return false;
     }
-    session_.Watchpoints.Add(*watch.Spec);
-    SetStatus(QStringLiteral("Watching ") + QString::fromStdString(WatchText(*watch.Spec, session_.Names())));
+    session_.Watchpoints.Add(*watch.Range);
+    SetStatus(QStringLiteral("Watching ") + QString::fromStdString(WatchText(*watch.Range, session_.Names())));
     form_.Changed();
     return true;
 }

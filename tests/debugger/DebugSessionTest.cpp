@@ -132,7 +132,7 @@ TEST_F(Session, WatchpointsStopAfterTheAccessAndSayWhatItWas) {
     for (const Case& c : cases) {
         SetUp();
         session.Watchpoints.Clear();
-        session.Watchpoints.Add(*ParseWatchText(c.watch, &session.Symbols).Spec);
+        session.Watchpoints.Add(*ParseWatchText(c.watch, &session.Symbols).Range);
         ContinueRun(m, session);
         ASSERT_GT(RunUntilStopped(), 0) << c.watch;
         const StopReason& stop = session.LastStop();
@@ -144,7 +144,7 @@ TEST_F(Session, WatchpointsStopAfterTheAccessAndSayWhatItWas) {
     }
     SetUp();
     session.Watchpoints.Clear();
-    session.Watchpoints.Add(*ParseWatchText("count:w", &session.Symbols).Spec);
+    session.Watchpoints.Add(*ParseWatchText("count:w", &session.Symbols).Range);
     ContinueRun(m, session);
     RunUntilStopped();
     EXPECT_EQ(session.StopText(), "Watch: write C010 00 -> 01 at 000B (inner+2), count");

@@ -52,12 +52,12 @@ TEST(AddressText, AddressesAndWatchesAsTyped) {
         {"count-", -1, 0, 0},
     };
     for (const WatchCase& c : watches) {
-        const WatchSpecValue value = ParseWatchText(c.text, &names);
-        ASSERT_EQ(value.Spec.has_value(), c.first >= 0) << c.text;
-        if (!value.Spec) continue;
-        EXPECT_EQ(value.Spec->First, c.first) << c.text;
-        EXPECT_EQ(value.Spec->Last, c.last) << c.text;
-        EXPECT_EQ(value.Spec->Kinds, c.kinds) << c.text;
+        const WatchRangeValue value = ParseWatchText(c.text, &names);
+        ASSERT_EQ(value.Range.has_value(), c.first >= 0) << c.text;
+        if (!value.Range) continue;
+        EXPECT_EQ(value.Range->First, c.first) << c.text;
+        EXPECT_EQ(value.Range->Last, c.last) << c.text;
+        EXPECT_EQ(value.Range->Kinds, c.kinds) << c.text;
     }
     EXPECT_EQ(CodePlace(0x15, &names), "loop+3");
     EXPECT_EQ(CodePlace(0x11, &names), "0011");

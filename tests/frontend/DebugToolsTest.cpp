@@ -181,7 +181,7 @@ private slots:
         QCOMPARE(tools.HexView()->Cursor(), 0x10u);
         QCOMPARE(tools.Status(), QStringLiteral("Found at C010"));
 
-        // The wheel scrolls the memory view and the spec's panes alike.
+        // The wheel scrolls the memory view and the window's own panes alike.
         rig.Wheel(tools.HexView(), -2);
         QCOMPARE(tools.HexView()->Top(), 6u * 16);
         varnox::TPaneBox& hex = rig.Debug().PaneBox(Pane::BinId);

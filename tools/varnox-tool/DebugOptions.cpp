@@ -42,9 +42,9 @@ std::string ApplyDebugOptions(Machine& m, const DebugRunOptions& options, DebugS
         m.Run.BreakAddress = symbol ? symbol->Address : static_cast<int32_t>(*hex);
     }
     for (const std::string& text : options.watchTexts) {
-        const WatchSpecValue watch = ParseWatchText(text, session.Names());
-        if (!watch.Spec) return "bad watch: " + text + " (" + watch.Problem + ")";
-        session.Watchpoints.Add(*watch.Spec);
+        const WatchRangeValue watch = ParseWatchText(text, session.Names());
+        if (!watch.Range) return "bad watch: " + text + " (" + watch.Problem + ")";
+        session.Watchpoints.Add(*watch.Range);
     }
     if (!options.watchTexts.empty()) session.Arm(m);
     return {};
