@@ -89,6 +89,7 @@ struct Symbol {
     bool knownInLayout = false;  // known when the first pass ended: usable to place code and data
     bool constant = false;
     bool evaluating = false;
+    Space space = Space::Code;  // where a label stands
     uint64_t site = 0;  // the defining line, counted through the whole source and its includes
     int line = 0;
     const std::string* file = nullptr;  // null for the main source
@@ -133,6 +134,7 @@ public:
         if (out_.ErrorCount == 0) {
             out_.Rom0 = std::move(image_->Rom0);
             out_.Rom1 = std::move(image_->Rom1);
+            out_.Labels = Labels();
         }
         return std::move(out_);
     }
@@ -293,8 +295,24 @@ private:
         for (const auto& [written, column] : labels) {
             if (!CheckDefinable(written, column, "a label")) continue;
             if (written[0] != '.') scope_ = written;
-            Define(Qualified(written, scope_), column, false, location_.address);
+            if (Symbol* symbol = Define(Qualified(written, scope_), column, false, location_.address)) {
+                symbol->space = location_.space;
+            }
         }
+    }
+
+    std::vector<varnox::Symbol> Labels() const {
+        std::vector<varnox::Symbol> labels;
+        for (const auto& [name, symbol] : symbols_) {
+            if (symbol.constant || !symbol.known) continue;
+            const SymbolSpace space = symbol.space == Space::Code ? SymbolSpace::Code : SymbolSpace::Data;
+            labels.push_back({space, static_cast<uint16_t>(symbol.value), name});
+        }
+        std::sort(labels.begin(), labels.end(), [](const varnox::Symbol& a, const varnox::Symbol& b) {
+            if (a.Space != b.Space) return a.Space == SymbolSpace::Code;
+            return a.Address != b.Address ? a.Address < b.Address : a.Name < b.Name;
+        });
+        return labels;
     }
 
     NameValue Failed(std::string message) { return NameValue{NameValue::Kind::Failed, 0, std::move(message)}; }

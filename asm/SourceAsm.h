@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "asm/Symbols.h"
+
 namespace varnox {
 
 struct SourceError {
@@ -28,6 +30,9 @@ struct SourceImages {
     std::vector<SourceError> Errors;  // in source order; the images are void when any
     size_t ErrorCount = 0;
     std::string Listing;  // address, bytes and source, one line per source line
+    // Every label: code labels by word address, data and RAM labels by data
+    // address; in order of address, code first. Empty when any error.
+    std::vector<Symbol> Labels;
 };
 
 // The most a source file may hold, the main one or an included one; the

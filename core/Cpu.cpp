@@ -87,8 +87,10 @@ void CallTo(Machine& m, uint8_t high, uint8_t low) {
     CpuState& cpu = m.Cpu;
     // The stack is never gated.
     uint16_t sp = static_cast<uint16_t>(GetIndex(cpu, RegSp) - 1);
+    NoteAccess(m, sp, AccessWrite);
     MemWriteUngated(m, sp) = static_cast<uint8_t>(cpu.PC);
     sp = static_cast<uint16_t>(sp - 1);
+    NoteAccess(m, sp, AccessWrite);
     MemWriteUngated(m, sp) = static_cast<uint8_t>(cpu.PC >> 8);
     SetIndex(cpu, RegSp, sp);
     cpu.PC = static_cast<uint16_t>((high << 8) | low);
@@ -98,8 +100,10 @@ void CallTo(Machine& m, uint8_t high, uint8_t low) {
 void PopPC(Machine& m) {
     CpuState& cpu = m.Cpu;
     uint16_t sp = GetIndex(cpu, RegSp);
+    NoteAccess(m, sp, AccessRead);
     const uint8_t high = MemReadUngated(m, sp);
     sp = static_cast<uint16_t>(sp + 1);
+    NoteAccess(m, sp, AccessRead);
     const uint8_t low = MemReadUngated(m, sp);
     sp = static_cast<uint16_t>(sp + 1);
     SetIndex(cpu, RegSp, sp);

@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 
+#include "core/DebugHooks.h"
 #include "core/DecodedRom.h"
 #include "peripherals/Keyboard.h"
 #include "peripherals/Lcd.h"
@@ -134,6 +135,7 @@ struct RunControl {
     int32_t StepCount = -1;     // 0 or less: off
     int32_t BreakAddress = -1;  // negative: off
     int32_t CyclesPerTick = 0;
+    StopCheck* Stops = nullptr;  // the debugger's stop conditions, while it set them
 };
 
 // Run ticks of 10 ms per refresh tick of 30 ms.
@@ -186,12 +188,13 @@ struct Machine {
     RunControl Run{};
     Settings Config{};
 
-    DecodedRom Decoded{};  // InstrRom's words decoded; a cache, not state
+    DecodedRom Decoded{};          // InstrRom's words decoded; a cache, not state
+    AccessWatch* Watch = nullptr;  // the debugger's watchpoints, while it set them
 
     // Saved fields, in file order (peripherals/SavedFields.h). The ROMs are
     // not copied (a state records their checksums), ReadSink never
-    // changes, the run control and settings are the session's, and the
-    // decoded words are made again from the ROM.
+    // changes, the run control, settings and watchpoints are the
+    // session's, and the decoded words are made again from the ROM.
     template <class Io, class Self>
     static void Fields(Io& io, Self& m) {
         CpuState::Fields(io, m.Cpu);
@@ -206,7 +209,7 @@ struct Machine {
 };
 // A new field breaks this on purpose: list it in Fields above (or say there
 // why a state leaves it out), raise the state format version, then the size.
-static_assert(sizeof(Machine) == 66896, "Machine changed: list the new field in Machine::Fields");
+static_assert(sizeof(Machine) == 66920, "Machine changed: list the new field in Machine::Fields");
 
 // ---- Register file helpers -------------------------------------------------
 
@@ -241,8 +244,14 @@ inline uint8_t& MemWriteUngated(Machine& m, uint16_t address) {
     return m.WriteSink;
 }
 
+// Tells a watch, when one is set, of a data access the processor makes.
+inline void NoteAccess(const Machine& m, uint16_t address, uint8_t kind) {
+    if (m.Watch) [[unlikely]] WatchAccess(m, address, kind);
+}
+
 // The byte a data read at the address reaches; gated reads see ReadSink.
 inline const uint8_t& MemReadPtr(const Machine& m, uint16_t address) {
+    NoteAccess(m, address, AccessRead);
     if (m.Cpu.IE & IeMemoryGate) return m.ReadSink;
     return MemReadUngated(m, address);
 }
@@ -250,6 +259,14 @@ inline const uint8_t& MemReadPtr(const Machine& m, uint16_t address) {
 // The byte a data write at the address reaches; ROM and gated writes land
 // in WriteSink.
 inline uint8_t& MemWritePtr(Machine& m, uint16_t address) {
+    NoteAccess(m, address, AccessWrite);
+    if (m.Cpu.IE & IeMemoryGate) return m.WriteSink;
+    return MemWriteUngated(m, address);
+}
+
+// What the byte search compares: the byte a write would reach, read.
+inline uint8_t MemSearchByte(Machine& m, uint16_t address) {
+    NoteAccess(m, address, AccessRead);
     if (m.Cpu.IE & IeMemoryGate) return m.WriteSink;
     return MemWriteUngated(m, address);
 }

@@ -177,7 +177,7 @@ void SearchOp(Machine& m, uint8_t arg) {
     CpuState& cpu = m.Cpu;
     const int n = IndexSelector(cpu.InstrBytes[0]);
     const uint16_t address = ApplyIndexStep(cpu, arg, n, 1);
-    const uint8_t value = MemWritePtr(m, address);
+    const uint8_t value = MemSearchByte(m, address);
     const uint8_t b1 = NextOperandByte(m);
     const uint8_t wanted = cpu.MainRegisterFile[LowerReg(b1) + cpu.RegBank];
     if (value != wanted && address != GetIndex(cpu, RegIy)) cpu.PC = cpu.InstrPC;

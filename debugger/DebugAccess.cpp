@@ -1,5 +1,6 @@
 #include "debugger/DebugAccess.h"
 
+#include "asm/NamedListing.h"
 #include "core/Cpu.h"
 
 namespace varnox {
@@ -64,8 +65,8 @@ void StoreInstructionBytes(Machine& m, uint16_t target, const AsmResult& bytes) 
     }
 }
 
-int AssembleAt(Machine& m, uint16_t target, std::string_view line) {
-    const AsmResult result = Assemble(line.substr(0, AsmLineLimit));
+int AssembleAt(Machine& m, uint16_t target, std::string_view line, const SymbolTable* symbols) {
+    const AsmResult result = AssembleNamed(line.substr(0, AsmLineLimit), symbols);
     if (result.AsmErrorPos == 0) StoreInstructionBytes(m, target, result);
     return result.AsmErrorPos;
 }

@@ -13,6 +13,7 @@
 
 #include "asm/Asem.h"
 #include "asm/Listing.h"
+#include "asm/Symbols.h"
 #include "core/Def.h"
 
 namespace varnox {
@@ -77,10 +78,11 @@ void PaneWriteByte(Machine& m, uint16_t address, uint8_t value);
 // the data bytes at target, target + 1, ... (16-bit wrap), ROM windows too.
 void StoreInstructionBytes(Machine& m, uint16_t target, const AsmResult& bytes);
 
-// Assembles a typed line (cut to AsmLineLimit characters) and stores it at
-// target. Returns 0, or the 1-based position of the rejection; a rejected
-// line stores nothing.
-int AssembleAt(Machine& m, uint16_t target, std::string_view line);
+// Assembles a typed line (cut to AsmLineLimit characters), with names of
+// the symbols where it gives an address, and stores it at target. Returns
+// 0, or the 1-based position of the rejection; a rejected line stores
+// nothing.
+int AssembleAt(Machine& m, uint16_t target, std::string_view line, const SymbolTable* symbols = nullptr);
 
 // ---- Stepping ------------------------------------------------------------------
 

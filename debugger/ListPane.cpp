@@ -19,22 +19,40 @@ std::string AssemblyBytes(std::u16string_view text) {
 
 }  // namespace
 
+std::vector<ListingRow> ListPane::WalkRows(int rows) const {
+    return WalkNamedListing(Viewed(), static_cast<uint16_t>(state_.ListTop), rows, symbols_);
+}
+
+std::vector<std::optional<uint16_t>> ListPane::RowAddresses() const {
+    std::vector<std::optional<uint16_t>> addresses;
+    for (const ListingRow& row : WalkRows(Rows())) {
+        addresses.push_back(row.Label ? std::nullopt : std::optional<uint16_t>(row.Line.Address));
+    }
+    return addresses;
+}
+
 std::vector<PaneText> ListPane::Draw(ScrollRange& scroll) const {
     const auto top = static_cast<uint16_t>(state_.ListTop);
-    const PaneListing listing = ListFrom(Viewed(), top, Rows());
     std::vector<PaneText> texts;
     int row = 0;
-    for (const ListingLine& line : listing.Lines) {
+    int lastSpan = 0;
+    for (const ListingRow& listed : WalkRows(Rows())) {
+        const ListingLine& line = listed.Line;
+        if (listed.Label) {
+            texts.push_back({0, row++, *listed.Label + ":"});
+            continue;
+        }
         texts.push_back({0, row, HexText(line.Address, AddressDigits) + ":"});
         texts.push_back({ListingMnemonicColumn, row, std::string(line.Mnemonic)});
         if (!line.Operands.empty()) texts.push_back({ListingOperandColumn, row, line.Operands});
+        lastSpan = ListingSpan(line, top);
         ++row;
     }
     scroll.Position = state_.ListTop;
     scroll.Minimum = 0;
     scroll.Maximum = 0xFFFF;
     // Page Down then starts after the last line drawn.
-    if (listing.LastSpan > 0) scroll.LargeChange = listing.LastSpan;
+    if (lastSpan > 0) scroll.LargeChange = lastSpan;
     return texts;
 }
 
@@ -44,8 +62,10 @@ std::optional<EditorSpot> ListPane::Click(int column, int row) {
         return Open(EditKind::ListAddress, state_.EditTarget, {0, AddressDigits, 0, true});
     }
     if (column < ListingMnemonicColumn || column >= Columns()) return std::nullopt;
-    const std::optional<uint16_t> address = ListLineAddress(Viewed(), static_cast<uint16_t>(state_.ListTop), row);
-    if (!address) return std::nullopt;
+    const std::vector<ListingRow> rows = WalkRows(row + 1);
+    // A row past a wrap of the walk, or a label's row, opens nothing.
+    if (static_cast<int>(rows.size()) <= row || rows[static_cast<size_t>(row)].Label) return std::nullopt;
+    const std::optional<uint16_t> address = rows[static_cast<size_t>(row)].Line.Address;
     return Open(EditKind::ListInstruction, *address,
                 {ListingMnemonicColumn, Columns() - ListingMnemonicColumn, row, false});
 }
@@ -57,7 +77,7 @@ CommitResult ListPane::Commit(std::u16string_view text) {
         if (const auto value = ReadTypedNumber(text, 16)) state_.ListTop = static_cast<int32_t>(*value & 0xFFFF);
         return {};
     }
-    const int errorPos = AssembleAt(machine_, state_.EditTarget, AssemblyBytes(text));
+    const int errorPos = AssembleAt(machine_, state_.EditTarget, AssemblyBytes(text), symbols_);
     if (errorPos != 0) return {false, errorPos - 1};
     return {};
 }

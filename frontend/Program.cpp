@@ -99,7 +99,7 @@ int main(int argc, char** argv) {
     bool memorySaved = true;  // set by the close, which may come as late as the window's end
     varnox::TMainForm mainForm(dir.lexically_normal());
     // Hidden until F3 or a stop of the run loop shows it.
-    varnox::TDebugForm debugForm(mainForm.GetMachine());
+    varnox::TDebugForm debugForm(mainForm.GetMachine(), dir.lexically_normal());
     mainForm.ShowDebugger = [&debugForm] { debugForm.Show(); };
     // Ends every event loop, a dialog's too.
     QObject::connect(&mainForm, &varnox::TMainForm::Closed, &app, [&memorySaved](bool saved) {

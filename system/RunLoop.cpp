@@ -51,7 +51,9 @@ void RunTimerLine(Machine& m, int32_t cost) {
     }
 }
 
-template <class BeforeStep>
+// WithStops: the debugger's stop check after every step; a run without
+// one gets a loop without it, so the check costs nothing per step there.
+template <bool WithStops, class BeforeStep>
 bool RunTick(Machine& m, BeforeStep&& beforeStep) {
     CpuState& cpu = m.Cpu;
     RunControl& run = m.Run;
@@ -89,6 +91,14 @@ bool RunTick(Machine& m, BeforeStep&& beforeStep) {
             run.DebugActive = 1;
             cpu.CycleBudget = 0;
             return true;
+        }
+        // Breakpoints, watchpoints and the debugger's other stops.
+        if constexpr (WithStops) {
+            if (run.Stops->ShouldStop(m)) {
+                run.DebugActive = 1;
+                cpu.CycleBudget = 0;
+                return true;
+            }
         }
     } while (cpu.CycleBudget > 0 && --stepsLeft > 0);
     if (cpu.CycleBudget > 0) cpu.CycleBudget = 0;
@@ -138,13 +148,15 @@ void StartMachine(Machine& m, int32_t intervalMs) {
 }
 
 bool OnRunTimer(Machine& m) {
-    const bool stopped = RunTick(m, [](Machine&) {});
+    const auto none = [](Machine&) {};
+    const bool stopped = m.Run.Stops ? RunTick<true>(m, none) : RunTick<false>(m, none);
     CountRefreshCadence(m);
     return stopped;
 }
 
 bool OnRunTimerTraced(Machine& m, BeforeStepHook hook, void* context) {
-    const bool stopped = RunTick(m, [hook, context](Machine& machine) { hook(machine, context); });
+    const auto traced = [hook, context](Machine& machine) { hook(machine, context); };
+    const bool stopped = m.Run.Stops ? RunTick<true>(m, traced) : RunTick<false>(m, traced);
     CountRefreshCadence(m);
     return stopped;
 }

@@ -26,7 +26,8 @@ void StartMachine(Machine& m, int32_t intervalMs = 10);
 // One run tick, and after every third one the machine work of a refresh
 // tick (LcdRefresh, then the self-test count-down with KeyScan): the one
 // clock of the emulation, whoever paces it. Returns true when the loop
-// stopped on StepCount or BreakAddress (DebugActive is then set); the
+// stopped on StepCount, BreakAddress or the debugger's Stops (DebugActive
+// is then set); the
 // caller shows the debugger.
 bool OnRunTimer(Machine& m);
 

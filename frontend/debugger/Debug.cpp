@@ -6,6 +6,9 @@
 #include <QWindow>
 
 #include "debugger/RunControls.h"
+#include "frontend/debugger/DebugTools.h"
+
+#include <cstdio>
 
 namespace varnox {
 namespace {
@@ -39,7 +42,18 @@ TDebugForm::TDebugForm(Machine& machine, QWidget* parent)
       mainPane_(machine, state_),
       binPane_(machine, state_) {
     BuildComponents();
+    BuildAdditions();
     DebugCreate();
+}
+
+TDebugForm::TDebugForm(Machine& machine, const std::filesystem::path& dir, QWidget* parent)
+    : TDebugForm(machine, parent) {
+    SymbolLoad load = LoadSymbolsBeside(dir, machine);
+    QStringList messages;
+    for (const std::string& message : load.Messages) messages << QString::fromStdString(message);
+    session_.Symbols = std::move(load.Table);
+    for (const QString& message : messages) std::fprintf(stderr, "%s\n", qPrintable(message));
+    if (!messages.isEmpty()) tools_->SetStatus(messages.join(QLatin1Char('\n')));
 }
 
 void TDebugForm::BuildComponents() {
@@ -178,30 +192,46 @@ void TDebugForm::FitOuterSize() {
 void TDebugForm::DebugShow() {
     DebugShown(machine_, state_);
     stepGroupBox_->setFocus(Qt::OtherFocusReason);
+    // Whatever stopped the run, the debugger's stops are off while it is up.
+    session_.Disarm(machine_);
+    cursor_.reset();
+    ShowStop();
+    ShowTools();
 }
 
 void TDebugForm::DebugHide() {
     CloseEditors();
     DebugHidden(machine_, state_);
+    tools_->hide();
 }
 
 // ---- Run controls -------------------------------------------------------------------------
 
+// The single step, recorded in the trace; a watchpoint it hits says so.
 void TDebugForm::StepButtonClick() {
-    SingleStep(machine_, state_);
+    Resume();
+    const StepOutcome outcome = StepInto(machine_, session_, state_);
     SelectPane(stepGroupBox_);
+    Finish(outcome);
 }
 
+// The runs keep the breakpoints and watchpoints of the tools armed: the
+// typed address is one more breakpoint.
 void TDebugForm::TraceButtonClick() {
     const int32_t count = StepCountFromText(traceEdit_->text().toStdU16String());
     SelectPane(traceGroupBox_);
-    if (StartStepRun(machine_, count)) hide();
+    if (!StartStepRun(machine_, count)) return;
+    Resume();
+    ContinueRun(machine_, session_);
+    hide();
 }
 
 void TDebugForm::BpButtonClick() {
     const int32_t address = BreakAddressFromText(bpEdit_->text().toStdU16String());
     SelectPane(bpGroupBox_);
     StartBreakRun(machine_, address);
+    Resume();
+    ContinueRun(machine_, session_);
     hide();
 }
 

@@ -1,22 +1,33 @@
 // The debugger window: shown while the processor stands still, with the
 // disassembly, the registers, the main register file and a hex editor over
 // RAM, and the controls that step the processor or hand it back to the run
-// loop for a number of steps or up to a breakpoint.
+// loop for a number of steps or up to a breakpoint. Beside it, a window of
+// tools (TDebugTools) and the keys of both: F5 continue, F11 step into,
+// F10 step over, Shift+F11 step out, F4 run to the cursor, F9 the cursor
+// line's breakpoint, Ctrl+G go to, Ctrl+F find in memory, Ctrl+T the tools.
 #pragma once
 
 #include <QPushButton>
 #include <QWidget>
 
 #include <array>
+#include <filesystem>
 #include <memory>
+#include <optional>
 
 #include "core/Def.h"
 #include "debugger/BinPane.h"
+#include "debugger/DebugSession.h"
+#include "debugger/Stepping.h"
+#include "debugger/SymbolFile.h"
 #include "debugger/ListPane.h"
 #include "debugger/RegisterPanes.h"
 #include "frontend/debugger/PaneBox.h"
 
 namespace varnox {
+
+class TDebugTools;
+class TListMargin;
 
 class TDebugForm : public QWidget, private PaneHost {
     Q_OBJECT
@@ -28,6 +39,9 @@ public:
 
     // Created hidden; it shows and edits `machine`, which outlives it.
     explicit TDebugForm(Machine& machine, QWidget* parent = nullptr);
+    // The same, with the symbols of rom.sym in the machine's directory.
+    TDebugForm(Machine& machine, const std::filesystem::path& dir, QWidget* parent = nullptr);
+    ~TDebugForm() override;
 
     // Shows the window, or brings it to the front when it is up.
     void Show();
@@ -50,10 +64,34 @@ public:
     void TraceButtonClick();
     void BpButtonClick();
 
+    // ---- Beside the window's own controls (DebugCommands.cpp) ----
+    DebugSession& Session() { return session_; }
+    TDebugTools* Tools() const { return tools_; }
+    TListMargin* ListMargin() const { return margin_; }
+    // The listing line last clicked, while it is on view; else the first.
+    uint16_t CursorAddress() const;
+    void ContinueClick();
+    void StepOverClick();
+    void StepOutClick();
+    void RunToCursorClick();
+    void ToggleBreakpointAtCursor();
+    void ToggleBreakpointAt(uint16_t address);
+    // The listing from the address, with the cursor on it.
+    void ShowInListing(uint16_t address);
+    void GoToClick();
+    // Reads a symbol file; its messages also go to the tools' status line.
+    SymbolLoad LoadSymbols(const std::filesystem::path& file, SymbolTrust trust);
+    void ShowTools();
+    // Shows the tools and gives them the keyboard (Ctrl+T).
+    void FocusTools();
+    // The tools changed the machine or the session: everything redrawn.
+    void Changed();
+
 protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
     void moveEvent(QMoveEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     DebugState& State() override { return state_; }
@@ -64,6 +102,14 @@ private:
     void DebugCreate();
     void DebugShow();
     void DebugHide();
+    void BuildAdditions();
+    void AddShortcuts(QWidget* window);
+    void MarginClick(int row);
+    // Before a step or a run: what the changed marks compare with.
+    void Resume();
+    void Finish(StepOutcome outcome);
+    // What stopped the processor, in the tools' status line.
+    void ShowStop();
 
     Machine& machine_;
     DebugState state_;
@@ -81,6 +127,10 @@ private:
     QPushButton* traceButton_ = nullptr;
     QPushButton* bpButton_ = nullptr;
     bool placed_ = false;
+    DebugSession session_;
+    TDebugTools* tools_ = nullptr;
+    TListMargin* margin_ = nullptr;
+    std::optional<uint16_t> cursor_;
 };
 
 }  // namespace varnox

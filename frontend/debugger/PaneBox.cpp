@@ -2,9 +2,14 @@
 
 #include <QFontMetrics>
 #include <QPainter>
+#include <QSignalBlocker>
+
+#include <algorithm>
 
 namespace varnox {
 namespace {
+
+constexpr int WheelLines = 3;
 
 ScrollRange RangeOf(const QScrollBar& bar) {
     return {bar.value(), bar.minimum(), bar.maximum(), bar.singleStep(), bar.pageStep()};
@@ -55,6 +60,7 @@ TPaneBox::TPaneBox(PaneHost& host, DebugPane& pane, const Layout& layout, QWidge
 
     paintBox_->OnPaint = [this](QPainter& painter) { PaintBoxPaint(painter); };
     paintBox_->OnMouseDown = [this](QPoint at) { PaintBoxMouseDown(at); };
+    paintBox_->OnWheel = [this](int notches) { PaintBoxWheel(notches); };
     connect(groupBox_, &TGroupBox::Click, this, [this] { host_.SelectPane(groupBox_); });
     connect(scrollBar_, &QScrollBar::actionTriggered, this, &TPaneBox::BoxScroll);
     connect(edit_, &TEdit::KeyDown, this, &TPaneBox::EditKeyDown);
@@ -121,6 +127,23 @@ void TPaneBox::PaintBoxMouseDown(QPoint at) {
     const int row = at.y() / cell.height();
     if (row >= pane_.Rows()) return;
     if (const std::optional<EditorSpot> spot = pane_.Click(column, row)) PlaceEditor(*spot);
+    Repaint();
+    if (AfterClick) AfterClick(column, row);
+}
+
+// The wheel scrolls as the arrow keys do, a few lines a notch; not while an
+// editor is open, whose text would go.
+void TPaneBox::PaintBoxWheel(int notches) {
+    const EditKind mode = host_.State().EditMode;
+    if (mode != EditKind::None && mode != EditKind::FlagToggled) return;
+    const ScrollRange range = RangeOf(*scrollBar_);
+    const int position =
+        std::clamp(range.Position - notches * WheelLines * range.SmallChange, range.Minimum, range.Maximum);
+    if (position == range.Position) return;
+    pane_.SetTopFromPosition(position);
+    // Ahead of the repaint, so that the next notch goes on from here.
+    const QSignalBlocker quiet(scrollBar_);
+    scrollBar_->setValue(position);
     Repaint();
 }
 

@@ -9,6 +9,7 @@
 #include <QRect>
 #include <QScrollBar>
 
+#include <functional>
 #include <vector>
 
 #include "debugger/DebugPane.h"
@@ -52,6 +53,9 @@ public:
     // What the last repaint drew.
     const std::vector<PaneText>& DrawnTexts() const { return drawn_; }
 
+    // After a press on a cell has done what the pane does with it.
+    std::function<void(int column, int row)> AfterClick;
+
     // Empty, zero wide at the box's corner: still focused and still given
     // the pane's keys.
     void CloseEditor();
@@ -62,6 +66,7 @@ private:
     void PlaceEditor(const EditorSpot& spot);
     void PaintBoxPaint(QPainter& painter);
     void PaintBoxMouseDown(QPoint at);
+    void PaintBoxWheel(int notches);
     void EditKeyDown(int virtualKey);
     void EditChange();
     void BoxScroll(int action);

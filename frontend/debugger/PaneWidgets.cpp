@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QWheelEvent>
 
 #include "debugger/DebugInput.h"
 #include "frontend/QtKeys.h"
@@ -87,6 +88,12 @@ void TPaintBox::mousePressEvent(QMouseEvent* event) {
 }
 
 void TPaintBox::mouseReleaseEvent(QMouseEvent* event) { event->accept(); }
+
+void TPaintBox::wheelEvent(QWheelEvent* event) {
+    event->accept();
+    const int notches = event->angleDelta().y() / 120;
+    if (notches != 0 && OnWheel) OnWheel(notches);
+}
 
 // ---- TEdit ---------------------------------------------------------------------
 

@@ -47,10 +47,12 @@ public:
     explicit TPaintBox(QWidget* parent);
     std::function<void(QPainter&)> OnPaint;
     std::function<void(QPoint)> OnMouseDown;
+    std::function<void(int notches)> OnWheel;  // up positive
 
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
     // Kept here: the box around would take it for a click on itself.
     void mouseReleaseEvent(QMouseEvent* event) override;
 };

@@ -63,12 +63,15 @@ TEST(ToolAsm, AssemblesListsAndRunsAProgram) {
     const std::string rom1 = dir.ReadText("rom1.bin");
     EXPECT_EQ(rom1.substr(0x4000, 4), std::string("\x01\x02\x03\xFF", 4));
 
+    // The labels come with the images, in rom.sym.
     r = RunTool(dir.path(), {"list", "--lines", "4"});
     EXPECT_EQ(r.out,
+              "start:\n"
               "0000: ldm   r64..r64,&H00\n"
+              "loop:\n"
               "0001: ad    r64,&H01\n"
               "0002: tsb   r64,&H05\n"
-              "0003: jmp   nz,&H0001\n");
+              "0003: jmp   nz,loop\n");
 
     r = RunTool(dir.path(), {"run", "--break", "4", "--no-save"});
     EXPECT_NE(r.out.find("PC=0004 "), std::string::npos) << r.out;

@@ -41,7 +41,7 @@ TEST(ToolCommandLine, MisuseIsNamedWithStatusTwo) {
         {{}, "usage: varnox-tool COMMAND"},
         {{"frob"}, "unknown command: frob"},
         {{"list", "--lines"}, "--lines needs a value"},
-        {{"list", "--from=XYZ"}, "bad value: XYZ"},
+        {{"list", "--from=1XYZ"}, "bad value: 1XYZ"},  // neither hex nor a name
         {{"line"}, "missing operand"},
         {{"line", "nop", "nop"}, "unexpected argument: nop"},
         {{"dis", "1", "2", "3", "4"}, "unexpected argument: 4"},

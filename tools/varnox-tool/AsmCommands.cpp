@@ -14,7 +14,10 @@
 #include "asm/Asem.h"
 #include "asm/Dis.h"
 #include "asm/Listing.h"
+#include "asm/NamedListing.h"
 #include "core/Def.h"
+#include "debugger/AddressText.h"
+#include "debugger/SymbolFile.h"
 #include "system/Files.h"
 
 namespace varnox::tool {
@@ -23,7 +26,7 @@ namespace {
 constexpr int DefaultListLines = 16;
 
 constexpr OptionSpec ListOptions[] = {
-    {"--from", "HEX", "first address (default 0)"},
+    {"--from", "ADDR", "first address, hex or a name of rom.sym (default 0)"},
     {"--lines", "N", "how many lines (default 16)"},
 };
 
@@ -33,10 +36,12 @@ const CommandSpec LineSpec{"line", "TEXT", "assemble one line, as typed in the d
                            "Prints the bytes in hexadecimal, or \"error at N\" (exit 1) with the\n"
                            "position of the first character not accepted."};
 const CommandSpec DisSpec{"dis", "B0 [B1 [B2]]", "disassemble one instruction word (hexadecimal bytes)", {}, 1, 3};
-const CommandSpec ListSpec{"list", "[--from HEX] [--lines N]", "list code from rom0.bin in the working directory",
+const CommandSpec ListSpec{"list", "[--from ADDR] [--lines N]", "list code from rom0.bin in the working directory",
                            ListOptions, 0, 0,
                            "Reads rom0.bin, rom1.bin and ram.bin. Exit status 1 without rom0.bin\n"
-                           "(nothing is listed) or when a file was short or unreadable."};
+                           "(nothing is listed) or when a file was short or unreadable. With rom.sym\n"
+                           "beside rom0.bin, labelled words get a \"name:\" line before them and\n"
+                           "addresses that a name stands for show the name; --from takes a name too."};
 
 int LineCommand(const Args& args) {
     const auto parsed = ParseCommandLine(LineSpec, args);
@@ -77,11 +82,17 @@ int ListCommand(const Args& args) {
     if (const int* status = std::get_if<int>(&parsed)) return *status;
     long long from = 0;
     long long lines = DefaultListLines;
+    std::string fromName;
     for (const ParsedOption& option : std::get<CommandLine>(parsed).Options) {
         const bool isFrom = option.Name == "--from";
         const auto number = isFrom ? ParseNumber(option.Value, 16, 0, 0xFFFF) : ParseNumber(option.Value, 10, 0, 0x7FFFFFFF);
+        if (isFrom && !number && IsSymbolName(option.Value)) {
+            fromName = option.Value;  // looked up once rom.sym is read
+            continue;
+        }
         if (!number) return UsageError(ListSpec, "bad value: " + option.Value);
         (isFrom ? from : lines) = *number;
+        if (isFrom) fromName.clear();
     }
 
     // The code is in the ROMs and, past them, in RAM; the character set,
@@ -94,10 +105,23 @@ int ListCommand(const Args& args) {
         Complain(std::string("varnox-tool list: nothing to list without ") + Rom0FileName);
         return 1;
     }
+    const SymbolLoad symbols = LoadSymbolsBeside(dir, *machine);
+    for (const std::string& message : symbols.Messages) Complain(message);
+    const SymbolTable* names = symbols.Table.Empty() ? nullptr : &symbols.Table;
+    if (!fromName.empty()) {
+        const AddressValue address = ParseAddressText(fromName, names);
+        if (!address.Address) return UsageError(ListSpec, "bad value: " + fromName + " (" + address.Problem + ")");
+        from = *address.Address;
+    }
 
     // Printed as walked: a listing from 0 runs on for as many lines as asked.
-    ForEachListingLine(*machine, static_cast<uint16_t>(from), lines, [](const ListingLine& line) {
-        std::printf("%s\n", FormatListingLine(line).c_str());
+    ForEachListingLine(*machine, static_cast<uint16_t>(from), lines, [&](const ListingLine& plain) {
+        if (!names) {
+            std::printf("%s\n", FormatListingLine(plain).c_str());
+            return;
+        }
+        for (const std::string* label : LabelsOfInstruction(*names, plain.Address)) std::printf("%s:\n", label->c_str());
+        std::printf("%s\n", FormatListingLine(ListNamedInstruction(*machine, plain.Address, names)).c_str());
     });
     return loaded.Completed ? 0 : 1;  // a short file was listed as far as it went
 }

@@ -1,4 +1,4 @@
-// varnox-tool asm: a source file into rom0.bin and rom1.bin. Nothing is
+// varnox-tool asm: a source file into rom0.bin, rom1.bin and rom.sym. Nothing is
 // written unless the whole source assembles and every output can be written.
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -21,6 +21,7 @@
 #include "system/AtomicReplace.h"
 #include "system/Files.h"
 #include "system/OutputCheck.h"
+#include "system/SaveState.h"
 
 namespace varnox::tool {
 namespace {
@@ -30,7 +31,7 @@ namespace fs = std::filesystem;
 constexpr size_t MaxErrorsShown = 50;
 
 constexpr OptionSpec AsmOptions[] = {
-    {"--output", "DIR", "where rom0.bin and rom1.bin go (made when missing)", "-o"},
+    {"--output", "DIR", "where rom0.bin, rom1.bin and rom.sym go (made when missing)", "-o"},
     {"--listing", "FILE", "also write the listing: addresses, words and source"},
 };
 
@@ -84,7 +85,8 @@ std::span<const uint8_t> Bytes(const std::string& text) {
 // rom0.bin and rom1.bin in the directory, and the listing when one is asked for.
 std::vector<RolePath> AsmOutputs(const std::string& outDir, const std::string& listing) {
     std::vector<RolePath> outputs{{std::string("the output ") + Rom0FileName, fs::path(outDir) / Rom0FileName},
-                                  {std::string("the output ") + Rom1FileName, fs::path(outDir) / Rom1FileName}};
+                                  {std::string("the output ") + Rom1FileName, fs::path(outDir) / Rom1FileName},
+                                  {std::string("the output ") + SymbolFileName, fs::path(outDir) / SymbolFileName}};
     if (!listing.empty()) outputs.push_back({"the listing", listing});
     return outputs;
 }
@@ -92,7 +94,7 @@ std::vector<RolePath> AsmOutputs(const std::string& outDir, const std::string& l
 }  // namespace
 
 const CommandSpec AsmSpec{"asm", "SOURCE -o DIR [--listing FILE]",
-                          "assemble a source into rom0.bin and rom1.bin", AsmOptions, 1, 1,
+                          "assemble a source into rom0.bin, rom1.bin and rom.sym", AsmOptions, 1, 1,
                           "On any error nothing is written; the errors are printed as\n"
                           "FILE:LINE:COLUMN: error: MESSAGE and the exit status is 1.\n"
                           "No output may be the source, an included file or another output\n"
@@ -153,9 +155,13 @@ int AsmCommand(const Args& args) {
     }
     // A listing to a closed pipe is a failed write, reported, not a sudden end.
     std::signal(SIGPIPE, SIG_IGN);
+    // The symbols name the image they were made with, so a debugger can
+    // tell them from an older build's.
+    const std::string symbols = SymbolFileText(images.Labels, Crc32(images.Rom0));
     const NewContents files[] = {
         {outputs[0].Path, images.Rom0},
         {outputs[1].Path, images.Rom1},
+        {outputs[2].Path, Bytes(symbols)},
         {listing, Bytes(images.Listing)},
     };
     if (const auto failure = ReplaceFiles({files, outputs.size()}, OtherTargets::WriteInPlace)) {

@@ -12,6 +12,7 @@
 
 #include "Arguments.h"
 #include "Commands.h"
+#include "DebugOptions.h"
 #include "Messages.h"
 #include "Screen.h"
 #include "Trace.h"
@@ -34,7 +35,8 @@ constexpr long long StopSearchTicks = 360000;     // one emulated hour
 
 constexpr OptionSpec RunOptions[] = {
     {"--steps", "N", "stop after N steps (1 or more)"},
-    {"--break", "HEX", "stop when PC reaches the address"},
+    {"--break", "ADDR", "stop when PC reaches the address (hex, or a name of rom.sym)"},
+    {"--watch", "ADDR[-ADDR][:r|w|rw]", "stop after a data access there (hex or names); repeatable"},
     {"--ticks", "N", "run at most N run ticks of 10 ms (default 100)"},
     {"--hold", "K@A-B", "hold key K (1..53) from run tick A up to B; repeatable"},
     {"--screen", "FILE", "write the display: PNG if FILE ends in .png, else PBM"},
@@ -45,11 +47,12 @@ constexpr OptionSpec RunOptions[] = {
     {"--replay", "FILE", "run a recording's inputs from its start (--ticks: its length)"},
     {"--no-save", "", "leave ram.bin and register.bin as they are"},
     {"--trace", "", "print each step on stderr before it runs"},
+    {"--trace-regs", "", "with --trace: the registers and the cycles run so far on each line"},
 };
 
 struct RunOptionValues {
     std::optional<long long> steps;
-    std::optional<long long> breakAddress;
+    DebugRunOptions debug;
     std::optional<long long> ticks;
     std::vector<KeyHold> holds;
     std::string screenFile;
@@ -85,8 +88,11 @@ std::string ReadOptions(const CommandLine& line, RunOptionValues& values) {
             values.steps = ParseNumber(value, 10, 1, INT32_MAX);
             if (!values.steps) return "bad step count (1 or more): " + value;
         } else if (option.Name == "--break") {
-            values.breakAddress = ParseNumber(value, 16, 0, 0xFFFF);
-            if (!values.breakAddress) return "bad breakpoint address: " + value;
+            values.debug.breakText = value;
+        } else if (option.Name == "--watch") {
+            values.debug.watchTexts.push_back(value);
+        } else if (option.Name == "--trace-regs") {
+            values.debug.traceRegs = true;
         } else if (option.Name == "--ticks") {
             values.ticks = ParseNumber(value, 10, 0, INT64_MAX);
             if (!values.ticks) return "bad tick count: " + value;
@@ -111,6 +117,8 @@ std::string ReadOptions(const CommandLine& line, RunOptionValues& values) {
         }
     }
     if (line.Has("--scale") && values.screenFile.empty()) return "--scale goes with --screen";
+    if (values.debug.traceRegs && !values.trace) return "--trace-regs goes with --trace";
+    if (std::string problem = CheckDebugOptions(values.debug); !problem.empty()) return problem;
     // A replay's inputs and start are the recording's own.
     if (!values.replay.empty()) {
         for (const char* other : {"--hold", "--load-state", "--record"}) {
@@ -145,13 +153,16 @@ std::optional<std::string> OutputsProblem(const RunOptionValues& values) {
 
 struct StepCounter {
     long long steps = 0;
+    unsigned long long cycles = 0;
     bool trace = false;
+    bool traceRegs = false;
     bool outputClosed = false;  // the trace could not be written: stop
 };
 
 void BeforeStep(Machine& m, void* context) {
     auto* counter = static_cast<StepCounter*>(context);
-    if (counter->trace && !TraceStep(m)) {
+    if (counter->steps > 0 && m.Cpu.StepCycles > 0) counter->cycles += static_cast<unsigned long long>(m.Cpu.StepCycles);
+    if (counter->trace && !(counter->traceRegs ? TraceStepWithRegisters(m, counter->cycles) : TraceStep(m))) {
         // Whoever read the trace has gone (| head): end the run as if it
         // were over, so the memory is still saved.
         counter->trace = false;
@@ -178,14 +189,15 @@ bool WriteScreen(const Machine& m, const std::string& file, int scale) {
 
 const CommandSpec RunSpec{
     "run",
-    "[--steps N] [--break HEX] [--ticks N] [--hold K@A-B]... [--screen FILE [--scale N]] "
-    "[--load-state FILE] [--save-state FILE] [--record FILE | --replay FILE] [--no-save] [--trace]",
+    "[--steps N] [--break ADDR] [--watch ADDR[-ADDR][:r|w|rw]]... [--ticks N] [--hold K@A-B]... "
+    "[--screen FILE [--scale N]] [--load-state FILE] [--save-state FILE] [--record FILE | --replay FILE] "
+    "[--no-save] [--trace [--trace-regs]]",
     "run the machine in the working directory, headless",
     RunOptions,
     0,
     0,
-    "Loads the files as the window does, runs until --ticks, --steps or --break\n"
-    "ends it (with --steps or --break alone, for up to an emulated hour), saves\n"
+    "Loads the files as the window does, runs until --ticks, --steps, --break or\n"
+    "--watch ends it (with those alone, for up to an emulated hour), saves\n"
     "ram.bin and register.bin, and prints the processor's state on one line.\n"
     "A save state loaded with --load-state must have been saved over the same\n"
     "firmware; one that cannot be loaded ends the command before anything runs.\n"
@@ -243,15 +255,23 @@ int RunCommand(const Args& args) {
     if (!options.record.empty()) path.StartRecording(options.loadState.empty());
 
     if (options.steps) m.Run.StepCount = static_cast<int32_t>(*options.steps);
-    if (options.breakAddress) m.Run.BreakAddress = static_cast<int32_t>(*options.breakAddress);
-    const long long maxTicks = options.ticks                              ? *options.ticks
-                               : replayTicks                          ? *replayTicks
-                               : (options.steps || options.breakAddress) ? StopSearchTicks
-                                                                       : DefaultTicks;
+    DebugSession session;
+    if (const std::string problem = ApplyDebugOptions(m, options.debug, session, dir); !problem.empty()) {
+        return UsageError(RunSpec, problem);
+    }
+    const bool stopSought = options.steps || !options.debug.breakText.empty() || !options.debug.watchTexts.empty();
+    const long long maxTicks = options.ticks ? *options.ticks
+                               : replayTicks ? *replayTicks
+                               : stopSought  ? StopSearchTicks
+                                             : DefaultTicks;
 
     StepCounter counter;
     counter.trace = options.trace;
+    counter.traceRegs = options.debug.traceRegs;
     const long long ticks = RunTicks(path, maxTicks, options.holds, BeforeStep, &counter).ticks;
+
+    if (const std::string stop = session.StopText(); !stop.empty()) Complain(stop);
+    session.Disarm(m);
 
     bool failed = !loaded.Completed;  // a file was short or unreadable
     if (!options.record.empty()) {

@@ -8,4 +8,7 @@ namespace varnox::tool {
 // Returns false when the line could not be written (the reader has gone).
 bool TraceStep(const Machine& m);
 
+// The same line with the registers and the cycles run so far after it.
+bool TraceStepWithRegisters(const Machine& m, unsigned long long cycles);
+
 }  // namespace varnox::tool

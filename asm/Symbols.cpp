@@ -1,0 +1,150 @@
+#include "asm/Symbols.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "asm/SourceExpr.h"
+
+namespace varnox {
+namespace {
+
+constexpr std::string_view CrcComment = "; rom0.bin CRC-32 ";
+constexpr size_t MaxNameLength = 256;
+
+std::string Quoted(std::string_view text) { return Concat({"'", Printable(text), "'"}); }
+
+std::optional<uint32_t> HexValue(std::string_view text, size_t maxDigits) {
+    if (text.empty() || text.size() > maxDigits) return std::nullopt;
+    uint32_t value = 0;
+    for (const char c : text) {
+        const int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10 : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
+        if (digit < 0) return std::nullopt;
+        value = value * 16 + static_cast<uint32_t>(digit);
+    }
+    return value;
+}
+
+// The blank-separated fields of a line.
+std::vector<std::string_view> Fields(std::string_view line) {
+    std::vector<std::string_view> fields;
+    size_t pos = 0;
+    while (true) {
+        pos = SkipBlanks(line, pos);
+        if (pos >= line.size()) break;
+        size_t end = pos;
+        while (end < line.size() && line[end] != ' ' && line[end] != '\t') ++end;
+        fields.push_back(line.substr(pos, end - pos));
+        pos = end;
+    }
+    return fields;
+}
+
+}  // namespace
+
+bool SymbolTable::Add(const Symbol& symbol) {
+    if (byName_.count(symbol.Name)) return false;
+    byName_.emplace(symbol.Name, symbols_.size());
+    byAddress_.emplace(Key(symbol.Space, symbol.Address), symbols_.size());
+    symbols_.push_back(symbol);
+    return true;
+}
+
+std::vector<const std::string*> SymbolTable::NamesAt(SymbolSpace space, uint16_t address) const {
+    std::vector<size_t> found;
+    const auto [first, last] = byAddress_.equal_range(Key(space, address));
+    for (auto it = first; it != last; ++it) found.push_back(it->second);
+    std::sort(found.begin(), found.end());
+    std::vector<const std::string*> names;
+    for (const size_t i : found) names.push_back(&symbols_[i].Name);
+    return names;
+}
+
+const std::string* SymbolTable::NameAt(SymbolSpace space, uint16_t address) const {
+    const std::string* best = nullptr;
+    size_t bestIndex = 0;
+    const auto [first, last] = byAddress_.equal_range(Key(space, address));
+    for (auto it = first; it != last; ++it) {
+        if (!best || it->second < bestIndex) {
+            best = &symbols_[it->second].Name;
+            bestIndex = it->second;
+        }
+    }
+    return best;
+}
+
+const Symbol* SymbolTable::Find(std::string_view name) const {
+    const auto found = byName_.find(name);
+    return found == byName_.end() ? nullptr : &symbols_[found->second];
+}
+
+bool IsSymbolName(std::string_view text) {
+    return !text.empty() && text.size() <= MaxNameLength && IsNameStart(text[0]) && ScanName(text, 0) == text.size();
+}
+
+ParsedSymbols ParseSymbolText(std::string_view text, std::string_view fileName) {
+    ParsedSymbols parsed;
+    int lineNumber = 0;
+    auto complain = [&](const std::string& what) {
+        parsed.Messages.push_back(Concat({fileName, ":", std::to_string(lineNumber), ": ", what}));
+    };
+    for (size_t start = 0; start < text.size();) {
+        size_t end = text.find('\n', start);
+        if (end == std::string_view::npos) end = text.size();
+        std::string_view line = text.substr(start, end - start);
+        start = end + 1;
+        ++lineNumber;
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+        if (lineNumber == 1 && line.substr(0, CrcComment.size()) == CrcComment) {
+            parsed.Rom0Crc = HexValue(line.substr(CrcComment.size()), 8);
+            continue;
+        }
+        const size_t first = SkipBlanks(line, 0);
+        if (first >= line.size() || line[first] == ';') continue;
+        const std::vector<std::string_view> fields = Fields(line);
+        if (fields.size() != 3) {
+            complain(Concat({"expected \"code HHHH name\" or \"data HHHH name\", not ", Quoted(line)}));
+            continue;
+        }
+        Symbol symbol;
+        if (fields[0] == "code") {
+            symbol.Space = SymbolSpace::Code;
+        } else if (fields[0] == "data") {
+            symbol.Space = SymbolSpace::Data;
+        } else {
+            complain(Concat({"the kind is code or data, not ", Quoted(fields[0])}));
+            continue;
+        }
+        const std::optional<uint32_t> address = HexValue(fields[1], 4);
+        if (!address) {
+            complain(Concat({"the address is 1 to 4 hex digits, not ", Quoted(fields[1])}));
+            continue;
+        }
+        symbol.Address = static_cast<uint16_t>(*address);
+        if (!IsSymbolName(fields[2])) {
+            complain(Concat({Quoted(fields[2]), " is not a name"}));
+            continue;
+        }
+        symbol.Name = std::string(fields[2]);
+        if (!parsed.Table.Add(symbol)) complain(Concat({"'", symbol.Name, "' is named twice; the first is kept"}));
+    }
+    return parsed;
+}
+
+std::string SymbolFileText(const std::vector<Symbol>& symbols, std::optional<uint32_t> rom0Crc) {
+    std::string text;
+    char line[32];
+    if (rom0Crc) {
+        std::snprintf(line, sizeof line, "%08X\n", *rom0Crc);
+        text += CrcComment;
+        text += line;
+    }
+    for (const Symbol& symbol : symbols) {
+        std::snprintf(line, sizeof line, "%s %04X ", symbol.Space == SymbolSpace::Code ? "code" : "data", symbol.Address);
+        text += line;
+        text += symbol.Name;
+        text += '\n';
+    }
+    return text;
+}
+
+}  // namespace varnox

@@ -1,0 +1,85 @@
+// Breakpoints: any number of code addresses, each enabled or not, with an
+// optional condition (a register or a memory byte compared with a value)
+// and a hit count (stop from the Nth time the condition holds there).
+#pragma once
+
+#include <bitset>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "asm/Symbols.h"
+#include "core/Def.h"
+
+namespace varnox {
+
+enum class CompareOp : uint8_t { Equal, NotEqual, Less, LessEqual, Greater, GreaterEqual, AnyBit };
+
+// What a condition compares: a register of the processor, or the data byte
+// at an address (read as it is, whatever the memory gate holds).
+struct BreakCondition {
+    bool Memory = false;
+    int Register = 0;      // index into ConditionRegisterNames when not Memory
+    uint16_t Address = 0;  // when Memory
+    CompareOp Op = CompareOp::Equal;
+    uint16_t Value = 0;
+};
+
+// "pc", "f", "as", "ko", "ki", "ie", "if", the 16-bit "ix" .. "sp", then
+// r0 .. r127 (written rN).
+int ConditionRegisterCount();
+std::string ConditionRegisterName(int index);
+uint16_t ConditionRegisterValue(const CpuState& cpu, int index);
+
+struct ConditionValue {
+    std::optional<BreakCondition> Condition;
+    std::string Problem;
+};
+
+// "r5 == 3", "ix >= C000", "[C010] != 0", "[counter] > 9", "f & 80": the
+// subject, an operator (== != < <= > >= &) and a hex value or a name. An
+// empty text is no condition.
+ConditionValue ParseCondition(std::string_view text, const SymbolTable* symbols);
+std::string ConditionText(const BreakCondition& condition, const SymbolTable* symbols);
+bool ConditionHolds(const Machine& m, const BreakCondition& condition);
+
+struct Breakpoint {
+    uint16_t Address = 0;
+    bool Enabled = true;
+    std::optional<BreakCondition> Condition;
+    uint32_t HitCount = 0;  // stop from this hit on; 0 and 1 stop at every hit
+    uint32_t Hits = 0;      // times the address was reached with the condition holding
+};
+
+class BreakpointList {
+public:
+    // The index of the breakpoint at the address, if there is one.
+    std::optional<size_t> Find(uint16_t address) const;
+    // Adds an enabled breakpoint, or returns the one already there.
+    size_t Add(uint16_t address);
+    // Adds one at the address, or removes the one there; true when added.
+    bool Toggle(uint16_t address);
+    void Remove(size_t index);
+    void SetEnabled(size_t index, bool enabled);
+    void SetCondition(size_t index, std::optional<BreakCondition> condition);
+    void SetHitCount(size_t index, uint32_t count);
+    void Clear();
+
+    const std::vector<Breakpoint>& All() const { return list_; }
+    size_t Size() const { return list_.size(); }
+    bool AnyEnabled() const { return armed_.any(); }
+    bool Armed(uint16_t address) const { return armed_.test(address); }
+
+    // With PC on an enabled breakpoint: counts the hit when its condition
+    // holds, and gives the breakpoint's index when the run should stop.
+    std::optional<size_t> Check(const Machine& m);
+
+private:
+    void Rearm();
+    std::vector<Breakpoint> list_;
+    std::bitset<0x10000> armed_;
+};
+
+}  // namespace varnox

@@ -1,0 +1,81 @@
+#include "debugger/DebugSession.h"
+
+#include <cstdio>
+
+#include "debugger/AddressText.h"
+
+#include "asm/SourceExpr.h"
+
+namespace varnox {
+
+DebugSession::DebugSession() : watch_(std::make_unique<AccessWatch>()) {}
+
+DebugSession::~DebugSession() = default;
+
+void DebugSession::Arm(Machine& m, std::optional<StepTarget> target) {
+    target_ = target;
+    PrepareStep(m);
+    Trace.Begin(m);
+    m.Run.Stops = this;
+}
+
+void DebugSession::Disarm(Machine& m) {
+    if (m.Run.Stops == this) m.Run.Stops = nullptr;
+    if (m.Watch == watch_.get()) m.Watch = nullptr;
+    target_.reset();
+}
+
+void DebugSession::PrepareStep(Machine& m) {
+    stop_ = {};
+    if (Watchpoints.AnyEnabled()) {
+        if (watchFilled_ != Watchpoints.Version()) {
+            Watchpoints.Fill(*watch_);
+            watchFilled_ = Watchpoints.Version();
+        }
+        watch_->First = {};
+        m.Watch = watch_.get();
+    } else if (m.Watch == watch_.get()) {
+        m.Watch = nullptr;
+    }
+}
+
+bool DebugSession::AfterStep(Machine& m, int32_t cycles) {
+    Trace.Record(m, cycles);
+    if (cycles > 0) CyclesSinceStop += static_cast<uint64_t>(cycles);
+    if (m.Watch == watch_.get() && watch_->First.Hit) {
+        stop_ = {StopKind::Watchpoint, 0, watch_->First, MemReadUngated(m, watch_->First.Address)};
+        watch_->First = {};
+        return true;
+    }
+    if (target_ && m.Cpu.PC == target_->Pc && (!target_->CheckSp || GetIndex(m.Cpu, RegSp) >= target_->MinSp)) {
+        stop_ = {StopKind::Target, 0, {}, 0};
+        target_.reset();
+        return true;
+    }
+    if (const auto index = Breakpoints.Check(m)) {
+        stop_ = {StopKind::Breakpoint, *index, {}, 0};
+        return true;
+    }
+    return false;
+}
+
+bool DebugSession::ShouldStop(Machine& m) { return AfterStep(m, m.Cpu.StepCycles); }
+
+std::string DebugSession::StopText() const {
+    switch (stop_.Kind) {
+        case StopKind::None: return {};
+        case StopKind::Target: return {};  // where it was asked to go: nothing to explain
+        case StopKind::Breakpoint: {
+            if (stop_.Breakpoint >= Breakpoints.Size()) return "Breakpoint";
+            const Breakpoint& breakpoint = Breakpoints.All()[stop_.Breakpoint];
+            const SymbolSpace space = breakpoint.Address < DataInstrStart ? SymbolSpace::Code : SymbolSpace::Data;
+            return Concat({"Breakpoint ", std::to_string(stop_.Breakpoint + 1), " at ",
+                           AddressWithName(breakpoint.Address, Names(), space), " (hit ",
+                           std::to_string(breakpoint.Hits), ")"});
+        }
+        case StopKind::Watchpoint: return Concat({"Watch: ", WatchHitText(stop_.Access, stop_.Now, Names())});
+    }
+    return {};
+}
+
+}  // namespace varnox

@@ -1,0 +1,212 @@
+// The debugger's additions with real widgets under the offscreen platform,
+// over a main window running an assembled program with its rom.sym: names
+// in the listing, a breakpoint set in the margin that stops the run, the
+// keys of step over and out, the call stack, every memory and the wheel.
+#include <QComboBox>
+#include <QListWidget>
+#include <QScrollBar>
+#include <QTableWidget>
+#include <QTest>
+#include <QWheelEvent>
+
+#include <memory>
+
+#include "asm/SourceAsm.h"
+#include "frontend/debugger/Debug.h"
+#include "frontend/debugger/DebugTools.h"
+#include "frontend/debugger/ListMargin.h"
+#include "support/WriteCheck.h"
+#include "GuiSupport.h"
+#include "system/SaveState.h"
+
+using varnox::TDebugForm;
+using varnox::TDebugTools;
+using Pane = TDebugForm::PaneId;
+
+namespace {
+
+constexpr std::string_view Program =
+    "main:   ldw sp,&HE000\n"
+    "        ldw ix,count\n"
+    "again:  cal outer\n"
+    "after:  jmp again\n"
+    "outer:  cal inner\n"
+    "        rtn\n"
+    "inner:  ld r6,(ix+&H00)\n"
+    "        ad r6,&H01\n"
+    "        st (ix+&H00),r6\n"
+    "        rtn\n"
+    "        ram &HC010\n"
+    "count:  ds 1\n";
+
+class Rig {
+public:
+    Rig() {
+        scratch_.CopyKit();
+        const varnox::SourceImages images = varnox::AssembleSource(Program);
+        QVERIFY(images.Errors.empty());
+        scratch_.Write("rom0.bin", QByteArray(reinterpret_cast<const char*>(images.Rom0.data()), images.Rom0.size()));
+        scratch_.Write("rom1.bin", QByteArray(reinterpret_cast<const char*>(images.Rom1.data()), images.Rom1.size()));
+        scratch_.Write("rom.sym", QByteArray::fromStdString(varnox::SymbolFileText(images.Labels, varnox::Crc32(images.Rom0))));
+        main_ = std::make_unique<varnox::TMainForm>(scratch_.Path());
+        debug_ = std::make_unique<TDebugForm>(main_->GetMachine(), scratch_.Path());
+        main_->ShowDebugger = [this] { debug_->Show(); };
+        main_->show();
+        main_->RunTimer()->SetEnabled(false);
+        QTest::keyClick(main_.get(), Qt::Key_F3);
+        QVERIFY(QTest::qWaitForWindowExposed(debug_.get()));
+    }
+    ~Rig() {
+        debug_.reset();
+        main_.reset();
+    }
+    varnox::Machine& M() { return main_->GetMachine(); }
+    TDebugForm& Debug() { return *debug_; }
+    TDebugTools& Tools() { return *debug_->Tools(); }
+    uint16_t At(const char* name) { return debug_->Session().Symbols.Find(name)->Address; }
+    void Key(QKeySequence key) { QTest::keySequence(debug_.get(), key); }
+    // Run ticks until the debugger shows again; the number taken, or -1.
+    int TicksUntilShown(int limit = 500) {
+        for (int tick = 1; tick <= limit; ++tick) {
+            main_->RunTimer()->OnTimer()(main_->RunTimer());
+            if (debug_->isVisible()) return tick;
+        }
+        return -1;
+    }
+    QStringList ListRows() {
+        varnox::TPaneBox& box = debug_->PaneBox(Pane::ListId);
+        box.PaintBox()->grab();
+        QStringList rows;
+        for (const varnox::PaneText& text : box.DrawnTexts()) {
+            while (rows.size() <= text.Row) rows << QString();
+            rows[text.Row] = rows[text.Row].leftJustified(text.Column) + QString::fromStdString(text.Text);
+        }
+        return rows;
+    }
+    void Wheel(QWidget* widget, int notches) {
+        QWheelEvent event(QPointF(5, 5), widget->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, 120 * notches),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(widget, &event);
+    }
+
+private:
+    varnox::test::Scratch scratch_;
+    std::unique_ptr<varnox::TMainForm> main_;
+    std::unique_ptr<TDebugForm> debug_;
+};
+
+}  // namespace
+
+class DebugToolsTest : public QObject {
+    Q_OBJECT
+private slots:
+    void ListingShowsNamesAndTheMarginSetsABreakpointThatStops() {
+        Rig rig;
+        QVERIFY(rig.Tools().isVisible());
+        const QStringList rows = rig.ListRows();
+        QCOMPARE(rows.mid(0, 4), QStringList({"main:", "0000: ldw   sp,&HE000", "0001: ldw   ix,count", "again:"}));
+        // A click in the margin of the "again:" row sets the breakpoint of its line.
+        const int cell = rig.Debug().PaneBox(Pane::ListId).CellSize().height();
+        QTest::mouseClick(rig.Debug().ListMargin(), Qt::LeftButton, {}, QPoint(3, 3 * cell + 2));
+        QCOMPARE(rig.Debug().Session().Breakpoints.Size(), size_t{1});
+        QCOMPARE(rig.Debug().Session().Breakpoints.All()[0].Address, rig.At("again"));
+        QCOMPARE(rig.Tools().BreakpointTable()->rowCount(), 1);
+
+        rig.Key(Qt::Key_F5);  // continue
+        QVERIFY(!rig.Debug().isVisible());
+        QVERIFY(rig.TicksUntilShown() > 0);
+        QCOMPARE(rig.M().Cpu.PC, rig.At("again"));
+        QVERIFY(rig.Tools().Status().startsWith("Breakpoint 1 at 0002 again (hit 1)"));
+        // Once more round: the breakpoint's second hit.
+        rig.Key(Qt::Key_F5);
+        QVERIFY(rig.TicksUntilShown() > 0);
+        QCOMPARE(rig.Debug().Session().Breakpoints.All()[0].Hits, 2u);
+        // Unticked in its list, it lets the run go on.
+        rig.Tools().BreakpointTable()->item(0, 0)->setCheckState(Qt::Unchecked);
+        rig.Key(Qt::Key_F5);
+        QCOMPARE(rig.TicksUntilShown(50), -1);
+    }
+
+    void StepOverOutAndTheCallStack() {
+        Rig rig;
+        varnox::Machine& m = rig.M();
+        rig.Key(Qt::Key_F11);
+        rig.Key(Qt::Key_F11);
+        QCOMPARE(m.Cpu.PC, rig.At("again"));
+        rig.Key(Qt::Key_F10);  // the whole call
+        QCOMPARE(m.Cpu.PC, rig.At("after"));
+        QCOMPARE(m.DataRam[0x10], 1);
+        rig.Key(Qt::Key_F10);
+        rig.Key(Qt::Key_F11);
+        rig.Key(Qt::Key_F11);
+        QCOMPARE(m.Cpu.PC, rig.At("inner"));
+        QListWidget* stack = rig.Tools().CallStackList();
+        QCOMPARE(stack->count(), 2);
+        QCOMPARE(stack->item(0)->text(), QStringLiteral("0005 outer+1 <- cal inner"));
+        QCOMPARE(stack->item(1)->text(), QStringLiteral("0003 after <- cal outer"));
+        // Choosing a frame shows its call in the listing.
+        emit stack->itemActivated(stack->item(1));
+        QCOMPARE(rig.Debug().GetState().ListTop, 2);
+        rig.Key(QKeySequence(Qt::SHIFT | Qt::Key_F11));
+        QCOMPARE(m.Cpu.PC, rig.At("outer") + 1);
+        QCOMPARE(rig.Tools().CallStackList()->count(), 1);
+        // The register view marks what the step out changed.
+        QTableWidget* registers = rig.Tools().RegisterTable();
+        QCOMPARE(registers->item(0, 0)->text(), QStringLiteral("PC"));
+        QVERIFY(registers->item(0, 1)->font().bold());
+        QCOMPARE(registers->item(1, 1)->text(), QStringLiteral("DFFE"));  // sp, a word
+    }
+
+    void EveryMemoryWithGoToFindAndTheWheel() {
+        Rig rig;
+        TDebugTools& tools = rig.Tools();
+        tools.SpaceBox()->setCurrentIndex(static_cast<int>(varnox::MemorySpace::DataRom));
+        QVERIFY(tools.GoToMemory("8000"));
+        QVERIFY(tools.HexView()->RowTexts().at(0).startsWith("8000: FF FF"));
+        QVERIFY(!tools.GoToMemory("C000"));  // RAM is not in the data ROM
+        QVERIFY(tools.Status().contains("not in the Data ROM"));
+        tools.SpaceBox()->setCurrentIndex(static_cast<int>(varnox::MemorySpace::InstrRom));
+        QVERIFY(tools.FindInMemory("58"));  // rtn
+        QCOMPARE(tools.HexView()->Cursor(), 3u * 5);
+        QVERIFY(tools.GoToMemory("inner"));  // a code name: its word's bytes
+        QCOMPARE(tools.HexView()->Cursor(), 3u * rig.At("inner"));
+        // ROM bytes take no typing; RAM bytes do.
+        QTest::keyClicks(tools.HexView(), "12");
+        QCOMPARE(rig.M().InstrRom[3u * rig.At("inner")], uint8_t{0x1A8 & 0xFF});
+        tools.SpaceBox()->setCurrentIndex(static_cast<int>(varnox::MemorySpace::Ram));
+        QVERIFY(tools.GoToMemory("count"));
+        QTest::keyClicks(tools.HexView(), "5a");
+        QCOMPARE(rig.M().DataRam[0x10], 0x5A);
+        QVERIFY(tools.FindInMemory("\"Z\""));
+        QCOMPARE(tools.HexView()->Cursor(), 0x10u);
+        QCOMPARE(tools.Status(), QStringLiteral("Found at C010"));
+
+        // The wheel scrolls the memory view and the window's own panes alike.
+        rig.Wheel(tools.HexView(), -2);
+        QCOMPARE(tools.HexView()->Top(), 6u * 16);
+        varnox::TPaneBox& hex = rig.Debug().PaneBox(Pane::BinId);
+        rig.Wheel(hex.PaintBox(), -1);
+        QCOMPARE(rig.Debug().GetState().BinTop, 0xC030);
+        rig.Wheel(hex.PaintBox(), 5);
+        QCOMPARE(rig.Debug().GetState().BinTop, 0xC000);
+        rig.Wheel(rig.Debug().PaneBox(Pane::ListId).PaintBox(), -1);
+        QCOMPARE(rig.Debug().GetState().ListTop, 3);
+    }
+
+    void WatchpointStopsAndTheTraceIsSaved() {
+        Rig rig;
+        QVERIFY(rig.Tools().AddWatchpoint("count:w"));
+        QVERIFY(!rig.Tools().AddWatchpoint("count:q"));
+        rig.Key(Qt::Key_F5);
+        QVERIFY(rig.TicksUntilShown() > 0);
+        QCOMPARE(rig.Tools().Status(), QStringLiteral("Watch: write C010 00 -> 01 at 0008 (inner+2), count"));
+        QCOMPARE(rig.Debug().Session().Trace.Size(), size_t{7});  // ldw, ldw, cal, cal, ld, ad, st
+        varnox::test::Scratch out;
+        QVERIFY(!rig.Tools().SaveTrace(out.Path() / "trace.txt"));
+        QVERIFY(out.Read("trace.txt").startsWith("0000: ldw   sp,&HE000"));
+        QVERIFY(rig.Tools().SaveTrace(out.Path() / "missing" / "trace.txt").has_value());
+    }
+};
+
+QTEST_MAIN(DebugToolsTest)
+#include "DebugToolsTest.moc"

@@ -1,0 +1,73 @@
+// varnox-tool with symbols: asm writes rom.sym, list and run --break read
+// it, run --watch stops on an access, --trace-regs adds the registers.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "support/ToolRunner.h"
+
+namespace varnox {
+namespace {
+
+using test::RunTool;
+using test::ScratchDir;
+
+constexpr const char* Source =
+    "start:  ldw ix,count\n"
+    "loop:   cal bump\n"
+    "        jmp loop\n"
+    "bump:   st (ix),&H07\n"
+    "        rtn\n"
+    "        ram &HC010\n"
+    "count:  ds 1\n";
+
+class ToolSymbols : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir.WriteText("prog.asm", Source);
+        const auto r = RunTool(dir.path(), {"asm", "prog.asm", "-o", "."});
+        ASSERT_EQ(r.status, 0) << r.err;
+    }
+    ScratchDir dir;
+};
+
+TEST_F(ToolSymbols, ListAndBreakUseTheNames) {
+    EXPECT_EQ(dir.ReadText("rom.sym").substr(dir.ReadText("rom.sym").find('\n') + 1),
+              "code 0000 start\ncode 0001 loop\ncode 0003 bump\ndata C010 count\n");
+    auto r = RunTool(dir.path(), {"list", "--from", "loop", "--lines", "3"});
+    EXPECT_EQ(r.out, "loop:\n0001: cal   bump\n0002: jmp   loop\nbump:\n0003: st    (ix),&H07\n");
+    r = RunTool(dir.path(), {"run", "--no-save", "--break", "bump"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.substr(0, 8), "PC=0003 ");
+    r = RunTool(dir.path(), {"run", "--no-save", "--break", "nowhere"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("no symbol named 'nowhere'"), std::string::npos) << r.err;
+    // A symbol file of another build is not used, and says so.
+    dir.WriteText("rom.sym", "; rom0.bin CRC-32 00000000\ncode 0002 bump\n");
+    r = RunTool(dir.path(), {"list", "--lines", "1"});
+    EXPECT_EQ(r.out, "0000: ldw   ix,&HC010\n");
+    EXPECT_NE(r.err.find("rom.sym: written for another rom0.bin"), std::string::npos) << r.err;
+}
+
+TEST_F(ToolSymbols, WatchStopsAfterTheAccessWithTheStateLine) {
+    const auto r = RunTool(dir.path(), {"run", "--no-save", "--watch", "count:w"});
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.substr(0, 8), "PC=0004 ");
+    EXPECT_NE(r.err.find("Watch: write C010 00 -> 07 at 0003 (bump), count"), std::string::npos) << r.err;
+    EXPECT_EQ(RunTool(dir.path(), {"run", "--watch", "count:x"}).status, 2);
+}
+
+TEST_F(ToolSymbols, TraceRegistersAddsRegistersAndCycles) {
+    const auto r = RunTool(dir.path(), {"run", "--no-save", "--steps", "2", "--trace", "--trace-regs"});
+    EXPECT_NE(r.err.find(
+              "0000: ldw   ix,&HC010               F=00 AS=00 KO=00 KI=00 IE=00 IF=00 ix=0000 iy=0000 iz=0000 "
+              "v3=0000 v2=0000 v1=0000 v0=0000 sp=0000 T=0\n"
+              "0001: cal   &H0003                  F=00 AS=00 KO=00 KI=00 IE=00 IF=00 ix=C010 iy=0000 iz=0000 "
+              "v3=0000 v2=0000 v1=0000 v0=0000 sp=0000 T=4\n"),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(RunTool(dir.path(), {"run", "--trace-regs"}).status, 2);
+}
+
+}  // namespace
+}  // namespace varnox

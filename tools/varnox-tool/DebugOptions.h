@@ -1,0 +1,28 @@
+// The debugger's options of varnox-tool run: --break with a hex address or
+// a name of rom.sym, --watch ADDR[-ADDR][:r|w|rw], and --trace-regs.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "core/Def.h"
+#include "debugger/DebugSession.h"
+
+namespace varnox::tool {
+
+struct DebugRunOptions {
+    std::string breakText;  // empty when not given
+    std::vector<std::string> watchTexts;
+    bool traceRegs = false;
+};
+
+// What can be checked before the machine is loaded: "" or the problem.
+std::string CheckDebugOptions(const DebugRunOptions& options);
+
+// Resolves the names (rom.sym in dir, read once the ROMs are loaded), sets
+// the breakpoint and arms the watches. "" or the problem.
+std::string ApplyDebugOptions(Machine& m, const DebugRunOptions& options, DebugSession& session,
+                              const std::filesystem::path& dir);
+
+}  // namespace varnox::tool
