@@ -82,6 +82,7 @@ public:
     // Reads a symbol file; its messages also go to the tools' status line.
     SymbolLoad LoadSymbols(const std::filesystem::path& file, SymbolTrust trust);
     void ShowTools();
+    void PlaceTools();
     // Shows the tools and gives them the keyboard (Ctrl+T).
     void FocusTools();
     // The tools changed the machine or the session: everything redrawn.

@@ -166,21 +166,19 @@ SymbolLoad TDebugForm::LoadSymbols(const std::filesystem::path& file, SymbolTrus
 
 void TDebugForm::ShowTools() {
     if (!tools_->isVisible()) {
-        // Right of the debugger when the screen has room, else left of it,
-        // else at the screen's right edge.
-        const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
-        const QRect frame(pos(), OuterSize);
-        int x = frame.right() + ToolsGap;
-        if (screen) {
-            const QRect area = screen->availableGeometry();
-            if (x + tools_->width() > area.right()) x = frame.left() - ToolsGap - tools_->width();
-            if (x < area.left()) x = std::max(area.left(), area.right() - tools_->width());
-        }
-        tools_->move(x, frame.top());
+        PlaceTools();
         tools_->show();
     }
     tools_->raise();
     tools_->Refresh();
+}
+
+void TDebugForm::PlaceTools() {
+    const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    const QRect area = screen ? screen->availableGeometry() : QRect(pos(), OuterSize).adjusted(0, 0, 4096, 4096);
+    const TToolsPlace place = PlaceToolsBeside(area, QRect(pos(), OuterSize), tools_->frameGeometry().size(), ToolsGap);
+    if (place.Debugger != pos()) move(place.Debugger);
+    tools_->move(place.Tools);
 }
 
 void TDebugForm::FocusTools() {

@@ -486,4 +486,20 @@ void TDebugTools::Refresh() {
     refreshing_ = false;
 }
 
+// Right of the debugger, or else left of it; when neither side has room
+// but the screen is wide enough for both, the debugger moves over to make
+// it (it opens centred). Else below it, else over its right part at the
+// screen's edge.
+TToolsPlace PlaceToolsBeside(const QRect& area, const QRect& debugger, const QSize& tools, int gap) {
+    QRect frame = debugger;
+    if (frame.width() + gap + tools.width() <= area.width()) {
+        if (frame.right() + gap + tools.width() <= area.right()) return {frame.topLeft(), {frame.right() + 1 + gap, frame.top()}};
+        if (frame.left() - gap - tools.width() >= area.left()) return {frame.topLeft(), {frame.left() - gap - tools.width(), frame.top()}};
+        frame.moveRight(area.right() - gap - tools.width());
+        return {frame.topLeft(), {frame.right() + 1 + gap, frame.top()}};
+    }
+    if (frame.bottom() + gap + tools.height() <= area.bottom()) return {frame.topLeft(), {frame.left(), frame.bottom() + 1 + gap}};
+    return {frame.topLeft(), {area.right() + 1 - tools.width(), frame.top()}};
+}
+
 }  // namespace varnox

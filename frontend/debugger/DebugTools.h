@@ -26,6 +26,13 @@ namespace varnox {
 
 class TDebugForm;
 
+// Where the tools go beside the debugger (frames' top-left corners).
+struct TToolsPlace {
+    QPoint Debugger;
+    QPoint Tools;
+};
+TToolsPlace PlaceToolsBeside(const QRect& area, const QRect& debugger, const QSize& tools, int gap);
+
 class TDebugTools : public QWidget {
     Q_OBJECT
 public:

@@ -100,6 +100,28 @@ private:
 class DebugToolsTest : public QObject {
     Q_OBJECT
 private slots:
+    // The tools never cover the debugger where the screen has room for both.
+    void ToolsGoBesideTheDebugger() {
+        const QRect screen(0, 0, 1600, 1000);
+        const QSize tools(600, 450);
+        const struct {
+            QRect debugger;
+            QPoint debuggerTo, toolsTo;
+        } cases[] = {
+            {{100, 100, 625, 514}, {100, 100}, {733, 100}},  // right of it
+            {{900, 100, 625, 514}, {900, 100}, {292, 100}},  // left of it
+            {{487, 243, 625, 514}, {367, 243}, {1000, 243}},  // centred: it moves over
+        };
+        for (const auto& c : cases) {
+            const varnox::TToolsPlace place = varnox::PlaceToolsBeside(screen, c.debugger, tools, 8);
+            QCOMPARE(place.Debugger, c.debuggerTo);
+            QCOMPARE(place.Tools, c.toolsTo);
+        }
+        // Too narrow for both: below it, else at the screen's edge.
+        QCOMPARE(varnox::PlaceToolsBeside({0, 0, 1024, 1200}, {200, 50, 625, 514}, tools, 8).Tools, QPoint(200, 572));
+        QCOMPARE(varnox::PlaceToolsBeside({0, 0, 1024, 768}, {200, 50, 625, 514}, tools, 8).Tools, QPoint(424, 50));
+    }
+
     void ListingShowsNamesAndTheMarginSetsABreakpointThatStops() {
         Rig rig;
         QVERIFY(rig.Tools().isVisible());
