@@ -1,53 +1,16 @@
 #include "debugger/SymbolFile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 
 #include "asm/SourceExpr.h"
+#include "system/BoundedRead.h"
 #include "system/SaveState.h"
 
 namespace varnox {
 namespace {
 
 // Far more than the labels two ROMs can hold.
-constexpr off_t MaxSymbolFileBytes = off_t{16} << 20;
-
-// A whole regular file; a FIFO, device or directory is refused without
-// blocking on it.
-std::string ReadRegularFile(const std::filesystem::path& file, std::string& text) {
-    const int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) return std::strerror(errno);
-    struct stat info {};
-    std::string problem;
-    if (::fstat(fd, &info) != 0) {
-        problem = std::strerror(errno);
-    } else if (!S_ISREG(info.st_mode)) {
-        problem = "not a regular file";
-    } else if (info.st_size > MaxSymbolFileBytes) {
-        problem = "far too large for a symbol file";
-    } else {
-        text.resize(static_cast<size_t>(info.st_size));
-        size_t got = 0;
-        while (got < text.size()) {
-            const ssize_t n = ::read(fd, text.data() + got, text.size() - got);
-            if (n < 0 && errno == EINTR) continue;
-            if (n < 0) {
-                problem = std::strerror(errno);
-                break;
-            }
-            if (n == 0) break;
-            got += static_cast<size_t>(n);
-        }
-        text.resize(got);
-    }
-    ::close(fd);
-    return problem;
-}
+constexpr size_t MaxSymbolFileBytes = size_t{16} << 20;
 
 }  // namespace
 
@@ -60,11 +23,12 @@ SymbolLoad LoadSymbolFile(const std::filesystem::path& file, const Machine& m, S
         return load;
     }
     load.Found = true;
-    std::string text;
-    if (const std::string problem = ReadRegularFile(file, text); !problem.empty()) {
-        load.Messages.push_back(Concat({name, ": cannot be read: ", problem}));
+    std::vector<uint8_t> bytes;
+    if (const auto problem = ReadBoundedFile(file, MaxSymbolFileBytes, "symbol file", bytes)) {
+        load.Messages.push_back(Concat({name, ": cannot be read: ", *problem}));
         return load;
     }
+    const std::string text(bytes.begin(), bytes.end());
     ParsedSymbols parsed = ParseSymbolText(text, name);
     load.Messages = std::move(parsed.Messages);
     if (parsed.Rom0Crc && *parsed.Rom0Crc != Crc32(m.InstrRom)) {
