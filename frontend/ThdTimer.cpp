@@ -164,14 +164,11 @@ void TThreadedTimer::FireTimer() {
     }
 }
 
-void TThreadedTimer::HandTickOver() {
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            FireTimer();
-            thread_.TickDone();
-        },
-        Qt::QueuedConnection);
+void TThreadedTimer::HandTickOver() { QMetaObject::invokeMethod(this, "RunHandedOverTick", Qt::QueuedConnection); }
+
+void TThreadedTimer::RunHandedOverTick() {
+    FireTimer();
+    thread_.TickDone();
 }
 
 }  // namespace varnox

@@ -89,6 +89,11 @@ private:
     friend class TTimerThread;
     // Called by the worker: queue FireTimer on this object's thread.
     void HandTickOver();
+    // The queued tick, run on this object's thread. Queued by name, so the
+    // event Qt makes for it is made and read inside Qt alone: a functor
+    // would be written by the worker and read here behind Qt's own lock,
+    // which ThreadSanitizer cannot see.
+    Q_INVOKABLE void RunHandedOverTick();
 
     TTimerThread thread_;
     TNotifyEvent onTimer_;
