@@ -71,7 +71,9 @@ TMainForm::TMainForm(std::filesystem::path dir, QWidget* parent)
                   return path_.LoadState(file);
               },
               [this] { AfterStateLoaded(); }),
-      recordings_(path_, dir_, ChooseFile, warnings_, [this] { ShowRecordState(); }),
+      recordings_(path_, dir_, ChooseFile, warnings_, [this] {
+          if (recordingDisplay_) recordingDisplay_->Show();
+      }),
       rewind_(
           path_, [this] { recordings_.EndBeforeOutsideChange(); },
           [this] { AfterStateLoaded(); }) {
@@ -178,8 +180,10 @@ TMainForm::TMainForm(std::filesystem::path dir, QWidget* parent)
         messages_.SetLasting(QStringLiteral("speed"), runSpeed_.SpeedText());
     });
     view_.SetMenuBar(menu_->MenuBar());
+    recordingDisplay_ = std::make_unique<TRecordingDisplay>(
+        TRecordingDisplay{*recordMark_, recordings_, rewind_, path_, *menu_});
     path_.KeepSnapshots(true);
-    ShowRecordState();
+    recordingDisplay_->Show();
     if (const auto position = TWindowSettings::Position()) move(*position);
     view_.Apply();
     KeyMapRead stored = TWindowSettings::StoredKeyMap();
@@ -359,9 +363,7 @@ void TMainForm::RunTick() {
     const auto showKeys = qScopeGuard([this, replaying] {
         path_.ApplyDue();
         ShowHeldKeys();
-        if (!replaying) return;
-        FollowPrintSwitch();
-        if (!path_.IsReplaying()) ShowRecordState();
+        if (replaying && !path_.IsReplaying()) recordingDisplay_->Show();
     });
     for (int done = 1;; ++done) {
         const bool stopped = path_.RunTick();
@@ -396,6 +398,7 @@ void TMainForm::ShowHeldKeys() {
         const bool down = held[HeldMouseSlot] == button->Tag() || held[HeldPcKeySlot] == button->Tag();
         if (button->isDown() != down) button->setDown(down);
     }
+    if ((printSwitch_->Tag() > 0) != (held[HeldSwitchSlot] == PrintSwitchKey)) SlideSwitch(printSwitch_, printBevel_);
 }
 
 void TMainForm::FormKeyPress(QChar character) {
@@ -436,21 +439,6 @@ void TMainForm::focusOutEvent(QFocusEvent* event) {
     runSpeed_.SetFastForward(false);
 }
 
-void TMainForm::ShowRecordState() {
-    using TState = TRecordMark::TState;
-    recordMark_->Show(rewind_.Held()               ? TState::Rewinding
-                      : recordings_.Recording()    ? TState::Recording
-                      : recordings_.Replaying()    ? TState::Replaying
-                                                   : TState::None);
-    if (!menu_) return;
-    const bool idle = !recordings_.Recording() && !recordings_.Replaying();
-    menu_->Action("record")->setEnabled(idle);
-    menu_->Action("recordpoweron")->setEnabled(idle);
-    menu_->Action("replay")->setEnabled(idle);
-    menu_->Action("stoprecord")->setEnabled(recordings_.Recording());
-    menu_->Action("stopreplay")->setEnabled(recordings_.Replaying());
-    menu_->Action("undoload")->setEnabled(path_.CanUndoLoad());
-}
 
 void TMainForm::keyPressEvent(QKeyEvent* event) {
     event->accept();
@@ -526,26 +514,17 @@ void TMainForm::SlideSwitch(TShape* shape, QFrame* bevel) {
 // has them, and a calculator switched off is switched on without a reset.
 void TMainForm::AfterStateLoaded() {
     ShowHeldKeys();
-    FollowPrintSwitch();
-    ShowRecordState();
+    recordingDisplay_->Show();
     if (powerSwitch_->Tag() > 0) {
         SlideSwitch(powerSwitch_, powerBevel_);
         runTimer_->SetEnabled(true);
     }
-    RepaintWholeDisplay();
-}
-
-void TMainForm::FollowPrintSwitch() {
-    if ((printSwitch_->Tag() > 0) != (machine_->HeldKeys[HeldSwitchSlot] == PrintSwitchKey)) {
-        SlideSwitch(printSwitch_, printBevel_);
-    }
-}
-
-void TMainForm::RepaintWholeDisplay() {
-    lastLcdControl_ = static_cast<uint8_t>(~machine_->Lcd.LcdControl);
+    lastLcdControl_ = static_cast<uint8_t>(~machine_->Lcd.LcdControl);  // paint it all
     PaintLcd();
     lcdImage_->setPixmap(QPixmap::fromImage(displayBitmap_));
     displayDirty_ = false;
 }
+
+
 
 }  // namespace varnox

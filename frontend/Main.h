@@ -38,6 +38,7 @@ namespace varnox {
 
 class TKeyMapWindow;
 class TRecordMark;
+struct TRecordingDisplay;
 class TThreadedTimer;
 
 class TMainForm : public QWidget {
@@ -56,7 +57,6 @@ public:
 
     Machine& GetMachine() { return *machine_; }
     // Where every input reaches the machine and every run tick runs it.
-    InputPath& Path() { return path_; }
     const QImage& DisplayBitmap() const { return displayBitmap_; }
     TSpeedButton* Button(int tag) const { return buttons_.at(tag - 1); }
     TShape* PrintSwitch() const { return printSwitch_; }
@@ -68,9 +68,6 @@ public:
     TMainMenu& Menu() const { return *menu_; }
     TRunSpeed& RunSpeed() { return runSpeed_; }
     TWarningQueue& Warnings() { return warnings_; }
-    TRecordings& Recordings() { return recordings_; }
-    TRewind& Rewind() { return rewind_; }
-    TRecordMark* RecordMark() const { return recordMark_; }
 
     // What F3 and a stop of the run loop call; the debugger fills it.
     std::function<void()> ShowDebugger;
@@ -118,14 +115,10 @@ private:
     // The debugger takes the machine over: no key stays held under it, and
     // a recording or replay ends, since the debugger's changes are no input.
     void HandOverToDebugger();
-    // The mark and the menu follow recording, replay and rewind.
-    void ShowRecordState();
-    // The on-screen keys show pressed what the mouse or a PC key holds.
+    // The on-screen keys show pressed what the mouse or a PC key holds,
+    // and the print switch stands where the machine has it.
     void ShowHeldKeys();
-    void RepaintWholeDisplay();
     void AfterStateLoaded();
-    // The print switch goes where the machine has it.
-    void FollowPrintSwitch();
     void SlideSwitch(TShape* shape, QFrame* bevel);
 
     std::filesystem::path dir_;
@@ -163,6 +156,7 @@ private:
     TKeyMapWindow* keyMap_ = nullptr;
     TRecordMark* recordMark_ = nullptr;
     std::unique_ptr<TMainMenu> menu_;
+    std::unique_ptr<TRecordingDisplay> recordingDisplay_;
 };
 
 }  // namespace varnox

@@ -1,7 +1,13 @@
 #include "frontend/RecordMark.h"
 
+#include <QAction>
 #include <QPainter>
 #include <QPainterPath>
+
+#include "frontend/MainMenu.h"
+#include "frontend/Recordings.h"
+#include "frontend/Rewind.h"
+#include "system/InputPath.h"
 
 namespace varnox {
 
@@ -61,6 +67,21 @@ void TRecordMark::paintEvent(QPaintEvent*) {
     painter.setFont(font);
     painter.setPen(colour);
     painter.drawText(QRectF(0, h * 0.55, w, h * 0.45), Qt::AlignCenter, word);
+}
+
+void TRecordingDisplay::Show() const {
+    using TState = TRecordMark::TState;
+    Mark.Show(Rewind.Held()              ? TState::Rewinding
+              : Recordings.Recording()   ? TState::Recording
+              : Recordings.Replaying()   ? TState::Replaying
+                                         : TState::None);
+    const bool idle = !Recordings.Recording() && !Recordings.Replaying();
+    Menu.Action("record")->setEnabled(idle);
+    Menu.Action("recordpoweron")->setEnabled(idle);
+    Menu.Action("replay")->setEnabled(idle);
+    Menu.Action("stoprecord")->setEnabled(Recordings.Recording());
+    Menu.Action("stopreplay")->setEnabled(Recordings.Replaying());
+    Menu.Action("undoload")->setEnabled(Path.CanUndoLoad());
 }
 
 }  // namespace varnox

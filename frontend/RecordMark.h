@@ -7,6 +7,11 @@
 
 namespace varnox {
 
+class InputPath;
+class TMainMenu;
+class TRecordings;
+class TRewind;
+
 class TRecordMark : public QWidget {
 public:
     enum class TState { None, Recording, Replaying, Rewinding };
@@ -21,6 +26,18 @@ protected:
 
 private:
     TState state_ = TState::None;
+};
+
+// What shows whether the machine's inputs are recorded, replayed or taken
+// back: the mark, and the menu's items for them.
+struct TRecordingDisplay {
+    TRecordMark& Mark;
+    const TRecordings& Recordings;
+    const TRewind& Rewind;
+    const InputPath& Path;
+    TMainMenu& Menu;
+
+    void Show() const;
 };
 
 }  // namespace varnox
