@@ -14,6 +14,12 @@ namespace varnox {
 struct DispatchEntry {
     Handler handler;
     uint8_t arg;
+    // Whether the instruction may change IE, IF, the interrupt requests,
+    // Halted or the LCD's control byte and timer period: what decides the
+    // clock factor, the timer line and whether a step can enter an
+    // interrupt. The run loop steps past every other instruction without
+    // looking at them again.
+    bool touchesRunState;
 };
 
 // The instruction set's (family, argument) pairs, each family replaced by its

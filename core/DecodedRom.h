@@ -27,6 +27,9 @@ struct DecodedWord {
     uint32_t window = 0;
     uint8_t arg = 0;
     uint8_t regBank = 0;
+    // The instruction may change what the run loop keeps in locals while
+    // it steps (see DispatchEntry); such a word ends a run of quiet steps.
+    bool touchesRunState = false;
     Handler handler = DecodeThenRun;
 };
 
