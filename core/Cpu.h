@@ -67,12 +67,13 @@ inline bool InstructionsOnly(const CpuState& cpu) {
 // instruction. Returns the steps made. Arithmetic wraps as the run loop's.
 inline int32_t RunInstructions(Machine& m, int32_t factor, int32_t& slack, int32_t steps) {
     CpuState& cpu = m.Cpu;
+    DecodedWord* const words = m.Decoded.Words();
     uint32_t left = static_cast<uint32_t>(slack);
     int32_t made = 0;
     do {
         const uint16_t pc = cpu.PC;
         if (pc >= DecodedRomWords) break;
-        DecodedWord& decoded = m.Decoded[pc];
+        DecodedWord& decoded = words[pc];
         if (!IsCurrent(m, pc, decoded)) [[unlikely]] decoded = DecodeWord(m, pc);
         if (decoded.touchesRunState) break;
         cpu.StepCycles = 0;

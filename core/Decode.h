@@ -45,10 +45,10 @@ inline void RunRecord(Machine& m, uint16_t pc, const DecodedWord& decoded) {
     CpuState& cpu = m.Cpu;
     cpu.InstrPC = pc;
     std::memcpy(cpu.InstrBytes.data(), &m.InstrRom[3u * pc], cpu.InstrBytes.size());
-    cpu.OperandIndex = 1;
     cpu.PC = static_cast<uint16_t>(pc + 1);
     cpu.RegBank = decoded.regBank;
     cpu.RegStep = 1;
+    cpu.OperandIndex = 1;
     decoded.handler(m, decoded.arg);
 }
 

@@ -51,6 +51,8 @@ public:
     bool HasRecords() const { return words_ != nullptr; }
     void Allocate();  // every record undecoded
     DecodedWord& operator[](unsigned wordAddress) { return words_[wordAddress]; }
+    // The records, for a loop over steps to keep at hand: no step moves them.
+    DecodedWord* Words() { return words_.get(); }
 
 private:
     std::unique_ptr<DecodedWord[]> words_;
