@@ -13,15 +13,6 @@ constexpr int32_t IrqEntryCycles = 16;  // plus the call's
 constexpr int32_t CallCycles = 6;
 constexpr int32_t ReturnCycles = 10;
 
-// The level an interrupt scan would enter now, or -1.
-int DueLevel(const CpuState& cpu) {
-    for (int level = 0; level < IrqLevels; ++level) {
-        if (cpu.IF & IrqInServiceBit[level]) return -1;  // blocks itself and lower levels
-        if (cpu.IrqPending[level] > 0) return level;
-    }
-    return -1;
-}
-
 template <void (*Dispatch)(Machine&)>
 int32_t Step(Machine& m) {
     CpuState& cpu = m.Cpu;
@@ -31,7 +22,7 @@ int32_t Step(Machine& m) {
     } else {
         // Only a positive counter can be entered; skip the scan otherwise.
         int level = -1;
-        if (cpu.IrqPending[0] > 0 || cpu.IrqPending[1] > 0 || cpu.IrqPending[2] > 0) level = DueLevel(cpu);
+        if (cpu.IrqPending[0] > 0 || cpu.IrqPending[1] > 0 || cpu.IrqPending[2] > 0) level = DueIrqLevel(cpu);
         if (level >= 0) {
             cpu.IF |= IrqInServiceBit[level];
             const uint16_t vector = GetIndex(cpu, IrqVectorReg[level]);
@@ -63,7 +54,7 @@ int32_t CpuStepPlain(Machine& m) { return Step<DecodeAndDispatchPlain>(m); }
 
 StepKind PeekStepKind(const Machine& m, int* level) {
     if (m.Cpu.Halted) return StepKind::Idle;
-    const int due = DueLevel(m.Cpu);
+    const int due = DueIrqLevel(m.Cpu);
     if (level) *level = due;
     return due >= 0 ? StepKind::Interrupt : StepKind::Instruction;
 }

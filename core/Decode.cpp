@@ -17,11 +17,26 @@ Handler WithFixedArg(Handler family, uint8_t arg) {
     return family;
 }
 
+// pst to IF or IE, cani, rti and off change the ports and requests; the
+// LCD transfers set the controller's mode bits and, through its commands,
+// the timer period. pst to KO scans the keys, which can only clear Halted,
+// already clear while an instruction runs.
+bool TouchesRunState(const Instruction& instruction) {
+    const Handler h = instruction.handler;
+    if (h == PutImmOp || h == PutRegOp) return instruction.arg == PortIF || instruction.arg == PortIE;
+    for (const Handler changer : {CancelIrqOp, ReturnIrqOp, OffOp, LcdLoadOp, LcdLoadLowOp, LcdStoreOp, LcdStoreLowOp,
+                                  LcdLoadMultiOp, LcdLoadLowMultiOp, LcdStoreMultiOp, LcdStoreLowMultiOp}) {
+        if (h == changer) return true;
+    }
+    return false;
+}
+
 std::array<DispatchEntry, OpcodeCount> BuildTable() {
     std::array<DispatchEntry, OpcodeCount> table{};
     for (unsigned opcode = 0; opcode < OpcodeCount; ++opcode) {
         const Instruction& instruction = InstructionSet[opcode];
-        table[opcode] = DispatchEntry{WithFixedArg(instruction.handler, instruction.arg), instruction.arg};
+        table[opcode] = DispatchEntry{WithFixedArg(instruction.handler, instruction.arg), instruction.arg,
+                                      TouchesRunState(instruction)};
     }
     return table;
 }
@@ -37,6 +52,7 @@ DecodedWord DecodeWord(const Machine& m, uint16_t wordAddress) {
     const DispatchEntry& entry = DispatchTable[bytes[0] | ((bytes[1] & 0x80u) << 1)];
     decoded.arg = entry.arg;
     decoded.regBank = RegBankOf(bytes[0]);
+    decoded.touchesRunState = entry.touchesRunState;
     decoded.handler = entry.handler;
     return decoded;
 }

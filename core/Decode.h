@@ -14,6 +14,12 @@ namespace varnox {
 struct DispatchEntry {
     Handler handler;
     uint8_t arg;
+    // Whether the instruction may change IE, IF, the interrupt requests,
+    // Halted or the LCD's control byte and timer period: what decides the
+    // clock factor, the timer line and whether a step can enter an
+    // interrupt. The run loop steps past every other instruction without
+    // looking at them again.
+    bool touchesRunState;
 };
 
 // The instruction set's (family, argument) pairs, each family replaced by its
@@ -39,10 +45,10 @@ inline void RunRecord(Machine& m, uint16_t pc, const DecodedWord& decoded) {
     CpuState& cpu = m.Cpu;
     cpu.InstrPC = pc;
     std::memcpy(cpu.InstrBytes.data(), &m.InstrRom[3u * pc], cpu.InstrBytes.size());
-    cpu.OperandIndex = 1;
     cpu.PC = static_cast<uint16_t>(pc + 1);
     cpu.RegBank = decoded.regBank;
     cpu.RegStep = 1;
+    cpu.OperandIndex = 1;
     decoded.handler(m, decoded.arg);
 }
 

@@ -27,6 +27,9 @@ struct DecodedWord {
     uint32_t window = 0;
     uint8_t arg = 0;
     uint8_t regBank = 0;
+    // The instruction may change what the run loop keeps in locals while
+    // it steps (see DispatchEntry); such a word ends a run of quiet steps.
+    bool touchesRunState = false;
     Handler handler = DecodeThenRun;
 };
 
@@ -48,6 +51,8 @@ public:
     bool HasRecords() const { return words_ != nullptr; }
     void Allocate();  // every record undecoded
     DecodedWord& operator[](unsigned wordAddress) { return words_[wordAddress]; }
+    // The records, for a loop over steps to keep at hand: no step moves them.
+    DecodedWord* Words() { return words_.get(); }
 
 private:
     std::unique_ptr<DecodedWord[]> words_;

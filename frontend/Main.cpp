@@ -349,14 +349,21 @@ void TMainForm::DrawKeypad() {
 // ---- Run tick ------------------------------------------------------------------------
 
 // Faster speeds run more whole run ticks per timer tick, each exactly as at
-// 1x; "as many as fit" fills the timer's interval with them.
+// 1x; "as many as fit" fills the time up to a little before the next timer
+// tick is due, stopping when another run tick as long as the last would
+// pass it. The event loop has its turn (painting, messages, input) in what
+// is left, and the next tick comes on time: a handler that ran past it
+// would be followed by a whole interval with no tick. A tick not handed
+// over by the timer, or handed over too late for that, runs for one
+// interval.
 void TMainForm::RunTick() {
     if (runSpeed_.Paused() || rewind_.Held()) return;
     Machine& m = *machine_;
     const int ticks = runSpeed_.FastForward() ? 0 : runSpeed_.Speed();
-    QElapsedTimer clock;
-    clock.start();
-    const qint64 intervalNs = static_cast<qint64>(runTimer_->Interval()) * 1000000;
+    const TTimerClock& clock = runTimer_->Clock();
+    auto last = clock.Now();
+    auto until = runTimer_->NextTickDue() - EventLoopShare;
+    if (until <= last) until = last + std::chrono::milliseconds(runTimer_->Interval());
     const bool replaying = path_.IsReplaying();
     // Releases held back for their minimum, and a replay's keys and
     // switches, show at once.
@@ -374,7 +381,13 @@ void TMainForm::RunTick() {
         }
         // A machine granted no cycles makes no progress however often it runs.
         if (m.Run.DebugActive || m.Run.CyclesPerTick <= 0) return;
-        if (ticks > 0 ? done >= ticks : clock.nsecsElapsed() >= intervalNs) return;
+        if (ticks > 0) {
+            if (done >= ticks) return;
+            continue;
+        }
+        const auto now = clock.Now();
+        if (now + (now - last) >= until) return;
+        last = now;
     }
 }
 

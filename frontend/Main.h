@@ -7,6 +7,7 @@
 #include <QWidget>
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -49,6 +50,9 @@ public:
     static constexpr int DisplayHeight = 128;
     static constexpr uint32_t RunInterval = 10;
     static constexpr int RefreshInterval = 30;
+    // What a timer tick at full speed leaves before the next one is due,
+    // for the timer's hand-over.
+    static constexpr std::chrono::microseconds EventLoopShare{300};
 
     // Reads settings and files from `dir` (the working directory when run
     // as the program).

@@ -82,6 +82,11 @@ bool TTimerThread::TickPending() const {
     return tickPending_;
 }
 
+TTimerClock::TimePoint TTimerThread::LastTickDue() const {
+    std::lock_guard lock(mutex_);
+    return lastDue_;
+}
+
 void TTimerThread::run() {
     std::unique_lock lock(mutex_);
     // Each wait ends at most one interval after the tick before was due, so
@@ -104,6 +109,7 @@ void TTimerThread::run() {
             continue;
         }
         tickPending_ = true;
+        lastDue_ = deadline;
         lock.unlock();
         owner_.HandTickOver();
         lock.lock();
@@ -114,7 +120,8 @@ void TTimerThread::run() {
     }
 }
 
-TThreadedTimer::TThreadedTimer(QObject* owner, TTimerClock& clock) : QObject(owner), thread_(*this, clock) {
+TThreadedTimer::TThreadedTimer(QObject* owner, TTimerClock& clock)
+    : QObject(owner), clock_(clock), thread_(*this, clock) {
     thread_.start();
 }
 
@@ -123,6 +130,10 @@ TThreadedTimer::~TThreadedTimer() {
     destroying_ = true;
     thread_.Terminate();
     thread_.wait();
+}
+
+TTimerClock::TimePoint TThreadedTimer::NextTickDue() const {
+    return thread_.LastTickDue() + std::chrono::milliseconds(thread_.Interval());
 }
 
 void TThreadedTimer::SetEnabled(bool value) {

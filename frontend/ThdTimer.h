@@ -41,6 +41,9 @@ public:
     bool Suspended() const;
     // A tick handed to the user-interface thread that has not run there yet.
     bool TickPending() const;
+    // When the last tick handed over was due; the clock's epoch before the
+    // first.
+    TTimerClock::TimePoint LastTickDue() const;
 
 protected:
     void run() override;
@@ -55,6 +58,7 @@ private:
     bool suspended_ = true;
     bool terminated_ = false;
     bool tickPending_ = false;  // handed to the user-interface thread, not yet run
+    TTimerClock::TimePoint lastDue_{};
 };
 
 class TThreadedTimer : public QObject {
@@ -83,6 +87,12 @@ public:
     // Runs on the user-interface thread: one tick, if still wanted.
     void FireTimer();
 
+    TTimerClock& Clock() const { return clock_; }
+    // When the tick after the one handed over last is due, if the handler
+    // returns before then: a handler that wants to fill the time between
+    // ticks runs until a little before it.
+    TTimerClock::TimePoint NextTickDue() const;
+
     const TTimerThread& Thread() const { return thread_; }
 
 private:
@@ -95,6 +105,7 @@ private:
     // which ThreadSanitizer cannot see.
     Q_INVOKABLE void RunHandedOverTick();
 
+    TTimerClock& clock_;
     TTimerThread thread_;
     TNotifyEvent onTimer_;
     QThread::Priority priority_ = QThread::NormalPriority;

@@ -32,16 +32,18 @@ int32_t ClockFactor(const Machine& m) {
     }
 }
 
-// The emulated timer line (IF bit 2) after a step that cost `cost` ticks.
-void RunTimerLine(Machine& m, int32_t cost) {
+// Whether the timer line runs: the LCD powered and the clock not slow;
+// otherwise each step holds it clear.
+bool TimerLineRuns(const Machine& m) {
+    return (m.Lcd.LcdControl & LcdPowered) && (m.Cpu.IE & IeClockMode) != IeClockMode;
+}
+
+// The running timer line after steps that cost `cost` ticks, of which at
+// most the last took the countdown below 0: it toggles at most once.
+void CountTimerLine(Machine& m, int32_t cost) {
     CpuState& cpu = m.Cpu;
     RunClock& clock = m.Clock;
     const int32_t halfPeriod = WrappingMul(m.Lcd.TimerPeriod, 2);
-    if (!(m.Lcd.LcdControl & LcdPowered) || (cpu.IE & IeClockMode) == IeClockMode) {
-        clock.TimerCountdown = halfPeriod;
-        cpu.IF &= static_cast<uint8_t>(~IfTimerLine);
-        return;
-    }
     clock.TimerCountdown = WrappingSub(clock.TimerCountdown, cost);
     if (clock.TimerCountdown < 0) {
         clock.TimerCountdown = WrappingAdd(clock.TimerCountdown, halfPeriod);
@@ -51,10 +53,19 @@ void RunTimerLine(Machine& m, int32_t cost) {
     }
 }
 
-// WithStops: the debugger's stop check after every step; a run without
-// one gets a loop without it, so the check costs nothing per step there.
-template <bool WithStops, class BeforeStep>
-bool RunTick(Machine& m, BeforeStep&& beforeStep) {
+// The emulated timer line (IF bit 2) after a step that cost `cost` ticks.
+void RunTimerLine(Machine& m, int32_t cost) {
+    if (!TimerLineRuns(m)) {
+        m.Clock.TimerCountdown = WrappingMul(m.Lcd.TimerPeriod, 2);
+        m.Cpu.IF &= static_cast<uint8_t>(~IfTimerLine);
+        return;
+    }
+    CountTimerLine(m, cost);
+}
+
+// The resume delay, then the tick's grant; false when the tick makes no
+// step.
+bool GrantTick(Machine& m) {
     CpuState& cpu = m.Cpu;
     RunControl& run = m.Run;
     if (run.ResumeDelay > 0) {
@@ -63,7 +74,17 @@ bool RunTick(Machine& m, BeforeStep&& beforeStep) {
         return false;
     }
     cpu.CycleBudget = WrappingAdd(cpu.CycleBudget, run.CyclesPerTick);
-    if (cpu.CycleBudget <= 0) return false;
+    return cpu.CycleBudget > 0;
+}
+
+// The tick that checks after every step, for the debugger's conditions
+// and tracing. WithStops: the debugger's stop check after every step; a
+// run without one gets a loop without it.
+template <bool WithStops, class BeforeStep>
+bool RunTick(Machine& m, BeforeStep&& beforeStep) {
+    CpuState& cpu = m.Cpu;
+    RunControl& run = m.Run;
+    if (!GrantTick(m)) return false;
     // Steps that cost nothing (off woken at once by a held key, the free
     // one-operand instructions) would never spend the budget. A tick makes
     // at most as many steps as it has clock ticks to spend, which any run
@@ -104,6 +125,67 @@ bool RunTick(Machine& m, BeforeStep&& beforeStep) {
     if (cpu.CycleBudget > 0) cpu.CycleBudget = 0;
     return false;
 }
+
+// Ticks of the run loop a run of quiet steps may spend before something
+// can happen that is not an instruction: the budget's end or the timer
+// line's next toggle, whichever comes first. 0 when the next step is to be
+// made alone.
+int32_t QuietSlack(const Machine& m, int32_t budget, int32_t factor) {
+    if (!InstructionsOnly(m.Cpu) || !m.Decoded.HasRecords()) return 0;
+    if (factor < 1 || factor > WrappingMul(MaxTimerPeriod, 4)) return 0;  // counted down without wrapping
+    const int32_t countdown = m.Clock.TimerCountdown;
+    if (!TimerLineRuns(m)) {
+        // Held clear: each step would set it again, so once it is set
+        // the steps can leave it alone.
+        const bool held = countdown == WrappingMul(m.Lcd.TimerPeriod, 2) && !(m.Cpu.IF & IfTimerLine);
+        return held ? budget : 0;
+    }
+    // The step that takes the countdown below 0 toggles the line.
+    return countdown < budget ? countdown + 1 : budget;
+}
+
+// The tick without the debugger's checks. Runs of quiet steps (core/Cpu.h
+// RunInstructions) go by in locals up to the first of the budget's end,
+// the timer line's next toggle and the tick's step bound; a step that may
+// do more (idle while halted, an interrupt, a request counting down, an
+// instruction that touches the run state, a word outside InstrRom's
+// decoded ones) is made alone, as the checked loop makes it. So the clock
+// factor and the timer line's state are looked at again only after a step
+// that may have changed them.
+bool RunTickUnchecked(Machine& m) {
+    CpuState& cpu = m.Cpu;
+    if (!GrantTick(m)) return false;
+    if (m.Run.DebugActive) {
+        cpu.CycleBudget = 0;
+        return false;
+    }
+    int32_t budget = cpu.CycleBudget;
+    int32_t stepsLeft = budget;  // the bound of the checked loop
+    do {
+        const int32_t factor = ClockFactor(m);
+        if (int32_t slack = QuietSlack(m, budget, factor); slack > 0) {
+            const int32_t start = slack;
+            const int32_t made = RunInstructions(m, factor, slack, stepsLeft);
+            if (made > 0) {
+                const int32_t spent = WrappingSub(start, slack);
+                budget = WrappingSub(budget, spent);
+                if (TimerLineRuns(m)) CountTimerLine(m, spent);
+                stepsLeft -= made;
+                continue;
+            }
+        }
+        const int32_t cost = WrappingMul(CpuStep(m), factor);
+        budget = WrappingSub(budget, cost);
+        RunTimerLine(m, cost);
+        --stepsLeft;
+    } while (budget > 0 && stepsLeft > 0);
+    cpu.CycleBudget = budget > 0 ? 0 : budget;
+    return false;
+}
+
+// Whether a tick needs the loop that checks after every step: the
+// debugger's step count, break address or other stops are set.
+bool NeedsChecks(const RunControl& run) { return run.StepCount > 0 || run.BreakAddress >= 0 || run.Stops; }
 
 // The machine work of a refresh tick: the frame buffer, then the self-test
 // count-down with its key scan.
@@ -149,7 +231,12 @@ void StartMachine(Machine& m, int32_t intervalMs) {
 
 bool OnRunTimer(Machine& m) {
     const auto none = [](Machine&) {};
-    const bool stopped = m.Run.Stops ? RunTick<true>(m, none) : RunTick<false>(m, none);
+    bool stopped = false;
+    if (!NeedsChecks(m.Run)) {
+        stopped = RunTickUnchecked(m);
+    } else {
+        stopped = m.Run.Stops ? RunTick<true>(m, none) : RunTick<false>(m, none);
+    }
     CountRefreshCadence(m);
     return stopped;
 }

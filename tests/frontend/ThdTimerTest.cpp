@@ -155,6 +155,30 @@ private slots:
         QCOMPARE(sender, &timer);
     }
 
+    // A handler that fills the time between ticks reads when the next one
+    // is due; returning before then, it gets that tick on time.
+    void NextTickDueIsWhenTheNextTickComes() {
+        ManualClock clock;
+        TThreadedTimer timer(nullptr, clock);
+        std::optional<ManualClock::TimePoint> due;
+        int ticks = 0;
+        timer.SetOnTimer([&](QObject*) {
+            due = timer.NextTickDue();
+            clock.Advance(7ms);  // busy up to a little before it
+            ++ticks;
+        });
+        timer.SetInterval(10);
+        timer.SetEnabled(true);
+        for (int n = 1; n <= 3; ++n) {
+            const auto deadline = NextDeadline(clock, clock.Now());
+            QVERIFY(deadline);
+            if (due) QCOMPARE(*deadline, *due);
+            clock.Set(*deadline);
+            QVERIFY(Await([&] { return ticks == n; }));
+            QCOMPARE(*due, *deadline + 10ms);
+        }
+    }
+
     // A slow handler delays the next tick; the lost time is not made up.
     void SlowHandlerTicksDoNotPileUp() {
         ManualClock clock;
