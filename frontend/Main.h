@@ -60,6 +60,9 @@ public:
     ~TMainForm() override;
 
     Machine& GetMachine() { return *machine_; }
+    // Where every input reaches the machine and every run tick runs it;
+    // read-only, for the run tick count.
+    const InputPath& Path() const { return path_; }
     // Where every input reaches the machine and every run tick runs it.
     const QImage& DisplayBitmap() const { return displayBitmap_; }
     TSpeedButton* Button(int tag) const { return buttons_.at(tag - 1); }
