@@ -12,6 +12,16 @@ namespace varnox::test {
 
 inline std::unique_ptr<Machine> NewMachine() { return std::make_unique<Machine>(); }
 
+// A small seeded generator, so that a failing random case can be run again.
+struct Random {
+    uint32_t seed;
+    uint32_t Next() {
+        seed = seed * 1103515245u + 12345u;
+        return seed >> 8;
+    }
+    uint8_t Byte() { return static_cast<uint8_t>(Next()); }
+};
+
 // Writes the word of a 9-bit opcode at InstrRom word `address`; opcode bit 8
 // travels in bit 7 of b1.
 inline void PutWord(Machine& m, uint16_t address, unsigned opcode, uint8_t b1 = 0, uint8_t b2 = 0) {

@@ -17,14 +17,7 @@
 namespace varnox {
 namespace {
 
-struct Random {
-    uint32_t seed;
-    uint32_t Next() {
-        seed = seed * 1103515245u + 12345u;
-        return seed >> 8;
-    }
-    uint8_t Byte() { return static_cast<uint8_t>(Next()); }
-};
+using test::Random;
 
 // Everything a state holds, plus what it leaves out on purpose.
 void ExpectSame(const Machine& a, const Machine& b, long long step) {

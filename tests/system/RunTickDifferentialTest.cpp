@@ -62,14 +62,7 @@ void ReferenceTick(Machine& m) {
     }
 }
 
-struct Random {
-    uint32_t seed;
-    uint32_t Next() {
-        seed = seed * 1103515245u + 12345u;
-        return seed >> 8;
-    }
-    uint8_t Byte() { return static_cast<uint8_t>(Next()); }
-};
+using test::Random;
 
 // Random words, with most transfers kept inside InstrRom so that runs of
 // decoded words are long: jumps and calls to the lower 4096 words.
