@@ -42,62 +42,78 @@ inline void SetHalfAndOverflow(uint8_t& f, int a, int b, int r) {
     f |= static_cast<uint8_t>(((flipped & 0x10) << 2) | ((flipped & 0x80) >> 2));
 }
 
-inline uint8_t Add(uint8_t& f, int a, int b) {
-    const int r = a + b + Carry(f);
-    KeepOnlyNz(f);
-    f |= static_cast<uint8_t>(r > 0xFF ? FlagC : 0);
-    SetHalfAndOverflow(f, a, b, r);
-    SetZeroFlags(f, r);
+// F with its carry kept apart. The arithmetic below works on the two: a
+// register sequence walks byte by byte, and each byte's sum then waits for
+// the carry alone rather than for the whole flags byte to be put together.
+struct ChainFlags {
+    uint8_t rest;  // F without C
+    int carry;     // C, 0 or 1
+
+    explicit ChainFlags(uint8_t f) : rest(static_cast<uint8_t>(f & ~FlagC)), carry(Carry(f)) {}
+    uint8_t F() const { return static_cast<uint8_t>(rest | (carry ? FlagC : 0)); }
+};
+
+inline uint8_t Add(ChainFlags& f, int a, int b) {
+    const int r = a + b + f.carry;
+    KeepOnlyNz(f.rest);
+    f.carry = r > 0xFF ? 1 : 0;
+    SetHalfAndOverflow(f.rest, a, b, r);
+    SetZeroFlags(f.rest, r);
     return static_cast<uint8_t>(r);
 }
 
-inline uint8_t Subtract(uint8_t& f, int a, int b) {
-    const int r = a - b - Carry(f);
-    KeepOnlyNz(f);
-    f |= static_cast<uint8_t>(r < 0 ? FlagC : 0);  // a - b - carry never exceeds 0xFF
-    SetHalfAndOverflow(f, a, b, r);
-    SetZeroFlags(f, r);
+inline uint8_t Subtract(ChainFlags& f, int a, int b) {
+    const int r = a - b - f.carry;
+    KeepOnlyNz(f.rest);
+    f.carry = r < 0 ? 1 : 0;  // a - b - carry never exceeds 0xFF
+    SetHalfAndOverflow(f.rest, a, b, r);
+    SetZeroFlags(f.rest, r);
     return static_cast<uint8_t>(r);
 }
 
-inline uint8_t AddDecimal(uint8_t& f, int a, int b) {
-    int lo = (a & 0x0F) + (b & 0x0F) + Carry(f);
-    KeepOnlyNz(f);
+inline uint8_t AddDecimal(ChainFlags& f, int a, int b) {
+    int lo = (a & 0x0F) + (b & 0x0F) + f.carry;
+    KeepOnlyNz(f.rest);
     if (lo > 9) {
         lo = ((lo + 6) & 0x0F) + 0x10;
-        f |= FlagH;
+        f.rest |= FlagH;
     }
     int r = lo + (a & 0xF0) + (b & 0xF0);
-    if ((a ^ b ^ r) & 0x80) f |= FlagV;
-    if (r > 0x9F) {
-        r += 0x60;
-        f |= FlagC;
-    }
-    SetZeroFlags(f, r);
+    if ((a ^ b ^ r) & 0x80) f.rest |= FlagV;
+    f.carry = r > 0x9F ? 1 : 0;
+    if (f.carry) r += 0x60;
+    SetZeroFlags(f.rest, r);
     return static_cast<uint8_t>(r);
 }
 
-inline uint8_t SubtractDecimal(uint8_t& f, int a, int b) {
-    int lo = (a & 0x0F) - (b & 0x0F) - Carry(f);
-    KeepOnlyNz(f);
+inline uint8_t SubtractDecimal(ChainFlags& f, int a, int b) {
+    int lo = (a & 0x0F) - (b & 0x0F) - f.carry;
+    KeepOnlyNz(f.rest);
     // Negative, or a digit above 9: borrow 0x10 from the upper digit.
     if (static_cast<unsigned>(lo) > 9) {
         lo = (lo - 6) | ~0x0F;
-        f |= FlagH;
+        f.rest |= FlagH;
     }
     int r = lo + (a & 0xF0) - (b & 0xF0);
-    if ((a ^ b ^ r) & 0x80) f |= FlagV;
-    if (static_cast<unsigned>(r) > 0x9F) {
-        r -= 0x60;
-        f |= FlagC;
-    }
-    SetZeroFlags(f, r);
+    if ((a ^ b ^ r) & 0x80) f.rest |= FlagV;
+    f.carry = static_cast<unsigned>(r) > 0x9F ? 1 : 0;
+    if (f.carry) r -= 0x60;
+    SetZeroFlags(f.rest, r);
     return static_cast<uint8_t>(r);
+}
+
+// The same on F as one byte.
+template <uint8_t (*Operation)(ChainFlags&, int, int)>
+inline uint8_t OnF(uint8_t& f, int a, int b) {
+    ChainFlags chain(f);
+    const uint8_t r = Operation(chain, a, b);
+    f = chain.F();
+    return r;
 }
 
 inline uint8_t SwapDigits(uint8_t v) { return static_cast<uint8_t>((v << 4) | (v >> 4)); }
 
-inline uint8_t Binary(uint8_t& f, uint8_t op, uint8_t a, uint8_t b) {
+inline uint8_t Binary(ChainFlags& f, uint8_t op, uint8_t a, uint8_t b) {
     switch (op) {
         case AluAdb: return AddDecimal(f, a, b);
         case AluSbb: return SubtractDecimal(f, a, b);
@@ -105,33 +121,38 @@ inline uint8_t Binary(uint8_t& f, uint8_t op, uint8_t a, uint8_t b) {
         case AluSb: return Subtract(f, a, b);
         case AluAn: {
             const uint8_t r = a & b;
-            KeepOnlyNz(f);
-            SetZeroFlags(f, r);
+            KeepOnlyNz(f.rest);
+            f.carry = 0;
+            SetZeroFlags(f.rest, r);
             return r;
         }
         case AluNa:
             // The one logical operation that leaves the zero flags alone:
             // UZ and LZ end clear and NZ keeps its value.
-            KeepOnlyNz(f);
-            f |= CarryHalfOverflow;
+            KeepOnlyNz(f.rest);
+            f.rest |= FlagH | FlagV;
+            f.carry = 1;
             return static_cast<uint8_t>(~(a & b));
         case AluOr: {
             const uint8_t r = a | b;
-            KeepOnlyNz(f);
-            f |= CarryHalfOverflow;
-            SetZeroFlags(f, r);
+            KeepOnlyNz(f.rest);
+            f.rest |= FlagH | FlagV;
+            f.carry = 1;
+            SetZeroFlags(f.rest, r);
             return r;
         }
         case AluXr: {
             const uint8_t r = a ^ b;
-            KeepOnlyNz(f);
-            SetZeroFlags(f, r);
+            KeepOnlyNz(f.rest);
+            f.carry = 0;
+            SetZeroFlags(f.rest, r);
             return r;
         }
         case AluBit: {
             const uint8_t r = static_cast<uint8_t>(~a & b);
-            KeepOnlyNz(f);
-            SetZeroFlags(f, r);
+            KeepOnlyNz(f.rest);
+            f.carry = 0;
+            SetZeroFlags(f.rest, r);
             return r;
         }
         default:  // AluLd
@@ -139,18 +160,25 @@ inline uint8_t Binary(uint8_t& f, uint8_t op, uint8_t a, uint8_t b) {
     }
 }
 
+inline uint8_t Binary(uint8_t& f, uint8_t op, uint8_t a, uint8_t b) {
+    ChainFlags chain(f);
+    const uint8_t r = Binary(chain, op, a, b);
+    f = chain.F();
+    return r;
+}
+
 inline uint8_t Unary(CpuState& cpu, uint8_t& f, uint8_t op, uint8_t& p, uint8_t c) {
     switch (op) {
-        case UnNeg: p = Subtract(f, 0, p); return 0;
-        case UnNegb: p = SubtractDecimal(f, 0, p); return 0;
+        case UnNeg: p = OnF<Subtract>(f, 0, p); return 0;
+        case UnNegb: p = OnF<SubtractDecimal>(f, 0, p); return 0;
         case UnInv:
             p = static_cast<uint8_t>(~p);
             KeepOnlyNz(f);
             f |= CarryHalfOverflow;
             SetZeroFlags(f, p);
             return 0;
-        case UnShl: p = Add(f, p, p); return 0;
-        case UnDbl: p = AddDecimal(f, p, p); return 0;
+        case UnShl: p = OnF<Add>(f, p, p); return 0;
+        case UnDbl: p = OnF<AddDecimal>(f, p, p); return 0;
         case UnShr: {
             const uint8_t old = p;
             p = static_cast<uint8_t>((old >> 1) | ((f & FlagC) ? 0x80 : 0));

@@ -71,14 +71,14 @@ int32_t WalkForward(Machine& m, Pair pair, Tail tail) {
 }
 
 // The upper sequence is the destination; lower bytes past the window end
-// still run against zero, for their flags. The flags and the cycles are
-// kept in locals over the walk and stored once.
+// still run against zero, for their flags. The flags (their carry apart)
+// and the cycles are kept in locals over the walk and stored once.
 template <Store store>
 void RunForward(Machine& m, uint8_t op) {
     CpuState& cpu = m.Cpu;
     auto& R = cpu.MainRegisterFile;
     ClearFlagsUnlessLoad(cpu, op);
-    uint8_t f = cpu.F;
+    alu::ChainFlags f(cpu.F);
     const int32_t bytes = WalkForward(
         m,
         [&](int dst, int src) {
@@ -86,7 +86,7 @@ void RunForward(Machine& m, uint8_t op) {
             if constexpr (store == Store::Result) R[dst] = r;
         },
         [&](int src) { alu::Binary(f, op, 0, R[src]); });
-    cpu.F = f;
+    cpu.F = f.F();
     cpu.StepCycles += bytes * CyclesPerByte;
 }
 
@@ -98,7 +98,7 @@ void RunReverse(Machine& m, uint8_t op) {
     auto& R = cpu.MainRegisterFile;
     ClearFlagsUnlessLoad(cpu, op);
     const RegSequences seq = TakeSequences(m);
-    uint8_t f = cpu.F;
+    alu::ChainFlags f(cpu.F);
     int32_t bytes = 0;
     int dst = seq.lower;
     int src = seq.upper;
@@ -116,7 +116,7 @@ void RunReverse(Machine& m, uint8_t op) {
         if constexpr (store == Store::Result) R[dst] = r;
         ++bytes;
     }
-    cpu.F = f;
+    cpu.F = f.F();
     cpu.StepCycles += bytes * CyclesPerByte;
 }
 
@@ -131,7 +131,7 @@ void RunImmediateSequence(Machine& m, uint8_t op) {
     int r = LowerReg(b1) | cpu.RegBank;
     const int last = EndReg(b1, b2) | cpu.RegBank;
     uint8_t imm = Imm6(b1, b2);
-    uint8_t f = cpu.F;
+    alu::ChainFlags f(cpu.F);
     int32_t bytes = 0;
     for (;;) {
         const uint8_t result = alu::Binary(f, op, R[r], imm);
@@ -141,7 +141,7 @@ void RunImmediateSequence(Machine& m, uint8_t op) {
         r = NextReg(cpu, r);
         if (op != AluLd) imm = 0;
     }
-    cpu.F = f;
+    cpu.F = f.F();
     cpu.StepCycles += bytes * CyclesPerByte;
 }
 
