@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "asm/OpcodeTable.h"
+#include "asm/SourceExpr.h"
 #include "core/OperandFields.h"
 
 namespace varnox::asmscan {
@@ -62,13 +63,6 @@ inline constexpr std::array<StatusReg, 6> StatusRegTable{{
 }};
 
 inline char FoldCase(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-inline int DigitValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
 
 // The scanner steps. Each moves pos only as far as it got; a failed step
 // leaves pos where the next alternative starts.
@@ -129,7 +123,7 @@ public:
         unsigned value = 0;
         const size_t start = pos;
         while (pos < text_.size()) {
-            const int digit = DigitValue(text_[pos]);
+            const int digit = HexDigitValue(text_[pos]);
             if (digit < 0 || static_cast<unsigned>(digit) >= base) break;
             const unsigned next = value * base + static_cast<unsigned>(digit);
             if (next > 0xFFFF) break;

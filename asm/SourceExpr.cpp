@@ -59,6 +59,24 @@ std::string Printable(std::string_view text, size_t limit) {
     return out;
 }
 
+int HexDigitValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+std::optional<uint32_t> HexValue(std::string_view text, size_t maxDigits) {
+    if (text.empty() || text.size() > maxDigits) return std::nullopt;
+    uint32_t value = 0;
+    for (const char c : text) {
+        const int digit = HexDigitValue(c);
+        if (digit < 0) return std::nullopt;
+        value = value * 16 + static_cast<uint32_t>(digit);
+    }
+    return value;
+}
+
 std::string ShownValue(std::string_view source, int64_t value) {
     const std::string number = std::to_string(value);
     if (source == number) return number;
@@ -72,10 +90,7 @@ namespace {
 constexpr int MaxDepth = 64;
 
 int DigitIn(char c, int base) {
-    int digit = 99;
-    if (c >= '0' && c <= '9') digit = c - '0';
-    if (c >= 'a' && c <= 'f') digit = c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') digit = c - 'A' + 10;
+    const int digit = HexDigitValue(c);
     return digit < base ? digit : -1;
 }
 

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -29,6 +30,11 @@ std::string Concat(std::initializer_list<std::string_view> parts);
 // Text for a message: printable ASCII as it is, every other byte as \xHH,
 // cut after limit characters with "...".
 std::string Printable(std::string_view text, size_t limit = 40);
+
+// A hex digit's value, or -1.
+int HexDigitValue(char c);
+// The value of 1 to maxDigits hex digits with nothing around them.
+std::optional<uint32_t> HexValue(std::string_view text, size_t maxDigits);
 
 // "300" for a value written as a plain number, "'size+1' (300)" for any
 // other text: how messages show a value and where it came from.

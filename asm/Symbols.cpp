@@ -13,17 +13,6 @@ constexpr size_t MaxNameLength = 256;
 
 std::string Quoted(std::string_view text) { return Concat({"'", Printable(text), "'"}); }
 
-std::optional<uint32_t> HexValue(std::string_view text, size_t maxDigits) {
-    if (text.empty() || text.size() > maxDigits) return std::nullopt;
-    uint32_t value = 0;
-    for (const char c : text) {
-        const int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10 : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
-        if (digit < 0) return std::nullopt;
-        value = value * 16 + static_cast<uint32_t>(digit);
-    }
-    return value;
-}
-
 // The blank-separated fields of a line.
 std::vector<std::string_view> Fields(std::string_view line) {
     std::vector<std::string_view> fields;

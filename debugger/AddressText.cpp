@@ -22,14 +22,9 @@ std::optional<uint16_t> HexAddress(std::string_view text) {
             break;
         }
     }
-    if (text.empty() || text.size() > 4) return std::nullopt;
-    unsigned value = 0;
-    for (const char c : text) {
-        const int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10 : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
-        if (digit < 0) return std::nullopt;
-        value = value * 16 + static_cast<unsigned>(digit);
-    }
-    return static_cast<uint16_t>(value);
+    const std::optional<uint32_t> value = HexValue(text, 4);
+    if (!value) return std::nullopt;
+    return static_cast<uint16_t>(*value);
 }
 
 std::string Hex4(unsigned value) {

@@ -2,14 +2,12 @@
 
 #include <cstdio>
 
+#include "asm/SourceExpr.h"
+
 namespace varnox {
 namespace {
 
 constexpr uint32_t DataRomHalf = 0x4000;
-
-int HexDigit(char c) {
-    return c >= '0' && c <= '9' ? c - '0' : c >= 'A' && c <= 'F' ? c - 'A' + 10 : c >= 'a' && c <= 'f' ? c - 'a' + 10 : -1;
-}
 
 }  // namespace
 
@@ -91,7 +89,7 @@ SearchPattern ParseSearchPattern(std::string_view text) {
                 high = -1;
                 continue;
             }
-            const int digit = HexDigit(c);
+            const int digit = HexDigitValue(c);
             if (digit < 0) return {{}, "search for hex bytes (41 42 or 4142) or \"text\" in double quotes"};
             if (high < 0) {
                 high = digit;
