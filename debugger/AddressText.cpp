@@ -9,12 +9,6 @@ namespace {
 
 constexpr int MaxPlaceDistance = 0x400;
 
-std::string_view Trimmed(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
-    return text;
-}
-
 std::optional<uint16_t> HexAddress(std::string_view text) {
     for (std::string_view prefix : {"&H", "&h", "0x", "0X", "$"}) {
         if (text.substr(0, prefix.size()) == prefix) {
@@ -34,6 +28,12 @@ std::string Hex4(unsigned value) {
 }
 
 }  // namespace
+
+std::string_view Trimmed(std::string_view text) {
+    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+    return text;
+}
 
 AddressValue ParseAddressText(std::string_view text, const SymbolTable* symbols) {
     text = Trimmed(text);

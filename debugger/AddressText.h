@@ -20,6 +20,9 @@ struct AddressValue {
 };
 
 // A name wins over hex digits that spell the same word ("add", "cafe").
+// The text without the blanks around it.
+std::string_view Trimmed(std::string_view text);
+
 AddressValue ParseAddressText(std::string_view text, const SymbolTable* symbols);
 
 // A watch as typed: "ADDR", "ADDR-ADDR", each optionally followed by ":r",

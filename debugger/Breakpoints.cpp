@@ -32,22 +32,8 @@ constexpr std::array<OperatorText, 8> Operators{{
     {"=", CompareOp::Equal},
 }};
 
-std::string Lower(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-    }
-    return out;
-}
-
-std::string_view Trim(std::string_view text) {
-    while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-    while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-    return text;
-}
-
 std::optional<int> RegisterIndex(std::string_view name) {
-    const std::string lower = Lower(name);
+    const std::string lower = LowerCase(name);
     for (size_t i = 0; i < ByteRegisterNames.size(); ++i) {
         if (lower == ByteRegisterNames[i]) return static_cast<int>(i);
     }
@@ -91,7 +77,7 @@ uint16_t ConditionRegisterValue(const CpuState& cpu, int index) {
 }
 
 ConditionValue ParseCondition(std::string_view text, const SymbolTable* symbols) {
-    text = Trim(text);
+    text = Trimmed(text);
     if (text.empty()) return {};
     size_t opAt = std::string_view::npos;
     const OperatorText* op = nullptr;
@@ -105,7 +91,7 @@ ConditionValue ParseCondition(std::string_view text, const SymbolTable* symbols)
     if (!op) return {std::nullopt, "a condition is SUBJECT OP VALUE, OP one of == != < <= > >= &"};
     BreakCondition condition;
     condition.Op = op->Op;
-    const std::string_view subject = Trim(text.substr(0, opAt));
+    const std::string_view subject = Trimmed(text.substr(0, opAt));
     if (subject.size() >= 2 && subject.front() == '[' && subject.back() == ']') {
         const AddressValue address = ParseAddressText(subject.substr(1, subject.size() - 2), symbols);
         if (!address.Address) return {std::nullopt, address.Problem};
