@@ -1,8 +1,7 @@
 #include "debugger/AddressText.h"
 
-#include <cstdio>
-
 #include "asm/SourceExpr.h"
+#include "debugger/HexText.h"
 
 namespace varnox {
 namespace {
@@ -19,12 +18,6 @@ std::optional<uint16_t> HexAddress(std::string_view text) {
     const std::optional<uint32_t> value = HexValue(text, 4);
     if (!value) return std::nullopt;
     return static_cast<uint16_t>(*value);
-}
-
-std::string Hex4(unsigned value) {
-    char text[8];
-    std::snprintf(text, sizeof text, "%04X", value & 0xFFFF);
-    return text;
 }
 
 }  // namespace
@@ -82,7 +75,7 @@ WatchRangeValue ParseWatchText(std::string_view text, const SymbolTable* symbols
 }
 
 std::string AddressWithName(uint16_t address, const SymbolTable* symbols, SymbolSpace space) {
-    std::string text = Hex4(address);
+    std::string text = HexText(address, 4);
     if (symbols) {
         if (const std::string* name = symbols->NameAt(space, address)) text = Concat({text, " ", *name});
     }
@@ -98,7 +91,7 @@ std::string CodePlace(uint16_t address, const SymbolTable* symbols) {
             return distance == 0 ? *name : Concat({*name, "+", std::to_string(distance)});
         }
     }
-    return Hex4(address);
+    return HexText(address, 4);
 }
 
 }  // namespace varnox

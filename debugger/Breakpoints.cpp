@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "debugger/AddressText.h"
+#include "debugger/HexText.h"
 
 #include "asm/SourceExpr.h"
 
@@ -112,9 +113,7 @@ std::string ConditionText(const BreakCondition& condition, const SymbolTable* sy
     std::string subject;
     if (condition.Memory) {
         const std::string* name = symbols ? symbols->NameAt(SymbolSpace::Data, condition.Address) : nullptr;
-        char hex[8];
-        std::snprintf(hex, sizeof hex, "%04X", condition.Address);
-        subject = Concat({"[", name ? std::string_view(*name) : std::string_view(hex), "]"});
+        subject = Concat({"[", name ? *name : HexText(condition.Address, 4), "]"});
     } else {
         subject = ConditionRegisterName(condition.Register);
     }

@@ -12,6 +12,7 @@
 #include "debugger/DebugAccess.h"
 #include "debugger/DebugInput.h"
 #include "debugger/DebugState.h"
+#include "debugger/HexText.h"
 
 namespace varnox {
 
@@ -89,8 +90,5 @@ private:
     int rows_ = 0;
     int columns_ = 0;
 };
-
-// "1A2F" and the like: upper-case hex with leading zeros.
-std::string HexText(unsigned value, int digits);
 
 }  // namespace varnox

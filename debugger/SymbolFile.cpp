@@ -1,8 +1,7 @@
 #include "debugger/SymbolFile.h"
 
-#include <cstdio>
-
 #include "asm/SourceExpr.h"
+#include "debugger/HexText.h"
 #include "system/BoundedRead.h"
 #include "system/SaveState.h"
 
@@ -41,9 +40,7 @@ SymbolLoad LoadSymbolFile(const std::filesystem::path& file, const Machine& m, S
     // A code name must stand on an instruction-ROM word, where a listing line starts.
     for (const Symbol& symbol : parsed.Table.All()) {
         if (symbol.Space == SymbolSpace::Code && symbol.Address >= DataInstrStart) {
-            char address[8];
-            std::snprintf(address, sizeof address, "%04X", symbol.Address);
-            load.Messages.push_back(Concat({name, ": code symbol '", symbol.Name, "' at ", address,
+            load.Messages.push_back(Concat({name, ": code symbol '", symbol.Name, "' at ", HexText(symbol.Address, 4),
                                             " is not an instruction-ROM word; left out"}));
             continue;
         }

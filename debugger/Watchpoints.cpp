@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "asm/SourceExpr.h"
+#include "debugger/HexText.h"
 
 namespace varnox {
 
@@ -60,8 +61,7 @@ std::string WatchHitText(const WatchHit& hit, uint8_t now, const SymbolTable* sy
         std::snprintf(text, sizeof text, "read %04X = %02X at ", hit.Address, hit.Old);
     }
     std::string out = text;
-    char pc[8];
-    std::snprintf(pc, sizeof pc, "%04X", hit.Pc);
+    const std::string pc = HexText(hit.Pc, 4);
     out += pc;
     const std::string place = CodePlace(hit.Pc, symbols);
     if (place != pc) out = Concat({out, " (", place, ")"});

@@ -1,4 +1,4 @@
-#include "debugger/DebugPane.h"
+#include "debugger/HexText.h"
 
 namespace varnox {
 
