@@ -28,13 +28,15 @@ std::optional<std::string> LoadStateToRun(Machine& m, const std::filesystem::pat
     return std::nullopt;
 }
 
-TicksRun RunTicks(InputPath& path, long long count, std::span<const KeyHold> holds, BeforeStepHook hook, void* context) {
+TicksRun RunTicks(InputPath& path, long long count, std::span<const KeyHold> holds, BeforeStepHook hook, void* context,
+                  const AfterTickWatch& afterTick) {
     TicksRun run;
     const Machine& m = path.GetMachine();
     while (run.ticks < count) {
         ApplyKeyHolds(path, holds, run.ticks);
         run.stopped = path.RunTick(hook, context);
         ++run.ticks;
+        if (afterTick) afterTick(m);
         if (run.stopped || m.Run.DebugActive) break;
     }
     return run;

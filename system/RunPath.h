@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -45,11 +46,15 @@ struct TicksRun {
     bool stopped = false;  // the last one stopped on StepCount or BreakAddress
 };
 
+// What watches the machine after each run tick (a clip of the display).
+using AfterTickWatch = std::function<void(const Machine& m)>;
+
 // Runs `count` run ticks back to back, holds applied at the tick
-// boundaries, `hook` (when given) before every step. Ends early when a
-// tick stops or leaves DebugActive set (the hook may set it to end a run).
+// boundaries, `hook` (when given) before every step, `afterTick` (when
+// given) after every tick. Ends early when a tick stops or leaves
+// DebugActive set (the hook may set it to end a run).
 TicksRun RunTicks(InputPath& path, long long count, std::span<const KeyHold> holds = {}, BeforeStepHook hook = nullptr,
-                  void* context = nullptr);
+                  void* context = nullptr, const AfterTickWatch& afterTick = {});
 // The same on a path of its own.
 TicksRun RunTicks(Machine& m, long long count, std::span<const KeyHold> holds = {}, BeforeStepHook hook = nullptr,
                   void* context = nullptr);

@@ -17,7 +17,6 @@
 #include "Screen.h"
 #include "Trace.h"
 #include "core/Def.h"
-#include "peripherals/Lcd.h"
 #include "system/AtomicReplace.h"
 #include "system/Files.h"
 #include "system/InputPath.h"
@@ -26,6 +25,7 @@
 #include "system/RunLoop.h"
 #include "system/RunPath.h"
 #include "system/SaveState.h"
+#include "system/ScreenClip.h"
 
 namespace varnox::tool {
 namespace {
@@ -40,7 +40,8 @@ constexpr OptionSpec RunOptions[] = {
     {"--ticks", "N", "run at most N run ticks of 10 ms (default 100)"},
     {"--hold", "K@A-B", "hold key K (1..53) from run tick A up to B; repeatable"},
     {"--screen", "FILE", "write the display: PNG if FILE ends in .png, else PBM"},
-    {"--scale", "N", "pixels per dot in the --screen picture (1..32, default 1)"},
+    {"--gif", "FILE", "write the run's display as an animated GIF, a frame per change"},
+    {"--scale", "N", "pixels per dot in the --screen and --gif pictures (1..32, default 1)"},
     {"--load-state", "FILE", "start from a save state (the window's or --save-state's)"},
     {"--save-state", "FILE", "write a save state of the machine after the run"},
     {"--record", "FILE", "write the run's inputs as a recording"},
@@ -56,6 +57,7 @@ struct RunOptionValues {
     std::optional<long long> ticks;
     std::vector<KeyHold> holds;
     std::string screenFile;
+    std::string gifFile;
     std::string loadState;
     std::string saveState;
     std::string record;
@@ -105,18 +107,21 @@ std::string ReadOptions(const CommandLine& line, RunOptionValues& values) {
             if (!scale) return "bad scale (1.." + std::to_string(MaxScreenScale) + "): " + value;
             values.scale = *scale;
         } else if (option.Name == "--load-state" || option.Name == "--save-state" || option.Name == "--record" ||
-                   option.Name == "--replay") {
+                   option.Name == "--replay" || option.Name == "--gif") {
             if (value.empty()) return std::string(option.Name) + " needs a file name";
             (option.Name == "--load-state"   ? values.loadState
              : option.Name == "--save-state" ? values.saveState
              : option.Name == "--record"     ? values.record
+             : option.Name == "--gif"        ? values.gifFile
                                              : values.replay) = value;
         } else {
             values.screenFile = value;
             if (value.empty()) return "--screen needs a file name";
         }
     }
-    if (line.Has("--scale") && values.screenFile.empty()) return "--scale goes with --screen";
+    if (line.Has("--scale") && values.screenFile.empty() && values.gifFile.empty()) {
+        return "--scale goes with --screen or --gif";
+    }
     if (values.debug.traceRegs && !values.trace) return "--trace-regs goes with --trace";
     if (std::string problem = CheckDebugOptions(values.debug); !problem.empty()) return problem;
     // A replay's inputs and start are the recording's own.
@@ -147,6 +152,7 @@ std::optional<std::string> OutputsProblem(const RunOptionValues& values) {
     if (!values.replay.empty()) inputs.push_back({"the recording it replays", values.replay});
     if (!values.record.empty()) outputs.push_back({"the --record file", values.record});
     if (!values.screenFile.empty()) outputs.push_back({"the --screen file", values.screenFile});
+    if (!values.gifFile.empty()) outputs.push_back({"the --gif file", values.gifFile});
     if (!values.saveState.empty()) outputs.push_back({"the --save-state file", values.saveState});
     return CheckOutputs(inputs, outputs);
 }
@@ -172,15 +178,12 @@ void BeforeStep(Machine& m, void* context) {
     ++counter->steps;
 }
 
-// Returns false after saying why the picture could not be written. The
-// picture is composed aside: writing it leaves the machine as it was.
-bool WriteScreen(const Machine& m, const std::string& file, int scale) {
-    LcdController shown = m.Lcd;
-    LcdRefresh(shown);
-    const std::vector<uint8_t> picture = EncodeScreen(shown, scale, IsPngName(file));
+// Returns false after saying why the picture could not be written (empty
+// bytes: it could not be encoded).
+bool WritePicture(const std::string& file, const std::vector<uint8_t>& bytes) {
     const std::optional<std::string> reason =
-        picture.empty() ? std::optional<std::string>("the picture could not be encoded")
-                        : ReplaceFile(file, picture, OtherTargets::WriteInPlace);
+        bytes.empty() ? std::optional<std::string>("the picture could not be encoded")
+                      : ReplaceFile(file, bytes, OtherTargets::WriteInPlace);
     if (reason) Complain("Failed to write the file " + file + ": " + *reason);
     return !reason;
 }
@@ -190,7 +193,7 @@ bool WriteScreen(const Machine& m, const std::string& file, int scale) {
 const CommandSpec RunSpec{
     "run",
     "[--steps N] [--break ADDR] [--watch ADDR[-ADDR][:r|w|rw]]... [--ticks N] [--hold K@A-B]... "
-    "[--screen FILE [--scale N]] [--load-state FILE] [--save-state FILE] [--record FILE | --replay FILE] "
+    "[--screen FILE] [--gif FILE] [--scale N] [--load-state FILE] [--save-state FILE] [--record FILE | --replay FILE] "
     "[--no-save] [--trace [--trace-regs]]",
     "run the machine in the working directory, headless",
     RunOptions,
@@ -206,6 +209,10 @@ const CommandSpec RunSpec{
     "from its start over the same ROMs and ends where the recorded run ended.\n"
     "A recording over other ROMs, malformed or cut short is refused before\n"
     "anything runs, naming the file and the line.\n"
+    "--gif writes the display through the run (or the replay) as an animated\n"
+    "GIF of two colours that loops: a frame each time the picture changed,\n"
+    "shown for as long as it stood in emulated time, so the clip plays at the\n"
+    "calculator's own speed; its last frame is the --screen picture.\n"
     "No output may be a file the run reads or keeps, or another output (exit\n"
     "status 2). Exit status 1 without rom0.bin (nothing runs), when a file was\n"
     "short or unreadable, or when an output asked for could not be written."};
@@ -268,7 +275,13 @@ int RunCommand(const Args& args) {
     StepCounter counter;
     counter.trace = options.trace;
     counter.traceRegs = options.debug.traceRegs;
-    const long long ticks = RunTicks(path, maxTicks, options.holds, BeforeStep, &counter).ticks;
+    std::unique_ptr<ScreenClip> clip;
+    AfterTickWatch watch;
+    if (!options.gifFile.empty()) {
+        clip = std::make_unique<ScreenClip>(static_cast<int>(options.scale));
+        watch = [&clip](const Machine& ran) { clip->AfterRunTick(ran); };
+    }
+    const long long ticks = RunTicks(path, maxTicks, options.holds, BeforeStep, &counter, watch).ticks;
 
     if (const std::string stop = session.StopText(); !stop.empty()) Complain(stop);
     session.Disarm(m);
@@ -280,7 +293,13 @@ int RunCommand(const Args& args) {
             failed = true;
         }
     }
-    if (!options.screenFile.empty() && !WriteScreen(m, options.screenFile, static_cast<int>(options.scale))) failed = true;
+    // Pictures are composed aside: writing them leaves the machine as it was.
+    if (!options.screenFile.empty() &&
+        !WritePicture(options.screenFile, EncodeScreen(PictureOf(m.Lcd), static_cast<int>(options.scale),
+                                                       IsPngName(options.screenFile)))) {
+        failed = true;
+    }
+    if (clip && !WritePicture(options.gifFile, clip->Finish(m.Lcd))) failed = true;
     if (!options.saveState.empty()) {
         if (const auto failure = SaveStateFile(m, options.saveState)) {
             Complain(*failure);

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "peripherals/Lcd.h"
+#include "system/ScreenClip.h"
 
 namespace varnox::tool {
 
@@ -15,6 +15,6 @@ constexpr int MaxScreenScale = 32;
 bool IsPngName(const std::string& name);
 
 // The file's bytes, or empty when the picture could not be encoded.
-std::vector<uint8_t> EncodeScreen(const LcdController& lcd, int scale, bool png);
+std::vector<uint8_t> EncodeScreen(const DisplayPicture& picture, int scale, bool png);
 
 }  // namespace varnox::tool
