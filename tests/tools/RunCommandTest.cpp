@@ -328,6 +328,9 @@ TEST(ToolRun, OutputsThatWouldReplaceAnInputAreRefused) {
         {{"--load-state", "sub/../s.vxs", "--screen", "s.vxs"}, "the --screen file (s.vxs) is the state it loads"},
         {{"--screen", "fifo"}, "the --screen file (fifo) is a pipe, not a regular file"},
         {{"--save-state", "fifo", "--no-save"}, "the --save-state file (fifo) is a pipe, not a regular file"},
+        {{"--gif", "sub/link"}, "the --gif file (sub/link) is the machine's rom1.bin"},
+        {{"--screen", "c.gif", "--gif", "./c.gif"}, "the --gif file (./c.gif) is the same file as the --screen file"},
+        {{"--gif", "fifo"}, "the --gif file (fifo) is a pipe, not a regular file"},
     };
     for (const auto& c : cases) {
         std::vector<std::string> args{"run", "--ticks", "1"};
