@@ -21,6 +21,7 @@
 #include "frontend/KeyMapWindow.h"
 #include "frontend/QtKeys.h"
 #include "frontend/RecordMark.h"
+#include "frontend/ScreenRecorder.h"
 #include "frontend/ThdTimer.h"
 #include "frontend/WindowSettings.h"
 #include "peripherals/Keyboard.h"
@@ -100,6 +101,10 @@ TMainForm::TMainForm(std::filesystem::path dir, QWidget* parent)
     // In the frame left of the display, where it hides nothing.
     recordMark_ = new TRecordMark(client);
     view_.Place(recordMark_, QRect(19, 20, 27, 26));
+    // The clip's mark, in the frame right of the display.
+    auto* clipMark = new TRecordMark(client);
+    view_.Place(clipMark, QRect(268, 20, 27, 26));
+    screenRecorder_ = std::make_unique<TScreenRecorder>(*machine_, screenshots_, warnings_, messages_, *clipMark);
 
     for (int tag = 1; tag <= ButtonCount; ++tag) {
         auto* button = new TSpeedButton(tag, client);
@@ -173,7 +178,12 @@ TMainForm::TMainForm(std::filesystem::path dir, QWidget* parent)
                            .Replay = [this] { recordings_.Replay(); },
                            .StopReplay = [this] { recordings_.StopReplay(); },
                            .StepBack = [this] { rewind_.StepBack(); },
-                           .UndoLoad = [this] { rewind_.UndoLoad(); }});
+                           .UndoLoad = [this] { rewind_.UndoLoad(); },
+                           .RecordScreen =
+                               [this] {
+                                   screenRecorder_->Toggle();
+                                   menu_->Action("recordscreen")->setChecked(screenRecorder_->Recording());
+                               }});
     connect(&runSpeed_, &TRunSpeed::Changed, this, [this] {
         setWindowTitle(runSpeed_.Title(Caption));
         messages_.SetLasting(QStringLiteral("pause"), runSpeed_.Paused() ? QStringLiteral("Paused") : QString());
@@ -242,6 +252,7 @@ void TMainForm::FormClose() {
     refreshTimer_->stop();
     // A recording under way is kept, as the memory is.
     recordings_.StopRecording();
+    screenRecorder_->Stop();
     // Load-time warnings still up go with the window.
     warnings_.Close();
     if (keyMap_) keyMap_->close();
@@ -374,6 +385,7 @@ void TMainForm::RunTick() {
     });
     for (int done = 1;; ++done) {
         const bool stopped = path_.RunTick();
+        screenRecorder_->AfterRunTick();
         runSpeed_.CountRunTick();
         if (stopped) {
             HandOverToDebugger();

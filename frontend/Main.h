@@ -40,6 +40,7 @@ namespace varnox {
 class TKeyMapWindow;
 class TRecordMark;
 struct TRecordingDisplay;
+class TScreenRecorder;
 class TThreadedTimer;
 
 class TMainForm : public QWidget {
@@ -164,6 +165,7 @@ private:
     TRecordMark* recordMark_ = nullptr;
     std::unique_ptr<TMainMenu> menu_;
     std::unique_ptr<TRecordingDisplay> recordingDisplay_;
+    std::unique_ptr<TScreenRecorder> screenRecorder_;
 };
 
 }  // namespace varnox

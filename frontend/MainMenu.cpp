@@ -58,7 +58,7 @@ std::vector<TMenuItem> SpeedItems(const QString& submenu) {
 
 std::vector<TMenuItem> ScreenshotItems() {
     const QString shotSize = QStringLiteral("Screenshot size");
-    std::vector<TMenuItem> items = {{"screenshot"}, {"screenshotas"}, {"copyscreenshot"}};
+    std::vector<TMenuItem> items = {{"screenshot"}, {"screenshotas"}, {"copyscreenshot"}, {"recordscreen"}};
     for (const int n : TScreenshots::Scales) items.push_back({Numbered("shot", n), shotSize});
     items.push_back({"screenshotfolder"});
     return items;
@@ -220,6 +220,7 @@ void TMainMenu::BuildActions() {
     // Held, not pressed, as fast-forward: the key handlers watch Backspace;
     // the item takes one step back.
     rows.push_back({"rewind", QStringLiteral("Rewind\tBackspace (hold)"), {}, targets_.StepBack});
+    rows.push_back({"recordscreen", QStringLiteral("Record screen"), {}, targets_.RecordScreen, TCheck::OnOff});
     rows.push_back({"undoload", QStringLiteral("Undo load state"), Keys(Qt::CTRL | Qt::Key_Z), targets_.UndoLoad});
 
     std::map<std::string, QActionGroup*> groups;

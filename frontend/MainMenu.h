@@ -43,6 +43,7 @@ struct TMenuTargets {
     std::function<void()> StopReplay;
     std::function<void()> StepBack;
     std::function<void()> UndoLoad;
+    std::function<void()> RecordScreen;
 };
 
 // One item of a menu: the action of that name, or a separator ("-"); with
@@ -64,7 +65,7 @@ public:
     // "savefile", "load1" .. "load4", "loadfile", "view1" .. "view3",
     // "displayonly", "fullscreen", "debugger", "keymap", "about", "quit",
     // "record", "recordpoweron", "stoprecord", "replay", "stopreplay",
-    // "rewind", "undoload".
+    // "rewind", "undoload", "recordscreen".
     QAction* Action(const std::string& name) const;
     // Every action, in the order of the table.
     std::vector<QAction*> Actions() const;

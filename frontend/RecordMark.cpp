@@ -22,7 +22,8 @@ void TRecordMark::Show(TState state) {
     update();
 }
 
-// A red dot, a green triangle or two triangles back, with a word under it;
+// A red dot, a green triangle, two triangles back or a red frame of film,
+// with a word under it;
 // drawn to the widget's size, which follows the view size.
 void TRecordMark::paintEvent(QPaintEvent*) {
     QPainter painter(this);
@@ -57,6 +58,13 @@ void TRecordMark::paintEvent(QPaintEvent*) {
                 shape.lineTo(centre + QPointF(dx + side / 2, side / 2));
                 shape.closeSubpath();
             }
+            break;
+        case TState::Clip:
+            colour = QColor(220, 0, 0);
+            word = QStringLiteral("GIF");
+            shape.addRoundedRect(QRectF(centre - QPointF(side * 0.6, side * 0.4), QSizeF(side * 1.2, side * 0.8)), side * 0.15,
+                                 side * 0.15);
+            shape.addEllipse(centre, side * 0.25, side * 0.25);
             break;
         case TState::None: return;
     }

@@ -1,6 +1,6 @@
 // The mark the window draws beside the display while the machine's inputs
-// are recorded, replayed or taken back: never in the display itself, so no
-// screenshot shows it.
+// are recorded, replayed or taken back, or the display is recorded as a
+// clip: never in the display itself, so no screenshot or clip shows it.
 #pragma once
 
 #include <QWidget>
@@ -14,7 +14,7 @@ class TRewind;
 
 class TRecordMark : public QWidget {
 public:
-    enum class TState { None, Recording, Replaying, Rewinding };
+    enum class TState { None, Recording, Replaying, Rewinding, Clip };
 
     explicit TRecordMark(QWidget* parent);
 

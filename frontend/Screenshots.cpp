@@ -23,15 +23,14 @@ bool IsScale(int scale) {
     return std::find(std::begin(TScreenshots::Scales), std::end(TScreenshots::Scales), scale) != std::end(TScreenshots::Scales);
 }
 
-// Tries past the highest number there before giving up: others may be
-// writing into the folder too.
-constexpr int NumberTries = 100;
+const QString Png = QStringLiteral("png");
 
-// One past the highest "varnox-N.png" in `folder`, 1 when none.
-qint64 NextNumber(const QDir& folder) {
-    static const QRegularExpression numbered(QStringLiteral("^varnox-(\\d{1,9})\\.png$"));
+}  // namespace
+
+qint64 NextNumber(const QDir& folder, const QString& ending) {
+    const QRegularExpression numbered(QStringLiteral("^varnox-(\\d{1,9})\\.%1$").arg(QRegularExpression::escape(ending)));
     qint64 highest = 0;
-    for (const QString& name : folder.entryList({QStringLiteral("varnox-*.png")}, QDir::Files | QDir::System | QDir::Hidden)) {
+    for (const QString& name : folder.entryList({QStringLiteral("varnox-*.") + ending}, QDir::Files | QDir::System | QDir::Hidden)) {
         if (const QRegularExpressionMatch match = numbered.match(name); match.hasMatch()) {
             highest = std::max(highest, match.captured(1).toLongLong());
         }
@@ -39,9 +38,9 @@ qint64 NextNumber(const QDir& folder) {
     return highest + 1;
 }
 
-QString NumberedName(qint64 number) { return QStringLiteral("varnox-%1.png").arg(number, 4, 10, QLatin1Char('0')); }
-
-}  // namespace
+QString NumberedName(qint64 number, const QString& ending) {
+    return QStringLiteral("varnox-%1.%2").arg(number, 4, 10, QLatin1Char('0')).arg(ending);
+}
 
 TScreenshots::TScreenshots(const QImage& displayBitmap, std::filesystem::path dir, const TChooseFile& chooseFile,
                            TWarningQueue& warnings, TScreenMessages& messages)
@@ -87,9 +86,9 @@ void TScreenshots::ChooseFolder() {
 void TScreenshots::SaveNumbered() {
     const QImage picture = Screenshot(scale_);
     const QDir folder(Folder());
-    qint64 number = NextNumber(folder);
+    qint64 number = NextNumber(folder, Png);
     for (int tries = 0; tries < NumberTries; ++tries, ++number) {
-        const QString name = NumberedName(number);
+        const QString name = NumberedName(number, Png);
         const QString path = folder.filePath(name);
         QFile out(path);
         // Created here or not at all: a file of that name, or a link,
@@ -120,7 +119,7 @@ void TScreenshots::Save() {
     const QString file = chooseFile_({.Save = true,
                                       .Caption = QStringLiteral("Save screenshot"),
                                       .Folder = folder,
-                                      .Name = NumberedName(NextNumber(QDir(folder))),
+                                      .Name = NumberedName(NextNumber(QDir(folder), Png), Png),
                                       .Filter = QStringLiteral("PNG pictures (*.png)"),
                                       .DefaultSuffix = QStringLiteral("png")});
     if (file.isEmpty()) return;

@@ -10,7 +10,18 @@
 
 #include "frontend/FileChooser.h"
 
+class QDir;
+
 namespace varnox {
+
+// Numbered files of the display ("varnox-0001.png", "varnox-0002.gif"): one
+// past the highest number of that ending in `folder` (1 when none), and
+// the name of a number.
+qint64 NextNumber(const QDir& folder, const QString& ending);
+// Tries past the highest number there before giving up: others may be
+// writing into the folder too.
+constexpr int NumberTries = 100;
+QString NumberedName(qint64 number, const QString& ending);
 
 class TScreenMessages;
 class TWarningQueue;

@@ -1,0 +1,92 @@
+#include "frontend/ScreenRecorder.h"
+
+#include <QCoreApplication>
+#include <QDir>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+#include "frontend/RecordMark.h"
+#include "frontend/ScreenMessages.h"
+#include "frontend/Screenshots.h"
+#include "frontend/WarningQueue.h"
+#include "system/AtomicReplace.h"
+#include "system/ScreenClip.h"
+
+namespace varnox {
+namespace {
+
+const QString Gif = QStringLiteral("gif");
+
+// The clip's length in emulated seconds: a run tick is 10 ms.
+QString Seconds(long long ticks) { return QString::number(static_cast<double>(ticks) / 100.0, 'f', 1); }
+
+}  // namespace
+
+TScreenRecorder::TScreenRecorder(const Machine& m, const TScreenshots& screenshots, TWarningQueue& warnings,
+                                 TScreenMessages& messages, TRecordMark& mark)
+    : m_(m), screenshots_(screenshots), warnings_(warnings), messages_(messages), mark_(mark) {}
+
+TScreenRecorder::~TScreenRecorder() = default;
+
+void TScreenRecorder::Toggle() {
+    if (Recording()) {
+        Stop();
+        return;
+    }
+    clip_ = std::make_unique<ScreenClip>(screenshots_.Scale());
+    mark_.Show(TRecordMark::TState::Clip);
+    messages_.Say(QStringLiteral("Recording the screen"));
+}
+
+void TScreenRecorder::AfterRunTick() {
+    if (clip_) clip_->AfterRunTick(m_);
+}
+
+void TScreenRecorder::Stop() {
+    if (!clip_) return;
+    const std::unique_ptr<ScreenClip> clip = std::move(clip_);
+    mark_.Show(TRecordMark::TState::None);
+    const std::vector<uint8_t> bytes = clip->Finish(m_.Lcd);
+    if (bytes.empty()) {
+        warnings_.Show(QStringLiteral("Failed to save the screen clip in %1: it could not be encoded").arg(screenshots_.Folder()));
+        return;
+    }
+    if (const QString name = SaveNumbered(bytes); !name.isEmpty()) {
+        messages_.Say(QStringLiteral("Clip saved: %1 (%2 s)").arg(name, Seconds(clip->Ticks())));
+    }
+}
+
+QString TScreenRecorder::SaveNumbered(const std::vector<uint8_t>& bytes) const {
+    const QDir folder(screenshots_.Folder());
+    // Written whole beside the numbered names first, then linked under the
+    // first free one: a name taken meanwhile is never replaced.
+    const QString aside = folder.filePath(QStringLiteral(".varnox-clip-%1.gif").arg(QCoreApplication::applicationPid()));
+    if (const auto failure = ReplaceFile(aside.toStdString(), bytes, OtherTargets::Refuse)) {
+        warnings_.Show(QStringLiteral("Failed to save the file %1: %2").arg(aside, QString::fromStdString(*failure)));
+        return {};
+    }
+    QString saved;
+    QString tried;
+    int error = EEXIST;
+    qint64 number = NextNumber(folder, Gif);
+    for (int tries = 0; tries < NumberTries && error == EEXIST; ++tries, ++number) {
+        tried = folder.filePath(NumberedName(number, Gif));
+        error = KeepCopy(aside.toStdString(), tried.toStdString());
+        if (error == 0) saved = NumberedName(number, Gif);
+    }
+    std::error_code ignored;
+    std::filesystem::remove(aside.toStdString(), ignored);
+    if (error == EEXIST) {
+        warnings_.Show(QStringLiteral("Failed to save the screen clip in %1: the next %2 numbers are taken")
+                           .arg(folder.path())
+                           .arg(NumberTries));
+    } else if (error != 0) {
+        warnings_.Show(QStringLiteral("Failed to save the file %1: %2").arg(tried, QString::fromLocal8Bit(std::strerror(error))));
+    }
+    return saved;
+}
+
+}  // namespace varnox
