@@ -55,7 +55,7 @@ void TScreenRecorder::Stop() {
         return;
     }
     if (const QString name = SaveNumbered(bytes); !name.isEmpty()) {
-        messages_.Say(QStringLiteral("Clip saved: %1 (%2 s)").arg(name, Seconds(clip->Ticks())));
+        messages_.Say(QStringLiteral("Clip %1 (%2 s)").arg(name, Seconds(clip->Ticks())));
     }
 }
 

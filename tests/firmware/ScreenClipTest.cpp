@@ -4,28 +4,24 @@
 // recording replays into the same clip.
 #include <gtest/gtest.h>
 
-#include <gif_lib.h>
-
 #include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "support/GifFrames.h"
 #include "support/ToolRunner.h"
 
 namespace varnox {
 namespace {
 
+using test::DecodeGif;
+using test::GifFrame;
 using test::RunTool;
 using test::ScratchDir;
 namespace fs = std::filesystem;
 
 using Pixels = std::vector<int>;  // 1 for a black pixel, row by row
-
-struct Frame {
-    Pixels pixels;
-    int delay = 0;
-};
 
 Pixels ReadPbm(const std::string& text) {
     std::istringstream in(text);
@@ -35,32 +31,6 @@ Pixels ReadPbm(const std::string& text) {
     Pixels pixels(static_cast<size_t>(width * height));
     for (int& pixel : pixels) in >> pixel;
     return pixels;
-}
-
-// The pictures a viewer shows, each frame drawn over the ones before.
-std::vector<Frame> DecodeGif(const fs::path& file) {
-    int error = 0;
-    GifFileType* gif = DGifOpenFileName(file.c_str(), &error);
-    std::vector<Frame> frames;
-    if (!gif) return frames;
-    if (DGifSlurp(gif) == GIF_OK) {
-        Pixels canvas(static_cast<size_t>(gif->SWidth * gif->SHeight), 0);
-        for (int i = 0; i < gif->ImageCount; ++i) {
-            const SavedImage& image = gif->SavedImages[i];
-            const GifImageDesc& at = image.ImageDesc;
-            for (int y = 0; y < at.Height; ++y) {
-                for (int x = 0; x < at.Width; ++x) {
-                    const GifColorType colour = gif->SColorMap->Colors[image.RasterBits[y * at.Width + x]];
-                    canvas[static_cast<size_t>((at.Top + y) * gif->SWidth + at.Left + x)] = colour.Red == 0 ? 1 : 0;
-                }
-            }
-            GraphicsControlBlock control{};
-            DGifSavedExtensionToGCB(gif, i, &control);
-            frames.push_back({canvas, control.DelayTime});
-        }
-    }
-    DGifCloseFile(gif, &error);
-    return frames;
 }
 
 TEST(ScreenClip, FramesAreTheScreensAtTheirTicksAndLastAsLongAsTheRun) {
@@ -104,7 +74,7 @@ TEST(ScreenClip, FramesAreTheScreensAtTheirTicksAndLastAsLongAsTheRun) {
         const std::string file = dir.ReadText("c.gif");
         EXPECT_EQ(file.substr(0, 6), "GIF89a");
         EXPECT_NE(file.find("NETSCAPE2.0"), std::string::npos);  // loops
-        const std::vector<Frame> frames = DecodeGif(dir.path() / "c.gif");
+        const std::vector<GifFrame> frames = DecodeGif(dir.path() / "c.gif");
         ASSERT_GT(frames.size(), 1u);
         EXPECT_EQ(frames.back().pixels, ReadPbm(dir.ReadText("s.pbm")));
         int tick = 0;
