@@ -21,14 +21,13 @@ using test::RunTool;
 using test::ScratchDir;
 namespace fs = std::filesystem;
 
-using Pixels = std::vector<int>;  // 1 for a black pixel, row by row
-
-Pixels ReadPbm(const std::string& text) {
+// 1 for a black pixel, row by row, as GifFrame holds them.
+std::vector<int> ReadPbm(const std::string& text) {
     std::istringstream in(text);
     std::string magic;
     int width = 0, height = 0;
     in >> magic >> width >> height;
-    Pixels pixels(static_cast<size_t>(width * height));
+    std::vector<int> pixels(static_cast<size_t>(width * height));
     for (int& pixel : pixels) in >> pixel;
     return pixels;
 }
@@ -41,14 +40,10 @@ TEST(ScreenClip, FramesAreTheScreensAtTheirTicksAndLastAsLongAsTheRun) {
         std::string scale;
         bool replayed;
     } cases[] = {
-        // CALC 1+2 ENTER, a run ending on a refresh tick.
-        {"calculation", {"8@10-20", "41@40-50", "44@60-70", "42@80-90", "50@100-110"}, "201", "1", false},
-        // Ending between refresh ticks, the last change not yet refreshed.
-        {"scaled, cut short", {"8@10-20", "41@40-50", "44@60-64"}, "62", "3", false},
-        // OFF blanks the display; ON/C wakes it.
-        {"switched off", {"6@10-15", "35@50-55"}, "120", "2", false},
-        // The same keys recorded, then replayed in a fresh folder.
-        {"replayed", {"8@10-20", "41@40-50", "44@60-70"}, "90", "1", true},
+        {"CALC 1+2 =, ending on a refresh tick", {"8@10-20", "41@40-50", "44@60-70", "42@80-90", "50@100-110"}, "201", "1", false},
+        {"scaled, ending before the last change is refreshed", {"8@10-20", "41@40-50", "44@60-64"}, "62", "3", false},
+        {"OFF blanks the display, ON/C wakes it", {"6@10-15", "35@50-55"}, "120", "2", false},
+        {"recorded, then replayed", {"8@10-20", "41@40-50", "44@60-70"}, "90", "1", true},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -79,8 +74,7 @@ TEST(ScreenClip, FramesAreTheScreensAtTheirTicksAndLastAsLongAsTheRun) {
         EXPECT_EQ(frames.back().pixels, ReadPbm(dir.ReadText("s.pbm")));
         int tick = 0;
         for (size_t i = 0; i < frames.size(); ++i) {
-            // A frame stands for the ticks it spans, from the picture at the
-            // end of its first.
+            // A frame shows the picture at the end of its first tick.
             ASSERT_EQ(runTo(std::to_string(tick + 1), {"--screen", "f.pbm"}).status, 0);
             EXPECT_EQ(frames[i].pixels, ReadPbm(dir.ReadText("f.pbm"))) << "frame " << i << " at tick " << tick + 1;
             EXPECT_GT(frames[i].delay, 0) << "frame " << i;

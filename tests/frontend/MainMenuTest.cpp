@@ -1,6 +1,7 @@
 // The display's menu with real widgets under the offscreen platform: where it
-// opens, its shortcuts, pause, reset, speeds, screenshots, save states, the
-// key map, the view size and quitting; and the keys shown held by PC keys.
+// opens, its shortcuts, pause, reset, speeds, screenshots and clips, save
+// states, the key map, the view size and quitting; and the keys shown held
+// by PC keys.
 #include <QAction>
 #include <QContextMenuEvent>
 #include <QClipboard>
@@ -21,6 +22,8 @@
 #include "asm/SourceAsm.h"
 #include "frontend/KeyMapWindow.h"
 #include "frontend/QtKeys.h"
+#include "frontend/ScreenMessages.h"
+#include "support/GifFrames.h"
 #include "system/SaveState.h"
 
 using varnox::Machine;
@@ -235,9 +238,18 @@ private slots:
         auto form = CounterForm(scratch);
         form->Menu().Action(action.toLatin1().constData())->trigger();
         QVERIFY(form->windowTitle().startsWith(title));
+        QSettings().setValue("screenshots/folder", scratch.dir.path());
+        form->Menu().Action("recordscreen")->trigger();
         const double measured = RunTicksPerTimerTick(*form);
+        form->Menu().Action("recordscreen")->trigger();
         if (ticks > 0) QCOMPARE(measured, static_cast<double>(ticks));
         if (ticks == 0) QVERIFY2(measured > 8, qPrintable(QString::number(measured)));
+        // A clip lasts the emulated time, a hundredth of a second a run tick, at any speed.
+        int delays = 0;
+        for (const GifFrame& frame : DecodeGif(scratch.dir.filePath("varnox-0001.gif").toStdString())) delays += frame.delay;
+        QCOMPARE(delays, qRound(measured * 20));
+        QCOMPARE(form->findChild<varnox::TScreenMessages*>()->Lines().back().Text,
+                 QStringLiteral("Clip varnox-0001.gif (%1 s)").arg(delays / 100.0, 0, 'f', 1));
     }
 
     void TabHeldIsFastForward() {

@@ -14,13 +14,12 @@ struct GifFrame {
     int delay = 0;            // in hundredths of a second
 };
 
-inline std::vector<GifFrame> DecodeGif(const std::filesystem::path& file, int* width = nullptr) {
+inline std::vector<GifFrame> DecodeGif(const std::filesystem::path& file) {
     int error = 0;
     GifFileType* gif = DGifOpenFileName(file.c_str(), &error);
     std::vector<GifFrame> frames;
     if (!gif) return frames;
     if (DGifSlurp(gif) == GIF_OK) {
-        if (width) *width = gif->SWidth;
         std::vector<int> canvas(static_cast<size_t>(gif->SWidth * gif->SHeight), 0);
         for (int i = 0; i < gif->ImageCount; ++i) {
             const SavedImage& image = gif->SavedImages[i];
