@@ -104,7 +104,9 @@ TMainForm::TMainForm(std::filesystem::path dir, QWidget* parent)
     // The clip's mark, in the frame right of the display.
     auto* clipMark = new TRecordMark(client);
     view_.Place(clipMark, QRect(268, 20, 27, 26));
-    screenRecorder_ = std::make_unique<TScreenRecorder>(*machine_, screenshots_, warnings_, messages_, *clipMark);
+    screenRecorder_ = std::make_unique<TScreenRecorder>(*machine_, screenshots_, warnings_, messages_, *clipMark, [this] {
+        if (menu_) menu_->Action("recordscreen")->setChecked(screenRecorder_->Recording());
+    });
 
     for (int tag = 1; tag <= ButtonCount; ++tag) {
         auto* button = new TSpeedButton(tag, client);
@@ -179,11 +181,7 @@ TMainForm::TMainForm(std::filesystem::path dir, QWidget* parent)
                            .StopReplay = [this] { recordings_.StopReplay(); },
                            .StepBack = [this] { rewind_.StepBack(); },
                            .UndoLoad = [this] { rewind_.UndoLoad(); },
-                           .RecordScreen =
-                               [this] {
-                                   screenRecorder_->Toggle();
-                                   menu_->Action("recordscreen")->setChecked(screenRecorder_->Recording());
-                               }});
+                           .RecordScreen = [this] { screenRecorder_->Toggle(); }});
     connect(&runSpeed_, &TRunSpeed::Changed, this, [this] {
         setWindowTitle(runSpeed_.Title(Caption));
         messages_.SetLasting(QStringLiteral("pause"), runSpeed_.Paused() ? QStringLiteral("Paused") : QString());

@@ -20,14 +20,23 @@ namespace {
 
 const QString Gif = QStringLiteral("gif");
 
+// A clip is kept in memory until it is saved: one left running (at
+// unlimited speed, over a display that never rests) ends here, saved.
+constexpr size_t MaxClipBytes = size_t{256} << 20;
+
 // The clip's length in emulated seconds: a run tick is 10 ms.
 QString Seconds(long long ticks) { return QString::number(static_cast<double>(ticks) / 100.0, 'f', 1); }
 
 }  // namespace
 
 TScreenRecorder::TScreenRecorder(const Machine& m, const TScreenshots& screenshots, TWarningQueue& warnings,
-                                 TScreenMessages& messages, TRecordMark& mark)
-    : m_(m), screenshots_(screenshots), warnings_(warnings), messages_(messages), mark_(mark) {}
+                                 TScreenMessages& messages, TRecordMark& mark, std::function<void()> changed)
+    : m_(m),
+      screenshots_(screenshots),
+      warnings_(warnings),
+      messages_(messages),
+      mark_(mark),
+      changed_(std::move(changed)) {}
 
 TScreenRecorder::~TScreenRecorder() = default;
 
@@ -39,16 +48,23 @@ void TScreenRecorder::Toggle() {
     clip_ = std::make_unique<ScreenClip>(screenshots_.Scale());
     mark_.Show(TRecordMark::TState::Clip);
     messages_.Say(QStringLiteral("Recording the screen"));
+    changed_();
 }
 
 void TScreenRecorder::AfterRunTick() {
-    if (clip_) clip_->AfterRunTick(m_);
+    if (!clip_) return;
+    clip_->AfterRunTick(m_);
+    if (clip_->Bytes() > MaxClipBytes) {
+        messages_.Say(QStringLiteral("Clip stopped at %1 MB").arg(MaxClipBytes >> 20));
+        Stop();
+    }
 }
 
 void TScreenRecorder::Stop() {
     if (!clip_) return;
     const std::unique_ptr<ScreenClip> clip = std::move(clip_);
     mark_.Show(TRecordMark::TState::None);
+    changed_();
     const std::vector<uint8_t> bytes = clip->Finish(m_.Lcd);
     if (bytes.empty()) {
         warnings_.Show(QStringLiteral("Failed to save the screen clip in %1: it could not be encoded").arg(screenshots_.Folder()));

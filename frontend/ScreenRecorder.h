@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -22,9 +23,10 @@ struct Machine;
 
 class TScreenRecorder {
 public:
-    // `mark`: shown while recording, beside the display.
+    // `mark`: shown while recording, beside the display. `changed`: a clip
+    // started or ended.
     TScreenRecorder(const Machine& m, const TScreenshots& screenshots, TWarningQueue& warnings,
-                    TScreenMessages& messages, TRecordMark& mark);
+                    TScreenMessages& messages, TRecordMark& mark, std::function<void()> changed);
     ~TScreenRecorder();
 
     // Starts a clip at the screenshot size, or ends the one under way and
@@ -45,6 +47,7 @@ private:
     TWarningQueue& warnings_;
     TScreenMessages& messages_;
     TRecordMark& mark_;
+    std::function<void()> changed_;
     std::unique_ptr<ScreenClip> clip_;
 };
 

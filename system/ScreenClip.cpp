@@ -80,6 +80,8 @@ ScreenClip::ScreenClip(int scale) : encoder_(std::make_unique<Encoder>()), scale
 
 ScreenClip::~ScreenClip() = default;
 
+size_t ScreenClip::Bytes() const { return encoder_->bytes.size(); }
+
 void ScreenClip::Begin(const DisplayPicture& picture) {
     started_ = true;
     pending_ = {picture, 0};

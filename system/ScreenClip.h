@@ -47,6 +47,8 @@ public:
     std::vector<uint8_t> Finish(const LcdController& lcd);
 
     long long Ticks() const { return ticks_; }
+    // Bytes of the file so far, without the frame still under way.
+    size_t Bytes() const;
 
 private:
     struct Frame {
