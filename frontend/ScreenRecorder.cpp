@@ -81,7 +81,7 @@ QString TScreenRecorder::SaveNumbered(const std::vector<uint8_t>& bytes) const {
     // first free one: a name taken meanwhile is never replaced.
     const QString aside = folder.filePath(QStringLiteral(".varnox-clip-%1.gif").arg(QCoreApplication::applicationPid()));
     if (const auto failure = ReplaceFile(aside.toStdString(), bytes, OtherTargets::Refuse)) {
-        warnings_.Show(QStringLiteral("Failed to save the file %1: %2").arg(aside, QString::fromStdString(*failure)));
+        warnings_.Show(QStringLiteral("Failed to save the screen clip in %1: %2").arg(folder.path(), QString::fromStdString(*failure)));
         return {};
     }
     QString saved;
