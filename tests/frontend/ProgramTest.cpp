@@ -97,9 +97,7 @@ private slots:
         QTest::addColumn<QString>("here");  // a file put in the working directory first, or none
         QTest::addColumn<bool>("inData");
         QTest::newRow("empty") << QString() << true;
-        QTest::newRow("other files") << QStringLiteral("notes.txt") << true;
         QTest::newRow("settings") << QStringLiteral("varnox.ini") << false;
-        QTest::newRow("memory") << QStringLiteral("register.bin") << false;
     }
     void ChoosesItsFolderWithoutOne() {
         QFETCH(QString, here);

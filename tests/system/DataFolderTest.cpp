@@ -65,7 +65,6 @@ TEST(DataFolder, ChosenAndGivenTheKitOnce) {
     const Case cases[] = {
         {"an empty folder gives the data folder with the kit", {}, {}, true, "\x01\x02\x03", "[S]"},
         {"a ROM image keeps the current folder", {"rom0.bin"}, {}, false, "", ""},
-        {"the memory alone keeps it too", {"register.bin"}, {}, false, "", ""},
         {"a directory in a file's place counts", {"keys.bmp/"}, {}, false, "", ""},
         {"other files do not count", {"notes.txt", "rom.sym"}, {}, true, "\x01\x02\x03", "[S]"},
         {"a used data folder gets no kit", {}, {"ram.bin"}, true, "", ""},
