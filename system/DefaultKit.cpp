@@ -32,7 +32,6 @@ KitWritten WriteKit(std::span<const KitFile> kit, const fs::path& dir, KitOverwr
         return result;
     }
     std::vector<NewContents> files;
-    std::vector<std::string> names;
     for (const KitFile& file : kit) {
         const fs::path path = dir / file.Name;
         const std::string name(file.Name);
@@ -45,7 +44,6 @@ KitWritten WriteKit(std::span<const KitFile> kit, const fs::path& dir, KitOverwr
             continue;
         }
         files.push_back({path, file.Bytes});
-        names.push_back(name);
     }
     if (!result.Refused.empty()) return result;
     for (const NewContents& file : files) {
@@ -58,9 +56,7 @@ KitWritten WriteKit(std::span<const KitFile> kit, const fs::path& dir, KitOverwr
     }
     if (const auto failure = ReplaceFiles(files, OtherTargets::Refuse)) {
         result.Failure = files[failure->Index].Target.string() + ": " + failure->Reason;
-        return result;
     }
-    result.Written = names;
     return result;
 }
 

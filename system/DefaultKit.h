@@ -31,7 +31,6 @@ enum class KitOverwrite {
 };
 
 struct KitWritten {
-    std::vector<std::string> Written;  // names, in the kit's order
     std::vector<std::string> Refused;  // there already, with other contents
     std::vector<std::string> Copies;   // the copies kept, "rom0.bin.bak"
     std::optional<std::string> Failure;  // names the file and the system's reason
