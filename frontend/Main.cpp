@@ -181,7 +181,9 @@ TMainForm::TMainForm(std::filesystem::path dir, QWidget* parent)
                            .StopReplay = [this] { recordings_.StopReplay(); },
                            .StepBack = [this] { rewind_.StepBack(); },
                            .UndoLoad = [this] { rewind_.UndoLoad(); },
-                           .RecordScreen = [this] { screenRecorder_->Toggle(); }});
+                           .RecordScreen = [this] { screenRecorder_->Toggle(); },
+                           .OpenFolder = [this] { folders_.Choose(); },
+                           .Folder = dir_});
     connect(&runSpeed_, &TRunSpeed::Changed, this, [this] {
         setWindowTitle(runSpeed_.Title(Caption));
         messages_.SetLasting(QStringLiteral("pause"), runSpeed_.Paused() ? QStringLiteral("Paused") : QString());

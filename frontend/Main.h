@@ -12,10 +12,12 @@
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "core/Def.h"
 #include "frontend/FileChooser.h"
+#include "frontend/FolderSwitch.h"
 #include "frontend/MainMenu.h"
 #include "frontend/MainWidgets.h"
 #include "frontend/Recordings.h"
@@ -87,6 +89,10 @@ public:
     // From the start of the close until the process ends.
     bool Closing() const { return closed_; }
 
+    // The folder File > Open folder... chose, for the window that follows
+    // this one; nothing after any other close.
+    const std::optional<std::filesystem::path>& NextFolder() const { return folders_.Chosen(); }
+
     // Saves the machine as closing would, without touching the window
     // system: for an exit forced on the process when the display connection
     // broke. Messages go to stderr. Does nothing once the window closed.
@@ -150,6 +156,8 @@ private:
     TStateSlots states_;
     TRecordings recordings_;
     TRewind rewind_;
+    TFolderSwitch folders_{dir_, ChooseFile, warnings_, [this] { return SaveFiles(*machine_, dir_, saveGuard_); },
+                           [this] { close(); }};
 
     QFrame* bevel1_ = nullptr;
     QFrame* bevel2_ = nullptr;

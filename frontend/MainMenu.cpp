@@ -107,7 +107,7 @@ std::vector<TMenuItem> ContextMenuItems() {
                    RecordingItems(),
                    ViewItems(),
                    {{"keymap"}, {"debugger"}},
-                   {{"quit"}}});
+                   {{"openfolder"}, {"quit"}}});
 }
 
 struct TBarMenu {
@@ -116,7 +116,8 @@ struct TBarMenu {
 };
 
 std::vector<TBarMenu> MenuBarMenus() {
-    return {{QStringLiteral("&File"), Joined({ScreenshotItems(), StateItems(), RecordingItems(), {{"quit"}}})},
+    return {{QStringLiteral("&File"),
+             Joined({{{"openfolder"}}, ScreenshotItems(), StateItems(), RecordingItems(), {{"quit"}}})},
             {QStringLiteral("&Emulation"), Joined({{{"pause"}, {"reset"}, {"rewind"}}, SpeedItems(QStringLiteral("Speed"))})},
             {QStringLiteral("&View"), ViewItems()},
             {QStringLiteral("&Debug"), {{"debugger"}}},
@@ -221,6 +222,7 @@ void TMainMenu::BuildActions() {
     // the item takes one step back.
     rows.push_back({"rewind", QStringLiteral("Rewind\tBackspace (hold)"), {}, targets_.StepBack});
     rows.push_back({"recordscreen", QStringLiteral("Record screen"), {}, targets_.RecordScreen, TCheck::OnOff});
+    rows.push_back({"openfolder", QStringLiteral("Open folder..."), {}, targets_.OpenFolder});
     rows.push_back({"undoload", QStringLiteral("Undo load state"), Keys(Qt::CTRL | Qt::Key_Z), targets_.UndoLoad});
 
     std::map<std::string, QActionGroup*> groups;
@@ -305,8 +307,10 @@ void TMainMenu::ShowAbout() const {
     auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("About Varnox"),
                                 QStringLiteral("<b>Varnox emulator</b><br>Version %1<br><br>"
                                                "A pocket calculator with a 96 x 64 dot display, "
-                                               "emulated to the cycle.<br>Help &gt; Key map lists its keys.")
-                                    .arg(QStringLiteral(VARNOX_VERSION)),
+                                               "emulated to the cycle.<br>Help &gt; Key map lists its keys.<br><br>"
+                                               "Its files are in %2")
+                                    .arg(QStringLiteral(VARNOX_VERSION),
+                                         QString::fromStdString(targets_.Folder.string()).toHtmlEscaped()),
                                 QMessageBox::Ok, window_);
     box->setObjectName(QStringLiteral("about"));
     box->setAttribute(Qt::WA_DeleteOnClose);

@@ -7,6 +7,7 @@
 
 #include <QString>
 
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
@@ -44,6 +45,8 @@ struct TMenuTargets {
     std::function<void()> StepBack;
     std::function<void()> UndoLoad;
     std::function<void()> RecordScreen;
+    std::function<void()> OpenFolder;
+    std::filesystem::path Folder;  // where the calculator's files are, for the About box
 };
 
 // One item of a menu: the action of that name, or a separator ("-"); with
@@ -65,7 +68,7 @@ public:
     // "savefile", "load1" .. "load4", "loadfile", "view1" .. "view3",
     // "displayonly", "fullscreen", "debugger", "keymap", "about", "quit",
     // "record", "recordpoweron", "stoprecord", "replay", "stopreplay",
-    // "rewind", "undoload", "recordscreen".
+    // "rewind", "undoload", "recordscreen", "openfolder".
     QAction* Action(const std::string& name) const;
     // Every action, in the order of the table.
     std::vector<QAction*> Actions() const;

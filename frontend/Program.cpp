@@ -1,5 +1,8 @@
-// The program: `varnox [DIR]`, one main window over DIR (the working
-// directory when none is given). SIGTERM, SIGINT and SIGHUP close the window
+// The program: `varnox [DIR]`, one main window over DIR; without DIR the
+// working directory when it holds the calculator's files, else the user's
+// data folder, which gets the default kit at its first start. File > Open
+// folder... closes the window and opens the next one on the folder chosen.
+// SIGTERM, SIGINT and SIGHUP close the window
 // and save the calculator's memory, so a logout, a shutdown or Ctrl+C keeps
 // it; such a close waits on no box and no dialog, as no one may be there to
 // answer: what a box would say goes to stderr. A signal while a close by the
@@ -12,6 +15,8 @@
 #include <cstdlib>
 #include <cstdio>
 #include <fcntl.h>
+#include <filesystem>
+#include <optional>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -19,6 +24,7 @@
 #include "frontend/Main.h"
 #include "frontend/debugger/Debug.h"
 #include "system/CommandLine.h"
+#include "system/DataFolder.h"
 
 namespace {
 
@@ -80,24 +86,30 @@ int AnswerCommandLine(const varnox::ProgramArguments& arguments) {
     return -1;
 }
 
-}  // namespace
+// The folder for a start without DIR, and what went wrong preparing it; a
+// data folder that cannot be used is refused as a DIR would be.
+std::optional<varnox::StartFolder> StartFolderOf(const varnox::ProgramArguments& arguments) {
+    const std::filesystem::path current = std::filesystem::current_path();
+    if (!arguments.dir.empty()) return varnox::StartFolder{std::filesystem::absolute(arguments.dir), {}};
+    varnox::StartFolder start = varnox::ChooseStartFolder(
+        current, varnox::UserDataFolder(std::getenv("XDG_DATA_HOME"), std::getenv("HOME")), varnox::DefaultKit());
+    if (start.Dir != current) {
+        if (const auto problem = varnox::UnusableDirectory(start.Dir)) {
+            for (const std::string& message : start.Messages) std::fprintf(stderr, "varnox: %s\n", message.c_str());
+            std::fprintf(stderr, "varnox: %s\n", problem->c_str());
+            return std::nullopt;
+        }
+    }
+    return start;
+}
 
-int main(int argc, char** argv) {
-    // Read before any window: --help needs no display.
-    const varnox::ProgramArguments arguments = varnox::ParseProgramArguments(std::vector<std::string>(argv + 1, argv + argc));
-    if (const int status = AnswerCommandLine(arguments); status >= 0) return status;
-    const std::filesystem::path dir = std::filesystem::absolute(arguments.dir.empty() ? "." : arguments.dir);
-
-    // Handlers first: a signal during loading is then held until the
-    // window can close properly.
-    const bool handlingSignals = InstallSignalHandlers();
-
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Varnox Emulator"));
-    QApplication::setOrganizationName(QStringLiteral("Varnox"));
-
+// One window over `dir` until it closes; returns the exit status and sets
+// `next` to the folder File > Open folder... chose.
+int RunWindow(QApplication& app, const std::filesystem::path& dir, const std::vector<std::string>& messages,
+              bool handlingSignals, bool& signalled, std::optional<std::filesystem::path>& next) {
     bool memorySaved = true;  // set by the close, which may come as late as the window's end
     varnox::TMainForm mainForm(dir.lexically_normal());
+    for (const std::string& message : messages) mainForm.Warnings().Show(QString::fromStdString(message));
     // Hidden until F3 or a stop of the run loop shows it.
     varnox::TDebugForm debugForm(mainForm.GetMachine(), dir.lexically_normal());
     mainForm.ShowDebugger = [&debugForm] { debugForm.Show(); };
@@ -108,8 +120,8 @@ int main(int argc, char** argv) {
     });
 
     if (handlingSignals) {
-        auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &app);
-        QObject::connect(notifier, &QSocketNotifier::activated, &mainForm, [&mainForm] {
+        auto* notifier = new QSocketNotifier(signalPipe[0], QSocketNotifier::Read, &mainForm);
+        QObject::connect(notifier, &QSocketNotifier::activated, &mainForm, [&mainForm, &signalled] {
             unsigned char buffer[16];
             int received = 0;
             int last = SIGTERM;
@@ -118,16 +130,47 @@ int main(int argc, char** argv) {
             }
             if (received == 0) return;
             if (mainForm.Closing()) EndBySignal(last);
+            signalled = true;
             mainForm.Warnings().SetUnattended();
             mainForm.close();
         });
     }
 
     unclosedWindow = &mainForm;
-    std::atexit(SaveUnclosedWindow);
     mainForm.show();
     const int status = app.exec();
     unclosedWindow = nullptr;
+    next = mainForm.NextFolder();
     // The last window closing may have ended the loop first.
     return memorySaved ? status : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // Read before any window: --help needs no display.
+    const varnox::ProgramArguments arguments = varnox::ParseProgramArguments(std::vector<std::string>(argv + 1, argv + argc));
+    if (const int status = AnswerCommandLine(arguments); status >= 0) return status;
+    const std::optional<varnox::StartFolder> start = StartFolderOf(arguments);
+    if (!start) return 1;
+
+    // Handlers first: a signal during loading is then held until the
+    // window can close properly.
+    const bool handlingSignals = InstallSignalHandlers();
+
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Varnox Emulator"));
+    QApplication::setOrganizationName(QStringLiteral("Varnox"));
+    std::atexit(SaveUnclosedWindow);
+
+    std::filesystem::path dir = start->Dir;
+    std::vector<std::string> messages = start->Messages;
+    bool signalled = false;
+    for (;;) {
+        std::optional<std::filesystem::path> next;
+        const int status = RunWindow(app, dir, messages, handlingSignals, signalled, next);
+        if (status != 0 || signalled || !next) return status;
+        dir = *next;
+        messages.clear();
+    }
 }

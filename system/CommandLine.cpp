@@ -10,10 +10,12 @@ namespace varnox {
 
 std::string ProgramUsage() {
     return "usage: varnox [DIR]\n"
-           "Runs the calculator in the window, with its files in DIR (the current\n"
-           "directory when none is given): rom0.bin, rom1.bin, charset.bin, keys.bmp\n"
-           "and varnox.ini are read there; ram.bin, register.bin and the save states\n"
-           "are written there.\n"
+           "Runs the calculator in the window, with its files in DIR: rom0.bin,\n"
+           "rom1.bin, charset.bin, keys.bmp and varnox.ini are read there; ram.bin,\n"
+           "register.bin and the save states are written there. Without DIR, the\n"
+           "current directory when it holds any of these files, else the user's\n"
+           "data folder ($XDG_DATA_HOME/varnox, or ~/.local/share/varnox), which\n"
+           "gets the default kit at the first start.\n"
            "  -h, --help     print this help and exit\n"
            "  --version      print the version and exit\n";
 }

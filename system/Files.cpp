@@ -308,10 +308,16 @@ fs::path CopyName(const fs::path& path, int n) {
     return name;
 }
 
-// Before `path` is replaced by `bytes`: keeps a copy of the file there
-// unless the guard's stamp vouches for it, or nothing would be lost. Sets
-// `kept` to the copy's name (one found with the same contents counts);
-// returns the reason when no copy could be kept.
+// What happened to a memory image that is kept before a save replaces it.
+std::string KeptMessage(const char* name, const MemoryFileAtStart& atStart, const fs::path& kept) {
+    const std::string copy = kept.filename().string();
+    if (atStart.ReadInFull) return std::string(name) + " changed on disk since start; its contents are kept in " + copy;
+    if (atStart.Absent) return std::string(name) + " was put there since start; its contents are kept in " + copy;
+    return std::string(name) + " was not read in full at start; its old contents are kept in " + copy;
+}
+
+}  // namespace
+
 std::optional<std::string> KeepUnvouchedFile(const fs::path& path, const std::optional<FileStamp>& vouched,
                                              std::span<const uint8_t> bytes, fs::path& kept) {
     struct stat status {};
@@ -336,16 +342,6 @@ std::optional<std::string> KeepUnvouchedFile(const fs::path& path, const std::op
     }
     return std::string("no copy of the old file could be kept (") + std::strerror(EEXIST) + ")";
 }
-
-// What happened to a memory image that is kept before a save replaces it.
-std::string KeptMessage(const char* name, const MemoryFileAtStart& atStart, const fs::path& kept) {
-    const std::string copy = kept.filename().string();
-    if (atStart.ReadInFull) return std::string(name) + " changed on disk since start; its contents are kept in " + copy;
-    if (atStart.Absent) return std::string(name) + " was put there since start; its contents are kept in " + copy;
-    return std::string(name) + " was not read in full at start; its old contents are kept in " + copy;
-}
-
-}  // namespace
 
 std::vector<fs::path> KeptCopies(const fs::path& file) {
     // One look at the directory rather than one per name a copy may have.

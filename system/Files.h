@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -50,6 +51,13 @@ struct FileStamp {
     int64_t ChangedNs = 0;
     bool operator==(const FileStamp&) const = default;
 };
+
+// Before `path` is replaced by `bytes`: keeps a copy of the file there under
+// the next such name, unless the stamp vouches for it or nothing would be
+// lost. Sets `kept` to the copy's name (one found with the same contents
+// counts); returns the reason when no copy could be kept.
+std::optional<std::string> KeepUnvouchedFile(const std::filesystem::path& path, const std::optional<FileStamp>& vouched,
+                                             std::span<const uint8_t> bytes, std::filesystem::path& kept);
 
 // How a memory image was found at start.
 struct MemoryFileAtStart {

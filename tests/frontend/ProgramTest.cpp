@@ -90,6 +90,41 @@ private slots:
         QCOMPARE(work.Read("register.bin").size(), 128);
         QVERIFY(!QFile::exists(elsewhere.dir.filePath("ram.bin")));
     }
+
+    // Without DIR: a folder holding a file of the machine is used as it is,
+    // any other start goes to the data folder, which gets the kit once.
+    void ChoosesItsFolderWithoutOne_data() {
+        QTest::addColumn<QString>("here");  // a file put in the working directory first, or none
+        QTest::addColumn<bool>("inData");
+        QTest::newRow("empty") << QString() << true;
+        QTest::newRow("settings") << QStringLiteral("varnox.ini") << false;
+    }
+    void ChoosesItsFolderWithoutOne() {
+        QFETCH(QString, here);
+        QFETCH(bool, inData);
+        Scratch work;
+        Scratch data;
+        if (!here.isEmpty()) work.Write(qPrintable(here), "[Settings]\n");
+        for (int start = 0; start < 2; ++start) {
+            QProcess process;
+            process.setWorkingDirectory(work.dir.path());
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert("XDG_DATA_HOME", data.dir.path());
+            process.setProcessEnvironment(env);
+            process.start(QStringLiteral(VARNOX_PATH), {});
+            QVERIFY(process.waitForStarted());
+            QTRY_VERIFY_WITH_TIMEOUT(CatchesTerm(process.processId()), 10000);
+            process.terminate();
+            QVERIFY(process.waitForFinished(10000));
+            QCOMPARE(process.exitCode(), 0);
+            // A user's change to the kit stays at the next start.
+            if (inData) data.Write("varnox/varnox.ini", "[Settings]\nSelfTest=1\n");
+        }
+        QCOMPARE(QFile::exists(work.dir.filePath("ram.bin")), !inData);
+        QCOMPARE(QFile::exists(data.dir.filePath("varnox/ram.bin")), inData);
+        QCOMPARE(data.Read("varnox/rom0.bin").size(), inData ? 18432 : 0);
+        if (inData) QCOMPARE(data.Read("varnox/varnox.ini"), QByteArray("[Settings]\nSelfTest=1\n"));
+    }
 };
 
 QTEST_MAIN(ProgramTest)

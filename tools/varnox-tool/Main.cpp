@@ -17,7 +17,7 @@ struct Command {
 
 const Command Commands[] = {
     {RunSpec, RunCommand}, {LineSpec, LineCommand}, {DisSpec, DisCommand},
-    {ListSpec, ListCommand}, {AsmSpec, AsmCommand},
+    {ListSpec, ListCommand}, {AsmSpec, AsmCommand}, {KitSpec, KitCommand},
 };
 
 void PrintUsage(FILE* out) {
