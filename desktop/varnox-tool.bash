@@ -12,7 +12,7 @@ _varnox_tool() {
 
     local options
     case ${words[1]} in
-        run) options="--steps --break --watch --ticks --hold --screen --scale --load-state --save-state
+        run) options="--steps --break --watch --ticks --hold --screen --gif --scale --load-state --save-state
                       --record --replay --no-save --trace --trace-regs" ;;
         list) options="--from --lines" ;;
         asm) options="--output -o --listing" ;;
@@ -22,7 +22,7 @@ _varnox_tool() {
     esac
 
     case $prev in
-        --screen | --load-state | --save-state | --record | --replay | --listing)
+        --screen | --gif | --load-state | --save-state | --record | --replay | --listing)
             _filedir
             return ;;
         --output | -o)
