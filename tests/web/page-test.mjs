@@ -1,0 +1,156 @@
+// The page in headless Chromium against varnox-tool run in a kit folder
+// without ram.bin: the start page, scripted holds, states both ways, a
+// click and typed keys.
+//   node --experimental-websocket page-test.mjs PAGE_DIR VARNOX_TOOL KIT_DIR [--shots DIR] [--speed]
+import { execFileSync } from 'node:child_process';
+import { copyFileSync, mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
+import { createServer } from 'node:http';
+import { tmpdir } from 'node:os';
+import { extname, join, resolve } from 'node:path';
+import { setTimeout as sleep } from 'node:timers/promises';
+import { Browser, waitFor } from './cdp.mjs';
+
+const [pageDir, tool, kitDir] = process.argv.slice(2, 5).map((path) => resolve(path));
+const options = process.argv.slice(5);
+const shotsDir = options.includes('--shots') ? options[options.indexOf('--shots') + 1] : null;
+const KitFiles = ['varnox.ini', 'charset.bin', 'rom0.bin', 'rom1.bin', 'keys.bmp'];
+const Types = { '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css', '.wasm': 'application/wasm' };
+const here = new URL('.', import.meta.url).pathname;
+
+// Holds of keys by number as --hold takes them: CALC, then 1+1 Enter.
+const Holds = [[8, 5, 6], [41, 20, 21], [44, 30, 40], [41, 45, 46], [50, 60, 70]];
+const HoldTicks = 120;
+
+let failures = 0;
+function check(what, ok, detail = '') {
+  console.log(`${ok ? 'ok  ' : 'FAIL'} ${what}${ok ? '' : `\n${detail}`}`);
+  if (!ok) failures += 1;
+}
+
+const work = mkdtempSync(join(tmpdir(), 'varnox-page-test-'));
+for (const name of KitFiles) copyFileSync(join(kitDir, name), join(work, name));
+function runTool(args) {
+  return execFileSync(tool, ['run', '--no-save', ...args], { cwd: work, encoding: 'utf8' }).trim();
+}
+const toolScreen = (args) => {
+  runTool([...args, '--screen', 'screen.pbm']);
+  return readFileSync(join(work, 'screen.pbm'), 'utf8');
+};
+// The display below the status line, whose clock tells the time since
+// power-on, without the blinking cursor after the calculation's text.
+const belowStatus = (pbm) => pbm.split('\n').slice(2 + 8).map((line, i) => {
+  const row = line.replace(/ /g, '');
+  return i >= 8 && i < 16 ? row.slice(0, 36) + '0'.repeat(6) + row.slice(42) : row;
+}).join('\n');
+
+const server = createServer((request, response) => {
+  const name = new URL(request.url, 'http://page/').pathname.replace(/^\/$/, '/index.html');
+  try {
+    const body = readFileSync(join(pageDir, name.replace(/\.\./g, '')));
+    response.writeHead(200, { 'Content-Type': Types[extname(name)] ?? 'application/octet-stream' });
+    response.end(body);
+  } catch {
+    response.writeHead(404).end();
+  }
+});
+await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
+const url = `http://127.0.0.1:${server.address().port}/`;
+const browser = await Browser.launch();
+
+try {
+  // Running in real time from the start: the screen is the headless run's
+  // after as many run ticks.
+  const live = await browser.open(url, 1280, 1000);
+  await waitFor('the page to start', () => live.eval("document.body?.dataset.ready === 'yes'"));
+  await waitFor('a second of emulated time', async () => /TICKS=(\d+)/.exec(await live.eval('varnox.stateLine()'))[1] >= 100);
+  await live.eval('varnox.pause()');
+  const ticks = /TICKS=(\d+)/.exec(await live.eval('varnox.stateLine()'))[1];
+  const startScreen = await live.eval('varnox.screen()');
+  check('the page shows the start page', startScreen === toolScreen(['--ticks', ticks]) && /1/.test(startScreen.slice(8)));
+
+  // A fresh profile's machine, scripted: the same line and screen as the tool.
+  const fresh = await browser.open(`${url}?paused`, 1024, 768);
+  await waitFor('the fresh page to start', () => fresh.eval("document.body?.dataset.ready === 'yes'"));
+  await fresh.eval('varnox.powerOn()');
+  for (const [key, from, to] of Holds) await fresh.eval(`varnox.hold(${key}, ${from}, ${to})`);
+  await fresh.eval(`varnox.runTicks(${HoldTicks})`);
+  const holdArgs = ['--ticks', `${HoldTicks}`, ...Holds.flatMap(([k, a, b]) => ['--hold', `${k}@${a}-${b}`])];
+  const toolLine = runTool(holdArgs);
+  check('scripted holds give the tool\'s state line', (await fresh.eval('varnox.stateLine()')) === toolLine,
+    `page: ${await fresh.eval('varnox.stateLine()')}\ntool: ${toolLine}`);
+  check('scripted holds give the tool\'s screen', (await fresh.eval('varnox.screen()')) === toolScreen(holdArgs));
+
+  // A state saved on the page runs on in the tool to the page's own end,
+  // and the tool's loads back on the page.
+  writeFileSync(join(work, 'page.vxs'), Buffer.from(await fresh.eval('Array.from(varnox.saveState())')));
+  runTool(['--load-state', 'page.vxs', '--ticks', '40', '--hold', '42@3-4', '--save-state', 'tool.vxs']);
+  await fresh.eval('varnox.hold(42, 123, 124); varnox.runTicks(40)');
+  const toolState = [...readFileSync(join(work, 'tool.vxs'))];
+  check('a state saved on the page ends in the tool as on the page',
+    JSON.stringify(await fresh.eval('Array.from(varnox.saveState())')) === JSON.stringify(toolState));
+  await fresh.eval('varnox.runTicks(7)');
+  await fresh.eval(`varnox.loadState(new Uint8Array(${JSON.stringify(toolState)}))`);
+  check('a state saved by the tool loads on the page',
+    JSON.stringify(await fresh.eval('Array.from(varnox.saveState())')) === JSON.stringify(toolState));
+
+  // CALC typed, "1" clicked on the face, "2+3*4" and Enter typed.
+  await live.eval('varnox.resume()');
+  await live.type('F2', '', 113);
+  await sleep(200);
+  const one = await live.eval(`(() => {
+    const f = document.getElementById('face').getBoundingClientRect();
+    const layout = JSON.parse(JSON.stringify(window.varnox.m.layout));
+    const [x, y, w, h] = layout.keys[40].place;
+    const s = f.width / layout.size[0];
+    return [f.left + (x + w / 2) * s, f.top + (y + h / 2) * s];
+  })()`);
+  const tickNow = async () => Number(/TICKS=(\d+)/.exec(await live.eval('varnox.stateLine()'))[1]);
+  const clickedAt = await tickNow();
+  await live.click(one[0], one[1]);
+  // The keys of the mouse and the keyboard are two slots: the firmware
+  // reads one key at a time, so the typing waits for the click's release.
+  await waitFor('the clicked key to be let go',
+    async () => (await tickNow()) > clickedAt + 10 && live.eval("varnox.m.call('held', 0) === 0"));
+  for (const [key, code] of [['2', 50], ['+', 187], ['3', 51], ['*', 56], ['4', 52]]) await live.type(key, key, code);
+  await live.type('Enter', '\r', 13);
+  const golden = readFileSync(join(here, '../firmware/golden/calc-precedence.pbm'), 'utf8');
+  const shown = await waitFor('12+3*4 = 24 on the display', async () => {
+    const screen = await live.eval('varnox.screen()');
+    return belowStatus(screen) === belowStatus(golden) ? screen : null;
+  }, 10000).catch(() => null);
+  check('a click on "1" and typed keys reach the calculator: 12+3*4 shows 24', shown !== null,
+    (await live.eval('varnox.screen()')).replace(/ /g, '').replace(/0/g, '.').replace(/1/g, '#'));
+
+  if (shotsDir) {
+    await live.screenshot(join(shotsDir, 'page-1280x1000-calc-24.png'), writeFileSync);
+    await fresh.screenshot(join(shotsDir, 'page-1024x768-after-script.png'), writeFileSync);
+  }
+
+  if (options.includes('--speed')) {
+    // Steps per second at Unlimited: timed while running, then the same
+    // run ticks counted again from a state.
+    const page = await browser.open(`${url}?paused`, 1024, 768);
+    await waitFor('the page to start', () => page.eval("document.body?.dataset.ready === 'yes'"));
+    await page.eval('varnox.powerOn(); varnox.runTicks(100)');
+    const start = await page.eval('Array.from(varnox.saveState())');
+    const tickOf = async () => Number(/TICKS=(\d+)/.exec(await page.eval('varnox.stateLine()'))[1]);
+    const from = await tickOf();
+    await page.eval('varnox.setSpeed(0); varnox.resume()');
+    const began = Date.now();
+    await sleep(10000);
+    await page.eval('varnox.pause()');
+    const seconds = (Date.now() - began) / 1000;
+    const ran = (await tickOf()) - from;
+    await page.eval(`varnox.powerOn(); varnox.loadState(new Uint8Array(${JSON.stringify(start)}))`);
+    await page.eval(`varnox.runTicks(${ran})`);
+    const steps = Number(/STEPS=(\d+)/.exec(await page.eval('varnox.stateLine()'))[1]);
+    console.log(`page at Unlimited, idle on the start page: ${ran} run ticks, ${(steps / seconds / 1e6).toFixed(2)} M steps/s`);
+  }
+} catch (error) {
+  check('the page test ran to its end', false, error.stack);
+} finally {
+  await browser.close();
+  server.close();
+  rmSync(work, { recursive: true, force: true });
+}
+process.exit(failures ? 1 : 0);
