@@ -3,7 +3,7 @@
 // click and typed keys.
 //   node --experimental-websocket page-test.mjs PAGE_DIR VARNOX_TOOL KIT_DIR [--shots DIR] [--speed]
 import { execFileSync } from 'node:child_process';
-import { copyFileSync, mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
+import { copyFileSync, mkdirSync, mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import { createServer } from 'node:http';
 import { tmpdir } from 'node:os';
 import { extname, join, resolve } from 'node:path';
@@ -29,6 +29,7 @@ function check(what, ok, detail = '') {
 
 const work = mkdtempSync(join(tmpdir(), 'varnox-page-test-'));
 for (const name of KitFiles) copyFileSync(join(kitDir, name), join(work, name));
+mkdirSync(join(work, 'short'));
 function runTool(args) {
   return execFileSync(tool, ['run', '--no-save', ...args], { cwd: work, encoding: 'utf8' }).trim();
 }
@@ -93,11 +94,25 @@ try {
   check('a state saved by the tool loads on the page',
     JSON.stringify(await fresh.eval('Array.from(varnox.saveState())')) === JSON.stringify(toolState));
 
+  // A recording made by the tool, from the page's state, played on the
+  // page from the file picker: it ends where the tool's replay ends.
+  runTool(['--load-state', 'tool.vxs', '--ticks', '30', '--hold', '43@2-3', '--record', 'tool.vxr']);
+  runTool(['--replay', 'tool.vxr', '--save-state', 'replayed.vxs']);
+  const pick = async (selector, file) => {
+    const { root } = await fresh.send('DOM.getDocument');
+    const { nodeId } = await fresh.send('DOM.querySelector', { nodeId: root.nodeId, selector });
+    await fresh.send('DOM.setFileInputFiles', { nodeId, files: [join(work, file)] });
+  };
+  await pick('#replay', 'tool.vxr');
+  await waitFor('the replay to start', () => fresh.eval("varnox.m.call('replaying') === 1"), 5000).catch(() => false);
+  await fresh.eval('varnox.runTicks(30)');
+  check('a recording played on the page ends as the tool\'s replay',
+    JSON.stringify(await fresh.eval('Array.from(varnox.saveState())')) ===
+      JSON.stringify([...readFileSync(join(work, 'replayed.vxs'))]));
+
   // A firmware file of the user's, cut short: the window's message.
-  writeFileSync(join(work, 'rom0.bin'), Buffer.alloc(100));
-  const { root } = await fresh.send('DOM.getDocument');
-  const { nodeId } = await fresh.send('DOM.querySelector', { nodeId: root.nodeId, selector: '#roms' });
-  await fresh.send('DOM.setFileInputFiles', { nodeId, files: [join(work, 'rom0.bin')] });
+  writeFileSync(join(work, 'short', 'rom0.bin'), Buffer.alloc(100));
+  await pick('#roms', 'short/rom0.bin');
   const expected = 'rom0.bin: 100 bytes, expected 18432';
   const said = await waitFor('the message on the page', async () =>
     ((await fresh.eval("document.getElementById('messages').textContent")).includes(expected)), 5000).catch(() => false);
@@ -130,6 +145,22 @@ try {
     return belowStatus(screen) === belowStatus(golden) ? screen : null;
   }, 10000).catch(() => null);
   check('a click on "1" and typed keys reach the calculator: 12+3*4 shows 24', shown !== null,
+    (await live.eval('varnox.screen()')).replace(/ /g, '').replace(/0/g, '.').replace(/1/g, '#'));
+
+  // RAM kept across visits, saved as the page is left: after a reload,
+  // ANS is still the last result.
+  await live.send('Page.reload');
+  await waitFor('the page to start again', () => live.eval("document.body?.dataset.ready === 'yes'"));
+  await sleep(300);
+  await live.type('F2', '', 113);
+  await sleep(300);
+  await live.type(']', ']', 221);
+  await sleep(300);
+  await live.type('Enter', '\r', 13);
+  const resultRows = (pbm) => belowStatus(pbm).split('\n').slice(32, 40).join('\n');
+  const kept = await waitFor('ANS = 24 after the reload', async () =>
+    resultRows(await live.eval('varnox.screen()')) === resultRows(golden), 10000).catch(() => false);
+  check('RAM is kept across a reload of the page: ANS is 24', kept,
     (await live.eval('varnox.screen()')).replace(/ /g, '').replace(/0/g, '.').replace(/1/g, '#'));
 
   if (shotsDir) {
