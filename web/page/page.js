@@ -73,14 +73,23 @@ class Page {
     requestAnimationFrame((t) => this.frame(t));
   }
 
-  paint() {
+  // Drawn again only when something shown changed: at Unlimited the
+  // frame's time goes to the machine.
+  paint(always = false) {
     const m = this.machine;
     const state = this.face.state;
-    state.down = new Set([m.call('held', 0), m.call('held', 1)]);
+    const held = [m.call('held', 0), m.call('held', 1)];
+    state.down = new Set(held);
     state.print = m.call('held', 2) !== 0;
     state.power = m.call('powered') !== 0;
     state.mark = m.call('replaying') ? 'PLAY' : '';
-    this.face.draw(m.call('lcdPowered') ? m.dots() : null);
+    const dots = m.call('lcdPowered') ? m.dots() : null;
+    const shown = JSON.stringify([held, state.print, state.power, state.mark, dots !== null]);
+    const same = shown === this.shown && (dots === null || (this.dots && dots.every((d, i) => d === this.dots[i])));
+    if (same && !always) return;
+    this.shown = shown;
+    this.dots = dots && dots.slice();
+    this.face.draw(dots);
   }
 
   showControls() {
@@ -242,7 +251,7 @@ function wireFace(page) {
   const fit = () => {
     const bar = document.getElementById('bar').getBoundingClientRect().height;
     page.face.fit(innerWidth * devicePixelRatio, (innerHeight - bar - 16) * devicePixelRatio);
-    page.paint();
+    page.paint(true);
   };
   addEventListener('resize', fit);
   fit();
