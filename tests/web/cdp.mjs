@@ -3,12 +3,31 @@
 // their own (each with empty storage), scripts evaluated in them.
 import { spawn } from 'node:child_process';
 import { mkdtempSync, readFileSync, rmSync, existsSync } from 'node:fs';
+import { createServer } from 'node:http';
 import { tmpdir } from 'node:os';
-import { join } from 'node:path';
+import { extname, join } from 'node:path';
 import { setTimeout as sleep } from 'node:timers/promises';
 
 const ChromiumFlags = ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
   '--disable-background-networking', '--disable-component-update', '--disable-sync'];
+
+const Types = { '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css', '.wasm': 'application/wasm' };
+
+// The page's folder served on 127.0.0.1 at a free port: [server, url].
+export async function servePage(dir) {
+  const server = createServer((request, response) => {
+    const name = new URL(request.url, 'http://page/').pathname.replace(/^\/$/, '/index.html');
+    try {
+      const body = readFileSync(join(dir, name.replace(/\.\./g, '')));
+      response.writeHead(200, { 'Content-Type': Types[extname(name)] ?? 'application/octet-stream' });
+      response.end(body);
+    } catch {
+      response.writeHead(404).end();
+    }
+  });
+  await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
+  return [server, `http://127.0.0.1:${server.address().port}/`];
+}
 
 // Polls `check` until it gives a truthy value, or fails after `ms`.
 export async function waitFor(what, check, ms = 20000) {

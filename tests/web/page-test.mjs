@@ -1,20 +1,18 @@
 // The page in headless Chromium against varnox-tool run in a kit folder
 // without ram.bin: the start page, scripted holds, states both ways, a
 // click and typed keys.
-//   node --experimental-websocket page-test.mjs PAGE_DIR VARNOX_TOOL KIT_DIR [--shots DIR] [--speed]
+//   node --experimental-websocket page-test.mjs PAGE_DIR VARNOX_TOOL KIT_DIR [--shots DIR]
 import { execFileSync } from 'node:child_process';
 import { copyFileSync, mkdirSync, mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
-import { createServer } from 'node:http';
 import { tmpdir } from 'node:os';
-import { extname, join, resolve } from 'node:path';
+import { join, resolve } from 'node:path';
 import { setTimeout as sleep } from 'node:timers/promises';
-import { Browser, waitFor } from './cdp.mjs';
+import { Browser, servePage, waitFor } from './cdp.mjs';
 
 const [pageDir, tool, kitDir] = process.argv.slice(2, 5).map((path) => resolve(path));
 const options = process.argv.slice(5);
 const shotsDir = options.includes('--shots') ? options[options.indexOf('--shots') + 1] : null;
 const KitFiles = ['varnox.ini', 'charset.bin', 'rom0.bin', 'rom1.bin', 'keys.bmp'];
-const Types = { '.html': 'text/html', '.js': 'text/javascript', '.css': 'text/css', '.wasm': 'application/wasm' };
 const here = new URL('.', import.meta.url).pathname;
 
 // Holds of keys by number as --hold takes them: CALC, then 1+1 Enter.
@@ -44,18 +42,7 @@ const belowStatus = (pbm) => pbm.split('\n').slice(2 + 8).map((line, i) => {
   return i >= 8 && i < 16 ? row.slice(0, 36) + '0'.repeat(6) + row.slice(42) : row;
 }).join('\n');
 
-const server = createServer((request, response) => {
-  const name = new URL(request.url, 'http://page/').pathname.replace(/^\/$/, '/index.html');
-  try {
-    const body = readFileSync(join(pageDir, name.replace(/\.\./g, '')));
-    response.writeHead(200, { 'Content-Type': Types[extname(name)] ?? 'application/octet-stream' });
-    response.end(body);
-  } catch {
-    response.writeHead(404).end();
-  }
-});
-await new Promise((resolve) => server.listen(0, '127.0.0.1', resolve));
-const url = `http://127.0.0.1:${server.address().port}/`;
+const [server, url] = await servePage(pageDir);
 const browser = await Browser.launch();
 
 try {
@@ -168,46 +155,6 @@ try {
     await fresh.screenshot(join(shotsDir, 'page-1024x768-after-script.png'), writeFileSync);
   }
 
-  if (options.includes('--speed')) {
-    // Steps per second at Unlimited: timed while running, then the same
-    // run ticks counted again from a state.
-    const page = await browser.open(`${url}?paused`, 1024, 768);
-    await waitFor('the page to start', () => page.eval("document.body?.dataset.ready === 'yes'"));
-    await page.eval('varnox.powerOn(); varnox.runTicks(100)');
-    // The engine compiles the hot code again, optimised, after a while.
-    await page.eval('varnox.setSpeed(0); varnox.resume()');
-    await sleep(2000);
-    await page.eval('varnox.pause()');
-    const start = await page.eval('Array.from(varnox.saveState())');
-    const tickOf = async () => Number(/TICKS=(\d+)/.exec(await page.eval('varnox.stateLine()'))[1]);
-    const from = await tickOf();
-    // The time spent running, apart from the page's drawing and idling.
-    await page.eval(`(() => {
-      const fns = varnox.m.fns, frame = fns.frame;
-      window.runningMs = 0;
-      fns.frame = (...args) => { const t = performance.now(); const r = frame(...args); runningMs += performance.now() - t; return r; };
-    })()`);
-    // The page's main thread's processor time, as the native benchmark
-    // counts its own: on a busy machine both lose the same wall time.
-    await page.send('Performance.enable');
-    const threadTime = async () =>
-      (await page.send('Performance.getMetrics')).metrics.find((m) => m.name === 'ThreadTime').value;
-    const threadBefore = await threadTime();
-    await page.eval('varnox.resume()');
-    const began = Date.now();
-    await sleep(5000);
-    await page.eval('varnox.pause()');
-    const seconds = (Date.now() - began) / 1000;
-    const threadSeconds = (await threadTime()) - threadBefore;
-    const ran = (await tickOf()) - from;
-    await page.eval(`varnox.powerOn(); varnox.loadState(new Uint8Array(${JSON.stringify(start)}))`);
-    await page.eval(`varnox.runTicks(${ran})`);
-    const steps = Number(/STEPS=(\d+)/.exec(await page.eval('varnox.stateLine()'))[1]);
-    const running = (await page.eval('runningMs')) / 1000;
-    console.log(`page at Unlimited, idle on the start page: ${ran} run ticks in ${seconds} s, ` +
-      `${(steps / seconds / 1e6).toFixed(2)} M steps/s; ${(steps / running / 1e6).toFixed(2)} M steps/s of the time running; ` +
-      `${(steps / threadSeconds / 1e6).toFixed(2)} M steps/s of the page's thread's processor time (${threadSeconds.toFixed(2)} s)`);
-  }
 } catch (error) {
   check('the page test ran to its end', false, error.stack);
 } finally {
