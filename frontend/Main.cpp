@@ -27,6 +27,7 @@
 #include "peripherals/Keyboard.h"
 #include "peripherals/Lcd.h"
 #include "system/BitmapCheck.h"
+#include "system/FaceLayout.h"
 #include "system/Files.h"
 #include "system/KeyMap.h"
 #include "system/RunLoop.h"
@@ -39,10 +40,10 @@ constexpr QRgb DotOff = 0xFFFFFFFF;
 constexpr QRgb DotOn = 0xFF000000;
 constexpr QRgb FaceColour = 0xFFD4D0C8;
 
-constexpr QSize ClientSize(315, 528);
-constexpr int FaceWidth = 35;
-constexpr int FaceHeight = 11;
-constexpr QSize KeysPictureSize(6 * FaceWidth, 9 * FaceHeight);
+constexpr QSize ClientSize(FaceWidth, FaceHeight);
+constexpr QSize KeysPictureSize(KeysPictureWidth, KeysPictureHeight);
+
+QRect ToQRect(const FaceRect& r) { return QRect(r.Left, r.Top, r.Width, r.Height); }
 
 const QString Caption = QStringLiteral("Varnox emulator");
 
@@ -89,14 +90,14 @@ TMainForm::TMainForm(std::filesystem::path dir, QWidget* parent)
     // The controls sit on the client area below the menu bar.
     QWidget* client = view_.Client();
     bevel2_ = MakeBevel(client, QFrame::Box);
-    view_.Place(bevel2_, QRect(16, 8, 281, 153));
+    view_.Place(bevel2_, ToQRect(OuterBevelPlace));
     bevel1_ = MakeBevel(client, QFrame::Panel);
-    view_.Place(bevel1_, QRect(48, 16, 217, 137));
+    view_.Place(bevel1_, ToQRect(InnerBevelPlace));
     auto* lcdImage = new TLcdImage(client);
     lcdImage->SetMessages(&messages_);
     connect(&messages_, &TScreenMessages::Changed, lcdImage, qOverload<>(&QWidget::update));
     lcdImage_ = lcdImage;
-    view_.Place(lcdImage_, QRect(60, 20, DisplayWidth, DisplayHeight));
+    view_.Place(lcdImage_, ToQRect(DisplayPlace));
     view_.SetDisplay(lcdImage_);
     // In the frame left of the display, where it hides nothing.
     recordMark_ = new TRecordMark(client);
@@ -110,39 +111,26 @@ TMainForm::TMainForm(std::filesystem::path dir, QWidget* parent)
 
     for (int tag = 1; tag <= ButtonCount; ++tag) {
         auto* button = new TSpeedButton(tag, client);
-        if (tag <= 30) {
-            const int column = (tag - 1) % 6;
-            const int row = (tag - 1) / 6;
-            view_.Place(button, QRect(16 + 48 * column, 208 + 32 * row, 41, 17));
-        } else {
-            static constexpr int Lefts[5] = {16, 74, 132, 190, 248};
-            const int column = (tag - 31) % 5;
-            const int row = (tag - 31) / 5;
-            view_.Place(button, QRect(Lefts[column], 368 + 40 * row, 49, 25));
-        }
+        view_.Place(button, ToQRect(KeyPlace(tag)));
         connect(button, &TSpeedButton::MouseDown, this, &TMainForm::ButtonMouseDown);
         connect(button, &TSpeedButton::MouseUp, this, &TMainForm::ButtonMouseUp);
         buttons_.push_back(button);
     }
 
     printBevel_ = MakeBevel(client, QFrame::Panel);
-    view_.Place(printBevel_, QRect(56, 176, 57, 17));
+    view_.Place(printBevel_, ToQRect(PrintSwitchPlace.Bevel));
     printSwitch_ = new TShape(client);
-    view_.Place(printSwitch_, QRect(58, 178, 33, 13));
+    view_.Place(printSwitch_, ToQRect(PrintSwitchPlace.Knob));
     powerBevel_ = MakeBevel(client, QFrame::Panel);
-    view_.Place(powerBevel_, QRect(200, 176, 57, 17));
+    view_.Place(powerBevel_, ToQRect(PowerSwitchPlace.Bevel));
     powerSwitch_ = new TShape(client);
-    view_.Place(powerSwitch_, QRect(202, 178, 33, 13));
+    view_.Place(powerSwitch_, ToQRect(PowerSwitchPlace.Knob));
     connect(printSwitch_, &TShape::MouseDown, this, &TMainForm::SwitchMouseDown);
     connect(powerSwitch_, &TShape::MouseDown, this, &TMainForm::SwitchMouseDown);
 
     // Labels take the size of their text; only their places are fixed.
-    const struct {
-        int left, top;
-        const char* caption;
-    } captions[] = {{40, 176, "N"}, {120, 176, "HD"}, {176, 176, "ON"}, {264, 176, "OFF"}};
-    for (const auto& c : captions) {
-        view_.Place(new QLabel(QString::fromLatin1(c.caption), client), QRect(c.left, c.top, 0, 0));
+    for (const FaceCaption& c : FaceCaptions) {
+        view_.Place(new QLabel(QString::fromLatin1(c.Text), client), QRect(c.Left, c.Top, 0, 0));
     }
 
     refreshTimer_ = new QTimer(this);
@@ -350,9 +338,7 @@ void TMainForm::DrawKeypad() {
     }
     picture = picture.convertToFormat(QImage::Format_RGB32);
     for (int n = 1; n <= ButtonCount; ++n) {
-        const int column = n <= 30 ? (n - 1) % 6 : (n - 31) % 5;
-        const int row = n <= 30 ? (n - 1) / 6 : 5 + (n - 31) / 5;
-        const QImage cell = picture.copy(column * FaceWidth, row * FaceHeight, FaceWidth, FaceHeight);
+        const QImage cell = picture.copy(ToQRect(KeyFaceCell(n)));
         Button(n)->SetFace(QPixmap::fromImage(cell));
     }
 }

@@ -49,12 +49,6 @@ struct ScreenClip::Encoder {
     }
 };
 
-DisplayPicture PictureOf(const LcdController& lcd) {
-    DisplayPicture picture{};
-    if (lcd.LcdControl & LcdPowered) LcdCompose(lcd, picture);
-    return picture;
-}
-
 ScreenClip::ScreenClip(int scale) : encoder_(std::make_unique<Encoder>()), scale_(std::clamp(scale, 1, 32)) {
     Encoder& e = *encoder_;
     int error = 0;

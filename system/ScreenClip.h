@@ -12,21 +12,9 @@
 
 #include "core/Def.h"
 #include "peripherals/Lcd.h"
+#include "system/DisplayPicture.h"
 
 namespace varnox {
-
-// The dots as the display shows them: composed frame nibbles, all clear
-// while the display is unpowered.
-using DisplayPicture = std::array<uint8_t, FrameNibbles>;
-
-// What the display shows for the controller as it stands, composed aside:
-// looking changes nothing.
-DisplayPicture PictureOf(const LcdController& lcd);
-
-// Whether dot (column, row) of the picture is black.
-inline bool PictureDot(const DisplayPicture& picture, int column, int row) {
-    return (picture[static_cast<size_t>(FrameIndexOfDot(column, row))] >> FrameBitOfDot(row)) & 1;
-}
 
 class ScreenClip {
 public:

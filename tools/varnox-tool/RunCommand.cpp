@@ -26,6 +26,7 @@
 #include "system/RunPath.h"
 #include "system/SaveState.h"
 #include "system/ScreenClip.h"
+#include "system/StateLine.h"
 
 namespace varnox::tool {
 namespace {
@@ -312,9 +313,7 @@ int RunCommand(const Args& args) {
         failed = failed || saved.Failed;
     }
 
-    const CpuState& cpu = m.Cpu;
-    std::printf("PC=%04X F=%02X AS=%02X KO=%02X KI=%02X IE=%02X IF=%02X HALTED=%d STEPS=%lld TICKS=%lld\n", cpu.PC,
-                cpu.F, cpu.AS, cpu.KO, cpu.KI, cpu.IE, cpu.IF, cpu.Halted ? 1 : 0, counter.steps, ticks);
+    std::printf("%s\n", StateLine(m.Cpu, counter.steps, ticks).c_str());
     return failed ? 1 : 0;
 }
 

@@ -1,0 +1,118 @@
+// The page's session against the headless run of varnox-tool: the same
+// holds at the same run ticks give the same machine and the same line.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <vector>
+
+#include "support/ScratchDir.h"
+#include "system/Files.h"
+#include "system/RunPath.h"
+#include "system/SaveState.h"
+#include "system/StateLine.h"
+#include "web/PageSession.h"
+
+namespace varnox::web {
+namespace {
+
+// The default kit in a folder of its own, without ram.bin.
+struct KitFolder : test::ScratchDir {
+    KitFolder() {
+        for (const char* name : KitFileNames) std::filesystem::copy_file(std::filesystem::path(VARNOX_RUN_DIR) / name, path() / name);
+    }
+};
+
+struct HoldCase {
+    const char* name;
+    std::vector<KeyHold> holds;
+    long long ticks;
+};
+
+// 41 is "1", 44 "+", 50 Enter, 8 CALC.
+const HoldCase HoldCases[] = {
+    {"idle on the start page", {}, 100},
+    {"the calculator opened", {{8, 10, 12}}, 60},
+    {"1+1 evaluated", {{8, 5, 6}, {41, 20, 21}, {44, 30, 40}, {41, 45, 46}, {50, 60, 70}}, 120},
+    {"a hold that starts where another ends", {{41, 10, 20}, {41, 20, 30}}, 50},
+};
+
+struct HeadlessRun {
+    std::vector<uint8_t> state;
+    std::string line;
+};
+
+HeadlessRun RunHeadless(const std::filesystem::path& dir, const HoldCase& c) {
+    auto m = std::make_unique<Machine>();
+    LoadMachine(*m, dir);
+    StartMachine(*m);
+    long long steps = 0;
+    const TicksRun run = RunTicks(*m, c.ticks, c.holds, [](Machine&, void* s) { ++*static_cast<long long*>(s); }, &steps);
+    return {EncodeState(*m), StateLine(m->Cpu, steps, run.ticks)};
+}
+
+class PageSessionTest : public testing::TestWithParam<HoldCase> {};
+
+TEST_P(PageSessionTest, ScriptedHoldsEndAsTheHeadlessRun) {
+    const KitFolder kit;
+    const HoldCase& c = GetParam();
+    PageSession page(kit.path());
+    EXPECT_TRUE(page.PowerOn().empty());
+    for (const KeyHold& hold : c.holds) page.Hold(hold.key, hold.from, hold.until);
+    page.RunTicks(c.ticks / 2);
+    page.RunTicks(c.ticks - c.ticks / 2);
+    const HeadlessRun headless = RunHeadless(kit.path(), c);
+    EXPECT_EQ(page.StateLine(), headless.line);
+    EXPECT_EQ(page.SaveState(), headless.state);
+}
+
+TEST_P(PageSessionTest, FramesAtAnySpeedEndAsScriptedTicks) {
+    const KitFolder kit;
+    const HoldCase& c = GetParam();
+    PageSession framed(kit.path());
+    framed.PowerOn();
+    for (const KeyHold& hold : c.holds) framed.Hold(hold.key, hold.from, hold.until);
+    framed.SetSpeed(8);
+    framed.SetPaused(false);
+    long long made = 0;
+    while (made + 8 <= c.ticks) made += framed.Frame(10, nullptr, nullptr, 0);
+    PageSession scripted(kit.path());
+    scripted.PowerOn();
+    for (const KeyHold& hold : c.holds) scripted.Hold(hold.key, hold.from, hold.until);
+    scripted.RunTicks(made);
+    EXPECT_EQ(framed.SaveState(), scripted.SaveState());
+}
+
+TEST_P(PageSessionTest, StateSavedOnThePageRunsOnAfterLoading) {
+    const KitFolder kit;
+    const HoldCase& c = GetParam();
+    PageSession page(kit.path());
+    page.PowerOn();
+    for (const KeyHold& hold : c.holds) page.Hold(hold.key, hold.from, hold.until);
+    page.RunTicks(c.ticks);
+    const std::vector<uint8_t> saved = page.SaveState();
+    kit.Write("mid.vxs", saved);
+    page.RunTicks(30);
+    PageSession other(kit.path());
+    other.PowerOn();
+    ASSERT_EQ(other.LoadState(kit.path() / "mid.vxs"), std::nullopt);
+    other.RunTicks(30);
+    EXPECT_EQ(other.SaveState(), page.SaveState());
+}
+
+INSTANTIATE_TEST_SUITE_P(Cases, PageSessionTest, testing::ValuesIn(HoldCases));
+
+TEST(PageSessionMemory, SavedOnlyAfterARun) {
+    const KitFolder kit;
+    PageSession page(kit.path());
+    page.PowerOn();
+    EXPECT_FALSE(page.SaveMemory().has_value());
+    EXPECT_FALSE(std::filesystem::exists(kit.path() / RamFileName));
+    page.RunTicks(20);
+    const auto saved = page.SaveMemory();
+    ASSERT_TRUE(saved.has_value());
+    EXPECT_FALSE(saved->Failed);
+    EXPECT_EQ(std::filesystem::file_size(kit.path() / RamFileName), static_cast<uintmax_t>(DataRamBytes));
+}
+
+}  // namespace
+}  // namespace varnox::web
