@@ -1,6 +1,7 @@
 #include "debugger/SymbolFile.h"
 
 #include "asm/SourceExpr.h"
+#include "core/Crc32.h"
 #include "debugger/HexText.h"
 #include "system/BoundedRead.h"
 #include "system/SaveState.h"

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "core/Cpu.h"
+#include "core/Crc32.h"
 #include "system/AtomicReplace.h"
 #include "system/BoundedRead.h"
 #include "system/Files.h"
