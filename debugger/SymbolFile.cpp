@@ -11,6 +11,8 @@ namespace {
 
 // Far more than the labels two ROMs can hold.
 constexpr size_t MaxSymbolFileBytes = size_t{16} << 20;
+// Said one by one up to here, then counted.
+constexpr size_t MaxLeftOutShown = 5;
 
 }  // namespace
 
@@ -39,13 +41,20 @@ SymbolLoad LoadSymbolFile(const std::filesystem::path& file, const Machine& m, S
         load.Messages.push_back(Concat({name, ": written for another rom0.bin (an older build?): names may be wrong"}));
     }
     // A code name must stand on an instruction-ROM word, where a listing line starts.
+    size_t leftOut = 0;
     for (const Symbol& symbol : parsed.Table.All()) {
         if (symbol.Space == SymbolSpace::Code && symbol.Address >= DataInstrStart) {
-            load.Messages.push_back(Concat({name, ": code symbol '", symbol.Name, "' at ", HexText(symbol.Address, 4),
-                                            " is not an instruction-ROM word; left out"}));
+            if (++leftOut <= MaxLeftOutShown) {
+                load.Messages.push_back(Concat({name, ": code symbol '", symbol.Name, "' at ", HexText(symbol.Address, 4),
+                                                " is not an instruction-ROM word; left out"}));
+            }
             continue;
         }
         load.Table.Add(symbol);
+    }
+    if (leftOut > MaxLeftOutShown) {
+        load.Messages.push_back(Concat({name, ": ", std::to_string(leftOut - MaxLeftOutShown),
+                                        " more code symbols past the instruction ROM left out"}));
     }
     return load;
 }

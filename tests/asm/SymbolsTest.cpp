@@ -60,6 +60,23 @@ TEST(Symbols, MalformedLinesAreNamedAndSkipped) {
     EXPECT_EQ(parsed.Table.Find("Good"), nullptr);  // spelled as the assembler spells it
 }
 
+// A file of bad lines says a few and a count; many names on one address
+// show the first, found without a walk.
+TEST(Symbols, ManyBadLinesOrNamesStayCheap) {
+    std::string bad;
+    std::string many;
+    for (int i = 0; i < 200000; ++i) {
+        bad += "code 0010 " + std::string(300, '!') + "\n";
+        many += "code 0010 n" + std::to_string(i) + "\n";
+    }
+    const ParsedSymbols badParsed = ParseSymbolText(bad, "rom.sym");
+    ASSERT_EQ(badParsed.Messages.size(), 21u);
+    EXPECT_EQ(badParsed.Messages[0], "rom.sym:1: '" + std::string(40, '!') + "...' is not a name");
+    EXPECT_EQ(badParsed.Messages.back(), "rom.sym: 199980 more lines skipped");
+    const ParsedSymbols manyParsed = ParseSymbolText(many, "rom.sym");
+    for (int i = 0; i < 200000; ++i) ASSERT_EQ(*manyParsed.Table.NameAt(SymbolSpace::Code, 0x10), "n0");
+}
+
 class NamedListingTest : public ::testing::Test {
 protected:
     void SetUp() override {

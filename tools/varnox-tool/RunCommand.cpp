@@ -1,8 +1,10 @@
 // varnox-tool run: the machine headless, on the window's run path, with
 // run ticks back to back.
+#include <cerrno>
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -89,6 +91,7 @@ std::string ReadOptions(const CommandLine& line, RunOptionValues& values) {
             if (!values.steps) return "bad step count (1 or more): " + value;
         } else if (option.Name == "--break") {
             values.debug.breakText = value;
+            values.debug.breakGiven = true;
         } else if (option.Name == "--watch") {
             values.debug.watchTexts.push_back(value);
         } else if (option.Name == "--trace-regs") {
@@ -136,6 +139,8 @@ std::optional<std::string> OutputsProblem(const RunOptionValues& values) {
     std::vector<RolePath> inputs;
     std::vector<RolePath> outputs;
     for (const char* name : KitFileNames) inputs.push_back({std::string("the machine's ") + name, dir / name});
+    // Read by --break and --watch names, and written by asm: never an output.
+    inputs.push_back({std::string("the machine's ") + SymbolFileName, dir / SymbolFileName});
     for (const char* name : MemoryFileNames) {
         // Saved at the end, they are outputs; with --no-save only read.
         (values.save ? outputs : inputs).push_back({std::string("the machine's ") + name, dir / name});
@@ -151,12 +156,28 @@ std::optional<std::string> OutputsProblem(const RunOptionValues& values) {
     return CheckOutputs(inputs, outputs);
 }
 
+// The signal that asked the run to end (SIGTERM, SIGINT, SIGHUP), or 0.
+volatile std::sig_atomic_t stopSignal = 0;
+
+void OnStopSignal(int signal) { stopSignal = signal; }
+
+// A signal ends the run as a stop would, so that the memory and the
+// recording up to there are still saved.
+void CatchStopSignals() {
+    struct sigaction action = {};
+    action.sa_handler = OnStopSignal;
+    sigemptyset(&action.sa_mask);
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) sigaction(signal, &action, nullptr);
+}
+
 struct StepCounter {
     long long steps = 0;
+    long long stopAt = 0;  // the step a replayed run stopped after, or 0
     unsigned long long cycles = 0;
     bool trace = false;
     bool traceRegs = false;
     bool outputClosed = false;  // the trace could not be written: stop
+    int traceError = 0;         // why
 };
 
 void BeforeStep(Machine& m, void* context) {
@@ -165,10 +186,14 @@ void BeforeStep(Machine& m, void* context) {
     if (counter->trace && !(counter->traceRegs ? TraceStepWithRegisters(m, counter->cycles) : TraceStep(m))) {
         // Whoever read the trace has gone (| head): end the run as if it
         // were over, so the memory is still saved.
+        counter->traceError = errno;
         counter->trace = false;
         counter->outputClosed = true;
-        m.Run.DebugActive = 1;
+        m.Run.StepCount = 1;
     }
+    // Stopped after this step as --steps stops a run, so that a recording
+    // of it replays to the same machine.
+    if (stopSignal != 0 || counter->steps + 1 == counter->stopAt) m.Run.StepCount = 1;
     ++counter->steps;
 }
 
@@ -227,7 +252,11 @@ int RunCommand(const Args& args) {
     Machine& m = *machine;
     LoadResult loaded = LoadMachine(m, dir);
     for (const std::string& message : loaded.Messages) Complain(message);
-    if (loaded.Lacks(Rom0FileName)) {
+    // A short file before it stops the loading: without rom0.bin there is
+    // still nothing to run.
+    const bool noRom0 = loaded.OutcomeOf(Rom0FileName) == FileOutcome::NotRead &&
+                        !std::filesystem::exists(std::filesystem::symlink_status(dir / Rom0FileName));
+    if (loaded.Lacks(Rom0FileName) || noRom0) {
         // Nothing to run: the command fails before anything is written.
         Complain(std::string("varnox-tool run: nothing to run without ") + Rom0FileName);
         return 1;
@@ -235,6 +264,7 @@ int RunCommand(const Args& args) {
     StartMachine(m);
     InputPath path(m);
     std::optional<long long> replayTicks;
+    long long replayStopSteps = 0;
     if (!options.loadState.empty()) {
         if (const auto failure = LoadStateToRun(m, options.loadState)) {
             Complain(*failure);
@@ -251,6 +281,7 @@ int RunCommand(const Args& args) {
             return 1;
         }
         replayTicks = recording.Ticks;
+        replayStopSteps = recording.StopSteps;
     }
     if (!options.record.empty()) path.StartRecording(options.loadState.empty());
 
@@ -259,7 +290,7 @@ int RunCommand(const Args& args) {
     if (const std::string problem = ApplyDebugOptions(m, options.debug, session, dir); !problem.empty()) {
         return UsageError(RunSpec, problem);
     }
-    const bool stopSought = options.steps || !options.debug.breakText.empty() || !options.debug.watchTexts.empty();
+    const bool stopSought = options.steps || options.debug.breakGiven || !options.debug.watchTexts.empty();
     const long long maxTicks = options.ticks ? *options.ticks
                                : replayTicks ? *replayTicks
                                : stopSought  ? StopSearchTicks
@@ -268,14 +299,31 @@ int RunCommand(const Args& args) {
     StepCounter counter;
     counter.trace = options.trace;
     counter.traceRegs = options.debug.traceRegs;
-    const long long ticks = RunTicks(path, maxTicks, options.holds, BeforeStep, &counter).ticks;
+    counter.stopAt = replayStopSteps;
+    CatchStopSignals();
+    const TicksRun run = RunTicks(path, maxTicks, options.holds, BeforeStep, &counter);
+    const long long ticks = run.ticks;
 
     if (const std::string stop = session.StopText(); !stop.empty()) Complain(stop);
     session.Disarm(m);
 
     bool failed = !loaded.Completed;  // a file was short or unreadable
+    if (counter.outputClosed && counter.traceError != EPIPE) {
+        // Only a reader that went away ends a trace well; stderr is what
+        // failed, so this goes to stdout.
+        std::printf("varnox-tool run: the trace could not be written: %s; the run stopped at tick %lld\n",
+                    std::strerror(counter.traceError), ticks);
+        failed = true;
+    }
+    if (stopSignal != 0) {
+        Complain("varnox-tool run: ended by signal " + std::to_string(stopSignal) + " at run tick " + std::to_string(ticks) +
+                 "; saving what was reached");
+        failed = true;
+    }
     if (!options.record.empty()) {
-        if (const auto failure = SaveRecordingFile(path.StopRecording(), options.record)) {
+        Recording recording = path.StopRecording();
+        if (run.stopped) recording.StopSteps = counter.steps;
+        if (const auto failure = SaveRecordingFile(recording, options.record)) {
             Complain(*failure);
             failed = true;
         }
