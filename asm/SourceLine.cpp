@@ -28,6 +28,17 @@ bool IsGrammarWord(std::string_view lowerWord) {
            InList(asmscan::StatusRegTable, lowerWord);
 }
 
+}  // namespace
+
+bool IsOperandWord(std::string_view word) {
+    const std::string lower = LowerCase(word);
+    const bool registerName = lower.size() > 1 && (lower[0] == 'r' || lower[0] == 'i') &&
+                              lower.find_first_not_of("0123456789", 1) == std::string::npos;
+    return registerName || IsGrammarWord(lower);
+}
+
+namespace {
+
 enum class PieceKind { Immediate, Offset, Register };
 
 // A value in the plain line and where it came from.

@@ -1,6 +1,7 @@
 #include "debugger/SymbolFile.h"
 
 #include "asm/SourceExpr.h"
+#include "asm/SourceLine.h"
 #include "core/Crc32.h"
 #include "debugger/HexText.h"
 #include "system/BoundedRead.h"
@@ -42,7 +43,12 @@ SymbolLoad LoadSymbolFile(const std::filesystem::path& file, const Machine& m, S
     }
     // A code name must stand on an instruction-ROM word, where a listing line starts.
     size_t leftOut = 0;
+    std::string operandWords;  // names typed lines read as registers or conditions
+    size_t operandWordCount = 0;
     for (const Symbol& symbol : parsed.Table.All()) {
+        if (IsOperandWord(symbol.Name) && ++operandWordCount <= MaxLeftOutShown) {
+            operandWords += (operandWords.empty() ? "" : ", ") + symbol.Name;
+        }
         if (symbol.Space == SymbolSpace::Code && symbol.Address >= DataInstrStart) {
             if (++leftOut <= MaxLeftOutShown) {
                 load.Messages.push_back(Concat({name, ": code symbol '", symbol.Name, "' at ", HexText(symbol.Address, 4),
@@ -51,6 +57,11 @@ SymbolLoad LoadSymbolFile(const std::filesystem::path& file, const Machine& m, S
             continue;
         }
         load.Table.Add(symbol);
+    }
+    if (operandWordCount > 0) {
+        load.Messages.push_back(Concat({name, ": ", std::to_string(operandWordCount),
+                                        " names read as registers or conditions in typed lines (", operandWords,
+                                        operandWordCount > MaxLeftOutShown ? ", ..." : "", "); they stay names in listings"}));
     }
     if (leftOut > MaxLeftOutShown) {
         load.Messages.push_back(Concat({name, ": ", std::to_string(leftOut - MaxLeftOutShown),

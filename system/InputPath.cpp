@@ -104,7 +104,9 @@ Recording InputPath::StopRecording() {
 }
 
 std::optional<std::string> InputPath::StartReplay(const Recording& r, const std::filesystem::path& file) {
+    const Settings session = m_.Config;
     if (auto refused = varnox::StartReplay(m_, r, file)) return refused;
+    sessionSettings_ = session;
     replay_ = r;
     replayStart_ = tick_;
     replayNext_ = 0;
@@ -126,6 +128,15 @@ void InputPath::ApplyDueReplay(long long upTo) {
 void InputPath::FinishReplay() {
     if (!replay_) return;
     if (ReplayTicksLeft() == 0) ApplyDueReplay(replay_->Ticks);
+    EndReplay();
+}
+
+void InputPath::EndReplay() {
+    if (!replay_) return;
+    const int32_t intervalMs = replay_->OscFreq > 0 ? m_.Run.CyclesPerTick / replay_->OscFreq : 0;
+    m_.Config.OscFreq = sessionSettings_.OscFreq;
+    m_.Config.SelfTest = sessionSettings_.SelfTest;
+    m_.Run.CyclesPerTick = ComputeCyclesPerTick(intervalMs, m_.Config.OscFreq);
     replay_.reset();
 }
 

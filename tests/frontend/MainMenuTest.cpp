@@ -374,6 +374,32 @@ private slots:
         QVERIFY(typed == file || !QFile::exists(scratch.dir.filePath(typed)));
     }
 
+    // The dialogs' "replace?" does not know the machine's own files: an
+    // output over one is refused and the file kept, a slot linked to one too.
+    void OutputsLeaveTheMachinesFilesAlone_data() {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("file");
+        QTest::newRow("recording over rom0.bin") << "record" << "rom0.bin";
+        QTest::newRow("state over rom1.bin") << "savefile" << "rom1.bin";
+        QTest::newRow("screenshot over charset.bin") << "screenshotas" << "charset.bin";
+        QTest::newRow("slot linked to rom0.bin") << "save1" << "rom0.bin";
+    }
+    void OutputsLeaveTheMachinesFilesAlone() {
+        QFETCH(QString, action);
+        QFETCH(QString, file);
+        Scratch scratch;
+        auto form = CounterForm(scratch);
+        const QByteArray before = scratch.Read(file.toLatin1().constData());
+        QVERIFY(QFile::link(scratch.dir.filePath(file), scratch.dir.filePath("state1.vxs")));
+        AnswerFileDialog(*form, scratch.dir.filePath(file));
+        form->Menu().Action(action.toLatin1().constData())->trigger();
+        const QStringList said = AcknowledgeWarnings(*form);
+        QCOMPARE(said.size(), 1);
+        QVERIFY2(said[0].endsWith("is the machine's " + file), qPrintable(said[0]));
+        QCOMPARE(scratch.Read(file.toLatin1().constData()), before);
+        QVERIFY(!form->Menu().Action("stoprecord")->isEnabled());
+    }
+
     void KeyMapListsEveryKeyWithItsPcKeys() {
         Scratch scratch;
         auto form = CounterForm(scratch);

@@ -219,6 +219,28 @@ TEST(Recording, FromPowerOnOverTheSameFilesOnly) {
     }
 }
 
+// A replay runs at the recording's clock and self-test; the session's own
+// come back when it ends, as the next recording then says.
+TEST(Recording, AReplayEndsAtTheSessionsOwnSettings) {
+    auto m = WatcherMachine();
+    const Settings own = m->Config;
+    const int32_t cycles = m->Run.CyclesPerTick;
+    Recording r = BeginRecording(*m, true);
+    r.OscFreq = own.OscFreq / 2;
+    r.SelfTest = own.SelfTest + 3;
+    r.Ticks = 2;
+    InputPath path(*m);
+    ASSERT_EQ(path.StartReplay(r, "r.vxr"), std::nullopt);
+    EXPECT_EQ(m->Run.CyclesPerTick, cycles / 2);
+    RunTicks(path, r.Ticks);
+    EXPECT_FALSE(path.IsReplaying());
+    EXPECT_EQ(m->Run.CyclesPerTick, cycles);
+    path.StartRecording(false);
+    const Recording next = path.StopRecording();
+    EXPECT_EQ(next.OscFreq, own.OscFreq);
+    EXPECT_EQ(next.SelfTest, own.SelfTest);
+}
+
 TEST(Recording, MalformedOrCutRecordingsNameTheLine) {
     Recording r;
     r.Ticks = 20;

@@ -97,8 +97,8 @@ std::string ReadOptions(const CommandLine& line, RunOptionValues& values) {
         } else if (option.Name == "--trace-regs") {
             values.debug.traceRegs = true;
         } else if (option.Name == "--ticks") {
-            values.ticks = ParseNumber(value, 10, 0, INT64_MAX);
-            if (!values.ticks) return "bad tick count: " + value;
+            values.ticks = ParseNumber(value, 10, 0, MaxRunTicks);
+            if (!values.ticks) return "bad tick count (0.." + std::to_string(MaxRunTicks) + "): " + value;
         } else if (option.Name == "--hold") {
             const auto hold = ParseHold(value);
             if (!hold) return "bad key hold (want K@A-B, K 1..53, A <= B): " + value;
