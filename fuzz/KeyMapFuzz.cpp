@@ -11,7 +11,9 @@
 
 namespace {
 
-constexpr size_t LongestWarning = 300;
+// Two quoted words of a few dozen characters, each byte perhaps escaped as
+// \xNN, in a sentence.
+constexpr size_t LongestWarning = 600;
 
 std::vector<varnox::KeyMapEntry> EntriesOf(std::string_view text) {
     std::vector<varnox::KeyMapEntry> entries;

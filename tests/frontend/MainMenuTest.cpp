@@ -3,6 +3,7 @@
 // key map, the view size and quitting; and the keys shown held by PC keys.
 #include <QAction>
 #include <QContextMenuEvent>
+#include <QDir>
 #include <QClipboard>
 #include <QFileDialog>
 #include <QGuiApplication>
@@ -14,6 +15,8 @@
 #include <QSet>
 #include <QSettings>
 #include <QTableWidget>
+
+#include <sys/stat.h>
 
 #include <string>
 
@@ -398,6 +401,43 @@ private slots:
         QVERIFY2(said[0].endsWith("is the machine's " + file), qPrintable(said[0]));
         QCOMPARE(scratch.Read(file.toLatin1().constData()), before);
         QVERIFY(!form->Menu().Action("stoprecord")->isEnabled());
+    }
+
+    // A recording's file is tried when it starts; one that cannot be written
+    // at its stop is offered a place elsewhere, and nothing recorded is lost.
+    void RecordingTargetsAreTriedAtTheStart_data() {
+        QTest::addColumn<QString>("target");
+        QTest::newRow("a pipe") << "fifo.vxr";
+        QTest::newRow("a missing folder") << "gone/r.vxr";
+    }
+    void RecordingTargetsAreTriedAtTheStart() {
+        QFETCH(QString, target);
+        Scratch scratch;
+        auto form = CounterForm(scratch);
+        QCOMPARE(::mkfifo(scratch.dir.filePath("fifo.vxr").toLocal8Bit().constData(), 0600), 0);
+        AnswerFileDialog(*form, scratch.dir.filePath(target));
+        form->Menu().Action("record")->trigger();
+        const QStringList said = AcknowledgeWarnings(*form);
+        QCOMPARE(said.size(), 1);
+        QVERIFY2(said[0].contains(scratch.dir.filePath(target)), qPrintable(said[0]));
+        QVERIFY(!form->Menu().Action("stoprecord")->isEnabled());
+    }
+    void AFailedStopOffersAnotherFile() {
+        Scratch scratch;
+        auto form = CounterForm(scratch);
+        QVERIFY(QDir(scratch.dir.path()).mkdir("sub"));
+        QStringList asked;
+        form->ChooseFile = [&](const varnox::TFileRequest& request) {
+            asked << request.Caption;
+            return scratch.dir.filePath(asked.size() == 1 ? "sub/r.vxr" : "elsewhere.vxr");
+        };
+        form->Menu().Action("record")->trigger();
+        QVERIFY(form->Menu().Action("stoprecord")->isEnabled());
+        QVERIFY(QDir(scratch.dir.filePath("sub")).removeRecursively());
+        form->Menu().Action("stoprecord")->trigger();
+        QCOMPARE(asked.value(1), QStringLiteral("Save the recording elsewhere"));
+        QVERIFY(AcknowledgeWarnings(*form).value(0).startsWith("Failed to save the recording " + scratch.dir.filePath("sub/r.vxr")));
+        QVERIFY(scratch.Read("elsewhere.vxr").startsWith("Varnox recording 1\n"));
     }
 
     void KeyMapListsEveryKeyWithItsPcKeys() {
