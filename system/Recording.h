@@ -20,8 +20,8 @@
 //     15 pc 0                      ... and lets it go
 //     20 mouse 7                   the mouse slot; "print 53" / "print 0" the
 //     40 reset                     print switch; reset: as at power-on
-//     stop 123456                  (when the run stopped inside its last run
-//     end                          tick: after the run's 123456th step)
+//     stop 1234                    (when the run stopped inside its last run
+//     end                          tick: after that tick's 1234th step)
 //
 // "pc K noscan" holds the key without the key scan (the window's double
 // quote and colon do so). Lines starting with # and empty lines are ignored.
@@ -71,7 +71,7 @@ struct Recording {
     uint32_t RegisterCrc = 0;
     std::vector<uint8_t> State;
     std::vector<InputEvent> Events;
-    long long StopSteps = 0;  // 0: the run ended with a whole run tick
+    long long StopSteps = 0;  // steps of the last run tick when the run stopped inside it, else 0
     bool operator==(const Recording&) const = default;
 };
 

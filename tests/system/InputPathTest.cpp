@@ -241,6 +241,33 @@ TEST(Recording, AReplayEndsAtTheSessionsOwnSettings) {
     EXPECT_EQ(next.SelfTest, own.SelfTest);
 }
 
+// A run stopped inside a run tick, by a step count or a breakpoint, is
+// recorded up to that step, and replays to the same machine.
+TEST(Recording, AStopInsideATickReplaysToTheSameStep) {
+    const struct {
+        int32_t stepCount, breakAddress;
+    } stops[] = {{700, -1}, {0, 2}, {0, 3}};
+    for (const auto& stop : stops) {
+        auto recorded = WatcherMachine();
+        InputPath path(*recorded);
+        path.StartRecording(false);
+        const KeyHold holds[] = {{41, 1, 30}};
+        RunTicks(path, 20, holds);
+        recorded->Run.StepCount = stop.stepCount;
+        recorded->Run.BreakAddress = stop.breakAddress;
+        ASSERT_TRUE(RunTicks(path, 1000, holds).stopped);
+        const Recording recording = path.StopRecording();
+        EXPECT_GT(recording.StopSteps, 0);
+        recorded->Run.BreakAddress = -1;
+
+        auto replayed = WatcherMachine();
+        InputPath again(*replayed);
+        ASSERT_EQ(again.StartReplay(recording, "r.vxr"), std::nullopt);
+        EXPECT_TRUE(RunTicks(again, recording.Ticks).stopped);
+        EXPECT_EQ(Whole(*replayed), Whole(*recorded));
+    }
+}
+
 TEST(Recording, MalformedOrCutRecordingsNameTheLine) {
     Recording r;
     r.Ticks = 20;

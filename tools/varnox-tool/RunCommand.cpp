@@ -172,7 +172,6 @@ void CatchStopSignals() {
 
 struct StepCounter {
     long long steps = 0;
-    long long stopAt = 0;  // the step a replayed run stopped after, or 0
     unsigned long long cycles = 0;
     bool trace = false;
     bool traceRegs = false;
@@ -193,7 +192,7 @@ void BeforeStep(Machine& m, void* context) {
     }
     // Stopped after this step as --steps stops a run, so that a recording
     // of it replays to the same machine.
-    if (stopSignal != 0 || counter->steps + 1 == counter->stopAt) m.Run.StepCount = 1;
+    if (stopSignal != 0) m.Run.StepCount = 1;
     ++counter->steps;
 }
 
@@ -264,7 +263,6 @@ int RunCommand(const Args& args) {
     StartMachine(m);
     InputPath path(m);
     std::optional<long long> replayTicks;
-    long long replayStopSteps = 0;
     if (!options.loadState.empty()) {
         if (const auto failure = LoadStateToRun(m, options.loadState)) {
             Complain(*failure);
@@ -281,7 +279,6 @@ int RunCommand(const Args& args) {
             return 1;
         }
         replayTicks = recording.Ticks;
-        replayStopSteps = recording.StopSteps;
     }
     if (!options.record.empty()) path.StartRecording(options.loadState.empty());
 
@@ -299,7 +296,6 @@ int RunCommand(const Args& args) {
     StepCounter counter;
     counter.trace = options.trace;
     counter.traceRegs = options.debug.traceRegs;
-    counter.stopAt = replayStopSteps;
     CatchStopSignals();
     const TicksRun run = RunTicks(path, maxTicks, options.holds, BeforeStep, &counter);
     const long long ticks = run.ticks;
@@ -321,9 +317,7 @@ int RunCommand(const Args& args) {
         failed = true;
     }
     if (!options.record.empty()) {
-        Recording recording = path.StopRecording();
-        if (run.stopped) recording.StopSteps = counter.steps;
-        if (const auto failure = SaveRecordingFile(recording, options.record)) {
+        if (const auto failure = SaveRecordingFile(path.StopRecording(), options.record)) {
             Complain(*failure);
             failed = true;
         }
