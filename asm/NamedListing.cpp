@@ -5,6 +5,7 @@
 #include "asm/Dis.h"
 #include "asm/OpcodeTable.h"
 #include "asm/SourceExpr.h"
+#include "asm/SourceLine.h"
 #include "core/InstructionRead.h"
 
 namespace varnox {
@@ -115,7 +116,8 @@ AsmResult AssembleNamed(std::string_view line, const SymbolTable* symbols) {
             keep(pos + 1);
             continue;
         }
-        const Symbol* symbol = symbols->Find(line.substr(pos, end - pos));
+        // Registers and conditions win over symbols spelled like them.
+        const Symbol* symbol = IsOperandWord(line.substr(pos, end - pos)) ? nullptr : symbols->Find(line.substr(pos, end - pos));
         if (!symbol) {
             keep(end);
             continue;

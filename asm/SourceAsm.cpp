@@ -10,6 +10,7 @@
 
 #include "asm/Asem.h"
 #include "asm/AsmScanner.h"
+#include "core/Def.h"
 #include "asm/SourceExpr.h"
 #include "asm/SourceImage.h"
 #include "asm/SourceLine.h"
@@ -306,6 +307,10 @@ private:
         for (const auto& [name, symbol] : symbols_) {
             if (symbol.constant || !symbol.known) continue;
             const SymbolSpace space = symbol.space == Space::Code ? SymbolSpace::Code : SymbolSpace::Data;
+            // A label just past the last word or byte (after code that ends
+            // at &H17FF, or RAM that ends at &HFFFF) names no address there.
+            const int64_t end = space == SymbolSpace::Code ? InstrRomWords : 0x10000;
+            if (symbol.value < 0 || symbol.value >= end) continue;
             labels.push_back({space, static_cast<uint16_t>(symbol.value), name});
         }
         std::sort(labels.begin(), labels.end(), [](const varnox::Symbol& a, const varnox::Symbol& b) {

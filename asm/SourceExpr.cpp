@@ -43,22 +43,6 @@ std::string Concat(std::initializer_list<std::string_view> parts) {
     return out;
 }
 
-std::string Printable(std::string_view text, size_t limit) {
-    std::string out;
-    for (size_t i = 0; i < text.size() && i < limit; ++i) {
-        const char c = text[i];
-        if (c >= 0x20 && c <= 0x7E) {
-            out.push_back(c);
-        } else {
-            char hex[8];
-            std::snprintf(hex, sizeof hex, "\\x%02X", static_cast<unsigned char>(c));
-            out.append(hex);
-        }
-    }
-    if (text.size() > limit) out.append("...");
-    return out;
-}
-
 int HexDigitValue(char c) {
     if (c >= '0' && c <= '9') return c - '0';
     if (c >= 'a' && c <= 'f') return c - 'a' + 10;

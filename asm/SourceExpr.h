@@ -11,6 +11,8 @@
 #include <string>
 #include <string_view>
 
+#include "core/Printable.h"
+
 namespace varnox {
 
 // Names: a letter or "_", then letters, digits and "_"; a local name is
@@ -26,10 +28,6 @@ size_t SkipBlanks(std::string_view text, size_t pos);
 std::string LowerCase(std::string_view text);
 // The parts one after another (the compiler misjudges "text" + string).
 std::string Concat(std::initializer_list<std::string_view> parts);
-
-// Text for a message: printable ASCII as it is, every other byte as \xHH,
-// cut after limit characters with "...".
-std::string Printable(std::string_view text, size_t limit = 40);
 
 // A hex digit's value, or -1.
 int HexDigitValue(char c);

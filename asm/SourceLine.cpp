@@ -28,6 +28,17 @@ bool IsGrammarWord(std::string_view lowerWord) {
            InList(asmscan::StatusRegTable, lowerWord);
 }
 
+}  // namespace
+
+bool IsOperandWord(std::string_view word) {
+    const std::string lower = LowerCase(word);
+    const bool registerName = lower.size() > 1 && (lower[0] == 'r' || lower[0] == 'i') &&
+                              lower.find_first_not_of("0123456789", 1) == std::string::npos;
+    return registerName || IsGrammarWord(lower);
+}
+
+namespace {
+
 enum class PieceKind { Immediate, Offset, Register };
 
 // A value in the plain line and where it came from.
@@ -209,6 +220,7 @@ private:
                 return line_.size();
             }
             piece.srcEnd = close + 1;
+            if (JoinedAfter(piece.srcEnd)) return line_.size();
             piece.value = value.known ? value.value : lowest;
             if (!value.known) out_.known = false;
             if (piece.value < lowest || piece.value > 127) {
@@ -239,6 +251,14 @@ private:
         return piece.srcEnd;
     }
 
+    // A digit or a name right after a value would join the number put in
+    // its place ("(5)1" as 51): no operand is written so.
+    bool JoinedAfter(size_t end) {
+        if (end >= line_.size() || !(IsDigit(line_[end]) || IsNameStart(line_[end]))) return false;
+        Error(end, Concat({"'", Printable(line_.substr(end, 1)), "' right after a value: an operator or a comma goes between them"}));
+        return true;
+    }
+
     // An expression; an offset's starts at its sign.
     size_t Value(size_t at, PieceKind kind, int operand) {
         const ExprValue value = EvaluateExpression(line_, at, context_);
@@ -246,6 +266,7 @@ private:
             Error(value.errorColumn, value.error);
             return line_.size();
         }
+        if (JoinedAfter(value.end)) return line_.size();
         Piece piece;
         piece.kind = kind;
         piece.operand = operand;

@@ -31,4 +31,9 @@ struct InstructionBytes {
 // start: where its mnemonic begins.
 InstructionBytes AssembleInstruction(std::string_view line, size_t start, const ExprContext& context);
 
+// Whether an operand written so is read by the grammar itself, whatever a
+// symbol of that name stands for: a register (r5, i70), an index or pointer
+// register, a condition or a status register, in any case.
+bool IsOperandWord(std::string_view word);
+
 }  // namespace varnox

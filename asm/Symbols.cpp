@@ -10,6 +10,8 @@ namespace {
 
 constexpr std::string_view CrcComment = "; rom0.bin CRC-32 ";
 constexpr size_t MaxNameLength = 256;
+// A file of bad lines is said in a few lines and a count, not a line each.
+constexpr size_t MaxLineMessages = 20;
 
 std::string Quoted(std::string_view text) { return Concat({"'", Printable(text), "'"}); }
 
@@ -34,6 +36,7 @@ bool SymbolTable::Add(const Symbol& symbol) {
     if (byName_.count(symbol.Name)) return false;
     byName_.emplace(symbol.Name, symbols_.size());
     byAddress_.emplace(Key(symbol.Space, symbol.Address), symbols_.size());
+    shown_.emplace(Key(symbol.Space, symbol.Address), symbols_.size());  // the first stays
     symbols_.push_back(symbol);
     return true;
 }
@@ -49,16 +52,8 @@ std::vector<const std::string*> SymbolTable::NamesAt(SymbolSpace space, uint16_t
 }
 
 const std::string* SymbolTable::NameAt(SymbolSpace space, uint16_t address) const {
-    const std::string* best = nullptr;
-    size_t bestIndex = 0;
-    const auto [first, last] = byAddress_.equal_range(Key(space, address));
-    for (auto it = first; it != last; ++it) {
-        if (!best || it->second < bestIndex) {
-            best = &symbols_[it->second].Name;
-            bestIndex = it->second;
-        }
-    }
-    return best;
+    const auto found = shown_.find(Key(space, address));
+    return found == shown_.end() ? nullptr : &symbols_[found->second].Name;
 }
 
 const Symbol* SymbolTable::Find(std::string_view name) const {
@@ -73,7 +68,12 @@ bool IsSymbolName(std::string_view text) {
 ParsedSymbols ParseSymbolText(std::string_view text, std::string_view fileName) {
     ParsedSymbols parsed;
     int lineNumber = 0;
+    size_t unsaid = 0;
     auto complain = [&](const std::string& what) {
+        if (parsed.Messages.size() == MaxLineMessages) {
+            ++unsaid;
+            return;
+        }
         parsed.Messages.push_back(Concat({fileName, ":", std::to_string(lineNumber), ": ", what}));
     };
     for (size_t start = 0; start < text.size();) {
@@ -114,8 +114,9 @@ ParsedSymbols ParseSymbolText(std::string_view text, std::string_view fileName) 
             continue;
         }
         symbol.Name = std::string(fields[2]);
-        if (!parsed.Table.Add(symbol)) complain(Concat({"'", symbol.Name, "' is named twice; the first is kept"}));
+        if (!parsed.Table.Add(symbol)) complain(Concat({Quoted(symbol.Name), " is named twice; the first is kept"}));
     }
+    if (unsaid > 0) parsed.Messages.push_back(Concat({fileName, ": ", std::to_string(unsaid), " more lines skipped"}));
     return parsed;
 }
 

@@ -48,13 +48,14 @@ private:
     }
     std::vector<Symbol> symbols_;
     std::unordered_multimap<uint32_t, size_t> byAddress_;
+    std::unordered_map<uint32_t, size_t> shown_;  // the name NameAt gives, found without a walk
     std::map<std::string, size_t, std::less<>> byName_;
 };
 
 struct ParsedSymbols {
     SymbolTable Table;
     std::optional<uint32_t> Rom0Crc;    // from the first comment, when it has one
-    std::vector<std::string> Messages;  // "FILE:LINE: what is wrong", one a skipped line
+    std::vector<std::string> Messages;  // "FILE:LINE: what is wrong" for the first skipped lines, then a count
 };
 
 // Reads the text of a symbol file; `fileName` names it in the messages.

@@ -32,7 +32,7 @@ AddressValue ParseAddressText(std::string_view text, const SymbolTable* symbols)
     text = Trimmed(text);
     if (text.empty()) return {std::nullopt, "no address given"};
     if (symbols) {
-        if (const Symbol* symbol = symbols->Find(text)) return {symbol->Address, {}};
+        if (const Symbol* symbol = symbols->Find(text)) return {symbol->Address, {}, symbol};
     }
     if (const auto value = HexAddress(text)) return {value, {}};
     const std::string shown(text.substr(0, 40));
@@ -65,11 +65,13 @@ WatchRangeValue ParseWatchText(std::string_view text, const SymbolTable* symbols
     const AddressValue first = ParseAddressText(text.substr(0, dash), symbols);
     if (!first.Address) return {std::nullopt, first.Problem};
     range.First = range.Last = *first.Address;
+    range.CodeName = first.Named && first.Named->Space == SymbolSpace::Code;
     if (dash != std::string_view::npos) {
         const AddressValue last = ParseAddressText(text.substr(dash + 1), symbols);
         if (!last.Address) return {std::nullopt, last.Problem};
         if (*last.Address < range.First) return {std::nullopt, "the range ends before it starts"};
         range.Last = *last.Address;
+        range.CodeName = range.CodeName || (last.Named && last.Named->Space == SymbolSpace::Code);
     }
     return {range, {}};
 }

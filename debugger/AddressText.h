@@ -16,7 +16,8 @@ namespace varnox {
 
 struct AddressValue {
     std::optional<uint16_t> Address;
-    std::string Problem;  // why not, when there is no address
+    std::string Problem;             // why not, when there is no address
+    const Symbol* Named = nullptr;   // the symbol it names, when it does
 };
 
 // A name wins over hex digits that spell the same word ("add", "cafe").
@@ -31,6 +32,7 @@ struct WatchRange {
     uint16_t First = 0;
     uint16_t Last = 0;
     uint8_t Kinds = AccessRead | AccessWrite;
+    bool CodeName = false;  // an end was given by a code name: a data access there is unlikely
 };
 
 struct WatchRangeValue {

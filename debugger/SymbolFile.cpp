@@ -1,6 +1,8 @@
 #include "debugger/SymbolFile.h"
 
 #include "asm/SourceExpr.h"
+#include "asm/SourceLine.h"
+#include "core/Crc32.h"
 #include "debugger/HexText.h"
 #include "system/BoundedRead.h"
 #include "system/SaveState.h"
@@ -10,6 +12,8 @@ namespace {
 
 // Far more than the labels two ROMs can hold.
 constexpr size_t MaxSymbolFileBytes = size_t{16} << 20;
+// Said one by one up to here, then counted.
+constexpr size_t MaxLeftOutShown = 5;
 
 }  // namespace
 
@@ -38,13 +42,30 @@ SymbolLoad LoadSymbolFile(const std::filesystem::path& file, const Machine& m, S
         load.Messages.push_back(Concat({name, ": written for another rom0.bin (an older build?): names may be wrong"}));
     }
     // A code name must stand on an instruction-ROM word, where a listing line starts.
+    size_t leftOut = 0;
+    std::string operandWords;  // names typed lines read as registers or conditions
+    size_t operandWordCount = 0;
     for (const Symbol& symbol : parsed.Table.All()) {
+        if (IsOperandWord(symbol.Name) && ++operandWordCount <= MaxLeftOutShown) {
+            operandWords += (operandWords.empty() ? "" : ", ") + symbol.Name;
+        }
         if (symbol.Space == SymbolSpace::Code && symbol.Address >= DataInstrStart) {
-            load.Messages.push_back(Concat({name, ": code symbol '", symbol.Name, "' at ", HexText(symbol.Address, 4),
-                                            " is not an instruction-ROM word; left out"}));
+            if (++leftOut <= MaxLeftOutShown) {
+                load.Messages.push_back(Concat({name, ": code symbol '", symbol.Name, "' at ", HexText(symbol.Address, 4),
+                                                " is not an instruction-ROM word; left out"}));
+            }
             continue;
         }
         load.Table.Add(symbol);
+    }
+    if (operandWordCount > 0) {
+        load.Messages.push_back(Concat({name, ": ", std::to_string(operandWordCount),
+                                        " names read as registers or conditions in typed lines (", operandWords,
+                                        operandWordCount > MaxLeftOutShown ? ", ..." : "", "); they stay names in listings"}));
+    }
+    if (leftOut > MaxLeftOutShown) {
+        load.Messages.push_back(Concat({name, ": ", std::to_string(leftOut - MaxLeftOutShown),
+                                        " more code symbols past the instruction ROM left out"}));
     }
     return load;
 }

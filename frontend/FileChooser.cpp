@@ -3,6 +3,9 @@
 #include <QDir>
 #include <QFileDialog>
 
+#include "asm/Symbols.h"
+#include "system/OutputCheck.h"
+
 namespace varnox {
 
 QString AskWithFileDialog(QWidget* parent, const TFileRequest& request) {
@@ -17,6 +20,14 @@ QString AskWithFileDialog(QWidget* parent, const TFileRequest& request) {
     if (dialog.exec() != QDialog::Accepted) return QString();
     const QStringList files = dialog.selectedFiles();
     return files.isEmpty() ? QString() : files.front();
+}
+
+std::optional<QString> RefusedOutput(const std::filesystem::path& dir, const std::string& role,
+                                     const std::filesystem::path& file) {
+    static constexpr const char* Symbols[] = {SymbolFileName};
+    const auto problem = CheckWindowOutput(dir, {role, file}, Symbols);
+    if (!problem) return std::nullopt;
+    return QStringLiteral("Cannot write %1: %2").arg(QString::fromStdString(file.string()), QString::fromStdString(*problem));
 }
 
 }  // namespace varnox

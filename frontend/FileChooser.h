@@ -6,7 +6,9 @@
 
 #include <QString>
 
+#include <filesystem>
 #include <functional>
+#include <optional>
 
 class QWidget;
 
@@ -27,5 +29,11 @@ using TChooseFile = std::function<QString(const TFileRequest& request)>;
 
 // The desktop's file dialog over `parent`.
 QString AskWithFileDialog(QWidget* parent, const TFileRequest& request);
+
+// Why `file`, chosen (or a slot) as `role`, may not be written: the dialog's
+// "replace?" does not know the machine's own files in `dir`, which an output
+// over them would destroy. The message names the file and what it is.
+std::optional<QString> RefusedOutput(const std::filesystem::path& dir, const std::string& role,
+                                     const std::filesystem::path& file);
 
 }  // namespace varnox

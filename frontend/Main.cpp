@@ -12,6 +12,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QScopeGuard>
+#include <QStringList>
 #include <QTimer>
 
 #include <cstdio>
@@ -186,7 +187,14 @@ TMainForm::TMainForm(std::filesystem::path dir, QWidget* parent)
     view_.Apply();
     KeyMapRead stored = TWindowSettings::StoredKeyMap();
     keys_ = stored.Map;
-    for (const std::string& warning : stored.Warnings) warnings_.Show(QString::fromStdString(warning));
+    if (!stored.Warnings.empty()) {
+        // One box for all; the entries it names go back to their defaults,
+        // so that the next start does not say them again.
+        QStringList said;
+        for (const std::string& warning : stored.Warnings) said << QString::fromStdString(warning);
+        warnings_.Show(said.join('\n'));
+        TWindowSettings::StoreKeyMap(keys_);
+    }
     FormCreate();
 }
 
@@ -238,16 +246,18 @@ void TMainForm::FormClose() {
     machine_->Run.DebugActive = 1;
     runTimer_->SetEnabled(false);
     refreshTimer_->stop();
-    // A recording under way is kept, as the memory is.
-    recordings_.StopRecording();
+    // A recording under way is kept, as the memory is; a failure is said
+    // with those of the memory, once the boxes of the session are gone.
+    const std::optional<std::string> unrecorded = recordings_.StopRecordingAtClose();
     screenRecorder_->Stop();
     // Load-time warnings still up go with the window.
     warnings_.Close();
     if (keyMap_) keyMap_->close();
     if (shown_) TWindowSettings::StorePosition(view_.WindowPlace());
-    const SaveResult saved = SaveFiles(*machine_, dir_, saveGuard_);
+    SaveResult saved = SaveFiles(*machine_, dir_, saveGuard_);
+    if (unrecorded) saved.Messages.insert(saved.Messages.begin(), *unrecorded);
     warnings_.ShowAtClose(saved.Messages);
-    emit Closed(!saved.Failed);
+    emit Closed(!saved.Failed && !unrecorded);
 }
 
 void TMainForm::SaveWithoutWindow() {
@@ -255,6 +265,7 @@ void TMainForm::SaveWithoutWindow() {
     closed_ = true;
     machine_->Run.DebugActive = 1;
     runTimer_->SetEnabled(false);
+    if (const auto unrecorded = recordings_.StopRecordingAtClose()) std::fprintf(stderr, "varnox: %s\n", unrecorded->c_str());
     for (const std::string& message : SaveFiles(*machine_, dir_, saveGuard_).Messages) {
         std::fprintf(stderr, "varnox: %s\n", message.c_str());
     }

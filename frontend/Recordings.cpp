@@ -28,8 +28,19 @@ void TRecordings::StartRecording(bool fromPowerOn) {
     if (!file.isEmpty()) StartRecordingTo(file.toStdString(), fromPowerOn);
 }
 
+std::optional<std::string> TRecordings::Write(const varnox::Recording& recording, const std::filesystem::path& file) const {
+    if (const auto refused = RefusedOutput(dir_, "the recording", file)) return refused->toStdString();
+    return SaveRecordingFile(recording, file);
+}
+
 void TRecordings::StartRecordingTo(const std::filesystem::path& file, bool fromPowerOn) {
     if (Recording() || Replaying()) return;
+    // The file is written now, empty of inputs, so that a target that
+    // cannot be written is said before anything is recorded into it.
+    if (const auto failure = Write(BeginRecording(path_.GetMachine(), false), file)) {
+        warnings_.Show(QString::fromStdString(*failure));
+        return;
+    }
     // The reset goes before the start: the recording holds the machine as
     // the reset left it.
     if (fromPowerOn) path_.Reset();
@@ -40,10 +51,22 @@ void TRecordings::StartRecordingTo(const std::filesystem::path& file, bool fromP
 
 void TRecordings::StopRecording() {
     if (!Recording()) return;
-    if (const auto failure = SaveRecordingFile(path_.StopRecording(), file_)) {
+    const varnox::Recording recording = path_.StopRecording();
+    std::filesystem::path file = file_;
+    while (const auto failure = Write(recording, file)) {
         warnings_.Show(QString::fromStdString(*failure));
+        TFileRequest elsewhere = Request(true);
+        elsewhere.Caption = QStringLiteral("Save the recording elsewhere");
+        const QString chosen = chooseFile_(elsewhere);
+        if (chosen.isEmpty()) break;
+        file = chosen.toStdString();
     }
     changed_();
+}
+
+std::optional<std::string> TRecordings::StopRecordingAtClose() {
+    if (!Recording()) return std::nullopt;
+    return Write(path_.StopRecording(), file_);
 }
 
 void TRecordings::Replay() {

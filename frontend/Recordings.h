@@ -5,12 +5,15 @@
 
 #include <filesystem>
 #include <functional>
+#include <optional>
+#include <string>
 
 #include "frontend/FileChooser.h"
 
 namespace varnox {
 
 class InputPath;
+struct Recording;
 class TWarningQueue;
 
 class TRecordings {
@@ -23,8 +26,11 @@ public:
     // from a reset as at power-on.
     void StartRecording(bool fromPowerOn);
     void StartRecordingTo(const std::filesystem::path& file, bool fromPowerOn);
-    // Writes what was recorded into the file chosen at the start.
+    // Writes what was recorded into the file chosen at the start; when that
+    // fails, offers to write it elsewhere until it is written or let go.
     void StopRecording();
+    // The same as the window closes, where no dialog may wait: what failed.
+    std::optional<std::string> StopRecordingAtClose();
 
     // Asks for a recording and replays it from its start.
     void Replay();
@@ -41,6 +47,7 @@ public:
 
 private:
     TFileRequest Request(bool save) const;
+    std::optional<std::string> Write(const varnox::Recording& recording, const std::filesystem::path& file) const;
 
     InputPath& path_;
     std::filesystem::path dir_;

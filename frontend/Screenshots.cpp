@@ -123,6 +123,10 @@ void TScreenshots::Save() {
                                       .Filter = QStringLiteral("PNG pictures (*.png)"),
                                       .DefaultSuffix = QStringLiteral("png")});
     if (file.isEmpty()) return;
+    if (const auto refused = RefusedOutput(dir_, "the screenshot", file.toStdString())) {
+        warnings_.Show(*refused);
+        return;
+    }
     QSaveFile out(file);
     if (!out.open(QIODevice::WriteOnly) || !picture.save(&out, "PNG") || !out.commit()) {
         warnings_.Show(QStringLiteral("Failed to save the file %1: %2").arg(file, out.errorString()));

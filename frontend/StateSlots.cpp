@@ -22,6 +22,10 @@ TStateSlots::TStateSlots(Machine& machine, std::filesystem::path dir, const TCho
       afterLoaded_(std::move(afterLoaded)) {}
 
 bool TStateSlots::SaveTo(const std::filesystem::path& file) {
+    if (const auto refused = RefusedOutput(dir_, "the state file", file)) {
+        warnings_.Show(*refused);
+        return false;
+    }
     if (const auto failure = SaveStateFile(machine_, file)) {
         warnings_.Show(QString::fromStdString(*failure));
         return false;

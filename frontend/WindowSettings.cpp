@@ -35,8 +35,9 @@ KeyMapRead TWindowSettings::StoredKeyMap() {
     for (const QString& name : settings.childKeys()) {
         const QVariant value = settings.value(name);
         // A value written by hand with commas reads as a list; one of
-        // another type is named by it, which no PC key is.
-        QString text = QStringLiteral("@") + QString::fromLatin1(value.typeName());
+        // another type is named by it, which no PC key is, as is one that
+        // could not be decoded at all.
+        QString text = QStringLiteral("@") + QString::fromLatin1(value.isValid() ? value.typeName() : "Invalid");
         if (value.typeId() == QMetaType::QStringList) text = value.toStringList().join(' ');
         if (value.typeId() == QMetaType::QString) text = value.toString();
         entries.push_back({name.toStdString(), text.toStdString()});

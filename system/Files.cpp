@@ -24,6 +24,7 @@
 #include <system_error>
 #include <vector>
 
+#include "core/Printable.h"
 #include "system/AtomicReplace.h"
 
 namespace varnox {
@@ -96,25 +97,6 @@ size_t ReadUpTo(int fd, std::span<uint8_t> buffer, int& error) {
         got += static_cast<size_t>(n);
     }
     return got;
-}
-
-// Text from a file for a message: control bytes and bytes beyond ASCII as
-// \xNN, and cut short.
-std::string Printable(std::string_view text) {
-    constexpr size_t MaxShown = 40;
-    std::string shown;
-    for (const char c : text.substr(0, MaxShown)) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (byte >= 0x20 && byte < 0x7F) {
-            shown += c;
-        } else {
-            char escape[5];
-            std::snprintf(escape, sizeof escape, "\\x%02X", byte);
-            shown += escape;
-        }
-    }
-    if (text.size() > MaxShown) shown += "...";
-    return shown;
 }
 
 // ---- Settings --------------------------------------------------------------

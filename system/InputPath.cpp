@@ -55,10 +55,39 @@ void InputPath::Reset() {
     Apply(InputKind::Reset, 0);
 }
 
+namespace {
+
+// Counts the steps of a run tick for a recording that may stop inside it,
+// and stops a replay after the step its recording stopped after.
+struct StepCounting {
+    BeforeStepHook hook;
+    void* context;
+    long long steps = 0;
+    long long stopAfter = 0;  // 0: none
+};
+
+void CountStep(Machine& m, void* context) {
+    auto* counting = static_cast<StepCounting*>(context);
+    if (counting->hook) counting->hook(m, counting->context);
+    // As a step count stops a run: after this step, the tick cut there.
+    if (++counting->steps == counting->stopAfter) m.Run.StepCount = 1;
+}
+
+}  // namespace
+
 bool InputPath::RunTick(BeforeStepHook hook, void* context) {
     ApplyDueKeys();
     if (replay_) ApplyDueReplay(tick_ - replayStart_);
-    const bool stopped = hook ? OnRunTimerTraced(m_, hook, context) : OnRunTimer(m_);
+    StepCounting counting{hook, context};
+    if (replay_ && ReplayTicksLeft() == 1) counting.stopAfter = replay_->StopSteps;
+    // Only a tick with stops armed (or a hook that may stop it) can end
+    // inside; the others run whole, on the fast path.
+    const bool mayStop = hook || m_.Run.StepCount > 0 || m_.Run.BreakAddress >= 0 || m_.Run.Stops;
+    const bool counted = (recording_ && mayStop) || counting.stopAfter > 0;
+    const bool stopped = counted ? OnRunTimerTraced(m_, CountStep, &counting)
+                         : hook  ? OnRunTimerTraced(m_, hook, context)
+                                 : OnRunTimer(m_);
+    if (recording_) recording_->StopSteps = stopped ? counting.steps : 0;
     ++tick_;
     if (replay_ && ReplayTicksLeft() == 0) FinishReplay();
     if (keepSnapshots_ && RewindRing::Due(tick_)) ring_.Take(m_, tick_);
@@ -104,7 +133,9 @@ Recording InputPath::StopRecording() {
 }
 
 std::optional<std::string> InputPath::StartReplay(const Recording& r, const std::filesystem::path& file) {
+    const Settings session = m_.Config;
     if (auto refused = varnox::StartReplay(m_, r, file)) return refused;
+    sessionSettings_ = session;
     replay_ = r;
     replayStart_ = tick_;
     replayNext_ = 0;
@@ -126,6 +157,15 @@ void InputPath::ApplyDueReplay(long long upTo) {
 void InputPath::FinishReplay() {
     if (!replay_) return;
     if (ReplayTicksLeft() == 0) ApplyDueReplay(replay_->Ticks);
+    EndReplay();
+}
+
+void InputPath::EndReplay() {
+    if (!replay_) return;
+    const int32_t intervalMs = replay_->OscFreq > 0 ? m_.Run.CyclesPerTick / replay_->OscFreq : 0;
+    m_.Config.OscFreq = sessionSettings_.OscFreq;
+    m_.Config.SelfTest = sessionSettings_.SelfTest;
+    m_.Run.CyclesPerTick = ComputeCyclesPerTick(intervalMs, m_.Config.OscFreq);
     replay_.reset();
 }
 

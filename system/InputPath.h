@@ -89,6 +89,9 @@ private:
     void ApplyDueReplay(long long upTo);
     // After the machine was replaced (a state, a snapshot, a replay's start).
     void KeysLetGo();
+    // A replay runs at its recording's settings; the session's own come back
+    // when it ends, clock included, so that what follows is the session's.
+    void EndReplay();
 
     Machine& m_;
     long long tick_ = 0;
@@ -98,6 +101,7 @@ private:
     std::optional<Recording> replay_;
     long long replayStart_ = 0;
     size_t replayNext_ = 0;
+    Settings sessionSettings_;
     bool keepSnapshots_ = false;
     RewindRing ring_;
     std::vector<uint8_t> undo_;

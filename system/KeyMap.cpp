@@ -4,6 +4,7 @@
 #include <cctype>
 #include <charconv>
 
+#include "core/Printable.h"
 #include "peripherals/Keyboard.h"
 
 namespace varnox {
@@ -87,19 +88,12 @@ std::string NamesOf(const std::vector<std::string>& names) {
     return text;
 }
 
-// The text of a setting shown in a message: quoted, control bytes as \xNN.
+// The text of a setting shown in a message: quoted, escaped and cut.
 std::string Quoted(std::string_view text) {
-    std::string quoted = "\"";
-    for (const char c : text) {
-        const auto u = static_cast<unsigned char>(c);
-        if (u < 0x20 || u == 0x7F) {
-            static constexpr char Hex[] = "0123456789ABCDEF";
-            quoted += {'\\', 'x', Hex[u >> 4], Hex[u & 15]};
-        } else {
-            quoted += c;
-        }
-    }
-    return quoted + "\"";
+    std::string quoted(1, '"');
+    quoted += Printable(text);
+    quoted += '"';
+    return quoted;
 }
 
 std::optional<int> KeyOfEntryName(std::string_view name) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "system/AtomicReplace.h"
+#include "system/Files.h"
 
 namespace varnox {
 namespace {
@@ -53,6 +54,19 @@ std::optional<std::string> CheckOutputs(std::span<const RolePath> inputs, std::s
         }
     }
     return std::nullopt;
+}
+
+std::optional<std::string> CheckWindowOutput(const std::filesystem::path& dir, const RolePath& output,
+                                             std::span<const char* const> others) {
+    std::vector<RolePath> inputs;
+    const auto machines = [&](const char* name) { inputs.push_back({std::string("the machine's ") + name, dir / name}); };
+    for (const char* name : KitFileNames) machines(name);
+    for (const char* name : others) machines(name);
+    for (const char* name : MemoryFileNames) {
+        machines(name);
+        for (const auto& copy : KeptCopies(dir / name)) inputs.push_back({"a copy kept of " + std::string(name), copy});
+    }
+    return CheckOutputs(inputs, std::span(&output, 1));
 }
 
 }  // namespace varnox

@@ -23,4 +23,11 @@ struct RolePath {
 // identity, through symbolic and hard links.
 std::optional<std::string> CheckOutputs(std::span<const RolePath> inputs, std::span<const RolePath> outputs);
 
+// Why the window may not write `output` (a recording, a state, a picture the
+// user chose or a slot): it is one of the machine's files in `dir` (its kit,
+// its memory images and the copies kept of them, or one of `others`, such as
+// its symbol file), or a pipe; or nothing.
+std::optional<std::string> CheckWindowOutput(const std::filesystem::path& dir, const RolePath& output,
+                                             std::span<const char* const> others = {});
+
 }  // namespace varnox

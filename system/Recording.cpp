@@ -3,9 +3,12 @@
 #include "system/Recording.h"
 
 #include <charconv>
+#include <climits>
 #include <cstdio>
 
 #include "core/Cpu.h"
+#include "core/Crc32.h"
+#include "core/Printable.h"
 #include "system/AtomicReplace.h"
 #include "system/BoundedRead.h"
 #include "system/Files.h"
@@ -19,8 +22,8 @@ constexpr std::string_view Magic = "Varnox recording";
 constexpr size_t StateBytesPerLine = 32;
 // Days of input; a bigger file is something else.
 constexpr size_t MaxRecordingBytes = size_t{64} << 20;
-// A century of run ticks: any count a run can reach, none that overflows.
-constexpr long long MaxTicks = 315360000000LL;
+constexpr long long MaxTicks = MaxRunTicks;
+constexpr std::string_view ByteOrderMark = "\xEF\xBB\xBF";
 
 struct KindName {
     InputKind Kind;
@@ -62,6 +65,7 @@ std::optional<T> Number(std::string_view text, T low, T high) {
     if (text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X')) {
         text.remove_prefix(2);
         base = 16;
+        if (text.front() == '-') return std::nullopt;  // a sign belongs before the 0x, and hex needs none
     }
     T value{};
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value, base);
@@ -111,11 +115,11 @@ T Field(LineReader& lines, std::string_view name, T low, T high) {
     const auto words = lines.Next();
     if (!words) throw ParseFailure{"the recording ends before its \"" + std::string(name) + "\" line: it was cut short"};
     if (words->size() != 2 || (*words)[0] != name) {
-        throw ParseFailure{"expected \"" + std::string(name) + " VALUE\", found \"" + std::string((*words)[0]) + "...\""};
+        throw ParseFailure{"expected \"" + std::string(name) + " VALUE\", found \"" + Printable((*words)[0]) + "...\""};
     }
     const auto value = Number<T>((*words)[1], low, high);
     if (!value) {
-        throw ParseFailure{"bad " + std::string(name) + " \"" + std::string((*words)[1]) + "\" (" + std::to_string(low) +
+        throw ParseFailure{"bad " + std::string(name) + " \"" + Printable((*words)[1]) + "\" (" + std::to_string(low) +
                            ".." + std::to_string(high) + ")"};
     }
     return *value;
@@ -152,7 +156,7 @@ void ReadStart(LineReader& lines, Recording& r, std::optional<std::vector<std::s
         for (size_t i = 0; i < hex.size(); i += 2) {
             const int high = HexDigit(hex[i]);
             const int low = HexDigit(hex[i + 1]);
-            if (high < 0 || low < 0) throw ParseFailure{"\"" + std::string(hex.substr(i, 2)) + "\" is not a hex byte"};
+            if (high < 0 || low < 0) throw ParseFailure{"\"" + Printable(hex.substr(i, 2)) + "\" is not a hex byte"};
             r.State.push_back(static_cast<uint8_t>(high * 16 + low));
         }
     }
@@ -162,7 +166,7 @@ void ReadStart(LineReader& lines, Recording& r, std::optional<std::vector<std::s
 InputEvent ReadEvent(const std::vector<std::string_view>& w, const Recording& r) {
     InputEvent event;
     const auto tick = Number<long long>(w[0], 0, MaxTicks);
-    if (!tick) throw ParseFailure{"expected a run tick, an event or \"end\", found \"" + std::string(w[0]) + "\""};
+    if (!tick) throw ParseFailure{"expected a run tick, an event or \"end\", found \"" + Printable(w[0]) + "\""};
     if (*tick > r.Ticks) throw ParseFailure{"run tick " + std::to_string(*tick) + " is past the recording's " + std::to_string(r.Ticks)};
     if (!r.Events.empty() && *tick < r.Events.back().Tick) {
         throw ParseFailure{"run tick " + std::to_string(*tick) + " comes before the one of the line above"};
@@ -184,7 +188,7 @@ InputEvent ReadEvent(const std::vector<std::string_view>& w, const Recording& r)
     if (w.size() != 3 && !noscan) throw ParseFailure{std::string(kind->Name) + " takes one key number"};
     const auto key = Number<int32_t>(w[2], 0, KeyCount);
     if (!key || (event.Kind == InputKind::PrintSwitch && *key != 0 && *key != PrintSwitchKey)) {
-        throw ParseFailure{"bad key \"" + std::string(w[2]) + "\" (" +
+        throw ParseFailure{"bad key \"" + Printable(w[2]) + "\" (" +
                            (event.Kind == InputKind::PrintSwitch ? std::string("0 or 53") : "0.." + std::to_string(KeyCount)) + ")"};
     }
     event.Key = *key;
@@ -246,11 +250,14 @@ std::string FormatRecording(const Recording& r) {
         if (!e.Scan) text += " noscan";
         text += "\n";
     }
+    if (r.StopSteps > 0) text += "stop " + std::to_string(r.StopSteps) + "\n";
     text += "end\n";
     return text;
 }
 
 std::variant<Recording, std::string> ParseRecording(std::string_view text) {
+    // Editors on some systems put one before the text.
+    if (text.substr(0, ByteOrderMark.size()) == ByteOrderMark) text.remove_prefix(ByteOrderMark.size());
     LineReader lines(text);
     Recording r;
     try {
@@ -259,7 +266,7 @@ std::variant<Recording, std::string> ParseRecording(std::string_view text) {
             throw ParseFailure{"not a Varnox recording (it starts with \"Varnox recording 1\")"};
         }
         if ((*first)[2] != std::to_string(RecordingFormatVersion)) {
-            throw ParseFailure{"format version " + std::string((*first)[2]) + "; this program reads version " +
+            throw ParseFailure{"format version " + Printable((*first)[2]) + "; this program reads version " +
                                std::to_string(RecordingFormatVersion)};
         }
         r.Rom0Crc = Field<uint32_t>(lines, Rom0FileName, 0, UINT32_MAX);
@@ -273,6 +280,16 @@ std::variant<Recording, std::string> ParseRecording(std::string_view text) {
         for (;; next = lines.Next()) {
             if (!next) throw ParseFailure{"the recording ends before its \"end\" line: it was cut short"};
             if ((*next)[0] == "end") {
+                if (next->size() != 1) throw ParseFailure{"\"end\" takes nothing after it"};
+                break;
+            }
+            if ((*next)[0] == "stop") {
+                const auto steps = next->size() == 2 ? Number<long long>((*next)[1], 1, LLONG_MAX) : std::nullopt;
+                if (!steps) throw ParseFailure{"expected \"stop STEPS\", 1 or more"};
+                if (r.Ticks == 0) throw ParseFailure{"a recording of no run tick cannot stop inside one"};
+                r.StopSteps = *steps;
+                next = lines.Next();
+                if (!next || (*next)[0] != "end") throw ParseFailure{"the \"stop\" line comes last, before \"end\""};
                 if (next->size() != 1) throw ParseFailure{"\"end\" takes nothing after it"};
                 break;
             }

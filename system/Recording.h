@@ -20,7 +20,8 @@
 //     15 pc 0                      ... and lets it go
 //     20 mouse 7                   the mouse slot; "print 53" / "print 0" the
 //     40 reset                     print switch; reset: as at power-on
-//     end
+//     stop 1234                    (when the run stopped inside its last run
+//     end                          tick: after that tick's 1234th step)
 //
 // "pc K noscan" holds the key without the key scan (the window's double
 // quote and colon do so). Lines starting with # and empty lines are ignored.
@@ -39,6 +40,10 @@
 namespace varnox {
 
 inline constexpr int RecordingFormatVersion = 1;
+
+// The longest run the tool makes and a recording holds: some four emulated
+// months, which a replay at full speed still ends in hours, not days.
+inline constexpr long long MaxRunTicks = 1000000000LL;
 
 enum class InputKind : uint8_t { Mouse, PcKey, PrintSwitch, Reset };
 
@@ -66,6 +71,7 @@ struct Recording {
     uint32_t RegisterCrc = 0;
     std::vector<uint8_t> State;
     std::vector<InputEvent> Events;
+    long long StopSteps = 0;  // steps of the last run tick when the run stopped inside it, else 0
     bool operator==(const Recording&) const = default;
 };
 

@@ -11,6 +11,7 @@
 #include <memory>
 #include <type_traits>
 
+#include "core/Crc32.h"
 #include "peripherals/SavedFields.h"
 #include "system/AtomicReplace.h"
 #include "system/BoundedRead.h"
@@ -22,17 +23,6 @@ constexpr std::array<uint8_t, 8> Magic{'V', 'A', 'R', 'N', 'O', 'X', 'S', 'T'};
 constexpr size_t HeaderBytes = Magic.size() + 3 * sizeof(uint32_t);
 // Far above any version's payload; a bigger file is something else.
 constexpr size_t MaxStateFileBytes = 1 << 20;
-
-constexpr std::array<uint32_t, 256> MakeCrcTable() {
-    std::array<uint32_t, 256> table{};
-    for (uint32_t n = 0; n < 256; ++n) {
-        uint32_t c = n;
-        for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-        table[n] = c;
-    }
-    return table;
-}
-constexpr std::array<uint32_t, 256> CrcTable = MakeCrcTable();
 
 // ---- Writing and reading the fields -------------------------------------------
 // Both walk Machine::Fields (core/Def.h), the one list of what a state holds.
@@ -189,12 +179,6 @@ uint32_t GetU32(std::span<const uint8_t> bytes, size_t at) {
 std::string SizeText(size_t bytes) { return std::to_string(bytes) + (bytes == 1 ? " byte" : " bytes"); }
 
 }  // namespace
-
-uint32_t Crc32(std::span<const uint8_t> bytes) {
-    uint32_t c = 0xFFFFFFFFu;
-    for (const uint8_t byte : bytes) c = CrcTable[(c ^ byte) & 0xFF] ^ (c >> 8);
-    return c ^ 0xFFFFFFFFu;
-}
 
 std::filesystem::path StateSlotPath(const std::filesystem::path& dir, int slot) {
     return dir / ("state" + std::to_string(slot) + ".vxs");

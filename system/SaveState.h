@@ -56,7 +56,4 @@ std::optional<std::string> SaveStateFile(const Machine& m, const std::filesystem
 // naming the file, and `m` is unchanged.
 std::optional<std::string> LoadStateFile(Machine& m, const std::filesystem::path& file);
 
-// The standard CRC-32 (as zip and PNG use it).
-uint32_t Crc32(std::span<const uint8_t> bytes);
-
 }  // namespace varnox

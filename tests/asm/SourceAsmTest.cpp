@@ -310,6 +310,14 @@ TEST(SourceAsm, ErrorsPointAtTheirCause) {
         {"  address\n", "1:3: unknown instruction 'address'"},
         {std::string("  \x01\x02x\0y r1\n", 10), "1:3: unknown instruction '\\x01\\x02x\\x00y'"},
         {"  include \"x.asm\"\n", "1:11: cannot include 'x.asm': this source is not read from a file"},
+        // Nothing follows a value without an operator.
+        {"  jmp (5)1\n", "1:10: '1' right after a value: an operator or a comma goes between them"},
+        {"  cmp r(5)1\n", "1:11: '1' right after a value: an operator or a comma goes between them"},
+        {"  adw ix,(2)3\n", "1:13: '3' right after a value: an operator or a comma goes between them"},
+        {"  jmp hi(300)1\n", "1:14: '1' right after a value: an operator or a comma goes between them"},
+        {"X equ 1000\n  jmp (X)1\n", "2:10: '1' right after a value: an operator or a comma goes between them"},
+        {"  jmp $1\n", "1:8: '1' right after a value: an operator or a comma goes between them"},
+        {"  jmp (5)x\n", "1:10: 'x' right after a value: an operator or a comma goes between them"},
     };
     for (const auto& [source, expected] : cases) {
         std::string text;

@@ -60,6 +60,30 @@ TEST(Symbols, MalformedLinesAreNamedAndSkipped) {
     EXPECT_EQ(parsed.Table.Find("Good"), nullptr);  // spelled as the assembler spells it
 }
 
+// A file of bad lines says a few and a count; many names on one address
+// show the first, found without a walk.
+TEST(Symbols, ManyBadLinesOrNamesStayCheap) {
+    std::string bad;
+    std::string many;
+    for (int i = 0; i < 200000; ++i) {
+        bad += "code 0010 " + std::string(300, '!') + "\n";
+        many += "code 0010 n" + std::to_string(i) + "\n";
+    }
+    const ParsedSymbols badParsed = ParseSymbolText(bad, "rom.sym");
+    ASSERT_EQ(badParsed.Messages.size(), 21u);
+    EXPECT_EQ(badParsed.Messages[0], "rom.sym:1: '" + std::string(40, '!') + "...' is not a name");
+    EXPECT_EQ(badParsed.Messages.back(), "rom.sym: 199980 more lines skipped");
+    const ParsedSymbols manyParsed = ParseSymbolText(many, "rom.sym");
+    for (int i = 0; i < 200000; ++i) ASSERT_EQ(*manyParsed.Table.NameAt(SymbolSpace::Code, 0x10), "n0");
+}
+
+// A label just past the end of a space names no address in it: not written.
+TEST(Symbols, LabelsPastTheEndAreLeftOut) {
+    const SourceImages images = AssembleSource(" org &H17FF\nlast: rtn\nafter:\n ram &HFFFF\ntop: ds 1\nend:\n");
+    ASSERT_TRUE(images.Errors.empty());
+    EXPECT_EQ(SymbolFileText(images.Labels, std::nullopt), "code 17FF last\ndata FFFF top\n");
+}
+
 class NamedListingTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -97,7 +121,14 @@ TEST_F(NamedListingTest, TypedLinesTakeNamesAndReportPositionsAsTyped) {
         int errorPos;
         std::string_view sameAs;  // assembles to the bytes of this line
     };
+    // Registers and conditions win over symbols spelled like them.
+    symbols.Add({SymbolSpace::Code, 1, "z"});
+    symbols.Add({SymbolSpace::Data, 2, "ix"});
+    symbols.Add({SymbolSpace::Data, 3, "r5"});
     const Case cases[] = {
+        {"jmp z,work", 0, "jmp z,&H0005"},
+        {"ldw ix,counter", 0, "ldw ix,&HC010"},
+        {"ad r5,&H01", 0, "ad r5,&H01"},
         {"cal work", 0, "cal &H0005"},
         {"jmp nz,start.again", 0, "jmp nz,&H0003"},
         {"ldw iy,counter", 0, "ldw iy,&HC010"},

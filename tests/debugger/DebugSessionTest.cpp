@@ -12,6 +12,7 @@
 #include <string>
 
 #include "asm/SourceAsm.h"
+#include "core/Crc32.h"
 #include "debugger/CallStack.h"
 #include "debugger/DebugSession.h"
 #include "debugger/Stepping.h"

@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "asm/SourceAsm.h"
+#include "core/Crc32.h"
 #include "frontend/debugger/Debug.h"
 #include "frontend/debugger/DebugTools.h"
 #include "frontend/debugger/ListMargin.h"

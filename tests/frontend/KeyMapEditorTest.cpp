@@ -3,6 +3,7 @@
 // are refused, Esc cancels and closes, and damaged settings warn.
 #include <QLabel>
 #include <QPushButton>
+#include <QFile>
 #include <QSettings>
 #include <QTableWidget>
 
@@ -121,6 +122,30 @@ private slots:
                  QStringList({file + ": key map entry \"7\" = \"F1 Fx9\": \"Fx9\" is no PC key; key 7 keeps its default (F1)",
                               "Failed to load the file rom0.bin"}));
         QCOMPARE(Holds(*form, Qt::Key_F6), 9);  // the good entry is used
+    }
+
+    // Entries no type can be read from, or far too long, are said in one
+    // box, cut short, and put back to their defaults so that the next start
+    // is silent.
+    void DamagedEntriesAreSaidOnceInOneBox() {
+        const QString file = QSettings().fileName();
+        QFile raw(file);
+        QVERIFY(raw.open(QIODevice::WriteOnly));
+        raw.write("[keymap]\n16=@Variant(garbage)\n20=" + QByteArray(300000, 'x') + "\n9=F6\n");
+        raw.close();
+        Scratch scratch;
+        scratch.CopyKit();
+        auto form = ShowForm(scratch);
+        const QStringList said = AcknowledgeWarnings(*form);
+        QCOMPARE(said.size(), 2);
+        QVERIFY2(said[0].contains("key 16 keeps its default (Insert)") && said[0].contains("\"20\"") && said[0].size() < 1000,
+                 qPrintable(said[0]));
+        QCOMPARE(Holds(*form, Qt::Key_Insert), 16);
+        QCOMPARE(Holds(*form, Qt::Key_F6), 9);
+        form.reset();
+        auto again = ShowForm(scratch);
+        QCOMPARE(AcknowledgeWarnings(*again), QStringList("Failed to load the file rom0.bin"));
+        QCOMPARE(Holds(*again, Qt::Key_F6), 9);
     }
 };
 

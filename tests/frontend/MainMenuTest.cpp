@@ -4,6 +4,7 @@
 // by PC keys.
 #include <QAction>
 #include <QContextMenuEvent>
+#include <QDir>
 #include <QClipboard>
 #include <QFileDialog>
 #include <QGuiApplication>
@@ -15,6 +16,8 @@
 #include <QSet>
 #include <QSettings>
 #include <QTableWidget>
+
+#include <sys/stat.h>
 
 #include <string>
 
@@ -384,6 +387,58 @@ private slots:
         QCOMPARE(questions, QStringList(file + " already exists.\nDo you want to replace it?"));
         QCOMPARE(scratch.Read(file.toLatin1().constData()) != "precious", replace);
         QVERIFY(typed == file || !QFile::exists(scratch.dir.filePath(typed)));
+    }
+
+    // The dialogs' "replace?" does not know the machine's own files: an
+    // output over one is refused and the file kept, a slot linked to one
+    // too; a recording's file is tried when it starts.
+    void OutputsLeaveTheMachinesFilesAlone_data() {
+        QTest::addColumn<QString>("action");
+        QTest::addColumn<QString>("file");
+        QTest::addColumn<QString>("said");  // the warning's end
+        QTest::newRow("recording over rom0.bin") << "record" << "rom0.bin" << "is the machine's rom0.bin";
+        QTest::newRow("state over rom1.bin") << "savefile" << "rom1.bin" << "is the machine's rom1.bin";
+        QTest::newRow("screenshot over charset.bin") << "screenshotas" << "charset.bin" << "is the machine's charset.bin";
+        QTest::newRow("slot linked to rom0.bin") << "save1" << "rom0.bin" << "is the machine's rom0.bin";
+        QTest::newRow("recording into a pipe") << "record" << "fifo.vxr" << "is a pipe, not a regular file";
+        QTest::newRow("recording into no folder") << "record" << "gone/r.vxr" << "No such file or directory";
+    }
+    void OutputsLeaveTheMachinesFilesAlone() {
+        QFETCH(QString, action);
+        QFETCH(QString, file);
+        QFETCH(QString, said);
+        Scratch scratch;
+        auto form = CounterForm(scratch);
+        QCOMPARE(::mkfifo(scratch.dir.filePath("fifo.vxr").toLocal8Bit().constData(), 0600), 0);
+        const bool pipe = file.startsWith("fifo");  // read, it would wait for a writer
+        const QByteArray before = pipe ? QByteArray() : scratch.Read(file.toLatin1().constData());
+        QVERIFY(QFile::link(scratch.dir.filePath(file), scratch.dir.filePath("state1.vxs")));
+        AnswerFileDialog(*form, scratch.dir.filePath(file));
+        form->Menu().Action(action.toLatin1().constData())->trigger();
+        const QStringList warnings = AcknowledgeWarnings(*form);
+        QCOMPARE(warnings.size(), 1);
+        QVERIFY2(warnings[0].contains(scratch.dir.path()) && warnings[0].endsWith(said), qPrintable(warnings[0]));
+        if (!pipe) QCOMPARE(scratch.Read(file.toLatin1().constData()), before);
+        QVERIFY(!form->Menu().Action("stoprecord")->isEnabled());
+    }
+
+    // One that cannot be written at its stop is offered a place elsewhere.
+    void AFailedStopOffersAnotherFile() {
+        Scratch scratch;
+        auto form = CounterForm(scratch);
+        QVERIFY(QDir(scratch.dir.path()).mkdir("sub"));
+        QStringList asked;
+        form->ChooseFile = [&](const varnox::TFileRequest& request) {
+            asked << request.Caption;
+            return scratch.dir.filePath(asked.size() == 1 ? "sub/r.vxr" : "elsewhere.vxr");
+        };
+        form->Menu().Action("record")->trigger();
+        QVERIFY(form->Menu().Action("stoprecord")->isEnabled());
+        QVERIFY(QDir(scratch.dir.filePath("sub")).removeRecursively());
+        form->Menu().Action("stoprecord")->trigger();
+        QCOMPARE(asked.value(1), QStringLiteral("Save the recording elsewhere"));
+        QVERIFY(AcknowledgeWarnings(*form).value(0).startsWith("Failed to save the recording " + scratch.dir.filePath("sub/r.vxr")));
+        QVERIFY(scratch.Read("elsewhere.vxr").startsWith("Varnox recording 1\n"));
     }
 
     void KeyMapListsEveryKeyWithItsPcKeys() {

@@ -219,6 +219,55 @@ TEST(Recording, FromPowerOnOverTheSameFilesOnly) {
     }
 }
 
+// A replay runs at the recording's clock and self-test; the session's own
+// come back when it ends, as the next recording then says.
+TEST(Recording, AReplayEndsAtTheSessionsOwnSettings) {
+    auto m = WatcherMachine();
+    const Settings own = m->Config;
+    const int32_t cycles = m->Run.CyclesPerTick;
+    Recording r = BeginRecording(*m, true);
+    r.OscFreq = own.OscFreq / 2;
+    r.SelfTest = own.SelfTest + 3;
+    r.Ticks = 2;
+    InputPath path(*m);
+    ASSERT_EQ(path.StartReplay(r, "r.vxr"), std::nullopt);
+    EXPECT_EQ(m->Run.CyclesPerTick, cycles / 2);
+    RunTicks(path, r.Ticks);
+    EXPECT_FALSE(path.IsReplaying());
+    EXPECT_EQ(m->Run.CyclesPerTick, cycles);
+    path.StartRecording(false);
+    const Recording next = path.StopRecording();
+    EXPECT_EQ(next.OscFreq, own.OscFreq);
+    EXPECT_EQ(next.SelfTest, own.SelfTest);
+}
+
+// A run stopped inside a run tick, by a step count or a breakpoint, is
+// recorded up to that step, and replays to the same machine.
+TEST(Recording, AStopInsideATickReplaysToTheSameStep) {
+    const struct {
+        int32_t stepCount, breakAddress;
+    } stops[] = {{700, -1}, {0, 2}, {0, 3}};
+    for (const auto& stop : stops) {
+        auto recorded = WatcherMachine();
+        InputPath path(*recorded);
+        path.StartRecording(false);
+        const KeyHold holds[] = {{41, 1, 30}};
+        RunTicks(path, 20, holds);
+        recorded->Run.StepCount = stop.stepCount;
+        recorded->Run.BreakAddress = stop.breakAddress;
+        ASSERT_TRUE(RunTicks(path, 1000, holds).stopped);
+        const Recording recording = path.StopRecording();
+        EXPECT_GT(recording.StopSteps, 0);
+        recorded->Run.BreakAddress = -1;
+
+        auto replayed = WatcherMachine();
+        InputPath again(*replayed);
+        ASSERT_EQ(again.StartReplay(recording, "r.vxr"), std::nullopt);
+        EXPECT_TRUE(RunTicks(again, recording.Ticks).stopped);
+        EXPECT_EQ(Whole(*replayed), Whole(*recorded));
+    }
+}
+
 TEST(Recording, MalformedOrCutRecordingsNameTheLine) {
     Recording r;
     r.Ticks = 20;
@@ -231,7 +280,7 @@ TEST(Recording, MalformedOrCutRecordingsNameTheLine) {
     };
     const struct {
         std::string text;
-        const char* says;
+        std::string says;
     } cases[] = {
         {"", "line 1: not a Varnox recording"},
         {replaced("recording 1", "recording 2"), "line 1: format version 2"},
@@ -246,12 +295,25 @@ TEST(Recording, MalformedOrCutRecordingsNameTheLine) {
         {good.substr(0, good.find("ticks")), "line 7: the recording ends before its \"ticks\" line"},
         {good + "3 reset\n", "line 13: more after the \"end\" line"},
         {replaced("start power-on", "start state\nstate 0G\n#"), "line 9: \"0G\" is not a hex byte"},
+        {replaced("OscFreq 910", "OscFreq 0x-10"), "line 4: bad OscFreq \"0x-10\""},
+        {replaced("ticks 20", "ticks 315360000000"), "line 7: bad ticks \"315360000000\" (0..1000000000)"},
+        {replaced("3 pc 41", "3 pc " + std::string(1 << 20, '4')), "line 10: bad key \"" + std::string(40, '4') + "...\" (0..53)"},
+        {replaced("3 pc 41", std::string(1 << 20, 'x')), "line 10: expected a run tick, an event or \"end\", found \"xxx"},
+        {replaced("end", "stop 0\nend"), "line 12: expected \"stop STEPS\""},
+        {replaced("end", "stop 5\n9 reset\nend"), "line 13: the \"stop\" line comes last"},
     };
     for (const auto& c : cases) {
         const auto parsed = ParseRecording(c.text);
         ASSERT_TRUE(std::holds_alternative<std::string>(parsed)) << c.says;
         EXPECT_EQ(std::get<std::string>(parsed).rfind(c.says, 0), 0u) << std::get<std::string>(parsed);
+        EXPECT_LT(std::get<std::string>(parsed).size(), 200u);
     }
+    // A byte-order mark is read past, and where a run stopped inside a tick is kept.
+    r.StopSteps = 1234;
+    const auto marked = ParseRecording("\xEF\xBB\xBF" + FormatRecording(r));
+    ASSERT_TRUE(std::holds_alternative<Recording>(marked)) << std::get<std::string>(marked);
+    EXPECT_EQ(std::get<Recording>(marked), r);
+    r.StopSteps = 0;
     // Comments, empty lines and Windows line ends are read past.
     std::string edited = replaced("3 pc 41", "\r\n# pressed here\n\n3   pc 41\r");
     const auto parsed = ParseRecording(edited);

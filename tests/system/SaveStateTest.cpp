@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "core/Cpu.h"
+#include "core/Crc32.h"
 #include "core/Def.h"
 #include "peripherals/Keyboard.h"
 #include "peripherals/Lcd.h"

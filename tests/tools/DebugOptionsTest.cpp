@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "support/ToolRunner.h"
 
@@ -67,6 +68,40 @@ TEST_F(ToolSymbols, TraceRegistersAddsRegistersAndCycles) {
               std::string::npos)
         << r.err;
     EXPECT_EQ(RunTool(dir.path(), {"run", "--trace-regs"}).status, 2);
+}
+
+// Every address the tool takes is read one way: a name first, then hex,
+// marked with &H, 0x or $ where a name could be meant.
+TEST(ToolAddresses, OneReaderForEveryAddress) {
+    ScratchDir dir;
+    dir.WriteText("prog.asm", "start: jmp next\nnext: jmp cafe\ncafe: jmp cafe\n ram &HC010\nsignature: ds 1\n");
+    ASSERT_EQ(RunTool(dir.path(), {"asm", "prog.asm", "-o", "."}).status, 0);
+    const struct {
+        std::vector<std::string> args;
+        int status;
+        std::string out;  // its start
+        std::string err;  // found in it
+    } cases[] = {
+        {{"run", "--break", ""}, 2, "", "bad breakpoint address"},
+        {{"run", "--break="}, 2, "", "bad breakpoint address"},
+        {{"run", "--break", "signature"}, 2, "", "signature is a data name"},
+        {{"run", "--ticks", "1", "--watch", "cafe"}, 0, "PC=0002", "--watch cafe names code"},
+        {{"run", "--break", "&H1"}, 0, "PC=0001", ""},
+        {{"run", "--break", "0x1"}, 0, "PC=0001", ""},
+        {{"run", "--break", "$1"}, 0, "PC=0001", ""},
+        {{"run", "--break", "cafe"}, 0, "PC=0002", ""},
+        {{"list", "--from", "cafe", "--lines", "1"}, 0, "cafe:\n0002:", ""},
+        {{"list", "--from", "&H1", "--lines", "1"}, 0, "next:\n0001:", ""},
+    };
+    for (const auto& c : cases) {
+        std::vector<std::string> args = c.args;
+        args.push_back("--no-save");
+        if (c.args[0] == "list") args.pop_back();
+        const auto r = RunTool(dir.path(), args, {}, 60);
+        EXPECT_EQ(r.status, c.status) << c.args[1] << " " << r.err;
+        EXPECT_EQ(r.out.substr(0, c.out.size()), c.out) << c.args[2] << r.err;
+        EXPECT_NE(r.err.find(c.err), std::string::npos) << r.err;
+    }
 }
 
 }  // namespace

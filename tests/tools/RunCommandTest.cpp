@@ -135,6 +135,7 @@ TEST(ToolRun, FilesItCannotUseFailTheRun) {
         {{{"rom0.bin", LoopRom()}}, "charset.bin", "", 1, "charset.bin: Input/output error after 0 bytes, expected 2048" + rest, true},
         {{{"rom0.bin", std::vector<unsigned char>(100)}}, "", "", 1, "Failed to load the file charset.bin\nrom0.bin: 100 bytes, expected 18432" + rest, true},
         {{{"rom0.bin", LoopRom()}}, "", "", 0, "Failed to load the file charset.bin\n", true},
+        {{{"charset.bin", std::vector<unsigned char>(100)}}, "", "", 1, "charset.bin: 100 bytes, expected 2048" + rest + noRom, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.said);
@@ -289,7 +290,7 @@ TEST(ToolRun, OutputsThatWouldReplaceAnInputAreRefused) {
     ScratchDir dir;
     dir.Write("rom0.bin", LoopRom());
     for (const char* name : {"rom1.bin", "charset.bin", "keys.bmp", "ram.bin", "register.bin", "ram.bin.bak",
-                             "register.bin.bak.3", "s.vxs"}) {
+                             "register.bin.bak.3", "s.vxs", "rom.sym"}) {
         dir.WriteText(name, std::string("old ") + name);
     }
     dir.WriteText("varnox.ini", "[Settings]\n");
@@ -331,6 +332,7 @@ TEST(ToolRun, OutputsThatWouldReplaceAnInputAreRefused) {
         {{"--gif", "sub/link"}, "the --gif file (sub/link) is the machine's rom1.bin"},
         {{"--screen", "c.gif", "--gif", "./c.gif"}, "the --gif file (./c.gif) is the same file as the --screen file"},
         {{"--gif", "fifo"}, "the --gif file (fifo) is a pipe, not a regular file"},
+        {{"--break", "0", "--record", "rom.sym"}, "the --record file (rom.sym) is the machine's rom.sym"},
     };
     for (const auto& c : cases) {
         std::vector<std::string> args{"run", "--ticks", "1"};
@@ -367,6 +369,51 @@ TEST(ToolRun, ClosedTraceOutputStopsTheRunAndSaves) {
     const std::string ram = dir.ReadText("ram.bin");
     ASSERT_EQ(ram.size(), 8192u);
     EXPECT_EQ(static_cast<unsigned char>(ram[0x100]), 0x5A);
+}
+
+// A trace that cannot be written for want of space is a failure, said on
+// stdout since stderr is what failed.
+TEST(ToolRun, TraceOnAFullDiskFails) {
+    ScratchDir dir;
+    dir.Write("rom0.bin", LoopRom());
+    const std::string command = "cd " + test::ShellQuote(dir.path().string()) + " && " + test::ShellQuote(VARNOX_TOOL_PATH) +
+                                " run --trace --ticks 1000 2>/dev/full >state.txt; echo $? >status.txt";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    EXPECT_EQ(dir.ReadText("status.txt"), "1\n");
+    EXPECT_NE(dir.ReadText("state.txt").find("the trace could not be written: No space left on device"), std::string::npos);
+}
+
+// A run ended inside a run tick (by a stop or a signal) is recorded up to
+// where it ended, memory saved, and the recording replays to the same
+// machine.
+TEST(ToolRun, RecordingsReplayToWhereTheRunEnded) {
+    const struct {
+        std::vector<std::string> args;
+        int timeLimit;
+        int status;
+    } cases[] = {
+        {{"--steps", "1000"}, 0, 0},
+        {{"--break", "2", "--ticks", "3"}, 0, 0},
+        {{"--watch", "4100:w"}, 0, 0},
+        {{"--ticks", "100000000"}, 1, 124},  // SIGTERM from timeout
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args[0]);
+        ScratchDir dir;
+        dir.WriteText("p.asm", "start: ldw ix,&H4100\nloop: adb r66,&H01\n st (ix),&H5A\n jmp loop\n");
+        ASSERT_EQ(RunTool(dir.path(), {"asm", "p.asm", "-o", "."}).status, 0);
+        std::vector<std::string> args{"run", "--record", "r.vxr"};
+        args.insert(args.end(), c.args.begin(), c.args.end());
+        const auto recorded = RunTool(dir.path(), args, {}, c.timeLimit);
+        EXPECT_EQ(recorded.status, c.status) << recorded.err;
+        EXPECT_EQ(recorded.err.find("ended by signal 15") != std::string::npos, c.timeLimit > 0) << recorded.err;
+        // Power-on over the memory the recorded run started from.
+        EXPECT_TRUE(std::filesystem::remove(dir.path() / "ram.bin"));
+        EXPECT_TRUE(std::filesystem::remove(dir.path() / "register.bin"));
+        const auto replayed = RunTool(dir.path(), {"run", "--no-save", "--replay", "r.vxr"});
+        EXPECT_EQ(replayed.status, 0) << replayed.err;
+        EXPECT_EQ(replayed.out, recorded.out);
+    }
 }
 
 // off costs nothing and the held wake key wakes it at once: each tick still

@@ -26,7 +26,7 @@ namespace {
 constexpr int DefaultListLines = 16;
 
 constexpr OptionSpec ListOptions[] = {
-    {"--from", "ADDR", "first address, hex or a name of rom.sym (default 0)"},
+    {"--from", "ADDR", "first address: a name of rom.sym, else hex (default 0)"},
     {"--lines", "N", "how many lines (default 16)"},
 };
 
@@ -84,15 +84,17 @@ int ListCommand(const Args& args) {
     long long lines = DefaultListLines;
     std::string fromName;
     for (const ParsedOption& option : std::get<CommandLine>(parsed).Options) {
-        const bool isFrom = option.Name == "--from";
-        const auto number = isFrom ? ParseNumber(option.Value, 16, 0, 0xFFFF) : ParseNumber(option.Value, 10, 0, 0x7FFFFFFF);
-        if (isFrom && !number && IsSymbolName(option.Value)) {
-            fromName = option.Value;  // looked up once rom.sym is read
+        if (option.Name == "--from") {
+            // Looked up once rom.sym is read: a name wins over hex digits that spell it.
+            if (!ParseAddressText(option.Value, nullptr).Address && !IsSymbolName(option.Value)) {
+                return UsageError(ListSpec, "bad value: " + option.Value);
+            }
+            fromName = option.Value;
             continue;
         }
+        const auto number = ParseNumber(option.Value, 10, 0, 0x7FFFFFFF);
         if (!number) return UsageError(ListSpec, "bad value: " + option.Value);
-        (isFrom ? from : lines) = *number;
-        if (isFrom) fromName.clear();
+        lines = *number;
     }
 
     // The code is in the ROMs and, past them, in RAM; the character set,

@@ -18,6 +18,7 @@
 #include "Commands.h"
 #include "Messages.h"
 #include "asm/SourceAsm.h"
+#include "core/Crc32.h"
 #include "system/AtomicReplace.h"
 #include "system/Files.h"
 #include "system/OutputCheck.h"

@@ -1,6 +1,7 @@
 #include "DebugOptions.h"
 
 #include "Arguments.h"
+#include "Messages.h"
 
 #include <cstdio>
 
@@ -11,7 +12,7 @@ namespace varnox::tool {
 namespace {
 
 bool NeedsNames(const DebugRunOptions& options) {
-    return !options.breakText.empty() || !options.watchTexts.empty();
+    return options.breakGiven || !options.watchTexts.empty();
 }
 
 }  // namespace
@@ -19,7 +20,7 @@ bool NeedsNames(const DebugRunOptions& options) {
 std::string CheckDebugOptions(const DebugRunOptions& options) {
     // Without symbols only hex can be told good or bad yet; a name waits
     // for rom.sym.
-    if (!options.breakText.empty() && !ParseNumber(options.breakText, 16, 0, 0xFFFF) && !IsSymbolName(options.breakText)) {
+    if (options.breakGiven && !ParseAddressText(options.breakText, nullptr).Address && !IsSymbolName(options.breakText)) {
         return "bad breakpoint address (hex or a name): " + options.breakText;
     }
     return {};
@@ -31,19 +32,21 @@ std::string ApplyDebugOptions(Machine& m, const DebugRunOptions& options, DebugS
     SymbolLoad symbols = LoadSymbolsBeside(dir, m);
     for (const std::string& message : symbols.Messages) std::fprintf(stderr, "%s\n", message.c_str());
     session.Symbols = std::move(symbols.Table);
-    if (!options.breakText.empty()) {
+    if (options.breakGiven) {
         // A name wins over hex digits that spell it, as in the debugger.
-        const Symbol* symbol = session.Symbols.Find(options.breakText);
-        const auto hex = ParseNumber(options.breakText, 16, 0, 0xFFFF);
-        if (!symbol && !hex) {
-            return "bad breakpoint address: " + options.breakText + " (" +
-                   ParseAddressText(options.breakText, session.Names()).Problem + ")";
+        const AddressValue address = ParseAddressText(options.breakText, session.Names());
+        if (!address.Address) return "bad breakpoint address: " + options.breakText + " (" + address.Problem + ")";
+        if (address.Named && address.Named->Space == SymbolSpace::Data) {
+            return "bad breakpoint address: " + options.breakText + " is a data name; the program counter never goes there";
         }
-        m.Run.BreakAddress = symbol ? symbol->Address : static_cast<int32_t>(*hex);
+        m.Run.BreakAddress = *address.Address;
     }
     for (const std::string& text : options.watchTexts) {
         const WatchRangeValue watch = ParseWatchText(text, session.Names());
         if (!watch.Range) return "bad watch: " + text + " (" + watch.Problem + ")";
+        if (watch.Range->CodeName) {
+            Complain("varnox-tool run: --watch " + text + " names code; it watches the data address of the same number");
+        }
         session.Watchpoints.Add(*watch.Range);
     }
     if (!options.watchTexts.empty()) session.Arm(m);

@@ -12,7 +12,8 @@
 namespace varnox::tool {
 
 struct DebugRunOptions {
-    std::string breakText;  // empty when not given
+    std::string breakText;
+    bool breakGiven = false;
     std::vector<std::string> watchTexts;
     bool traceRegs = false;
 };

@@ -6,11 +6,13 @@
 #include <string>
 #include <string_view>
 
+#include "core/Printable.h"
+
 namespace varnox::tool {
 
 // The text with control bytes (C0, DEL and C1) and bytes that are not
 // UTF-8 written as \xNN; other UTF-8 stays readable.
-std::string ForTerminal(std::string_view text);
+inline std::string ForTerminal(std::string_view text) { return Printable(text, WholeText); }
 
 // The text on a line of its own on stderr.
 void Complain(std::string_view text);

@@ -1,8 +1,10 @@
 // varnox-tool run: the machine headless, on the window's run path, with
 // run ticks back to back.
+#include <cerrno>
 #include <csignal>
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <memory>
 #include <optional>
@@ -36,8 +38,8 @@ constexpr long long StopSearchTicks = 360000;     // one emulated hour
 
 constexpr OptionSpec RunOptions[] = {
     {"--steps", "N", "stop after N steps (1 or more)"},
-    {"--break", "ADDR", "stop when PC reaches the address (hex, or a name of rom.sym)"},
-    {"--watch", "ADDR[-ADDR][:r|w|rw]", "stop after a data access there (hex or names); repeatable"},
+    {"--break", "ADDR", "stop when PC reaches the address (a code name of rom.sym, else hex)"},
+    {"--watch", "ADDR[-ADDR][:r|w|rw]", "stop after a data access there (data names, else hex); repeatable"},
     {"--ticks", "N", "run at most N run ticks of 10 ms (default 100)"},
     {"--hold", "K@A-B", "hold key K (1..53) from run tick A up to B; repeatable"},
     {"--screen", "FILE", "write the display: PNG if FILE ends in .png, else PBM"},
@@ -92,13 +94,14 @@ std::string ReadOptions(const CommandLine& line, RunOptionValues& values) {
             if (!values.steps) return "bad step count (1 or more): " + value;
         } else if (option.Name == "--break") {
             values.debug.breakText = value;
+            values.debug.breakGiven = true;
         } else if (option.Name == "--watch") {
             values.debug.watchTexts.push_back(value);
         } else if (option.Name == "--trace-regs") {
             values.debug.traceRegs = true;
         } else if (option.Name == "--ticks") {
-            values.ticks = ParseNumber(value, 10, 0, INT64_MAX);
-            if (!values.ticks) return "bad tick count: " + value;
+            values.ticks = ParseNumber(value, 10, 0, MaxRunTicks);
+            if (!values.ticks) return "bad tick count (0.." + std::to_string(MaxRunTicks) + "): " + value;
         } else if (option.Name == "--hold") {
             const auto hold = ParseHold(value);
             if (!hold) return "bad key hold (want K@A-B, K 1..53, A <= B): " + value;
@@ -142,6 +145,8 @@ std::optional<std::string> OutputsProblem(const RunOptionValues& values) {
     std::vector<RolePath> inputs;
     std::vector<RolePath> outputs;
     for (const char* name : KitFileNames) inputs.push_back({std::string("the machine's ") + name, dir / name});
+    // Read by --break and --watch names, and written by asm: never an output.
+    inputs.push_back({std::string("the machine's ") + SymbolFileName, dir / SymbolFileName});
     for (const char* name : MemoryFileNames) {
         // Saved at the end, they are outputs; with --no-save only read.
         (values.save ? outputs : inputs).push_back({std::string("the machine's ") + name, dir / name});
@@ -158,12 +163,27 @@ std::optional<std::string> OutputsProblem(const RunOptionValues& values) {
     return CheckOutputs(inputs, outputs);
 }
 
+// The signal that asked the run to end (SIGTERM, SIGINT, SIGHUP), or 0.
+volatile std::sig_atomic_t stopSignal = 0;
+
+void OnStopSignal(int signal) { stopSignal = signal; }
+
+// A signal ends the run as a stop would, so that the memory and the
+// recording up to there are still saved.
+void CatchStopSignals() {
+    struct sigaction action = {};
+    action.sa_handler = OnStopSignal;
+    sigemptyset(&action.sa_mask);
+    for (const int signal : {SIGTERM, SIGINT, SIGHUP}) sigaction(signal, &action, nullptr);
+}
+
 struct StepCounter {
     long long steps = 0;
     unsigned long long cycles = 0;
     bool trace = false;
     bool traceRegs = false;
     bool outputClosed = false;  // the trace could not be written: stop
+    int traceError = 0;         // why
 };
 
 void BeforeStep(Machine& m, void* context) {
@@ -172,10 +192,14 @@ void BeforeStep(Machine& m, void* context) {
     if (counter->trace && !(counter->traceRegs ? TraceStepWithRegisters(m, counter->cycles) : TraceStep(m))) {
         // Whoever read the trace has gone (| head): end the run as if it
         // were over, so the memory is still saved.
+        counter->traceError = errno;
         counter->trace = false;
         counter->outputClosed = true;
-        m.Run.DebugActive = 1;
+        m.Run.StepCount = 1;
     }
+    // Stopped after this step as --steps stops a run, so that a recording
+    // of it replays to the same machine.
+    if (stopSignal != 0) m.Run.StepCount = 1;
     ++counter->steps;
 }
 
@@ -235,7 +259,11 @@ int RunCommand(const Args& args) {
     Machine& m = *machine;
     LoadResult loaded = LoadMachine(m, dir);
     for (const std::string& message : loaded.Messages) Complain(message);
-    if (loaded.Lacks(Rom0FileName)) {
+    // A short file before it stops the loading: without rom0.bin there is
+    // still nothing to run.
+    const bool noRom0 = loaded.OutcomeOf(Rom0FileName) == FileOutcome::NotRead &&
+                        !std::filesystem::exists(std::filesystem::symlink_status(dir / Rom0FileName));
+    if (loaded.Lacks(Rom0FileName) || noRom0) {
         // Nothing to run: the command fails before anything is written.
         Complain(std::string("varnox-tool run: nothing to run without ") + Rom0FileName);
         return 1;
@@ -267,7 +295,7 @@ int RunCommand(const Args& args) {
     if (const std::string problem = ApplyDebugOptions(m, options.debug, session, dir); !problem.empty()) {
         return UsageError(RunSpec, problem);
     }
-    const bool stopSought = options.steps || !options.debug.breakText.empty() || !options.debug.watchTexts.empty();
+    const bool stopSought = options.steps || options.debug.breakGiven || !options.debug.watchTexts.empty();
     const long long maxTicks = options.ticks ? *options.ticks
                                : replayTicks ? *replayTicks
                                : stopSought  ? StopSearchTicks
@@ -282,12 +310,26 @@ int RunCommand(const Args& args) {
         clip = std::make_unique<ScreenClip>(static_cast<int>(options.scale));
         watch = [&clip](const Machine& ran) { clip->AfterRunTick(ran); };
     }
-    const long long ticks = RunTicks(path, maxTicks, options.holds, BeforeStep, &counter, watch).ticks;
+    CatchStopSignals();
+    const TicksRun run = RunTicks(path, maxTicks, options.holds, BeforeStep, &counter, watch);
+    const long long ticks = run.ticks;
 
     if (const std::string stop = session.StopText(); !stop.empty()) Complain(stop);
     session.Disarm(m);
 
     bool failed = !loaded.Completed;  // a file was short or unreadable
+    if (counter.outputClosed && counter.traceError != EPIPE) {
+        // Only a reader that went away ends a trace well; stderr is what
+        // failed, so this goes to stdout.
+        std::printf("varnox-tool run: the trace could not be written: %s; the run stopped at tick %lld\n",
+                    std::strerror(counter.traceError), ticks);
+        failed = true;
+    }
+    if (stopSignal != 0) {
+        Complain("varnox-tool run: ended by signal " + std::to_string(stopSignal) + " at run tick " + std::to_string(ticks) +
+                 "; saving what was reached");
+        failed = true;
+    }
     if (!options.record.empty()) {
         if (const auto failure = SaveRecordingFile(path.StopRecording(), options.record)) {
             Complain(*failure);
