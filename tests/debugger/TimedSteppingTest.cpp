@@ -60,6 +60,17 @@ void StepTo(Stepped& s, std::string_view name) {
     while (s.m.Cpu.PC != s.At(name)) StepInto(s.m, s.session, s.state);
 }
 
+// Runs the run loop to the second time at loop.
+void AgainAtLoop(Stepped& s) {
+    s.m.Run.BreakAddress = s.At("loop");
+    for (int stops = 0, tick = 0; stops < 2 && tick < 200; ++tick) {
+        if (OnRunTimer(s.m)) ++stops, s.m.Run.DebugActive = 0;
+    }
+    s.m.Run.BreakAddress = -1;
+    s.m.Run.DebugActive = 0;
+    ASSERT_EQ(s.m.Cpu.MainRegisterFile[5], 1);
+}
+
 StepOutcome Over(Stepped& s) { return StepOver(s.m, s.session, s.state); }
 StepOutcome Out(Stepped& s) { return StepOut(s.m, s.session, s.state); }
 StepOutcome ToAfter(Stepped& s) { return RunTo(s.m, s.session, s.state, s.At("after")); }
@@ -75,9 +86,15 @@ TEST(TimedStepping, AWaitForTheTimerEndsInsideTheDebuggerAsARunWouldEndIt) {
         auto run = std::make_unique<Stepped>();
         Load(*stepped);
         Load(*run);
+        // The first timer edge comes at once after power-on; from the
+        // second round on, a wait lasts a half period of the timer line.
+        AgainAtLoop(*stepped);
+        AgainAtLoop(*run);
         StepTo(*stepped, c.from);
         StepTo(*run, c.from);
+        const uint64_t before = stepped->session.CyclesSinceStop;
         EXPECT_EQ(c.step(*stepped), StepOutcome::Done) << c.from;
+        EXPECT_GT(stepped->session.CyclesSinceStop - before, 9100u) << c.from;  // more than a run tick of waiting
         RunToBreakpoint(*run, run->At("after"));
         EXPECT_EQ(stepped->m.Cpu.PC, stepped->At("after")) << c.from;
         EXPECT_EQ(stepped->m.Cpu.MainRegisterFile[7], 1) << c.from;  // the interrupt came
