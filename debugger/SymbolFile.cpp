@@ -67,6 +67,9 @@ SymbolLoad LoadSymbolFile(const std::filesystem::path& file, const Machine& m, S
         load.Messages.push_back(Concat({name, ": ", std::to_string(leftOut - MaxLeftOutShown),
                                         " more code symbols past the instruction ROM left out"}));
     }
+    for (const SourceLineRow& row : parsed.Lines) load.Lines.Add(row);
+    load.Rom0Crc = parsed.Rom0Crc;
+    load.Rom1Crc = parsed.Rom1Crc;
     return load;
 }
 

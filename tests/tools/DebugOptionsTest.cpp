@@ -2,6 +2,7 @@
 // it, run --watch stops on an access, --trace-regs adds the registers.
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -33,8 +34,10 @@ protected:
 };
 
 TEST_F(ToolSymbols, ListAndBreakUseTheNames) {
-    EXPECT_EQ(dir.ReadText("rom.sym").substr(dir.ReadText("rom.sym").find('\n') + 1),
-              "code 0000 start\ncode 0001 loop\ncode 0003 bump\ndata C010 count\n");
+    const std::string symbols = dir.ReadText("rom.sym");
+    EXPECT_EQ(symbols.substr(symbols.find('\n', symbols.find('\n') + 1) + 1),
+              "code 0000 start\ncode 0001 loop\ncode 0003 bump\ndata C010 count\nline 0000 prog.asm:1\n"
+              "line 0001 prog.asm:2\nline 0002 prog.asm:3\nline 0003 prog.asm:4\nline 0004 prog.asm:5\n");
     auto r = RunTool(dir.path(), {"list", "--from", "loop", "--lines", "3"});
     EXPECT_EQ(r.out, "loop:\n0001: cal   bump\n0002: jmp   loop\nbump:\n0003: st    (ix),&H07\n");
     r = RunTool(dir.path(), {"run", "--no-save", "--break", "bump"});
@@ -48,6 +51,45 @@ TEST_F(ToolSymbols, ListAndBreakUseTheNames) {
     r = RunTool(dir.path(), {"list", "--lines", "1"});
     EXPECT_EQ(r.out, "0000: ldw   ix,&HC010\n");
     EXPECT_NE(r.err.find("rom.sym: written for another rom0.bin"), std::string::npos) << r.err;
+}
+
+TEST_F(ToolSymbols, SourceLinesForBreakAndList) {
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+        std::string out;  // what the output starts with
+    };
+    const Case cases[] = {
+        {{"run", "--no-save", "--break", "prog.asm:4"}, 0, "PC=0003 "},
+        {{"run", "--no-save", "--break", "prog.asm:6"}, 2, ""},  // no code from there on
+        {{"list", "--from", "loop", "--lines", "2", "--source", "."}, 0,
+         "; prog.asm:2  loop:   cal bump\nloop:\n0001: cal   bump\n; prog.asm:3          jmp loop\n"},
+        {{"list", "--lines", "1", "--source", "elsewhere"}, 0, "; prog.asm:1  \nstart:\n"},
+    };
+    for (const Case& c : cases) {
+        const auto r = RunTool(dir.path(), c.args);
+        EXPECT_EQ(r.status, c.status) << c.args.back() << r.err;
+        EXPECT_EQ(r.out.substr(0, c.out.size()), c.out) << c.args.back();
+    }
+}
+
+// The function rows of --profile-all add up to the total it gives.
+TEST_F(ToolSymbols, ProfileRowsAddUpToTheRunsCycles) {
+    const auto r = RunTool(dir.path(), {"run", "--no-save", "--ticks", "3", "--profile-all"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::istringstream out(r.out.substr(r.out.find('\n') + 1));
+    unsigned long long total = 0, sum = 0, cycles = 0;
+    std::string line;
+    out >> total;
+    std::getline(out, line);
+    std::getline(out, line);  // the heading
+    while (std::getline(out, line) && line.find("function") == std::string::npos && line.find(" line") == std::string::npos) {
+        std::istringstream(line) >> cycles;
+        sum += cycles;
+    }
+    EXPECT_EQ(total, 27300u);  // 3 run ticks of 9100 cycles at the default clock, spent exactly
+    EXPECT_EQ(sum, total);
+    EXPECT_NE(r.out.find(" loop\n"), std::string::npos);
 }
 
 TEST_F(ToolSymbols, WatchStopsAfterTheAccessWithTheStateLine) {

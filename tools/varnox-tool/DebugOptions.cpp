@@ -12,7 +12,16 @@ namespace varnox::tool {
 namespace {
 
 bool NeedsNames(const DebugRunOptions& options) {
-    return options.breakGiven || !options.watchTexts.empty();
+    return options.breakGiven || !options.watchTexts.empty() || options.profile;
+}
+
+// --break FILE:LINE: the line's first word, from rom.sym's line rows. ""
+// and the address set, or the problem.
+std::string BreakAtSourceLine(Machine& m, const std::string& text, const DebugSession& session) {
+    const SourcePlaceAddress place = ResolveSourcePlace(text, session.Lines);
+    if (!place.Address) return "bad breakpoint line: " + text + " (" + place.Problem + ")";
+    m.Run.BreakAddress = *place.Address;
+    return {};
 }
 
 }  // namespace
@@ -20,8 +29,9 @@ bool NeedsNames(const DebugRunOptions& options) {
 std::string CheckDebugOptions(const DebugRunOptions& options) {
     // Without symbols only hex can be told good or bad yet; a name waits
     // for rom.sym.
-    if (options.breakGiven && !ParseAddressText(options.breakText, nullptr).Address && !IsSymbolName(options.breakText)) {
-        return "bad breakpoint address (hex or a name): " + options.breakText;
+    if (options.breakGiven && !ParseAddressText(options.breakText, nullptr).Address && !IsSymbolName(options.breakText) &&
+        !ParseSourcePlace(options.breakText)) {
+        return "bad breakpoint address (hex, a name or FILE:LINE): " + options.breakText;
     }
     return {};
 }
@@ -32,7 +42,10 @@ std::string ApplyDebugOptions(Machine& m, const DebugRunOptions& options, DebugS
     SymbolLoad symbols = LoadSymbolsBeside(dir, m);
     for (const std::string& message : symbols.Messages) std::fprintf(stderr, "%s\n", message.c_str());
     session.Symbols = std::move(symbols.Table);
-    if (options.breakGiven) {
+    session.Lines = std::move(symbols.Lines);
+    if (options.breakGiven && ParseSourcePlace(options.breakText)) {
+        if (auto problem = BreakAtSourceLine(m, options.breakText, session); !problem.empty()) return problem;
+    } else if (options.breakGiven) {
         // A name wins over hex digits that spell it, as in the debugger.
         const AddressValue address = ParseAddressText(options.breakText, session.Names());
         if (!address.Address) return "bad breakpoint address: " + options.breakText + " (" + address.Problem + ")";

@@ -1,5 +1,5 @@
-// The debugger's options of varnox-tool run: --break with a hex address or
-// a name of rom.sym, --watch ADDR[-ADDR][:r|w|rw], and --trace-regs.
+// The debugger's options of varnox-tool run: --break with a hex address, a
+// name of rom.sym or a source line FILE:LINE, --watch ADDR[-ADDR][:r|w|rw], and --trace-regs.
 #pragma once
 
 #include <filesystem>
@@ -16,6 +16,7 @@ struct DebugRunOptions {
     bool breakGiven = false;
     std::vector<std::string> watchTexts;
     bool traceRegs = false;
+    bool profile = false;  // the profile wants the names and lines of rom.sym
 };
 
 // What can be checked before the machine is loaded: "" or the problem.

@@ -19,6 +19,7 @@
 #include "Screen.h"
 #include "Trace.h"
 #include "core/Def.h"
+#include "debugger/Profiler.h"
 #include "system/AtomicReplace.h"
 #include "system/Files.h"
 #include "system/InputPath.h"
@@ -38,7 +39,7 @@ constexpr long long StopSearchTicks = 360000;     // one emulated hour
 
 constexpr OptionSpec RunOptions[] = {
     {"--steps", "N", "stop after N steps (1 or more)"},
-    {"--break", "ADDR", "stop when PC reaches the address (a code name of rom.sym, else hex)"},
+    {"--break", "ADDR", "stop when PC reaches the address (a code name of rom.sym, else hex; or a source line FILE:LINE)"},
     {"--watch", "ADDR[-ADDR][:r|w|rw]", "stop after a data access there (data names, else hex); repeatable"},
     {"--ticks", "N", "run at most N run ticks of 10 ms (default 100)"},
     {"--hold", "K@A-B", "hold key K (1..53) from run tick A up to B; repeatable"},
@@ -52,7 +53,11 @@ constexpr OptionSpec RunOptions[] = {
     {"--no-save", "", "leave ram.bin and register.bin as they are"},
     {"--trace", "", "print each step on stderr before it runs"},
     {"--trace-regs", "", "with --trace: the registers and the cycles run so far on each line"},
+    {"--profile", "", "after the run, the 30 functions and source lines that took most cycles"},
+    {"--profile-all", "", "the same, every function and line"},
 };
+
+constexpr size_t ProfileRows = 30;
 
 struct RunOptionValues {
     std::optional<long long> steps;
@@ -66,6 +71,7 @@ struct RunOptionValues {
     std::string record;
     std::string replay;
     long long scale = 1;
+    size_t profileRows = 0;  // with --profile; 0: all
     bool save = true;
     bool trace = false;
 };
@@ -99,6 +105,9 @@ std::string ReadOptions(const CommandLine& line, RunOptionValues& values) {
             values.debug.watchTexts.push_back(value);
         } else if (option.Name == "--trace-regs") {
             values.debug.traceRegs = true;
+        } else if (option.Name == "--profile" || option.Name == "--profile-all") {
+            values.debug.profile = true;
+            values.profileRows = option.Name == "--profile" ? ProfileRows : 0;
         } else if (option.Name == "--ticks") {
             values.ticks = ParseNumber(value, 10, 0, MaxRunTicks);
             if (!values.ticks) return "bad tick count (0.." + std::to_string(MaxRunTicks) + "): " + value;
@@ -219,7 +228,7 @@ const CommandSpec RunSpec{
     "run",
     "[--steps N] [--break ADDR] [--watch ADDR[-ADDR][:r|w|rw]]... [--ticks N] [--hold K@A-B]... "
     "[--screen FILE] [--gif FILE] [--scale N] [--load-state FILE] [--save-state FILE] [--record FILE | --replay FILE] "
-    "[--no-save] [--trace [--trace-regs]]",
+    "[--no-save] [--trace [--trace-regs]] [--profile | --profile-all]",
     "run the machine in the working directory, headless",
     RunOptions,
     0,
@@ -240,7 +249,10 @@ const CommandSpec RunSpec{
     "calculator's own speed; its last frame is the --screen picture.\n"
     "No output may be a file the run reads or keeps, or another output (exit\n"
     "status 2). Exit status 1 without rom0.bin (nothing runs), when a file was\n"
-    "short or unreadable, or when an output asked for could not be written."};
+    "short or unreadable, or when an output asked for could not be written.\n"
+    "--profile prints, after the state line, the cycles of each function (code\n"
+    "symbol of rom.sym) and source line, with their share and the calls made\n"
+    "to each; the cycles outside any symbol are one row."};
 
 int RunCommand(const Args& args) {
     const auto parsed = ParseCommandLine(RunSpec, args);
@@ -310,9 +322,12 @@ int RunCommand(const Args& args) {
         clip = std::make_unique<ScreenClip>(static_cast<int>(options.scale));
         watch = [&clip](const Machine& ran) { clip->AfterRunTick(ran); };
     }
+    Profiler profiler;
+    if (options.debug.profile) profiler.Start(m);
     CatchStopSignals();
     const TicksRun run = RunTicks(path, maxTicks, options.holds, BeforeStep, &counter, watch);
     const long long ticks = run.ticks;
+    profiler.Stop(m);
 
     if (const std::string stop = session.StopText(); !stop.empty()) Complain(stop);
     session.Disarm(m);
@@ -356,6 +371,9 @@ int RunCommand(const Args& args) {
     }
 
     std::printf("%s\n", StateLine(m.Cpu, counter.steps, ticks).c_str());
+    if (options.debug.profile) {
+        std::fputs(ProfileText(profiler.Report(session.Names(), &session.Lines), options.profileRows).c_str(), stdout);
+    }
     return failed ? 1 : 0;
 }
 
