@@ -58,10 +58,13 @@ void InputPath::Reset() {
 bool InputPath::RunTick(BeforeStepHook hook, void* context) {
     ApplyDueKeys();
     if (replay_) ApplyDueReplay(tick_ - replayStart_);
+    // A tick the debugger holds runs nothing: a snapshot of it would fill
+    // the ring with copies of one moment.
+    const bool held = m_.Run.DebugActive || m_.Run.ResumeDelay > 0;
     const bool stopped = hook ? OnRunTimerTraced(m_, hook, context) : OnRunTimer(m_);
     ++tick_;
     if (replay_ && ReplayTicksLeft() == 0) FinishReplay();
-    if (keepSnapshots_ && RewindRing::Due(tick_)) ring_.Take(m_, tick_);
+    if (keepSnapshots_ && !held && RewindRing::Due(tick_)) ring_.Take(m_, tick_);
     return stopped;
 }
 

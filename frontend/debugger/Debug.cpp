@@ -51,9 +51,9 @@ TDebugForm::TDebugForm(Machine& machine, const std::filesystem::path& dir, QWidg
     SymbolLoad load = LoadSymbolsBeside(dir, machine);
     QStringList messages;
     for (const std::string& message : load.Messages) messages << QString::fromStdString(message);
-    session_.Symbols = std::move(load.Table);
+    Session().Symbols = std::move(load.Table);
     for (const QString& message : messages) std::fprintf(stderr, "%s\n", qPrintable(message));
-    if (!messages.isEmpty()) tools_->SetStatus(messages.join(QLatin1Char('\n')));
+    if (!messages.isEmpty()) controller_->SetStatus(messages.join(QLatin1Char('\n')));
 }
 
 void TDebugForm::BuildComponents() {
@@ -193,9 +193,8 @@ void TDebugForm::DebugShow() {
     DebugShown(machine_, state_);
     stepGroupBox_->setFocus(Qt::OtherFocusReason);
     // Whatever stopped the run, the debugger's stops are off while it is up.
-    session_.Disarm(machine_);
-    cursor_.reset();
-    ShowStop();
+    Session().Disarm(machine_);
+    controller_->ShowStop();
     ShowTools();
 }
 
@@ -208,12 +207,8 @@ void TDebugForm::DebugHide() {
 // ---- Run controls -------------------------------------------------------------------------
 
 // The single step, recorded in the trace; a watchpoint it hits says so.
-void TDebugForm::StepButtonClick() {
-    Resume();
-    const StepOutcome outcome = StepInto(machine_, session_, state_);
-    SelectPane(stepGroupBox_);
-    Finish(outcome);
-}
+// The controller's answer selects the step box.
+void TDebugForm::StepButtonClick() { controller_->StepInto(); }
 
 // The runs keep the breakpoints and watchpoints of the tools armed: the
 // typed address is one more breakpoint.
@@ -221,8 +216,8 @@ void TDebugForm::TraceButtonClick() {
     const int32_t count = StepCountFromText(traceEdit_->text().toStdU16String());
     SelectPane(traceGroupBox_);
     if (!StartStepRun(machine_, count)) return;
-    Resume();
-    ContinueRun(machine_, session_);
+    controller_->Resume();
+    ContinueRun(machine_, Session());
     hide();
 }
 
@@ -230,8 +225,8 @@ void TDebugForm::BpButtonClick() {
     const int32_t address = BreakAddressFromText(bpEdit_->text().toStdU16String());
     SelectPane(bpGroupBox_);
     StartBreakRun(machine_, address);
-    Resume();
-    ContinueRun(machine_, session_);
+    controller_->Resume();
+    ContinueRun(machine_, Session());
     hide();
 }
 

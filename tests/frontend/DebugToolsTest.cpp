@@ -113,13 +113,18 @@ private slots:
             {{487, 243, 625, 514}, {367, 243}, {1000, 243}},  // centred: it moves over
         };
         for (const auto& c : cases) {
-            const varnox::TToolsPlace place = varnox::PlaceToolsBeside(screen, c.debugger, tools, 8);
+            const varnox::TToolsPlace place = varnox::PlaceToolsBeside(screen, c.debugger, tools, 8, false);
             QCOMPARE(place.Debugger, c.debuggerTo);
-            QCOMPARE(place.Tools, c.toolsTo);
+            QCOMPARE(place.Tools->topLeft(), c.toolsTo);
         }
-        // Too narrow for both: below it, else at the screen's edge.
-        QCOMPARE(varnox::PlaceToolsBeside({0, 0, 1024, 1200}, {200, 50, 625, 514}, tools, 8).Tools, QPoint(200, 572));
-        QCOMPARE(varnox::PlaceToolsBeside({0, 0, 1024, 768}, {200, 50, 625, 514}, tools, 8).Tools, QPoint(424, 50));
+        // Too narrow for both: below it; else not by itself, and when asked,
+        // beside it in what the debugger leaves at the screen's left edge.
+        QCOMPARE(varnox::PlaceToolsBeside({0, 0, 1024, 1200}, {200, 50, 625, 514}, tools, 8, false).Tools->topLeft(),
+                 QPoint(200, 572));
+        QVERIFY(!varnox::PlaceToolsBeside({0, 0, 1024, 768}, {200, 50, 625, 514}, tools, 8, false).Tools);
+        const varnox::TToolsPlace asked = varnox::PlaceToolsBeside({0, 0, 1024, 768}, {200, 50, 625, 514}, tools, 8, true);
+        QCOMPARE(asked.Debugger, QPoint(0, 50));
+        QCOMPARE(*asked.Tools, QRect(633, 0, 391, 768));
     }
 
     void ListingShowsNamesAndTheMarginSetsABreakpointThatStops() {

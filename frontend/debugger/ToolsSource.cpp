@@ -1,0 +1,188 @@
+#include "frontend/debugger/ToolsSource.h"
+
+#include <QFileDialog>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QVBoxLayout>
+
+#include "asm/NamedListing.h"
+#include "debugger/HexText.h"
+#include "system/BoundedRead.h"
+
+namespace varnox {
+namespace {
+
+// The listing starts this many words before PC and runs on for a screen
+// or two.
+constexpr int ListingBefore = 8;
+constexpr int ListingRows = 160;
+constexpr size_t MaxSourceBytes = 4u << 20;
+constexpr QRgb PcRowColour = 0xFFFFF2A0;
+const QString BreakpointMark = QStringLiteral("\u25CF");
+const QString PcMark = QStringLiteral("\u25B6");
+
+}  // namespace
+
+TToolsSource::TToolsSource(TDebugController& controller, QWidget* parent) : TToolsTab(controller, parent) {
+    auto* layout = new QVBoxLayout(this);
+    auto* row = new QHBoxLayout();
+    fileBox_ = new QComboBox(this);
+    sourceAbove_ = new QCheckBox(QStringLiteral("Source lines in the listing"), this);
+    QPushButton* into = MakeToolsButton(QStringLiteral("Line into"), this);
+    QPushButton* over = MakeToolsButton(QStringLiteral("Line over"), this);
+    QPushButton* folder = MakeToolsButton(QStringLiteral("Folder..."), this);
+    into->setToolTip(QStringLiteral("Steps until PC is on another source line"));
+    over->setToolTip(QStringLiteral("Steps over calls until PC is on another source line"));
+    folder->setToolTip(QStringLiteral("Where the source files are"));
+    row->addWidget(fileBox_, 1);
+    row->addWidget(sourceAbove_);
+    row->addWidget(into);
+    row->addWidget(over);
+    row->addWidget(folder);
+    layout->addLayout(row);
+
+    table_ = MakeToolsTable({"", "Line", "Text"}, this);
+    table_->horizontalHeader()->setVisible(false);
+    table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table_->setShowGrid(false);
+    table_->setWordWrap(false);
+    table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 2);
+    layout->addWidget(table_, 1);
+
+    connect(fileBox_, &QComboBox::activated, this, [this] { Refresh(); });
+    connect(sourceAbove_, &QCheckBox::toggled, this, [this] { Refresh(); });
+    connect(into, &QPushButton::clicked, &controller_, [this] { controller_.StepLine(false); });
+    connect(over, &QPushButton::clicked, &controller_, [this] { controller_.StepLine(true); });
+    connect(folder, &QPushButton::clicked, this, [this] {
+        const QString chosen = QFileDialog::getExistingDirectory(this, QStringLiteral("Source folder"),
+                                                                 QString::fromStdString(folder_.string()));
+        if (!chosen.isEmpty()) SetSourceFolder(chosen.toStdString());
+    });
+    // A click in the margin sets or clears the line's breakpoint; choosing
+    // a line makes it the cursor of F4 and F9.
+    connect(table_, &QTableWidget::cellPressed, this, [this](int row, int column) {
+        const std::optional<uint16_t> address = RowAddress(row);
+        if (!address) return;
+        controller_.SetCursor(address);
+        if (column == MarkColumn) controller_.ToggleBreakpointAt(*address);
+    });
+}
+
+void TToolsSource::SetSourceFolder(const std::filesystem::path& folder) {
+    folder_ = folder;
+    files_.clear();
+    Refresh();
+}
+
+std::optional<uint16_t> TToolsSource::RowAddress(int row) const {
+    if (row < 0 || row >= static_cast<int>(addresses_.size())) return std::nullopt;
+    return addresses_[static_cast<size_t>(row)];
+}
+
+const QStringList& TToolsSource::FileLines(const std::string& file) {
+    auto [at, added] = files_.try_emplace(file);
+    if (added) {
+        const std::filesystem::path path = folder_ / file;
+        std::vector<uint8_t> bytes;
+        if (const auto problem = ReadBoundedFile(path, MaxSourceBytes, "source file", bytes)) {
+            controller_.SetStatus(QString::fromStdString(path.string() + ": cannot be read: " + *problem));
+        } else {
+            at->second = QString::fromUtf8(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()))
+                             .split(QLatin1Char('\n'));
+        }
+    }
+    return at->second;
+}
+
+void TToolsSource::AddRow(const QString& mark, const QString& where, const QString& text, std::optional<uint16_t> address) {
+    const int row = table_->rowCount();
+    table_->insertRow(row);
+    table_->setItem(row, MarkColumn, ToolsCell(mark));
+    table_->setItem(row, WhereColumn, ToolsCell(where));
+    table_->setItem(row, TextColumn, ToolsCell(text));
+    addresses_.push_back(address);
+}
+
+void TToolsSource::Refresh() {
+    const SourceLines* lines = controller_.Lines();
+    const QString chosen = fileBox_->currentText();
+    fileBox_->clear();
+    if (lines) {
+        for (const std::string& file : lines->Files()) fileBox_->addItem(QString::fromStdString(file));
+    }
+    fileBox_->addItem(QStringLiteral("Listing"));
+    // PC's file unless the user chose another.
+    const std::optional<SourcePlace> pc = lines ? lines->LineOf(controller_.GetMachine().Cpu.PC) : std::nullopt;
+    const int wanted = fileBox_->findText(chosen);
+    fileBox_->setCurrentIndex(wanted >= 0 && chosen != QStringLiteral("Listing") ? wanted
+                              : pc                                              ? fileBox_->findText(QString::fromStdString(pc->File))
+                                                                                : fileBox_->count() - 1);
+    table_->setRowCount(0);
+    addresses_.clear();
+    pcRow_ = -1;
+    if (fileBox_->currentIndex() < fileBox_->count() - 1) {
+        FillSource(fileBox_->currentText().toStdString());
+    } else {
+        FillListing();
+    }
+    table_->resizeColumnToContents(MarkColumn);
+    table_->resizeColumnToContents(WhereColumn);
+    if (pcRow_ >= 0) {
+        for (int column = 0; column < table_->columnCount(); ++column) {
+            table_->item(pcRow_, column)->setBackground(QColor::fromRgb(PcRowColour));
+        }
+        // Lines before PC stay on view above it.
+        table_->scrollToItem(table_->item(pcRow_, 0), QAbstractItemView::PositionAtCenter);
+    }
+}
+
+void TToolsSource::FillSource(const std::string& file) {
+    const SourceLines& lines = *controller_.Lines();
+    const uint16_t pc = controller_.GetMachine().Cpu.PC;
+    const BreakpointList& breakpoints = controller_.Session().Breakpoints;
+    const QStringList& text = FileLines(file);
+    for (int i = 0; i < text.size(); ++i) {
+        const std::vector<uint16_t> words = lines.AddressesOf({file, i + 1});
+        const std::optional<uint16_t> first = words.empty() ? std::nullopt : std::optional<uint16_t>(words.front());
+        bool onPc = false;
+        bool marked = false;
+        for (const uint16_t word : words) {
+            onPc = onPc || word == pc;
+            marked = marked || breakpoints.Find(word).has_value();
+        }
+        if (onPc) pcRow_ = i;
+        AddRow(marked ? BreakpointMark : onPc ? PcMark : QString(), QString::number(i + 1), text[i], first);
+    }
+}
+
+void TToolsSource::FillListing() {
+    const Machine& m = controller_.GetMachine();
+    const SourceLines* lines = sourceAbove_->isChecked() ? controller_.Lines() : nullptr;
+    const BreakpointList& breakpoints = controller_.Session().Breakpoints;
+    const auto top = static_cast<uint16_t>(m.Cpu.PC - std::min<int>(m.Cpu.PC, ListingBefore));
+    std::optional<SourcePlace> last;
+    for (const ListingRow& listed : WalkNamedListing(m, top, ListingRows, controller_.Session().Names())) {
+        const ListingLine& line = listed.Line;
+        if (listed.Label) {
+            AddRow(QString(), QString(), QString::fromStdString(*listed.Label + ":"), line.Address);
+            continue;
+        }
+        const std::optional<SourcePlace> place = lines ? lines->LineOf(line.Address) : std::nullopt;
+        if (place && place != last) {
+            const QStringList& text = FileLines(place->File);
+            const QString source = place->Line <= text.size() ? text[place->Line - 1].trimmed() : QString();
+            AddRow(QString(), QString::fromStdString(place->File) + QStringLiteral(":%1").arg(place->Line), source,
+                   line.Address);
+        }
+        last = place;
+        const bool onPc = line.Address == m.Cpu.PC;
+        if (onPc) pcRow_ = table_->rowCount();
+        const QString text = QString::fromLatin1(line.Mnemonic.data(), static_cast<qsizetype>(line.Mnemonic.size()))
+                                 .leftJustified(6) +
+                             QString::fromStdString(line.Operands);
+        AddRow(breakpoints.Find(line.Address) ? BreakpointMark : onPc ? PcMark : QString(),
+               QString::fromStdString(HexText(line.Address, 4)), text, line.Address);
+    }
+}
+
+}  // namespace varnox
