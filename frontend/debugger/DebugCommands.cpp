@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QInputDialog>
 #include <QScreen>
+#include <QWindow>
 
 #include "debugger/AddressText.h"
 #include "frontend/debugger/Debug.h"
@@ -150,9 +151,12 @@ void TDebugForm::PlaceTools(bool asked) {
     const TToolsPlace place = PlaceToolsBeside(area, QRect(pos(), OuterSize), frame, ToolsGap, asked);
     if (!place.Tools) return;
     if (place.Debugger != pos()) move(place.Debugger);
-    tools_->move(place.Tools->topLeft());
-    if (place.Tools->size() != frame) tools_->resize(place.Tools->size() - (frame - tools_->size()));
+    // The frame is known once the window is up.
     tools_->show();
+    tools_->move(place.Tools->topLeft());
+    const QMargins margins = tools_->windowHandle() ? tools_->windowHandle()->frameMargins() : QMargins();
+    const QSize client = place.Tools->size().shrunkBy(margins);
+    if (client != tools_->size()) tools_->resize(client);
 }
 
 void TDebugForm::FocusTools() {

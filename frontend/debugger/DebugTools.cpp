@@ -2,6 +2,7 @@
 
 #include <QFileDialog>
 #include <QHBoxLayout>
+#include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -26,7 +27,9 @@ TDebugTools::TDebugTools(TDebugController& controller, QWidget* parent)
     resize(ToolsSize);
     auto* layout = new QVBoxLayout(this);
 
-    auto* row = new QHBoxLayout();
+    // A tool bar: on a narrow screen the buttons that do not fit go behind
+    // its extension arrow.
+    auto* bar = new QToolBar(this);
     struct ToolButton {
         const char* text;
         const char* key;
@@ -42,18 +45,12 @@ TDebugTools::TDebugTools(TDebugController& controller, QWidget* parent)
         {"Go to", "Ctrl+G", &TDebugController::AskGoTo},
     };
     for (const ToolButton& tool : buttons) {
-        auto* button = new QToolButton(this);
-        button->setText(QString::fromLatin1(tool.text));
-        button->setToolTip(QString::fromLatin1(tool.key));
-        connect(button, &QToolButton::clicked, &controller_, tool.slot);
-        row->addWidget(button);
+        QAction* action = bar->addAction(QString::fromLatin1(tool.text));
+        action->setToolTip(QString::fromLatin1(tool.key));
+        connect(action, &QAction::triggered, &controller_, tool.slot);
     }
-    auto* symbols = new QToolButton(this);
-    symbols->setText(QStringLiteral("Symbols..."));
-    connect(symbols, &QToolButton::clicked, this, &TDebugTools::LoadSymbolsClick);
-    row->addWidget(symbols);
-    row->addStretch(1);
-    layout->addLayout(row);
+    connect(bar->addAction(QStringLiteral("Symbols...")), &QAction::triggered, this, &TDebugTools::LoadSymbolsClick);
+    layout->addWidget(bar);
 
     status_ = new QLabel(QString::fromLatin1(KeysHint), this);
     status_->setWordWrap(true);

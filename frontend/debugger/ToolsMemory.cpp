@@ -1,6 +1,7 @@
 #include "frontend/debugger/ToolsMemory.h"
 
 #include <QHBoxLayout>
+#include <QScrollArea>
 #include <QVBoxLayout>
 
 #include "debugger/AddressText.h"
@@ -22,11 +23,19 @@ TToolsMemory::TToolsMemory(TDebugController& controller, QWidget* parent) : TToo
     QPushButton* next = MakeToolsButton(QStringLiteral("Find next"), this);
     row->addWidget(spaceBox_);
     row->addWidget(gotoEdit_, 1);
-    row->addWidget(findEdit_, 1);
-    row->addWidget(next);
     layout->addLayout(row);
+    auto* findRow = new QHBoxLayout();
+    findRow->addWidget(findEdit_, 1);
+    findRow->addWidget(next);
+    layout->addLayout(findRow);
     hexView_ = new THexView(controller_.GetMachine(), this);
-    layout->addWidget(hexView_, 1);
+    // Its rows keep their width; a narrow window scrolls them sideways.
+    auto* sideways = new QScrollArea(this);
+    sideways->setWidget(hexView_);
+    sideways->setWidgetResizable(true);
+    sideways->setFrameShape(QFrame::NoFrame);
+    sideways->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    layout->addWidget(sideways, 1);
     connect(spaceBox_, &QComboBox::currentIndexChanged, this,
             [this](int index) { hexView_->SetSpace(static_cast<MemorySpace>(index)); });
     connect(gotoEdit_, &QLineEdit::returnPressed, this, [this] { GoTo(gotoEdit_->text()); });

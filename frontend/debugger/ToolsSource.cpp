@@ -36,9 +36,12 @@ TToolsSource::TToolsSource(TDebugController& controller, QWidget* parent) : TToo
     folder->setToolTip(QStringLiteral("Where the source files are"));
     row->addWidget(fileBox_, 1);
     row->addWidget(sourceAbove_);
+    layout->addLayout(row);
+    row = new QHBoxLayout();
     row->addWidget(into);
     row->addWidget(over);
     row->addWidget(folder);
+    row->addStretch(1);
     layout->addLayout(row);
 
     table_ = MakeToolsTable({"", "Line", "Text"}, this);

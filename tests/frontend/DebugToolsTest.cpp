@@ -11,91 +11,15 @@
 
 #include <memory>
 
-#include "asm/SourceAsm.h"
-#include "frontend/debugger/Debug.h"
-#include "frontend/debugger/DebugTools.h"
+#include "DebugRig.h"
 #include "frontend/debugger/ListMargin.h"
 #include "support/WriteCheck.h"
-#include "GuiSupport.h"
-#include "system/SaveState.h"
 
 using varnox::TDebugForm;
 using varnox::TDebugTools;
 using Pane = TDebugForm::PaneId;
 
-namespace {
-
-constexpr std::string_view Program =
-    "main:   ldw sp,&HE000\n"
-    "        ldw ix,count\n"
-    "again:  cal outer\n"
-    "after:  jmp again\n"
-    "outer:  cal inner\n"
-    "        rtn\n"
-    "inner:  ld r6,(ix+&H00)\n"
-    "        ad r6,&H01\n"
-    "        st (ix+&H00),r6\n"
-    "        rtn\n"
-    "        ram &HC010\n"
-    "count:  ds 1\n";
-
-class Rig {
-public:
-    Rig() {
-        scratch_.CopyKit();
-        const varnox::SourceImages images = varnox::AssembleSource(Program);
-        QVERIFY(images.Errors.empty());
-        scratch_.Write("rom0.bin", QByteArray(reinterpret_cast<const char*>(images.Rom0.data()), images.Rom0.size()));
-        scratch_.Write("rom1.bin", QByteArray(reinterpret_cast<const char*>(images.Rom1.data()), images.Rom1.size()));
-        scratch_.Write("rom.sym", QByteArray::fromStdString(varnox::SymbolFileText(images.Labels, varnox::Crc32(images.Rom0))));
-        main_ = std::make_unique<varnox::TMainForm>(scratch_.Path());
-        debug_ = std::make_unique<TDebugForm>(main_->GetMachine(), scratch_.Path());
-        main_->ShowDebugger = [this] { debug_->Show(); };
-        main_->show();
-        main_->RunTimer()->SetEnabled(false);
-        QTest::keyClick(main_.get(), Qt::Key_F3);
-        QVERIFY(QTest::qWaitForWindowExposed(debug_.get()));
-    }
-    ~Rig() {
-        debug_.reset();
-        main_.reset();
-    }
-    varnox::Machine& M() { return main_->GetMachine(); }
-    TDebugForm& Debug() { return *debug_; }
-    TDebugTools& Tools() { return *debug_->Tools(); }
-    uint16_t At(const char* name) { return debug_->Session().Symbols.Find(name)->Address; }
-    void Key(QKeySequence key) { QTest::keySequence(debug_.get(), key); }
-    // Run ticks until the debugger shows again; the number taken, or -1.
-    int TicksUntilShown(int limit = 500) {
-        for (int tick = 1; tick <= limit; ++tick) {
-            main_->RunTimer()->OnTimer()(main_->RunTimer());
-            if (debug_->isVisible()) return tick;
-        }
-        return -1;
-    }
-    QStringList ListRows() {
-        varnox::TPaneBox& box = debug_->PaneBox(Pane::ListId);
-        box.PaintBox()->grab();
-        QStringList rows;
-        for (const varnox::PaneText& text : box.DrawnTexts()) {
-            while (rows.size() <= text.Row) rows << QString();
-            rows[text.Row] = rows[text.Row].leftJustified(text.Column) + QString::fromStdString(text.Text);
-        }
-        return rows;
-    }
-    void Wheel(QWidget* widget, int notches) {
-        QWheelEvent event(QPointF(5, 5), widget->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, 120 * notches),
-                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-        QApplication::sendEvent(widget, &event);
-    }
-
-private:
-    varnox::test::Scratch scratch_;
-    std::unique_ptr<varnox::TMainForm> main_;
-    std::unique_ptr<TDebugForm> debug_;
-};
-
-}  // namespace
+using varnox::test::Rig;
 
 class DebugToolsTest : public QObject {
     Q_OBJECT
