@@ -1,53 +1,47 @@
 #include "debugger/Stepping.h"
 
 #include "core/InstructionRead.h"
+#include "core/MachineStep.h"
 #include "debugger/CallStack.h"
 #include "debugger/DebugAccess.h"
+#include "system/RunLoop.h"
 
 namespace varnox {
 namespace {
 
-constexpr int64_t TicksPerSecond = 100;  // run ticks of 10 ms
-constexpr int32_t DefaultCyclesPerTick = 9100;
-
-// Steps until the target, a stop or the budget. At least one step runs.
+// Run ticks until the target, a stop or the limit, as the run loop makes
+// them: the timer line, the clock factor and the refresh cadence move as
+// in a run, and the target stops as a breakpoint stops a run. At least one
+// step runs unless the processor is stopped by the oscillator setting.
 StepOutcome RunSteps(Machine& m, DebugSession& session, DebugState& state, const StepTarget& target) {
-    const int64_t budget = InDebuggerCycleBudget(m);
-    int64_t spent = 0;
+    RunControl& run = m.Run;
+    const uint8_t wasActive = run.DebugActive;
+    const int32_t resumeDelay = run.ResumeDelay;
+    run.DebugActive = 0;  // the window is up, but these ticks are the debugger's own
+    run.ResumeDelay = 0;
     session.Arm(m, target);
-    m.Run.Stops = nullptr;  // the run loop is not running: the steps are ours
     StepOutcome outcome = StepOutcome::HandedOver;
-    while (spent < budget) {
-        session.PrepareStep(m);
-        const int32_t cycles = DebugStep(m);
-        spent += cycles > 0 ? cycles : 1;
-        if (session.AfterStep(m, cycles)) {
+    for (int32_t tick = 0; tick < InDebuggerTickLimit; ++tick) {
+        if (OnRunTimer(m)) {
             outcome = session.LastStop().Kind == StopKind::Target ? StepOutcome::Done : StepOutcome::Stopped;
             break;
         }
     }
+    run.DebugActive = wasActive;
+    run.ResumeDelay = resumeDelay;
     state.EditMode = EditKind::None;
     state.ListTop = m.Cpu.PC;
-    if (outcome == StepOutcome::HandedOver) {
-        session.Arm(m, target);
-    } else {
-        session.Disarm(m);
-    }
+    if (outcome != StepOutcome::HandedOver) session.Disarm(m);
     return outcome;
 }
 
 }  // namespace
 
-int64_t InDebuggerCycleBudget(const Machine& m) {
-    const int32_t perTick = m.Run.CyclesPerTick > 0 ? m.Run.CyclesPerTick : DefaultCyclesPerTick;
-    return perTick * TicksPerSecond;
-}
-
 StepOutcome StepInto(Machine& m, DebugSession& session, DebugState& state) {
     session.PrepareStep(m);
     session.Trace.Begin(m);
-    const int32_t cycles = DebugStep(m);
-    const bool stopped = session.AfterStep(m, cycles);
+    MachineStep(m);
+    const bool stopped = session.AfterStep(m, m.Cpu.StepCycles);
     // A breakpoint on the next line is no news after a single step.
     if (stopped && session.LastStop().Kind != StopKind::Watchpoint) session.ForgetStop();
     session.Disarm(m);

@@ -1,8 +1,9 @@
 // Stepping from the debugger: into (one step), over (a call runs to its
-// return), out (to the return of the current call) and to an address. The
-// steps run here, as the single step runs, up to about an emulated second;
-// a longer way is handed to the run loop with the same bound, as the Run
-// buttons hand over, and the window hides until it is reached.
+// return), out (to the return of the current call) and to an address. Each
+// step is a step of the machine as a run makes it (core/MachineStep.h):
+// over, out and to an address run whole run ticks here, up to an emulated
+// second; a longer way is handed to the run loop with the same bound, as
+// the Run buttons hand over, and the window hides until it is reached.
 #pragma once
 
 #include <cstdint>
@@ -14,10 +15,9 @@
 
 namespace varnox {
 
-// Cycles the debugger steps through itself before it hands over: an
-// emulated second at the oscillator setting (or at its default when the
-// processor is stopped by the setting).
-int64_t InDebuggerCycleBudget(const Machine& m);
+// Run ticks the debugger makes itself before it hands over: an emulated
+// second.
+constexpr int32_t InDebuggerTickLimit = 100;
 
 enum class StepOutcome {
     Done,        // at the bound, the window stays
@@ -26,7 +26,9 @@ enum class StepOutcome {
     NoCaller,    // step out found no call on the stack: nothing ran
 };
 
-// One step, recorded in the trace, stopping on a watchpoint it hits.
+// One step of the machine (its time moves as in a run), recorded in the
+// trace, stopping on a watchpoint it hits. Over, out and to an address
+// stop at their target as a breakpoint stops a run.
 StepOutcome StepInto(Machine& m, DebugSession& session, DebugState& state);
 StepOutcome StepOver(Machine& m, DebugSession& session, DebugState& state);
 StepOutcome StepOut(Machine& m, DebugSession& session, DebugState& state);

@@ -2,66 +2,12 @@
 #include "system/RunLoop.h"
 
 #include "core/Cpu.h"
+#include "core/MachineStep.h"
 #include "peripherals/Keyboard.h"
 #include "peripherals/Lcd.h"
 
 namespace varnox {
 namespace {
-
-constexpr int TimerIrqLevel = 1;
-
-// Signed 32-bit products that wrap instead of overflowing.
-int32_t WrappingMul(int32_t a, int32_t b) {
-    return static_cast<int32_t>(static_cast<uint32_t>(a) * static_cast<uint32_t>(b));
-}
-
-int32_t WrappingSub(int32_t a, int32_t b) {
-    return static_cast<int32_t>(static_cast<uint32_t>(a) - static_cast<uint32_t>(b));
-}
-
-int32_t WrappingAdd(int32_t a, int32_t b) {
-    return static_cast<int32_t>(static_cast<uint32_t>(a) + static_cast<uint32_t>(b));
-}
-
-// Oscillator ticks per processor cycle, from IE bits 7 and 2.
-int32_t ClockFactor(const Machine& m) {
-    switch (m.Cpu.IE & IeClockMode) {
-        case IeDoubleClock: return 2;
-        case IeClockMode: return WrappingMul(m.Lcd.TimerPeriod, 4);  // the slow clock
-        default: return 1;
-    }
-}
-
-// Whether the timer line runs: the LCD powered and the clock not slow;
-// otherwise each step holds it clear.
-bool TimerLineRuns(const Machine& m) {
-    return (m.Lcd.LcdControl & LcdPowered) && (m.Cpu.IE & IeClockMode) != IeClockMode;
-}
-
-// The running timer line after steps that cost `cost` ticks, of which at
-// most the last took the countdown below 0: it toggles at most once.
-void CountTimerLine(Machine& m, int32_t cost) {
-    CpuState& cpu = m.Cpu;
-    RunClock& clock = m.Clock;
-    const int32_t halfPeriod = WrappingMul(m.Lcd.TimerPeriod, 2);
-    clock.TimerCountdown = WrappingSub(clock.TimerCountdown, cost);
-    if (clock.TimerCountdown < 0) {
-        clock.TimerCountdown = WrappingAdd(clock.TimerCountdown, halfPeriod);
-        if (clock.TimerCountdown < 0) clock.TimerCountdown = halfPeriod;
-        cpu.IF ^= IfTimerLine;
-        if (cpu.IF & IfTimerLine) IrqRequest(m, TimerIrqLevel);
-    }
-}
-
-// The emulated timer line (IF bit 2) after a step that cost `cost` ticks.
-void RunTimerLine(Machine& m, int32_t cost) {
-    if (!TimerLineRuns(m)) {
-        m.Clock.TimerCountdown = WrappingMul(m.Lcd.TimerPeriod, 2);
-        m.Cpu.IF &= static_cast<uint8_t>(~IfTimerLine);
-        return;
-    }
-    CountTimerLine(m, cost);
-}
 
 // The resume delay, then the tick's grant; false when the tick makes no
 // step.
@@ -96,11 +42,8 @@ bool RunTick(Machine& m, BeforeStep&& beforeStep) {
             cpu.CycleBudget = 0;
             return false;
         }
-        const int32_t factor = ClockFactor(m);
         beforeStep(m);
-        const int32_t cost = WrappingMul(CpuStep(m), factor);
-        cpu.CycleBudget = WrappingSub(cpu.CycleBudget, cost);
-        RunTimerLine(m, cost);
+        MachineStep(m);
         if (run.StepCount > 0) {
             if (--run.StepCount == 0) {
                 run.DebugActive = 1;
