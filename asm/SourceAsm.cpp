@@ -135,6 +135,8 @@ public:
             out_.Rom0 = std::move(image_->Rom0);
             out_.Rom1 = std::move(image_->Rom1);
             out_.Labels = Labels();
+        } else {
+            out_.Lines.clear();
         }
         return std::move(out_);
     }
@@ -667,7 +669,31 @@ private:
         location_.address += static_cast<int64_t>(at.space == Space::Code ? (bytes.size() + 2) / 3 : bytes.size());
         if (!Claim(at, location_.address - at.address, column)) return List(raw);
         image_->Write(at, bytes);
+        if (at.space == Space::Code) NoteLines(at, location_.address - at.address);
         if (Listing()) AppendListing(out_.Listing, bytes.empty() ? nullptr : &at, bytes, raw);
+    }
+
+    // The source line of each of the words placed from at.
+    void NoteLines(const Location& at, int64_t words) {
+        const std::string& file = LineFile();
+        for (int64_t i = 0; i < words; ++i) {
+            out_.Lines.push_back(SourceLineRow{static_cast<uint16_t>(at.address + i), file, lineNumber_});
+        }
+    }
+
+    // The file being assembled, relative to the main source's folder, as
+    // the line rows name it.
+    const std::string& LineFile() {
+        namespace fs = std::filesystem;
+        auto found = lineFiles_.find(file_);
+        if (found != lineFiles_.end()) return found->second;
+        const fs::path main(options_.FileName.empty() ? std::string("source") : options_.FileName);
+        std::string name = main.filename().string();
+        if (file_) {
+            const fs::path relative = fs::path(*file_).lexically_relative(main.parent_path());
+            name = relative.empty() ? *file_ : relative.generic_string();
+        }
+        return lineFiles_.emplace(file_, std::move(name)).first->second;
     }
 
     // ---- Listing and errors -----------------------------------------------
@@ -701,6 +727,7 @@ private:
     SourceImages out_;
     std::unordered_map<std::string, Symbol> symbols_;
     std::map<std::string, IncludedFile> files_;
+    std::unordered_map<const std::string*, std::string> lineFiles_;
     std::vector<std::string> includeStack_;
     std::vector<std::string> definedOnLine_;
     std::vector<SourceError> lineErrors_;

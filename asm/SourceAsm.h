@@ -33,6 +33,9 @@ struct SourceImages {
     // Every label: code labels by word address, data and RAM labels by data
     // address; in order of address, code first. Empty when any error.
     std::vector<Symbol> Labels;
+    // The source line of every code word placed, in the order placed; FILE
+    // relative to the main source's folder. Empty when any error.
+    std::vector<SourceLineRow> Lines;
 };
 
 // The most a source file may hold, the main one or an included one; the

@@ -9,6 +9,8 @@ namespace varnox {
 namespace {
 
 constexpr std::string_view CrcComment = "; rom0.bin CRC-32 ";
+constexpr std::string_view Rom1CrcComment = "; rom1.bin CRC-32 ";
+constexpr int MaxSourceLine = 1 << 30;
 constexpr size_t MaxNameLength = 256;
 
 std::string Quoted(std::string_view text) { return Concat({"'", Printable(text), "'"}); }
@@ -87,9 +89,28 @@ ParsedSymbols ParseSymbolText(std::string_view text, std::string_view fileName) 
             parsed.Rom0Crc = HexValue(line.substr(CrcComment.size()), 8);
             continue;
         }
+        if (lineNumber == 2 && line.substr(0, Rom1CrcComment.size()) == Rom1CrcComment) {
+            parsed.Rom1Crc = HexValue(line.substr(Rom1CrcComment.size()), 8);
+            continue;
+        }
         const size_t first = SkipBlanks(line, 0);
         if (first >= line.size() || line[first] == ';') continue;
         const std::vector<std::string_view> fields = Fields(line);
+        if (!fields.empty() && fields[0] == "line") {
+            // FILE may hold blanks: the place is the rest of the line.
+            const std::optional<uint32_t> address = fields.size() >= 3 ? HexValue(fields[1], 4) : std::nullopt;
+            const auto place = fields.size() >= 3 ? ParseSourcePlace(line.substr(
+                                                        static_cast<size_t>(fields[2].data() - line.data()),
+                                                        static_cast<size_t>(fields.back().end() - fields[2].begin())))
+                                                  : std::nullopt;
+            if (!address || !place) {
+                complain(Concat({"expected \"line HHHH FILE:LINE\", not ", Quoted(line)}));
+                continue;
+            }
+            parsed.Lines.push_back(SourceLineRow{static_cast<uint16_t>(*address), place->first, place->second});
+            continue;
+        }
+        if (!fields.empty() && fields[0] != "code" && fields[0] != "data") continue;  // a later kind of row
         if (fields.size() != 3) {
             complain(Concat({"expected \"code HHHH name\" or \"data HHHH name\", not ", Quoted(line)}));
             continue;
@@ -119,13 +140,19 @@ ParsedSymbols ParseSymbolText(std::string_view text, std::string_view fileName) 
     return parsed;
 }
 
-std::string SymbolFileText(const std::vector<Symbol>& symbols, std::optional<uint32_t> rom0Crc) {
+std::string SymbolFileText(const std::vector<Symbol>& symbols, std::optional<uint32_t> rom0Crc,
+                           const std::vector<SourceLineRow>& lines, std::optional<uint32_t> rom1Crc) {
     std::string text;
     char line[32];
     if (rom0Crc) {
         std::snprintf(line, sizeof line, "%08X\n", *rom0Crc);
         text += CrcComment;
         text += line;
+        if (rom1Crc) {
+            std::snprintf(line, sizeof line, "%08X\n", *rom1Crc);
+            text += Rom1CrcComment;
+            text += line;
+        }
     }
     for (const Symbol& symbol : symbols) {
         std::snprintf(line, sizeof line, "%s %04X ", symbol.Space == SymbolSpace::Code ? "code" : "data", symbol.Address);
@@ -133,7 +160,29 @@ std::string SymbolFileText(const std::vector<Symbol>& symbols, std::optional<uin
         text += symbol.Name;
         text += '\n';
     }
+    for (const SourceLineRow& row : lines) {
+        std::snprintf(line, sizeof line, "line %04X ", row.Address);
+        text += line;
+        text += row.File;
+        text += ':';
+        text += std::to_string(row.Line);
+        text += '\n';
+    }
     return text;
+}
+
+std::optional<std::pair<std::string, int>> ParseSourcePlace(std::string_view text) {
+    const size_t colon = text.rfind(':');
+    if (colon == std::string_view::npos || colon == 0) return std::nullopt;
+    const std::string_view digits = text.substr(colon + 1);
+    if (digits.empty() || digits.size() > 10) return std::nullopt;
+    long long line = 0;
+    for (const char c : digits) {
+        if (c < '0' || c > '9') return std::nullopt;
+        line = line * 10 + (c - '0');
+    }
+    if (line < 1 || line > MaxSourceLine) return std::nullopt;
+    return std::pair{std::string(text.substr(0, colon)), static_cast<int>(line)};
 }
 
 }  // namespace varnox

@@ -3,8 +3,12 @@
 // The file is plain text, one symbol a line:
 //   code HHHH name    an instruction-ROM word address
 //   data HHHH name    a data address (data ROM or RAM)
-// with blank lines and lines starting with ";" ignored. A first comment
-// "; rom0.bin CRC-32 HHHHHHHH" records the image the names belong to.
+//   line HHHH FILE:LINE  the source line an instruction-ROM word came from
+// with blank lines and lines starting with ";" ignored, and rows of any
+// other kind skipped without a word (a later build's, for a later reader).
+// A first comment "; rom0.bin CRC-32 HHHHHHHH" records the image the names
+// belong to, a second "; rom1.bin CRC-32 HHHHHHHH" the data ROM built with
+// it.
 #pragma once
 
 #include <cstdint>
@@ -13,6 +17,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace varnox {
@@ -20,6 +25,15 @@ namespace varnox {
 inline constexpr const char* SymbolFileName = "rom.sym";
 
 enum class SymbolSpace : uint8_t { Code, Data };
+
+// A placed code word's source line: FILE relative to the main source's
+// folder, LINE from 1.
+struct SourceLineRow {
+    uint16_t Address = 0;
+    std::string File;
+    int Line = 0;
+    bool operator==(const SourceLineRow&) const = default;
+};
 
 struct Symbol {
     SymbolSpace Space = SymbolSpace::Code;
@@ -54,6 +68,8 @@ private:
 struct ParsedSymbols {
     SymbolTable Table;
     std::optional<uint32_t> Rom0Crc;    // from the first comment, when it has one
+    std::optional<uint32_t> Rom1Crc;    // from the second, when it has one
+    std::vector<SourceLineRow> Lines;   // the line rows, in file order
     std::vector<std::string> Messages;  // "FILE:LINE: what is wrong", one a skipped line
 };
 
@@ -61,9 +77,15 @@ struct ParsedSymbols {
 // Never fails: a malformed line is reported and skipped.
 ParsedSymbols ParseSymbolText(std::string_view text, std::string_view fileName);
 
-// The text of a symbol file: the CRC comment when given, then one line a
-// symbol in the order given.
-std::string SymbolFileText(const std::vector<Symbol>& symbols, std::optional<uint32_t> rom0Crc);
+// The text of a symbol file: the CRC comments when given (rom1's only
+// with rom0's), then one line a symbol in the order given, then the line
+// rows.
+std::string SymbolFileText(const std::vector<Symbol>& symbols, std::optional<uint32_t> rom0Crc,
+                           const std::vector<SourceLineRow>& lines = {}, std::optional<uint32_t> rom1Crc = {});
+
+// "FILE:LINE" split at its last colon: nothing unless FILE is not empty and
+// LINE a decimal number from 1.
+std::optional<std::pair<std::string, int>> ParseSourcePlace(std::string_view text);
 
 // Whether the text is a name as the assembler writes one: a letter or "_",
 // then letters, digits and "_", with at most one ".local" part.

@@ -13,6 +13,7 @@
 #include "core/DebugHooks.h"
 #include "core/Def.h"
 #include "debugger/Breakpoints.h"
+#include "debugger/SourceLines.h"
 #include "debugger/TraceRing.h"
 #include "debugger/Watchpoints.h"
 
@@ -43,6 +44,7 @@ public:
     DebugSession& operator=(const DebugSession&) = delete;
 
     SymbolTable Symbols;
+    SourceMap Lines;  // the source line of each code word, from rom.sym's line rows
     BreakpointList Breakpoints;
     WatchpointList Watchpoints;
     TraceRing Trace;

@@ -46,6 +46,8 @@ SymbolLoad LoadSymbolFile(const std::filesystem::path& file, const Machine& m, S
         }
         load.Table.Add(symbol);
     }
+    for (const SourceLineRow& row : parsed.Lines) load.Lines.Add(row);
+    load.Rom1Crc = parsed.Rom1Crc;
     return load;
 }
 

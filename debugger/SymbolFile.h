@@ -4,16 +4,20 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "asm/Symbols.h"
 #include "core/Def.h"
+#include "debugger/SourceLines.h"
 
 namespace varnox {
 
 struct SymbolLoad {
     SymbolTable Table;
+    SourceMap Lines;  // the line rows of the instruction ROM's words
+    std::optional<uint32_t> Rom1Crc;  // the data ROM the file was written with, when it says
     std::vector<std::string> Messages;
     bool Found = false;  // there was a file to read
 };

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "support/ToolRunner.h"
 
@@ -32,8 +33,10 @@ protected:
 };
 
 TEST_F(ToolSymbols, ListAndBreakUseTheNames) {
-    EXPECT_EQ(dir.ReadText("rom.sym").substr(dir.ReadText("rom.sym").find('\n') + 1),
-              "code 0000 start\ncode 0001 loop\ncode 0003 bump\ndata C010 count\n");
+    const std::string symbols = dir.ReadText("rom.sym");
+    EXPECT_EQ(symbols.substr(symbols.find('\n', symbols.find('\n') + 1) + 1),
+              "code 0000 start\ncode 0001 loop\ncode 0003 bump\ndata C010 count\nline 0000 prog.asm:1\n"
+              "line 0001 prog.asm:2\nline 0002 prog.asm:3\nline 0003 prog.asm:4\nline 0004 prog.asm:5\n");
     auto r = RunTool(dir.path(), {"list", "--from", "loop", "--lines", "3"});
     EXPECT_EQ(r.out, "loop:\n0001: cal   bump\n0002: jmp   loop\nbump:\n0003: st    (ix),&H07\n");
     r = RunTool(dir.path(), {"run", "--no-save", "--break", "bump"});
@@ -47,6 +50,26 @@ TEST_F(ToolSymbols, ListAndBreakUseTheNames) {
     r = RunTool(dir.path(), {"list", "--lines", "1"});
     EXPECT_EQ(r.out, "0000: ldw   ix,&HC010\n");
     EXPECT_NE(r.err.find("rom.sym: written for another rom0.bin"), std::string::npos) << r.err;
+}
+
+TEST_F(ToolSymbols, SourceLinesForBreakAndList) {
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+        std::string out;  // what the output starts with
+    };
+    const Case cases[] = {
+        {{"run", "--no-save", "--break", "prog.asm:4"}, 0, "PC=0003 "},
+        {{"run", "--no-save", "--break", "prog.asm:6"}, 2, ""},  // no code from there on
+        {{"list", "--from", "loop", "--lines", "2", "--source", "."}, 0,
+         "; prog.asm:2  loop:   cal bump\nloop:\n0001: cal   bump\n; prog.asm:3          jmp loop\n"},
+        {{"list", "--lines", "1", "--source", "elsewhere"}, 0, "; prog.asm:1  \nstart:\n"},
+    };
+    for (const Case& c : cases) {
+        const auto r = RunTool(dir.path(), c.args);
+        EXPECT_EQ(r.status, c.status) << c.args.back() << r.err;
+        EXPECT_EQ(r.out.substr(0, c.out.size()), c.out) << c.args.back();
+    }
 }
 
 TEST_F(ToolSymbols, WatchStopsAfterTheAccessWithTheStateLine) {

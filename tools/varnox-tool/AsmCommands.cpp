@@ -28,7 +28,17 @@ constexpr int DefaultListLines = 16;
 constexpr OptionSpec ListOptions[] = {
     {"--from", "ADDR", "first address, hex or a name of rom.sym (default 0)"},
     {"--lines", "N", "how many lines (default 16)"},
+    {"--source", "DIR", "show the source line above its words, the sources read from DIR"},
 };
+
+// "; FILE:LINE  text" above the first of a group of words from one source
+// line, when rom.sym has line rows.
+void PrintSourceLine(const SourceMap& lines, SourceTexts& texts, uint16_t address, const SourceLineRow*& last) {
+    const SourceLineRow* row = lines.LineAt(address);
+    if (!row || (last && last->File == row->File && last->Line == row->Line)) return;
+    last = row;
+    std::printf("; %s:%d  %s\n", row->File.c_str(), row->Line, texts.LineText(row->File, row->Line).c_str());
+}
 
 }  // namespace
 
@@ -36,12 +46,14 @@ const CommandSpec LineSpec{"line", "TEXT", "assemble one line, as typed in the d
                            "Prints the bytes in hexadecimal, or \"error at N\" (exit 1) with the\n"
                            "position of the first character not accepted."};
 const CommandSpec DisSpec{"dis", "B0 [B1 [B2]]", "disassemble one instruction word (hexadecimal bytes)", {}, 1, 3};
-const CommandSpec ListSpec{"list", "[--from ADDR] [--lines N]", "list code from rom0.bin in the working directory",
+const CommandSpec ListSpec{"list", "[--from ADDR] [--lines N] [--source DIR]", "list code from rom0.bin in the working directory",
                            ListOptions, 0, 0,
                            "Reads rom0.bin, rom1.bin and ram.bin. Exit status 1 without rom0.bin\n"
                            "(nothing is listed) or when a file was short or unreadable. With rom.sym\n"
                            "beside rom0.bin, labelled words get a \"name:\" line before them and\n"
-                           "addresses that a name stands for show the name; --from takes a name too."};
+                           "addresses that a name stands for show the name; --from takes a name too.\n"
+                           "With --source and line rows in rom.sym, each group of words is headed by\n"
+                           "\"; FILE:LINE  text\", the text read from FILE in DIR (the main source's folder)."};
 
 int LineCommand(const Args& args) {
     const auto parsed = ParseCommandLine(LineSpec, args);
@@ -83,7 +95,12 @@ int ListCommand(const Args& args) {
     long long from = 0;
     long long lines = DefaultListLines;
     std::string fromName;
+    std::optional<std::string> sourceDir;
     for (const ParsedOption& option : std::get<CommandLine>(parsed).Options) {
+        if (option.Name == "--source") {
+            sourceDir = option.Value;
+            continue;
+        }
         const bool isFrom = option.Name == "--from";
         const auto number = isFrom ? ParseNumber(option.Value, 16, 0, 0xFFFF) : ParseNumber(option.Value, 10, 0, 0x7FFFFFFF);
         if (isFrom && !number && IsSymbolName(option.Value)) {
@@ -114,8 +131,11 @@ int ListCommand(const Args& args) {
         from = *address.Address;
     }
 
+    SourceTexts texts(sourceDir.value_or("."));
+    const SourceLineRow* lastRow = nullptr;
     // Printed as walked: a listing from 0 runs on for as many lines as asked.
     ForEachListingLine(*machine, static_cast<uint16_t>(from), lines, [&](const ListingLine& plain) {
+        if (sourceDir) PrintSourceLine(symbols.Lines, texts, plain.Address, lastRow);
         if (!names) {
             std::printf("%s\n", FormatListingLine(plain).c_str());
             return;

@@ -157,7 +157,7 @@ int AsmCommand(const Args& args) {
     std::signal(SIGPIPE, SIG_IGN);
     // The symbols name the image they were made with, so a debugger can
     // tell them from an older build's.
-    const std::string symbols = SymbolFileText(images.Labels, Crc32(images.Rom0));
+    const std::string symbols = SymbolFileText(images.Labels, Crc32(images.Rom0), images.Lines, Crc32(images.Rom1));
     const NewContents files[] = {
         {outputs[0].Path, images.Rom0},
         {outputs[1].Path, images.Rom1},

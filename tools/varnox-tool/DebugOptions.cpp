@@ -14,13 +14,23 @@ bool NeedsNames(const DebugRunOptions& options) {
     return !options.breakText.empty() || !options.watchTexts.empty();
 }
 
+// --break FILE:LINE: the line's first word, from rom.sym's line rows. ""
+// and the address set, or the problem.
+std::string BreakAtSourceLine(Machine& m, const std::string& text, const DebugSession& session) {
+    const SourcePlaceAddress place = ResolveSourcePlace(text, session.Lines);
+    if (!place.Address) return "bad breakpoint line: " + text + " (" + place.Problem + ")";
+    m.Run.BreakAddress = *place.Address;
+    return {};
+}
+
 }  // namespace
 
 std::string CheckDebugOptions(const DebugRunOptions& options) {
     // Without symbols only hex can be told good or bad yet; a name waits
     // for rom.sym.
-    if (!options.breakText.empty() && !ParseNumber(options.breakText, 16, 0, 0xFFFF) && !IsSymbolName(options.breakText)) {
-        return "bad breakpoint address (hex or a name): " + options.breakText;
+    if (!options.breakText.empty() && !ParseNumber(options.breakText, 16, 0, 0xFFFF) && !IsSymbolName(options.breakText) &&
+        !ParseSourcePlace(options.breakText)) {
+        return "bad breakpoint address (hex, a name or FILE:LINE): " + options.breakText;
     }
     return {};
 }
@@ -31,7 +41,10 @@ std::string ApplyDebugOptions(Machine& m, const DebugRunOptions& options, DebugS
     SymbolLoad symbols = LoadSymbolsBeside(dir, m);
     for (const std::string& message : symbols.Messages) std::fprintf(stderr, "%s\n", message.c_str());
     session.Symbols = std::move(symbols.Table);
-    if (!options.breakText.empty()) {
+    session.Lines = std::move(symbols.Lines);
+    if (!options.breakText.empty() && ParseSourcePlace(options.breakText)) {
+        if (auto problem = BreakAtSourceLine(m, options.breakText, session); !problem.empty()) return problem;
+    } else if (!options.breakText.empty()) {
         // A name wins over hex digits that spell it, as in the debugger.
         const Symbol* symbol = session.Symbols.Find(options.breakText);
         const auto hex = ParseNumber(options.breakText, 16, 0, 0xFFFF);

@@ -1,5 +1,5 @@
-// The debugger's options of varnox-tool run: --break with a hex address or
-// a name of rom.sym, --watch ADDR[-ADDR][:r|w|rw], and --trace-regs.
+// The debugger's options of varnox-tool run: --break with a hex address, a
+// name of rom.sym or a source line FILE:LINE, --watch ADDR[-ADDR][:r|w|rw], and --trace-regs.
 #pragma once
 
 #include <filesystem>

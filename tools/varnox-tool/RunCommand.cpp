@@ -35,7 +35,7 @@ constexpr long long StopSearchTicks = 360000;     // one emulated hour
 
 constexpr OptionSpec RunOptions[] = {
     {"--steps", "N", "stop after N steps (1 or more)"},
-    {"--break", "ADDR", "stop when PC reaches the address (hex, or a name of rom.sym)"},
+    {"--break", "ADDR", "stop when PC reaches the address (hex, a name of rom.sym, or a source line FILE:LINE)"},
     {"--watch", "ADDR[-ADDR][:r|w|rw]", "stop after a data access there (hex or names); repeatable"},
     {"--ticks", "N", "run at most N run ticks of 10 ms (default 100)"},
     {"--hold", "K@A-B", "hold key K (1..53) from run tick A up to B; repeatable"},

@@ -1,0 +1,120 @@
+#include "debugger/SourceLines.h"
+
+#include <algorithm>
+#include <limits>
+
+#include "asm/SourceExpr.h"
+#include "core/Def.h"
+#include "system/BoundedRead.h"
+
+namespace varnox {
+namespace {
+
+// Far more than any source the assembler takes.
+constexpr size_t MaxSourceBytes = size_t{64} << 20;
+
+std::string_view LastComponent(std::string_view file) {
+    const size_t slash = file.find_last_of("/\\");
+    return slash == std::string_view::npos ? file : file.substr(slash + 1);
+}
+
+}  // namespace
+
+void SourceMap::Add(const SourceLineRow& row) {
+    if (row.Address >= DataInstrStart) return;
+    if (byAddress_.empty()) byAddress_.assign(DataInstrStart, -1);
+    if (byAddress_[row.Address] >= 0) return;
+    byAddress_[row.Address] = static_cast<int32_t>(rows_.size());
+    rows_.push_back(row);
+    std::vector<uint16_t>& words = byLine_[{row.File, row.Line}];
+    words.insert(std::upper_bound(words.begin(), words.end(), row.Address), row.Address);
+}
+
+void SourceMap::Clear() {
+    rows_.clear();
+    byAddress_.clear();
+    byLine_.clear();
+}
+
+const SourceLineRow* SourceMap::LineAt(uint16_t address) const {
+    if (address >= byAddress_.size() || byAddress_[address] < 0) return nullptr;
+    return &rows_[static_cast<size_t>(byAddress_[address])];
+}
+
+const std::string* SourceMap::MatchFile(std::string_view file) const {
+    const std::string* byName = nullptr;
+    for (auto it = byLine_.begin(); it != byLine_.end(); it = byLine_.upper_bound({it->first.first, std::numeric_limits<int>::max()})) {
+        const std::string& known = it->first.first;
+        if (known == file) return &known;
+        if (LastComponent(known) == LastComponent(file) && LastComponent(file) == file) {
+            if (byName) return nullptr;  // two files of that name: say which
+            byName = &known;
+        }
+    }
+    return byName;
+}
+
+std::vector<uint16_t> SourceMap::AddressesOf(std::string_view file, int line) const {
+    const std::string* known = MatchFile(file);
+    if (!known) return {};
+    const auto found = byLine_.find(std::pair{*known, line});
+    return found == byLine_.end() ? std::vector<uint16_t>{} : found->second;
+}
+
+std::optional<uint16_t> SourceMap::BreakAddressOf(std::string_view file, int line) const {
+    const std::string* known = MatchFile(file);
+    if (!known) return std::nullopt;
+    const auto found = byLine_.lower_bound(std::pair{*known, line});
+    if (found == byLine_.end() || found->first.first != *known) return std::nullopt;
+    return found->second.front();
+}
+
+std::vector<std::string> SourceMap::Files() const {
+    std::vector<std::string> files;
+    for (const auto& [key, words] : byLine_) {
+        if (files.empty() || files.back() != key.first) files.push_back(key.first);
+    }
+    return files;
+}
+
+SourcePlaceAddress ResolveSourcePlace(std::string_view text, const SourceMap& lines) {
+    const auto place = ParseSourcePlace(text);
+    if (!place) return {std::nullopt, Concat({"not FILE:LINE: ", Printable(text)})};
+    if (lines.Empty()) return {std::nullopt, "no source lines (rom.sym has no line rows)"};
+    if (const auto address = lines.BreakAddressOf(place->first, place->second)) return {address, {}};
+    return {std::nullopt, Concat({"no code at or after ", Printable(text)})};
+}
+
+const std::vector<std::string>* SourceTexts::Lines(const std::string& file, std::string* problem) {
+    auto found = files_.find(file);
+    if (found == files_.end()) {
+        Loaded loaded;
+        std::vector<uint8_t> bytes;
+        if (const auto why = ReadBoundedFile(root_ / file, MaxSourceBytes, "source file", bytes)) {
+            loaded.Problem = Concat({(root_ / file).string(), ": ", *why});
+        }
+        std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+        for (size_t start = 0; start < text.size();) {
+            size_t end = text.find('\n', start);
+            if (end == std::string_view::npos) end = text.size();
+            std::string_view line = text.substr(start, end - start);
+            if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+            loaded.Lines.emplace_back(line);
+            start = end + 1;
+        }
+        found = files_.emplace(file, std::move(loaded)).first;
+    }
+    if (!found->second.Problem.empty()) {
+        if (problem) *problem = found->second.Problem;
+        return nullptr;
+    }
+    return &found->second.Lines;
+}
+
+std::string SourceTexts::LineText(const std::string& file, int line) {
+    const std::vector<std::string>* lines = Lines(file);
+    if (!lines || line < 1 || static_cast<size_t>(line) > lines->size()) return {};
+    return (*lines)[static_cast<size_t>(line) - 1];
+}
+
+}  // namespace varnox

@@ -1,0 +1,88 @@
+// Source lines: the line rows the assembler writes for every word it
+// places, read back through the symbol file, and looked up both ways.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <string>
+
+#include "asm/SourceAsm.h"
+#include "asm/Symbols.h"
+#include "debugger/SourceLines.h"
+
+namespace varnox {
+namespace {
+
+// The main source and an included file in a folder below it.
+const std::map<std::string, std::string> Files = {
+    {"src/lib/wait.asm", "; waits\nwait:   nop\n        rtn\n"},
+};
+constexpr std::string_view Main =
+    "        org 0\n"
+    "start:  ldw sp,&HE000\n"
+    "\n"
+    "        cal wait\n"
+    "        jmp start\n"
+    "        include \"lib/wait.asm\"\n"
+    "table:  db 1,2,3,4\n"
+    "        data &H8000\n"
+    "        db 5\n";
+
+SourceImages Assemble() {
+    SourceOptions options;
+    options.FileName = "src/main.asm";
+    options.ReadFile = [](const std::string& path, std::string& text, std::string&) {
+        const auto found = Files.find(path);
+        if (found != Files.end()) text = found->second;
+        return found != Files.end();
+    };
+    return AssembleSource(Main, options);
+}
+
+TEST(SourceLines, EveryPlacedWordHasItsLineThroughTheSymbolFile) {
+    const SourceImages images = Assemble();
+    ASSERT_TRUE(images.Errors.empty());
+    const ParsedSymbols parsed = ParseSymbolText(SymbolFileText(images.Labels, 1, images.Lines, 2), "rom.sym");
+    EXPECT_TRUE(parsed.Messages.empty());
+    EXPECT_EQ(parsed.Rom1Crc, 2u);
+    EXPECT_EQ(parsed.Lines, images.Lines);
+    // Words 0..6 placed (db 1,2,3,4 takes two), each with its row.
+    ASSERT_EQ(images.Lines.size(), 7u);
+    for (uint16_t word = 0; word < 7; ++word) EXPECT_EQ(images.Lines[word].Address, word);
+}
+
+TEST(SourceLines, LookedUpBothWays) {
+    SourceMap map;
+    for (const SourceLineRow& row : Assemble().Lines) map.Add(row);
+    struct Case {
+        std::string_view place;
+        int address;  // -1: refused
+    };
+    const Case cases[] = {
+        {"main.asm:2", 0},     {"main.asm:3", 1},  // a blank line breaks at the next line with code
+        {"main.asm:4", 1},     {"lib/wait.asm:2", 3}, {"wait.asm:3", 4},  // by the file's own name
+        {"main.asm:7", 5},     {"main.asm:9", -1},    {"other.asm:2", -1}, {"main.asm", -1}, {"main.asm:0", -1},
+    };
+    for (const Case& c : cases) {
+        const SourcePlaceAddress found = ResolveSourcePlace(c.place, map);
+        EXPECT_EQ(found.Address ? *found.Address : -1, c.address) << c.place;
+        EXPECT_EQ(found.Problem.empty(), c.address >= 0) << c.place;
+    }
+    EXPECT_EQ(map.LineAt(6)->Line, 7);
+    EXPECT_EQ(map.LineAt(4)->File, "lib/wait.asm");
+    EXPECT_EQ(map.LineAt(7), nullptr);
+    EXPECT_EQ(map.AddressesOf("main.asm", 7), (std::vector<uint16_t>{5, 6}));
+}
+
+// Readers skip rows of kinds they do not know, so later rows leave older
+// tools working; malformed line rows are named.
+TEST(SourceLines, UnknownRowsAreSkippedAndBadLineRowsNamed) {
+    const ParsedSymbols parsed = ParseSymbolText(
+        "code 0000 start\nmacro 0000 later kind\nline 0001 my file.asm:12\nline 0002 main.asm\nline 0003 :4\n", "r.sym");
+    EXPECT_EQ(parsed.Messages, (std::vector<std::string>{
+                                   "r.sym:4: expected \"line HHHH FILE:LINE\", not 'line 0002 main.asm'",
+                                   "r.sym:5: expected \"line HHHH FILE:LINE\", not 'line 0003 :4'"}));
+    EXPECT_EQ(parsed.Lines, (std::vector<SourceLineRow>{{1, "my file.asm", 12}}));
+}
+
+}  // namespace
+}  // namespace varnox
