@@ -6,6 +6,7 @@
 #include <QWindow>
 
 #include "debugger/RunControls.h"
+#include "frontend/WindowSettings.h"
 #include "frontend/debugger/DebugTools.h"
 
 #include <cstdio>
@@ -52,6 +53,10 @@ TDebugForm::TDebugForm(Machine& machine, const std::filesystem::path& dir, QWidg
     QStringList messages;
     for (const std::string& message : load.Messages) messages << QString::fromStdString(message);
     Session().Symbols = std::move(load.Table);
+    Session().Lines = std::move(load.Lines);
+    // The sources where the user last found them, else beside the ROM.
+    const QString folder = TWindowSettings::SourceFolder();
+    tools_->Source()->SetSourceFolder(folder.isEmpty() ? dir : std::filesystem::path(folder.toStdString()));
     for (const QString& message : messages) std::fprintf(stderr, "%s\n", qPrintable(message));
     if (!messages.isEmpty()) controller_->SetStatus(messages.join(QLatin1Char('\n')));
 }

@@ -75,20 +75,15 @@ void TDebugController::RunToCursor() {
 void TDebugController::StepLine(bool over) {
     constexpr int MostSteps = 100000;
     Resume();
-    const std::optional<SourcePlace> start = lines_ ? lines_->LineOf(machine_.Cpu.PC) : std::nullopt;
+    const SourceLineRow* start = session_.Lines.LineAt(machine_.Cpu.PC);
     StepOutcome outcome = StepOutcome::Done;
     for (int step = 0; step < MostSteps; ++step) {
         outcome = over ? varnox::StepOver(machine_, session_, state_) : varnox::StepInto(machine_, session_, state_);
         if (outcome != StepOutcome::Done || !start) break;
-        const std::optional<SourcePlace> now = lines_->LineOf(machine_.Cpu.PC);
-        if (now && now != start) break;
+        const SourceLineRow* now = session_.Lines.LineAt(machine_.Cpu.PC);
+        if (now && (now->File != start->File || now->Line != start->Line)) break;
     }
     Step(outcome);
-}
-
-void TDebugController::SetLines(std::unique_ptr<SourceLines> lines) {
-    lines_ = std::move(lines);
-    Changed();
 }
 
 void TDebugController::ToggleBreakpointAt(uint16_t address) {
@@ -110,6 +105,7 @@ SymbolLoad TDebugController::LoadSymbols(const std::filesystem::path& file, Symb
     for (const std::string& message : load.Messages) lines << QString::fromStdString(message);
     if (load.Found && !load.Table.All().empty()) {
         session_.Symbols = load.Table;
+        session_.Lines = load.Lines;
         lines << QStringLiteral("%1 symbols from %2").arg(load.Table.All().size()).arg(QString::fromStdString(file.string()));
     }
     SetStatus(lines.join(QLatin1Char('\n')));

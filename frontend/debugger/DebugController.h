@@ -8,7 +8,6 @@
 #include <QString>
 
 #include <filesystem>
-#include <memory>
 #include <optional>
 
 #include "core/Def.h"
@@ -16,7 +15,6 @@
 #include "debugger/DebugState.h"
 #include "debugger/Stepping.h"
 #include "debugger/SymbolFile.h"
-#include "frontend/debugger/SourceLines.h"
 
 namespace varnox {
 
@@ -38,10 +36,6 @@ public:
     std::optional<uint16_t> Cursor() const { return cursor_; }
     void SetCursor(std::optional<uint16_t> address) { cursor_ = address; }
     uint16_t CursorAddress() const { return cursor_.value_or(static_cast<uint16_t>(state_.ListTop)); }
-
-    // The words' source lines, when the symbol file tells them.
-    const SourceLines* Lines() const { return lines_.get(); }
-    void SetLines(std::unique_ptr<SourceLines> lines);
 
     // The registers as the last step or run found them, for the changed marks.
     const CpuState& RegistersBefore() const { return before_; }
@@ -97,7 +91,6 @@ private:
     CpuState before_{};
     std::optional<uint16_t> cursor_;
     QString status_;
-    std::unique_ptr<SourceLines> lines_;
 };
 
 }  // namespace varnox

@@ -7,7 +7,7 @@
 
 #include "asm/NamedListing.h"
 #include "debugger/HexText.h"
-#include "system/BoundedRead.h"
+#include "frontend/WindowSettings.h"
 
 namespace varnox {
 namespace {
@@ -16,7 +16,6 @@ namespace {
 // or two.
 constexpr int ListingBefore = 8;
 constexpr int ListingRows = 160;
-constexpr size_t MaxSourceBytes = 4u << 20;
 constexpr QRgb PcRowColour = 0xFFFFF2A0;
 const QString BreakpointMark = QStringLiteral("\u25CF");
 const QString PcMark = QStringLiteral("\u25B6");
@@ -59,7 +58,9 @@ TToolsSource::TToolsSource(TDebugController& controller, QWidget* parent) : TToo
     connect(folder, &QPushButton::clicked, this, [this] {
         const QString chosen = QFileDialog::getExistingDirectory(this, QStringLiteral("Source folder"),
                                                                  QString::fromStdString(folder_.string()));
-        if (!chosen.isEmpty()) SetSourceFolder(chosen.toStdString());
+        if (chosen.isEmpty()) return;
+        TWindowSettings::StoreSourceFolder(chosen);
+        SetSourceFolder(chosen.toStdString());
     });
     // A click in the margin sets or clears the line's breakpoint; choosing
     // a line makes it the cursor of F4 and F9.
@@ -73,28 +74,13 @@ TToolsSource::TToolsSource(TDebugController& controller, QWidget* parent) : TToo
 
 void TToolsSource::SetSourceFolder(const std::filesystem::path& folder) {
     folder_ = folder;
-    files_.clear();
+    texts_ = SourceTexts(folder);
     Refresh();
 }
 
 std::optional<uint16_t> TToolsSource::RowAddress(int row) const {
     if (row < 0 || row >= static_cast<int>(addresses_.size())) return std::nullopt;
     return addresses_[static_cast<size_t>(row)];
-}
-
-const QStringList& TToolsSource::FileLines(const std::string& file) {
-    auto [at, added] = files_.try_emplace(file);
-    if (added) {
-        const std::filesystem::path path = folder_ / file;
-        std::vector<uint8_t> bytes;
-        if (const auto problem = ReadBoundedFile(path, MaxSourceBytes, "source file", bytes)) {
-            controller_.SetStatus(QString::fromStdString(path.string() + ": cannot be read: " + *problem));
-        } else {
-            at->second = QString::fromUtf8(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()))
-                             .split(QLatin1Char('\n'));
-        }
-    }
-    return at->second;
 }
 
 void TToolsSource::AddRow(const QString& mark, const QString& where, const QString& text, std::optional<uint16_t> address) {
@@ -107,19 +93,17 @@ void TToolsSource::AddRow(const QString& mark, const QString& where, const QStri
 }
 
 void TToolsSource::Refresh() {
-    const SourceLines* lines = controller_.Lines();
+    const SourceMap& lines = controller_.Session().Lines;
     const QString chosen = fileBox_->currentText();
     fileBox_->clear();
-    if (lines) {
-        for (const std::string& file : lines->Files()) fileBox_->addItem(QString::fromStdString(file));
-    }
+    for (const std::string& file : lines.Files()) fileBox_->addItem(QString::fromStdString(file));
     fileBox_->addItem(QStringLiteral("Listing"));
     // PC's file unless the user chose another.
-    const std::optional<SourcePlace> pc = lines ? lines->LineOf(controller_.GetMachine().Cpu.PC) : std::nullopt;
-    const int wanted = fileBox_->findText(chosen);
-    fileBox_->setCurrentIndex(wanted >= 0 && chosen != QStringLiteral("Listing") ? wanted
-                              : pc                                              ? fileBox_->findText(QString::fromStdString(pc->File))
-                                                                                : fileBox_->count() - 1);
+    const SourceLineRow* pc = lines.LineAt(controller_.GetMachine().Cpu.PC);
+    const int wanted = chosen.isEmpty() ? -1 : fileBox_->findText(chosen);
+    fileBox_->setCurrentIndex(wanted >= 0 ? wanted
+                              : pc        ? fileBox_->findText(QString::fromStdString(pc->File))
+                                          : fileBox_->count() - 1);
     table_->setRowCount(0);
     addresses_.clear();
     pcRow_ = -1;
@@ -140,42 +124,46 @@ void TToolsSource::Refresh() {
 }
 
 void TToolsSource::FillSource(const std::string& file) {
-    const SourceLines& lines = *controller_.Lines();
+    const SourceMap& lines = controller_.Session().Lines;
     const uint16_t pc = controller_.GetMachine().Cpu.PC;
     const BreakpointList& breakpoints = controller_.Session().Breakpoints;
-    const QStringList& text = FileLines(file);
-    for (int i = 0; i < text.size(); ++i) {
-        const std::vector<uint16_t> words = lines.AddressesOf({file, i + 1});
-        const std::optional<uint16_t> first = words.empty() ? std::nullopt : std::optional<uint16_t>(words.front());
+    std::string problem;
+    const std::vector<std::string>* text = texts_.Lines(file, &problem);
+    if (!text) {
+        controller_.SetStatus(QString::fromStdString(problem) + QStringLiteral(" (Folder... says where the sources are)"));
+        return;
+    }
+    for (size_t i = 0; i < text->size(); ++i) {
+        const int line = static_cast<int>(i) + 1;
+        const std::vector<uint16_t> words = lines.AddressesOf(file, line);
         bool onPc = false;
         bool marked = false;
         for (const uint16_t word : words) {
             onPc = onPc || word == pc;
             marked = marked || breakpoints.Find(word).has_value();
         }
-        if (onPc) pcRow_ = i;
-        AddRow(marked ? BreakpointMark : onPc ? PcMark : QString(), QString::number(i + 1), text[i], first);
+        if (onPc) pcRow_ = static_cast<int>(i);
+        AddRow(marked ? BreakpointMark : onPc ? PcMark : QString(), QString::number(line),
+               QString::fromStdString((*text)[i]), lines.BreakAddressOf(file, line));
     }
 }
 
 void TToolsSource::FillListing() {
     const Machine& m = controller_.GetMachine();
-    const SourceLines* lines = sourceAbove_->isChecked() ? controller_.Lines() : nullptr;
+    const bool withSource = sourceAbove_->isChecked();
     const BreakpointList& breakpoints = controller_.Session().Breakpoints;
     const auto top = static_cast<uint16_t>(m.Cpu.PC - std::min<int>(m.Cpu.PC, ListingBefore));
-    std::optional<SourcePlace> last;
+    const SourceLineRow* last = nullptr;
     for (const ListingRow& listed : WalkNamedListing(m, top, ListingRows, controller_.Session().Names())) {
         const ListingLine& line = listed.Line;
         if (listed.Label) {
             AddRow(QString(), QString(), QString::fromStdString(*listed.Label + ":"), line.Address);
             continue;
         }
-        const std::optional<SourcePlace> place = lines ? lines->LineOf(line.Address) : std::nullopt;
-        if (place && place != last) {
-            const QStringList& text = FileLines(place->File);
-            const QString source = place->Line <= text.size() ? text[place->Line - 1].trimmed() : QString();
-            AddRow(QString(), QString::fromStdString(place->File) + QStringLiteral(":%1").arg(place->Line), source,
-                   line.Address);
+        const SourceLineRow* place = withSource ? controller_.Session().Lines.LineAt(line.Address) : nullptr;
+        if (place && (!last || place->File != last->File || place->Line != last->Line)) {
+            AddRow(QString(), QString::fromStdString(place->File) + QStringLiteral(":%1").arg(place->Line),
+                   QString::fromStdString(texts_.LineText(place->File, place->Line)).trimmed(), line.Address);
         }
         last = place;
         const bool onPc = line.Address == m.Cpu.PC;

@@ -11,10 +11,9 @@
 #include <QLabel>
 
 #include <filesystem>
-#include <map>
 #include <optional>
 
-#include "frontend/debugger/SourceLines.h"
+#include "debugger/SourceLines.h"
 #include "frontend/debugger/ToolsTab.h"
 
 namespace varnox {
@@ -31,6 +30,8 @@ public:
 
     QTableWidget* Table() const { return table_; }
     QCheckBox* SourceAbove() const { return sourceAbove_; }
+    // A source file by name, or the listing (its last item, "Listing").
+    QComboBox* FileBox() const { return fileBox_; }
     // The row of PC, or -1 when PC is not shown.
     int PcRow() const { return pcRow_; }
     // The word that a row stands for, if any.
@@ -40,12 +41,8 @@ private:
     void FillSource(const std::string& file);
     void FillListing();
     void AddRow(const QString& mark, const QString& where, const QString& text, std::optional<uint16_t> address);
-    // The file's lines, read once; empty with the reason in the status line
-    // when it cannot be read.
-    const QStringList& FileLines(const std::string& file);
-
     std::filesystem::path folder_;
-    std::map<std::string, QStringList> files_;
+    SourceTexts texts_;
     QComboBox* fileBox_ = nullptr;
     QCheckBox* sourceAbove_ = nullptr;
     QTableWidget* table_ = nullptr;

@@ -36,11 +36,14 @@ class Rig {
 public:
     Rig() {
         scratch_.CopyKit();
-        const SourceImages images = AssembleSource(Program);
+        scratch_.Write("main.asm", QByteArray::fromStdString(std::string(Program)));
+        SourceOptions options;
+        options.FileName = (scratch_.Path() / "main.asm").string();
+        const SourceImages images = AssembleSource(Program, options);
         QVERIFY(images.Errors.empty());
         scratch_.Write("rom0.bin", QByteArray(reinterpret_cast<const char*>(images.Rom0.data()), images.Rom0.size()));
         scratch_.Write("rom1.bin", QByteArray(reinterpret_cast<const char*>(images.Rom1.data()), images.Rom1.size()));
-        scratch_.Write("rom.sym", QByteArray::fromStdString(SymbolFileText(images.Labels, Crc32(images.Rom0))));
+        scratch_.Write("rom.sym", QByteArray::fromStdString(SymbolFileText(images.Labels, Crc32(images.Rom0), images.Lines)));
         main_ = std::make_unique<TMainForm>(scratch_.Path());
         debug_ = std::make_unique<TDebugForm>(main_->GetMachine(), scratch_.Path());
         main_->ShowDebugger = [this] { debug_->Show(); };

@@ -108,6 +108,38 @@ private slots:
         QCOMPARE(registers->item(1, 1)->text(), QStringLiteral("DFFE"));  // sp, a word
     }
 
+    // The source beside the ROM, PC's line marked; a click in the margin
+    // sets a line's breakpoint; steps go by source line.
+    void SourceTabMarksPcsLineAndStepsByLine() {
+        using Source = varnox::TToolsSource;
+        Rig rig;
+        rig.Tools().Tabs()->setCurrentIndex(TDebugTools::SourceTab);
+        Source& source = *rig.Tools().Source();
+        auto pcText = [&source] { return source.Table()->item(source.PcRow(), Source::TextColumn)->text(); };
+        QCOMPARE(pcText(), QStringLiteral("main:   ldw sp,&HE000"));
+        const struct {
+            const char* button;
+            const char* line;
+        } steps[] = {
+            {"Line into", "        ldw ix,count"},
+            {"Line into", "again:  cal outer"},
+            {"Line over", "after:  jmp again"},
+            {"Line into", "again:  cal outer"},
+            {"Line into", "outer:  cal inner"},
+        };
+        for (const auto& step : steps) {
+            QTest::mouseClick(rig.Tools().Button(step.button), Qt::LeftButton);
+            QCOMPARE(pcText(), QString::fromLatin1(step.line));
+        }
+        QTableWidget* table = source.Table();
+        QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, table->visualItemRect(table->item(6, Source::MarkColumn)).center());
+        QVERIFY(rig.Debug().Session().Breakpoints.Find(rig.At("inner")).has_value());
+        // The listing shows each group of words under its source line.
+        source.FileBox()->setCurrentText("Listing");
+        source.SourceAbove()->setChecked(true);
+        QCOMPARE(source.Table()->findItems("main.asm:5", Qt::MatchExactly).size(), 1);
+    }
+
     void EveryMemoryWithGoToFindAndTheWheel() {
         Rig rig;
         TDebugTools& tools = rig.Tools();
