@@ -110,7 +110,8 @@ ParsedSymbols ParseSymbolText(std::string_view text, std::string_view fileName) 
             parsed.Lines.push_back(SourceLineRow{static_cast<uint16_t>(*address), place->first, place->second});
             continue;
         }
-        if (!fields.empty() && fields[0] != "code" && fields[0] != "data") continue;  // a later kind of row
+        // A row shaped as these are, of a kind a later build writes.
+        if (fields.size() >= 3 && fields[0] != "code" && fields[0] != "data" && HexValue(fields[1], 4)) continue;
         if (fields.size() != 3) {
             complain(Concat({"expected \"code HHHH name\" or \"data HHHH name\", not ", Quoted(line)}));
             continue;

@@ -5,7 +5,8 @@
 //   data HHHH name    a data address (data ROM or RAM)
 //   line HHHH FILE:LINE  the source line an instruction-ROM word came from
 // with blank lines and lines starting with ";" ignored, and rows of any
-// other kind skipped without a word (a later build's, for a later reader).
+// other kind ("KIND HHHH ...") skipped without a word: a later build's,
+// for a later reader.
 // A first comment "; rom0.bin CRC-32 HHHHHHHH" records the image the names
 // belong to, a second "; rom1.bin CRC-32 HHHHHHHH" the data ROM built with
 // it.

@@ -194,6 +194,16 @@ void BreakpointList::SetHitCount(size_t index, uint32_t count) {
     list_[index].Hits = 0;
 }
 
+void BreakpointList::SetWhere(size_t index, std::string where) {
+    if (index < list_.size()) list_[index].Where = std::move(where);
+}
+
+void BreakpointList::Move(size_t index, uint16_t address) {
+    if (index >= list_.size()) return;
+    list_[index].Address = address;
+    Rearm();
+}
+
 void BreakpointList::Clear() {
     list_.clear();
     Rearm();

@@ -51,6 +51,7 @@ struct Breakpoint {
     std::optional<BreakCondition> Condition;
     uint32_t HitCount = 0;  // stop from this hit on; 0 and 1 stop at every hit
     uint32_t Hits = 0;      // times the address was reached with the condition holding
+    std::string Where;      // the name or FILE:LINE it was set by, found again after a reload; "" for an address
 };
 
 class BreakpointList {
@@ -65,6 +66,10 @@ public:
     void SetEnabled(size_t index, bool enabled);
     void SetCondition(size_t index, std::optional<BreakCondition> condition);
     void SetHitCount(size_t index, uint32_t count);
+    // What the breakpoint was set by (a name or FILE:LINE), for a reload.
+    void SetWhere(size_t index, std::string where);
+    // Moves it to the address its name or line has in a new build.
+    void Move(size_t index, uint16_t address);
     void Clear();
 
     const std::vector<Breakpoint>& All() const { return list_; }

@@ -47,6 +47,7 @@ SymbolLoad LoadSymbolFile(const std::filesystem::path& file, const Machine& m, S
         load.Table.Add(symbol);
     }
     for (const SourceLineRow& row : parsed.Lines) load.Lines.Add(row);
+    load.Rom0Crc = parsed.Rom0Crc;
     load.Rom1Crc = parsed.Rom1Crc;
     return load;
 }

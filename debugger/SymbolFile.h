@@ -17,7 +17,8 @@ namespace varnox {
 struct SymbolLoad {
     SymbolTable Table;
     SourceMap Lines;  // the line rows of the instruction ROM's words
-    std::optional<uint32_t> Rom1Crc;  // the data ROM the file was written with, when it says
+    std::optional<uint32_t> Rom0Crc;  // the images the file was written with, when it says
+    std::optional<uint32_t> Rom1Crc;
     std::vector<std::string> Messages;
     bool Found = false;  // there was a file to read
 };

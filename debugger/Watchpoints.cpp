@@ -7,8 +7,13 @@
 
 namespace varnox {
 
-void WatchpointList::Add(const WatchRange& range) {
-    list_.push_back({range, true});
+void WatchpointList::Add(const WatchRange& range, std::string where) {
+    list_.push_back({range, true, std::move(where)});
+    ++version_;
+}
+
+void WatchpointList::Move(size_t index, const WatchRange& range) {
+    if (index < list_.size()) list_[index].Range = range;
     ++version_;
 }
 

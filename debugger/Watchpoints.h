@@ -15,11 +15,15 @@ namespace varnox {
 struct Watchpoint {
     WatchRange Range;
     bool Enabled = true;
+    std::string Where;  // the text it was set by when it names symbols, found again after a reload
 };
 
 class WatchpointList {
 public:
-    void Add(const WatchRange& range);
+    // `where`: the text it was parsed from when that names symbols.
+    void Add(const WatchRange& range, std::string where = {});
+    // Its range as its names give it in a new build.
+    void Move(size_t index, const WatchRange& range);
     void Remove(size_t index);
     void SetEnabled(size_t index, bool enabled);
     void Clear();

@@ -1,0 +1,43 @@
+// Breakpoints and watchpoints set by a name or a source line rather than
+// a bare address: they keep the text they were set by, so that after a
+// reload of a new build they are found again where that text now points.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "asm/Symbols.h"
+#include "debugger/DebugSession.h"
+
+namespace varnox {
+
+// The place a typed breakpoint stands for: a hex address, a name of the
+// symbols or FILE:LINE (the line's first word). Where is the text when it
+// was a name or a line, "" for a bare address.
+struct BreakPlace {
+    std::optional<uint16_t> Address;
+    std::string Where;
+    std::string Problem;
+};
+BreakPlace ParseBreakPlace(std::string_view text, const DebugSession& session);
+
+// Adds a breakpoint at the place the text gives, remembering a name or a
+// line; nothing, with the problem, when the text gives no place.
+std::optional<size_t> AddBreakpointAt(DebugSession& session, std::string_view text, std::string& problem);
+
+// Adds a watchpoint from its text ("count:w", "C010-C01F"), remembering
+// the text when it names symbols; nothing, with the problem, when it is
+// not one.
+std::optional<size_t> AddWatchpointAt(DebugSession& session, std::string_view text, std::string& problem);
+
+// With the session's new symbols and lines in place: moves the breakpoints
+// and watchpoints set by a name or a line (conditions too, read again with
+// the names `before` gave them) to where the new build puts them, removes
+// those that no longer resolve and describes each removed one ("Breakpoint
+// at calc_enter: no symbol named ..."). Bare addresses stay.
+std::vector<std::string> RefindBreakpoints(DebugSession& session, const SymbolTable& before);
+
+}  // namespace varnox
