@@ -4,6 +4,7 @@
 #include <QVBoxLayout>
 
 #include "debugger/AddressText.h"
+#include "debugger/Refind.h"
 
 namespace varnox {
 namespace {
@@ -59,13 +60,10 @@ TToolsBreakpoints::TToolsBreakpoints(TDebugController& controller, QWidget* pare
     layout->addLayout(row);
 }
 
+// A breakpoint set by a name or a source line keeps it, and is found
+// again there after a reload.
 bool TToolsBreakpoints::Add(const QString& address, const QString& condition, const QString& hitCount) {
     DebugSession& session = controller_.Session();
-    const AddressValue at = ParseAddressText(address.toStdString(), session.Names());
-    if (!at.Address) {
-        controller_.SetStatus(QString::fromStdString(at.Problem));
-        return false;
-    }
     const ConditionValue parsed = ParseCondition(condition.toStdString(), session.Names());
     if (!parsed.Condition && !parsed.Problem.empty()) {
         controller_.SetStatus(QString::fromStdString(parsed.Problem));
@@ -76,12 +74,18 @@ bool TToolsBreakpoints::Add(const QString& address, const QString& condition, co
         controller_.SetStatus(HitCountProblem + hitCount);
         return false;
     }
-    const size_t index = session.Breakpoints.Add(*at.Address);
-    session.Breakpoints.SetEnabled(index, true);
-    session.Breakpoints.SetCondition(index, parsed.Condition);
-    session.Breakpoints.SetHitCount(index, *count);
+    std::string problem;
+    const std::optional<size_t> index = AddBreakpointAt(session, address.toStdString(), problem);
+    if (!index) {
+        controller_.SetStatus(QString::fromStdString(problem));
+        return false;
+    }
+    session.Breakpoints.SetEnabled(*index, true);
+    session.Breakpoints.SetCondition(*index, parsed.Condition);
+    session.Breakpoints.SetHitCount(*index, *count);
+    const uint16_t at = session.Breakpoints.All()[*index].Address;
     controller_.SetStatus(QStringLiteral("Breakpoint set at ") +
-                          QString::fromStdString(AddressWithName(*at.Address, session.Names(), SymbolSpace::Code)));
+                          QString::fromStdString(AddressWithName(at, session.Names(), SymbolSpace::Code)));
     controller_.Changed();
     return true;
 }

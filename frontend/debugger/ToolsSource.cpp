@@ -7,6 +7,7 @@
 
 #include "asm/NamedListing.h"
 #include "debugger/HexText.h"
+#include "debugger/Refind.h"
 #include "frontend/WindowSettings.h"
 
 namespace varnox {
@@ -68,8 +69,27 @@ TToolsSource::TToolsSource(TDebugController& controller, QWidget* parent) : TToo
         const std::optional<uint16_t> address = RowAddress(row);
         if (!address) return;
         controller_.SetCursor(address);
-        if (column == MarkColumn) controller_.ToggleBreakpointAt(*address);
+        if (column == MarkColumn) MarginClick(row);
     });
+}
+
+// On a source line a new breakpoint is set by the line, so that a reload
+// finds it again where the line's words went.
+void TToolsSource::MarginClick(int row) {
+    const uint16_t address = *RowAddress(row);
+    DebugSession& session = controller_.Session();
+    const std::string& line = lines_[static_cast<size_t>(row)];
+    if (line.empty() || session.Breakpoints.Find(address)) {
+        controller_.ToggleBreakpointAt(address);
+        return;
+    }
+    std::string problem;
+    if (!AddBreakpointAt(session, line, problem)) {
+        controller_.SetStatus(QString::fromStdString(problem));
+        return;
+    }
+    controller_.SetStatus(QStringLiteral("Breakpoint set at ") + QString::fromStdString(line));
+    controller_.Changed();
 }
 
 void TToolsSource::SetSourceFolder(const std::filesystem::path& folder) {
@@ -83,13 +103,15 @@ std::optional<uint16_t> TToolsSource::RowAddress(int row) const {
     return addresses_[static_cast<size_t>(row)];
 }
 
-void TToolsSource::AddRow(const QString& mark, const QString& where, const QString& text, std::optional<uint16_t> address) {
+void TToolsSource::AddRow(const QString& mark, const QString& where, const QString& text, std::optional<uint16_t> address,
+                          const std::string& line) {
     const int row = table_->rowCount();
     table_->insertRow(row);
     table_->setItem(row, MarkColumn, ToolsCell(mark));
     table_->setItem(row, WhereColumn, ToolsCell(where));
     table_->setItem(row, TextColumn, ToolsCell(text));
     addresses_.push_back(address);
+    lines_.push_back(line);
 }
 
 void TToolsSource::Refresh() {
@@ -106,6 +128,7 @@ void TToolsSource::Refresh() {
                                           : fileBox_->count() - 1);
     table_->setRowCount(0);
     addresses_.clear();
+    lines_.clear();
     pcRow_ = -1;
     if (fileBox_->currentIndex() < fileBox_->count() - 1) {
         FillSource(fileBox_->currentText().toStdString());
@@ -144,7 +167,7 @@ void TToolsSource::FillSource(const std::string& file) {
         }
         if (onPc) pcRow_ = static_cast<int>(i);
         AddRow(marked ? BreakpointMark : onPc ? PcMark : QString(), QString::number(line),
-               QString::fromStdString((*text)[i]), lines.BreakAddressOf(file, line));
+               QString::fromStdString((*text)[i]), lines.BreakAddressOf(file, line), file + ":" + std::to_string(line));
     }
 }
 

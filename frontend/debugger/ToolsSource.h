@@ -40,13 +40,16 @@ public:
 private:
     void FillSource(const std::string& file);
     void FillListing();
-    void AddRow(const QString& mark, const QString& where, const QString& text, std::optional<uint16_t> address);
+    void AddRow(const QString& mark, const QString& where, const QString& text, std::optional<uint16_t> address,
+                const std::string& line = {});
+    void MarginClick(int row);
     std::filesystem::path folder_;
     SourceTexts texts_;
     QComboBox* fileBox_ = nullptr;
     QCheckBox* sourceAbove_ = nullptr;
     QTableWidget* table_ = nullptr;
     std::vector<std::optional<uint16_t>> addresses_;
+    std::vector<std::string> lines_;  // FILE:LINE of a source row
     int pcRow_ = -1;
 };
 

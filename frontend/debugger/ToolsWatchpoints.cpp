@@ -4,6 +4,7 @@
 #include <QVBoxLayout>
 
 #include "debugger/AddressText.h"
+#include "debugger/Refind.h"
 
 namespace varnox {
 
@@ -33,15 +34,17 @@ TToolsWatchpoints::TToolsWatchpoints(TDebugController& controller, QWidget* pare
     layout->addLayout(row);
 }
 
+// One set by names keeps them, and is found again after a reload.
 bool TToolsWatchpoints::Add(const QString& text) {
     DebugSession& session = controller_.Session();
-    const WatchRangeValue watch = ParseWatchText(text.toStdString(), session.Names());
-    if (!watch.Range) {
-        controller_.SetStatus(QString::fromStdString(watch.Problem));
+    std::string problem;
+    const std::optional<size_t> index = AddWatchpointAt(session, text.toStdString(), problem);
+    if (!index) {
+        controller_.SetStatus(QString::fromStdString(problem));
         return false;
     }
-    session.Watchpoints.Add(*watch.Range);
-    controller_.SetStatus(QStringLiteral("Watching ") + QString::fromStdString(WatchText(*watch.Range, session.Names())));
+    const WatchRange& range = session.Watchpoints.All()[*index].Range;
+    controller_.SetStatus(QStringLiteral("Watching ") + QString::fromStdString(WatchText(range, session.Names())));
     controller_.Changed();
     return true;
 }
