@@ -33,7 +33,9 @@ constexpr std::array<OperatorText, 8> Operators{{
     {"=", CompareOp::Equal},
 }};
 
-std::optional<int> RegisterIndex(std::string_view name) {
+}  // namespace
+
+std::optional<int> ConditionRegisterIndex(std::string_view name) {
     const std::string lower = LowerCase(name);
     for (size_t i = 0; i < ByteRegisterNames.size(); ++i) {
         if (lower == ByteRegisterNames[i]) return static_cast<int>(i);
@@ -52,7 +54,114 @@ std::optional<int> RegisterIndex(std::string_view name) {
     return std::nullopt;
 }
 
+namespace {
+
+// "#" then decimal digits, 0..65535.
+std::optional<uint16_t> DecimalValue(std::string_view text) {
+    if (text.size() < 2 || text.size() > 6 || text[0] != '#') return std::nullopt;
+    uint32_t value = 0;
+    for (const char c : text.substr(1)) {
+        if (c < '0' || c > '9') return std::nullopt;
+        value = value * 10 + static_cast<uint32_t>(c - '0');
+    }
+    if (value > 0xFFFF) return std::nullopt;
+    return static_cast<uint16_t>(value);
+}
+
+// The text split at every `separator`.
+std::vector<std::string_view> SplitAt(std::string_view text, std::string_view separator) {
+    std::vector<std::string_view> parts;
+    for (size_t at = text.find(separator); at != std::string_view::npos; at = text.find(separator)) {
+        parts.push_back(text.substr(0, at));
+        text.remove_prefix(at + separator.size());
+    }
+    parts.push_back(text);
+    return parts;
+}
+
+struct ComparisonValue {
+    std::optional<Comparison> Value;
+    std::string Problem;
+};
+
+ComparisonValue ParseComparison(std::string_view text, const SymbolTable* symbols) {
+    text = Trimmed(text);
+    if (text.empty()) return {std::nullopt, "a comparison is missing beside && or ||"};
+    size_t opAt = std::string_view::npos;
+    const OperatorText* op = nullptr;
+    for (const OperatorText& candidate : Operators) {
+        const size_t at = text.find(candidate.Text);
+        if (at != std::string_view::npos && (opAt == std::string_view::npos || at < opAt)) {
+            opAt = at;
+            op = &candidate;
+        }
+    }
+    if (!op) return {std::nullopt, "a condition is SUBJECT OP VALUE, OP one of == != < <= > >= &"};
+    Comparison condition;
+    condition.Op = op->Op;
+    const std::string_view subject = Trimmed(text.substr(0, opAt));
+    if (subject.size() >= 2 && subject.front() == '[' && subject.back() == ']') {
+        const AddressValue address = ParseAddressText(subject.substr(1, subject.size() - 2), symbols);
+        if (!address.Address) return {std::nullopt, address.Problem};
+        condition.Memory = true;
+        condition.Address = *address.Address;
+    } else if (const auto index = ConditionRegisterIndex(subject)) {
+        condition.Register = *index;
+    } else {
+        return {std::nullopt, Concat({"'", subject.substr(0, 40), "' is neither a register nor [ADDRESS]"})};
+    }
+    const std::string_view valueText = Trimmed(text.substr(opAt + op->Text.size()));
+    if (!valueText.empty() && valueText[0] == '#') {
+        const auto decimal = DecimalValue(valueText);
+        if (!decimal) return {std::nullopt, Concat({"the value: '", valueText.substr(0, 40), "' is not #0 to #65535"})};
+        condition.Value = *decimal;
+        return {condition, {}};
+    }
+    const AddressValue value = ParseAddressText(valueText, symbols);
+    if (!value.Address) return {std::nullopt, Concat({"the value: ", value.Problem})};
+    condition.Value = *value.Address;
+    return {condition, {}};
+}
+
+std::string ComparisonText(const Comparison& condition, const SymbolTable* symbols) {
+    std::string subject;
+    if (condition.Memory) {
+        const std::string* name = symbols ? symbols->NameAt(SymbolSpace::Data, condition.Address) : nullptr;
+        subject = Concat({"[", name ? *name : HexText(condition.Address, 4), "]"});
+    } else {
+        subject = ConditionRegisterName(condition.Register);
+    }
+    std::string_view op = "==";
+    for (const OperatorText& candidate : Operators) {
+        if (candidate.Op == condition.Op) {
+            op = candidate.Text;
+            break;
+        }
+    }
+    char value[8];
+    std::snprintf(value, sizeof value, "%X", condition.Value);
+    return Concat({subject, " ", op, " ", value});
+}
+
+bool ComparisonHolds(const Machine& m, const Comparison& condition) {
+    const unsigned actual = condition.Memory ? MemReadUngated(m, condition.Address)
+                                             : ConditionRegisterValue(m.Cpu, condition.Register);
+    const unsigned wanted = condition.Value;
+    switch (condition.Op) {
+        case CompareOp::Equal: return actual == wanted;
+        case CompareOp::NotEqual: return actual != wanted;
+        case CompareOp::Less: return actual < wanted;
+        case CompareOp::LessEqual: return actual <= wanted;
+        case CompareOp::Greater: return actual > wanted;
+        case CompareOp::GreaterEqual: return actual >= wanted;
+        case CompareOp::AnyBit: return (actual & wanted) != 0;
+    }
+    return false;
+}
+
 }  // namespace
+
+bool ConditionRegisterIsWide(int index) { return index == 0 || (index >= FirstWordRegister && index < FirstFileRegister); }
 
 int ConditionRegisterCount() { return FirstFileRegister + RegisterFileBytes; }
 
@@ -78,69 +187,34 @@ uint16_t ConditionRegisterValue(const CpuState& cpu, int index) {
 }
 
 ConditionValue ParseCondition(std::string_view text, const SymbolTable* symbols) {
-    text = Trimmed(text);
-    if (text.empty()) return {};
-    size_t opAt = std::string_view::npos;
-    const OperatorText* op = nullptr;
-    for (const OperatorText& candidate : Operators) {
-        const size_t at = text.find(candidate.Text);
-        if (at != std::string_view::npos && (opAt == std::string_view::npos || at < opAt)) {
-            opAt = at;
-            op = &candidate;
+    if (Trimmed(text).empty()) return {};
+    BreakCondition condition;
+    for (const std::string_view group : SplitAt(text, "||")) {
+        std::vector<Comparison>& all = condition.AnyOf.emplace_back();
+        for (const std::string_view part : SplitAt(group, "&&")) {
+            ComparisonValue comparison = ParseComparison(part, symbols);
+            if (!comparison.Value) return {std::nullopt, std::move(comparison.Problem)};
+            all.push_back(*comparison.Value);
         }
     }
-    if (!op) return {std::nullopt, "a condition is SUBJECT OP VALUE, OP one of == != < <= > >= &"};
-    BreakCondition condition;
-    condition.Op = op->Op;
-    const std::string_view subject = Trimmed(text.substr(0, opAt));
-    if (subject.size() >= 2 && subject.front() == '[' && subject.back() == ']') {
-        const AddressValue address = ParseAddressText(subject.substr(1, subject.size() - 2), symbols);
-        if (!address.Address) return {std::nullopt, address.Problem};
-        condition.Memory = true;
-        condition.Address = *address.Address;
-    } else if (const auto index = RegisterIndex(subject)) {
-        condition.Register = *index;
-    } else {
-        return {std::nullopt, Concat({"'", subject.substr(0, 40), "' is neither a register nor [ADDRESS]"})};
-    }
-    const AddressValue value = ParseAddressText(text.substr(opAt + op->Text.size()), symbols);
-    if (!value.Address) return {std::nullopt, Concat({"the value: ", value.Problem})};
-    condition.Value = *value.Address;
     return {condition, {}};
 }
 
 std::string ConditionText(const BreakCondition& condition, const SymbolTable* symbols) {
-    std::string subject;
-    if (condition.Memory) {
-        const std::string* name = symbols ? symbols->NameAt(SymbolSpace::Data, condition.Address) : nullptr;
-        subject = Concat({"[", name ? *name : HexText(condition.Address, 4), "]"});
-    } else {
-        subject = ConditionRegisterName(condition.Register);
-    }
-    std::string_view op = "==";
-    for (const OperatorText& candidate : Operators) {
-        if (candidate.Op == condition.Op) {
-            op = candidate.Text;
-            break;
+    std::string text;
+    for (size_t group = 0; group < condition.AnyOf.size(); ++group) {
+        if (group > 0) text += " || ";
+        for (size_t i = 0; i < condition.AnyOf[group].size(); ++i) {
+            if (i > 0) text += " && ";
+            text += ComparisonText(condition.AnyOf[group][i], symbols);
         }
     }
-    char value[8];
-    std::snprintf(value, sizeof value, "%X", condition.Value);
-    return Concat({subject, " ", op, " ", value});
+    return text;
 }
 
 bool ConditionHolds(const Machine& m, const BreakCondition& condition) {
-    const unsigned actual = condition.Memory ? MemReadUngated(m, condition.Address)
-                                             : ConditionRegisterValue(m.Cpu, condition.Register);
-    const unsigned wanted = condition.Value;
-    switch (condition.Op) {
-        case CompareOp::Equal: return actual == wanted;
-        case CompareOp::NotEqual: return actual != wanted;
-        case CompareOp::Less: return actual < wanted;
-        case CompareOp::LessEqual: return actual <= wanted;
-        case CompareOp::Greater: return actual > wanted;
-        case CompareOp::GreaterEqual: return actual >= wanted;
-        case CompareOp::AnyBit: return (actual & wanted) != 0;
+    for (const std::vector<Comparison>& all : condition.AnyOf) {
+        if (std::all_of(all.begin(), all.end(), [&m](const Comparison& c) { return ComparisonHolds(m, c); })) return true;
     }
     return false;
 }

@@ -17,14 +17,22 @@ namespace varnox {
 
 enum class CompareOp : uint8_t { Equal, NotEqual, Less, LessEqual, Greater, GreaterEqual, AnyBit };
 
-// What a condition compares: a register of the processor, or the data byte
-// at an address (read as it is, whatever the memory gate holds).
-struct BreakCondition {
+// One comparison: a register of the processor, or the data byte at an
+// address (read as it is, whatever the memory gate holds), against a value.
+struct Comparison {
     bool Memory = false;
     int Register = 0;      // index into ConditionRegisterNames when not Memory
     uint16_t Address = 0;  // when Memory
     CompareOp Op = CompareOp::Equal;
     uint16_t Value = 0;
+    bool operator==(const Comparison&) const = default;
+};
+
+// Comparisons joined by && into groups, the groups joined by ||: && binds
+// tighter, as in C.
+struct BreakCondition {
+    std::vector<std::vector<Comparison>> AnyOf;
+    bool operator==(const BreakCondition&) const = default;
 };
 
 // "pc", "f", "as", "ko", "ki", "ie", "if", the 16-bit "ix" .. "sp", then
@@ -32,15 +40,20 @@ struct BreakCondition {
 int ConditionRegisterCount();
 std::string ConditionRegisterName(int index);
 uint16_t ConditionRegisterValue(const CpuState& cpu, int index);
+// Whether the register has 16 bits: pc and ix .. sp.
+bool ConditionRegisterIsWide(int index);
+// The index of a register named as above (any case), if it is one.
+std::optional<int> ConditionRegisterIndex(std::string_view name);
 
 struct ConditionValue {
     std::optional<BreakCondition> Condition;
     std::string Problem;
 };
 
-// "r5 == 3", "ix >= C000", "[C010] != 0", "[counter] > 9", "f & 80": the
-// subject, an operator (== != < <= > >= &) and a hex value or a name. An
-// empty text is no condition.
+// "r5 == 3", "ix >= C000", "[C010] != 0", "[counter] > 9", "f & 80",
+// "r5 == #10 && [count] > 2 || sp < D000": comparisons of a subject, an
+// operator (== != < <= > >= &) and a value (hex, decimal after "#", or a
+// name) joined by && and ||. An empty text is no condition.
 ConditionValue ParseCondition(std::string_view text, const SymbolTable* symbols);
 std::string ConditionText(const BreakCondition& condition, const SymbolTable* symbols);
 bool ConditionHolds(const Machine& m, const BreakCondition& condition);

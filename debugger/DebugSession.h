@@ -15,6 +15,7 @@
 #include "debugger/Breakpoints.h"
 #include "debugger/SourceLines.h"
 #include "debugger/TraceRing.h"
+#include "debugger/WatchExpressions.h"
 #include "debugger/Watchpoints.h"
 
 namespace varnox {
@@ -48,6 +49,7 @@ public:
     BreakpointList Breakpoints;
     WatchpointList Watchpoints;
     TraceRing Trace;
+    WatchExpressionList Expressions;  // shown at every stop, changed ones marked
     // Processor cycles of the steps since the window last stood still.
     uint64_t CyclesSinceStop = 0;
 
@@ -66,6 +68,10 @@ public:
     bool AfterStep(Machine& m, int32_t cycles);
 
     bool ShouldStop(Machine& m) override;
+
+    // At a stop (the window up again after a run or a step): the watch
+    // expressions read, those that moved marked.
+    void NoteStop(const Machine& m) { Expressions.Update(m); }
 
     const StopReason& LastStop() const { return stop_; }
     void ForgetStop() { stop_ = {}; }

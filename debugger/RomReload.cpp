@@ -89,6 +89,7 @@ ReloadResult ReloadFirmware(Machine& m, DebugSession& session, const fs::path& d
     session.Symbols = std::move(symbols.Table);
     session.Lines = std::move(symbols.Lines);
     result.Lost = RefindBreakpoints(session, before);
+    for (std::string& lost : session.Expressions.Reresolve(session.Names())) result.Lost.push_back(std::move(lost));
     result.Loaded = true;
     return result;
 }

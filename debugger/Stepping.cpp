@@ -31,7 +31,10 @@ StepOutcome RunSteps(Machine& m, DebugSession& session, DebugState& state, const
     run.ResumeDelay = resumeDelay;
     state.EditMode = EditKind::None;
     state.ListTop = m.Cpu.PC;
-    if (outcome != StepOutcome::HandedOver) session.Disarm(m);
+    if (outcome != StepOutcome::HandedOver) {
+        session.Disarm(m);
+        session.NoteStop(m);
+    }
     return outcome;
 }
 
@@ -45,6 +48,7 @@ StepOutcome StepInto(Machine& m, DebugSession& session, DebugState& state) {
     // A breakpoint on the next line is no news after a single step.
     if (stopped && session.LastStop().Kind != StopKind::Watchpoint) session.ForgetStop();
     session.Disarm(m);
+    session.NoteStop(m);
     state.EditMode = EditKind::None;
     state.ListTop = m.Cpu.PC;
     return stopped && session.LastStop().Kind == StopKind::Watchpoint ? StepOutcome::Stopped : StepOutcome::Done;

@@ -44,6 +44,11 @@ bool RunTick(Machine& m, BeforeStep&& beforeStep) {
         }
         beforeStep(m);
         MachineStep(m);
+        // Breakpoints, watchpoints and the debugger's other stops; asked
+        // after every step, the last of a step count's too, so a profile or
+        // a trace misses none.
+        bool stop = false;
+        if constexpr (WithStops) stop = run.Stops->ShouldStop(m);
         if (run.StepCount > 0) {
             if (--run.StepCount == 0) {
                 run.DebugActive = 1;
@@ -56,13 +61,10 @@ bool RunTick(Machine& m, BeforeStep&& beforeStep) {
             cpu.CycleBudget = 0;
             return true;
         }
-        // Breakpoints, watchpoints and the debugger's other stops.
-        if constexpr (WithStops) {
-            if (run.Stops->ShouldStop(m)) {
-                run.DebugActive = 1;
-                cpu.CycleBudget = 0;
-                return true;
-            }
+        if (stop) {
+            run.DebugActive = 1;
+            cpu.CycleBudget = 0;
+            return true;
         }
     } while (cpu.CycleBudget > 0 && --stepsLeft > 0);
     if (cpu.CycleBudget > 0) cpu.CycleBudget = 0;

@@ -16,6 +16,7 @@
 #include "debugger/DebugSession.h"
 #include "debugger/Stepping.h"
 #include "debugger/SymbolFile.h"
+#include "debugger/WatchExpressions.h"
 #include "support/AsmProgram.h"
 #include "support/ScratchDir.h"
 #include "system/RunLoop.h"
@@ -80,6 +81,9 @@ TEST_F(Session, ConditionsParseAndRead) {
         {"[C011] < 2", "[C011] < 2"},  {"f & 80", "f & 80"},        {"sp <= after", "sp <= 4"},
         {"r128 == 1", ""},             {"r5", ""},                  {"q == 1", ""},
         {"[nowhere] == 1", ""},        {"r5 == zz", ""},
+        {"r5 == #10", "r5 == A"},      {"r5 == #65536", ""},        {"r5 == #", ""},
+        {"r5==1&&[count]>#2||sp<D000", "r5 == 1 && [count] > 2 || sp < D000"},
+        {"r5 == 1 &&", ""},            {"|| r5 == 1", ""},
     };
     for (const Case& c : cases) {
         const ConditionValue parsed = ParseCondition(c.text, &session.Symbols);
@@ -96,7 +100,8 @@ TEST_F(Session, BreakpointsStopWithConditionsAndHitCounts) {
         uint32_t hitCount;
         int expectedR5;  // r5 counts the rounds of main
     };
-    const Case cases[] = {{"", 0, 0}, {"", 3, 2}, {"r5 == 4", 0, 4}, {"[count] >= 6", 0, 2}, {"r5 >= 4", 2, 5}};
+    const Case cases[] = {{"", 0, 0}, {"", 3, 2}, {"r5 == 4", 0, 4}, {"[count] >= 6", 0, 2}, {"r5 >= 4", 2, 5},
+                          {"r5 >= 1 && [count] >= 8", 0, 3}, {"r5 == #4 || [count] == #6", 0, 2}};
     for (const Case& c : cases) {
         SetUp();
         session.Breakpoints.Clear();
@@ -177,6 +182,30 @@ TEST_F(Session, StepOverOutAndToAnAddress) {
     EXPECT_EQ(StepOver(m, session, state), StepOutcome::Stopped);
     EXPECT_EQ(m.Cpu.PC, At("inner"));
     EXPECT_EQ(m.Run.Stops, nullptr);
+}
+
+TEST_F(Session, WatchExpressionsMarkWhatChangedAtEachStop) {
+    struct Case {
+        std::string_view text;
+        std::string_view problem;  // the start of it; "" when taken
+    };
+    const Case cases[] = {{"r5", ""}, {"[count]", ""}, {"word [C00F]", ""}, {"IX", ""}, {"pc", ""},
+                          {"q", "'q' is neither"}, {"word r5", "word takes"}, {"[nowhere]", "no symbol"}};
+    for (const Case& c : cases) {
+        EXPECT_EQ(session.Expressions.Add(c.text, &session.Symbols).substr(0, c.problem.size()), c.problem) << c.text;
+    }
+    ASSERT_EQ(session.Expressions.Size(), 5u);
+    const auto shown = [this] {
+        std::string text;
+        for (const WatchExpression& e : session.Expressions.All()) text += WatchValueText(e) + (e.Changed ? "* " : " ");
+        return text;
+    };
+    StepTo("again");
+    EXPECT_EQ(shown(), "00 (0) 00 (0) 0000 (0) C010 (49168) 0003 (3)* ");  // stepped from 0002
+    StepOver(m, session, state);
+    EXPECT_EQ(shown(), "00 (0) 02 (2)* 0200 (512)* C010 (49168) 0004 (4)* ");
+    StepInto(m, session, state);
+    EXPECT_EQ(shown(), "01 (1)* 02 (2) 0200 (512) C010 (49168) 0005 (5)* ");
 }
 
 TEST_F(Session, AWayLongerThanASecondIsHandedToTheRunLoop) {

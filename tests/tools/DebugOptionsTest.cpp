@@ -2,6 +2,7 @@
 // it, run --watch stops on an access, --trace-regs adds the registers.
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -70,6 +71,25 @@ TEST_F(ToolSymbols, SourceLinesForBreakAndList) {
         EXPECT_EQ(r.status, c.status) << c.args.back() << r.err;
         EXPECT_EQ(r.out.substr(0, c.out.size()), c.out) << c.args.back();
     }
+}
+
+// The function rows of --profile-all add up to the total it gives.
+TEST_F(ToolSymbols, ProfileRowsAddUpToTheRunsCycles) {
+    const auto r = RunTool(dir.path(), {"run", "--no-save", "--ticks", "3", "--profile-all"});
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::istringstream out(r.out.substr(r.out.find('\n') + 1));
+    unsigned long long total = 0, sum = 0, cycles = 0;
+    std::string line;
+    out >> total;
+    std::getline(out, line);
+    std::getline(out, line);  // the heading
+    while (std::getline(out, line) && line.find("function") == std::string::npos && line.find(" line") == std::string::npos) {
+        std::istringstream(line) >> cycles;
+        sum += cycles;
+    }
+    EXPECT_EQ(total, 27300u);  // 3 run ticks of 9100 cycles at the default clock, spent exactly
+    EXPECT_EQ(sum, total);
+    EXPECT_NE(r.out.find(" loop\n"), std::string::npos);
 }
 
 TEST_F(ToolSymbols, WatchStopsAfterTheAccessWithTheStateLine) {

@@ -11,7 +11,7 @@ namespace varnox::tool {
 namespace {
 
 bool NeedsNames(const DebugRunOptions& options) {
-    return !options.breakText.empty() || !options.watchTexts.empty();
+    return !options.breakText.empty() || !options.watchTexts.empty() || options.profile;
 }
 
 // --break FILE:LINE: the line's first word, from rom.sym's line rows. ""

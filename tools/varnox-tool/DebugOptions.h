@@ -15,6 +15,7 @@ struct DebugRunOptions {
     std::string breakText;  // empty when not given
     std::vector<std::string> watchTexts;
     bool traceRegs = false;
+    bool profile = false;  // the profile wants the names and lines of rom.sym
 };
 
 // What can be checked before the machine is loaded: "" or the problem.

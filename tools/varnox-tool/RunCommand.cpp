@@ -17,6 +17,7 @@
 #include "Screen.h"
 #include "Trace.h"
 #include "core/Def.h"
+#include "debugger/Profiler.h"
 #include "peripherals/Lcd.h"
 #include "system/AtomicReplace.h"
 #include "system/Files.h"
@@ -48,7 +49,11 @@ constexpr OptionSpec RunOptions[] = {
     {"--no-save", "", "leave ram.bin and register.bin as they are"},
     {"--trace", "", "print each step on stderr before it runs"},
     {"--trace-regs", "", "with --trace: the registers and the cycles run so far on each line"},
+    {"--profile", "", "after the run, the 30 functions and source lines that took most cycles"},
+    {"--profile-all", "", "the same, every function and line"},
 };
+
+constexpr size_t ProfileRows = 30;
 
 struct RunOptionValues {
     std::optional<long long> steps;
@@ -61,6 +66,7 @@ struct RunOptionValues {
     std::string record;
     std::string replay;
     long long scale = 1;
+    size_t profileRows = 0;  // with --profile; 0: all
     bool save = true;
     bool trace = false;
 };
@@ -93,6 +99,9 @@ std::string ReadOptions(const CommandLine& line, RunOptionValues& values) {
             values.debug.watchTexts.push_back(value);
         } else if (option.Name == "--trace-regs") {
             values.debug.traceRegs = true;
+        } else if (option.Name == "--profile" || option.Name == "--profile-all") {
+            values.debug.profile = true;
+            values.profileRows = option.Name == "--profile" ? ProfileRows : 0;
         } else if (option.Name == "--ticks") {
             values.ticks = ParseNumber(value, 10, 0, INT64_MAX);
             if (!values.ticks) return "bad tick count: " + value;
@@ -191,7 +200,7 @@ const CommandSpec RunSpec{
     "run",
     "[--steps N] [--break ADDR] [--watch ADDR[-ADDR][:r|w|rw]]... [--ticks N] [--hold K@A-B]... "
     "[--screen FILE [--scale N]] [--load-state FILE] [--save-state FILE] [--record FILE | --replay FILE] "
-    "[--no-save] [--trace [--trace-regs]]",
+    "[--no-save] [--trace [--trace-regs]] [--profile | --profile-all]",
     "run the machine in the working directory, headless",
     RunOptions,
     0,
@@ -208,7 +217,10 @@ const CommandSpec RunSpec{
     "anything runs, naming the file and the line.\n"
     "No output may be a file the run reads or keeps, or another output (exit\n"
     "status 2). Exit status 1 without rom0.bin (nothing runs), when a file was\n"
-    "short or unreadable, or when an output asked for could not be written."};
+    "short or unreadable, or when an output asked for could not be written.\n"
+    "--profile prints, after the state line, the cycles of each function (code\n"
+    "symbol of rom.sym) and source line, with their share and the calls made\n"
+    "to each; the cycles outside any symbol are one row."};
 
 int RunCommand(const Args& args) {
     const auto parsed = ParseCommandLine(RunSpec, args);
@@ -268,7 +280,10 @@ int RunCommand(const Args& args) {
     StepCounter counter;
     counter.trace = options.trace;
     counter.traceRegs = options.debug.traceRegs;
+    Profiler profiler;
+    if (options.debug.profile) profiler.Start(m);
     const long long ticks = RunTicks(path, maxTicks, options.holds, BeforeStep, &counter).ticks;
+    profiler.Stop(m);
 
     if (const std::string stop = session.StopText(); !stop.empty()) Complain(stop);
     session.Disarm(m);
@@ -296,6 +311,9 @@ int RunCommand(const Args& args) {
     const CpuState& cpu = m.Cpu;
     std::printf("PC=%04X F=%02X AS=%02X KO=%02X KI=%02X IE=%02X IF=%02X HALTED=%d STEPS=%lld TICKS=%lld\n", cpu.PC,
                 cpu.F, cpu.AS, cpu.KO, cpu.KI, cpu.IE, cpu.IF, cpu.Halted ? 1 : 0, counter.steps, ticks);
+    if (options.debug.profile) {
+        std::fputs(ProfileText(profiler.Report(session.Names(), &session.Lines), options.profileRows).c_str(), stdout);
+    }
     return failed ? 1 : 0;
 }
 
