@@ -198,7 +198,7 @@ void TDebugForm::DebugShow() {
     DebugShown(machine_, state_);
     stepGroupBox_->setFocus(Qt::OtherFocusReason);
     // Whatever stopped the run, the debugger's stops are off while it is up.
-    Session().Disarm(machine_);
+    controller_->Halted();
     controller_->ShowStop();
     ShowTools();
 }

@@ -167,7 +167,7 @@ void TDebugForm::FocusTools() {
 
 // The close box lets the emulator run on freely, as it always did.
 void TDebugForm::closeEvent(QCloseEvent* event) {
-    Session().Disarm(machine_);
+    controller_->Halted();
     QWidget::closeEvent(event);
 }
 

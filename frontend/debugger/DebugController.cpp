@@ -9,7 +9,20 @@ namespace varnox {
 TDebugController::TDebugController(Machine& machine, DebugState& state, QObject* parent)
     : QObject(parent), machine_(machine), state_(state), before_(machine.Cpu) {}
 
-TDebugController::~TDebugController() { session_.Disarm(machine_); }
+TDebugController::~TDebugController() { Halted(); }
+
+void TDebugController::Halted() {
+    profiler_.Stop(machine_);
+    session_.Disarm(machine_);
+    session_.NoteStop(machine_);
+}
+
+void TDebugController::ProfileRun() {
+    Resume();
+    ContinueRun(machine_, session_);
+    profiler_.Start(machine_);
+    emit Resumed();
+}
 
 void TDebugController::SetStatus(const QString& text) {
     status_ = text;

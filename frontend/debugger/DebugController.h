@@ -13,6 +13,7 @@
 #include "core/Def.h"
 #include "debugger/DebugSession.h"
 #include "debugger/DebugState.h"
+#include "debugger/Profiler.h"
 #include "debugger/Stepping.h"
 #include "debugger/SymbolFile.h"
 
@@ -54,6 +55,12 @@ public:
     // Steps (over calls, with `over`) until PC is on another source line;
     // without source lines, one step.
     void StepLine(bool over);
+    // Continue with the profiler counting, until the run stops.
+    void ProfileRun();
+    Profiler& GetProfiler() { return profiler_; }
+    // The window is up again: the stops and the profiler come off the
+    // machine, and the watch expressions are read.
+    void Halted();
     // Before a run the run loop makes: the changed marks' base, the stop
     // forgotten.
     void Resume();
@@ -88,6 +95,7 @@ private:
     Machine& machine_;
     DebugState& state_;
     DebugSession session_;
+    Profiler profiler_;
     CpuState before_{};
     std::optional<uint16_t> cursor_;
     QString status_;

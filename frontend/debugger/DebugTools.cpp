@@ -60,6 +60,8 @@ TDebugTools::TDebugTools(TDebugController& controller, QWidget* parent)
 
     tabs_ = new QTabWidget(this);
     source_ = new TToolsSource(controller_, this);
+    watch_ = new TToolsWatch(controller_, this);
+    profile_ = new TToolsProfile(controller_, this);
     breakpoints_ = new TToolsBreakpoints(controller_, this);
     watchpoints_ = new TToolsWatchpoints(controller_, this);
     callStack_ = new TToolsCallStack(controller_, this);
@@ -68,9 +70,11 @@ TDebugTools::TDebugTools(TDebugController& controller, QWidget* parent)
     registers_ = new TToolsRegisters(controller_, this);
     lcd_ = new TToolsLcd(controller_, this);
     AddTab(source_, QStringLiteral("&Source"));
+    AddTab(watch_, QStringLiteral("W&atch"));
     AddTab(breakpoints_, QStringLiteral("&Breakpoints"));
     AddTab(watchpoints_, QStringLiteral("&Watchpoints"));
     AddTab(callStack_, QStringLiteral("&Call stack"));
+    AddTab(profile_, QStringLiteral("&Profile"));
     AddTab(trace_, QStringLiteral("T&race"));
     AddTab(memory_, QStringLiteral("&Memory"));
     AddTab(registers_, QStringLiteral("Re&gisters"));

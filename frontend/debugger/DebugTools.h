@@ -18,9 +18,11 @@
 #include "frontend/debugger/DebugController.h"
 #include "frontend/debugger/ToolsBreakpoints.h"
 #include "frontend/debugger/ToolsMemory.h"
+#include "frontend/debugger/ToolsProfile.h"
 #include "frontend/debugger/ToolsSource.h"
 #include "frontend/debugger/ToolsTrace.h"
 #include "frontend/debugger/ToolsViews.h"
+#include "frontend/debugger/ToolsWatch.h"
 #include "frontend/debugger/ToolsWatchpoints.h"
 
 namespace varnox {
@@ -38,7 +40,9 @@ TToolsPlace PlaceToolsBeside(const QRect& area, const QRect& debugger, const QSi
 class TDebugTools : public QWidget {
     Q_OBJECT
 public:
-    enum Tab { SourceTab, BreakpointsTab, WatchpointsTab, CallStackTab, TraceTab, MemoryTab, RegistersTab, LcdTab };
+    enum Tab {
+        SourceTab, WatchTab, BreakpointsTab, WatchpointsTab, CallStackTab, ProfileTab, TraceTab, MemoryTab, RegistersTab, LcdTab
+    };
 
     explicit TDebugTools(TDebugController& controller, QWidget* parent = nullptr);
 
@@ -58,6 +62,8 @@ public:
     // Adds a tab after those above.
     void AddTab(TToolsTab* tab, const QString& title);
     TToolsSource* Source() const { return source_; }
+    TToolsWatch* Watch() const { return watch_; }
+    TToolsProfile* Profile() const { return profile_; }
     QTableWidget* BreakpointTable() const { return breakpoints_->Table(); }
     QTableWidget* WatchpointTable() const { return watchpoints_->Table(); }
     QListWidget* CallStackList() const { return callStack_->List(); }
@@ -78,6 +84,8 @@ private:
     QTabWidget* tabs_ = nullptr;
     std::vector<TToolsTab*> pages_;
     TToolsSource* source_ = nullptr;
+    TToolsWatch* watch_ = nullptr;
+    TToolsProfile* profile_ = nullptr;
     TToolsBreakpoints* breakpoints_ = nullptr;
     TToolsWatchpoints* watchpoints_ = nullptr;
     TToolsCallStack* callStack_ = nullptr;

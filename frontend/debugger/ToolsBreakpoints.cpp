@@ -36,7 +36,7 @@ TToolsBreakpoints::TToolsBreakpoints(TDebugController& controller, QWidget* pare
     address_ = new QLineEdit(this);
     address_->setPlaceholderText(QStringLiteral("address or name"));
     condition_ = new QLineEdit(this);
-    condition_->setPlaceholderText(QStringLiteral("condition: r5 == 3, [count] > 9 (hex)"));
+    condition_->setPlaceholderText(QStringLiteral("condition: r5 == 3 && [count] > #9 (hex; # decimal)"));
     hitCount_ = new QLineEdit(this);
     hitCount_->setPlaceholderText(QStringLiteral("from hit"));
     hitCount_->setMaximumWidth(70);

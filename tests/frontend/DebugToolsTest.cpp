@@ -140,6 +140,49 @@ private slots:
         QCOMPARE(source.Table()->findItems("main.asm:5", Qt::MatchExactly).size(), 1);
     }
 
+    // Run with the profiler to a breakpoint: the table's cycles add up to
+    // the run's, and a double-click shows the function in the listing.
+    void ProfileTabCountsARunAndGoesToTheCode() {
+        using Profile = varnox::TToolsProfile;
+        Rig rig;
+        rig.Debug().ToggleBreakpointAt(rig.At("after"));
+        QTest::mouseClick(rig.Tools().Button("Run"), Qt::LeftButton);
+        QVERIFY(rig.TicksUntilShown() > 0);
+        QTableWidget* table = rig.Tools().Profile()->Table();
+        uint64_t sum = 0;
+        for (int row = 0; row < table->rowCount(); ++row) sum += table->item(row, Profile::CyclesColumn)->text().toULongLong();
+        QVERIFY(sum > 0);
+        QCOMPARE(table->item(0, Profile::NameColumn)->text(), QStringLiteral("inner"));
+        emit table->cellDoubleClicked(0, Profile::NameColumn);
+        QCOMPARE(rig.Debug().CursorAddress(), rig.At("inner"));
+        QTest::mouseClick(rig.Tools().Button("Reset"), Qt::LeftButton);
+        QCOMPARE(table->rowCount(), 0);
+    }
+
+    // Expressions read at every stop, the changed ones marked.
+    void WatchTabMarksWhatAStepChanged() {
+        Rig rig;
+        varnox::TToolsWatch& watch = *rig.Tools().Watch();
+        for (const char* text : {"[count]", "ix", "r6"}) QVERIFY(watch.Add(text));
+        QVERIFY(!watch.Add("[nothing]"));
+        const struct {
+            QKeySequence key;
+            QString count, ix;
+            bool countChanged, ixChanged;
+        } steps[] = {
+            {Qt::Key_F11, "00 (0)", "0000 (0)", false, false},
+            {Qt::Key_F11, "00 (0)", "C010 (49168)", false, true},
+            {Qt::Key_F10, "01 (1)", "C010 (49168)", true, false},
+        };
+        for (const auto& step : steps) {
+            rig.Key(step.key);
+            QCOMPARE(watch.Table()->item(0, 1)->text(), step.count);
+            QCOMPARE(watch.Table()->item(1, 1)->text(), step.ix);
+            QCOMPARE(watch.Table()->item(0, 1)->font().bold(), step.countChanged);
+            QCOMPARE(watch.Table()->item(1, 1)->font().bold(), step.ixChanged);
+        }
+    }
+
     void EveryMemoryWithGoToFindAndTheWheel() {
         Rig rig;
         TDebugTools& tools = rig.Tools();
