@@ -52,7 +52,10 @@ TToolsSource::TToolsSource(TDebugController& controller, QWidget* parent) : TToo
     table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 2);
     layout->addWidget(table_, 1);
 
-    connect(fileBox_, &QComboBox::activated, this, [this] { Refresh(); });
+    connect(fileBox_, &QComboBox::activated, this, [this] {
+        chosen_ = fileBox_->currentText();
+        Refresh();
+    });
     connect(sourceAbove_, &QCheckBox::toggled, this, [this] { Refresh(); });
     connect(into, &QPushButton::clicked, &controller_, [this] { controller_.StepLine(false); });
     connect(over, &QPushButton::clicked, &controller_, [this] { controller_.StepLine(true); });
@@ -92,6 +95,11 @@ void TToolsSource::MarginClick(int row) {
     controller_.Changed();
 }
 
+void TToolsSource::ShowFile(const QString& name) {
+    chosen_ = name;
+    Refresh();
+}
+
 void TToolsSource::SetSourceFolder(const std::filesystem::path& folder) {
     folder_ = folder;
     texts_ = SourceTexts(folder);
@@ -116,13 +124,12 @@ void TToolsSource::AddRow(const QString& mark, const QString& where, const QStri
 
 void TToolsSource::Refresh() {
     const SourceMap& lines = controller_.Session().Lines;
-    const QString chosen = fileBox_->currentText();
     fileBox_->clear();
     for (const std::string& file : lines.Files()) fileBox_->addItem(QString::fromStdString(file));
     fileBox_->addItem(QStringLiteral("Listing"));
     // PC's file unless the user chose another.
     const SourceLineRow* pc = lines.LineAt(controller_.GetMachine().Cpu.PC);
-    const int wanted = chosen.isEmpty() ? -1 : fileBox_->findText(chosen);
+    const int wanted = chosen_.isEmpty() ? -1 : fileBox_->findText(chosen_);
     fileBox_->setCurrentIndex(wanted >= 0 ? wanted
                               : pc        ? fileBox_->findText(QString::fromStdString(pc->File))
                                           : fileBox_->count() - 1);

@@ -30,8 +30,8 @@ public:
 
     QTableWidget* Table() const { return table_; }
     QCheckBox* SourceAbove() const { return sourceAbove_; }
-    // A source file by name, or the listing (its last item, "Listing").
-    QComboBox* FileBox() const { return fileBox_; }
+    // A source file by name, or "Listing", as the user picks it.
+    void ShowFile(const QString& name);
     // The row of PC, or -1 when PC is not shown.
     int PcRow() const { return pcRow_; }
     // The word that a row stands for, if any.
@@ -45,6 +45,7 @@ private:
     void MarginClick(int row);
     std::filesystem::path folder_;
     SourceTexts texts_;
+    QString chosen_;  // the file or "Listing" the user picked; else PC's file
     QComboBox* fileBox_ = nullptr;
     QCheckBox* sourceAbove_ = nullptr;
     QTableWidget* table_ = nullptr;

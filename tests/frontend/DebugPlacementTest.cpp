@@ -47,7 +47,7 @@ private slots:
         rig.Key(Qt::Key_F11);
         rig.Key(Qt::Key_F11);
         rig.Key(Qt::Key_F11);  // into outer
-        source.FileBox()->setCurrentText("Listing");
+        source.ShowFile("Listing");
         source.Refresh();
         const int pc = source.PcRow();
         QVERIFY(pc > 3);

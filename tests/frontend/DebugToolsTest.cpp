@@ -135,7 +135,7 @@ private slots:
         QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, table->visualItemRect(table->item(6, Source::MarkColumn)).center());
         QVERIFY(rig.Debug().Session().Breakpoints.Find(rig.At("inner")).has_value());
         // The listing shows each group of words under its source line.
-        source.FileBox()->setCurrentText("Listing");
+        source.ShowFile("Listing");
         source.SourceAbove()->setChecked(true);
         QCOMPARE(source.Table()->findItems("main.asm:5", Qt::MatchExactly).size(), 1);
     }
