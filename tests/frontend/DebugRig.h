@@ -34,12 +34,12 @@ constexpr std::string_view Program =
 
 class Rig {
 public:
-    Rig() {
+    explicit Rig(std::string_view program = Program) {
         scratch_.CopyKit();
-        scratch_.Write("main.asm", QByteArray::fromStdString(std::string(Program)));
+        scratch_.Write("main.asm", QByteArray::fromStdString(std::string(program)));
         SourceOptions options;
         options.FileName = (scratch_.Path() / "main.asm").string();
-        const SourceImages images = AssembleSource(Program, options);
+        const SourceImages images = AssembleSource(program, options);
         QVERIFY(images.Errors.empty());
         scratch_.Write("rom0.bin", QByteArray(reinterpret_cast<const char*>(images.Rom0.data()), images.Rom0.size()));
         scratch_.Write("rom1.bin", QByteArray(reinterpret_cast<const char*>(images.Rom1.data()), images.Rom1.size()));

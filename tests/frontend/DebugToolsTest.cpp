@@ -140,6 +140,17 @@ private slots:
         QCOMPARE(source.Table()->findItems("main.asm:5", Qt::MatchExactly).size(), 1);
     }
 
+    // A line that never ends (a loop on itself, a wait) ends the line step
+    // at its bound instead of hanging the window.
+    void LineStepOfALoopOnItselfEnds() {
+        Rig rig("main:   jmp main\n");
+        for (const char* button : {"Line into", "Line over"}) {
+            QTest::mouseClick(rig.Tools().Button(button), Qt::LeftButton);
+            QCOMPARE(rig.M().Cpu.PC, uint16_t{0});
+            QVERIFY(rig.Debug().isVisible());
+        }
+    }
+
     // Run with the profiler to a breakpoint: the table's cycles add up to
     // the run's, and a double-click shows the function in the listing.
     void ProfileTabCountsARunAndGoesToTheCode() {

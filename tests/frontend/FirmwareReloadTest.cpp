@@ -2,6 +2,8 @@
 // code, a breakpoint set by name is found again and one whose name went is
 // listed; a pair half written is refused with the reason and nothing
 // changes; with the watch on, a change of the files reloads by itself.
+#include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QTest>
 
@@ -9,6 +11,7 @@
 
 #include "DebugRig.h"
 #include "frontend/FirmwareReload.h"
+#include "frontend/MainMenu.h"
 
 using varnox::test::Rig;
 
@@ -57,6 +60,24 @@ private slots:
         QCOMPARE(rig.Main().Messages().Lines().back().Text, QStringLiteral("Firmware reloaded"));
         QVERIFY(rig.Main().Warnings().Current()->text().contains("after"));
         rig.Main().Warnings().Close();
+    }
+
+    // From the File menu, with the emulator running: it runs on, the new
+    // build from power-on.
+    void FileMenuReloadsARunningMachine() {
+        Rig rig;
+        varnox::TFirmwareReload reload(&rig.Main(), rig.M(), rig.Dir().Path(), rig.Debug().Controller(),
+                                       rig.Main().Messages(), rig.Main().Warnings());
+        reload.AddToFileMenu(rig.Main().Menu().MenuBar());
+        rig.Debug().close();
+        QVERIFY(!rig.M().Run.DebugActive);
+        Build(rig, Moved());
+        QMenu* file = rig.Main().Menu().MenuBar()->actions().at(0)->menu();
+        QVERIFY(file->actions().contains(reload.ReloadAction()) && file->actions().contains(reload.WatchAction()));
+        reload.ReloadAction()->trigger();
+        QCOMPARE(rig.At("inner"), uint16_t{8});
+        QCOMPARE(rig.M().Cpu.PC, 0);
+        QVERIFY(!rig.M().Run.DebugActive && !rig.Debug().isVisible());
     }
 
     void HalfWrittenPairIsRefusedThenTheNextChangeLoads() {
