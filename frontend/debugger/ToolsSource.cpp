@@ -3,6 +3,7 @@
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QVBoxLayout>
 
 #include "asm/NamedListing.h"
@@ -66,6 +67,7 @@ TToolsSource::TToolsSource(TDebugController& controller, QWidget* parent) : TToo
         TWindowSettings::StoreSourceFolder(chosen);
         SetSourceFolder(chosen.toStdString());
     });
+    table_->installEventFilter(this);
     // A click in the margin sets or clears the line's breakpoint; choosing
     // a line makes it the cursor of F4 and F9.
     connect(table_, &QTableWidget::cellPressed, this, [this](int row, int column) {
@@ -74,6 +76,18 @@ TToolsSource::TToolsSource(TDebugController& controller, QWidget* parent) : TToo
         controller_.SetCursor(address);
         if (column == MarkColumn) MarginClick(row);
     });
+}
+
+// F9 on a chosen source line sets the breakpoint by its line, as the
+// margin does, rather than by the address the windows' F9 takes.
+bool TToolsSource::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == table_ && (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_F9 && RowAddress(table_->currentRow())) {
+        event->accept();
+        if (event->type() == QEvent::KeyPress) MarginClick(table_->currentRow());
+        return true;
+    }
+    return TToolsTab::eventFilter(watched, event);
 }
 
 // On a source line a new breakpoint is set by the line, so that a reload

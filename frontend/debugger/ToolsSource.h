@@ -37,6 +37,9 @@ public:
     // The word that a row stands for, if any.
     std::optional<uint16_t> RowAddress(int row) const;
 
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void FillSource(const std::string& file);
     void FillListing();

@@ -134,6 +134,10 @@ private slots:
         QTableWidget* table = source.Table();
         QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, table->visualItemRect(table->item(6, Source::MarkColumn)).center());
         QVERIFY(rig.Debug().Session().Breakpoints.Find(rig.At("inner")).has_value());
+        // F9 on a chosen line, there too.
+        table->setCurrentCell(8, Source::TextColumn);
+        QTest::keyClick(table, Qt::Key_F9);
+        QVERIFY(rig.Debug().Session().Breakpoints.Find(rig.At("inner") + 2).has_value());
         // The listing shows each group of words under its source line.
         source.ShowFile("Listing");
         source.SourceAbove()->setChecked(true);
