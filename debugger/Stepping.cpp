@@ -1,7 +1,6 @@
 #include "debugger/Stepping.h"
 
 #include "core/InstructionRead.h"
-#include "core/MachineStep.h"
 #include "debugger/CallStack.h"
 #include "debugger/DebugAccess.h"
 #include "system/RunLoop.h"
@@ -43,8 +42,8 @@ StepOutcome RunSteps(Machine& m, DebugSession& session, DebugState& state, const
 StepOutcome StepInto(Machine& m, DebugSession& session, DebugState& state) {
     session.PrepareStep(m);
     session.Trace.Begin(m);
-    MachineStep(m);
-    const bool stopped = session.AfterStep(m, m.Cpu.StepCycles);
+    const int32_t cycles = DebugStep(m);
+    const bool stopped = session.AfterStep(m, cycles);
     // A breakpoint on the next line is no news after a single step.
     if (stopped && session.LastStop().Kind != StopKind::Watchpoint) session.ForgetStop();
     session.Disarm(m);

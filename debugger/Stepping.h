@@ -1,7 +1,8 @@
 // Stepping from the debugger: into (one step), over (a call runs to its
-// return), out (to the return of the current call) and to an address. Each
-// step is a step of the machine as a run makes it (core/MachineStep.h):
-// over, out and to an address run whole run ticks here, up to an emulated
+// return), out (to the return of the current call) and to an address. Into
+// is the Debug Window's single step, the bare processor step it always
+// was; over, out and to an address run whole run ticks here, each step one
+// of the machine as a run makes it (core/MachineStep.h), up to an emulated
 // second; a longer way is handed to the run loop with the same bound, as
 // the Run buttons hand over, and the window hides until it is reached.
 #pragma once
@@ -26,8 +27,8 @@ enum class StepOutcome {
     NoCaller,    // step out found no call on the stack: nothing ran
 };
 
-// One step of the machine (its time moves as in a run), recorded in the
-// trace, stopping on a watchpoint it hits. Over, out and to an address
+// One processor step, recorded in the trace, stopping on a watchpoint it
+// hits. Over, out and to an address run the machine in its own time and
 // stop at their target as a breakpoint stops a run.
 StepOutcome StepInto(Machine& m, DebugSession& session, DebugState& state);
 StepOutcome StepOver(Machine& m, DebugSession& session, DebugState& state);

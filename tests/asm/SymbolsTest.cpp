@@ -44,7 +44,7 @@ TEST(Symbols, MalformedLinesAreNamedAndSkipped) {
     // "proc" is a kind of row this reader does not know: skipped unnamed.
     const ParsedSymbols parsed = ParseSymbolText(
         "code 0010 good\n\n; a comment\ncode 12345 long\nproc 0010 kind\ndata 00G0 digit\ncode 0011 9name\n"
-        "code 0012\ncode 0013 good\ndata C000 ok.local\r\n",
+        "code 0012\ncode 0013 good\ndata C000 ok.local\r\nline 0002 main.asm\nline 0003 my file.asm:12\n",
         "my.sym");
     const std::vector<std::string> expected{
         "my.sym:4: the address is 1 to 4 hex digits, not '12345'",
@@ -52,12 +52,14 @@ TEST(Symbols, MalformedLinesAreNamedAndSkipped) {
         "my.sym:7: '9name' is not a name",
         "my.sym:8: expected \"code HHHH name\" or \"data HHHH name\", not 'code 0012'",
         "my.sym:9: 'good' is named twice; the first is kept",
+        "my.sym:11: expected \"line HHHH FILE:LINE\", not 'line 0002 main.asm'",
     };
     EXPECT_EQ(parsed.Messages, expected);
     ASSERT_EQ(parsed.Table.All().size(), 2u);
     EXPECT_EQ(parsed.Table.Find("good")->Address, 0x10);
     EXPECT_EQ(parsed.Table.Find("ok.local")->Space, SymbolSpace::Data);
     EXPECT_EQ(parsed.Table.Find("Good"), nullptr);  // spelled as the assembler spells it
+    EXPECT_EQ(parsed.Lines, (std::vector<SourceLineRow>{{3, "my file.asm", 12}}));
 }
 
 class NamedListingTest : public ::testing::Test {

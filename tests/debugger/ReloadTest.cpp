@@ -22,23 +22,11 @@ namespace {
 
 // The second build puts two words before bump and drops `gone`.
 constexpr std::string_view First =
-    "start:  ldw ix,count\n"
-    "loop:   cal bump\n"
-    "gone:   jmp loop\n"
-    "bump:   st (ix),&H07\n"
-    "        rtn\n"
-    "        ram &HC010\n"
-    "count:  ds 1\n";
+    "start:  ldw ix,count\nloop:   cal bump\ngone:   jmp loop\nbump:   st (ix),&H07\n        rtn\n"
+    "        ram &HC010\ncount:  ds 1\n";
 constexpr std::string_view Second =
-    "start:  ldw ix,count\n"
-    "loop:   cal bump\n"
-    "        jmp loop\n"
-    "        nop\n"
-    "        nop\n"
-    "bump:   st (ix),&H07\n"
-    "        rtn\n"
-    "        ram &HC010\n"
-    "count:  ds 1\n";
+    "start:  ldw ix,count\nloop:   cal bump\n        jmp loop\n        nop\n        nop\nbump:   st (ix),&H07\n"
+    "        rtn\n        ram &HC010\ncount:  ds 1\n";
 
 void Build(const test::ScratchDir& dir, std::string_view source) {
     SourceOptions options;

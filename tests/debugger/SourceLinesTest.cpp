@@ -73,16 +73,5 @@ TEST(SourceLines, LookedUpBothWays) {
     EXPECT_EQ(map.AddressesOf("main.asm", 7), (std::vector<uint16_t>{5, 6}));
 }
 
-// Readers skip rows of kinds they do not know, so later rows leave older
-// tools working; malformed line rows are named.
-TEST(SourceLines, UnknownRowsAreSkippedAndBadLineRowsNamed) {
-    const ParsedSymbols parsed = ParseSymbolText(
-        "code 0000 start\nmacro 0000 later kind\nline 0001 my file.asm:12\nline 0002 main.asm\nline 0003 :4\n", "r.sym");
-    EXPECT_EQ(parsed.Messages, (std::vector<std::string>{
-                                   "r.sym:4: expected \"line HHHH FILE:LINE\", not 'line 0002 main.asm'",
-                                   "r.sym:5: expected \"line HHHH FILE:LINE\", not 'line 0003 :4'"}));
-    EXPECT_EQ(parsed.Lines, (std::vector<SourceLineRow>{{1, "my file.asm", 12}}));
-}
-
 }  // namespace
 }  // namespace varnox

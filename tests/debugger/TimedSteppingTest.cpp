@@ -41,10 +41,17 @@ struct Stepped {
     uint16_t At(std::string_view name) { return session.Symbols.Find(name)->Address; }
 };
 
+// Loads the program and runs it to loop in its second round: the first
+// timer edge comes at once after power-on, later waits last a half period.
 void Load(Stepped& s) {
     ASSERT_EQ(test::LoadSource(s.m, Program), "");
     for (const Symbol& symbol : AssembleSource(Program).Labels) s.session.Symbols.Add(symbol);
     StartMachine(s.m);
+    s.m.Run.BreakAddress = s.At("loop");
+    for (int stops = 0, tick = 0; stops < 2 && tick < 200; ++tick) {
+        if (OnRunTimer(s.m)) ++stops, s.m.Run.DebugActive = 0;
+    }
+    s.m.Run.BreakAddress = -1;
 }
 
 // Runs from the same start with a breakpoint at the address until it stops.
@@ -77,7 +84,9 @@ TEST(TimedStepping, AWaitForTheTimerEndsInsideTheDebuggerAsARunWouldEndIt) {
         Load(*run);
         StepTo(*stepped, c.from);
         StepTo(*run, c.from);
+        const uint64_t before = stepped->session.CyclesSinceStop;
         EXPECT_EQ(c.step(*stepped), StepOutcome::Done) << c.from;
+        EXPECT_GT(stepped->session.CyclesSinceStop - before, 9100u) << c.from;  // more than a run tick of waiting
         RunToBreakpoint(*run, run->At("after"));
         EXPECT_EQ(stepped->m.Cpu.PC, stepped->At("after")) << c.from;
         EXPECT_EQ(stepped->m.Cpu.MainRegisterFile[7], 1) << c.from;  // the interrupt came
