@@ -200,12 +200,14 @@ void TDebugForm::DebugShow() {
     // Whatever stopped the run, the debugger's stops are off while it is up.
     controller_->Halted();
     controller_->ShowStop();
-    ShowTools();
+    // Tools the user had up come back with the window, wherever they fit.
+    ShowTools(toolsWereUp_);
 }
 
 void TDebugForm::DebugHide() {
     CloseEditors();
     DebugHidden(machine_, state_);
+    toolsWereUp_ = tools_->isVisible();
     tools_->hide();
 }
 

@@ -132,6 +132,7 @@ private:
     TDebugController* controller_ = nullptr;
     TDebugTools* tools_ = nullptr;
     TListMargin* margin_ = nullptr;
+    bool toolsWereUp_ = false;
 };
 
 }  // namespace varnox

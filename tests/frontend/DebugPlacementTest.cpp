@@ -27,6 +27,9 @@ private slots:
         QTest::mouseClick(rig.Debug().TraceButton(), Qt::LeftButton);
         QVERIFY(!rig.Debug().isVisible() && !rig.Tools().isVisible());
         QVERIFY(rig.TicksUntilShown() > 0);
+        // The tools the user had up come back, beside it again.
+        QVERIFY(rig.Tools().isVisible());
+        QVERIFY(!rig.Debug().frameGeometry().intersects(rig.Tools().frameGeometry()));
     }
 
     void RunToCursorKeepsTheChosenLineAcrossAStop() {
