@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QInputDialog>
 #include <QScreen>
+#include <QTimer>
 #include <QWindow>
 
 #include "debugger/AddressText.h"
@@ -19,6 +20,7 @@ namespace {
 // The margin lies between the box's left edge and the listing's surface.
 constexpr QRect MarginGeometry(1, 16, 7, 137);
 constexpr int ToolsGap = 8;
+constexpr int FrameKnownMs = 300;
 
 }  // namespace
 
@@ -154,9 +156,15 @@ void TDebugForm::PlaceTools(bool asked) {
     // The frame is known once the window is up.
     tools_->show();
     tools_->move(place.Tools->topLeft());
-    const QMargins margins = tools_->windowHandle() ? tools_->windowHandle()->frameMargins() : QMargins();
-    const QSize client = place.Tools->size().shrunkBy(margins);
-    if (client != tools_->size()) tools_->resize(client);
+    const QRect wanted = *place.Tools;
+    auto fit = [this, wanted] {
+        const QMargins margins = tools_->windowHandle() ? tools_->windowHandle()->frameMargins() : QMargins();
+        const QSize client = wanted.size().shrunkBy(margins);
+        if (client != tools_->size()) tools_->resize(client);
+    };
+    fit();
+    // A window manager tells the frame a moment after the window is up.
+    QTimer::singleShot(FrameKnownMs, tools_, fit);
 }
 
 void TDebugForm::FocusTools() {
