@@ -78,6 +78,7 @@ public:
     TMainMenu& Menu() const { return *menu_; }
     TRunSpeed& RunSpeed() { return runSpeed_; }
     TWarningQueue& Warnings() { return warnings_; }
+    TScreenMessages& Messages() { return messages_; }
 
     // What F3 and a stop of the run loop call; the debugger fills it.
     std::function<void()> ShowDebugger;

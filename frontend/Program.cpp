@@ -8,7 +8,10 @@
 // answer: what a box would say goes to stderr. A signal while a close by the
 // user waits on a box ends the process, once what could be saved was saved.
 // The exit status is 1 when the memory could not be saved.
+#include <QAction>
 #include <QApplication>
+#include <QMenu>
+#include <QMenuBar>
 #include <QSocketNotifier>
 
 #include <csignal>
@@ -21,7 +24,9 @@
 #include <unistd.h>
 #include <vector>
 
+#include "frontend/FirmwareReload.h"
 #include "frontend/Main.h"
+#include "frontend/MainMenu.h"
 #include "frontend/debugger/Debug.h"
 #include "system/CommandLine.h"
 #include "system/DataFolder.h"
@@ -86,6 +91,18 @@ int AnswerCommandLine(const varnox::ProgramArguments& arguments) {
     return -1;
 }
 
+// The Debug menu opens the tools too, beside the window where they fit.
+void AddToolsItem(varnox::TMainForm& mainForm, varnox::TDebugForm& debugForm) {
+    auto* tools = new QAction(QStringLiteral("Debug tools"), &mainForm);
+    QObject::connect(tools, &QAction::triggered, &debugForm, [&debugForm] {
+        debugForm.Show();
+        debugForm.FocusTools();
+    });
+    for (QAction* item : mainForm.Menu().MenuBar()->actions()) {
+        if (item->menu() && item->menu()->title() == QStringLiteral("&Debug")) item->menu()->addAction(tools);
+    }
+}
+
 // The folder for a start without DIR, and what went wrong preparing it; a
 // data folder that cannot be used is refused as a DIR would be.
 std::optional<varnox::StartFolder> StartFolderOf(const varnox::ProgramArguments& arguments) {
@@ -113,6 +130,10 @@ int RunWindow(QApplication& app, const std::filesystem::path& dir, const std::ve
     // Hidden until F3 or a stop of the run loop shows it.
     varnox::TDebugForm debugForm(mainForm.GetMachine(), dir.lexically_normal());
     mainForm.ShowDebugger = [&debugForm] { debugForm.Show(); };
+    varnox::TFirmwareReload reload(&mainForm, mainForm.GetMachine(), dir.lexically_normal(), debugForm.Controller(),
+                                   mainForm.Messages(), mainForm.Warnings());
+    reload.AddToFileMenu(mainForm.Menu().MenuBar());
+    AddToolsItem(mainForm, debugForm);
     // Ends every event loop, a dialog's too.
     QObject::connect(&mainForm, &varnox::TMainForm::Closed, &app, [&memorySaved](bool saved) {
         memorySaved = saved;

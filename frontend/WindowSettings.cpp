@@ -12,6 +12,8 @@ const QString PositionKey = QStringLiteral("window/position");
 const QString ScreenshotKey = QStringLiteral("window/screenshotScale");
 const QString DisplayOnlyKey = QStringLiteral("window/displayOnly");
 const QString ScreenshotFolderKey = QStringLiteral("screenshots/folder");
+const QString SourceFolderKey = QStringLiteral("debugger/sourceFolder");
+const QString ReloadOnChangeKey = QStringLiteral("firmware/reloadOnChange");
 const QString KeyMapGroup = QStringLiteral("keymap");
 
 }  // namespace
@@ -27,6 +29,14 @@ void TWindowSettings::StoreDisplayOnly(bool on) { QSettings().setValue(DisplayOn
 QString TWindowSettings::ScreenshotFolder() { return QSettings().value(ScreenshotFolderKey).toString(); }
 
 void TWindowSettings::StoreScreenshotFolder(const QString& folder) { QSettings().setValue(ScreenshotFolderKey, folder); }
+
+QString TWindowSettings::SourceFolder() { return QSettings().value(SourceFolderKey).toString(); }
+
+void TWindowSettings::StoreSourceFolder(const QString& folder) { QSettings().setValue(SourceFolderKey, folder); }
+
+bool TWindowSettings::ReloadOnChange() { return QSettings().value(ReloadOnChangeKey, false).toBool(); }
+
+void TWindowSettings::StoreReloadOnChange(bool on) { QSettings().setValue(ReloadOnChangeKey, on); }
 
 KeyMapRead TWindowSettings::StoredKeyMap() {
     QSettings settings;

@@ -29,6 +29,13 @@ public:
     // names the settings file); the default map when none is stored.
     static KeyMapRead StoredKeyMap();
     static void StoreKeyMap(const varnox::KeyMap& map);
+    // Where the debugger finds the firmware's source files; empty when
+    // never chosen.
+    static QString SourceFolder();
+    static void StoreSourceFolder(const QString& folder);
+    // Whether the firmware is loaded again when its ROM files change.
+    static bool ReloadOnChange();
+    static void StoreReloadOnChange(bool on);
     // The window's last place, only while it is still on one of the screens.
     static std::optional<QPoint> Position();
     static void StorePosition(QPoint at);

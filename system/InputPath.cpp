@@ -78,6 +78,9 @@ void CountStep(Machine& m, void* context) {
 bool InputPath::RunTick(BeforeStepHook hook, void* context) {
     ApplyDueKeys();
     if (replay_) ApplyDueReplay(tick_ - replayStart_);
+    // A tick the debugger holds runs nothing: a snapshot of it would fill
+    // the ring with copies of one moment.
+    const bool held = m_.Run.DebugActive || m_.Run.ResumeDelay > 0;
     StepCounting counting{hook, context};
     if (replay_ && ReplayTicksLeft() == 1) counting.stopAfter = replay_->StopSteps;
     // Only a tick with stops armed (or a hook that may stop it) can end
@@ -90,7 +93,7 @@ bool InputPath::RunTick(BeforeStepHook hook, void* context) {
     if (recording_) recording_->StopSteps = stopped ? counting.steps : 0;
     ++tick_;
     if (replay_ && ReplayTicksLeft() == 0) FinishReplay();
-    if (keepSnapshots_ && RewindRing::Due(tick_)) ring_.Take(m_, tick_);
+    if (keepSnapshots_ && !held && RewindRing::Due(tick_)) ring_.Take(m_, tick_);
     return stopped;
 }
 

@@ -6,6 +6,7 @@
 #include <QWindow>
 
 #include "debugger/RunControls.h"
+#include "frontend/WindowSettings.h"
 #include "frontend/debugger/DebugTools.h"
 
 #include <cstdio>
@@ -51,9 +52,13 @@ TDebugForm::TDebugForm(Machine& machine, const std::filesystem::path& dir, QWidg
     SymbolLoad load = LoadSymbolsBeside(dir, machine);
     QStringList messages;
     for (const std::string& message : load.Messages) messages << QString::fromStdString(message);
-    session_.Symbols = std::move(load.Table);
+    Session().Symbols = std::move(load.Table);
+    Session().Lines = std::move(load.Lines);
+    // The sources where the user last found them, else beside the ROM.
+    const QString folder = TWindowSettings::SourceFolder();
+    tools_->Source()->SetSourceFolder(folder.isEmpty() ? dir : std::filesystem::path(folder.toStdString()));
     for (const QString& message : messages) std::fprintf(stderr, "%s\n", qPrintable(message));
-    if (!messages.isEmpty()) tools_->SetStatus(messages.join(QLatin1Char('\n')));
+    if (!messages.isEmpty()) controller_->SetStatus(messages.join(QLatin1Char('\n')));
 }
 
 void TDebugForm::BuildComponents() {
@@ -193,27 +198,24 @@ void TDebugForm::DebugShow() {
     DebugShown(machine_, state_);
     stepGroupBox_->setFocus(Qt::OtherFocusReason);
     // Whatever stopped the run, the debugger's stops are off while it is up.
-    session_.Disarm(machine_);
-    cursor_.reset();
-    ShowStop();
-    ShowTools();
+    controller_->Halted();
+    controller_->ShowStop();
+    // Tools the user had up come back with the window, wherever they fit.
+    ShowTools(toolsWereUp_);
 }
 
 void TDebugForm::DebugHide() {
     CloseEditors();
     DebugHidden(machine_, state_);
+    toolsWereUp_ = tools_->isVisible();
     tools_->hide();
 }
 
 // ---- Run controls -------------------------------------------------------------------------
 
 // The single step, recorded in the trace; a watchpoint it hits says so.
-void TDebugForm::StepButtonClick() {
-    Resume();
-    const StepOutcome outcome = StepInto(machine_, session_, state_);
-    SelectPane(stepGroupBox_);
-    Finish(outcome);
-}
+// The controller's answer selects the step box.
+void TDebugForm::StepButtonClick() { controller_->StepInto(); }
 
 // The runs keep the breakpoints and watchpoints of the tools armed: the
 // typed address is one more breakpoint.
@@ -221,8 +223,8 @@ void TDebugForm::TraceButtonClick() {
     const int32_t count = StepCountFromText(traceEdit_->text().toStdU16String());
     SelectPane(traceGroupBox_);
     if (!StartStepRun(machine_, count)) return;
-    Resume();
-    ContinueRun(machine_, session_);
+    controller_->Resume();
+    ContinueRun(machine_, Session());
     hide();
 }
 
@@ -230,8 +232,8 @@ void TDebugForm::BpButtonClick() {
     const int32_t address = BreakAddressFromText(bpEdit_->text().toStdU16String());
     SelectPane(bpGroupBox_);
     StartBreakRun(machine_, address);
-    Resume();
-    ContinueRun(machine_, session_);
+    controller_->Resume();
+    ContinueRun(machine_, Session());
     hide();
 }
 

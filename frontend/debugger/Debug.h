@@ -2,7 +2,8 @@
 // disassembly, the registers, the main register file and a hex editor over
 // RAM, and the controls that step the processor or hand it back to the run
 // loop for a number of steps or up to a breakpoint. Beside it, a window of
-// tools (TDebugTools) and the keys of both: F5 continue, F11 step into,
+// tools (TDebugTools); both work through one TDebugController, and share
+// the keys: F5 continue, F11 step into,
 // F10 step over, Shift+F11 step out, F4 run to the cursor, F9 the cursor
 // line's breakpoint, Ctrl+G go to, Ctrl+F find in memory, Ctrl+T the tools.
 #pragma once
@@ -22,6 +23,7 @@
 #include "debugger/SymbolFile.h"
 #include "debugger/ListPane.h"
 #include "debugger/RegisterPanes.h"
+#include "frontend/debugger/DebugController.h"
 #include "frontend/debugger/PaneBox.h"
 
 namespace varnox {
@@ -65,28 +67,30 @@ public:
     void BpButtonClick();
 
     // ---- Beside the window's own controls (DebugCommands.cpp) ----
-    DebugSession& Session() { return session_; }
+    TDebugController& Controller() const { return *controller_; }
+    DebugSession& Session() { return controller_->Session(); }
     TDebugTools* Tools() const { return tools_; }
     TListMargin* ListMargin() const { return margin_; }
-    // The listing line last clicked, while it is on view; else the first.
-    uint16_t CursorAddress() const;
-    void ContinueClick();
-    void StepOverClick();
-    void StepOutClick();
-    void RunToCursorClick();
-    void ToggleBreakpointAtCursor();
-    void ToggleBreakpointAt(uint16_t address);
-    // The listing from the address, with the cursor on it.
-    void ShowInListing(uint16_t address);
+    uint16_t CursorAddress() const { return controller_->CursorAddress(); }
+    void ContinueClick() { controller_->Continue(); }
+    void StepOverClick() { controller_->StepOver(); }
+    void StepOutClick() { controller_->StepOut(); }
+    void RunToCursorClick() { controller_->RunToCursor(); }
+    void ToggleBreakpointAtCursor() { controller_->ToggleBreakpointAtCursor(); }
+    void ToggleBreakpointAt(uint16_t address) { controller_->ToggleBreakpointAt(address); }
+    void ShowInListing(uint16_t address) { controller_->ShowInListing(address); }
     void GoToClick();
-    // Reads a symbol file; its messages also go to the tools' status line.
-    SymbolLoad LoadSymbols(const std::filesystem::path& file, SymbolTrust trust);
-    void ShowTools();
-    void PlaceTools();
+    // Reads a symbol file; its messages go to the tools' status line.
+    SymbolLoad LoadSymbols(const std::filesystem::path& file, SymbolTrust trust) {
+        return controller_->LoadSymbols(file, trust);
+    }
+    // Shows the tools where they leave the window's controls uncovered; when
+    // the screen has no room for both, only when `asked`.
+    void ShowTools(bool asked = false);
     // Shows the tools and gives them the keyboard (Ctrl+T).
     void FocusTools();
     // The tools changed the machine or the session: everything redrawn.
-    void Changed();
+    void Changed() { controller_->Changed(); }
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -106,11 +110,8 @@ private:
     void BuildAdditions();
     void AddShortcuts(QWidget* window);
     void MarginClick(int row);
-    // Before a step or a run: what the changed marks compare with.
-    void Resume();
-    void Finish(StepOutcome outcome);
-    // What stopped the processor, in the tools' status line.
-    void ShowStop();
+    void FindClick();
+    void PlaceTools(bool asked);
 
     Machine& machine_;
     DebugState state_;
@@ -128,10 +129,10 @@ private:
     QPushButton* traceButton_ = nullptr;
     QPushButton* bpButton_ = nullptr;
     bool placed_ = false;
-    DebugSession session_;
+    TDebugController* controller_ = nullptr;
     TDebugTools* tools_ = nullptr;
     TListMargin* margin_ = nullptr;
-    std::optional<uint16_t> cursor_;
+    bool toolsWereUp_ = false;
 };
 
 }  // namespace varnox

@@ -1,11 +1,13 @@
 // What the debugger window has beside its own controls: the tools window,
-// the keys, the breakpoint margin and cursor of the listing, and the steps
-// and runs that keep breakpoints and watchpoints.
+// the keys, and the breakpoint margin and cursor of the listing; the steps
+// and runs themselves are the controller's.
 #include <QAction>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QInputDialog>
 #include <QScreen>
+#include <QTimer>
+#include <QWindow>
 
 #include "debugger/AddressText.h"
 #include "frontend/debugger/Debug.h"
@@ -18,30 +20,29 @@ namespace {
 // The margin lies between the box's left edge and the listing's surface.
 constexpr QRect MarginGeometry(1, 16, 7, 137);
 constexpr int ToolsGap = 8;
+constexpr int FrameKnownMs = 300;
 
 }  // namespace
 
-TDebugForm::~TDebugForm() {
-    session_.Disarm(machine_);
-    delete tools_;
-}
+TDebugForm::~TDebugForm() { delete tools_; }
 
 void TDebugForm::BuildAdditions() {
-    listPane_.SetSymbols(&session_.Symbols);
+    controller_ = new TDebugController(machine_, state_, this);
+    listPane_.SetSymbols(&Session().Symbols);
     TPaneBox& list = PaneBox(ListId);
     margin_ = new TListMargin(list.CellSize().height(), list.GroupBox());
     margin_->setGeometry(MarginGeometry);
     margin_->Rows = [this] {
         std::vector<TListMargin::Row> rows;
-        const uint16_t cursor = CursorAddress();
+        const BreakpointList& breakpoints = Session().Breakpoints;
         for (const std::optional<uint16_t>& address : listPane_.RowAddresses()) {
             TListMargin::Row row;
             if (address) {
-                if (const auto index = session_.Breakpoints.Find(*address)) {
-                    row.Breakpoint = session_.Breakpoints.All()[*index].Enabled ? TListMargin::Mark::Enabled
-                                                                                  : TListMargin::Mark::Disabled;
+                if (const auto index = breakpoints.Find(*address)) {
+                    row.Breakpoint = breakpoints.All()[*index].Enabled ? TListMargin::Mark::Enabled
+                                                                       : TListMargin::Mark::Disabled;
                 }
-                row.Cursor = cursor_ && *address == cursor;
+                row.Cursor = controller_->Cursor() == address;
             }
             rows.push_back(row);
         }
@@ -51,13 +52,25 @@ void TDebugForm::BuildAdditions() {
     list.AfterClick = [this](int, int row) {
         const std::vector<std::optional<uint16_t>> addresses = listPane_.RowAddresses();
         if (row >= 0 && row < static_cast<int>(addresses.size()) && addresses[static_cast<size_t>(row)]) {
-            cursor_ = addresses[static_cast<size_t>(row)];
+            controller_->SetCursor(addresses[static_cast<size_t>(row)]);
         }
         margin_->update();
     };
 
-    tools_ = new TDebugTools(*this, machine_, session_);
+    tools_ = new TDebugTools(*controller_);
     tools_->setAttribute(Qt::WA_ShowWithoutActivating);
+    connect(controller_, &TDebugController::Refreshed, this, [this] {
+        CloseEditors();
+        margin_->update();
+    });
+    connect(controller_, &TDebugController::Finished, this, [this] { SelectPane(StepGroupBox()); });
+    connect(controller_, &TDebugController::Resumed, this, [this] {
+        CloseEditors();
+        hide();
+    });
+    connect(controller_, &TDebugController::ToolsWanted, this, &TDebugForm::FocusTools);
+    connect(controller_, &TDebugController::GoToWanted, this, &TDebugForm::GoToClick);
+    connect(controller_, &TDebugController::FindWanted, this, &TDebugForm::FindClick);
     AddShortcuts(this);
     AddShortcuts(tools_);
 }
@@ -65,43 +78,32 @@ void TDebugForm::BuildAdditions() {
 // The same keys in both windows, and only there: the main window keeps its
 // own function keys.
 void TDebugForm::AddShortcuts(QWidget* window) {
-    const std::pair<QKeySequence, void (TDebugForm::*)()> keys[] = {
-        {QKeySequence(Qt::Key_F5), &TDebugForm::ContinueClick},
-        {QKeySequence(Qt::Key_F11), &TDebugForm::StepButtonClick},
-        {QKeySequence(Qt::Key_F10), &TDebugForm::StepOverClick},
-        {QKeySequence(Qt::SHIFT | Qt::Key_F11), &TDebugForm::StepOutClick},
-        {QKeySequence(Qt::Key_F4), &TDebugForm::RunToCursorClick},
-        {QKeySequence(Qt::Key_F9), &TDebugForm::ToggleBreakpointAtCursor},
-        {QKeySequence(Qt::CTRL | Qt::Key_G), &TDebugForm::GoToClick},
-        {QKeySequence(Qt::CTRL | Qt::Key_T), &TDebugForm::FocusTools},
+    const std::pair<QKeySequence, void (TDebugController::*)()> keys[] = {
+        {QKeySequence(Qt::Key_F5), &TDebugController::Continue},
+        {QKeySequence(Qt::Key_F11), &TDebugController::StepInto},
+        {QKeySequence(Qt::Key_F10), &TDebugController::StepOver},
+        {QKeySequence(Qt::SHIFT | Qt::Key_F11), &TDebugController::StepOut},
+        {QKeySequence(Qt::Key_F4), &TDebugController::RunToCursor},
+        {QKeySequence(Qt::Key_F9), &TDebugController::ToggleBreakpointAtCursor},
+        {QKeySequence(Qt::CTRL | Qt::Key_G), &TDebugController::AskGoTo},
+        {QKeySequence(Qt::CTRL | Qt::Key_T), &TDebugController::AskForTools},
+        {QKeySequence(Qt::CTRL | Qt::Key_F), &TDebugController::AskFind},
     };
     for (const auto& [key, slot] : keys) {
         auto* action = new QAction(window);
         action->setShortcut(key);
         action->setShortcutContext(Qt::WindowShortcut);
-        connect(action, &QAction::triggered, this, slot);
+        connect(action, &QAction::triggered, controller_, slot);
         window->addAction(action);
     }
-    auto* find = new QAction(window);
-    find->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
-    find->setShortcutContext(Qt::WindowShortcut);
-    connect(find, &QAction::triggered, this, [this] {
-        ShowTools();
-        tools_->Tabs()->setCurrentIndex(TDebugTools::MemoryTab);
-        tools_->activateWindow();
-        tools_->FindEdit()->setFocus(Qt::ShortcutFocusReason);
-        tools_->FindEdit()->selectAll();
-    });
-    window->addAction(find);
 }
 
-uint16_t TDebugForm::CursorAddress() const {
-    if (cursor_) {
-        for (const std::optional<uint16_t>& address : listPane_.RowAddresses()) {
-            if (address == cursor_) return *cursor_;
-        }
-    }
-    return static_cast<uint16_t>(state_.ListTop);
+void TDebugForm::FindClick() {
+    ShowTools(true);
+    tools_->Tabs()->setCurrentIndex(TDebugTools::MemoryTab);
+    tools_->activateWindow();
+    tools_->FindEdit()->setFocus(Qt::ShortcutFocusReason);
+    tools_->FindEdit()->selectAll();
 }
 
 void TDebugForm::MarginClick(int row) {
@@ -113,22 +115,6 @@ void TDebugForm::MarginClick(int row) {
             return;
         }
     }
-}
-
-void TDebugForm::ToggleBreakpointAt(uint16_t address) {
-    const bool added = session_.Breakpoints.Toggle(address);
-    const QString where = QString::fromStdString(AddressWithName(address, session_.Names(), SymbolSpace::Code));
-    tools_->SetStatus((added ? QStringLiteral("Breakpoint set at ") : QStringLiteral("Breakpoint removed at ")) + where);
-    Changed();
-}
-
-void TDebugForm::ToggleBreakpointAtCursor() { ToggleBreakpointAt(CursorAddress()); }
-
-void TDebugForm::ShowInListing(uint16_t address) {
-    state_.ListTop = address;
-    cursor_ = address;
-    CloseEditors();
-    margin_->update();
 }
 
 // In the tools' Memory tab Ctrl+G goes to its address field; anywhere
@@ -143,110 +129,53 @@ void TDebugForm::GoToClick() {
     const QString text = QInputDialog::getText(this, QStringLiteral("Go to"), QStringLiteral("Address (hex) or name:"),
                                                QLineEdit::Normal, QString(), &ok);
     if (!ok) return;
-    const AddressValue address = ParseAddressText(text.toStdString(), session_.Names());
+    const AddressValue address = ParseAddressText(text.toStdString(), Session().Names());
     if (!address.Address) {
-        tools_->SetStatus(QString::fromStdString(address.Problem));
+        controller_->SetStatus(QString::fromStdString(address.Problem));
         return;
     }
     ShowInListing(*address.Address);
 }
 
-SymbolLoad TDebugForm::LoadSymbols(const std::filesystem::path& file, SymbolTrust trust) {
-    SymbolLoad load = LoadSymbolFile(file, machine_, trust);
-    QStringList lines;
-    for (const std::string& message : load.Messages) lines << QString::fromStdString(message);
-    if (load.Found && load.Table.All().size() > 0) {
-        session_.Symbols = load.Table;
-        lines << QStringLiteral("%1 symbols from %2").arg(load.Table.All().size()).arg(QString::fromStdString(file.string()));
-    }
-    tools_->SetStatus(lines.join(QLatin1Char('\n')));
-    Changed();
-    return load;
-}
-
-void TDebugForm::ShowTools() {
+void TDebugForm::ShowTools(bool asked) {
     if (!tools_->isVisible()) {
-        PlaceTools();
-        tools_->show();
+        PlaceTools(asked);
+        if (!asked && !tools_->isVisible()) return;
     }
     tools_->raise();
     tools_->Refresh();
 }
 
-void TDebugForm::PlaceTools() {
+void TDebugForm::PlaceTools(bool asked) {
     const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     const QRect area = screen ? screen->availableGeometry() : QRect(pos(), OuterSize).adjusted(0, 0, 4096, 4096);
-    const TToolsPlace place = PlaceToolsBeside(area, QRect(pos(), OuterSize), tools_->frameGeometry().size(), ToolsGap);
+    const QSize frame = tools_->frameGeometry().size();
+    const TToolsPlace place = PlaceToolsBeside(area, QRect(pos(), OuterSize), frame, ToolsGap, asked);
+    if (!place.Tools) return;
     if (place.Debugger != pos()) move(place.Debugger);
-    tools_->move(place.Tools);
+    // The frame is known once the window is up.
+    tools_->show();
+    tools_->move(place.Tools->topLeft());
+    const QRect wanted = *place.Tools;
+    auto fit = [this, wanted] {
+        const QMargins margins = tools_->windowHandle() ? tools_->windowHandle()->frameMargins() : QMargins();
+        const QSize client = wanted.size().shrunkBy(margins);
+        if (client != tools_->size()) tools_->resize(client);
+    };
+    fit();
+    // A window manager tells the frame a moment after the window is up.
+    QTimer::singleShot(FrameKnownMs, tools_, fit);
 }
 
 void TDebugForm::FocusTools() {
-    ShowTools();
+    ShowTools(true);
     tools_->activateWindow();
     tools_->Tabs()->currentWidget()->setFocus(Qt::ShortcutFocusReason);
 }
 
-void TDebugForm::Changed() {
-    CloseEditors();
-    margin_->update();
-    tools_->Refresh();
-}
-
-void TDebugForm::ShowStop() {
-    std::string text = session_.StopText();
-    if (text.empty()) text = "Stopped at " + AddressWithName(machine_.Cpu.PC, session_.Names(), SymbolSpace::Code);
-    tools_->SetStatus(QString::fromStdString(text));
-}
-
-void TDebugForm::Resume() {
-    tools_->SetRegistersBefore(machine_.Cpu);
-    session_.CyclesSinceStop = 0;
-    session_.ForgetStop();
-}
-
-void TDebugForm::Finish(StepOutcome outcome) {
-    switch (outcome) {
-        case StepOutcome::HandedOver:
-            // Longer than the debugger steps through: the run loop goes on
-            // to the same bound, as after a Run button.
-            hide();
-            return;
-        case StepOutcome::NoCaller: tools_->SetStatus(QStringLiteral("No call on the stack to step out of")); break;
-        case StepOutcome::Stopped:
-        case StepOutcome::Done: ShowStop(); break;
-    }
-    SelectPane(StepGroupBox());
-    margin_->update();
-    tools_->Refresh();
-}
-
-void TDebugForm::ContinueClick() {
-    CloseEditors();
-    Resume();
-    ContinueRun(machine_, session_);
-    hide();
-}
-
-void TDebugForm::StepOverClick() {
-    Resume();
-    Finish(StepOver(machine_, session_, state_));
-}
-
-void TDebugForm::StepOutClick() {
-    Resume();
-    Finish(StepOut(machine_, session_, state_));
-}
-
-void TDebugForm::RunToCursorClick() {
-    const uint16_t target = CursorAddress();
-    Resume();
-    Finish(RunTo(machine_, session_, state_, target));
-}
-
 // The close box lets the emulator run on freely, as it always did.
 void TDebugForm::closeEvent(QCloseEvent* event) {
-    session_.Disarm(machine_);
+    controller_->Halted();
     QWidget::closeEvent(event);
 }
 

@@ -1,115 +1,98 @@
-// The debugger's tools, a window beside the debugger's own: a row of run
+// The debugger's tools, a window beside the Debug Window: a row of run
 // controls (continue, step into, over and out, run to the cursor, the
-// breakpoint of the cursor's line, go to, symbols), what stopped the last
-// run, and tabs for the breakpoints, watchpoints, call stack, trace,
-// every memory, the registers and the LCD controller.
+// breakpoint of the cursor's line, go to, symbols), the status line (what
+// stopped the last run), and a tab per tool, each a widget of its own over
+// the controller that both windows share.
 #pragma once
 
+#include <QAbstractButton>
 #include <QLabel>
-#include <QLineEdit>
-#include <QListWidget>
-#include <QPlainTextEdit>
-#include <QPushButton>
 #include <QTabWidget>
-#include <QTableWidget>
-#include <QComboBox>
 #include <QWidget>
 
 #include <filesystem>
 #include <optional>
+#include <string>
+#include <vector>
 
-#include "core/Def.h"
-#include "debugger/DebugSession.h"
-#include "frontend/debugger/HexView.h"
+#include "frontend/debugger/DebugController.h"
+#include "frontend/debugger/ToolsBreakpoints.h"
+#include "frontend/debugger/ToolsMemory.h"
+#include "frontend/debugger/ToolsProfile.h"
+#include "frontend/debugger/ToolsSource.h"
+#include "frontend/debugger/ToolsTrace.h"
+#include "frontend/debugger/ToolsViews.h"
+#include "frontend/debugger/ToolsWatch.h"
+#include "frontend/debugger/ToolsWatchpoints.h"
 
 namespace varnox {
 
-class TDebugForm;
-
-// Where the tools go beside the debugger (frames' top-left corners).
+// Where the tools go beside the debugger (frames' top-left corners, and
+// the tools' frame). None when the screen has no room for both, unless the
+// user asked for the tools: then the debugger goes to the screen's left
+// edge and the tools take the rest of the screen's width and its height.
 struct TToolsPlace {
     QPoint Debugger;
-    QPoint Tools;
+    std::optional<QRect> Tools;
 };
-TToolsPlace PlaceToolsBeside(const QRect& area, const QRect& debugger, const QSize& tools, int gap);
+TToolsPlace PlaceToolsBeside(const QRect& area, const QRect& debugger, const QSize& tools, int gap, bool asked);
 
 class TDebugTools : public QWidget {
     Q_OBJECT
 public:
-    enum Tab { BreakpointsTab, WatchpointsTab, CallStackTab, TraceTab, MemoryTab, RegistersTab, LcdTab };
+    enum Tab {
+        SourceTab, WatchTab, BreakpointsTab, WatchpointsTab, CallStackTab, ProfileTab, TraceTab, MemoryTab, RegistersTab, LcdTab
+    };
 
-    TDebugTools(TDebugForm& form, Machine& machine, DebugSession& session, QWidget* parent = nullptr);
+    explicit TDebugTools(TDebugController& controller, QWidget* parent = nullptr);
 
     // Every tab from the machine and the session as they are now.
     void Refresh();
-    void SetStatus(const QString& text);
     QString Status() const { return status_->text(); }
 
-    // Breakpoints and watchpoints as the fields below their lists take them;
-    // false (and the reason in the status line) when the text is refused.
-    bool AddBreakpoint(const QString& address, const QString& condition, const QString& hitCount);
-    bool AddWatchpoint(const QString& text);
-    // Writes the trace; the reason when it could not be written.
-    std::optional<std::string> SaveTrace(const std::filesystem::path& file) const;
-    // The memory tab on the address or name typed, or on what the search
-    // finds next; false when there is none.
-    bool GoToMemory(const QString& text);
-    bool FindInMemory(const QString& text);
+    bool AddBreakpoint(const QString& address, const QString& condition, const QString& hitCount) {
+        return breakpoints_->Add(address, condition, hitCount);
+    }
+    bool AddWatchpoint(const QString& text) { return watchpoints_->Add(text); }
+    std::optional<std::string> SaveTrace(const std::filesystem::path& file) const { return trace_->Save(file); }
+    bool GoToMemory(const QString& text) { return memory_->GoTo(text); }
+    bool FindInMemory(const QString& text) { return memory_->Find(text); }
 
     QTabWidget* Tabs() const { return tabs_; }
-    QTableWidget* BreakpointTable() const { return breakpointTable_; }
-    QTableWidget* WatchpointTable() const { return watchpointTable_; }
-    QListWidget* CallStackList() const { return callStack_; }
-    QPlainTextEdit* TraceText() const { return trace_; }
-    QComboBox* SpaceBox() const { return spaceBox_; }
-    THexView* HexView() const { return hexView_; }
-    QTableWidget* RegisterTable() const { return registerTable_; }
-    QPlainTextEdit* LcdText() const { return lcd_; }
+    // Adds a tab after those above.
+    void AddTab(TToolsTab* tab, const QString& title);
+    TToolsSource* Source() const { return source_; }
+    TToolsWatch* Watch() const { return watch_; }
+    TToolsProfile* Profile() const { return profile_; }
+    QTableWidget* BreakpointTable() const { return breakpoints_->Table(); }
+    QTableWidget* WatchpointTable() const { return watchpoints_->Table(); }
+    QListWidget* CallStackList() const { return callStack_->List(); }
+    QPlainTextEdit* TraceText() const { return trace_->Text(); }
+    QComboBox* SpaceBox() const { return memory_->SpaceBox(); }
+    THexView* HexView() const { return memory_->HexView(); }
+    QTableWidget* RegisterTable() const { return registers_->Table(); }
+    QPlainTextEdit* LcdText() const { return lcd_->Text(); }
     QAbstractButton* Button(const QString& text) const;
-    QLineEdit* FindEdit() const { return findEdit_; }
-    QLineEdit* GoToEdit() const { return gotoEdit_; }
-
-    // The registers that the changed marks compare with: as the last step
-    // or run found them.
-    void SetRegistersBefore(const CpuState& before) { before_ = before; }
+    QLineEdit* FindEdit() const { return memory_->FindEdit(); }
+    QLineEdit* GoToEdit() const { return memory_->GoToEdit(); }
 
 private:
-    QWidget* BuildBreakpointsTab();
-    QWidget* BuildWatchpointsTab();
-    QWidget* BuildCallStackTab();
-    QWidget* BuildTraceTab();
-    QWidget* BuildMemoryTab();
-    QWidget* BuildRegistersTab();
-    QWidget* BuildLcdTab();
-    void RefreshBreakpoints();
-    void RefreshWatchpoints();
-    void BreakpointItemChanged(QTableWidgetItem* item);
-    void WatchpointItemChanged(QTableWidgetItem* item);
-    void RemoveSelected(QTableWidget* table, bool breakpoints);
-    void SaveTraceClick();
     void LoadSymbolsClick();
 
-    TDebugForm& form_;
-    Machine& machine_;
-    DebugSession& session_;
-    CpuState before_{};
-    bool refreshing_ = false;
+    TDebugController& controller_;
     QLabel* status_ = nullptr;
     QTabWidget* tabs_ = nullptr;
-    QTableWidget* breakpointTable_ = nullptr;
-    QLineEdit* bpAddress_ = nullptr;
-    QLineEdit* bpCondition_ = nullptr;
-    QLineEdit* bpHitCount_ = nullptr;
-    QTableWidget* watchpointTable_ = nullptr;
-    QLineEdit* watchEdit_ = nullptr;
-    QListWidget* callStack_ = nullptr;
-    QPlainTextEdit* trace_ = nullptr;
-    QComboBox* spaceBox_ = nullptr;
-    QLineEdit* gotoEdit_ = nullptr;
-    QLineEdit* findEdit_ = nullptr;
-    THexView* hexView_ = nullptr;
-    QTableWidget* registerTable_ = nullptr;
-    QPlainTextEdit* lcd_ = nullptr;
+    std::vector<TToolsTab*> pages_;
+    TToolsSource* source_ = nullptr;
+    TToolsWatch* watch_ = nullptr;
+    TToolsProfile* profile_ = nullptr;
+    TToolsBreakpoints* breakpoints_ = nullptr;
+    TToolsWatchpoints* watchpoints_ = nullptr;
+    TToolsCallStack* callStack_ = nullptr;
+    TToolsTrace* trace_ = nullptr;
+    TToolsMemory* memory_ = nullptr;
+    TToolsRegisters* registers_ = nullptr;
+    TToolsLcd* lcd_ = nullptr;
 };
 
 }  // namespace varnox

@@ -11,92 +11,15 @@
 
 #include <memory>
 
-#include "asm/SourceAsm.h"
-#include "core/Crc32.h"
-#include "frontend/debugger/Debug.h"
-#include "frontend/debugger/DebugTools.h"
+#include "DebugRig.h"
 #include "frontend/debugger/ListMargin.h"
 #include "support/WriteCheck.h"
-#include "GuiSupport.h"
-#include "system/SaveState.h"
 
 using varnox::TDebugForm;
 using varnox::TDebugTools;
 using Pane = TDebugForm::PaneId;
 
-namespace {
-
-constexpr std::string_view Program =
-    "main:   ldw sp,&HE000\n"
-    "        ldw ix,count\n"
-    "again:  cal outer\n"
-    "after:  jmp again\n"
-    "outer:  cal inner\n"
-    "        rtn\n"
-    "inner:  ld r6,(ix+&H00)\n"
-    "        ad r6,&H01\n"
-    "        st (ix+&H00),r6\n"
-    "        rtn\n"
-    "        ram &HC010\n"
-    "count:  ds 1\n";
-
-class Rig {
-public:
-    Rig() {
-        scratch_.CopyKit();
-        const varnox::SourceImages images = varnox::AssembleSource(Program);
-        QVERIFY(images.Errors.empty());
-        scratch_.Write("rom0.bin", QByteArray(reinterpret_cast<const char*>(images.Rom0.data()), images.Rom0.size()));
-        scratch_.Write("rom1.bin", QByteArray(reinterpret_cast<const char*>(images.Rom1.data()), images.Rom1.size()));
-        scratch_.Write("rom.sym", QByteArray::fromStdString(varnox::SymbolFileText(images.Labels, varnox::Crc32(images.Rom0))));
-        main_ = std::make_unique<varnox::TMainForm>(scratch_.Path());
-        debug_ = std::make_unique<TDebugForm>(main_->GetMachine(), scratch_.Path());
-        main_->ShowDebugger = [this] { debug_->Show(); };
-        main_->show();
-        main_->RunTimer()->SetEnabled(false);
-        QTest::keyClick(main_.get(), Qt::Key_F3);
-        QVERIFY(QTest::qWaitForWindowExposed(debug_.get()));
-    }
-    ~Rig() {
-        debug_.reset();
-        main_.reset();
-    }
-    varnox::Machine& M() { return main_->GetMachine(); }
-    TDebugForm& Debug() { return *debug_; }
-    TDebugTools& Tools() { return *debug_->Tools(); }
-    uint16_t At(const char* name) { return debug_->Session().Symbols.Find(name)->Address; }
-    void Key(QKeySequence key) { QTest::keySequence(debug_.get(), key); }
-    // Run ticks until the debugger shows again; the number taken, or -1.
-    int TicksUntilShown(int limit = 500) {
-        for (int tick = 1; tick <= limit; ++tick) {
-            main_->RunTimer()->OnTimer()(main_->RunTimer());
-            if (debug_->isVisible()) return tick;
-        }
-        return -1;
-    }
-    QStringList ListRows() {
-        varnox::TPaneBox& box = debug_->PaneBox(Pane::ListId);
-        box.PaintBox()->grab();
-        QStringList rows;
-        for (const varnox::PaneText& text : box.DrawnTexts()) {
-            while (rows.size() <= text.Row) rows << QString();
-            rows[text.Row] = rows[text.Row].leftJustified(text.Column) + QString::fromStdString(text.Text);
-        }
-        return rows;
-    }
-    void Wheel(QWidget* widget, int notches) {
-        QWheelEvent event(QPointF(5, 5), widget->mapToGlobal(QPointF(5, 5)), QPoint(), QPoint(0, 120 * notches),
-                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-        QApplication::sendEvent(widget, &event);
-    }
-
-private:
-    varnox::test::Scratch scratch_;
-    std::unique_ptr<varnox::TMainForm> main_;
-    std::unique_ptr<TDebugForm> debug_;
-};
-
-}  // namespace
+using varnox::test::Rig;
 
 class DebugToolsTest : public QObject {
     Q_OBJECT
@@ -114,13 +37,18 @@ private slots:
             {{487, 243, 625, 514}, {367, 243}, {1000, 243}},  // centred: it moves over
         };
         for (const auto& c : cases) {
-            const varnox::TToolsPlace place = varnox::PlaceToolsBeside(screen, c.debugger, tools, 8);
+            const varnox::TToolsPlace place = varnox::PlaceToolsBeside(screen, c.debugger, tools, 8, false);
             QCOMPARE(place.Debugger, c.debuggerTo);
-            QCOMPARE(place.Tools, c.toolsTo);
+            QCOMPARE(place.Tools->topLeft(), c.toolsTo);
         }
-        // Too narrow for both: below it, else at the screen's edge.
-        QCOMPARE(varnox::PlaceToolsBeside({0, 0, 1024, 1200}, {200, 50, 625, 514}, tools, 8).Tools, QPoint(200, 572));
-        QCOMPARE(varnox::PlaceToolsBeside({0, 0, 1024, 768}, {200, 50, 625, 514}, tools, 8).Tools, QPoint(424, 50));
+        // Too narrow for both: below it; else not by itself, and when asked,
+        // beside it in what the debugger leaves at the screen's left edge.
+        QCOMPARE(varnox::PlaceToolsBeside({0, 0, 1024, 1200}, {200, 50, 625, 514}, tools, 8, false).Tools->topLeft(),
+                 QPoint(200, 572));
+        QVERIFY(!varnox::PlaceToolsBeside({0, 0, 1024, 768}, {200, 50, 625, 514}, tools, 8, false).Tools);
+        const varnox::TToolsPlace asked = varnox::PlaceToolsBeside({0, 0, 1024, 768}, {200, 50, 625, 514}, tools, 8, true);
+        QCOMPARE(asked.Debugger, QPoint(0, 50));
+        QCOMPARE(*asked.Tools, QRect(633, 0, 391, 768));
     }
 
     void ListingShowsNamesAndTheMarginSetsABreakpointThatStops() {
@@ -178,6 +106,96 @@ private slots:
         QCOMPARE(registers->item(0, 0)->text(), QStringLiteral("PC"));
         QVERIFY(registers->item(0, 1)->font().bold());
         QCOMPARE(registers->item(1, 1)->text(), QStringLiteral("DFFE"));  // sp, a word
+    }
+
+    // The source beside the ROM, PC's line marked; a click in the margin
+    // sets a line's breakpoint; steps go by source line.
+    void SourceTabMarksPcsLineAndStepsByLine() {
+        using Source = varnox::TToolsSource;
+        Rig rig;
+        rig.Tools().Tabs()->setCurrentIndex(TDebugTools::SourceTab);
+        Source& source = *rig.Tools().Source();
+        auto pcText = [&source] { return source.Table()->item(source.PcRow(), Source::TextColumn)->text(); };
+        QCOMPARE(pcText(), QStringLiteral("main:   ldw sp,&HE000"));
+        const struct {
+            const char* button;
+            const char* line;
+        } steps[] = {
+            {"Line into", "        ldw ix,count"},
+            {"Line into", "again:  cal outer"},
+            {"Line over", "after:  jmp again"},
+            {"Line into", "again:  cal outer"},
+            {"Line into", "outer:  cal inner"},
+        };
+        for (const auto& step : steps) {
+            QTest::mouseClick(rig.Tools().Button(step.button), Qt::LeftButton);
+            QCOMPARE(pcText(), QString::fromLatin1(step.line));
+        }
+        QTableWidget* table = source.Table();
+        QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, table->visualItemRect(table->item(6, Source::MarkColumn)).center());
+        QVERIFY(rig.Debug().Session().Breakpoints.Find(rig.At("inner")).has_value());
+        // F9 on a chosen line, there too.
+        table->setCurrentCell(8, Source::TextColumn);
+        QTest::keyClick(table, Qt::Key_F9);
+        QVERIFY(rig.Debug().Session().Breakpoints.Find(rig.At("inner") + 2).has_value());
+        // The listing shows each group of words under its source line.
+        source.ShowFile("Listing");
+        source.SourceAbove()->setChecked(true);
+        QCOMPARE(source.Table()->findItems("main.asm:5", Qt::MatchExactly).size(), 1);
+    }
+
+    // A line that never ends (a loop on itself, a wait) ends the line step
+    // at its bound instead of hanging the window.
+    void LineStepOfALoopOnItselfEnds() {
+        Rig rig("main:   jmp main\n");
+        for (const char* button : {"Line into", "Line over"}) {
+            QTest::mouseClick(rig.Tools().Button(button), Qt::LeftButton);
+            QCOMPARE(rig.M().Cpu.PC, uint16_t{0});
+            QVERIFY(rig.Debug().isVisible());
+        }
+    }
+
+    // Run with the profiler to a breakpoint: the table's cycles add up to
+    // the run's, and a double-click shows the function in the listing.
+    void ProfileTabCountsARunAndGoesToTheCode() {
+        using Profile = varnox::TToolsProfile;
+        Rig rig;
+        rig.Debug().ToggleBreakpointAt(rig.At("after"));
+        QTest::mouseClick(rig.Tools().Button("Run"), Qt::LeftButton);
+        QVERIFY(rig.TicksUntilShown() > 0);
+        QTableWidget* table = rig.Tools().Profile()->Table();
+        uint64_t sum = 0;
+        for (int row = 0; row < table->rowCount(); ++row) sum += table->item(row, Profile::CyclesColumn)->text().toULongLong();
+        QVERIFY(sum > 0);
+        QCOMPARE(table->item(0, Profile::NameColumn)->text(), QStringLiteral("inner"));
+        emit table->cellDoubleClicked(0, Profile::NameColumn);
+        QCOMPARE(rig.Debug().CursorAddress(), rig.At("inner"));
+        QTest::mouseClick(rig.Tools().Button("Reset"), Qt::LeftButton);
+        QCOMPARE(table->rowCount(), 0);
+    }
+
+    // Expressions read at every stop, the changed ones marked.
+    void WatchTabMarksWhatAStepChanged() {
+        Rig rig;
+        varnox::TToolsWatch& watch = *rig.Tools().Watch();
+        for (const char* text : {"[count]", "ix", "r6"}) QVERIFY(watch.Add(text));
+        QVERIFY(!watch.Add("[nothing]"));
+        const struct {
+            QKeySequence key;
+            QString count, ix;
+            bool countChanged, ixChanged;
+        } steps[] = {
+            {Qt::Key_F11, "00 (0)", "0000 (0)", false, false},
+            {Qt::Key_F11, "00 (0)", "C010 (49168)", false, true},
+            {Qt::Key_F10, "01 (1)", "C010 (49168)", true, false},
+        };
+        for (const auto& step : steps) {
+            rig.Key(step.key);
+            QCOMPARE(watch.Table()->item(0, 1)->text(), step.count);
+            QCOMPARE(watch.Table()->item(1, 1)->text(), step.ix);
+            QCOMPARE(watch.Table()->item(0, 1)->font().bold(), step.countChanged);
+            QCOMPARE(watch.Table()->item(1, 1)->font().bold(), step.ixChanged);
+        }
     }
 
     void EveryMemoryWithGoToFindAndTheWheel() {

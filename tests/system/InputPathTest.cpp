@@ -393,6 +393,25 @@ TEST(Rewind, TheRingHoldsThirtySecondsAndMoreWithinItsMemory) {
     EXPECT_EQ(ring.Count(), 1u);
 }
 
+// While the debugger holds the machine, and while it waits to resume, the
+// ticks run nothing and keep nothing to go back to.
+TEST(Rewind, NoSnapshotWhileTheDebuggerHoldsTheMachine) {
+    const struct {
+        bool debugActive;
+        int resumeDelay;
+        size_t snapshots;
+    } cases[] = {{false, 0, 5}, {true, 0, 0}, {false, 1000, 0}};
+    for (const auto& c : cases) {
+        auto m = WatcherMachine();
+        InputPath path(*m);
+        path.KeepSnapshots(true);
+        m->Run.DebugActive = c.debugActive;
+        m->Run.ResumeDelay = c.resumeDelay;
+        for (int tick = 0; tick < 50; ++tick) path.RunTick();
+        EXPECT_EQ(path.Snapshots().Count(), c.snapshots) << c.debugActive << " " << c.resumeDelay;
+    }
+}
+
 TEST(Rewind, UndoLoadStateReturnsToTheMomentBefore) {
     test::ScratchDir dir;
     auto m = WatcherMachine();

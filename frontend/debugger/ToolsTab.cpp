@@ -1,0 +1,59 @@
+#include "frontend/debugger/ToolsTab.h"
+
+#include <QHeaderView>
+#include <QShortcut>
+
+#include "frontend/debugger/PaneWidgets.h"
+
+namespace varnox {
+namespace {
+
+constexpr QRgb ChangedColour = 0xFFD00000;
+
+}  // namespace
+
+QTableWidget* MakeToolsTable(const QStringList& headers, QWidget* parent) {
+    auto* table = new QTableWidget(0, static_cast<int>(headers.size()), parent);
+    table->setHorizontalHeaderLabels(headers);
+    table->verticalHeader()->setVisible(false);
+    table->horizontalHeader()->setStretchLastSection(true);
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->setSelectionMode(QAbstractItemView::SingleSelection);
+    table->setFont(PaneFont());
+    return table;
+}
+
+QTableWidgetItem* ToolsCell(const QString& text, bool editable) {
+    auto* item = new QTableWidgetItem(text);
+    Qt::ItemFlags flags = Qt::ItemIsSelectable | Qt::ItemIsEnabled;
+    if (editable) flags |= Qt::ItemIsEditable;
+    item->setFlags(flags);
+    return item;
+}
+
+QTableWidgetItem* ToolsCheckCell(bool checked) {
+    auto* item = new QTableWidgetItem();
+    item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsUserCheckable);
+    item->setCheckState(checked ? Qt::Checked : Qt::Unchecked);
+    return item;
+}
+
+QPushButton* MakeToolsButton(const QString& text, QWidget* parent) {
+    auto* button = new QPushButton(text, parent);
+    button->setAutoDefault(false);
+    return button;
+}
+
+void OnDelete(QTableWidget* table, std::function<void()> remove) {
+    auto* shortcut = new QShortcut(QKeySequence(Qt::Key_Delete), table, nullptr, nullptr, Qt::WidgetShortcut);
+    QObject::connect(shortcut, &QShortcut::activated, table, std::move(remove));
+}
+
+void MarkChanged(QTableWidgetItem* item) {
+    item->setForeground(QColor::fromRgb(ChangedColour));
+    QFont bold = item->font();
+    bold.setBold(true);
+    item->setFont(bold);
+}
+
+}  // namespace varnox

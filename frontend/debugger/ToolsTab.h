@@ -1,0 +1,36 @@
+// A tab of the debugger's tools: a widget over the controller, redrawn
+// from the machine and the session when the controller says they changed;
+// and the table, cell and button makers the tabs share.
+#pragma once
+
+#include <QPushButton>
+#include <QTableWidget>
+#include <QWidget>
+
+#include <functional>
+
+#include "frontend/debugger/DebugController.h"
+
+namespace varnox {
+
+class TToolsTab : public QWidget {
+    Q_OBJECT
+public:
+    TToolsTab(TDebugController& controller, QWidget* parent) : QWidget(parent), controller_(controller) {}
+    // Everything from the machine and the session as they are now.
+    virtual void Refresh() = 0;
+
+protected:
+    TDebugController& controller_;
+};
+
+QTableWidget* MakeToolsTable(const QStringList& headers, QWidget* parent);
+QTableWidgetItem* ToolsCell(const QString& text, bool editable = false);
+QTableWidgetItem* ToolsCheckCell(bool checked);
+QPushButton* MakeToolsButton(const QString& text, QWidget* parent);
+// Del removes the selected row of a table.
+void OnDelete(QTableWidget* table, std::function<void()> remove);
+// A value drawn as changed since the last stop.
+void MarkChanged(QTableWidgetItem* item);
+
+}  // namespace varnox
