@@ -1,14 +1,30 @@
 #include "frontend/Recordings.h"
 
+#include "frontend/ScreenMessages.h"
 #include "frontend/WarningQueue.h"
 #include "system/InputPath.h"
 #include "system/Recording.h"
 
 namespace varnox {
 
+namespace {
+
+const QString ProgressId = QStringLiteral("replay");
+constexpr double RunTicksASecond = 100;  // a run tick is 10 ms of emulated time
+
+// Emulated seconds of `ticks` run ticks, to a tenth.
+QString Seconds(long long ticks) { return QString::number(static_cast<double>(ticks) / RunTicksASecond, 'f', 1); }
+
+}  // namespace
+
 TRecordings::TRecordings(InputPath& path, std::filesystem::path dir, const TChooseFile& chooseFile,
-                         TWarningQueue& warnings, std::function<void()> changed)
-    : path_(path), dir_(std::move(dir)), chooseFile_(chooseFile), warnings_(warnings), changed_(std::move(changed)) {}
+                         TWarningQueue& warnings, TScreenMessages& messages, std::function<void()> changed)
+    : path_(path),
+      dir_(std::move(dir)),
+      chooseFile_(chooseFile),
+      warnings_(warnings),
+      messages_(messages),
+      changed_(std::move(changed)) {}
 
 bool TRecordings::Recording() const { return path_.IsRecording(); }
 bool TRecordings::Replaying() const { return path_.IsReplaying(); }
@@ -38,11 +54,19 @@ void TRecordings::StartRecordingTo(const std::filesystem::path& file, bool fromP
     changed_();
 }
 
+QString TRecordings::Save() {
+    const varnox::Recording recording = path_.StopRecording();
+    const QString name = QString::fromStdString(file_.filename().string());
+    if (const auto failure = SaveRecordingFile(recording, file_)) {
+        warnings_.Show(QString::fromStdString(*failure));
+        return QString();
+    }
+    return QStringLiteral("%1 (%2 s)").arg(name, Seconds(recording.Ticks));
+}
+
 void TRecordings::StopRecording() {
     if (!Recording()) return;
-    if (const auto failure = SaveRecordingFile(path_.StopRecording(), file_)) {
-        warnings_.Show(QString::fromStdString(*failure));
-    }
+    if (const QString saved = Save(); !saved.isEmpty()) messages_.Say(QStringLiteral("Recording saved: ") + saved);
     changed_();
 }
 
@@ -70,9 +94,21 @@ void TRecordings::StopReplay() {
     changed_();
 }
 
-void TRecordings::EndBeforeOutsideChange() {
-    StopRecording();
+void TRecordings::EndBeforeOutsideChange(const QString& cause) {
+    if (Recording()) {
+        const QString name = QString::fromStdString(file_.filename().string());
+        if (!Save().isEmpty()) messages_.Say(QStringLiteral("Recording stopped by %1: %2").arg(cause, name));
+        changed_();
+    }
     StopReplay();
+}
+
+void TRecordings::ShowProgress() {
+    const QString progress = Replaying() ? QStringLiteral("PLAY %1 / %2 s")
+                                               .arg(Seconds(path_.ReplayTicks() - path_.ReplayTicksLeft()),
+                                                    Seconds(path_.ReplayTicks()))
+                                         : QString();
+    messages_.SetLasting(ProgressId, progress);
 }
 
 }  // namespace varnox

@@ -78,16 +78,20 @@ private slots:
         QVERIFY(!shown.Action("view3")->isEnabled());
         QVERIFY(shown.form->height() <= 600);
 
-        // The display alone fits at every size; the face again only at 1x.
+        // The display alone goes into a window of its own, any size, beside
+        // the keys; closing it brings the display back.
+        const QSize face = shown.form->size();
         shown.Action("displayonly")->trigger();
-        QVERIFY(shown.Action("view3")->isEnabled());
-        shown.Action("view3")->trigger();
-        QCOMPARE(shown.form->size(), QSize(576, 384 + shown.form->Menu().MenuBar()->height()));
-        QVERIFY(!shown.form->Button(1)->isVisible());
-        shown.Action("displayonly")->trigger();
-        QVERIFY(shown.Action("view1")->isChecked());
-        QCOMPARE(shown.form->LcdImage()->geometry(), QRect(60, 20, 192, 128));
+        QWidget* own = shown.form->LcdImage()->window();
+        QVERIFY(own != shown.form.get() && own->isVisible());
         QVERIFY(shown.form->Button(1)->isVisible());
+        own->resize(500, 300);
+        QTRY_COMPARE(shown.form->LcdImage()->geometry(), QRect(58, 22, 384, 256));
+        QCOMPARE(shown.form->size(), face);
+        own->close();
+        QVERIFY(!own->isVisible());
+        QCOMPARE(shown.form->LcdImage()->window(), shown.form.get());
+        QCOMPARE(shown.form->LcdImage()->geometry(), QRect(60, 20, 192, 128));
     }
 
     // Fullscreen: the display alone, centred at the largest whole number of
