@@ -390,7 +390,8 @@ void TMainForm::RunTick() {
     // switches, show at once.
     const auto showKeys = qScopeGuard([this, replaying] {
         path_.ApplyDue();
-        ShowHeldKeys();
+        // Most ticks change no key: the keys are left alone then.
+        if (machine_->HeldKeys != shownKeys_) ShowHeldKeys();
         if (replaying && !path_.IsReplaying()) recordingDisplay_->Show();
     });
     for (int done = 1;; ++done) {
@@ -428,6 +429,7 @@ void TMainForm::ButtonMouseUp(int) {
 
 void TMainForm::ShowHeldKeys() {
     const auto& held = machine_->HeldKeys;
+    shownKeys_ = held;
     for (TSpeedButton* button : buttons_) {
         const bool down = held[HeldMouseSlot] == button->Tag() || held[HeldPcKeySlot] == button->Tag();
         if (button->isDown() != down) button->setDown(down);

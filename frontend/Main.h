@@ -142,6 +142,7 @@ private:
     std::array<uint8_t, FrameNibbles> frame_{};        // the picture the controller shows now
     std::array<uint8_t, FrameNibbles> shadowFrame_{};  // the picture last painted
     uint8_t lastLcdControl_ = 0;
+    decltype(Machine::HeldKeys) shownKeys_{};  // what the keys on screen show
     bool displayDirty_ = false;
     bool shown_ = false;
     bool closed_ = false;
