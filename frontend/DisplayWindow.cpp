@@ -14,7 +14,7 @@ namespace varnox {
 TDisplayWindow::TDisplayWindow(QWidget* keys, QMenu* menu, QSize dots)
     : QWidget(keys, Qt::Window), keys_(keys), menu_(menu), stage_(new TDisplayStage(this, dots)) {
     setObjectName(QStringLiteral("displayWindow"));
-    setWindowTitle(keys->windowTitle());
+    setWindowTitle(QStringLiteral("Varnox display"));
     setFocusPolicy(Qt::StrongFocus);
     // The shortcuts work here as in the main window.
     addActions(keys->actions());
