@@ -164,6 +164,35 @@ private slots:
         QCOMPARE(shown.Lines().first(), QStringLiteral("Screenshot varnox-0008.png"));
     }
 
+    // Each change of the machine the user did not see happen is said:
+    // `steps` are actions by name, and "tick" runs ten run ticks.
+    void ChangesAreSaid_data() {
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("undo load") << "save1 load1 undoload" << "Load undone";
+        QTest::newRow("recording saved") << "record tick tick stoprecord" << "Recording saved: take.vxr (0.2 s)";
+        QTest::newRow("by rewind") << "record tick tick rewind" << "Recording stopped by rewind: take.vxr";
+        QTest::newRow("by state load") << "save1 record tick load1" << "Recording stopped by state load: take.vxr";
+        QTest::newRow("by debugger") << "record tick debugger" << "Recording stopped by debugger: take.vxr";
+        QTest::newRow("replay") << "record tick tick stoprecord replay tick" << "PLAY 0.1 / 0.2 s";
+    }
+    void ChangesAreSaid() {
+        QFETCH(QString, steps);
+        QFETCH(QString, said);
+        Shown shown;
+        PowerOff(*shown.form);  // only the ticks run here count
+        AnswerFileDialog(*shown.form, shown.scratch.dir.filePath("take.vxr"));
+        for (const QString& step : steps.split(' ')) {
+            if (step != "tick") {
+                shown.Action(step.toLatin1().constData())->trigger();
+                continue;
+            }
+            for (int tick = 0; tick < 10; ++tick) shown.form->RunTimer()->OnTimer()(shown.form->RunTimer());
+            shown.form->OnRefreshTimer();
+        }
+        QVERIFY2(shown.Lines().contains(said), qPrintable(shown.Lines().join(" | ")));
+    }
+
     void ScreenshotFailuresNameTheFile() {
         Shown shown;
         const QString folder = shown.scratch.dir.filePath("missing");
