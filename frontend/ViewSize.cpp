@@ -169,8 +169,17 @@ void TViewSize::ShowDisplayWindow(bool shown) {
         displayWindow_ = new TDisplayWindow(window_, contextMenu_, dots_);
         // Closed by the user: the display comes back to the face.
         displayWindow_->Closed = [this] { SetDisplayOnly(false); };
-        // Beside the main window, where the screen has room.
-        displayWindow_->move(window_->frameGeometry().topRight() + QPoint(8, 0));
+        // Beside the main window: right of it, else left of it, and on the
+        // screen whatever room there is.
+        const QRect main = window_->frameGeometry();
+        QRect place(main.topRight() + QPoint(8, 0), displayWindow_->size());
+        if (const QScreen* screen = window_->screen()) {
+            const QRect available = screen->availableGeometry();
+            if (!available.contains(place)) place.moveRight(main.left() - 8);
+            place.moveLeft(std::clamp(place.left(), available.left(), std::max(available.left(), available.right() - place.width())));
+            place.moveTop(std::clamp(place.top(), available.top(), std::max(available.top(), available.bottom() - place.height())));
+        }
+        displayWindow_->move(place.topLeft());
     }
     displayWindow_->show();
 }
