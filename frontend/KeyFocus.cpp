@@ -4,30 +4,35 @@
 #include <QEvent>
 #include <QMenuBar>
 #include <QTimer>
+#include <QWindow>
 #include <QWidget>
 
 namespace varnox {
 
 TKeyFocus::TKeyFocus(QWidget* window, QMenuBar* menuBar) : QObject(window), window_(window), menuBar_(menuBar) {
-    qApp->installEventFilter(this);
+    menuBar_->installEventFilter(this);
+    // A menu or dialog closed: the keyboard went with it to another window,
+    // or to none where no window manager hands it on; or it goes to the
+    // menu or dialog only once that has gone (the window system's word can
+    // come after the close).
+    // Another program taking the keyboard is left alone: then the window
+    // that had it is still there.
+    connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* focused) {
+        const bool gone = lastFocus_ && !lastFocus_->isVisible();
+        lastFocus_ = focused;
+        if (gone || (focused && !focused->isVisible())) TakeBackSoon();
+    });
 }
 
 bool TKeyFocus::eventFilter(QObject* watched, QEvent* event) {
-    const QEvent::Type type = event->type();
-    if (type == QEvent::FocusIn && watched == menuBar_) {
-        TakeBackSoon();
-    } else if ((type == QEvent::Hide || type == QEvent::WindowActivate) && watched != window_ && watched->isWidgetType()) {
-        // A window closed, or one made active only once it had gone (the
-        // window system's word can come after the close).
-        const auto* widget = static_cast<QWidget*>(watched);
-        if (widget->isWindow() && (type == QEvent::Hide || !widget->isVisible())) TakeBackSoon();
-    }
+    if (watched == menuBar_ && event->type() == QEvent::FocusIn) TakeBackSoon();
     return false;
 }
 
 void TKeyFocus::TakeBackSoon() {
     QTimer::singleShot(0, this, [this] {
-        if (!window_->isVisible() || QApplication::activePopupWidget() || QApplication::activeModalWidget()) return;
+        const auto up = [](const QWidget* w) { return w && w->isVisible(); };
+        if (!window_->isVisible() || up(QApplication::activePopupWidget()) || up(QApplication::activeModalWidget())) return;
         // A window that has gone (the menu, the dialog) may still count as
         // active where no window manager moves the keyboard on.
         const QWidget* active = QApplication::activeWindow();

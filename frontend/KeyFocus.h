@@ -6,6 +6,8 @@
 #pragma once
 
 #include <QObject>
+#include <QPointer>
+#include <QWindow>
 
 class QMenuBar;
 class QWidget;
@@ -27,6 +29,7 @@ private:
 
     QWidget* window_;
     QMenuBar* menuBar_;
+    QPointer<QWindow> lastFocus_;  // the window that had the keyboard
 };
 
 }  // namespace varnox
