@@ -150,12 +150,20 @@ void TKeyMapWindow::Take(PcKey pcKey, const QString& name) {
         status_->setText(QStringLiteral("%1 %2: press another key.").arg(name, QString::fromStdString(*use)));
         return;
     }
-    const int before = keys_.Bind(pcKey, current_);
     waiting_ = false;
-    if (before == current_) {
-        status_->setText(QStringLiteral("%1 already holds key %2.").arg(name).arg(current_));
+    // Pressed again for the key it holds, a PC key comes off it: each of a
+    // key's PC keys (Backspace and Delete on DEL) changes on its own.
+    if (keys_.KeyOf(pcKey) == current_) {
+        keys_.Unbind(pcKey);
+        QString status = QStringLiteral("%1 no longer holds key %2.").arg(name).arg(current_);
+        if (keys_.PcKeysOf(current_).empty()) {
+            status += QStringLiteral(" Key %1 has no PC key now.").arg(current_);
+            leftWithout_ = current_;
+        }
+        Changed(status);
         return;
     }
+    const int before = keys_.Bind(pcKey, current_);
     QString status = QStringLiteral("%1 now holds key %2.").arg(name).arg(current_);
     if (before != 0) {
         status = QStringLiteral("%1 held key %2; now it holds key %3.").arg(name).arg(before).arg(current_);

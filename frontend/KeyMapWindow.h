@@ -1,7 +1,8 @@
 // The key map's window: every calculator key with the PC keys that hold
 // it, and its editor. A click on a key's row, then a PC key, gives that PC
-// key to it; a PC key taken from another key says so, and a key left
-// without one is marked. Esc cancels a choice, or closes the window.
+// key to it, or takes it off again when the key had it; a PC key taken
+// from another key says so, and a key left without one is marked. Esc
+// cancels a choice, or closes the window.
 #pragma once
 
 #include <QPixmap>

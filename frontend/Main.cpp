@@ -19,6 +19,8 @@
 #include <span>
 
 #include "core/Cpu.h"
+#include "frontend/DisplayWindow.h"
+#include "frontend/KeyFocus.h"
 #include "frontend/KeyMapWindow.h"
 #include "frontend/QtKeys.h"
 #include "frontend/RecordMark.h"
@@ -48,8 +50,9 @@ QRect ToQRect(const FaceRect& r) { return QRect(r.Left, r.Top, r.Width, r.Height
 
 const QString Caption = QStringLiteral("Varnox emulator");
 
-// Held, it takes the machine back in time; no key of the calculator uses it.
-constexpr int RewindKey = Qt::Key_Backspace;
+// Held, it takes the machine back in time, as Tab alone runs it forward
+// fast: no typing habit uses it, and no key of the calculator can.
+constexpr int RewindKey = Qt::Key_Backtab;
 
 QFrame* MakeBevel(QWidget* parent, QFrame::Shape shape) {
     auto* frame = new QFrame(parent);
@@ -70,15 +73,15 @@ TMainForm::TMainForm(std::filesystem::path dir, QWidget* parent)
       view_(this, ClientSize, QSize(DisplayColumns, DisplayRows)),
       states_(*machine_, dir_, ChooseFile, warnings_, messages_,
               [this](const std::filesystem::path& file) {
-                  recordings_.EndBeforeOutsideChange();
+                  recordings_.EndBeforeOutsideChange(QStringLiteral("state load"));
                   return path_.LoadState(file);
               },
               [this] { AfterStateLoaded(); }),
-      recordings_(path_, dir_, ChooseFile, warnings_, [this] {
+      recordings_(path_, dir_, ChooseFile, warnings_, messages_, [this] {
           if (recordingDisplay_) recordingDisplay_->Show();
       }),
       rewind_(
-          path_, [this] { recordings_.EndBeforeOutsideChange(); },
+          path_, messages_, [this](const QString& cause) { recordings_.EndBeforeOutsideChange(cause); },
           [this] { AfterStateLoaded(); }) {
     setWindowTitle(Caption);
     QPalette palette = this->palette();
@@ -94,10 +97,9 @@ TMainForm::TMainForm(std::filesystem::path dir, QWidget* parent)
     view_.Place(bevel2_, ToQRect(OuterBevelPlace));
     bevel1_ = MakeBevel(client, QFrame::Panel);
     view_.Place(bevel1_, ToQRect(InnerBevelPlace));
-    auto* lcdImage = new TLcdImage(client);
-    lcdImage->SetMessages(&messages_);
-    connect(&messages_, &TScreenMessages::Changed, lcdImage, qOverload<>(&QWidget::update));
-    lcdImage_ = lcdImage;
+    lcdImage_ = new TLcdImage(client, QSize(DisplayColumns, DisplayRows));
+    lcdImage_->SetMessages(&messages_);
+    connect(&messages_, &TScreenMessages::Changed, lcdImage_, qOverload<>(&QWidget::update));
     view_.Place(lcdImage_, ToQRect(DisplayPlace));
     view_.SetDisplay(lcdImage_);
     // In the frame left of the display, where it hides nothing.
@@ -178,7 +180,8 @@ TMainForm::TMainForm(std::filesystem::path dir, QWidget* parent)
         messages_.SetLasting(QStringLiteral("pause"), runSpeed_.Paused() ? QStringLiteral("Paused") : QString());
         messages_.SetLasting(QStringLiteral("speed"), runSpeed_.SpeedText());
     });
-    view_.SetMenuBar(menu_->MenuBar());
+    view_.SetMenus(menu_->MenuBar(), menu_->ContextMenu());
+    new TKeyFocus(this, menu_->MenuBar());
     recordingDisplay_ = std::make_unique<TRecordingDisplay>(
         TRecordingDisplay{*recordMark_, recordings_, rewind_, path_, *menu_});
     path_.KeepSnapshots(true);
@@ -212,7 +215,7 @@ void TMainForm::FormCreate() {
     displayBitmap_.fill(Silver);
     const LoadResult result = LoadMachine(*machine_, dir_);
     saveGuard_ = result.Guard;
-    for (const std::string& message : result.Messages) warnings_.Show(QString::fromStdString(message));
+    for (const std::string& message : result.Messages) startProblems_ << QString::fromStdString(message);
 }
 
 void TMainForm::showEvent(QShowEvent* event) {
@@ -221,6 +224,7 @@ void TMainForm::showEvent(QShowEvent* event) {
         shown_ = true;
         // The keys go to the window itself: none of its controls takes focus.
         setFocus(Qt::ActiveWindowFocusReason);
+        view_.Arrange();  // the display's own window, if it was open at the last close
         FormShow();
     }
 }
@@ -234,6 +238,20 @@ void TMainForm::FormShow() {
     runTimer_->SetEnabled(true);
     refreshTimer_->start();
     displayDirty_ = true;
+    ShowStartProblems();
+}
+
+// Started in the wrong place (an empty folder, say), the window says so
+// once, with every file and the way out, rather than in a box a file.
+void TMainForm::ShowStartProblems() {
+    if (startProblems_.isEmpty()) return;
+    const QString folder = QString::fromStdString(dir_.string());
+    warnings_.ShowTogether(startProblems_,
+                           QStringLiteral("These are the calculator's files in the folder %1.\n\n"
+                                          "To use the files of another folder, start varnox DIR with that folder, "
+                                          "or choose it with File > Open folder..., which restarts the machine on it.")
+                               .arg(folder));
+    startProblems_.clear();
 }
 
 void TMainForm::closeEvent(QCloseEvent* event) {
@@ -253,7 +271,11 @@ void TMainForm::FormClose() {
     // Load-time warnings still up go with the window.
     warnings_.Close();
     if (keyMap_) keyMap_->close();
-    if (shown_) TWindowSettings::StorePosition(view_.WindowPlace());
+    if (shown_) {
+        TWindowSettings::StorePosition(view_.WindowPlace());
+        view_.Remember();
+    }
+    if (view_.DisplayWindow()) view_.DisplayWindow()->hide();
     SaveResult saved = SaveFiles(*machine_, dir_, saveGuard_);
     if (unrecorded) saved.Messages.insert(saved.Messages.begin(), *unrecorded);
     warnings_.ShowAtClose(saved.Messages);
@@ -281,6 +303,7 @@ void TMainForm::SaveWithoutWindow() {
 void TMainForm::OnRefreshTimer() {
     rewind_.OnRefresh();
     PaintLcd();
+    recordings_.ShowProgress();
     runSpeed_.MeasureSpeed();
     messages_.Tick();
     if (displayDirty_) lcdImage_->setPixmap(QPixmap::fromImage(displayBitmap_));
@@ -293,12 +316,10 @@ void TMainForm::PaintLcd() {
     if (lcd.LcdControl != lastLcdControl_) {
         displayDirty_ = true;
         lastLcdControl_ = lcd.LcdControl;
-        if (lastLcdControl_ & LcdPowered) {
-            shadowFrame_.fill(0);
-            displayBitmap_.fill(DotOff);
-        } else {
-            displayBitmap_.fill(Silver);
-        }
+        const QRgb blank = lastLcdControl_ & LcdPowered ? DotOff : Silver;
+        if (lastLcdControl_ & LcdPowered) shadowFrame_.fill(0);
+        displayBitmap_.fill(blank);
+        lcdImage_->SetBackdrop(QColor::fromRgb(blank));
     }
     if (!(lastLcdControl_ & LcdPowered)) return;
     // Band by band, column by column, upper nibble first: index order.
@@ -326,7 +347,7 @@ void TMainForm::DrawKeypad() {
     // its place would block the start for good.
     std::error_code error;
     if (!std::filesystem::is_regular_file(path, error)) {
-        warnings_.Show(failure);
+        startProblems_ << failure;
         return;
     }
     // The right picture is small; a big file is the wrong one.
@@ -344,7 +365,7 @@ void TMainForm::DrawKeypad() {
     if (!IsTruncatedBitmap(raw) && reader.canRead() && reader.size() == KeysPictureSize) picture = reader.read();
     if (picture.isNull() || picture.size() != KeysPictureSize) {
         for (TSpeedButton* button : buttons_) button->SetFace(QPixmap());
-        warnings_.Show(failure);
+        startProblems_ << failure;
         return;
     }
     picture = picture.convertToFormat(QImage::Format_RGB32);
@@ -377,7 +398,8 @@ void TMainForm::RunTick() {
     // switches, show at once.
     const auto showKeys = qScopeGuard([this, replaying] {
         path_.ApplyDue();
-        ShowHeldKeys();
+        // Most ticks change no key: the keys are left alone then.
+        if (machine_->HeldKeys != shownKeys_) ShowHeldKeys();
         if (replaying && !path_.IsReplaying()) recordingDisplay_->Show();
     });
     for (int done = 1;; ++done) {
@@ -416,6 +438,7 @@ void TMainForm::ButtonMouseUp(int) {
 
 void TMainForm::ShowHeldKeys() {
     const auto& held = machine_->HeldKeys;
+    shownKeys_ = held;
     for (TSpeedButton* button : buttons_) {
         const bool down = held[HeldMouseSlot] == button->Tag() || held[HeldPcKeySlot] == button->Tag();
         if (button->isDown() != down) button->setDown(down);
@@ -445,7 +468,7 @@ void TMainForm::FormKeyUp() {
 }
 
 void TMainForm::HandOverToDebugger() {
-    recordings_.EndBeforeOutsideChange();
+    recordings_.EndBeforeOutsideChange(QStringLiteral("debugger"));
     path_.ReleaseKeys();
     ShowHeldKeys();
     if (ShowDebugger) ShowDebugger();
@@ -467,7 +490,7 @@ void TMainForm::keyPressEvent(QKeyEvent* event) {
     // The window system's auto-repeat presses a key held again and again:
     // the calculator's key stays held instead.
     if (event->isAutoRepeat()) return;
-    // Tab is fast-forward and Backspace rewind while held; neither is a key
+    // Tab is fast-forward and Shift+Tab rewind while held; neither is a key
     // of the calculator.
     if (event->key() == Qt::Key_Tab) runSpeed_.SetFastForward(true);
     if (event->key() == RewindKey) {
@@ -483,7 +506,8 @@ void TMainForm::keyReleaseEvent(QKeyEvent* event) {
     // The window system's auto-repeat sends releases of keys still held.
     if (event->isAutoRepeat()) return;
     if (event->key() == Qt::Key_Tab) runSpeed_.SetFastForward(false);
-    if (event->key() == RewindKey) {
+    // Shift let go first, Tab comes up as itself.
+    if (event->key() == RewindKey || (event->key() == Qt::Key_Tab && rewind_.Held())) {
         rewind_.Hold(false);
         return;
     }

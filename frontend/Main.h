@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QImage>
+#include <QStringList>
 #include <QWidget>
 
 #include <array>
@@ -71,13 +72,15 @@ public:
     TSpeedButton* Button(int tag) const { return buttons_.at(tag - 1); }
     TShape* PrintSwitch() const { return printSwitch_; }
     TShape* PowerSwitch() const { return powerSwitch_; }
-    QLabel* LcdImage() const { return lcdImage_; }
+    TLcdImage* LcdImage() const { return lcdImage_; }
     TThreadedTimer* RunTimer() const { return runTimer_; }
     QTimer* RefreshTimer() const { return refreshTimer_; }
 
     TMainMenu& Menu() const { return *menu_; }
     TRunSpeed& RunSpeed() { return runSpeed_; }
     TWarningQueue& Warnings() { return warnings_; }
+    // The messages over the display, for any change of the machine the
+    // user did not see happen.
     TScreenMessages& Messages() { return messages_; }
 
     // What F3 and a stop of the run loop call; the debugger fills it.
@@ -135,6 +138,8 @@ private:
     void ShowHeldKeys();
     void AfterStateLoaded();
     void SlideSwitch(TShape* shape, QFrame* bevel);
+    // What was missing or wrong in the folder at start, in one box.
+    void ShowStartProblems();
 
     std::filesystem::path dir_;
     std::unique_ptr<Machine> machine_;
@@ -144,9 +149,11 @@ private:
     std::array<uint8_t, FrameNibbles> frame_{};        // the picture the controller shows now
     std::array<uint8_t, FrameNibbles> shadowFrame_{};  // the picture last painted
     uint8_t lastLcdControl_ = 0;
+    decltype(Machine::HeldKeys) shownKeys_{};  // what the keys on screen show
     bool displayDirty_ = false;
     bool shown_ = false;
     bool closed_ = false;
+    QStringList startProblems_;  // until the window shows them
 
     TWarningQueue warnings_{this};
     TScreenMessages messages_{this};
@@ -162,7 +169,7 @@ private:
 
     QFrame* bevel1_ = nullptr;
     QFrame* bevel2_ = nullptr;
-    QLabel* lcdImage_ = nullptr;
+    TLcdImage* lcdImage_ = nullptr;
     std::vector<TSpeedButton*> buttons_;
     QFrame* printBevel_ = nullptr;
     TShape* printSwitch_ = nullptr;

@@ -85,6 +85,7 @@ std::vector<TMenuItem> ViewItems() {
     const QString size = QStringLiteral("View size");
     std::vector<TMenuItem> items;
     for (int n = 1; n <= TViewSize::Largest; ++n) items.push_back({Numbered("view", n), size});
+    items.push_back({"fit", size});
     items.insert(items.end(), {{"displayonly"}, {"fullscreen"}});
     return items;
 }
@@ -193,6 +194,12 @@ void TMainMenu::BuildActions() {
                         },
                         TCheck::OneOf, "view"});
     }
+    rows.push_back({"fit", QStringLiteral("Fit to screen"), Keys(Qt::ALT | Qt::Key_0),
+                    [this, &view] {
+                        view.SetSize(TViewSize::FitToScreen);
+                        ShowView();
+                    },
+                    TCheck::OneOf, "view"});
     rows.push_back({"displayonly", QStringLiteral("Display only"), Keys(Qt::CTRL | Qt::Key_D),
                     [this, &view] {
                         view.SetDisplayOnly(!view.DisplayOnly());
@@ -218,9 +225,9 @@ void TMainMenu::BuildActions() {
     rows.push_back({"stoprecord", QStringLiteral("Stop recording"), {}, targets_.StopRecording});
     rows.push_back({"replay", QStringLiteral("Replay recording..."), {}, targets_.Replay});
     rows.push_back({"stopreplay", QStringLiteral("Stop replay"), {}, targets_.StopReplay});
-    // Held, not pressed, as fast-forward: the key handlers watch Backspace;
+    // Held, not pressed, as fast-forward: the key handlers watch Shift+Tab;
     // the item takes one step back.
-    rows.push_back({"rewind", QStringLiteral("Rewind\tBackspace (hold)"), {}, targets_.StepBack});
+    rows.push_back({"rewind", QStringLiteral("Rewind\tShift+Tab (hold)"), {}, targets_.StepBack});
     rows.push_back({"recordscreen", QStringLiteral("Record screen"), {}, targets_.RecordScreen, TCheck::OnOff});
     rows.push_back({"openfolder", QStringLiteral("Open folder..."), {}, targets_.OpenFolder});
     rows.push_back({"undoload", QStringLiteral("Undo load state"), Keys(Qt::CTRL | Qt::Key_Z), targets_.UndoLoad});
@@ -244,7 +251,8 @@ void TMainMenu::BuildActions() {
         });
     }
     Action(Numbered("shot", shots.Scale()))->setChecked(true);
-    Action(Numbered("view", view.Size()))->setChecked(true);
+    // A window resized by hand is at none of the sizes.
+    Action("fit")->actionGroup()->setExclusionPolicy(QActionGroup::ExclusionPolicy::ExclusiveOptional);
 }
 
 QAction* TMainMenu::Action(const std::string& name) const {
@@ -297,8 +305,13 @@ void TMainMenu::UpdateSlotTexts() const {
 
 void TMainMenu::ShowView() const {
     const TViewSize& view = targets_.View;
-    for (int n = 1; n <= TViewSize::Largest; ++n) Action(Numbered("view", n))->setEnabled(view.Fits(n));
-    Action(Numbered("view", view.Size()))->setChecked(true);
+    for (int n = 1; n <= TViewSize::Largest; ++n) {
+        QAction* size = Action(Numbered("view", n));
+        size->setEnabled(view.Fits(n));
+        size->setVisible(size->isEnabled());
+        size->setChecked(view.Size() == n);
+    }
+    Action("fit")->setChecked(view.Size() == TViewSize::FitToScreen);
     Action("displayonly")->setChecked(view.DisplayOnly());
     Action("fullscreen")->setChecked(view.Fullscreen());
 }

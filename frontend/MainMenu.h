@@ -65,7 +65,7 @@ public:
     // By name: "pause", "reset", "speed1" .. "speed8", "unlimited",
     // "fastforward", "screenshot", "screenshotas", "copyscreenshot",
     // "shot1", "shot2", "shot4", "screenshotfolder", "save1" .. "save4",
-    // "savefile", "load1" .. "load4", "loadfile", "view1" .. "view3",
+    // "savefile", "load1" .. "load4", "loadfile", "view1" .. "view9", "fit",
     // "displayonly", "fullscreen", "debugger", "keymap", "about", "quit",
     // "record", "recordpoweron", "stoprecord", "replay", "stopreplay",
     // "rewind", "undoload", "recordscreen", "openfolder".

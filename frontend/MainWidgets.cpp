@@ -5,6 +5,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <cmath>
 
 #include "frontend/ScreenMessages.h"
 
@@ -28,19 +29,22 @@ void TSpeedButton::SetFace(const QPixmap& face) {
     update();
 }
 
-void TSpeedButton::SetViewScale(int scale) {
+void TSpeedButton::SetViewScale(double scale) {
     scale_ = scale;
     update();
 }
 
 void TSpeedButton::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    painter.scale(scale_, scale_);
     // In 1x pixels: lines are one pixel wide rectangles, so that they scale
     // to whole blocks.
-    const int w = width() / scale_;
-    const int h = height() / scale_;
+    const int w = std::max(1, static_cast<int>(std::lround(width() / scale_)));
+    const int h = std::max(1, static_cast<int>(std::lround(height() / scale_)));
+    const double sx = static_cast<double>(width()) / w, sy = static_cast<double>(height()) / h;
+    const double device = sx * devicePixelRatioF();
+    const bool whole = sx == sy && device == std::floor(device);
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, !whole);
+    painter.scale(sx, sy);
     painter.fillRect(0, 0, w, h, QColor::fromRgb(FaceColour));
     const QColor light(Qt::white), dark(0x80, 0x80, 0x80), black(Qt::black);
     const QColor& topLeft = isDown() ? black : light;
@@ -93,14 +97,38 @@ void TShape::mousePressEvent(QMouseEvent* event) {
 
 // ---- TLcdImage ---------------------------------------------------------------
 
-TLcdImage::TLcdImage(QWidget* parent) : QLabel(parent) {}
+TLcdImage::TLcdImage(QWidget* parent, QSize dots) : QLabel(parent), dots_(dots), backdrop_(Qt::white) {}
+
+void TLcdImage::SetBackdrop(QColor backdrop) {
+    if (backdrop == backdrop_) return;
+    backdrop_ = backdrop;
+    update();
+}
+
+int TLcdImage::DeviceDotScale() const {
+    const qreal ratio = devicePixelRatioF();
+    const auto across = static_cast<int>(width() * ratio) / dots_.width();
+    const auto down = static_cast<int>(height() * ratio) / dots_.height();
+    return std::max(1, std::min(across, down));
+}
+
+QRectF TLcdImage::DotsRect() const {
+    const qreal ratio = devicePixelRatioF();
+    const int scale = DeviceDotScale();
+    // Centred on whole device pixels.
+    const int left = (static_cast<int>(width() * ratio) - dots_.width() * scale) / 2;
+    const int top = (static_cast<int>(height() * ratio) - dots_.height() * scale) / 2;
+    return QRectF(left / ratio, top / ratio, dots_.width() * scale / ratio, dots_.height() * scale / ratio);
+}
 
 void TLcdImage::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
+    const QRectF dots = DotsRect();
+    if (dots != QRectF(rect())) painter.fillRect(rect(), backdrop_);
     const QPixmap picture = pixmap();
-    if (!picture.isNull()) painter.drawPixmap(rect(), picture);
-    if (messages_) messages_->Paint(painter, rect());
+    if (!picture.isNull()) painter.drawPixmap(dots, picture, QRectF(picture.rect()));
+    if (messages_) messages_->Paint(painter, dots.toAlignedRect());
 }
 
 void TLcdImage::contextMenuEvent(QContextMenuEvent* event) {

@@ -1,7 +1,8 @@
 // The main window's own controls: flat keys, switch shapes and the display
 // image. Each paints its design in the window's 1x pixels, scaled by the
-// window's whole-number view size, pictures with nearest-neighbour at any
-// device pixel ratio.
+// face's factor: key faces with nearest-neighbour where that is a whole
+// number of device pixels and smoothly between, the display's dots always
+// in whole squares.
 #pragma once
 
 #include <QAbstractButton>
@@ -22,7 +23,7 @@ public:
     int Tag() const { return tag_; }
     void SetFace(const QPixmap& face);
     const QPixmap& Face() const { return face_; }
-    void SetViewScale(int scale);
+    void SetViewScale(double scale);
 
 signals:
     void MouseDown(int tag);
@@ -35,7 +36,7 @@ protected:
 
 private:
     int tag_;
-    int scale_ = 1;
+    double scale_ = 1;
     QPixmap face_;
 };
 
@@ -59,14 +60,18 @@ private:
     int tag_ = -1;
 };
 
-// The display: its picture stretched over the whole control, each dot a
-// sharp block of whole device pixels (as near as the ratio allows).
-// The window's messages show over it.
+// The display: its picture at the largest whole number of device pixels a
+// dot that fits the control, centred, the rest in `backdrop` (the colour of
+// the display with no dot on). The window's messages show over it.
 class TLcdImage : public QLabel {
     Q_OBJECT
 public:
-    explicit TLcdImage(QWidget* parent);
+    TLcdImage(QWidget* parent, QSize dots);
     void SetMessages(const TScreenMessages* messages) { messages_ = messages; }
+    void SetBackdrop(QColor backdrop);
+    // Where the dots are drawn, and the device pixels a dot spans.
+    QRectF DotsRect() const;
+    int DeviceDotScale() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -74,6 +79,8 @@ protected:
 
 private:
     const TScreenMessages* messages_ = nullptr;
+    QSize dots_;
+    QColor backdrop_;
 };
 
 // Black around the display, which it centres at the largest whole number

@@ -1,14 +1,30 @@
 #include "frontend/Recordings.h"
 
+#include "frontend/ScreenMessages.h"
 #include "frontend/WarningQueue.h"
 #include "system/InputPath.h"
 #include "system/Recording.h"
 
 namespace varnox {
 
+namespace {
+
+const QString ProgressId = QStringLiteral("replay");
+constexpr double RunTicksASecond = 100;  // a run tick is 10 ms of emulated time
+
+// Emulated seconds of `ticks` run ticks, to a tenth.
+QString Seconds(long long ticks) { return QString::number(static_cast<double>(ticks) / RunTicksASecond, 'f', 1); }
+
+}  // namespace
+
 TRecordings::TRecordings(InputPath& path, std::filesystem::path dir, const TChooseFile& chooseFile,
-                         TWarningQueue& warnings, std::function<void()> changed)
-    : path_(path), dir_(std::move(dir)), chooseFile_(chooseFile), warnings_(warnings), changed_(std::move(changed)) {}
+                         TWarningQueue& warnings, TScreenMessages& messages, std::function<void()> changed)
+    : path_(path),
+      dir_(std::move(dir)),
+      chooseFile_(chooseFile),
+      warnings_(warnings),
+      messages_(messages),
+      changed_(std::move(changed)) {}
 
 bool TRecordings::Recording() const { return path_.IsRecording(); }
 bool TRecordings::Replaying() const { return path_.IsReplaying(); }
@@ -49,18 +65,25 @@ void TRecordings::StartRecordingTo(const std::filesystem::path& file, bool fromP
     changed_();
 }
 
-void TRecordings::StopRecording() {
-    if (!Recording()) return;
+QString TRecordings::Save() {
     const varnox::Recording recording = path_.StopRecording();
+    // A file that cannot be written now is said, and another may be chosen:
+    // the recording is not thrown away with it.
     std::filesystem::path file = file_;
     while (const auto failure = Write(recording, file)) {
         warnings_.Show(QString::fromStdString(*failure));
         TFileRequest elsewhere = Request(true);
         elsewhere.Caption = QStringLiteral("Save the recording elsewhere");
         const QString chosen = chooseFile_(elsewhere);
-        if (chosen.isEmpty()) break;
+        if (chosen.isEmpty()) return QString();
         file = chosen.toStdString();
     }
+    return QStringLiteral("%1 (%2 s)").arg(QString::fromStdString(file.filename().string()), Seconds(recording.Ticks));
+}
+
+void TRecordings::StopRecording() {
+    if (!Recording()) return;
+    if (const QString saved = Save(); !saved.isEmpty()) messages_.Say(QStringLiteral("Recording saved: ") + saved);
     changed_();
 }
 
@@ -93,9 +116,21 @@ void TRecordings::StopReplay() {
     changed_();
 }
 
-void TRecordings::EndBeforeOutsideChange() {
-    StopRecording();
+void TRecordings::EndBeforeOutsideChange(const QString& cause) {
+    if (Recording()) {
+        const QString name = QString::fromStdString(file_.filename().string());
+        if (!Save().isEmpty()) messages_.Say(QStringLiteral("Recording stopped by %1: %2").arg(cause, name));
+        changed_();
+    }
     StopReplay();
+}
+
+void TRecordings::ShowProgress() {
+    const QString progress = Replaying() ? QStringLiteral("PLAY %1 / %2 s")
+                                               .arg(Seconds(path_.ReplayTicks() - path_.ReplayTicksLeft()),
+                                                    Seconds(path_.ReplayTicks()))
+                                         : QString();
+    messages_.SetLasting(ProgressId, progress);
 }
 
 }  // namespace varnox

@@ -14,13 +14,15 @@ namespace varnox {
 
 class InputPath;
 struct Recording;
+class TScreenMessages;
 class TWarningQueue;
 
 class TRecordings {
 public:
-    // `changed`: the window shows what is being done now.
+    // `changed`: the window shows what is being done now. Recordings
+    // saved or stopped, and a replay's progress, are said in `messages`.
     TRecordings(InputPath& path, std::filesystem::path dir, const TChooseFile& chooseFile, TWarningQueue& warnings,
-                std::function<void()> changed);
+                TScreenMessages& messages, std::function<void()> changed);
 
     // Asks for the file, then records from the machine as it stands, or
     // from a reset as at power-on.
@@ -38,9 +40,12 @@ public:
     void StopReplay();
 
     // Before anything the inputs cannot carry changes the machine (the
-    // debugger, a state loaded, a rewind): a recording ends there and is
-    // written, a replay stops.
-    void EndBeforeOutsideChange();
+    // debugger, a state loaded, a rewind: `cause`): a recording ends there
+    // and is written, saying why, and a replay stops.
+    void EndBeforeOutsideChange(const QString& cause);
+
+    // Shows how far a replay has come; at each refresh of the display.
+    void ShowProgress();
 
     bool Recording() const;
     bool Replaying() const;
@@ -48,11 +53,14 @@ public:
 private:
     TFileRequest Request(bool save) const;
     std::optional<std::string> Write(const varnox::Recording& recording, const std::filesystem::path& file) const;
+    // Writes the recording; the name of its file, or empty when it failed.
+    QString Save();
 
     InputPath& path_;
     std::filesystem::path dir_;
     const TChooseFile& chooseFile_;
     TWarningQueue& warnings_;
+    TScreenMessages& messages_;
     std::function<void()> changed_;
     std::filesystem::path file_;  // of the recording under way
 };

@@ -1,11 +1,13 @@
 #include "frontend/Rewind.h"
 
+#include "frontend/ScreenMessages.h"
 #include "system/InputPath.h"
 
 namespace varnox {
 
-TRewind::TRewind(InputPath& path, std::function<void()> before, std::function<void()> after)
-    : path_(path), before_(std::move(before)), after_(std::move(after)) {}
+TRewind::TRewind(InputPath& path, TScreenMessages& messages, std::function<void(const QString& cause)> before,
+                 std::function<void()> after)
+    : path_(path), messages_(messages), before_(std::move(before)), after_(std::move(after)) {}
 
 void TRewind::Hold(bool held) {
     if (held == held_) return;
@@ -19,7 +21,7 @@ void TRewind::OnRefresh() {
 }
 
 bool TRewind::StepBack() {
-    before_();
+    before_(QStringLiteral("rewind"));
     if (!path_.StepBack()) return false;
     after_();
     return true;
@@ -27,9 +29,10 @@ bool TRewind::StepBack() {
 
 void TRewind::UndoLoad() {
     if (!path_.CanUndoLoad()) return;
-    before_();
+    before_(QStringLiteral("state load"));
     path_.UndoLoadState();
     after_();
+    messages_.Say(QStringLiteral("Load undone"));
 }
 
 }  // namespace varnox

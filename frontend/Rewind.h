@@ -4,17 +4,22 @@
 // state loaded last can be undone.
 #pragma once
 
+#include <QString>
+
 #include <functional>
 
 namespace varnox {
 
 class InputPath;
+class TScreenMessages;
 
 class TRewind {
 public:
-    // `before` ends what the change would spoil (a recording); `after`
-    // brings the window up to the machine it now shows.
-    TRewind(InputPath& path, std::function<void()> before, std::function<void()> after);
+    // `before` ends what the change would spoil (a recording), told what
+    // the change is; `after` brings the window up to the machine it now
+    // shows. An undone load is said in `messages`.
+    TRewind(InputPath& path, TScreenMessages& messages, std::function<void(const QString& cause)> before,
+            std::function<void()> after);
 
     void Hold(bool held);
     bool Held() const { return held_; }
@@ -26,7 +31,8 @@ public:
 
 private:
     InputPath& path_;
-    std::function<void()> before_;
+    TScreenMessages& messages_;
+    std::function<void(const QString&)> before_;
     std::function<void()> after_;
     bool held_ = false;
 };

@@ -69,7 +69,8 @@ void TTimerThread::Terminate() {
 void TTimerThread::TickDone() {
     std::lock_guard lock(mutex_);
     tickPending_ = false;
-    wake_.notify_all();
+    lastDone_ = clock_.Now();
+    if (waitingForTick_) wake_.notify_all();
 }
 
 bool TTimerThread::Suspended() const {
@@ -108,15 +109,26 @@ void TTimerThread::run() {
             deadline = clock_.Now() + std::chrono::milliseconds(interval_);
             continue;
         }
+        // A handler that ran past this tick delays it: the next wait starts
+        // once it has returned, and the time lost is not made up.
+        if (tickPending_) {
+            waitingForTick_ = true;
+            wake_.wait(lock, [this] { return terminated_ || !tickPending_; });
+            waitingForTick_ = false;
+        }
+        if (lastDone_ > deadline) {
+            deadline = lastDone_ + std::chrono::milliseconds(interval_);
+            continue;
+        }
         tickPending_ = true;
         lastDue_ = deadline;
         lock.unlock();
         owner_.HandTickOver();
         lock.lock();
-        wake_.wait(lock, [this] { return terminated_ || !tickPending_; });
-        const auto now = clock_.Now();
+        // Straight back to sleep: a quick handler is done long before the
+        // next tick, and waking only to hear so would cost an idle window
+        // as much again as the tick itself.
         deadline += std::chrono::milliseconds(interval_);
-        if (deadline <= now) deadline = now + std::chrono::milliseconds(interval_);
     }
 }
 
@@ -175,7 +187,9 @@ void TThreadedTimer::FireTimer() {
     }
 }
 
-void TThreadedTimer::HandTickOver() { QMetaObject::invokeMethod(this, "RunHandedOverTick", Qt::QueuedConnection); }
+void TThreadedTimer::HandTickOver() {
+    QMetaObject::invokeMethod(this, [this] { RunHandedOverTick(); }, Qt::QueuedConnection);
+}
 
 void TThreadedTimer::RunHandedOverTick() {
     FireTimer();

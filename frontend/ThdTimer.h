@@ -58,6 +58,8 @@ private:
     bool suspended_ = true;
     bool terminated_ = false;
     bool tickPending_ = false;  // handed to the user-interface thread, not yet run
+    bool waitingForTick_ = false;  // the worker waits for it to be run
+    TTimerClock::TimePoint lastDone_{};  // when the handler last returned
     TTimerClock::TimePoint lastDue_{};
 };
 

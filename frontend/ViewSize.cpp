@@ -1,101 +1,126 @@
 #include "frontend/ViewSize.h"
 
-#include <QFont>
-#include <QFrame>
 #include <QMenuBar>
 #include <QScreen>
 #include <QVBoxLayout>
 #include <QWidget>
 
 #include <algorithm>
+#include <cmath>
 
+#include "frontend/DisplayWindow.h"
 #include "frontend/MainWidgets.h"
+#include "frontend/ScaledFace.h"
 #include "frontend/WindowSettings.h"
 
 namespace varnox {
 namespace {
 
-constexpr int LayoutFontPixels = 11;
-constexpr int WindowDotScale = 2;  // the window's display shows each dot as 2 x 2 pixels at 1x
-
-// A fixed font by pixel size, closest to what the window was drawn for.
-QFont LayoutFont(int scale) {
-    QFont font(QStringLiteral("DejaVu Sans"));
-    font.setStyleHint(QFont::SansSerif);
-    font.setPixelSize(LayoutFontPixels * scale);
-    return font;
-}
-
-QRect Scaled(QRect r, int scale) { return QRect(r.x() * scale, r.y() * scale, r.width() * scale, r.height() * scale); }
+// Smaller than this the keys are too small to hit.
+constexpr double SmallestScale = 0.5;
 
 }  // namespace
 
 TViewSize::TViewSize(QWidget* window, QSize client, QSize dots)
     : window_(window),
-      client_(new QWidget(window)),
+      face_(new TScaledFace(window, client)),
       stage_(new TDisplayStage(window, dots)),
-      clientSize_(client),
       dots_(dots),
-      size_(std::clamp(TWindowSettings::ViewSize(1), 1, Largest)),
       displayOnly_(TWindowSettings::DisplayOnly()) {
-    client_->setObjectName(QStringLiteral("client"));
+    face_->setObjectName(QStringLiteral("client"));
     stage_->setObjectName(QStringLiteral("displayStage"));
     stage_->hide();
     auto* layout = new QVBoxLayout(window_);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->addWidget(client_);
+    layout->addWidget(face_);
     layout->addWidget(stage_);
-    while (size_ > 1 && !Fits(size_)) --size_;
+    const double stored = TWindowSettings::ViewScale(1);
+    if (stored <= 0) {
+        size_ = FitToScreen;
+    } else if (stored == std::floor(stored)) {
+        size_ = std::clamp(static_cast<int>(stored), 1, Largest);
+        while (size_ > 1 && !Fits(size_)) --size_;
+    } else {
+        size_ = ByHand;
+        storedScale_ = stored;
+    }
+    // A resize that leaves the chosen size is the user's (by hand, or the
+    // window manager's maximize).
+    face_->Resized = [this] {
+        if (fullscreen_ || !window_->isVisible() || size_ == ByHand) return;
+        const double chosen = size_ == FitToScreen ? FitScale() : size_;
+        if (std::abs(face_->Scale() - chosen) > 0.01) size_ = ByHand;
+    };
 }
 
-void TViewSize::SetMenuBar(QMenuBar* menuBar) {
+TViewSize::~TViewSize() = default;
+
+QWidget* TViewSize::Client() const { return face_; }
+
+void TViewSize::SetMenus(QMenuBar* menuBar, QMenu* contextMenu) {
     menuBar_ = menuBar;
+    contextMenu_ = contextMenu;
     window_->layout()->setMenuBar(menuBar);
 }
 
-void TViewSize::Place(QWidget* control, QRect place) {
-    places_.insert(control, place);
-    if (!place.isEmpty()) control->setGeometry(Scaled(place, size_));
+void TViewSize::Place(QWidget* control, QRect place) { face_->Place(control, place); }
+
+QRect TViewSize::PlaceOf(QWidget* control) const { return face_->PlaceOf(control); }
+
+double TViewSize::Scale() const { return face_->Scale(); }
+
+QSize TViewSize::Frame() const {
+    // Known once the window is on the screen.
+    return window_->isVisible() ? window_->frameGeometry().size() - window_->geometry().size() : QSize();
 }
 
-QSize TViewSize::WindowSize(int size) const {
-    const QSize inner = displayOnly_ ? dots_ * WindowDotScale * size : clientSize_ * size;
-    return inner + QSize(0, menuBar_ ? menuBar_->sizeHint().height() : 0);
+QSize TViewSize::WindowSizeAt(double scale) const {
+    return face_->SizeAt(scale) + QSize(0, menuBar_ ? menuBar_->sizeHint().height() : 0);
+}
+
+double TViewSize::FitScale() const {
+    const QScreen* screen = window_->screen();
+    if (!screen) return 1;
+    const QSize room = screen->availableGeometry().size() - Frame() - WindowSizeAt(0);
+    const QSize base = face_->Base();
+    return std::max(SmallestScale, std::min(static_cast<double>(room.width()) / base.width(),
+                                            static_cast<double>(room.height()) / base.height()));
 }
 
 bool TViewSize::Fits(int size) const {
     if (size == 1) return true;
     const QScreen* screen = window_->screen();
     if (!screen) return false;
-    // The frame is known once the window is on the screen.
-    const QSize frame = window_->isVisible() ? window_->frameGeometry().size() - window_->geometry().size() : QSize();
-    const QSize needed = WindowSize(size) + frame;
+    const QSize needed = WindowSizeAt(size) + Frame();
     const QSize available = screen->availableGeometry().size();
     return needed.width() <= available.width() && needed.height() <= available.height();
 }
 
 bool TViewSize::SetSize(int size) {
-    if (size < 1 || size > Largest || !Fits(size)) return false;
+    if (size != FitToScreen && (size < 1 || size > Largest || !Fits(size))) return false;
     size_ = size;
-    TWindowSettings::StoreViewSize(size_);
+    Remember();
     if (!fullscreen_) Apply();
     return true;
 }
 
+void TViewSize::Remember() const {
+    TWindowSettings::StoreViewScale(size_ == ByHand ? face_->Scale() : size_);
+}
+
 void TViewSize::SetDisplayOnly(bool on) {
+    if (on == displayOnly_) return;
     displayOnly_ = on;
     TWindowSettings::StoreDisplayOnly(on);
-    // The whole face may not fit at the size the display alone did.
-    while (size_ > 1 && !Fits(size_)) --size_;
-    if (!fullscreen_) Apply();
+    Arrange();
 }
 
 void TViewSize::SetFullscreen(bool on) {
     if (on == fullscreen_) return;
+    if (on) normalPlace_ = QRect(window_->pos(), window_->size());
     fullscreen_ = on;
-    if (on) normalPlace_ = window_->pos();
-    Apply();
+    Arrange();
     if (on) {
         // Covers the screen itself where no window manager does it.
         if (const QScreen* screen = window_->screen()) window_->setGeometry(screen->geometry());
@@ -103,66 +128,74 @@ void TViewSize::SetFullscreen(bool on) {
     } else {
         window_->showNormal();
         // Back to its size and place once the window system has the window again.
-        Apply();
-        window_->move(normalPlace_);
+        window_->resize(normalPlace_.size());
+        window_->move(normalPlace_.topLeft());
     }
 }
 
-QPoint TViewSize::WindowPlace() const { return fullscreen_ ? normalPlace_ : window_->pos(); }
-
-int TViewSize::DotScale() const {
-    return fullscreen_ || displayOnly_ ? stage_->DotScale() : WindowDotScale * size_;
-}
+QPoint TViewSize::WindowPlace() const { return fullscreen_ ? normalPlace_.topLeft() : window_->pos(); }
 
 QRect TViewSize::MenuArea(const QWidget* frame) const {
-    if (fullscreen_ || displayOnly_) return stage_->geometry();
+    if (fullscreen_) return stage_->geometry();
     return QRect(frame->mapTo(window_, QPoint(0, 0)), frame->size());
 }
 
-void TViewSize::Apply() {
-    const int k = size_;
-    const bool stageShown = fullscreen_ || displayOnly_;
-    auto* layout = window_->layout();
+void TViewSize::Arrange() {
     if (menuBar_) menuBar_->setVisible(!fullscreen_);
-    client_->setVisible(!stageShown);
-    stage_->setVisible(stageShown);
+    face_->setVisible(!fullscreen_);
+    stage_->setVisible(fullscreen_);
+    ShowDisplayWindow(displayOnly_ && !fullscreen_ && window_->isVisible());
+    if (!display_) return;
     if (fullscreen_) {
-        layout->setSizeConstraint(QLayout::SetNoConstraint);
-        window_->setMinimumSize(0, 0);
-        window_->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-        stage_->setMinimumSize(0, 0);
-        stage_->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
-    } else {
-        layout->setSizeConstraint(QLayout::SetFixedSize);
-        stage_->setFixedSize(dots_ * WindowDotScale * k);
+        stage_->Hold(display_);
+    } else if (displayOnly_) {
+        stage_->Hold(nullptr);
+        if (displayWindow_) displayWindow_->Stage()->Hold(display_);
+    } else if (display_->parentWidget() != face_) {
+        stage_->Hold(nullptr);
+        if (displayWindow_) displayWindow_->Stage()->Hold(nullptr);
+        display_->setParent(face_);
+        face_->Lay();
+        display_->show();
     }
-    if (display_) {
-        if (stageShown) {
-            stage_->Hold(display_);
-        } else if (display_->parentWidget() != client_) {
-            stage_->Hold(nullptr);
-            display_->setParent(client_);
-            display_->show();
-        }
+}
+
+void TViewSize::ShowDisplayWindow(bool shown) {
+    if (!shown) {
+        if (displayWindow_) displayWindow_->hide();
+        return;
     }
-    client_->setFixedSize(clientSize_ * k);
-    // The face's own font: the menu bar keeps the desktop's.
-    client_->setFont(LayoutFont(k));
-    for (auto place = places_.cbegin(); place != places_.cend(); ++place) {
-        QWidget* control = place.key();
-        if (auto* button = qobject_cast<TSpeedButton*>(control)) button->SetViewScale(k);
-        if (auto* frame = qobject_cast<QFrame*>(control); frame && frame->frameShape() != QFrame::NoFrame) {
-            frame->setLineWidth(k);
+    if (!displayWindow_) {
+        displayWindow_ = new TDisplayWindow(window_, contextMenu_, dots_);
+        // Closed by the user: the display comes back to the face.
+        displayWindow_->Closed = [this] { SetDisplayOnly(false); };
+        // Beside the main window: right of it, else left of it, and on the
+        // screen whatever room there is.
+        const QRect main = window_->frameGeometry();
+        QRect place(main.topRight() + QPoint(8, 0), displayWindow_->size());
+        if (const QScreen* screen = window_->screen()) {
+            const QRect available = screen->availableGeometry();
+            if (!available.contains(place)) place.moveRight(main.left() - 8);
+            place.moveLeft(std::clamp(place.left(), available.left(), std::max(available.left(), available.right() - place.width())));
+            place.moveTop(std::clamp(place.top(), available.top(), std::max(available.top(), available.bottom() - place.height())));
         }
-        if (control == display_ && stageShown) continue;
-        if (place.value().isEmpty()) {
-            control->move(place.value().topLeft() * k);
-            control->adjustSize();
-        } else {
-            control->setGeometry(Scaled(place.value(), k));
-        }
+        displayWindow_->move(place.topLeft());
     }
-    layout->activate();
+    displayWindow_->show();
+}
+
+void TViewSize::Apply() {
+    Arrange();
+    if (fullscreen_) return;
+    double scale = size_;
+    if (size_ == FitToScreen) scale = FitScale();
+    if (size_ == ByHand) scale = std::clamp(storedScale_ = std::max(storedScale_, SmallestScale), SmallestScale, FitScale());
+    window_->resize(WindowSizeAt(scale));
+    if (size_ == FitToScreen && window_->screen()) {
+        const QRect available = window_->screen()->availableGeometry();
+        window_->move(available.x() + (available.width() - window_->frameGeometry().width()) / 2, available.y());
+    }
+    window_->layout()->activate();
 }
 
 }  // namespace varnox

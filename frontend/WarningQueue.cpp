@@ -14,14 +14,17 @@ const QString Caption = QStringLiteral("Warning");
 
 TWarningQueue::TWarningQueue(QWidget* window) : window_(window) {}
 
-void TWarningQueue::Show(const QString& text) {
-    queued_.push_back(text);
+void TWarningQueue::Show(const QString& text) { ShowTogether({text}, QString()); }
+
+void TWarningQueue::ShowTogether(const QStringList& lines, const QString& advice) {
+    queued_.push_back({lines.join('\n'), advice});
     if (!current_) ShowNext();
 }
 
 void TWarningQueue::ShowNext() {
     if (queued_.empty() || closed_) return;
-    auto* box = new QMessageBox(QMessageBox::Warning, Caption, queued_.front(), QMessageBox::Ok, window_);
+    auto* box = new QMessageBox(QMessageBox::Warning, Caption, queued_.front().Text, QMessageBox::Ok, window_);
+    box->setInformativeText(queued_.front().Advice);
     queued_.pop_front();
     box->setAttribute(Qt::WA_DeleteOnClose);
     current_ = box;

@@ -6,6 +6,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 
 #include <deque>
 #include <string>
@@ -22,6 +23,8 @@ public:
     explicit TWarningQueue(QWidget* window);
 
     void Show(const QString& text);
+    // One box for many warnings, a line each, and what to do about them.
+    void ShowTogether(const QStringList& lines, const QString& advice);
     void ShowAtClose(const std::vector<std::string>& messages);
     // From now on no box waits for an answer.
     void SetUnattended() { unattended_ = true; }
@@ -36,7 +39,11 @@ private:
     void ShowNext();
 
     QWidget* window_;
-    std::deque<QString> queued_;
+    struct TWarning {
+        QString Text;
+        QString Advice;
+    };
+    std::deque<TWarning> queued_;
     QMessageBox* current_ = nullptr;
     bool closed_ = false;
     bool unattended_ = false;

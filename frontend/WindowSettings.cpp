@@ -4,6 +4,8 @@
 #include <QScreen>
 #include <QSettings>
 
+#include <cmath>
+
 namespace varnox {
 namespace {
 
@@ -18,9 +20,13 @@ const QString KeyMapGroup = QStringLiteral("keymap");
 
 }  // namespace
 
-int TWindowSettings::ViewSize(int fallback) { return QSettings().value(ViewSizeKey, fallback).toInt(); }
+double TWindowSettings::ViewScale(double fallback) {
+    bool number = false;
+    const double scale = QSettings().value(ViewSizeKey, fallback).toDouble(&number);
+    return number && std::isfinite(scale) ? scale : fallback;
+}
 
-void TWindowSettings::StoreViewSize(int size) { QSettings().setValue(ViewSizeKey, size); }
+void TWindowSettings::StoreViewScale(double scale) { QSettings().setValue(ViewSizeKey, scale); }
 
 bool TWindowSettings::DisplayOnly() { return QSettings().value(DisplayOnlyKey, false).toBool(); }
 

@@ -16,8 +16,10 @@ namespace varnox {
 class TWindowSettings {
 public:
     // A read gives `fallback` when nothing is stored.
-    static int ViewSize(int fallback);
-    static void StoreViewSize(int size);
+    // The face's scale: a whole-number size, 0 for fit to screen, or what
+    // the window was resized to by hand.
+    static double ViewScale(double fallback);
+    static void StoreViewScale(double scale);
     static bool DisplayOnly();
     static void StoreDisplayOnly(bool on);
     static int ScreenshotScale(int fallback);

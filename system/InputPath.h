@@ -69,8 +69,9 @@ public:
     // their run ticks from now on; the user's are ignored until it ends.
     std::optional<std::string> StartReplay(const Recording& r, const std::filesystem::path& file);
     bool IsReplaying() const { return replay_.has_value(); }
-    // Run ticks the replay has still to run.
+    // Run ticks the replay has still to run, and runs in all.
     long long ReplayTicksLeft() const;
+    long long ReplayTicks() const { return replay_ ? replay_->Ticks : 0; }
     // Applies what the recording holds after its last tick and ends the
     // replay; call when ReplayTicksLeft() is 0, or to stop it early.
     void FinishReplay();

@@ -39,12 +39,14 @@ struct DefaultCode {
 // The named keys of the window's first key table, then a key each for
 // the keys it left without one, on keys no shortcut takes: the function
 // keys for the pages, and the keys that change the most (CLR) or switch
-// off (OFF) where a typing hand does not hit them by chance.
+// off (OFF) where a typing hand does not hit them by chance; and
+// Backspace beside Delete on DEL, the key every hand reaches for to erase.
 constexpr DefaultCode DefaultCodes[] = {
     {VkReturn, KeyEnter}, {VkEscape, KeyEscape}, {VkEnd, KeyEnd},     {VkHome, KeyHome},       {VkLeft, KeyLeft},
     {VkUp, KeyUp},        {VkRight, KeyRight},   {VkDown, KeyDown},   {VkDelete, KeyDelete},   {VkF8, KeyF8},
     {VkF1, 7},            {VkF2, 8},             {VkF4, 9},           {VkF5, 12},              {VkF6, 14},
     {VkF7, 18},           {VkPageUp, 15},        {VkInsert, 16},      {VkPause, 17},           {VkPageDown, 6},
+    {VkBack, KeyDelete},
 };
 
 // The characters' keys as the window has always typed them.
@@ -141,7 +143,6 @@ std::optional<std::string> ReservedUse(PcKey key) {
     const int code = key - CodeBase;
     if (code == VkF3) return "opens the debugger";
     if (code == VkTab) return "fast-forwards while held";
-    if (code == VkBack) return "rewinds while held";
     if (code == VkPrint) return "saves a screenshot";
     if (code >= VkF9 && code <= VkF12) return "loads state slot " + std::to_string(code - VkF9 + 1);
     return std::nullopt;

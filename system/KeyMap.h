@@ -85,6 +85,8 @@ public:
     // reserved key or a key out of range changes nothing. Returns the key
     // it held before (0: none).
     int Bind(PcKey pcKey, int key);
+    // `pcKey` holds no key from now on.
+    void Unbind(PcKey pcKey) { keys_.erase(pcKey); }
     void Clear(int key);
     // The key's default PC keys, taken back from any key holding them now.
     void RestoreDefault(int key);

@@ -1,15 +1,19 @@
 // The default firmware in the real window: the start page appears, and a
 // calculation clicked on the on-screen keys shows its result on the
 // painted display.
+#include <QApplication>
 #include <QFile>
 #include <QImage>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <memory>
 
 #include "frontend/Main.h"
+#include "frontend/MainMenu.h"
 
 using varnox::TMainForm;
 
@@ -42,6 +46,27 @@ QString RowText(const QImage& shown, const QByteArray& charset, int row) {
         text += found;
     }
     return text;
+}
+
+// Opens the File menu with a click and closes it with Esc, as a hand does.
+void FileMenuClosedByEsc(TMainForm& form) {
+    QMenuBar* bar = form.Menu().MenuBar();
+    QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(bar->actions().first()).center());
+    QTRY_VERIFY(QApplication::activePopupWidget());
+    QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
+    QTRY_VERIFY(!QApplication::activePopupWidget());
+}
+
+// Types on the PC keyboard into whatever has the keys now: '\b' is
+// Backspace, '\n' Enter.
+void Type(const char* keys) {
+    QCoreApplication::processEvents();
+    for (const char* c = keys; *c; ++c) {
+        QWidget* into = QApplication::focusWidget() ? QApplication::focusWidget() : QApplication::activeWindow();
+        if (*c == '\b') QTest::keyClick(into, Qt::Key_Backspace);
+        else if (*c == '\n') QTest::keyClick(into, Qt::Key_Return);
+        else QTest::keyClick(into, *c);
+    }
 }
 
 class FirmwareWindowTest : public QObject {
@@ -97,6 +122,29 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(Row(5), QStringLiteral("              24"), 5000);
         QVERIFY(Row(0).startsWith("CALC "));
         QCOMPARE(Row(2).left(6), QStringLiteral("12+3*4"));
+    }
+
+    // Typed on the PC keyboard: Backspace erases, and Enter evaluates even
+    // right after a menu was closed with Esc.
+    void TypedCalculationShowsItsResult_data() {
+        QTest::addColumn<bool>("menuFirst");
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("result");
+        QTest::newRow("backspace") << false << "12\b3\n" << "              13";
+        QTest::newRow("after a menu") << true << "1+6\n" << "               7";
+    }
+    void TypedCalculationShowsItsResult() {
+        QFETCH(bool, menuFirst);
+        QFETCH(QString, keys);
+        QFETCH(QString, result);
+        QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+        QTRY_COMPARE_WITH_TIMEOUT(Row(1), QStringLiteral("Varnox      v1.0"), 5000);
+        Click(8);  // CALC
+        if (menuFirst) FileMenuClosedByEsc(*form_);
+        QTRY_COMPARE(QApplication::focusWidget(), form_.get());  // not the menu bar
+        Type(keys.toLatin1().constData());
+        QTRY_COMPARE_WITH_TIMEOUT(Row(5), result, 5000);
+        QVERIFY(!QApplication::activePopupWidget());
     }
 
     // Presses and releases that come back to back, in one turn of the

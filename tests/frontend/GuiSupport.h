@@ -43,11 +43,12 @@ struct Scratch {
     }
 };
 
-// Dismisses the warnings up, oldest first, and returns their texts.
+// Dismisses the warnings up, oldest first, and returns their texts, a line
+// each (the box of start-up problems holds one a line).
 inline QStringList AcknowledgeWarnings(varnox::TMainForm& form) {
     QStringList texts;
     while (QMessageBox* box = form.Warnings().Current()) {
-        texts << box->text();
+        texts << box->text().split('\n');
         if (box->icon() != QMessageBox::Warning || box->standardButtons() != QMessageBox::Ok) texts << "(not a warning)";
         QTest::mouseClick(box->button(QMessageBox::Ok), Qt::LeftButton);
         QCoreApplication::processEvents();

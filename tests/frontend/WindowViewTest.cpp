@@ -78,16 +78,20 @@ private slots:
         QVERIFY(!shown.Action("view3")->isEnabled());
         QVERIFY(shown.form->height() <= 600);
 
-        // The display alone fits at every size; the face again only at 1x.
+        // The display alone goes into a window of its own, any size, beside
+        // the keys; closing it brings the display back.
+        const QSize face = shown.form->size();
         shown.Action("displayonly")->trigger();
-        QVERIFY(shown.Action("view3")->isEnabled());
-        shown.Action("view3")->trigger();
-        QCOMPARE(shown.form->size(), QSize(576, 384 + shown.form->Menu().MenuBar()->height()));
-        QVERIFY(!shown.form->Button(1)->isVisible());
-        shown.Action("displayonly")->trigger();
-        QVERIFY(shown.Action("view1")->isChecked());
-        QCOMPARE(shown.form->LcdImage()->geometry(), QRect(60, 20, 192, 128));
+        QWidget* own = shown.form->LcdImage()->window();
+        QVERIFY(own != shown.form.get() && own->isVisible());
         QVERIFY(shown.form->Button(1)->isVisible());
+        own->resize(500, 300);
+        QTRY_COMPARE(shown.form->LcdImage()->geometry(), QRect(58, 22, 384, 256));
+        QCOMPARE(shown.form->size(), face);
+        own->close();
+        QVERIFY(!own->isVisible());
+        QCOMPARE(shown.form->LcdImage()->window(), shown.form.get());
+        QCOMPARE(shown.form->LcdImage()->geometry(), QRect(60, 20, 192, 128));
     }
 
     // Fullscreen: the display alone, centred at the largest whole number of
@@ -158,6 +162,35 @@ private slots:
         QCOMPARE(shown.Lines().size(), 3);
         shown.Action("pause")->trigger();
         QCOMPARE(shown.Lines().first(), QStringLiteral("Screenshot varnox-0008.png"));
+    }
+
+    // Each change of the machine the user did not see happen is said:
+    // `steps` are actions by name, and "tick" runs ten run ticks.
+    void ChangesAreSaid_data() {
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QString>("said");
+        QTest::newRow("undo load") << "save1 load1 undoload" << "Load undone";
+        QTest::newRow("recording saved") << "record tick tick stoprecord" << "Recording saved: take.vxr (0.2 s)";
+        QTest::newRow("by rewind") << "record tick tick rewind" << "Recording stopped by rewind: take.vxr";
+        QTest::newRow("by state load") << "save1 record tick load1" << "Recording stopped by state load: take.vxr";
+        QTest::newRow("by debugger") << "record tick debugger" << "Recording stopped by debugger: take.vxr";
+        QTest::newRow("replay") << "record tick tick stoprecord replay tick" << "PLAY 0.1 / 0.2 s";
+    }
+    void ChangesAreSaid() {
+        QFETCH(QString, steps);
+        QFETCH(QString, said);
+        Shown shown;
+        PowerOff(*shown.form);  // only the ticks run here count
+        AnswerFileDialog(*shown.form, shown.scratch.dir.filePath("take.vxr"));
+        for (const QString& step : steps.split(' ')) {
+            if (step != "tick") {
+                shown.Action(step.toLatin1().constData())->trigger();
+                continue;
+            }
+            for (int tick = 0; tick < 10; ++tick) shown.form->RunTimer()->OnTimer()(shown.form->RunTimer());
+            shown.form->OnRefreshTimer();
+        }
+        QVERIFY2(shown.Lines().contains(said), qPrintable(shown.Lines().join(" | ")));
     }
 
     void ScreenshotFailuresNameTheFile() {

@@ -19,7 +19,7 @@ TEST(KeyMap, DefaultPcKeysOfEachCalculatorKey) {
         Names names;
     } cases[] = {{1, {"Home"}},     {3, {"\""}},      {13, {":"}},      {19, {"A"}},        {27, {"I", "("}},
                  {31, {"M", "7"}},  {47, {".", "["}}, {48, {"]"}},      {49, {"Space"}},    {50, {"Enter"}},
-                 {35, {"Esc"}},     {51, {}},         {52, {"F8"}},     {53, {}}};
+                 {35, {"Esc"}},     {34, {"Backspace", "Delete"}}, {51, {}},         {52, {"F8"}},     {53, {}}};
     for (const auto& c : cases) EXPECT_EQ(map.PcKeyNamesOf(c.key), c.names) << "key " << c.key;
     // Each of the 50 on-screen keys has one, and none is the window's.
     for (int key = 1; key <= 50; ++key) {
