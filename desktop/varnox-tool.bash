@@ -13,8 +13,8 @@ _varnox_tool() {
     local options
     case ${words[1]} in
         run) options="--steps --break --watch --ticks --hold --screen --gif --scale --load-state --save-state
-                      --record --replay --no-save --trace --trace-regs" ;;
-        list) options="--from --lines" ;;
+                      --record --replay --no-save --trace --trace-regs --profile --profile-all" ;;
+        list) options="--from --lines --source" ;;
         asm) options="--output -o --listing" ;;
         kit) options="--force" ;;
         line | dis) options="" ;;
@@ -25,7 +25,7 @@ _varnox_tool() {
         --screen | --gif | --load-state | --save-state | --record | --replay | --listing)
             _filedir
             return ;;
-        --output | -o)
+        --output | -o | --source)
             _filedir -d
             return ;;
         --steps | --break | --watch | --ticks | --hold | --scale | --from | --lines)
