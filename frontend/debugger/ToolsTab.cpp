@@ -1,5 +1,6 @@
 #include "frontend/debugger/ToolsTab.h"
 
+#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QShortcut>
 
@@ -42,6 +43,26 @@ QPushButton* MakeToolsButton(const QString& text, QWidget* parent) {
     auto* button = new QPushButton(text, parent);
     button->setAutoDefault(false);
     return button;
+}
+
+QLineEdit* AddEntryRow(QBoxLayout* layout, const QString& hint, std::function<bool(const QString&)> add,
+                       std::function<void()> remove, QWidget* parent) {
+    auto* row = new QHBoxLayout();
+    auto* edit = new QLineEdit(parent);
+    edit->setPlaceholderText(hint);
+    QPushButton* addButton = MakeToolsButton(QStringLiteral("Add"), parent);
+    QPushButton* removeButton = MakeToolsButton(QStringLiteral("Remove"), parent);
+    auto addIt = [edit, add] {
+        if (add(edit->text())) edit->clear();
+    };
+    QObject::connect(addButton, &QPushButton::clicked, parent, addIt);
+    QObject::connect(edit, &QLineEdit::returnPressed, parent, addIt);
+    QObject::connect(removeButton, &QPushButton::clicked, parent, std::move(remove));
+    row->addWidget(edit, 1);
+    row->addWidget(addButton);
+    row->addWidget(removeButton);
+    layout->addLayout(row);
+    return edit;
 }
 
 void OnDelete(QTableWidget* table, std::function<void()> remove) {

@@ -3,6 +3,8 @@
 // and the table, cell and button makers the tabs share.
 #pragma once
 
+#include <QBoxLayout>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QWidget>
@@ -28,6 +30,11 @@ QTableWidget* MakeToolsTable(const QStringList& headers, QWidget* parent);
 QTableWidgetItem* ToolsCell(const QString& text, bool editable = false);
 QTableWidgetItem* ToolsCheckCell(bool checked);
 QPushButton* MakeToolsButton(const QString& text, QWidget* parent);
+// A row under a table: an entry field with `hint`, Add (or Enter: `add`,
+// which says whether it took the text; the field is then emptied) and
+// Remove; the field, for the tab to keep.
+QLineEdit* AddEntryRow(QBoxLayout* layout, const QString& hint, std::function<bool(const QString&)> add,
+                       std::function<void()> remove, QWidget* parent);
 // Del removes the selected row of a table.
 void OnDelete(QTableWidget* table, std::function<void()> remove);
 // A value drawn as changed since the last stop.

@@ -1,6 +1,5 @@
 #include "frontend/debugger/ToolsWatch.h"
 
-#include <QHBoxLayout>
 #include <QVBoxLayout>
 
 namespace varnox {
@@ -11,21 +10,8 @@ TToolsWatch::TToolsWatch(TDebugController& controller, QWidget* parent) : TTools
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     OnDelete(table_, [this] { RemoveSelected(); });
     layout->addWidget(table_, 1);
-    auto* row = new QHBoxLayout();
-    edit_ = new QLineEdit(this);
-    edit_->setPlaceholderText(QStringLiteral("r5, ix, [count], word [4009]"));
-    QPushButton* add = MakeToolsButton(QStringLiteral("Add"), this);
-    QPushButton* remove = MakeToolsButton(QStringLiteral("Remove"), this);
-    auto addIt = [this] {
-        if (Add(edit_->text())) edit_->clear();
-    };
-    connect(add, &QPushButton::clicked, this, addIt);
-    connect(edit_, &QLineEdit::returnPressed, this, addIt);
-    connect(remove, &QPushButton::clicked, this, [this] { RemoveSelected(); });
-    row->addWidget(edit_, 1);
-    row->addWidget(add);
-    row->addWidget(remove);
-    layout->addLayout(row);
+    edit_ = AddEntryRow(layout, QStringLiteral("r5, ix, [count], word [4009]"), [this](const QString& text) { return Add(text); },
+                        [this] { RemoveSelected(); }, this);
 }
 
 bool TToolsWatch::Add(const QString& text) {

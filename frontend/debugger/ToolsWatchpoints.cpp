@@ -1,6 +1,5 @@
 #include "frontend/debugger/ToolsWatchpoints.h"
 
-#include <QHBoxLayout>
 #include <QVBoxLayout>
 
 #include "debugger/AddressText.h"
@@ -17,21 +16,8 @@ TToolsWatchpoints::TToolsWatchpoints(TDebugController& controller, QWidget* pare
     });
     OnDelete(table_, [this] { RemoveSelected(); });
     layout->addWidget(table_);
-    auto* row = new QHBoxLayout();
-    edit_ = new QLineEdit(this);
-    edit_->setPlaceholderText(QStringLiteral("ADDR[-ADDR][:r|w|rw], hex or names"));
-    QPushButton* add = MakeToolsButton(QStringLiteral("Add"), this);
-    QPushButton* remove = MakeToolsButton(QStringLiteral("Remove"), this);
-    auto addIt = [this] {
-        if (Add(edit_->text())) edit_->clear();
-    };
-    connect(add, &QPushButton::clicked, this, addIt);
-    connect(edit_, &QLineEdit::returnPressed, this, addIt);
-    connect(remove, &QPushButton::clicked, this, [this] { RemoveSelected(); });
-    row->addWidget(edit_, 1);
-    row->addWidget(add);
-    row->addWidget(remove);
-    layout->addLayout(row);
+    edit_ = AddEntryRow(layout, QStringLiteral("ADDR[-ADDR][:r|w|rw], hex or names"), [this](const QString& text) { return Add(text); },
+                        [this] { RemoveSelected(); }, this);
 }
 
 // One set by names keeps them, and is found again after a reload.
