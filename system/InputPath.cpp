@@ -177,7 +177,9 @@ void InputPath::EndReplay() {
 bool InputPath::StepBack() {
     const long long back = ring_.StepBack(m_, tick_);
     if (back < 0) return false;
-    replay_.reset();
+    // The clock and settings are the session's, not a snapshot's: a replay
+    // rewound out of hands its own back as one that ends does.
+    EndReplay();
     tick_ = back;
     KeysLetGo();
     return true;

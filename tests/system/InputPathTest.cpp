@@ -2,6 +2,8 @@
 // that replay to the same machine, snapshots that take it back in time.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <map>
 #include <memory>
 #include <random>
@@ -220,25 +222,38 @@ TEST(Recording, FromPowerOnOverTheSameFilesOnly) {
 }
 
 // A replay runs at the recording's clock and self-test; the session's own
-// come back when it ends, as the next recording then says.
+// come back when it ends, however it ends, as the next recording then says.
 TEST(Recording, AReplayEndsAtTheSessionsOwnSettings) {
-    auto m = WatcherMachine();
-    const Settings own = m->Config;
-    const int32_t cycles = m->Run.CyclesPerTick;
-    Recording r = BeginRecording(*m, true);
-    r.OscFreq = own.OscFreq / 2;
-    r.SelfTest = own.SelfTest + 3;
-    r.Ticks = 2;
-    InputPath path(*m);
-    ASSERT_EQ(path.StartReplay(r, "r.vxr"), std::nullopt);
-    EXPECT_EQ(m->Run.CyclesPerTick, cycles / 2);
-    RunTicks(path, r.Ticks);
-    EXPECT_FALSE(path.IsReplaying());
-    EXPECT_EQ(m->Run.CyclesPerTick, cycles);
-    path.StartRecording(false);
-    const Recording next = path.StopRecording();
-    EXPECT_EQ(next.OscFreq, own.OscFreq);
-    EXPECT_EQ(next.SelfTest, own.SelfTest);
+    const struct {
+        const char* name;
+        std::function<void(InputPath&)> end;
+    } endings[] = {
+        {"run to its end", [](InputPath& path) { RunTicks(path, 20); }},
+        {"stopped", [](InputPath& path) { path.FinishReplay(); }},
+        {"rewound out of", [](InputPath& path) { ASSERT_TRUE(path.StepBack()); }},
+    };
+    for (const auto& ending : endings) {
+        SCOPED_TRACE(ending.name);
+        auto m = WatcherMachine();
+        const Settings own = m->Config;
+        const int32_t cycles = m->Run.CyclesPerTick;
+        Recording r = BeginRecording(*m, true);
+        r.OscFreq = own.OscFreq / 2;
+        r.SelfTest = own.SelfTest + 3;
+        r.Ticks = 20;
+        InputPath path(*m);
+        path.KeepSnapshots(true);
+        ASSERT_EQ(path.StartReplay(r, "r.vxr"), std::nullopt);
+        EXPECT_EQ(m->Run.CyclesPerTick, cycles / 2);
+        RunTicks(path, 12);
+        ending.end(path);
+        EXPECT_FALSE(path.IsReplaying());
+        EXPECT_EQ(m->Run.CyclesPerTick, cycles);
+        path.StartRecording(false);
+        const Recording next = path.StopRecording();
+        EXPECT_EQ(next.OscFreq, own.OscFreq);
+        EXPECT_EQ(next.SelfTest, own.SelfTest);
+    }
 }
 
 // A run stopped inside a run tick, by a step count or a breakpoint, is
