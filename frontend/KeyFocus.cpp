@@ -11,6 +11,7 @@ namespace varnox {
 
 TKeyFocus::TKeyFocus(QWidget* window, QMenuBar* menuBar) : QObject(window), window_(window), menuBar_(menuBar) {
     menuBar_->installEventFilter(this);
+    qApp->installEventFilter(this);
     // A menu or dialog closed: the keyboard went with it to another window,
     // or to none where no window manager hands it on; or it goes to the
     // menu or dialog only once that has gone (the window system's word can
@@ -26,6 +27,13 @@ TKeyFocus::TKeyFocus(QWidget* window, QMenuBar* menuBar) : QObject(window), wind
 
 bool TKeyFocus::eventFilter(QObject* watched, QEvent* event) {
     if (watched == menuBar_ && event->type() == QEvent::FocusIn) TakeBackSoon();
+    // A dialog or menu of the program gone: where no window manager hands
+    // the keyboard on, it falls to the screen's root, and the window system
+    // may say nothing more of it to the program.
+    if (event->type() == QEvent::Hide && watched != window_ && watched->isWidgetType() &&
+        static_cast<QWidget*>(watched)->isWindow()) {
+        TakeBackSoon();
+    }
     return false;
 }
 
