@@ -187,9 +187,7 @@ void TThreadedTimer::FireTimer() {
     }
 }
 
-void TThreadedTimer::HandTickOver() {
-    QMetaObject::invokeMethod(this, [this] { RunHandedOverTick(); }, Qt::QueuedConnection);
-}
+void TThreadedTimer::HandTickOver() { QMetaObject::invokeMethod(this, "RunHandedOverTick", Qt::QueuedConnection); }
 
 void TThreadedTimer::RunHandedOverTick() {
     FireTimer();
