@@ -10,10 +10,6 @@ namespace varnox {
 namespace {
 
 const QString ProgressId = QStringLiteral("replay");
-constexpr double RunTicksASecond = 100;  // a run tick is 10 ms of emulated time
-
-// Emulated seconds of `ticks` run ticks, to a tenth.
-QString Seconds(long long ticks) { return QString::number(static_cast<double>(ticks) / RunTicksASecond, 'f', 1); }
 
 }  // namespace
 
@@ -78,7 +74,8 @@ QString TRecordings::Save() {
         if (chosen.isEmpty()) return QString();
         file = chosen.toStdString();
     }
-    return QStringLiteral("%1 (%2 s)").arg(QString::fromStdString(file.filename().string()), Seconds(recording.Ticks));
+    return QStringLiteral("%1 (%2 s)")
+        .arg(QString::fromStdString(file.filename().string()), EmulatedSeconds(recording.Ticks));
 }
 
 void TRecordings::StopRecording() {
@@ -127,8 +124,8 @@ void TRecordings::EndBeforeOutsideChange(const QString& cause) {
 
 void TRecordings::ShowProgress() {
     const QString progress = Replaying() ? QStringLiteral("PLAY %1 / %2 s")
-                                               .arg(Seconds(path_.ReplayTicks() - path_.ReplayTicksLeft()),
-                                                    Seconds(path_.ReplayTicks()))
+                                               .arg(EmulatedSeconds(path_.ReplayTicks() - path_.ReplayTicksLeft()),
+                                                    EmulatedSeconds(path_.ReplayTicks()))
                                          : QString();
     messages_.SetLasting(ProgressId, progress);
 }

@@ -9,6 +9,11 @@
 #include <memory>
 
 namespace varnox {
+
+QString EmulatedSeconds(long long runTicks) {
+    constexpr double RunTicksASecond = 100;
+    return QString::number(static_cast<double>(runTicks) / RunTicksASecond, 'f', 1);
+}
 namespace {
 
 TScreenMessages::TClock SteadyClock() {

@@ -15,6 +15,10 @@ class QPainter;
 
 namespace varnox {
 
+// Emulated seconds of `runTicks` run ticks (10 ms each), to a tenth, as the
+// messages give a recording's or a clip's length.
+QString EmulatedSeconds(long long runTicks);
+
 class TScreenMessages : public QObject {
     Q_OBJECT
 public:

@@ -24,8 +24,6 @@ const QString Gif = QStringLiteral("gif");
 // unlimited speed, over a display that never rests) ends here, saved.
 constexpr size_t MaxClipBytes = size_t{256} << 20;
 
-// The clip's length in emulated seconds: a run tick is 10 ms.
-QString Seconds(long long ticks) { return QString::number(static_cast<double>(ticks) / 100.0, 'f', 1); }
 
 }  // namespace
 
@@ -71,7 +69,7 @@ void TScreenRecorder::Stop() {
         return;
     }
     if (const QString name = SaveNumbered(bytes); !name.isEmpty()) {
-        messages_.Say(QStringLiteral("Clip %1 (%2 s)").arg(name, Seconds(clip->Ticks())));
+        messages_.Say(QStringLiteral("Clip %1 (%2 s)").arg(name, EmulatedSeconds(clip->Ticks())));
     }
 }
 
