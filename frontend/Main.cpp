@@ -34,6 +34,7 @@
 #include "system/Files.h"
 #include "system/KeyMap.h"
 #include "system/RunLoop.h"
+#include "system/RunPath.h"
 
 namespace varnox {
 namespace {
@@ -417,7 +418,7 @@ void TMainForm::RunTick() {
             continue;
         }
         const auto now = clock.Now();
-        if (now + (now - last) >= until) return;
+        if (!AnotherTickFits(now, last, until)) return;
         last = now;
     }
 }

@@ -46,6 +46,15 @@ struct TicksRun {
     bool stopped = false;  // the last one stopped on StepCount or BreakAddress
 };
 
+// At Unlimited and fast-forward, the window and the page run run ticks
+// back to back while another, as long as the last one (`last` to `now`),
+// still ends before `until`, when the front end must be back. Any clock:
+// the window's time points, the page's milliseconds.
+template <class Time>
+constexpr bool AnotherTickFits(Time now, Time last, Time until) {
+    return now + (now - last) < until;
+}
+
 // What watches the machine after each run tick (a clip of the display).
 using AfterTickWatch = std::function<void(const Machine& m)>;
 

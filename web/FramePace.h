@@ -22,9 +22,6 @@ public:
     // Run ticks due at a set speed after `elapsedMs` of host time; what is
     // left of a tick is kept for the next frame.
     long long TicksDue(double elapsedMs);
-    // At Unlimited: whether another run tick, as long as the last one,
-    // still ends before `untilMs` (the host time the frame must end by).
-    static bool AnotherFits(double nowMs, double lastMs, double untilMs) { return nowMs + (nowMs - lastMs) < untilMs; }
 
 private:
     int speed_ = 1;

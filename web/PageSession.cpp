@@ -3,6 +3,7 @@
 #include "system/DisplayPicture.h"
 #include "system/Recording.h"
 #include "system/RunLoop.h"
+#include "system/RunPath.h"
 #include "system/SaveState.h"
 #include "system/StateLine.h"
 
@@ -45,7 +46,7 @@ long long PageSession::Frame(double elapsedMs, HostClock clock, void* context, d
             RunTick(false);
             ++made;
             const double now = clock(context);
-            if (!FramePace::AnotherFits(now, last, untilMs)) break;
+            if (!AnotherTickFits(now, last, untilMs)) break;
             last = now;
         } while (machine_->Run.CyclesPerTick > 0);
     }
