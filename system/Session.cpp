@@ -1,0 +1,176 @@
+#include "system/Session.h"
+
+#include <climits>
+
+#include "system/DefaultKit.h"
+#include "system/Recording.h"
+#include "system/RunLoop.h"
+#include "system/SaveState.h"
+#include "system/StateLine.h"
+
+namespace varnox {
+
+Session::Session(std::filesystem::path dir) : dir_(std::move(dir)) {}
+
+Session::Session(std::span<const KitFile> kit) : kit_(kit) {}
+
+Session::~Session() = default;
+
+// ---- Start and end -----------------------------------------------------------------
+
+LoadResult Session::Load() {
+    // Made anew in place: the debugger and the window keep references to
+    // the machine.
+    *machine_ = *std::make_unique<Machine>();
+    LoadResult loaded = dir_ ? LoadMachine(*machine_, *dir_) : LoadKitMachine(*machine_, kit_);
+    guard_ = loaded.Guard;
+    path_ = std::make_unique<InputPath>(*machine_);
+    display_ = {};
+    holds_.clear();
+    steps_ = 0;
+    ranSinceSave_ = false;
+    powered_ = true;
+    closed_ = false;
+    return loaded;
+}
+
+void Session::Start(int32_t intervalMs) {
+    StartMachine(*machine_, intervalMs);
+    powered_ = true;
+}
+
+SaveResult Session::Close() {
+    closed_ = true;
+    machine_->Run.DebugActive = 1;
+    return dir_ ? SaveMemory() : SaveResult{};
+}
+
+// ---- Power, reset and inputs -------------------------------------------------------------
+
+void Session::SetPower(bool on) {
+    if (!TakesUserInput()) return;
+    path_->Reset();
+    powered_ = on;
+}
+
+void Session::Reset() { path_->Reset(); }
+
+void Session::MouseDown(int key) { path_->Press(HeldMouseSlot, key); }
+
+void Session::MouseUp() { path_->Release(HeldMouseSlot); }
+
+void Session::KeyDown(int virtualKey) {
+    if (const int key = keys_.KeyOfVirtualKey(virtualKey)) path_->Press(HeldPcKeySlot, key);
+}
+
+void Session::KeyTyped(char32_t character) {
+    const CharacterKey found = keys_.KeyOfCharacter(character);
+    if (found.key != 0) path_->Press(HeldPcKeySlot, found.key, found.scan);
+}
+
+void Session::KeyUp() { path_->Release(HeldPcKeySlot); }
+
+void Session::PressKey(int key) { path_->Press(HeldPcKeySlot, key); }
+
+void Session::ReleaseKeys() { path_->ReleaseKeys(); }
+
+void Session::SetPrintSwitch(bool hd) { path_->SetPrintSwitch(hd); }
+
+void Session::Hold(int key, long long from, long long until) { holds_.push_back({key, from, until}); }
+
+// ---- Running -----------------------------------------------------------------------------
+
+bool Session::TicksMoveOn() const { return !machine_->Run.DebugActive && machine_->Run.CyclesPerTick > 0; }
+
+bool Session::RunTick(BeforeStepHook hook, void* context, const AfterTickWatch& afterTick) {
+    ApplyKeyHolds(*path_, holds_, path_->Tick());
+    const bool stopped = path_->RunTick(hook, context);
+    ranSinceSave_ = true;
+    if (afterTick) afterTick(*machine_);
+    return stopped;
+}
+
+TicksRun Session::Pace(const PaceEvent& event, const HostClock& clock, const AfterTickWatch& afterTick) {
+    TicksRun run;
+    if (paused_ || closed_) return run;
+    const bool unlimited = pace_.Speed() == FramePace::Unlimited;
+    const long long due = unlimited ? LLONG_MAX : pace_.TicksDue(event.ElapsedMs);
+    double last = unlimited ? clock() : 0;
+    while (run.ticks < due) {
+        run.stopped = RunTick(nullptr, nullptr, afterTick);
+        ++run.ticks;
+        if (run.stopped || !TicksMoveOn()) break;
+        if (!unlimited) continue;
+        const double now = clock();
+        if (!AnotherTickFits(now, last, event.UntilMs)) break;
+        last = now;
+    }
+    if (!run.stopped) path_->ApplyDue();
+    return run;
+}
+
+namespace {
+
+// The steps of a run counted before the caller's hook sees each.
+struct StepCount {
+    long long& steps;
+    BeforeStepHook hook;
+    void* context;
+};
+
+void CountStep(Machine& m, void* context) {
+    auto* count = static_cast<StepCount*>(context);
+    ++count->steps;
+    if (count->hook) count->hook(m, count->context);
+}
+
+}  // namespace
+
+TicksRun Session::RunTicks(long long count, BeforeStepHook hook, void* context, const AfterTickWatch& afterTick) {
+    TicksRun run;
+    StepCount counting{steps_, hook, context};
+    while (run.ticks < count && !closed_) {
+        run.stopped = RunTick(CountStep, &counting, afterTick);
+        ++run.ticks;
+        if (run.stopped || machine_->Run.DebugActive) break;
+    }
+    return run;
+}
+
+std::string Session::StateLine() const { return varnox::StateLine(machine_->Cpu, steps_, path_->Tick()); }
+
+// ---- Files, states and recordings ---------------------------------------------------------
+
+SaveResult Session::SaveMemory() {
+    if (!dir_) return {{"The built-in kit has no folder to save ram.bin and register.bin in"}, true};
+    ranSinceSave_ = false;
+    return SaveFiles(*machine_, *dir_, guard_);
+}
+
+std::vector<uint8_t> Session::SaveState() const { return EncodeState(*machine_); }
+
+std::optional<std::string> Session::SaveStateFile(const std::filesystem::path& file) const {
+    return varnox::SaveStateFile(*machine_, file);
+}
+
+std::optional<std::string> Session::LoadState(const std::filesystem::path& file) {
+    auto failure = path_->LoadState(file);
+    if (!failure) SwitchOn();
+    return failure;
+}
+
+std::optional<std::string> Session::LoadState(std::span<const uint8_t> bytes) {
+    auto failure = path_->LoadState(bytes);
+    if (!failure) SwitchOn();
+    return failure;
+}
+
+std::optional<std::string> Session::Replay(const std::filesystem::path& file) {
+    Recording recording;
+    auto failure = LoadRecordingFile(file, recording);
+    if (!failure) failure = path_->StartReplay(recording, file);
+    if (!failure) SwitchOn();
+    return failure;
+}
+
+}  // namespace varnox
