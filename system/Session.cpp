@@ -93,14 +93,15 @@ bool Session::RunTick(BeforeStepHook hook, void* context, const AfterTickWatch& 
 TicksRun Session::Pace(const PaceEvent& event, const HostClock& clock, const AfterTickWatch& afterTick) {
     TicksRun run;
     if (paused_ || closed_) return run;
-    const bool unlimited = pace_.Speed() == FramePace::Unlimited;
-    const long long due = unlimited ? LLONG_MAX : pace_.TicksDue(event.ElapsedMs);
-    double last = unlimited ? clock() : 0;
+    // At Unlimited without a clock nothing tells the event's end: one tick.
+    const bool timed = pace_.Speed() == FramePace::Unlimited && clock;
+    const long long due = pace_.Speed() != FramePace::Unlimited ? pace_.TicksDue(event.ElapsedMs) : timed ? LLONG_MAX : 1;
+    double last = timed ? clock() : 0;
     while (run.ticks < due) {
         run.stopped = RunTick(nullptr, nullptr, afterTick);
         ++run.ticks;
         if (run.stopped || !TicksMoveOn()) break;
-        if (!unlimited) continue;
+        if (!timed) continue;
         const double now = clock();
         if (!AnotherTickFits(now, last, event.UntilMs)) break;
         last = now;
