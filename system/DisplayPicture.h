@@ -42,8 +42,6 @@ public:
     };
 
     Read ReadFrom(const LcdController& lcd);
-    // The next read is whole, as the first one.
-    void Forget() { read_ = false; }
 
 private:
     DisplayPicture picture_;

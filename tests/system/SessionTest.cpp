@@ -5,10 +5,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "support/InputScript.h"
 #include "support/MachineBuilder.h"
 #include "support/ScratchDir.h"
 #include "system/DefaultKit.h"
@@ -50,26 +52,8 @@ std::unique_ptr<Session> Started(const fs::path& dir) {
     return session;
 }
 
-// What a front end hands the session at the boundary before a run tick.
-struct Input {
-    enum Kind { MouseDown, MouseUp, KeyDown, Typed, KeyUp, Press, Print, Power, Reset } kind;
-    long long tick;
-    int value = 0;
-};
-
-void Give(Session& s, const Input& in) {
-    switch (in.kind) {
-        case Input::MouseDown: s.MouseDown(in.value); break;
-        case Input::MouseUp: s.MouseUp(); break;
-        case Input::KeyDown: s.KeyDown(in.value); break;
-        case Input::Typed: s.KeyTyped(static_cast<char32_t>(in.value)); break;
-        case Input::KeyUp: s.KeyUp(); break;
-        case Input::Press: s.PressKey(in.value); break;
-        case Input::Print: s.SetPrintSwitch(in.value != 0); break;
-        case Input::Power: s.SetPower(in.value != 0); break;
-        case Input::Reset: s.Reset(); break;
-    }
-}
+using test::Give;
+using test::Input;
 
 struct Script {
     const char* name;
@@ -77,29 +61,14 @@ struct Script {
     long long ticks;
 };
 
-// F2 is CALC, 41 "1", 42 "2", 8 CALC by the mouse.
 const Script Scripts[] = {
     {"idle on the start page", {}, 48},
     {"the calculator opened by the mouse", {{Input::MouseDown, 4, 8}, {Input::MouseUp, 5}}, 48},
-    {"1+2= by PC keys, characters and key numbers",
-     {{Input::KeyDown, 2, VkF2}, {Input::KeyUp, 3}, {Input::Typed, 16, '1'}, {Input::KeyUp, 17}, {Input::Typed, 24, '+'},
-      {Input::KeyUp, 25}, {Input::Press, 32, 42}, {Input::KeyUp, 33}, {Input::KeyDown, 40, VkReturn}, {Input::KeyUp, 48}},
-     96},
-    {"the switches and a reset", {{Input::Print, 8, 1}, {Input::Reset, 16}, {Input::Power, 24, 0}, {Input::Power, 32, 1},
-                                   {Input::Print, 40, 0}},
-     64},
+    {"every kind of input", test::AllInputKinds(true), test::AllInputKindsTicks},
 };
 
-// Runs the script in events of `ticks` run ticks, its inputs given at the
-// event before which they are due; `run` makes one event.
-template <class Event>
-void Drive(Session& s, const Script& script, long long ticks, Event run) {
-    for (long long at = 0; at < script.ticks; at += ticks) {
-        for (const Input& in : script.inputs) {
-            if (in.tick >= at && in.tick < at + ticks) Give(s, in);
-        }
-        run();
-    }
+void Drive(Session& s, const Script& script, long long perEvent, const std::function<void()>& event) {
+    test::Drive(s, script.inputs, script.ticks, perEvent, event);
 }
 
 class SessionScripts : public testing::TestWithParam<Script> {};
@@ -274,7 +243,7 @@ TEST(SessionRecordings, AReplayEndsAsTheRecordedRunAndSwitchesOn) {
     const KitFolder kit;
     const auto recorded = Started(kit.path());
     recorded->Path().StartRecording(true);
-    for (const Input& in : Scripts[2].inputs) {
+    for (const Input& in : test::AllInputKinds(true)) {
         recorded->RunTicks(in.tick - recorded->Tick());
         Give(*recorded, in);
     }

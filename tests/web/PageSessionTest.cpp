@@ -5,12 +5,33 @@
 #include <filesystem>
 #include <vector>
 
+#include "support/InputScript.h"
 #include "support/ScratchDir.h"
 #include "system/Files.h"
 #include "system/RunPath.h"
 #include "system/SaveState.h"
 #include "system/StateLine.h"
 #include "web/PageSession.h"
+
+namespace varnox::test {
+
+// The page takes each input as its scripts and its face hand them over.
+// (Beside the session's Give, for Drive to find.)
+static void Give(web::PageSession& page, const Input& in) {
+    switch (in.kind) {
+        case Input::MouseDown: page.MouseDown(in.value); break;
+        case Input::MouseUp: page.MouseUp(); break;
+        case Input::KeyDown: page.KeyDown(in.value); break;
+        case Input::Typed: page.KeyTyped(static_cast<char32_t>(in.value)); break;
+        case Input::KeyUp: page.KeyUp(); break;
+        case Input::Press: page.PressKey(in.value); break;
+        case Input::Print: page.SetPrintSwitch(in.value != 0); break;
+        case Input::Power: page.SetPower(in.value != 0); break;
+        case Input::Reset: page.Reset(); break;
+    }
+}
+
+}  // namespace varnox::test
 
 namespace varnox::web {
 namespace {
@@ -100,6 +121,33 @@ TEST_P(PageSessionTest, StateSavedOnThePageRunsOnAfterLoading) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, PageSessionTest, testing::ValuesIn(HoldCases));
+
+// The page is an adapter over the session: the same inputs, by its frames
+// at 2x or by scripted ticks, end in the bare session's machine.
+TEST(PageSessionAdapter, EveryKindOfInputEndsAsOnTheSession) {
+    const KitFolder kit;
+    const std::vector<test::Input> script = test::AllInputKinds(true);
+    Session session(kit.path());
+    session.Load();
+    session.Start();
+    test::Drive(session, script, test::AllInputKindsTicks, 2, [&] { session.RunTicks(2); });
+    session.Path().ApplyDue();
+    PageSession scripted(kit.path());
+    scripted.PowerOn();
+    test::Drive(scripted, script, test::AllInputKindsTicks, 2, [&] { scripted.RunTicks(2); });
+    PageSession framed(kit.path());
+    framed.PowerOn();
+    framed.SetPaused(false);
+    framed.SetSpeed(2);
+    // Switched off for a moment, the page's frames run nothing: the ticks
+    // the session runs meanwhile are made up by hand.
+    test::Drive(framed, script, test::AllInputKindsTicks, 2, [&] {
+        if (framed.Frame(FramePace::RunTickMs, nullptr, nullptr, 0) == 0) framed.RunTicks(2);
+    });
+    EXPECT_EQ(scripted.SaveState(), session.SaveState());
+    EXPECT_EQ(scripted.StateLine(), session.StateLine());
+    EXPECT_EQ(framed.SaveState(), session.SaveState());
+}
 
 TEST(PageSessionMemory, SavedOnlyAfterARun) {
     const KitFolder kit;
