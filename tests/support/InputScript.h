@@ -41,7 +41,10 @@ inline std::vector<Input> AllInputKinds(bool byNumber) {
 }
 constexpr long long AllInputKindsTicks = 200;
 
-inline void Give(Session& s, const Input& in) {
+// To the session, or to an adapter that takes inputs by the session's names
+// (the page's).
+template <class Calculator>
+void Give(Calculator& s, const Input& in) {
     switch (in.kind) {
         case Input::MouseDown: s.MouseDown(in.value); break;
         case Input::MouseUp: s.MouseUp(); break;

@@ -13,26 +13,6 @@
 #include "system/StateLine.h"
 #include "web/PageSession.h"
 
-namespace varnox::test {
-
-// The page takes each input as its scripts and its face hand them over.
-// (Beside the session's Give, for Drive to find.)
-static void Give(web::PageSession& page, const Input& in) {
-    switch (in.kind) {
-        case Input::MouseDown: page.MouseDown(in.value); break;
-        case Input::MouseUp: page.MouseUp(); break;
-        case Input::KeyDown: page.KeyDown(in.value); break;
-        case Input::Typed: page.KeyTyped(static_cast<char32_t>(in.value)); break;
-        case Input::KeyUp: page.KeyUp(); break;
-        case Input::Press: page.PressKey(in.value); break;
-        case Input::Print: page.SetPrintSwitch(in.value != 0); break;
-        case Input::Power: page.SetPower(in.value != 0); break;
-        case Input::Reset: page.Reset(); break;
-    }
-}
-
-}  // namespace varnox::test
-
 namespace varnox::web {
 namespace {
 
