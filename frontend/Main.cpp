@@ -12,14 +12,12 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
-#include <QScopeGuard>
 #include <QStringList>
 #include <QTimer>
 
 #include <cstdio>
 #include <span>
 
-#include "core/Cpu.h"
 #include "frontend/DisplayWindow.h"
 #include "frontend/KeyFocus.h"
 #include "frontend/KeyMapWindow.h"
@@ -34,8 +32,7 @@
 #include "system/FaceLayout.h"
 #include "system/Files.h"
 #include "system/KeyMap.h"
-#include "system/RunLoop.h"
-#include "system/RunPath.h"
+#include "system/Session.h"
 
 namespace varnox {
 namespace {
