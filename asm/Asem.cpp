@@ -134,13 +134,15 @@ public:
             int at;
             bool in;
         };
-        std::array<Candidate, 8> candidates{};
+        std::array<Candidate, Table.size()> candidates{};
         size_t count = 0;
         for (const OperandPattern& pattern : Table) {
-            if (Applies(AsmTable[static_cast<size_t>(entry_)], pattern) && count < candidates.size()) {
-                candidates[count++] = {&pattern, 0, true};
-            }
+            if (Applies(AsmTable[static_cast<size_t>(entry_)], pattern)) candidates[count++] = {&pattern, 0, true};
         }
+        // Each round makes the checks the patterns have reached, then reads
+        // the next step of those still in: the first of their steps, in
+        // the order of Step, that reads something keeps the patterns that
+        // wanted it.
         while (true) {
             bool any = false;
             for (size_t i = 0; i < count; ++i) {
@@ -153,12 +155,16 @@ public:
             }
             if (!any) return std::nullopt;
 
+            const auto wants = [&](Step step) {
+                for (size_t i = 0; i < count; ++i) {
+                    if (candidates[i].in && candidates[i].pattern->At(candidates[i].at) == step) return true;
+                }
+                return false;
+            };
             bool read = false;
             for (int s = 0; s <= static_cast<int>(Step::End) && !read; ++s) {
                 const auto step = static_cast<Step>(s);
-                bool wanted = false;
-                for (size_t i = 0; i < count; ++i) wanted = wanted || (candidates[i].in && candidates[i].pattern->At(candidates[i].at) == step);
-                if (!wanted) continue;
+                if (!wants(step)) continue;
                 if (step == Step::End) {
                     for (size_t i = 0; i < count; ++i) {
                         const Candidate& c = candidates[i];
