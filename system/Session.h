@@ -34,8 +34,9 @@ public:
     // The calculator of the machine files in `dir`; nothing is read before
     // Load.
     explicit Session(std::filesystem::path dir);
-    // The calculator of a kit in memory (the built-in one): it has no
-    // folder, so nothing of it is ever written.
+    // The calculator of a kit in memory (the built-in one), read at each
+    // Load, so it outlives the session: it has no folder, so nothing of it
+    // is ever written.
     explicit Session(std::span<const KitFile> kit);
     ~Session();
     Session(const Session&) = delete;

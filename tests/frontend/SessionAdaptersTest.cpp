@@ -4,6 +4,7 @@
 #include <QFile>
 #include <QProcess>
 
+#include <memory>
 #include <vector>
 
 #include "GuiSupport.h"
@@ -12,7 +13,6 @@
 #include "system/SaveState.h"
 #include "system/Session.h"
 
-using varnox::Machine;
 using varnox::Session;
 using namespace varnox::test;
 
@@ -40,23 +40,32 @@ static void Give(TMainForm& form, const Input& in) {
 
 }  // namespace varnox::test
 
+namespace {
+
+// A session over the kit in the scratch folder, recording from power-on.
+std::unique_ptr<Session> Recorded(const Scratch& scratch) {
+    for (const char* rom : {"rom0.bin", "rom1.bin"}) QFile::copy(QStringLiteral(VARNOX_KIT_DIR "/") + rom, scratch.dir.filePath(rom));
+    auto session = std::make_unique<Session>(scratch.Path());
+    session->Load();
+    session->Start();
+    session->Path().StartRecording(true);
+    return session;
+}
+
+}  // namespace
+
 class SessionAdaptersTest : public QObject {
     Q_OBJECT
 private slots:
     void TheWindowAndTheToolEndInTheSessionsMachine() {
         Scratch scratch;
         scratch.CopyKit();
-        for (const char* rom : {"rom0.bin", "rom1.bin"}) QVERIFY(QFile::copy(QStringLiteral(VARNOX_KIT_DIR "/") + rom, scratch.dir.filePath(rom)));
-
         const std::vector<Input> script = AllInputKinds(false);
-        Session session(scratch.Path());
-        session.Load();
-        session.Start();
-        session.Path().StartRecording(true);
-        Drive(session, script, AllInputKindsTicks, 1, [&] { session.RunTicks(1); });
-        QVERIFY(!varnox::SaveRecordingFile(session.Path().StopRecording(), scratch.Path() / "take.vxr"));
-        session.Path().ApplyDue();  // as the window shows the end
-        const std::vector<uint8_t> expected = session.SaveState();
+        const auto session = Recorded(scratch);
+        Drive(*session, script, AllInputKindsTicks, 1, [&] { session->RunTicks(1); });
+        QVERIFY(!varnox::SaveRecordingFile(session->Path().StopRecording(), scratch.Path() / "take.vxr"));
+        session->Path().ApplyDue();  // as the window shows the end
+        const std::vector<uint8_t> expected = session->SaveState();
 
         auto form = ShowForm(scratch);
         form->RunTimer()->SetEnabled(false);  // the test is the timer
@@ -69,7 +78,7 @@ private slots:
         tool.start(QStringLiteral(VARNOX_TOOL_PATH), {"run", "--replay", "take.vxr", "--no-save", "--save-state", "tool.vxs"});
         QVERIFY(tool.waitForFinished(20000));
         QCOMPARE(tool.exitCode(), 0);
-        QCOMPARE(QString::fromUtf8(tool.readAllStandardOutput()).trimmed(), QString::fromStdString(session.StateLine()));
+        QCOMPARE(QString::fromUtf8(tool.readAllStandardOutput()).trimmed(), QString::fromStdString(session->StateLine()));
         const QByteArray saved = scratch.Read("tool.vxs");
         QVERIFY(std::vector<uint8_t>(saved.begin(), saved.end()) == expected);
     }
@@ -80,14 +89,9 @@ private slots:
     void AReplayStartedWhileSwitchedOffSwitchesOn() {
         Scratch scratch;
         scratch.CopyKit();
-        for (const char* rom : {"rom0.bin", "rom1.bin"}) QVERIFY(QFile::copy(QStringLiteral(VARNOX_KIT_DIR "/") + rom, scratch.dir.filePath(rom)));
-        Session session(scratch.Path());
-        session.Load();
-        session.Start();
-        session.Path().StartRecording(true);
-        session.RunTicks(30);
-        QVERIFY(!varnox::SaveRecordingFile(session.Path().StopRecording(), scratch.Path() / "take.vxr"));
-
+        const auto session = Recorded(scratch);
+        session->RunTicks(30);
+        QVERIFY(!varnox::SaveRecordingFile(session->Path().StopRecording(), scratch.Path() / "take.vxr"));
         auto form = ShowForm(scratch);
         AcknowledgeWarnings(*form);
         PowerOff(*form);

@@ -19,25 +19,12 @@ struct Input {
 // switch, resets, switches off and on, then holds CALC by the mouse while
 // a PC key comes and goes.
 inline std::vector<Input> AllInputKinds(bool byNumber) {
-    return {{Input::KeyDown, 3, VkF2},
-            {Input::KeyUp, 4},
-            {Input::MouseDown, 20, 41},
-            {Input::MouseUp, 20, 41},
-            {Input::Typed, 30, '+'},
-            {Input::KeyUp, 31},
-            byNumber ? Input{Input::Press, 40, 42} : Input{Input::Typed, 40, '2'},
-            {Input::KeyUp, 52},
-            {Input::KeyDown, 60, VkReturn},
-            {Input::KeyUp, 70},
-            {Input::Print, 80, 1},
-            {Input::Reset, 100},
-            {Input::Power, 120, 0},
-            {Input::Power, 125, 1},
-            {Input::MouseDown, 140, 8},
-            {Input::Typed, 141, 'q'},
-            {Input::KeyUp, 150},
-            {Input::MouseUp, 160, 8},
-            {Input::Print, 170, 0}};
+    const Input two = byNumber ? Input{Input::Press, 40, 42} : Input{Input::Typed, 40, '2'};
+    return {{Input::KeyDown, 3, VkF2}, {Input::KeyUp, 4},      {Input::MouseDown, 20, 41}, {Input::MouseUp, 20, 41},
+            {Input::Typed, 30, '+'},   {Input::KeyUp, 31},     two,                        {Input::KeyUp, 52},
+            {Input::KeyDown, 60, VkReturn}, {Input::KeyUp, 70}, {Input::Print, 80, 1},     {Input::Reset, 100},
+            {Input::Power, 120, 0},    {Input::Power, 125, 1}, {Input::MouseDown, 140, 8}, {Input::Typed, 141, 'q'},
+            {Input::KeyUp, 150},       {Input::MouseUp, 160, 8}, {Input::Print, 170, 0}};
 }
 constexpr long long AllInputKindsTicks = 200;
 
