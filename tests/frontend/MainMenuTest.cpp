@@ -422,23 +422,63 @@ private slots:
         QVERIFY(!form->Menu().Action("stoprecord")->isEnabled());
     }
 
-    // One that cannot be written at its stop is offered a place elsewhere.
+    // A recording or a screen clip that cannot be written at its stop is
+    // offered a place elsewhere.
+    void AFailedStopOffersAnotherFile_data() {
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<QString>("stop");
+        QTest::addColumn<QString>("failure");  // after the scratch folder
+        QTest::addColumn<QString>("elsewhere");
+        QTest::addColumn<QByteArray>("starts");
+        QTest::newRow("recording") << "record" << "stoprecord" << "the recording %1/sub/r.vxr" << "elsewhere.vxr"
+                                   << QByteArray("Varnox recording 1\n");
+        QTest::newRow("screen clip") << "recordscreen" << "recordscreen" << "the screen clip in %1/sub" << "elsewhere.gif"
+                                     << QByteArray("GIF8");
+    }
     void AFailedStopOffersAnotherFile() {
+        QFETCH(QString, start);
+        QFETCH(QString, stop);
+        QFETCH(QString, failure);
+        QFETCH(QString, elsewhere);
+        QFETCH(QByteArray, starts);
         Scratch scratch;
         auto form = CounterForm(scratch);
         QVERIFY(QDir(scratch.dir.path()).mkdir("sub"));
+        QSettings().setValue("screenshots/folder", scratch.dir.filePath("sub"));
         QStringList asked;
         form->ChooseFile = [&](const varnox::TFileRequest& request) {
             asked << request.Caption;
-            return scratch.dir.filePath(asked.size() == 1 ? "sub/r.vxr" : "elsewhere.vxr");
+            return scratch.dir.filePath(request.Caption.endsWith("elsewhere") ? elsewhere : QStringLiteral("sub/r.vxr"));
         };
-        form->Menu().Action("record")->trigger();
-        QVERIFY(form->Menu().Action("stoprecord")->isEnabled());
+        form->Menu().Action(start.toLatin1().constData())->trigger();
+        QVERIFY(form->Menu().Action(stop.toLatin1().constData())->isEnabled());
+        for (int tick = 0; tick < 5; ++tick) RunTimerTick(*form);
         QVERIFY(QDir(scratch.dir.filePath("sub")).removeRecursively());
-        form->Menu().Action("stoprecord")->trigger();
-        QCOMPARE(asked.value(1), QStringLiteral("Save the recording elsewhere"));
-        QVERIFY(AcknowledgeWarnings(*form).value(0).startsWith("Failed to save the recording " + scratch.dir.filePath("sub/r.vxr")));
-        QVERIFY(scratch.Read("elsewhere.vxr").startsWith("Varnox recording 1\n"));
+        form->Menu().Action(stop.toLatin1().constData())->trigger();
+        QVERIFY2(asked.last().endsWith("elsewhere"), qPrintable(asked.join(", ")));
+        QVERIFY(AcknowledgeWarnings(*form).value(0).startsWith("Failed to save " + failure.arg(scratch.dir.path())));
+        QVERIFY(scratch.Read(elsewhere.toLatin1().constData()).startsWith(starts));
+        QSettings().remove("screenshots/folder");
+    }
+
+    // A switch to another folder whose save fails stays, and says so in
+    // one box with the folders and every file that failed.
+    void AFailedFolderSwitchSaysSoInOneBox() {
+        Scratch scratch;
+        auto form = CounterForm(scratch);
+        Scratch other;
+        for (const char* name : {"ram.bin", "register.bin"}) QVERIFY(QDir(scratch.dir.path()).mkdir(name));
+        AnswerFileDialog(*form, other.dir.path());
+        form->Menu().Action("openfolder")->trigger();
+        QCOMPARE(form->Warnings().Pending(), 1);
+        const QStringList lines = AcknowledgeWarnings(*form);
+        QCOMPARE(lines.size(), 3);
+        QVERIFY2(lines[0].startsWith(other.dir.path() + " was not opened") && lines[0].contains(scratch.dir.path()),
+                 qPrintable(lines[0]));
+        QVERIFY(lines[1].contains("ram.bin") && lines[2].contains("register.bin"));
+        QVERIFY(!form->NextFolder());
+        QVERIFY(form->isVisible());
+        for (const char* name : {"ram.bin", "register.bin"}) QVERIFY(QDir(scratch.dir.path()).rmdir(name));
     }
 
     void KeyMapListsEveryKeyWithItsPcKeys() {
