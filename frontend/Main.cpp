@@ -109,7 +109,7 @@ TMainForm::TMainForm(std::filesystem::path dir, QWidget* parent)
     // The clip's mark, in the frame right of the display.
     auto* clipMark = new TRecordMark(client);
     view_.Place(clipMark, QRect(268, 20, 27, 26));
-    screenRecorder_ = std::make_unique<TScreenRecorder>(session_.GetMachine(), screenshots_, warnings_, messages_, *clipMark, [this] {
+    screenRecorder_ = std::make_unique<TScreenRecorder>(session_.GetMachine(), screenshots_, dir_, ChooseFile, warnings_, messages_, *clipMark, [this] {
         if (menu_) menu_->Action("recordscreen")->setChecked(screenRecorder_->Recording());
     });
 
@@ -261,7 +261,7 @@ void TMainForm::FormClose() {
     // A recording under way is kept, as the memory is; a failure is said
     // with those of the memory, once the boxes of the session are gone.
     const std::optional<std::string> unrecorded = recordings_.StopRecordingAtClose();
-    screenRecorder_->Stop();
+    screenRecorder_->Stop(TScreenRecorder::TOnFailure::Say);
     // Load-time warnings still up go with the window.
     warnings_.Close();
     if (keyMap_) keyMap_->close();

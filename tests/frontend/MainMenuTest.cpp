@@ -422,23 +422,49 @@ private slots:
         QVERIFY(!form->Menu().Action("stoprecord")->isEnabled());
     }
 
-    // One that cannot be written at its stop is offered a place elsewhere.
+    // A recording or a screen clip that cannot be written at its stop is
+    // offered a place elsewhere.
     void AFailedStopOffersAnotherFile() {
+        const struct {
+            const char *start, *stop, *failure, *elsewhere, *starts;
+        } cases[] = {{"record", "stoprecord", "the recording %1/sub/r.vxr", "elsewhere.vxr", "Varnox recording 1\n"},
+                     {"recordscreen", "recordscreen", "the screen clip in %1/sub", "elsewhere.gif", "GIF8"}};
+        for (const auto& c : cases) {
+            Scratch scratch;
+            auto form = CounterForm(scratch);
+            QVERIFY(QDir(scratch.dir.path()).mkdir("sub"));
+            QSettings().setValue("screenshots/folder", scratch.dir.filePath("sub"));
+            QStringList asked;
+            form->ChooseFile = [&](const varnox::TFileRequest& request) {
+                asked << request.Caption;
+                return scratch.dir.filePath(request.Caption.endsWith("elsewhere") ? c.elsewhere : "sub/r.vxr");
+            };
+            form->Menu().Action(c.start)->trigger();
+            for (int tick = 0; tick < 5; ++tick) RunTimerTick(*form);
+            QVERIFY(QDir(scratch.dir.filePath("sub")).removeRecursively());
+            form->Menu().Action(c.stop)->trigger();
+            QVERIFY(asked.last().endsWith("elsewhere"));
+            QVERIFY(AcknowledgeWarnings(*form).value(0).startsWith("Failed to save " + QString(c.failure).arg(scratch.dir.path())));
+            QVERIFY(scratch.Read(c.elsewhere).startsWith(c.starts));
+            QSettings().remove("screenshots/folder");
+        }
+    }
+
+    // A switch to another folder whose save fails stays, and says so in
+    // one box with the folders and every file that failed.
+    void AFailedFolderSwitchSaysSoInOneBox() {
         Scratch scratch;
         auto form = CounterForm(scratch);
-        QVERIFY(QDir(scratch.dir.path()).mkdir("sub"));
-        QStringList asked;
-        form->ChooseFile = [&](const varnox::TFileRequest& request) {
-            asked << request.Caption;
-            return scratch.dir.filePath(asked.size() == 1 ? "sub/r.vxr" : "elsewhere.vxr");
-        };
-        form->Menu().Action("record")->trigger();
-        QVERIFY(form->Menu().Action("stoprecord")->isEnabled());
-        QVERIFY(QDir(scratch.dir.filePath("sub")).removeRecursively());
-        form->Menu().Action("stoprecord")->trigger();
-        QCOMPARE(asked.value(1), QStringLiteral("Save the recording elsewhere"));
-        QVERIFY(AcknowledgeWarnings(*form).value(0).startsWith("Failed to save the recording " + scratch.dir.filePath("sub/r.vxr")));
-        QVERIFY(scratch.Read("elsewhere.vxr").startsWith("Varnox recording 1\n"));
+        Scratch other;
+        for (const char* name : {"ram.bin", "register.bin"}) QVERIFY(QDir(scratch.dir.path()).mkdir(name));
+        AnswerFileDialog(*form, other.dir.path());
+        form->Menu().Action("openfolder")->trigger();
+        QCOMPARE(form->Warnings().Pending(), 1);
+        const QStringList lines = AcknowledgeWarnings(*form);
+        QCOMPARE(lines.size(), 3);
+        QVERIFY(lines[0].startsWith(other.dir.path() + " was not opened") && lines[0].contains(scratch.dir.path()));
+        QVERIFY(lines[1].contains("ram.bin") && lines[2].contains("register.bin") && !form->NextFolder());
+        for (const char* name : {"ram.bin", "register.bin"}) QVERIFY(QDir(scratch.dir.path()).rmdir(name));
     }
 
     void KeyMapListsEveryKeyWithItsPcKeys() {
