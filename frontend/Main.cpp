@@ -103,6 +103,9 @@ TMainForm::TMainForm(std::filesystem::path dir, QWidget* parent)
     connect(&messages_, &TScreenMessages::Changed, lcdImage_, qOverload<>(&QWidget::update));
     view_.Place(lcdImage_, ToQRect(DisplayPlace));
     view_.SetDisplay(lcdImage_);
+    // "Paused", the speed and a replay's progress, between the display's
+    // frame and the switches: they stay, so they must hide none of its rows.
+    view_.Place(new TBadgeStrip(client, messages_), ToQRect(BadgeStripPlace));
     // In the frame left of the display, where it hides nothing.
     recordMark_ = new TRecordMark(client);
     view_.Place(recordMark_, QRect(19, 20, 27, 26));

@@ -18,6 +18,9 @@ inline constexpr FaceRect OuterBevelPlace{16, 8, 281, 153};
 inline constexpr FaceRect InnerBevelPlace{48, 16, 217, 137};
 // The display at double size: two pixels a dot.
 inline constexpr FaceRect DisplayPlace{60, 20, 192, 128};
+// The window's lasting messages, between the display's frame and the
+// switches.
+inline constexpr FaceRect BadgeStripPlace{16, 162, 281, 13};
 
 inline constexpr int FaceKeyCount = 50;
 // keys.bmp: six cells a row, the upper 30 keys in five rows, the lower 20
