@@ -21,6 +21,7 @@
 #include "core/Cpu.h"
 #include "frontend/DisplayWindow.h"
 #include "frontend/KeyFocus.h"
+#include "frontend/KeyHints.h"
 #include "frontend/KeyMapWindow.h"
 #include "frontend/QtKeys.h"
 #include "frontend/RecordMark.h"
@@ -124,6 +125,8 @@ TMainForm::TMainForm(std::filesystem::path dir, QWidget* parent)
         buttons_.push_back(button);
     }
 
+    hints_ = std::make_unique<TKeyHints>(view_, client);
+
     printBevel_ = MakeBevel(client, QFrame::Panel);
     view_.Place(printBevel_, ToQRect(PrintSwitchPlace.Bevel));
     printSwitch_ = new TShape(client);
@@ -161,7 +164,10 @@ TMainForm::TMainForm(std::filesystem::path dir, QWidget* parent)
                                    if (!keyMap_) {
                                        keyMap_ = new TKeyMapWindow(
                                            this, [this](int key) { return Button(key)->Face(); }, keys_,
-                                           [this] { TWindowSettings::StoreKeyMap(keys_); });
+                                           [this] {
+                                               TWindowSettings::StoreKeyMap(keys_);
+                                               hints_->Show(keys_);
+                                           });
                                    }
                                    keyMap_->show();
                                    keyMap_->raise();
@@ -194,6 +200,7 @@ TMainForm::TMainForm(std::filesystem::path dir, QWidget* parent)
     view_.Apply();
     KeyMapRead stored = TWindowSettings::StoredKeyMap();
     keys_ = stored.Map;
+    hints_->Show(keys_);
     if (!stored.Warnings.empty()) {
         // One box for all; the entries it names go back to their defaults,
         // so that the next start does not say them again.

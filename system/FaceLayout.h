@@ -41,6 +41,28 @@ constexpr FaceRect KeyPlace(int key) {
     return {LowerLefts[KeyColumn(key)], 368 + 40 * KeyRow(key), 49, 25};
 }
 
+// Where key 1..50's PC key is written, right-aligned above the key, in
+// the gap between the rows: tall enough to read at 1x.
+constexpr FaceRect KeyHintPlace(int key) {
+    const FaceRect k = KeyPlace(key);
+    return {k.Left, k.Top - 12, k.Width, 11};
+}
+
+// What each key's face says (what the default firmware does with it), by
+// key number 1..50; \x80..\x83 are the kit font's arrows.
+inline constexpr const char* FaceLegends[FaceKeyCount + 1] = {
+    "",
+    "HOME", "END", "\"", "\x80", "\x81", "OFF",
+    "MENU", "CALC", "MEMO", "\x82", "\x83", "CHAR",
+    ":", "TEST", "CUR", "123", "CLR", "CLK0",
+    "A", "B", "C", "D", "E", "F",
+    "G", "H", "I (", "J )", "K", "L",
+    "7", "8", "9", "DEL", "ON/C",
+    "4", "5", "6", "*", "/",
+    "1", "2", "3", "+", "-",
+    "0", ".", "ANS", "SPACE", "=",
+};
+
 // Key 1..50's face in keys.bmp.
 constexpr FaceRect KeyFaceCell(int key) {
     const int row = IsUpperKey(key) ? KeyRow(key) : 5 + KeyRow(key);
