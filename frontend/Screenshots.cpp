@@ -65,11 +65,10 @@ void TScreenshots::SetScale(int scale) {
     TWindowSettings::StoreScreenshotScale(scale);
 }
 
-QStringList PictureFolderChoices(const QString& chosen, const QString& xdgPictures, const QString& desktopPictures,
-                                 const QString& home, const QString& calculatorDir) {
+QStringList PictureFolderChoices(const QString& xdgPictures, const QString& desktopPictures, const QString& home,
+                                 const QString& calculatorDir) {
     const auto absolute = [](const QString& path) { return !path.isEmpty() && QDir::isAbsolutePath(path); };
     QStringList choices;
-    if (absolute(chosen)) choices << QDir::cleanPath(chosen);
     QString pictures;
     if (absolute(xdgPictures)) {
         pictures = xdgPictures;
@@ -93,7 +92,9 @@ QString UsablePictureFolder(const QStringList& choices) {
 }
 
 QString TScreenshots::Folder() const {
-    return UsablePictureFolder(PictureFolderChoices(TWindowSettings::ScreenshotFolder(), qEnvironmentVariable("XDG_PICTURES_DIR"),
+    // The one chosen as it is: gone, a save there says so.
+    if (const QString chosen = TWindowSettings::ScreenshotFolder(); !chosen.isEmpty()) return chosen;
+    return UsablePictureFolder(PictureFolderChoices(qEnvironmentVariable("XDG_PICTURES_DIR"),
                                                     QStandardPaths::writableLocation(QStandardPaths::PicturesLocation),
                                                     QDir::homePath(), QString::fromStdString(dir_.string())));
 }
