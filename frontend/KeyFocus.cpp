@@ -32,7 +32,7 @@ bool TKeyFocus::eventFilter(QObject* watched, QEvent* event) {
     // click. (The window system activates it once it is on the screen.)
     if (watched == window_ && event->type() == QEvent::Show && !shownOnce_) {
         shownOnce_ = true;
-        if (!qEnvironmentVariableIsSet("NOACT")) window_->activateWindow();
+        window_->activateWindow();
     }
     // A dialog or menu of the program gone: where no window manager hands
     // the keyboard on, it falls to the screen's root, and the window system

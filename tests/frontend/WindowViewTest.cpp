@@ -197,6 +197,35 @@ private slots:
         QVERIFY2(shown.Lines().contains(said), qPrintable(shown.Lines().join(" | ")));
     }
 
+    // The window comes back to its place after fullscreen, and the display's
+    // own window to its place at the next start.
+    void PlacesComeBack() {
+        QRect displayPlace;
+        {
+            Shown shown;
+            shown.form->move(40, 30);
+            QTRY_COMPARE(shown.form->pos(), QPoint(40, 30));
+            const QRect before = shown.form->geometry();
+            for (int round = 0; round < 2; ++round) {
+                shown.Action("fullscreen")->trigger();
+                QTRY_VERIFY(shown.form->isFullScreen());
+                shown.Action("fullscreen")->trigger();
+                QTRY_VERIFY(!shown.form->isFullScreen());
+                QTRY_COMPARE(shown.form->geometry(), before);
+            }
+            shown.Action("displayonly")->trigger();
+            QWidget* own = shown.form->LcdImage()->window();
+            own->setGeometry(QRect(300, 200, 400, 300));
+            QTRY_COMPARE(own->geometry(), QRect(300, 200, 400, 300));
+            displayPlace = own->geometry();
+            shown.form->close();
+        }
+        Shown again;
+        QTRY_VERIFY(again.form->LcdImage()->window() != again.form.get());
+        QTRY_COMPARE(again.form->LcdImage()->window()->geometry(), displayPlace);
+        QCOMPARE(again.form->pos(), QPoint(40, 30));
+    }
+
     // "Paused", the speed and a replay's progress stay as long as they
     // last: they show beside the display, never over its dots, in every
     // view (the face, the display's own window, fullscreen).
