@@ -51,7 +51,7 @@ void TStateSlots::SaveSlot(int slot) {
 void TStateSlots::LoadSlot(int slot) {
     // Nothing went wrong: the slot was never saved, as its menu item says.
     if (SlotEmpty(slot)) {
-        messages_.Say(QStringLiteral("Slot %1 is empty: Shift+F%2 saves into it").arg(slot).arg(8 + slot));
+        messages_.Say(QStringLiteral("Slot %1 is empty").arg(slot));
         return;
     }
     if (LoadFrom(StateSlotPath(dir_, slot))) messages_.Say(QStringLiteral("State %1 loaded").arg(slot));

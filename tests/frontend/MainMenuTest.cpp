@@ -354,7 +354,7 @@ private slots:
         // and the machine stays; its item is greyed while the menu shows.
         form->Menu().Action("load3")->trigger();  // F11
         QVERIFY(AcknowledgeWarnings(*form).isEmpty());
-        QCOMPARE(form->Messages().Lines().back().Text, QStringLiteral("Slot 3 is empty: Shift+F11 saves into it"));
+        QCOMPARE(form->Messages().Lines().back().Text, QStringLiteral("Slot 3 is empty"));
         QVERIFY(varnox::EncodeState(m) == before);
 
         form->Menu().ContextMenu()->popup(QPoint(0, 0));
