@@ -153,10 +153,11 @@ void TBadgeStrip::paintEvent(QPaintEvent*) {
 
 namespace {
 
-// A line of badges on the stage, and the width they need beside the
-// display ("PLAY 12.3 / 40.0 s" at that height).
-int StageLineHeight(QSize stage) { return std::clamp(stage.height() / 24, 12, 32); }
-int BesideWidth(int lineHeight) { return lineHeight * 8; }
+// A line of badges on the stage, and the width beside the display that
+// holds them ("Paused" on a line; a longer one goes on a line of its own,
+// cut in the middle if need be).
+int StageLineHeight(QSize stage) { return std::clamp(stage.height() / 40, 12, 24); }
+int BesideWidth(int lineHeight) { return lineHeight * 4; }
 
 }  // namespace
 

@@ -88,8 +88,7 @@ private slots:
         QVERIFY(own != shown.form.get() && own->isVisible());
         QVERIFY(shown.form->Button(1)->isVisible());
         own->resize(500, 300);
-        // Above the line its badges take.
-        QTRY_COMPARE(shown.form->LcdImage()->geometry(), QRect(58, 16, 384, 256));
+        QTRY_COMPARE(shown.form->LcdImage()->geometry(), QRect(58, 22, 384, 256));  // its badges beside it
         QCOMPARE(shown.form->size(), face);
         own->close();
         QVERIFY(!own->isVisible());
@@ -106,15 +105,15 @@ private slots:
         QTRY_VERIFY(shown.form->isFullScreen());
         QTRY_COMPARE(shown.form->size(), QSize(800, 600));
         QVERIFY(!shown.form->Menu().MenuBar()->isVisible());
-        QCOMPARE(shown.form->LcdImage()->geometry(), QRect(16, 31, 768, 512));  // above the badges' line
+        QCOMPARE(shown.form->LcdImage()->geometry(), QRect(16, 36, 768, 512));  // above the badges' line
         QCOMPARE(shown.Lines().last(), QStringLiteral("Fullscreen: Alt+Enter or Ctrl+F leaves"));
         shown.now += TScreenMessages::ShowMs + TScreenMessages::FadeMs;
         shown.messages->SetLasting("pause", QString());
         const QImage screen = shown.form->grab().toImage().convertToFormat(QImage::Format_RGB32);
-        for (const QPoint corner : {QPoint(0, 0), QPoint(15, 30), QPoint(799, 599), QPoint(784, 543)}) {
+        for (const QPoint corner : {QPoint(0, 0), QPoint(15, 35), QPoint(799, 599), QPoint(784, 548)}) {
             QCOMPARE(screen.pixel(corner), 0xFF000000u);
         }
-        shown.CompareDots(screen.copy(16, 31, 768, 512), 8);
+        shown.CompareDots(screen.copy(16, 36, 768, 512), 8);
         // A right click anywhere on it opens the menu: there is no bar.
         auto* stage = shown.form->findChild<varnox::TDisplayStage*>();
         QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(5, 5), stage->mapToGlobal(QPoint(5, 5)));
