@@ -39,6 +39,7 @@ class QTimer;
 
 namespace varnox {
 
+class TKeyHints;
 class TKeyMapWindow;
 class TRecordMark;
 struct TRecordingDisplay;
@@ -67,6 +68,7 @@ public:
     Session& GetSession() { return session_; }
     const QImage& DisplayBitmap() const { return displayBitmap_; }
     TSpeedButton* Button(int tag) const { return buttons_.at(tag - 1); }
+    TKeyHints& Hints() const { return *hints_; }
     TShape* PrintSwitch() const { return printSwitch_; }
     TShape* PowerSwitch() const { return powerSwitch_; }
     TLcdImage* LcdImage() const { return lcdImage_; }
@@ -175,6 +177,7 @@ private:
     TThreadedTimer* runTimer_ = nullptr;
     QTimer* refreshTimer_ = nullptr;
     TKeyMapWindow* keyMap_ = nullptr;
+    std::unique_ptr<TKeyHints> hints_;
     TRecordMark* recordMark_ = nullptr;
     std::unique_ptr<TMainMenu> menu_;
     std::unique_ptr<TRecordingDisplay> recordingDisplay_;
