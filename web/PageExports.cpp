@@ -129,12 +129,12 @@ EMSCRIPTEN_KEEPALIVE int vx_truncated_bitmap(const uint8_t* bytes, int size) {
 EMSCRIPTEN_KEEPALIVE const char* vx_face_layout(PageHandle* h) {
     using namespace varnox;
     std::string keys;
-    const KeyMap& keys = h->Session.GetSession().Keys();
+    const KeyMap& pcKeys = h->Session.GetSession().Keys();
     for (int key = 1; key <= FaceKeyCount; ++key) {
         // The hints are names of PC keys: letters, digits and signs, none
         // that JSON would need escaped but these two.
         std::string hint;
-        for (const char c : KeyHint(keys, key)) hint += c == '"' || c == '\\' ? std::string("\\") + c : std::string(1, c);
+        for (const char c : KeyHint(pcKeys, key)) hint += c == '"' || c == '\\' ? std::string("\\") + c : std::string(1, c);
         keys += (key > 1 ? "," : "") + std::string("{\"place\":") + Json(KeyPlace(key)) +
                 ",\"cell\":" + Json(KeyFaceCell(key)) + ",\"hint\":" + Json(KeyHintPlace(key)) + ",\"hintText\":\"" + hint + "\"}";
     }
