@@ -178,10 +178,11 @@ class Machine:
             folder = os.fspath(folder)
             if not os.path.isdir(folder):
                 raise FileNotFoundError(f"Machine: {folder} is not a folder of machine files")
-        self._start(_core.Machine(folder))
-        if not self._core.has_program:
+        core = _core.Machine(folder)
+        if not core.has_program:
             raise FileNotFoundError(f"Machine: nothing to run without rom0.bin in {folder}: "
-                                    + "; ".join(self.messages))
+                                    + "; ".join(core.load_messages))
+        self._start(core)
 
     def _start(self, core):
         self._core = core
