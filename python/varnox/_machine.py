@@ -292,6 +292,11 @@ class Machine:
         return result
 
     @staticmethod
+    def key_number(key):
+        """The number 1..53 of a key given by name ("CALC", "7") or number."""
+        return _key_number(key, "key_number")
+
+    @staticmethod
     def key_names():
         """Every name a key goes by."""
         return list(_core.key_names())
