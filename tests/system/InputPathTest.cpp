@@ -42,9 +42,10 @@ std::unique_ptr<Machine> WatcherMachine() {
 }
 
 // The whole machine as a state holds it, with the run control beside.
-std::vector<uint8_t> Whole(const Machine& m) {
-    std::vector<uint8_t> bytes = EncodeState(m);
-    for (const int32_t v : {int32_t{m.Run.DebugActive}, m.Run.ResumeDelay, m.Run.CyclesPerTick}) {
+std::vector<uint8_t> Whole(const InputPath& path) {
+    std::vector<uint8_t> bytes = EncodeState(path.GetMachine());
+    const RunControl& run = path.Control();
+    for (const int32_t v : {int32_t{run.DebugActive}, run.ResumeDelay, run.CyclesPerTick}) {
         bytes.push_back(static_cast<uint8_t>(v));
     }
     return bytes;
@@ -171,7 +172,7 @@ TEST(Recording, RandomInputsAcrossAStateReplayToTheSameMachine) {
         const TicksRun run = RunTicks(again, recording.Ticks);
         EXPECT_EQ(run.ticks, 400);
         EXPECT_FALSE(again.IsReplaying());
-        EXPECT_EQ(Whole(*replayed), Whole(*recorded));
+        EXPECT_EQ(Whole(again), Whole(path));
     }
 }
 
@@ -195,7 +196,7 @@ TEST(Recording, FromPowerOnOverTheSameFilesOnly) {
     InputPath again(*same);
     ASSERT_EQ(again.StartReplay(recording, "r.vxr"), std::nullopt);
     RunTicks(again, recording.Ticks);
-    EXPECT_EQ(Whole(*same), Whole(*recorded));
+    EXPECT_EQ(Whole(again), Whole(path));
 
     const struct {
         const char* name;
@@ -210,13 +211,13 @@ TEST(Recording, FromPowerOnOverTheSameFilesOnly) {
     for (const auto& r : refusals) {
         auto other = fresh();
         r.change(*other);
-        const std::vector<uint8_t> before = Whole(*other);
         InputPath otherPath(*other);
+        const std::vector<uint8_t> before = Whole(otherPath);
         const auto refused = otherPath.StartReplay(recording, "r.vxr");
         ASSERT_TRUE(refused) << r.name;
         EXPECT_NE(refused->find("Cannot replay r.vxr: "), std::string::npos) << *refused;
         EXPECT_NE(refused->find(r.says), std::string::npos) << *refused;
-        EXPECT_EQ(Whole(*other), before) << r.name;
+        EXPECT_EQ(Whole(otherPath), before) << r.name;
         EXPECT_FALSE(otherPath.IsReplaying());
     }
 }
@@ -236,19 +237,19 @@ TEST(Recording, AReplayEndsAtTheSessionsOwnSettings) {
         SCOPED_TRACE(ending.name);
         auto m = WatcherMachine();
         const Settings own = m->Config;
-        const int32_t cycles = m->Run.CyclesPerTick;
-        Recording r = BeginRecording(*m, true);
+        InputPath path(*m);
+        const int32_t cycles = path.Control().CyclesPerTick;
+        Recording r = BeginRecording(*m, 0, true);
         r.OscFreq = own.OscFreq / 2;
         r.SelfTest = own.SelfTest + 3;
         r.Ticks = 20;
-        InputPath path(*m);
         path.KeepSnapshots(true);
         ASSERT_EQ(path.StartReplay(r, "r.vxr"), std::nullopt);
-        EXPECT_EQ(m->Run.CyclesPerTick, cycles / 2);
+        EXPECT_EQ(path.Control().CyclesPerTick, cycles / 2);
         RunTicks(path, 12);
         ending.end(path);
         EXPECT_FALSE(path.IsReplaying());
-        EXPECT_EQ(m->Run.CyclesPerTick, cycles);
+        EXPECT_EQ(path.Control().CyclesPerTick, cycles);
         path.StartRecording(false);
         const Recording next = path.StopRecording();
         EXPECT_EQ(next.OscFreq, own.OscFreq);
@@ -268,18 +269,18 @@ TEST(Recording, AStopInsideATickReplaysToTheSameStep) {
         path.StartRecording(false);
         const KeyHold holds[] = {{41, 1, 30}};
         RunTicks(path, 20, holds);
-        recorded->Run.StepCount = stop.stepCount;
-        recorded->Run.BreakAddress = stop.breakAddress;
+        path.Control().Stops.StepCount = stop.stepCount;
+        path.Control().Stops.BreakAddress = stop.breakAddress;
         ASSERT_TRUE(RunTicks(path, 1000, holds).stopped);
         const Recording recording = path.StopRecording();
         EXPECT_GT(recording.StopSteps, 0);
-        recorded->Run.BreakAddress = -1;
+        path.Control().Stops.BreakAddress = -1;
 
         auto replayed = WatcherMachine();
         InputPath again(*replayed);
         ASSERT_EQ(again.StartReplay(recording, "r.vxr"), std::nullopt);
         EXPECT_TRUE(RunTicks(again, recording.Ticks).stopped);
-        EXPECT_EQ(Whole(*replayed), Whole(*recorded));
+        EXPECT_EQ(Whole(again), Whole(path));
     }
 }
 
@@ -382,12 +383,12 @@ TEST(Rewind, BackThenTheSameInputsAgainEndsTheSame) {
         InputPath path(*m);
         path.KeepSnapshots(true);
         drive(path, 300);
-        const std::vector<uint8_t> before = Whole(*m);
+        const std::vector<uint8_t> before = Whole(path);
         for (int step = 0; step < back; ++step) ASSERT_TRUE(path.StepBack());
         EXPECT_EQ(path.Tick(), 300 - 10 * back);
-        EXPECT_NE(Whole(*m), before);
+        EXPECT_NE(Whole(path), before);
         drive(path, 300);
-        EXPECT_EQ(Whole(*m), before);
+        EXPECT_EQ(Whole(path), before);
     }
 }
 
@@ -420,8 +421,8 @@ TEST(Rewind, NoSnapshotWhileTheDebuggerHoldsTheMachine) {
         auto m = WatcherMachine();
         InputPath path(*m);
         path.KeepSnapshots(true);
-        m->Run.DebugActive = c.debugActive;
-        m->Run.ResumeDelay = c.resumeDelay;
+        path.Control().DebugActive = c.debugActive;
+        path.Control().ResumeDelay = c.resumeDelay;
         for (int tick = 0; tick < 50; ++tick) path.RunTick();
         EXPECT_EQ(path.Snapshots().Count(), c.snapshots) << c.debugActive << " " << c.resumeDelay;
     }
@@ -435,13 +436,13 @@ TEST(Rewind, UndoLoadStateReturnsToTheMomentBefore) {
     ASSERT_EQ(SaveStateFile(*m, dir.path() / "s.vxs"), std::nullopt);
     EXPECT_FALSE(path.UndoLoadState());
     for (int tick = 0; tick < 35; ++tick) path.RunTick();
-    const std::vector<uint8_t> before = Whole(*m);
+    const std::vector<uint8_t> before = Whole(path);
     ASSERT_TRUE(path.LoadState(dir.path() / "none.vxs"));  // a failed load keeps nothing to undo
     EXPECT_FALSE(path.CanUndoLoad());
     ASSERT_EQ(path.LoadState(dir.path() / "s.vxs"), std::nullopt);
-    EXPECT_NE(Whole(*m), before);
+    EXPECT_NE(Whole(path), before);
     EXPECT_TRUE(path.UndoLoadState());
-    EXPECT_EQ(Whole(*m), before);
+    EXPECT_EQ(Whole(path), before);
     EXPECT_FALSE(path.CanUndoLoad());
 }
 

@@ -73,12 +73,12 @@ std::unique_ptr<Machine> SameFirmware(const Machine& original) {
 // start.
 enum class Until { Steps, Ticks };
 void RunOn(Machine& m, Until until, int32_t count) {
-    m.Run.DebugActive = 0;
-    m.Run.StepCount = until == Until::Steps ? count : -1;
+    RunControl run = RunControl::Started(m.Config.OscFreq);
+    run.Stops.StepCount = until == Until::Steps ? count : -1;
     m.HeldKeys[HeldPcKeySlot] = 31;
     KeyScan(m);
     const int ticks = until == Until::Steps ? 2000 : count;
-    for (int tick = 1; tick <= ticks && !OnRunTimer(m); ++tick) {
+    for (int tick = 1; tick <= ticks && OnRunTimer(m, run) == RunStopKind::None; ++tick) {
     }
 }
 
@@ -249,19 +249,40 @@ TEST(SaveState, AChangeOfAnyFieldShowsInTheEncoding) {
     }
 }
 
-// A file of the first format, which had no refresh cadence, loads with the
-// cadence at its power-on value.
-TEST(SaveState, VersionOneFilesLoadWithTheCadenceAtItsStart) {
-    auto m = RandomMachine(11);
-    RunOn(*m, Until::Ticks, 4);
-    ASSERT_EQ(m->Clock.RefreshPhase, 1);
-    std::vector<uint8_t> old = EncodeState(*m);
-    old.resize(old.size() - sizeof(int32_t));  // the cadence was last
-    old[8] = 1;
-    auto loaded = SameFirmware(*m);
-    ASSERT_EQ(DecodeState(Resealed(old), *loaded), std::nullopt);
-    m->Clock.RefreshPhase = 0;
-    EXPECT_EQ(EncodeState(*loaded), EncodeState(*m));
+// Files of the formats before: the first had no refresh cadence, the
+// second no counts of the clock; each loads with what it lacks at 0 (the
+// cadence at its power-on value, the counts from the moment it was saved),
+// and runs on as the machine it was saved from.
+TEST(SaveState, OlderFormatsLoadWithWhatTheyLackAtZero) {
+    const struct {
+        uint32_t version;
+        size_t lacks;  // bytes at the end of the payload
+        bool cadence;  // whether it kept the cadence
+    } formats[] = {{1, sizeof(int32_t) + 3 * sizeof(int64_t), false}, {2, 3 * sizeof(int64_t), true}};
+    for (const auto& format : formats) {
+        SCOPED_TRACE(format.version);
+        auto m = RandomMachine(11);
+        RunOn(*m, Until::Ticks, 4);
+        ASSERT_EQ(m->Clock.RefreshPhase, 1);
+        ASSERT_GT(m->Clock.Steps, 0);
+        std::vector<uint8_t> old = EncodeState(*m);
+        old.resize(old.size() - format.lacks);
+        old[8] = static_cast<uint8_t>(format.version);
+        auto loaded = SameFirmware(*m);
+        loaded->Clock.Steps = 99;  // from the machine it replaces: not kept
+        ASSERT_EQ(DecodeState(Resealed(old), *loaded), std::nullopt);
+        EXPECT_EQ(loaded->Clock.RunTicks, 0);
+        EXPECT_EQ(loaded->Clock.Steps, 0);
+        EXPECT_EQ(loaded->Clock.Cycles, 0);
+        EXPECT_EQ(loaded->Clock.RefreshPhase, format.cadence ? 1 : 0);
+        m->Clock = loaded->Clock;
+        EXPECT_EQ(EncodeState(*loaded), EncodeState(*m));
+        // Counted from there on alike.
+        RunOn(*m, Until::Ticks, 6);
+        RunOn(*loaded, Until::Ticks, 6);
+        EXPECT_EQ(loaded->Clock.RunTicks, 6);
+        EXPECT_EQ(EncodeState(*loaded), EncodeState(*m));
+    }
 }
 
 TEST(SaveState, BadFilesAreRefusedAndChangeNothing) {
@@ -283,8 +304,8 @@ TEST(SaveState, BadFilesAreRefusedAndChangeNothing) {
         {"empty", [] { return std::vector<uint8_t>(); }, "not a Varnox state file"},
         {"foreign", [] { return std::vector<uint8_t>{'P', 'K', 3, 4, 0, 0, 0, 0, 0, 0}; }, "not a Varnox state file"},
         {"header cut", [&] { return std::vector<uint8_t>(good.begin(), good.begin() + 12); }, "cut short"},
-        {"other version", [&] { auto b = good; b[8] = 3; return b; }, "state format version 3; this program reads versions 1 to 2"},
-        {"version 0", [&] { auto b = good; b[8] = 0; return b; }, "state format version 0; this program reads versions 1 to 2"},
+        {"other version", [&] { auto b = good; b[8] = 4; return b; }, "state format version 4; this program reads versions 1 to 3"},
+        {"version 0", [&] { auto b = good; b[8] = 0; return b; }, "state format version 0; this program reads versions 1 to 3"},
         {"last byte lost", [&] { auto b = good; b.pop_back(); return b; }, "its header announces"},
         {"byte added", [&] { auto b = good; b.push_back(0); return b; }, "its header announces"},
         {"byte flipped", [&] { auto b = good; b[4000] ^= 0x20; return b; }, "checksum does not match"},
@@ -304,6 +325,7 @@ TEST(SaveState, BadFilesAreRefusedAndChangeNothing) {
         {"self-test below 0", [&] { return encodedWith([](Machine& m) { m.Clock.SelfTestCounter = -1; }); }, "SelfTestCounter is -1"},
         {"timer countdown", [&] { return encodedWith([](Machine& m) { m.Clock.TimerCountdown = 16385; }); }, "TimerCountdown is 16385, outside 0..16384"},
         {"refresh phase", [&] { return encodedWith([](Machine& m) { m.Clock.RefreshPhase = 3; }); }, "RefreshPhase is 3, outside 0..2"},
+        {"steps below 0", [&] { return encodedWith([](Machine& m) { m.Clock.Steps = -1; }); }, "Steps is -1, outside 0..9223372036854775807"},
         {"request far off", [&] { return encodedWith([](Machine& m) { m.Cpu.IrqPending[2] = 1000; }); }, "IrqPending[2] is 1000, outside -8..127"},
         {"request long gone", [&] { return encodedWith([](Machine& m) { m.Cpu.IrqPending[0] = INT32_MIN; }); }, "IrqPending[0] is -2147483648"},
         {"in service, no request", [&] { return encodedWith([](Machine& m) { m.Cpu.IF |= 0x40; m.Cpu.IrqPending[1] = 0; }); },

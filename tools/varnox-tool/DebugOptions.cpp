@@ -17,10 +17,10 @@ bool NeedsNames(const DebugRunOptions& options) {
 
 // --break FILE:LINE: the line's first word, from rom.sym's line rows. ""
 // and the address set, or the problem.
-std::string BreakAtSourceLine(Machine& m, const std::string& text, const DebugSession& session) {
+std::string BreakAtSourceLine(RunStops& stops, const std::string& text, const DebugSession& session) {
     const SourcePlaceAddress place = ResolveSourcePlace(text, session.Lines);
     if (!place.Address) return "bad breakpoint line: " + text + " (" + place.Problem + ")";
-    m.Run.BreakAddress = *place.Address;
+    stops.BreakAddress = *place.Address;
     return {};
 }
 
@@ -36,7 +36,7 @@ std::string CheckDebugOptions(const DebugRunOptions& options) {
     return {};
 }
 
-std::string ApplyDebugOptions(Machine& m, const DebugRunOptions& options, DebugSession& session,
+std::string ApplyDebugOptions(Machine& m, RunStops& stops, const DebugRunOptions& options, DebugSession& session,
                               const std::filesystem::path& dir) {
     if (!NeedsNames(options)) return {};
     SymbolLoad symbols = LoadSymbolsBeside(dir, m);
@@ -44,7 +44,7 @@ std::string ApplyDebugOptions(Machine& m, const DebugRunOptions& options, DebugS
     session.Symbols = std::move(symbols.Table);
     session.Lines = std::move(symbols.Lines);
     if (options.breakGiven && ParseSourcePlace(options.breakText)) {
-        if (auto problem = BreakAtSourceLine(m, options.breakText, session); !problem.empty()) return problem;
+        if (auto problem = BreakAtSourceLine(stops, options.breakText, session); !problem.empty()) return problem;
     } else if (options.breakGiven) {
         // A name wins over hex digits that spell it, as in the debugger.
         const AddressValue address = ParseAddressText(options.breakText, session.Names());
@@ -52,7 +52,7 @@ std::string ApplyDebugOptions(Machine& m, const DebugRunOptions& options, DebugS
         if (address.Named && address.Named->Space == SymbolSpace::Data) {
             return "bad breakpoint address: " + options.breakText + " is a data name; the program counter never goes there";
         }
-        m.Run.BreakAddress = *address.Address;
+        stops.BreakAddress = *address.Address;
     }
     for (const std::string& text : options.watchTexts) {
         const WatchRangeValue watch = ParseWatchText(text, session.Names());
@@ -62,7 +62,7 @@ std::string ApplyDebugOptions(Machine& m, const DebugRunOptions& options, DebugS
         }
         session.Watchpoints.Add(*watch.Range);
     }
-    if (!options.watchTexts.empty()) session.Arm(m);
+    if (!options.watchTexts.empty()) session.Arm(m, stops);
     return {};
 }
 

@@ -186,30 +186,29 @@ void CatchStopSignals() {
     for (const int signal : {SIGTERM, SIGINT, SIGHUP}) sigaction(signal, &action, nullptr);
 }
 
-struct StepCounter {
-    long long steps = 0;
-    unsigned long long cycles = 0;
+struct StepWatch {
+    int64_t cyclesFrom = 0;  // the machine's clock when the run began
     bool trace = false;
     bool traceRegs = false;
     bool outputClosed = false;  // the trace could not be written: stop
     int traceError = 0;         // why
 };
 
-void BeforeStep(Machine& m, void* context) {
-    auto* counter = static_cast<StepCounter*>(context);
-    if (counter->steps > 0 && m.Cpu.StepCycles > 0) counter->cycles += static_cast<unsigned long long>(m.Cpu.StepCycles);
-    if (counter->trace && !(counter->traceRegs ? TraceStepWithRegisters(m, counter->cycles) : TraceStep(m))) {
+// Before every step: the trace, and whether the run is to stop after the
+// step, as --steps stops one, so that a recording of it replays to the
+// same machine.
+bool BeforeStep(Machine& m, void* context) {
+    auto* watch = static_cast<StepWatch*>(context);
+    const auto cycles = static_cast<unsigned long long>(m.Clock.Cycles - watch->cyclesFrom);
+    if (watch->trace && !(watch->traceRegs ? TraceStepWithRegisters(m, cycles) : TraceStep(m))) {
         // Whoever read the trace has gone (| head): end the run as if it
         // were over, so the memory is still saved.
-        counter->traceError = errno;
-        counter->trace = false;
-        counter->outputClosed = true;
-        m.Run.StepCount = 1;
+        watch->traceError = errno;
+        watch->trace = false;
+        watch->outputClosed = true;
+        return true;
     }
-    // Stopped after this step as --steps stops a run, so that a recording
-    // of it replays to the same machine.
-    if (stopSignal != 0) m.Run.StepCount = 1;
-    ++counter->steps;
+    return stopSignal != 0;
 }
 
 // Returns false after saying why the picture could not be written (empty
@@ -281,14 +280,15 @@ int RunCommand(const Args& args) {
         return 1;
     }
     StartMachine(m);
-    InputPath path(m);
-    std::optional<long long> replayTicks;
     if (!options.loadState.empty()) {
         if (const auto failure = LoadStateToRun(m, options.loadState)) {
             Complain(*failure);
             return 1;
         }
     }
+    // Its run ticks are counted from here, the state's moment or power-on.
+    InputPath path(m);
+    std::optional<long long> replayTicks;
     if (!options.replay.empty()) {
         // Read and checked whole before anything runs.
         Recording recording;
@@ -302,9 +302,10 @@ int RunCommand(const Args& args) {
     }
     if (!options.record.empty()) path.StartRecording(options.loadState.empty());
 
-    if (options.steps) m.Run.StepCount = static_cast<int32_t>(*options.steps);
+    RunStops& stops = path.Control().Stops;
+    if (options.steps) stops.StepCount = static_cast<int32_t>(*options.steps);
     DebugSession session;
-    if (const std::string problem = ApplyDebugOptions(m, options.debug, session, dir); !problem.empty()) {
+    if (const std::string problem = ApplyDebugOptions(m, stops, options.debug, session, dir); !problem.empty()) {
         return UsageError(RunSpec, problem);
     }
     const bool stopSought = options.steps || options.debug.breakGiven || !options.debug.watchTexts.empty();
@@ -313,9 +314,10 @@ int RunCommand(const Args& args) {
                                : stopSought  ? StopSearchTicks
                                              : DefaultTicks;
 
-    StepCounter counter;
-    counter.trace = options.trace;
-    counter.traceRegs = options.debug.traceRegs;
+    StepWatch stepWatch;
+    stepWatch.cyclesFrom = m.Clock.Cycles;
+    stepWatch.trace = options.trace;
+    stepWatch.traceRegs = options.debug.traceRegs;
     std::unique_ptr<ScreenClip> clip;
     AfterTickWatch watch;
     if (!options.gifFile.empty()) {
@@ -323,21 +325,21 @@ int RunCommand(const Args& args) {
         watch = [&clip](const Machine& ran) { clip->AfterRunTick(ran); };
     }
     Profiler profiler;
-    if (options.debug.profile) profiler.Start(m);
+    if (options.debug.profile) profiler.Start(m, stops);
     CatchStopSignals();
-    const TicksRun run = RunTicks(path, maxTicks, options.holds, BeforeStep, &counter, watch);
+    const TicksRun run = RunTicks(path, maxTicks, options.holds, BeforeStep, &stepWatch, watch);
     const long long ticks = run.ticks;
-    profiler.Stop(m);
+    profiler.Stop(stops);
 
     if (const std::string stop = session.StopText(); !stop.empty()) Complain(stop);
     session.Disarm(m);
 
     bool failed = !loaded.Completed;  // a file was short or unreadable
-    if (counter.outputClosed && counter.traceError != EPIPE) {
+    if (stepWatch.outputClosed && stepWatch.traceError != EPIPE) {
         // Only a reader that went away ends a trace well; stderr is what
         // failed, so this goes to stdout.
         std::printf("varnox-tool run: the trace could not be written: %s; the run stopped at tick %lld\n",
-                    std::strerror(counter.traceError), ticks);
+                    std::strerror(stepWatch.traceError), ticks);
         failed = true;
     }
     if (stopSignal != 0) {
@@ -370,7 +372,7 @@ int RunCommand(const Args& args) {
         failed = failed || saved.Failed;
     }
 
-    std::printf("%s\n", StateLine(m.Cpu, counter.steps, ticks).c_str());
+    std::printf("%s\n", StateLine(m.Cpu, run.steps, ticks).c_str());
     if (options.debug.profile) {
         std::fputs(ProfileText(profiler.Report(session.Names(), &session.Lines), options.profileRows).c_str(), stdout);
     }

@@ -1,0 +1,63 @@
+// How a session controls the run tick, beside the machine: whether the
+// debugger holds the machine, the pause after it lets go, the grant of
+// oscillator ticks each run tick adds, and the stops of a run. None of it
+// is the machine's, so save states, snapshots and recordings' states leave
+// it out. The input path owns one and gives it to every run tick it makes.
+#pragma once
+
+#include <cstdint>
+
+#include "core/DebugHooks.h"
+#include "core/Def.h"
+
+namespace varnox {
+
+// The run tick's grant of oscillator ticks is interval (ms) x OscFreq.
+constexpr int32_t RunIntervalMs = 10;
+
+// Why a run stopped after a step.
+enum class RunStopKind : uint8_t {
+    None,
+    StepCount,     // the steps it was given are made
+    ReplayEnd,     // a replay's last run tick made the steps of the recorded one
+    BreakAddress,  // PC reached the break address
+    Conditions,    // a breakpoint, watchpoint, condition or target of the debugger's
+    Requested,     // the hook run before the step asked for it (a trace that cannot be written, a signal)
+};
+
+// The stops of a run. Every kind is the same kind of thing: a test made
+// after each step, by the run tick, in one place (StopAfterStep); any
+// armed sends the run tick the way that makes it.
+struct RunStops {
+    int32_t StepCount = -1;           // steps still to make; 0 or less: off
+    int64_t ReplaySteps = 0;          // steps the replay's last run tick still makes; 0 or less: off
+    int32_t BreakAddress = -1;        // stop once PC equals it; negative: off, above 0xFFFF never met
+    StopCheck* Conditions = nullptr;  // asked after every step while set
+
+    bool Armed() const { return StepCount > 0 || ReplaySteps > 0 || BreakAddress >= 0 || Conditions; }
+    // The debugger's step count and break address off.
+    void ClearCountAndAddress() {
+        StepCount = -1;
+        BreakAddress = -1;
+    }
+};
+
+// After a step of the run: the stop it meets, or None. The conditions are
+// asked after every step, one that also ends a count included, so that a
+// trace or a profile behind them misses none; the counts count every step.
+// When several stops are met at once the first of RunStopKind's order is
+// said. `requested`: the step's hook asked for the run to stop after it.
+RunStopKind StopAfterStep(RunStops& stops, Machine& m, bool requested);
+
+struct RunControl {
+    uint8_t DebugActive = 0;    // the debugger holds the machine: run ticks make no step
+    int32_t ResumeDelay = 0;    // run ticks still to pass without steps after the debugger let go
+    int32_t CyclesPerTick = 0;  // oscillator ticks each run tick adds to the budget
+    RunStops Stops;
+
+    // As when the window is shown: nothing held, no stops, and the grant of
+    // run ticks of `intervalMs` at `oscFreq` (wrapping, not overflowing).
+    static RunControl Started(int32_t oscFreq, int32_t intervalMs = RunIntervalMs);
+};
+
+}  // namespace varnox
