@@ -11,9 +11,11 @@
 #include <variant>
 #include <vector>
 
+#include "core/Crc32.h"
 #include "support/AsmProgram.h"
 #include "support/MachineBuilder.h"
 #include "support/ScratchDir.h"
+#include "system/Files.h"
 #include "system/InputPath.h"
 #include "system/Recording.h"
 #include "system/RunPath.h"
@@ -444,6 +446,95 @@ TEST(Rewind, UndoLoadStateReturnsToTheMomentBefore) {
     EXPECT_TRUE(path.UndoLoadState());
     EXPECT_EQ(Whole(path), before);
     EXPECT_FALSE(path.CanUndoLoad());
+}
+
+// ---- The path's clock --------------------------------------------------------
+
+// The path counts its run ticks by the machine's clock, and goes on where
+// it was when the machine is replaced (a state, an older state, an undo),
+// reset, or run by the debugger; a rewind goes back to its snapshot's.
+TEST(InputPath, TheTickGoesOnAcrossEveryChangeOfTheMachine) {
+    test::ScratchDir dir;
+    auto m = WatcherMachine();
+    InputPath path(*m);
+    path.KeepSnapshots(true);
+    const auto ticks = [&](int n) {
+        for (int tick = 0; tick < n; ++tick) path.RunTick();
+    };
+    ticks(20);
+    ASSERT_EQ(SaveStateFile(*m, dir.path() / "s.vxs"), std::nullopt);
+    std::vector<uint8_t> older = EncodeState(*m);
+    older.resize(older.size() - 3 * sizeof(int64_t));  // format 2 had no counts
+    older[8] = 2;
+    const std::span<const uint8_t> payload(older.begin() + 20, older.end());
+    for (size_t i = 0; i < 4; ++i) older[12 + i] = static_cast<uint8_t>(payload.size() >> (8 * i));
+    for (size_t i = 0; i < 4; ++i) older[16 + i] = static_cast<uint8_t>(Crc32(payload) >> (8 * i));
+    dir.Write("older.vxs", older);
+
+    const struct {
+        const char* what;
+        std::function<void()> change;
+        long long tick;     // the path's, after
+        int64_t machine;    // the machine's count, after
+    } steps[] = {
+        {"15 ticks", [&] { ticks(15); }, 35, 35},
+        {"a reset", [&] { path.Reset(); }, 35, 35},
+        {"a state of tick 20", [&] { ASSERT_EQ(path.LoadState(dir.path() / "s.vxs"), std::nullopt); }, 35, 20},
+        {"5 ticks", [&] { ticks(5); }, 40, 25},
+        {"the load undone", [&] { ASSERT_TRUE(path.UndoLoadState()); }, 40, 35},
+        {"a state of format 2", [&] { ASSERT_EQ(path.LoadState(dir.path() / "older.vxs"), std::nullopt); }, 40, 0},
+        {"3 ticks the debugger makes", [&] {
+             for (int tick = 0; tick < 3; ++tick) OnRunTimer(*m, path.Control());
+         }, 43, 3},
+        {"7 ticks", [&] { ticks(7); }, 50, 10},
+        {"a rewind, to the snapshot before the undo", [&] { ASSERT_TRUE(path.StepBack()); }, 40, 25},
+    };
+    EXPECT_EQ(path.Tick(), 20);
+    for (const auto& step : steps) {
+        step.change();
+        EXPECT_EQ(path.Tick(), step.tick) << step.what;
+        EXPECT_EQ(m->Clock.RunTicks, step.machine) << step.what;
+    }
+}
+
+// The steps of a tick, and of a run, are the machine's clock's: the same a
+// hook counts.
+TEST(InputPath, TheStepsOfATickAreTheClocks) {
+    auto m = WatcherMachine();
+    InputPath path(*m);
+    long long hooked = 0;
+    const BeforeStepHook count = [](Machine&, void* c) {
+        ++*static_cast<long long*>(c);
+        return false;
+    };
+    const KeyHold holds[] = {{41, 2, 9}};
+    const TicksRun run = RunTicks(path, 12, holds, count, &hooked);
+    EXPECT_EQ(run.steps, hooked);
+    EXPECT_EQ(m->Clock.Steps, hooked);
+    hooked = 0;
+    path.RunTick(count, &hooked);
+    EXPECT_EQ(path.LastTickSteps(), hooked);
+    EXPECT_GT(hooked, 0);
+}
+
+// A replay at a grant of nothing (the oscillator setting 0 or below) ends
+// with the session's own grant back, as any replay does.
+TEST(Recording, AReplayAtNoGrantGivesTheSessionsBack) {
+    for (const int32_t osc : {0, MinOscFreq}) {
+        SCOPED_TRACE(osc);
+        auto m = WatcherMachine();
+        InputPath path(*m);
+        const int32_t cycles = path.Control().CyclesPerTick;
+        Recording r = BeginRecording(*m, 0, true);
+        r.OscFreq = osc;
+        r.Ticks = 5;
+        ASSERT_EQ(path.StartReplay(r, "r.vxr"), std::nullopt);
+        EXPECT_LE(path.Control().CyclesPerTick, 0);
+        EXPECT_EQ(RunTicks(path, 5).steps, 0);
+        EXPECT_FALSE(path.IsReplaying());
+        EXPECT_EQ(path.Control().CyclesPerTick, cycles);
+        EXPECT_GT(RunTicks(path, 1).steps, 0);
+    }
 }
 
 }  // namespace

@@ -1,0 +1,152 @@
+// The machine's clock: run ticks, steps and processor cycles counted from the
+// machine's start, whichever way a tick makes its steps, kept by save
+// states and snapshots, so that a run split anywhere counts as the run
+// made at once.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/Cpu.h"
+#include "core/Def.h"
+#include "support/AsmProgram.h"
+#include "support/MachineBuilder.h"
+#include "system/RunControl.h"
+#include "system/RunLoop.h"
+#include "system/SaveState.h"
+#include "system/Snapshot.h"
+
+namespace varnox {
+namespace {
+
+// Programs that make steps of every kind: quiet runs, interrupts, idle
+// steps while halted, free steps, the slow clock.
+const struct Program {
+    const char* name;
+    const char* source;
+} Programs[] = {
+    {"nop loop", "loop: nop\n jmp loop\n"},
+    {"timer interrupts over free steps",
+     " ldw sp,&H6000\n ldw v1,tick\n pst if,&H01\n pst ie,&H20\n"
+     "loop: adb r64,&H01\n cmp r65\n jmp loop\n"
+     "tick: adb r66,&H01\n rti\n"},
+    {"halted", " off\n"},
+    {"slow clock", " pst ie,&H84\nloop: nop\n jmp loop\n"},
+};
+
+std::unique_ptr<Machine> Started(const char* source) {
+    auto m = test::NewMachine();
+    EXPECT_EQ(test::LoadSource(*m, source), "");
+    StartMachine(*m);
+    return m;
+}
+
+// Counts what a hook sees: each step before it runs, and the cycles of the
+// one before.
+struct Seen {
+    long long steps = 0;
+    long long cycles = 0;
+};
+
+bool See(Machine& m, void* context) {
+    auto* seen = static_cast<Seen*>(context);
+    if (seen->steps++ > 0) seen->cycles += m.Cpu.StepCycles;
+    return false;
+}
+
+TEST(RunClock, CountsEveryRunTickStepAndCycleOnEitherWay) {
+    for (const Program& p : Programs) {
+        SCOPED_TRACE(p.name);
+        auto hooked = Started(p.source);
+        auto plain = Started(p.source);
+        RunControl hookedRun = RunControl::Started(hooked->Config.OscFreq);
+        RunControl plainRun = hookedRun;
+        Seen seen;
+        constexpr int Ticks = 25;
+        for (int tick = 0; tick < Ticks; ++tick) {
+            // The ticks of the pause after the debugger count too.
+            if (tick == 10) hookedRun.ResumeDelay = plainRun.ResumeDelay = 3;
+            OnRunTimer(*hooked, hookedRun, See, &seen);
+            OnRunTimer(*plain, plainRun);
+        }
+        if (seen.steps > 0) seen.cycles += hooked->Cpu.StepCycles;
+        EXPECT_EQ(hooked->Clock.RunTicks, Ticks);
+        EXPECT_EQ(hooked->Clock.Steps, seen.steps);
+        EXPECT_EQ(hooked->Clock.Cycles, seen.cycles);
+        EXPECT_GT(seen.steps, 0);
+        EXPECT_TRUE(plain->Clock == hooked->Clock);
+        EXPECT_TRUE(plain->Cpu == hooked->Cpu);
+    }
+}
+
+// Saved after any tick, as a state or a snapshot, and run on from there:
+// the counts are the run's made at once.
+TEST(RunClock, ASplitRunCountsAsTheRunMadeAtOnce) {
+    constexpr int Ticks = 40;
+    for (const Program& p : Programs) {
+        SCOPED_TRACE(p.name);
+        auto straight = Started(p.source);
+        RunControl run = RunControl::Started(straight->Config.OscFreq);
+        for (int tick = 0; tick < Ticks; ++tick) OnRunTimer(*straight, run);
+        for (const int split : {1, 7, 23}) {
+            SCOPED_TRACE(split);
+            auto first = Started(p.source);
+            RunControl firstRun = RunControl::Started(first->Config.OscFreq);
+            for (int tick = 0; tick < split; ++tick) OnRunTimer(*first, firstRun);
+            const std::vector<uint8_t> state = EncodeState(*first);
+            std::vector<uint8_t> snapshot(SnapshotBytes());
+            TakeSnapshot(*first, snapshot);
+
+            auto loaded = Started(p.source);
+            ASSERT_EQ(DecodeState(state, *loaded), std::nullopt);
+            auto restored = Started(p.source);
+            RestoreSnapshot(*restored, snapshot);
+            for (Machine* m : {loaded.get(), restored.get()}) {
+                EXPECT_EQ(m->Clock.RunTicks, split);
+                RunControl later = RunControl::Started(m->Config.OscFreq);
+                for (int tick = split; tick < Ticks; ++tick) OnRunTimer(*m, later);
+                EXPECT_TRUE(m->Clock == straight->Clock);
+                EXPECT_EQ(EncodeState(*m), EncodeState(*straight));
+            }
+        }
+    }
+}
+
+// The reset and the power switch restart the processor, not the count;
+// the machine's start counts from 0.
+TEST(RunClock, TheStartCountsFromZeroAResetGoesOn) {
+    auto m = Started(Programs[0].source);
+    RunControl run = RunControl::Started(m->Config.OscFreq);
+    for (int tick = 0; tick < 5; ++tick) OnRunTimer(*m, run);
+    const RunClock before = m->Clock;
+    ASSERT_GT(before.Steps, 0);
+    PowerOnReset(*m);
+    EXPECT_EQ(m->Clock.RunTicks, before.RunTicks);
+    EXPECT_EQ(m->Clock.Steps, before.Steps);
+    EXPECT_EQ(m->Clock.Cycles, before.Cycles);
+    EXPECT_EQ(m->Cpu.PC, 0);
+    StartMachine(*m);
+    EXPECT_EQ(m->Clock.RunTicks, 0);
+    EXPECT_EQ(m->Clock.Steps, 0);
+    EXPECT_EQ(m->Clock.Cycles, 0);
+}
+
+// A count at the top of its range goes round to 0, as a state holds
+// every count a run reaches.
+TEST(RunClock, CountsGoRoundWithinWhatAStateHolds) {
+    auto m = Started(Programs[0].source);
+    m->Clock.RunTicks = INT64_MAX;
+    m->Clock.Steps = INT64_MAX - 1;
+    m->Clock.Cycles = INT64_MAX - 3;
+    RunControl run = RunControl::Started(m->Config.OscFreq);
+    OnRunTimer(*m, run);
+    EXPECT_EQ(m->Clock.RunTicks, 0);
+    EXPECT_GE(m->Clock.Steps, 0);
+    EXPECT_GE(m->Clock.Cycles, 0);
+    EXPECT_EQ(UnreachableField(*m), std::nullopt);
+}
+
+}  // namespace
+}  // namespace varnox
