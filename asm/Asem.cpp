@@ -1,668 +1,287 @@
-// The syntax class rules: each reads the operands of its mnemonics with the
-// scanner steps and encodes them into the instruction word.
+// The line assembler: a mnemonic, then its operands read by the patterns
+// of the operand forms the mnemonic has in the instruction set. The
+// patterns are read side by side while they share their text, so a line
+// fails where the first of its steps or checks that no pattern passes
+// stands, and the opcode is the one whose operand fields the listing would
+// print as the text that was read.
 #include "asm/Asem.h"
 
 #include <optional>
-#include <utility>
 
 #include "asm/AsmScanner.h"
+#include "asm/OperandPatterns.h"
 #include "core/InstructionSet.h"
-#include "core/OperandFields.h"
 
 namespace varnox {
 namespace {
 
 using namespace asmscan;
 
-// ---- Opcodes the rules choose by operand form -------------------------------
+// ---- Opcodes ----------------------------------------------------------------
 
-// The opcode of a mnemonic in an operand form, from the description of the
-// instruction set; a form the set does not have stops the build here.
-constexpr unsigned Code(std::string_view mnemonic, OperandForm form, int bank = AnyBank) {
-    const int opcode = OpcodeOf(mnemonic, form, bank);
-    if (opcode < 0) throw "no such opcode";  // not a constant expression: the build fails
-    return static_cast<unsigned>(opcode);
-}
-
-using enum OperandForm;
-
-constexpr int Bank = static_cast<int>(BankBit);
-constexpr unsigned LdUpperFirst = Code("ld", UpperLower);                 // ld r70,r5
-constexpr unsigned LdLowerFirst = Code("ld", LowerUpper);                 // ld r5,r70
-constexpr unsigned LdImmediate = Code("ld", BankRegImm8);                 // ld r70,&H12
-constexpr unsigned LdPointer = Code("ld", BankRegPointerPostStep);        // ld r70,(ix)+
-constexpr unsigned LdRegisterOffset = Code("ld", RegOffsetPointer, 0);    // ld r70,(ix+r5)
-constexpr unsigned LdByteOffset = Code("ld", RegOffsetPointer, Bank);     // ld r5,(ix+&H10)
-constexpr unsigned StPlainImmediate = Code("st", AtPointerImm8);          // st (ix),&H20
-constexpr unsigned StSteppedImmediate = Code("st", PreStepPointerImm8);   // st +(ix),&H20
-constexpr unsigned StPointer = Code("st", PreStepPointerBankReg);         // st -(sp),r64
-constexpr unsigned StRegisterOffset = Code("st", OffsetPointerReg, 0);    // st (ix+r5),r70
-constexpr unsigned StByteOffset = Code("st", OffsetPointerReg, Bank);     // st (ix+&H02),r5
-constexpr unsigned LdmUpperFirst = Code("ldm", UpperRangeLowerRange);
-constexpr unsigned LdmLowerFirst = Code("ldm", LowerRangeUpperRange);
-constexpr unsigned LdmImmediate = Code("ldm", BankRangeImm6);
-constexpr unsigned LdmPointer = Code("ldm", BankRangePointerPostStep);
-constexpr unsigned LdmRegisterOffset = Code("ldm", RangeOffsetPointer, 0);
-constexpr unsigned LdmByteOffset = Code("ldm", RangeOffsetPointer, Bank);
-constexpr unsigned StmPointer = Code("stm", PreStepPointerBankRange);
-constexpr unsigned StmRegisterOffset = Code("stm", OffsetPointerRange, 0);
-constexpr unsigned StmByteOffset = Code("stm", OffsetPointerRange, Bank);
-// pst takes an immediate where the register form has bit 2 set.
-constexpr unsigned PstImmediateFlip = Code("pst", StatusBankReg) ^ Code("pst", StatusImm8);
-// In PreStepPointerImm8 the sign is opcode bit 4, not bit 2 as the sign
-// step gives it.
-constexpr unsigned ImmediateStepSignShift = 2;
-
-// The immediate or one-register form of an entry's mnemonic (BankRegImm8 of
-// the two-operand arithmetic and bit, BankRangeImm6 of the range
-// arithmetic, BankReg of swp), or -1 where the mnemonic has none; by entry,
-// computed when built.
-constexpr std::array<int, AsmTableSize> FormOpcodes(OperandForm form) {
-    std::array<int, AsmTableSize> codes{};
-    for (size_t i = 0; i < AsmTableSize; ++i) codes[i] = OpcodeOf(AsmTable[i].Mnemonic, form);
-    return codes;
-}
-constexpr std::array<int, AsmTableSize> RegisterImmediateCodes = FormOpcodes(BankRegImm8);
-constexpr std::array<int, AsmTableSize> RangeImmediateCodes = FormOpcodes(BankRangeImm6);
-constexpr std::array<int, AsmTableSize> OneRegisterCodes = FormOpcodes(BankReg);
-
-int EntryIndex(const AsmEntry& entry) { return static_cast<int>(&entry - AsmTable.data()); }
-
-bool IsLower(int r) { return r < 64; }
-bool ExactlyOneLower(int r1, int r2) { return IsLower(r1) != IsLower(r2); }
-
-// One line being assembled: the scan, the code so far and the operand bytes.
-struct Line {
-    explicit Line(std::string_view text) : scan(text) {}
-
-    Scanner scan;
-    unsigned code = 0;
-    uint8_t b1 = 0;
-    uint8_t b2 = 0;
-    int count = 0;
-    std::array<uint8_t, 3> data{};  // db bytes
-
-    // Opcode bit 3 set selects the lower half.
-    void BankRule(int r) {
-        if (IsLower(r)) code ^= BankBit;
-    }
-
-    // The opcode of another form, keeping the bank chosen so far.
-    void SwitchForm(int formCode) { code = static_cast<unsigned>(formCode) ^ (code & BankBit); }
-
-    void EncodeG(int end, unsigned w) {
-        const EncodedG g = varnox::EncodeG(end, w);
-        b1 |= g.b1Bits;
-        b2 = g.b2;
-    }
-
-    // The two ranges a1..e1 and a2..e2, lower one first in the fields.
-    bool EncodeTwoRanges(int a1, int e1, int a2, int e2) {
-        if (!IsLower(a1)) {
-            std::swap(a1, a2);
-            std::swap(e1, e2);
-        }
-        if ((a1 & 7) != (a2 & 7) || (e1 & 7) != (e2 & 7)) return false;
-        b1 = EncodeA(a1);
-        b2 = EncodeRange(e1, e2);
-        count = 3;
+// Whether the opcode's own bits say what was read, as the listing prints
+// them: the index, pointer, sign, condition or status register.
+bool OpcodeSays(OperandForm form, unsigned op, const Operands& o) {
+    using enum OperandForm;
+    const int pointer = static_cast<int>(op & 3);
+    switch (form) {
+    case IndexImm16:
+        return static_cast<int>(op & 7) == o.index;
+    case PointerImm8:
+    case AtPointerImm8:
+        return pointer == o.pointer;
+    case PreStepPointerImm8:  // the sign is bit 4 here
+        return pointer == o.pointer && static_cast<int>((op >> 4) & 1) == o.minus;
+    case PreStepPointerBankReg:
+    case OffsetPointerReg:
+    case BankRegPointerPostStep:
+    case RegOffsetPointer:
+    case PreStepPointerBankRange:
+    case OffsetPointerRange:
+    case BankRangePointerPostStep:
+    case RangeOffsetPointer:
+        return pointer == o.pointer && static_cast<int>((op >> 2) & 1) == o.minus;
+    case ConditionImm16:
+    case ConditionIndexOrPair:
+        return static_cast<int>(op & 15) == o.condition;
+    case StatusBankReg:
+    case StatusImm8:
+    case BankRegStatus:
+        return StatusRegNames[op & 7] == o.status;
+    case BankRegIf:
+        return o.status == "if";
+    case BankRegKi:
+        return o.status == "ki";
+    default:
         return true;
     }
-};
-
-using Rule = bool (*)(Line& l, const AsmEntry& entry);
-
-bool Class0(Line& l, const AsmEntry&) {
-    l.count = 1;
-    return true;
 }
 
-bool Class1(Line& l, const AsmEntry&) {
-    l.b1 = 0;
-    l.count = 2;
-    return true;
-}
-
-bool Class2(Line& l, const AsmEntry&) {
-    const auto r = l.scan.Register();
-    if (!r || *r > 127) return false;
-    l.BankRule(*r);
-    l.b1 = EncodeA(*r);
-    l.count = 2;
-    return true;
-}
-
-bool Class3(Line& l, const AsmEntry& entry) {
-    const auto r = l.scan.Register();
-    if (!r || *r > 127) return false;
-    const bool wantLower = (entry.BaseCode & BankBit) != 0;
-    if (IsLower(*r) != wantLower) return false;
-    l.b1 = EncodeA(*r);
-    l.count = 2;
-    return true;
-}
-
-bool Class4Gst(Line& l, const AsmEntry&) {
-    const auto r = l.scan.Register();
-    if (!r || *r > 127) return false;
-    l.BankRule(*r);
-    if (!l.scan.Comma()) return false;
-    const StatusReg* s = l.scan.NameFrom(StatusRegTable);
-    if (!s) return false;
-    l.code ^= s->gstXor;
-    l.b1 = EncodeA(*r);
-    l.count = 2;
-    return true;
-}
-
-bool Class5Pst(Line& l, const AsmEntry&) {
-    l.scan.SkipSpaces();
-    const StatusReg* s = l.scan.NameFrom(StatusRegTable);
-    if (!s) return false;
-    l.code ^= s->pstXor;
-    if (!l.scan.Comma()) return false;
-    if (const auto r = l.scan.Register()) {
-        if (*r > 127 || !s->pstRegister) return false;
-        l.BankRule(*r);
-        l.b1 = EncodeA(*r);
-    } else {
-        if (!s->pstImmediate) return false;
-        const auto w = l.scan.Immediate(255);
-        if (!w) return false;
-        l.code ^= PstImmediateFlip;
-        l.b1 = static_cast<uint8_t>(*w);
+bool BankFits(Bank bank, unsigned op, const Operands& o) {
+    const bool set = (op & BankBit) != 0;
+    switch (bank) {
+    case Bank::OfFirst:
+        return set == (o.reg[0] < UpperHalf);  // bit 3 set selects the lower half
+    case Bank::Clear:
+        return !set;
+    case Bank::Set:
+        return set;
+    case Bank::OfForm:
+    case Bank::WrittenAway:
+        break;
     }
-    l.count = 2;
-    return true;
-}
-
-bool Class6(Line& l, const AsmEntry& entry) {
-    const auto r1 = l.scan.Register();
-    if (!r1) return false;
-    l.BankRule(*r1);
-    if (!l.scan.Comma()) return false;
-    if (const auto r2 = l.scan.Register()) {
-        if (!ExactlyOneLower(*r1, *r2)) return false;
-        const int lower = IsLower(*r1) ? *r1 : *r2;
-        const int upper = IsLower(*r1) ? *r2 : *r1;
-        l.b1 = EncodeA(lower);
-        l.b2 = EncodeB(upper);
-        l.count = 3;
-        return true;
-    }
-    const int immediate = RegisterImmediateCodes[static_cast<size_t>(EntryIndex(entry))];
-    if (*r1 > 127 || immediate < 0) return false;
-    l.SwitchForm(immediate);
-    const auto w = l.scan.Immediate(255);
-    if (!w) return false;
-    l.b1 = EncodeA(*r1);
-    l.b2 = static_cast<uint8_t>(*w);
-    l.count = 3;
-    return true;
-}
-
-bool Class7(Line& l, const AsmEntry&) {
-    const auto r = l.scan.Register();
-    if (!r || *r > 127) return false;
-    l.BankRule(*r);
-    if (!l.scan.Comma()) return false;
-    const auto w = l.scan.Immediate(255);
-    if (!w) return false;
-    l.b1 = EncodeA(*r);
-    l.b2 = static_cast<uint8_t>(*w);
-    l.count = 3;
     return true;
 }
 
 // xcls/xchs (and their range forms) written lower register first select
 // the partner: their exchanges treat the two registers differently, while
 // swp and xc exchange alike both ways round.
-bool SwapsPartner(const AsmEntry& entry) {
-    const uint8_t exchange = InstructionSet[entry.BaseCode].arg;
+bool SwapsPartner(unsigned op) {
+    const uint8_t exchange = InstructionSet[op].arg;
     return exchange == XchXcls || exchange == XchXchs;
 }
 
-bool Class8Exchange(Line& l, const AsmEntry& entry) {
-    const auto r1 = l.scan.Register();
-    if (!r1) return false;
-    if (l.scan.Comma()) {
-        const auto r2 = l.scan.Register();
-        if (!r2 || !ExactlyOneLower(*r1, *r2)) return false;
-        if (IsLower(*r1) && SwapsPartner(entry)) l.code ^= BankBit;
-        const int lower = IsLower(*r1) ? *r1 : *r2;
-        const int upper = IsLower(*r1) ? *r2 : *r1;
-        l.b1 = EncodeA(lower);
-        l.b2 = EncodeB(upper);
-        l.count = 3;
-        return true;
+// The opcode of the entry's mnemonic that the pattern and what it read
+// select, or -1. Where several fit, the entry's base code, or else the
+// first (the lower half, where opcode bit 8 is a data byte's bit 7).
+int OpcodeFor(int entry, const OperandPattern& pattern, const Operands& o) {
+    int found = -1;
+    for (unsigned op = 0; op < OpcodeCount; ++op) {
+        if (AsmEntryOfOpcode[op] != entry || InstructionSet[op].form != pattern.form) continue;
+        if (!BankFits(pattern.bank, op, o) || !OpcodeSays(pattern.form, op, o)) continue;
+        if (found < 0 || op == AsmTable[static_cast<size_t>(entry)].BaseCode) found = static_cast<int>(op);
     }
-    // Only swp has a one-register form.
-    const int oneRegister = OneRegisterCodes[static_cast<size_t>(EntryIndex(entry))];
-    if (oneRegister < 0) return false;
-    l.code = static_cast<unsigned>(oneRegister);
-    if (*r1 > 127) return false;
-    l.BankRule(*r1);
-    l.b1 = EncodeA(*r1);
-    l.count = 2;
-    return true;
+    if (found >= 0 && pattern.bank == Bank::WrittenAway && SwapsPartner(static_cast<unsigned>(found))) {
+        found ^= static_cast<int>(BankBit);
+    }
+    return found;
 }
 
-bool Class9Ld(Line& l, const AsmEntry&) {
-    const auto r1 = l.scan.Register();
-    if (!r1) return false;
-    if (!l.scan.Comma()) return false;
-    if (const auto r2 = l.scan.Register()) {
-        if (!ExactlyOneLower(*r1, *r2)) return false;
-        l.code = IsLower(*r1) ? LdLowerFirst : LdUpperFirst;
-        const int lower = IsLower(*r1) ? *r1 : *r2;
-        const int upper = IsLower(*r1) ? *r2 : *r1;
-        l.b1 = EncodeA(lower);
-        l.b2 = EncodeB(upper);
-        l.count = 3;
-        return true;
-    }
-    if (const auto k = l.scan.PointerInParentheses()) {
-        if (l.scan.Accept(')')) {
-            const auto s = l.scan.Sign();
-            if (!s || *r1 > 127) return false;
-            l.code = LdPointer + *s + *k;
-            l.BankRule(*r1);
-            l.b1 = EncodeA(*r1);
-            l.count = 2;
-            return true;
+// The form printed with the lower register or range first, for a form
+// printed upper first.
+constexpr OperandForm LowerFirstTwin(OperandForm form) {
+    using enum OperandForm;
+    return form == UpperLower ? LowerUpper : form == UpperRangeLowerRange ? LowerRangeUpperRange : form;
+}
+
+bool Applies(const AsmEntry& entry, const OperandPattern& pattern) {
+    const auto has = [&](OperandForm form) { return (entry.Forms >> FormIndex(form)) & 1; };
+    if (!has(pattern.form)) return false;
+    return pattern.bank != Bank::WrittenAway || !has(LowerFirstTwin(pattern.form));
+}
+
+// ---- Reading the operands -----------------------------------------------------
+
+struct Match {
+    const OperandPattern* pattern;
+    unsigned opcode;
+};
+
+class OperandReader {
+public:
+    OperandReader(Scanner& scan, int entry) : scan_(scan), entry_(entry) {}
+
+    const Operands& Read() const { return o_; }
+
+    // Where the line fails: where a condition lacked its comma, when the
+    // text was then read as a plain target in vain, or else where the scan
+    // stands.
+    size_t FailPos() const { return missingComma_ ? *missingComma_ : scan_.pos; }
+
+    std::optional<Match> Run() {
+        struct Candidate {
+            const OperandPattern* pattern;
+            int at;
+            bool in;
+        };
+        std::array<Candidate, Table.size()> candidates{};
+        size_t count = 0;
+        for (const OperandPattern& pattern : Table) {
+            if (Applies(AsmTable[static_cast<size_t>(entry_)], pattern)) candidates[count++] = {&pattern, 0, true};
         }
-        const auto s = l.scan.Sign();
-        if (!s) return false;
-        int fieldA = 0;
-        if (const auto r2 = l.scan.Register()) {
-            if (IsLower(*r1) || !IsLower(*r2)) return false;
-            l.code = LdRegisterOffset;
-            fieldA = *r2;
-            l.b2 = EncodeB(*r1);
-        } else {
-            const auto w = l.scan.Immediate(255);
-            if (!w || !IsLower(*r1)) return false;
-            l.code = LdByteOffset;
-            fieldA = *r1;
-            l.b2 = static_cast<uint8_t>(*w);
-        }
-        if (!l.scan.Accept(')')) return false;
-        l.code += *s + *k;
-        l.b1 = EncodeA(fieldA);
-        l.count = 3;
-        return true;
-    }
-    if (*r1 > 127) return false;
-    l.code = LdImmediate;
-    l.BankRule(*r1);
-    const auto w = l.scan.Immediate(255);
-    if (!w) return false;
-    l.b1 = EncodeA(*r1);
-    l.b2 = static_cast<uint8_t>(*w);
-    l.count = 3;
-    return true;
-}
-
-bool Class10St(Line& l, const AsmEntry&) {
-    if (const auto s = l.scan.Sign()) {
-        const auto k = l.scan.PointerInParentheses();
-        if (!k || !l.scan.Accept(')') || !l.scan.Comma()) return false;
-        if (const auto r = l.scan.Register()) {
-            if (*r > 127) return false;
-            l.code = StPointer + *s + *k;
-            l.BankRule(*r);
-            l.b1 = EncodeA(*r);
-        } else {
-            const auto w = l.scan.Immediate(255);
-            if (!w) return false;
-            l.code = StSteppedImmediate + (*s << ImmediateStepSignShift) + *k;
-            l.b1 = static_cast<uint8_t>(*w);
-        }
-        l.count = 2;
-        return true;
-    }
-    const auto k = l.scan.PointerInParentheses();
-    if (!k) return false;
-    if (l.scan.Accept(')')) {
-        if (!l.scan.Comma()) return false;
-        const auto w = l.scan.Immediate(255);
-        if (!w) return false;
-        l.code = StPlainImmediate + *k;
-        l.b1 = static_cast<uint8_t>(*w);
-        l.count = 2;
-        return true;
-    }
-    const auto s = l.scan.Sign();
-    if (!s) return false;
-    std::optional<int> offsetReg;
-    unsigned w = 0;
-    if ((offsetReg = l.scan.Register())) {
-        if (!IsLower(*offsetReg)) return false;
-        l.code = StRegisterOffset;
-    } else {
-        const auto imm = l.scan.Immediate(255);
-        if (!imm) return false;
-        w = *imm;
-        l.code = StByteOffset;
-    }
-    if (!l.scan.Accept(')') || !l.scan.Comma()) return false;
-    const auto d = l.scan.Register();
-    if (!d) return false;
-    if (offsetReg) {
-        if (IsLower(*d)) return false;
-        l.b1 = EncodeA(*offsetReg);
-        l.b2 = EncodeB(*d);
-    } else {
-        if (!IsLower(*d)) return false;
-        l.b1 = EncodeA(*d);
-        l.b2 = static_cast<uint8_t>(w);
-    }
-    l.code += *s + *k;
-    l.count = 3;
-    return true;
-}
-
-bool Class11Adw(Line& l, const AsmEntry&) {
-    l.scan.SkipSpaces();
-    const NamedValue* k = l.scan.NameFrom(PointerRegs);
-    if (!k) return false;
-    l.code ^= k->value;
-    if (!l.scan.Comma()) return false;
-    const auto w = l.scan.Immediate(255);
-    if (!w) return false;
-    l.b1 = static_cast<uint8_t>(*w);
-    l.count = 2;
-    return true;
-}
-
-bool Class12Ldw(Line& l, const AsmEntry&) {
-    l.scan.SkipSpaces();
-    const NamedValue* n = l.scan.NameFrom(IndexRegs);
-    if (!n) return false;
-    l.code ^= n->value;
-    if (!l.scan.Comma()) return false;
-    const auto w = l.scan.Immediate(0xFFFF);
-    if (!w) return false;
-    l.b1 = static_cast<uint8_t>(*w >> 8);
-    l.b2 = static_cast<uint8_t>(*w);
-    l.count = 3;
-    return true;
-}
-
-// Condition name and its comma. An unconditional target whose name starts
-// like a condition (v0..v3 begin with v) is taken as the target instead,
-// when that makes the whole line good.
-bool IjmpTarget(Line& l) {
-    l.scan.SkipSpaces();
-    if (const NamedValue* n = l.scan.NameFrom(IndexRegs)) {
-        const int pair = IndexLowBase + static_cast<int>(n->value);
-        l.b1 = EncodeA(pair);
-        l.b2 = EncodeB(pair);
-        return true;
-    }
-    const auto h = l.scan.Register();
-    if (!h || IsLower(*h)) return false;
-    if (!l.scan.Comma()) return false;
-    const auto low = l.scan.Register();
-    if (!low || !IsLower(*low)) return false;
-    l.b1 = EncodeA(*low);
-    l.b2 = EncodeB(*h);
-    return true;
-}
-
-bool LineEndsAt(Scanner scan) {
-    scan.SkipSpaces();
-    return scan.AtEnd() || scan.Accept(';');
-}
-
-bool Class13Ijmp(Line& l, const AsmEntry&) {
-    l.scan.SkipSpaces();
-    const size_t conditionStart = l.scan.pos;
-    if (const NamedValue* c = l.scan.NameFrom(Conditions)) {
-        if (!l.scan.Comma()) {
-            const size_t failedAt = l.scan.pos;
-            Line plain = l;
-            plain.scan.pos = conditionStart;
-            if (IjmpTarget(plain) && LineEndsAt(plain.scan)) {
-                l = plain;
-                l.count = 3;
-                return true;
+        // Each round makes the checks the patterns have reached, then reads
+        // the next step of those still in: the first of their steps, in
+        // the order of Step, that reads something keeps the patterns that
+        // wanted it.
+        while (true) {
+            bool any = false;
+            for (size_t i = 0; i < count; ++i) {
+                Candidate& c = candidates[i];
+                while (c.in && IsCheck(c.pattern->At(c.at))) {
+                    c.in = Holds(c.pattern->At(c.at), *c.pattern);
+                    ++c.at;
+                }
+                any = any || c.in;
             }
-            l.scan.pos = failedAt;
-            return false;
+            if (!any) return std::nullopt;
+
+            const auto wants = [&](Step step) {
+                for (size_t i = 0; i < count; ++i) {
+                    if (candidates[i].in && candidates[i].pattern->At(candidates[i].at) == step) return true;
+                }
+                return false;
+            };
+            bool read = false;
+            for (int s = 0; s <= static_cast<int>(Step::End) && !read; ++s) {
+                const auto step = static_cast<Step>(s);
+                if (!wants(step)) continue;
+                if (step == Step::End) {
+                    for (size_t i = 0; i < count; ++i) {
+                        const Candidate& c = candidates[i];
+                        if (!c.in || c.pattern->At(c.at) != Step::End) continue;
+                        const int opcode = OpcodeFor(entry_, *c.pattern, o_);
+                        if (opcode >= 0) return Match{c.pattern, static_cast<unsigned>(opcode)};
+                    }
+                    return std::nullopt;
+                }
+                if (!ReadStep(step)) continue;
+                read = true;
+                for (size_t i = 0; i < count; ++i) {
+                    Candidate& c = candidates[i];
+                    c.in = c.in && c.pattern->At(c.at) == step;
+                    ++c.at;
+                }
+            }
+            if (!read) return std::nullopt;
         }
-        l.code ^= c->value;
     }
-    if (!IjmpTarget(l)) return false;
-    l.count = 3;
-    return true;
-}
 
-bool Class14Jmp(Line& l, const AsmEntry&) {
-    l.scan.SkipSpaces();
-    if (const NamedValue* c = l.scan.NameFrom(Conditions)) {
-        l.code ^= c->value;
-        if (!l.scan.Comma()) return false;
+private:
+    bool Holds(Step check, const OperandPattern& pattern) const {
+        switch (check) {
+        case Step::Max127First: return o_.reg[0] < IndirectBase;
+        case Step::Max127Second: return o_.reg[1] < IndirectBase;
+        case Step::LowerFirst: return o_.reg[0] < UpperHalf;
+        case Step::LowerSecond: return o_.reg[1] < UpperHalf;
+        case Step::UpperFirst: return o_.reg[0] >= UpperHalf;
+        case Step::UpperSecond: return o_.reg[1] >= UpperHalf;
+        case Step::SameLowBits: return ((o_.reg[0] ^ o_.reg[1]) & 7) == 0 && ((o_.end[0] ^ o_.end[1]) & 7) == 0;
+        case Step::Known: return OpcodeFor(entry_, pattern, o_) >= 0;
+        default: return false;
+        }
     }
-    const auto w = l.scan.Immediate(0xFFFF);
-    if (!w) return false;
-    l.b1 = static_cast<uint8_t>(*w >> 8);
-    l.b2 = static_cast<uint8_t>(*w);
-    l.count = 3;
-    return true;
-}
 
-// A register and the end of its range.
-struct Range {
-    int first;
-    int last;
-};
-
-std::optional<Range> ReadRange(Scanner& scan) {
-    const auto first = scan.Register();
-    if (!first) return std::nullopt;
-    const auto last = scan.RangeEnd(*first);
-    if (!last) return std::nullopt;
-    return Range{*first, *last};
-}
-
-bool Class15RangeArith(Line& l, const AsmEntry& entry) {
-    const auto r1 = ReadRange(l.scan);
-    if (!r1) return false;
-    l.BankRule(r1->first);
-    if (!l.scan.Comma()) return false;
-    if (const auto a2 = l.scan.Register()) {
-        const auto e2 = l.scan.RangeEnd(*a2);
-        if (!e2 || !ExactlyOneLower(r1->first, *a2)) return false;
-        return l.EncodeTwoRanges(r1->first, r1->last, *a2, *e2);
-    }
-    // Only the adding and subtracting families have an immediate form.
-    const int immediate = RangeImmediateCodes[static_cast<size_t>(EntryIndex(entry))];
-    if (immediate < 0) return false;
-    l.SwitchForm(immediate);
-    if (r1->first > 127) return false;
-    const auto w = l.scan.Immediate(63);
-    if (!w) return false;
-    l.b1 = EncodeA(r1->first);
-    l.EncodeG(r1->last, *w);
-    l.count = 3;
-    return true;
-}
-
-bool Class16LcdRange(Line& l, const AsmEntry&) {
-    const auto r1 = ReadRange(l.scan);
-    if (!r1 || r1->first > 127) return false;
-    l.BankRule(r1->first);
-    if (!l.scan.Comma()) return false;
-    const auto w = l.scan.Immediate(63);
-    if (!w) return false;
-    l.b1 = EncodeA(r1->first);
-    l.EncodeG(r1->last, *w);
-    l.count = 3;
-    return true;
-}
-
-bool Class17RangeExchange(Line& l, const AsmEntry& entry) {
-    const auto r1 = ReadRange(l.scan);
-    if (!r1 || !l.scan.Comma()) return false;
-    const auto r2 = ReadRange(l.scan);
-    if (!r2 || !ExactlyOneLower(r1->first, r2->first)) return false;
-    if (IsLower(r1->first) && SwapsPartner(entry)) l.code ^= BankBit;
-    return l.EncodeTwoRanges(r1->first, r1->last, r2->first, r2->last);
-}
-
-// With a register offset the range moves to the offset register's bits
-// 0-2 within its group, keeping its length.
-uint8_t EncodeMovedRange(int offsetReg, int first, int last) {
-    return static_cast<uint8_t>(EncodeEndIndex(offsetReg + last - first) | ((first >> 3) & 7));
-}
-
-bool Class18Ldm(Line& l, const AsmEntry&) {
-    const auto r1 = ReadRange(l.scan);
-    if (!r1 || !l.scan.Comma()) return false;
-    const int a1 = r1->first;
-    const int e1 = r1->last;
-    if (const auto a2 = l.scan.Register()) {
-        const auto e2 = l.scan.RangeEnd(*a2);
-        if (!e2 || !ExactlyOneLower(a1, *a2)) return false;
-        l.code = IsLower(a1) ? LdmLowerFirst : LdmUpperFirst;
-        return l.EncodeTwoRanges(a1, e1, *a2, *e2);
-    }
-    if (a1 > 127) return false;
-    if (const auto k = l.scan.PointerInParentheses()) {
-        if (l.scan.Accept(')')) {
-            const auto s = l.scan.Sign();
-            if (!s) return false;
-            l.code = LdmPointer + *s + *k;
-            l.BankRule(a1);
-            l.b1 = EncodeA(a1);
-            l.b2 = EncodeEndIndex(e1);
-            l.count = 3;
+    bool ReadStep(Step step) {
+        switch (step) {
+        case Step::Condition: return ReadCondition();
+        case Step::IndexName: return Named(IndexRegs, o_.index);
+        case Step::PointerName: return Named(PointerRegs, o_.pointer);
+        case Step::StatusName: {
+            scan_.SkipSpaces();
+            const NamedValue* name = scan_.NameFrom(StatusRegTable);
+            if (name) o_.status = name->name;
+            return name != nullptr;
+        }
+        case Step::Close: return scan_.Accept(')');
+        case Step::Sign: {
+            const auto sign = scan_.Sign();
+            if (sign) o_.minus = *sign != 0 ? 1 : 0;
+            return sign.has_value();
+        }
+        case Step::Register: {
+            const auto r = scan_.Register();
+            if (!r || o_.regs == static_cast<int>(o_.reg.size())) return false;
+            o_.reg[static_cast<size_t>(o_.regs++)] = *r;
             return true;
         }
-        const auto s = l.scan.Sign();
-        if (!s) return false;
-        if (const auto r = l.scan.Register()) {
-            if (IsLower(a1) || !IsLower(*r)) return false;
-            if (!l.scan.Accept(')')) return false;
-            l.code = LdmRegisterOffset + *s + *k;
-            l.b1 = EncodeA(*r);
-            l.b2 = EncodeMovedRange(*r, a1, e1);
-        } else {
-            const auto w = l.scan.Immediate(63);
-            if (!w || !IsLower(a1)) return false;
-            if (!l.scan.Accept(')')) return false;
-            l.code = LdmByteOffset + *s + *k;
-            l.b1 = EncodeA(a1);
-            l.EncodeG(e1, *w);
+        case Step::RangeEnd: {
+            const size_t last = static_cast<size_t>(o_.regs - 1);
+            const auto end = scan_.RangeEnd(o_.reg[last]);
+            if (end) o_.end[last] = *end;
+            return end.has_value();
         }
-        l.count = 3;
-        return true;
-    }
-    const auto w = l.scan.Immediate(63);
-    if (!w) return false;
-    l.code = LdmImmediate;
-    l.BankRule(a1);
-    l.b1 = EncodeA(a1);
-    l.EncodeG(e1, *w);
-    l.count = 3;
-    return true;
-}
-
-bool Class19Stm(Line& l, const AsmEntry&) {
-    std::optional<unsigned> s = l.scan.Sign();
-    std::optional<unsigned> k;
-    std::optional<int> offsetReg;
-    unsigned w = 0;
-    if (s) {
-        k = l.scan.PointerInParentheses();
-        if (!k) return false;
-        l.code = StmPointer;
-    } else {
-        k = l.scan.PointerInParentheses();
-        if (!k) return false;
-        s = l.scan.Sign();
-        if (!s) return false;
-        if ((offsetReg = l.scan.Register())) {
-            if (!IsLower(*offsetReg)) return false;
-            l.code = StmRegisterOffset;
-        } else {
-            const auto imm = l.scan.Immediate(63);
-            if (!imm) return false;
-            w = *imm;
-            l.code = StmByteOffset;
+        case Step::Pointer: {
+            const auto k = scan_.PointerInParentheses();
+            if (k) o_.pointer = static_cast<int>(*k);
+            return k.has_value();
+        }
+        case Step::Imm6: return Immediate(63);
+        case Step::Imm8: return Immediate(255);
+        case Step::Imm16: return Immediate(0xFFFF);
+        case Step::Comma: return scan_.Comma();
+        default: return false;
         }
     }
-    if (!l.scan.Accept(')') || !l.scan.Comma()) return false;
-    const auto a1 = l.scan.Register();
-    if (!a1 || *a1 > 127) return false;
-    const auto e1 = l.scan.RangeEnd(*a1);
-    if (!e1) return false;
-    if (l.code == StmPointer) {
-        l.BankRule(*a1);
-        l.b1 = EncodeA(*a1);
-        l.b2 = EncodeEndIndex(*e1);
-    } else if (l.code == StmRegisterOffset) {
-        if (IsLower(*a1)) return false;
-        l.b1 = EncodeA(*offsetReg);
-        l.b2 = EncodeMovedRange(*offsetReg, *a1, *e1);
-    } else {
-        if (!IsLower(*a1)) return false;
-        l.b1 = EncodeA(*a1);
-        l.EncodeG(*e1, w);
+
+    template <size_t N>
+    bool Named(const std::array<NamedValue, N>& list, int& value) {
+        scan_.SkipSpaces();
+        const NamedValue* name = scan_.NameFrom(list);
+        if (name) value = static_cast<int>(name->value);
+        return name != nullptr;
     }
-    l.code += *s + *k;
-    l.count = 3;
-    return true;
-}
 
-bool Class20Range(Line& l, const AsmEntry&) {
-    const auto r1 = ReadRange(l.scan);
-    if (!r1) return false;
-    l.BankRule(r1->first);
-    if (IsLower(r1->first)) {
-        l.b1 = EncodeA(r1->first);
-        l.b2 = EncodeEndIndex(r1->last);
-    } else {
-        // The upper range keeps its group and indirect mark in b2.
-        l.b1 = static_cast<uint8_t>(r1->first & 7);
-        l.b2 = EncodeB(r1->last);
+    bool Immediate(unsigned limit) {
+        const auto w = scan_.Immediate(limit);
+        if (w) o_.imm = *w;
+        return w.has_value();
     }
-    l.count = 3;
-    return true;
-}
 
-bool Class21Range(Line& l, const AsmEntry&) {
-    const auto r1 = ReadRange(l.scan);
-    if (!r1) return false;
-    l.BankRule(r1->first);
-    if (r1->first > 127) return false;
-    l.b1 = EncodeA(r1->first);
-    l.b2 = EncodeEndIndex(r1->last);
-    l.count = 3;
-    return true;
-}
-
-bool Class22Db(Line& l, const AsmEntry&) {
-    while (l.count < 3) {
-        l.scan.SkipSpaces();
-        const unsigned base = l.scan.Word("&h") ? 16 : 10;
-        const auto value = l.scan.Number(base);
-        if (!value) break;
-        if (*value > 255) return false;
-        l.data[static_cast<size_t>(l.count++)] = static_cast<uint8_t>(*value);
-        if (!l.scan.Comma()) break;
+    // A condition needs its comma. Without one the name may begin a plain
+    // target (ijmp v0, as the listing prints it): the text is read again
+    // as one, and if that fails too the line fails where the comma was
+    // missing.
+    bool ReadCondition() {
+        scan_.SkipSpaces();
+        const size_t start = scan_.pos;
+        const NamedValue* condition = scan_.NameFrom(Conditions);
+        if (!condition) return false;
+        if (scan_.Comma()) {
+            o_.condition = static_cast<int>(condition->value);
+            return true;
+        }
+        missingComma_ = scan_.pos;
+        scan_.pos = start;
+        return false;
     }
-    return true;
-}
 
-constexpr Rule Rules[23] = {
-    Class0,         Class1,         Class2,          Class3,           Class4Gst,
-    Class5Pst,      Class6,         Class7,          Class8Exchange,   Class9Ld,
-    Class10St,      Class11Adw,     Class12Ldw,      Class13Ijmp,      Class14Jmp,
-    Class15RangeArith, Class16LcdRange, Class17RangeExchange, Class18Ldm, Class19Stm,
-    Class20Range,   Class21Range,   Class22Db,
+    Scanner& scan_;
+    int entry_;
+    Operands o_;
+    std::optional<size_t> missingComma_;
 };
+
+// ---- The line ---------------------------------------------------------------
 
 const AsmEntry* LongestMnemonic(const Scanner& scan) {
     const AsmEntry* best = nullptr;
@@ -677,9 +296,30 @@ const AsmEntry* LongestMnemonic(const Scanner& scan) {
     return best;
 }
 
-AsmResult Reject(const Scanner& scan) {
+AsmResult Reject(size_t pos) {
     AsmResult result;
-    result.AsmErrorPos = static_cast<int>(scan.pos) + 1;
+    result.AsmErrorPos = static_cast<int>(pos) + 1;
+    return result;
+}
+
+bool AtLineEnd(Scanner& scan) {
+    scan.SkipSpaces();
+    return scan.AtEnd() || scan.Accept(';');
+}
+
+// db: up to three bytes, separated by commas.
+AsmResult DataBytes(Scanner& scan) {
+    AsmResult result;
+    while (result.AsmCount < 3) {
+        scan.SkipSpaces();
+        const unsigned base = scan.Word("&h") ? 16 : 10;
+        const auto value = scan.Number(base);
+        if (!value) break;
+        if (*value > 255) return Reject(scan.pos);
+        result.AsmBytes[static_cast<size_t>(result.AsmCount++)] = static_cast<uint8_t>(*value);
+        if (!scan.Comma()) break;
+    }
+    if (!AtLineEnd(scan)) return Reject(scan.pos);
     return result;
 }
 
@@ -693,30 +333,28 @@ size_t MatchMnemonic(std::string_view line, size_t pos) {
 }
 
 AsmResult Assemble(std::string_view text) {
-    Line l(text);
-    l.scan.SkipSpaces();
-    if (l.scan.AtEnd() || l.scan.Accept(';')) return {};
+    Scanner scan(text);
+    scan.SkipSpaces();
+    if (scan.AtEnd() || scan.Accept(';')) return {};
 
-    const AsmEntry* entry = LongestMnemonic(l.scan);
-    if (!entry) return Reject(l.scan);
-    l.scan.pos += std::string_view(entry->Mnemonic).size();
-    l.code = entry->BaseCode;
-    if (!Rules[entry->Class](l, *entry)) return Reject(l.scan);
+    const AsmEntry* entry = LongestMnemonic(scan);
+    if (!entry) return Reject(scan.pos);
+    scan.pos += std::string_view(entry->Mnemonic).size();
+    const int index = static_cast<int>(entry - AsmTable.data());
+    if (index == DataEntry) return DataBytes(scan);
 
-    l.scan.SkipSpaces();
-    if (!l.scan.AtEnd() && !l.scan.Accept(';')) return Reject(l.scan);
+    OperandReader reader(scan, index);
+    const std::optional<Match> match = reader.Run();
+    if (!match || !AtLineEnd(scan)) return Reject(reader.FailPos());
 
+    const Encoded fields = match->pattern->encode(reader.Read());
     AsmResult result;
-    result.AsmCount = l.count;
-    if (entry->Class == DataClass) {
-        result.AsmBytes = l.data;
-    } else {
-        // Opcode bit 8 travels in b1 bit 7.
-        result.AsmBytes = {static_cast<uint8_t>(l.code & 0xFF),
-                           static_cast<uint8_t>(l.b1 | ((l.code & 0x100) ? 0x80 : 0)), l.b2};
-        // Bytes beyond the count are not part of the instruction.
-        for (int i = l.count; i < 3; ++i) result.AsmBytes[static_cast<size_t>(i)] = 0;
-    }
+    result.AsmCount = 1 + FormOperandBytes(match->pattern->form);
+    // Opcode bit 8 travels in b1 bit 7.
+    result.AsmBytes = {static_cast<uint8_t>(match->opcode & 0xFF),
+                       static_cast<uint8_t>(fields.b1 | ((match->opcode & 0x100) ? 0x80 : 0)), fields.b2};
+    // Bytes beyond the count are not part of the instruction.
+    for (int i = result.AsmCount; i < 3; ++i) result.AsmBytes[static_cast<size_t>(i)] = 0;
     return result;
 }
 

@@ -49,17 +49,10 @@ inline constexpr std::array<NamedValue, 4> PointerRegs = MakePointerRegs();
 inline constexpr std::array<NamedValue, 8> IndexRegs = MakeIndexRegs();
 inline constexpr std::array<NamedValue, 14> Conditions = MakeConditions();
 
-struct StatusReg {
-    std::string_view name;
-    unsigned gstXor;
-    unsigned pstXor;
-    bool pstRegister;
-    bool pstImmediate;
-};
-
-inline constexpr std::array<StatusReg, 6> StatusRegTable{{
-    {"as", 0x002, 0x002, true, true},  {"f", 0x001, 0x001, true, false}, {"ie", 0x003, 0x003, true, true},
-    {"if", 0x125, 0x001, false, true}, {"ki", 0x185, 0x000, false, false}, {"ko", 0x000, 0x000, true, true},
+// The status registers gst and pst name; which of them an opcode takes is
+// the listing's business (StatusRegNames).
+inline constexpr std::array<NamedValue, 6> StatusRegTable{{
+    {"as", 0}, {"f", 1}, {"ie", 2}, {"if", 3}, {"ki", 4}, {"ko", 5},
 }};
 
 inline char FoldCase(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }

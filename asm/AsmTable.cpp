@@ -1,10 +1,5 @@
-// The assembler's table checked against the description of the instruction
-// set when the program is built: every base code decodes to its own
-// mnemonic, every mnemonic's operand forms are ones its syntax class
-// produces, and every mnemonic of the set has exactly one entry.
 #include "asm/AsmTable.h"
 
-#include <initializer_list>
 #include <string_view>
 
 #include "core/InstructionSet.h"
@@ -12,89 +7,47 @@
 namespace varnox {
 namespace {
 
-// The operand forms each syntax class produces.
-struct ClassForms {
-    std::array<OperandForm, 5> forms{};
+// trp has four opcodes that differ only in bits no operand sets; a line
+// writes the last, FF. Every other mnemonic writes its first opcode where
+// several fit (the lower half where opcode bit 8 is a data byte's bit 7).
+constexpr unsigned TrpCode = 0x1FF;
+
+struct Built {
+    std::array<AsmEntry, AsmTableSize> table{};
+    std::array<int8_t, OpcodeCount> entryOf{};
     int count = 0;
-    constexpr ClassForms(std::initializer_list<OperandForm> list) : count(static_cast<int>(list.size())) {
-        int i = 0;
-        for (OperandForm form : list) forms[static_cast<size_t>(i++)] = form;
-    }
-    constexpr bool Has(OperandForm form) const {
-        for (int i = 0; i < count; ++i) {
-            if (forms[static_cast<size_t>(i)] == form) return true;
-        }
-        return false;
-    }
 };
 
-using enum OperandForm;
-
-// By class, in the order of AsmTable.h.
-constexpr std::array<ClassForms, AsmClassCount> FormsOfClass{{
-    {NoOperands},
-    {FillerByte},
-    {BankReg},
-    {BankReg},
-    {BankRegStatus, BankRegIf, BankRegKi},
-    {StatusBankReg, StatusImm8},
-    {UpperLower, LowerUpper, BankRegImm8},
-    {BankRegImm8},
-    {UpperLower, BankReg},
-    {UpperLower, LowerUpper, BankRegImm8, BankRegPointerPostStep, RegOffsetPointer},
-    {AtPointerImm8, PreStepPointerImm8, PreStepPointerBankReg, OffsetPointerReg},
-    {PointerImm8},
-    {IndexImm16},
-    {ConditionIndexOrPair},
-    {ConditionImm16},
-    {UpperRangeLowerRange, LowerRangeUpperRange, BankRangeImm6},
-    {BankRangeImm6},
-    {UpperRangeLowerRange},
-    {UpperRangeLowerRange, LowerRangeUpperRange, BankRangeImm6, BankRangePointerPostStep, RangeOffsetPointer},
-    {PreStepPointerBankRange, OffsetPointerRange},
-    {UpperOrLowerRange},
-    {BankRange},
-    {},
-}};
-
-// ld, st, ldm and stm pick their opcodes by operand form; db has none.
-constexpr bool UsesBaseCode(const AsmEntry& entry) {
-    return entry.Class != 9 && entry.Class != 10 && entry.Class != 18 && entry.Class != 19 &&
-           entry.Class != DataClass;
-}
-
-constexpr bool EntryFitsTheSet(const AsmEntry& entry) {
-    const std::string_view name = entry.Mnemonic;
-    if (entry.Class == DataClass) return true;
-    if (UsesBaseCode(entry) && !SameMnemonic(name, InstructionSet[entry.BaseCode].mnemonic)) return false;
-    int opcodes = 0;
-    for (const Instruction& instruction : InstructionSet) {
-        if (instruction.mnemonic[0] != name[0] || !SameMnemonic(name, instruction.mnemonic)) continue;
-        ++opcodes;
-        if (!FormsOfClass[entry.Class].Has(instruction.form)) return false;
-    }
-    return opcodes > 0;
-}
-
-constexpr bool EveryEntryFits() {
-    for (const AsmEntry& entry : AsmTable) {
-        if (entry.Class >= AsmClassCount || !EntryFitsTheSet(entry)) return false;
-    }
-    return true;
-}
-static_assert(EveryEntryFits(), "each assembler entry decodes to its mnemonic in forms its class produces");
-
-constexpr bool EveryMnemonicOnce() {
+// The mnemonics in the order of their first opcode, then db.
+constexpr Built Build() {
+    Built b;
     for (unsigned op = 0; op < OpcodeCount; ++op) {
-        const std::string_view name = InstructionSet[op].mnemonic;
-        if (IsBracketed(name)) continue;
-        int entries = 0;
-        for (const AsmEntry& entry : AsmTable) entries += SameMnemonic(name, entry.Mnemonic) ? 1 : 0;
-        if (entries != 1) return false;
+        const Instruction& instruction = InstructionSet[op];
+        b.entryOf[op] = -1;
+        if (IsBracketed(instruction.mnemonic)) continue;
+        int index = 0;
+        while (index < b.count && !SameMnemonic(b.table[static_cast<size_t>(index)].Mnemonic, instruction.mnemonic)) ++index;
+        AsmEntry& entry = b.table[static_cast<size_t>(index)];
+        if (index == b.count) {
+            if (b.count == DataEntry) return {};  // more mnemonics than the table holds
+            entry = {instruction.mnemonic, static_cast<uint16_t>(op), 0};
+            ++b.count;
+        }
+        if (op == TrpCode) entry.BaseCode = static_cast<uint16_t>(op);
+        entry.Forms |= 1u << FormIndex(instruction.form);
+        b.entryOf[op] = static_cast<int8_t>(index);
     }
-    return true;
+    b.table[static_cast<size_t>(b.count++)] = {"db", 0, 0};
+    return b;
 }
-static_assert(EveryMnemonicOnce(), "every mnemonic of the set has exactly one assembler entry");
+
+constexpr Built Table = Build();
+static_assert(Table.count == AsmTableSize, "94 mnemonics and db");
+static_assert(SameMnemonic("trp", InstructionSet[TrpCode].mnemonic), "the trap a line writes is one");
 
 }  // namespace
+
+const std::array<AsmEntry, AsmTableSize> AsmTable = Table.table;
+const std::array<int8_t, OpcodeCount> AsmEntryOfOpcode = Table.entryOf;
+
 }  // namespace varnox

@@ -1,27 +1,11 @@
 #include "core/Crc32.h"
 
-#include <array>
+#include <zlib.h>
 
 namespace varnox {
-namespace {
-
-constexpr std::array<uint32_t, 256> MakeCrcTable() {
-    std::array<uint32_t, 256> table{};
-    for (uint32_t n = 0; n < 256; ++n) {
-        uint32_t c = n;
-        for (int k = 0; k < 8; ++k) c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
-        table[n] = c;
-    }
-    return table;
-}
-constexpr std::array<uint32_t, 256> CrcTable = MakeCrcTable();
-
-}  // namespace
 
 uint32_t Crc32(std::span<const uint8_t> bytes) {
-    uint32_t c = 0xFFFFFFFFu;
-    for (const uint8_t byte : bytes) c = CrcTable[(c ^ byte) & 0xFF] ^ (c >> 8);
-    return c ^ 0xFFFFFFFFu;
+    return static_cast<uint32_t>(crc32_z(0, bytes.data(), bytes.size()));
 }
 
 }  // namespace varnox

@@ -147,12 +147,13 @@ struct alignas(8) RunClock {
 
     // Saved fields, in file order (peripherals/SavedFields.h). The
     // self-test counter counts down from the SelfTest setting, or holds it
-    // when it is negative. A state of a format before the counters counts
+    // when it is negative: any value, since a state saved under one setting
+    // is loaded under another. A state of a format before the counts counts
     // from the moment it was saved.
     template <class Io, class Self>
-    static void Fields(Io& io, Self& s, int32_t selfTest) {
+    static void Fields(Io& io, Self& s) {
         io("TimerCountdown", s.TimerCountdown, Reach{0, 2 * MaxTimerPeriod});
-        io("SelfTestCounter", s.SelfTestCounter, Reach{selfTest < 0 ? selfTest : 0, selfTest > 0 ? selfTest : 0});
+        io("SelfTestCounter", s.SelfTestCounter);
         io("RefreshPhase", s.RefreshPhase, Reach{0, RunTicksPerRefresh - 1}, 2);
         io("RunTicks", s.RunTicks, Reach{0, INT64_MAX}, 3);
         io("Steps", s.Steps, Reach{0, INT64_MAX}, 3);
@@ -220,7 +221,7 @@ struct Machine {
         io("HeldKeys[0]", m.HeldKeys[HeldMouseSlot], Reach{0, KeyCount});
         io("HeldKeys[1]", m.HeldKeys[HeldPcKeySlot], Reach{0, KeyCount});
         io("HeldKeys[2]", m.HeldKeys[HeldSwitchSlot], Reach{0, PrintSwitchKey, PrintSwitchPlaces});
-        RunClock::Fields(io, m.Clock, m.Config.SelfTest);
+        RunClock::Fields(io, m.Clock);
     }
 };
 // A new field breaks this on purpose: list it in Fields above (or say there

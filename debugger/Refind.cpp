@@ -2,32 +2,18 @@
 
 #include "asm/SourceExpr.h"
 #include "debugger/AddressText.h"
+#include "debugger/ProgramPlace.h"
 
 namespace varnox {
 namespace {
-
-bool NamesSymbols(std::string_view text, const SymbolTable& symbols) {
-    return symbols.Find(Trimmed(text)) != nullptr;
-}
 
 // A watch's text names symbols when it does not read without them.
 bool WatchNamesSymbols(std::string_view text) { return !ParseWatchText(text, nullptr).Range; }
 
 }  // namespace
 
-BreakPlace ParseBreakPlace(std::string_view text, const DebugSession& session) {
-    const std::string_view trimmed = Trimmed(text);
-    if (ParseSourcePlace(trimmed)) {
-        const SourcePlaceAddress place = ResolveSourcePlace(trimmed, session.Lines);
-        return {place.Address, std::string(trimmed), place.Problem};
-    }
-    const AddressValue address = ParseAddressText(trimmed, session.Names());
-    const bool named = address.Address && NamesSymbols(trimmed, session.Symbols);
-    return {address.Address, named ? std::string(trimmed) : std::string(), address.Problem};
-}
-
 std::optional<size_t> AddBreakpointAt(DebugSession& session, std::string_view text, std::string& problem) {
-    BreakPlace place = ParseBreakPlace(text, session);
+    BreakPlace place = ParseBreakPlace(text, session.Names(), session.Lines);
     if (!place.Address) {
         problem = place.Problem;
         return std::nullopt;
@@ -55,7 +41,7 @@ std::vector<std::string> RefindBreakpoints(DebugSession& session, const SymbolTa
         const std::string label = breakpoint.Where.empty() ? CodePlace(breakpoint.Address, oldNames) : breakpoint.Where;
         std::string problem;
         if (!breakpoint.Where.empty()) {
-            const BreakPlace place = ParseBreakPlace(breakpoint.Where, session);
+            const BreakPlace place = ParseBreakPlace(breakpoint.Where, session.Names(), session.Lines);
             if (place.Address) session.Breakpoints.Move(i, *place.Address);
             problem = place.Problem;
         }

@@ -14,16 +14,6 @@
 
 namespace varnox {
 
-// The place a typed breakpoint stands for: a hex address, a name of the
-// symbols or FILE:LINE (the line's first word). Where is the text when it
-// was a name or a line, "" for a bare address.
-struct BreakPlace {
-    std::optional<uint16_t> Address;
-    std::string Where;
-    std::string Problem;
-};
-BreakPlace ParseBreakPlace(std::string_view text, const DebugSession& session);
-
 // Adds a breakpoint at the place the text gives, remembering a name or a
 // line; nothing, with the problem, when the text gives no place.
 std::optional<size_t> AddBreakpointAt(DebugSession& session, std::string_view text, std::string& problem);

@@ -41,28 +41,28 @@ const SourceLineRow* SourceMap::LineAt(uint16_t address) const {
     return &rows_[static_cast<size_t>(byAddress_[address])];
 }
 
-const std::string* SourceMap::MatchFile(std::string_view file) const {
-    const std::string* byName = nullptr;
+SourceMap::FileMatch SourceMap::FindFile(std::string_view file) const {
+    FileMatch byName;
     for (auto it = byLine_.begin(); it != byLine_.end(); it = byLine_.upper_bound({it->first.first, std::numeric_limits<int>::max()})) {
         const std::string& known = it->first.first;
-        if (known == file) return &known;
+        if (known == file) return {&known, false};
         if (LastComponent(known) == LastComponent(file) && LastComponent(file) == file) {
-            if (byName) return nullptr;  // two files of that name: say which
-            byName = &known;
+            if (byName.Name) byName = {nullptr, true};  // two files of that name: say which
+            if (!byName.Ambiguous) byName.Name = &known;
         }
     }
     return byName;
 }
 
 std::vector<uint16_t> SourceMap::AddressesOf(std::string_view file, int line) const {
-    const std::string* known = MatchFile(file);
+    const std::string* known = FindFile(file).Name;
     if (!known) return {};
     const auto found = byLine_.find(std::pair{*known, line});
     return found == byLine_.end() ? std::vector<uint16_t>{} : found->second;
 }
 
 std::optional<uint16_t> SourceMap::BreakAddressOf(std::string_view file, int line) const {
-    const std::string* known = MatchFile(file);
+    const std::string* known = FindFile(file).Name;
     if (!known) return std::nullopt;
     const auto found = byLine_.lower_bound(std::pair{*known, line});
     if (found == byLine_.end() || found->first.first != *known) return std::nullopt;
@@ -75,14 +75,6 @@ std::vector<std::string> SourceMap::Files() const {
         if (files.empty() || files.back() != key.first) files.push_back(key.first);
     }
     return files;
-}
-
-SourcePlaceAddress ResolveSourcePlace(std::string_view text, const SourceMap& lines) {
-    const auto place = ParseSourcePlace(text);
-    if (!place) return {std::nullopt, Concat({"not FILE:LINE: ", Printable(text)})};
-    if (lines.Empty()) return {std::nullopt, "no source lines (rom.sym has no line rows)"};
-    if (const auto address = lines.BreakAddressOf(place->first, place->second)) return {address, {}};
-    return {std::nullopt, Concat({"no code at or after ", Printable(text)})};
 }
 
 const std::vector<std::string>* SourceTexts::Lines(const std::string& file, std::string* problem) {

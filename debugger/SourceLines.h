@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "asm/Symbols.h"
+#include "debugger/ProgramPlace.h"  // FILE:LINE as typed is read there
 
 namespace varnox {
 
@@ -35,23 +36,22 @@ public:
     // placed none (a comment, a label alone) the first word of the next
     // line of the file that placed one.
     std::optional<uint16_t> BreakAddressOf(std::string_view file, int line) const;
+    // The rows' name of a file as typed: as written in the rows, or else by
+    // its last component when only one file has that name. Nothing for a
+    // file the rows do not name; Ambiguous when two have that name.
+    struct FileMatch {
+        const std::string* Name = nullptr;
+        bool Ambiguous = false;
+    };
+    FileMatch FindFile(std::string_view file) const;
     // The files named by the rows, sorted.
     std::vector<std::string> Files() const;
 
 private:
-    const std::string* MatchFile(std::string_view file) const;
     std::vector<SourceLineRow> rows_;
     std::vector<int32_t> byAddress_;  // index into rows_ or -1, per InstrRom word
     std::map<std::pair<std::string, int>, std::vector<uint16_t>, std::less<>> byLine_;
 };
-
-// "FILE:LINE" as a code address through the map: "" and the address, or
-// the problem.
-struct SourcePlaceAddress {
-    std::optional<uint16_t> Address;
-    std::string Problem;
-};
-SourcePlaceAddress ResolveSourcePlace(std::string_view text, const SourceMap& lines);
 
 // The text of the source files, read when first asked for, relative to the
 // folder of the main source. Files that cannot be read say why.

@@ -18,6 +18,10 @@ bool GrantTick(Machine& m, RunControl& run) {
         cpu.CycleBudget = 0;
         return false;
     }
+    // A clock of 0 or less stops the processor: its grant adds nothing, as
+    // adding it would only take the budget down until it wraps around to
+    // a burst of two billion cycles.
+    if (run.CyclesPerTick <= 0) return false;
     cpu.CycleBudget = WrappingAdd(cpu.CycleBudget, run.CyclesPerTick);
     if (cpu.CycleBudget <= 0) return false;
     if (run.DebugActive) {

@@ -73,6 +73,33 @@ TEST_F(ToolSymbols, SourceLinesForBreakAndList) {
     }
 }
 
+// What --break says of a place it cannot take, before and after rom.sym
+// is read: the first line of the error output.
+TEST_F(ToolSymbols, BreakSaysWhyAPlaceIsRefused) {
+    const struct {
+        std::string place;
+        std::string message;
+    } cases[] = {
+        {"prog.asm:6", "bad breakpoint line: prog.asm:6 (no code at or after prog.asm:6)"},
+        {"nosuch.asm:1", "bad breakpoint line: nosuch.asm:1 (no code at or after nosuch.asm:1)"},
+        {"count", "bad breakpoint address: count is a data name; the program counter never goes there"},
+        {"nowhere", "bad breakpoint address: nowhere (no symbol named 'nowhere')"},
+        {"prog.asm:0", "bad breakpoint address (hex, a name or FILE:LINE): prog.asm:0"},
+        {"1g", "bad breakpoint address (hex, a name or FILE:LINE): 1g"},
+    };
+    for (const auto& c : cases) {
+        const auto r = RunTool(dir.path(), {"run", "--no-save", "--break", c.place});
+        EXPECT_EQ(r.status, 2) << c.place;
+        const size_t line = r.err.find("varnox-tool run: ");
+        ASSERT_NE(line, std::string::npos) << r.err;
+        EXPECT_EQ(r.err.substr(line + 17, r.err.find('\n', line) - line - 17), c.message) << c.place;
+    }
+    dir.WriteText("rom.sym", "code 0001 loop\n");  // no line rows
+    const auto r = RunTool(dir.path(), {"run", "--no-save", "--break", "prog.asm:2"});
+    EXPECT_NE(r.err.find("bad breakpoint line: prog.asm:2 (no source lines (rom.sym has no line rows))"),
+              std::string::npos) << r.err;
+}
+
 // The function rows of --profile-all add up to the total it gives.
 TEST_F(ToolSymbols, ProfileRowsAddUpToTheRunsCycles) {
     const auto r = RunTool(dir.path(), {"run", "--no-save", "--ticks", "3", "--profile-all"});

@@ -16,7 +16,7 @@
 #include "asm/Listing.h"
 #include "asm/NamedListing.h"
 #include "core/Def.h"
-#include "debugger/AddressText.h"
+#include "debugger/ProgramPlace.h"
 #include "debugger/SymbolFile.h"
 #include "system/Files.h"
 
@@ -103,7 +103,7 @@ int ListCommand(const Args& args) {
         }
         if (option.Name == "--from") {
             // Looked up once rom.sym is read: a name wins over hex digits that spell it.
-            if (!ParseAddressText(option.Value, nullptr).Address && !IsSymbolName(option.Value)) {
+            if (!LooksLikePlace(option.Value, false)) {
                 return UsageError(ListSpec, "bad value: " + option.Value);
             }
             fromName = option.Value;

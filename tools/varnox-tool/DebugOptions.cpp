@@ -5,7 +5,7 @@
 
 #include <cstdio>
 
-#include "debugger/AddressText.h"
+#include "debugger/ProgramPlace.h"
 #include "debugger/SymbolFile.h"
 
 namespace varnox::tool {
@@ -15,22 +15,12 @@ bool NeedsNames(const DebugRunOptions& options) {
     return options.breakGiven || !options.watchTexts.empty() || options.profile;
 }
 
-// --break FILE:LINE: the line's first word, from rom.sym's line rows. ""
-// and the address set, or the problem.
-std::string BreakAtSourceLine(RunStops& stops, const std::string& text, const DebugSession& session) {
-    const SourcePlaceAddress place = ResolveSourcePlace(text, session.Lines);
-    if (!place.Address) return "bad breakpoint line: " + text + " (" + place.Problem + ")";
-    stops.BreakAddress = *place.Address;
-    return {};
-}
-
 }  // namespace
 
 std::string CheckDebugOptions(const DebugRunOptions& options) {
-    // Without symbols only hex can be told good or bad yet; a name waits
-    // for rom.sym.
-    if (options.breakGiven && !ParseAddressText(options.breakText, nullptr).Address && !IsSymbolName(options.breakText) &&
-        !ParseSourcePlace(options.breakText)) {
+    // Without symbols only the shape can be told good or bad yet; a name
+    // or a line waits for rom.sym.
+    if (options.breakGiven && !LooksLikePlace(options.breakText, true)) {
         return "bad breakpoint address (hex, a name or FILE:LINE): " + options.breakText;
     }
     return {};
@@ -43,16 +33,17 @@ std::string ApplyDebugOptions(Machine& m, RunStops& stops, const DebugRunOptions
     for (const std::string& message : symbols.Messages) std::fprintf(stderr, "%s\n", message.c_str());
     session.Symbols = std::move(symbols.Table);
     session.Lines = std::move(symbols.Lines);
-    if (options.breakGiven && ParseSourcePlace(options.breakText)) {
-        if (auto problem = BreakAtSourceLine(stops, options.breakText, session); !problem.empty()) return problem;
-    } else if (options.breakGiven) {
+    if (options.breakGiven) {
         // A name wins over hex digits that spell it, as in the debugger.
-        const AddressValue address = ParseAddressText(options.breakText, session.Names());
-        if (!address.Address) return "bad breakpoint address: " + options.breakText + " (" + address.Problem + ")";
-        if (address.Named && address.Named->Space == SymbolSpace::Data) {
+        const BreakPlace place = ParseBreakPlace(options.breakText, session.Names(), session.Lines);
+        if (!place.Address) {
+            return (place.SourceLine ? "bad breakpoint line: " : "bad breakpoint address: ") + options.breakText +
+                   " (" + place.Problem + ")";
+        }
+        if (place.Named && place.Named->Space == SymbolSpace::Data) {
             return "bad breakpoint address: " + options.breakText + " is a data name; the program counter never goes there";
         }
-        stops.BreakAddress = *address.Address;
+        stops.BreakAddress = *place.Address;
     }
     for (const std::string& text : options.watchTexts) {
         const WatchRangeValue watch = ParseWatchText(text, session.Names());

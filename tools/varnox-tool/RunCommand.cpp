@@ -235,6 +235,8 @@ const CommandSpec RunSpec{
     "Loads the files as the window does, runs until --ticks, --steps, --break or\n"
     "--watch ends it (with those alone, for up to an emulated hour), saves\n"
     "ram.bin and register.bin, and prints the processor's state on one line.\n"
+    "An OscFreq of 0 or less in varnox.ini keeps the processor stopped: run\n"
+    "ticks pass, the display refreshes, and no step is made.\n"
     "A save state loaded with --load-state must have been saved over the same\n"
     "firmware; one that cannot be loaded ends the command before anything runs.\n"
     "--record writes what reached the machine (the --hold keys, each held at\n"

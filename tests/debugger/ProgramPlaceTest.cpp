@@ -1,0 +1,87 @@
+// A place in the program as typed, read one way for breakpoints, watches,
+// conditions and the tool: FILE:LINE first, then a name, then hex.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <string_view>
+
+#include "asm/Symbols.h"
+#include "debugger/ProgramPlace.h"
+#include "debugger/SourceLines.h"
+
+namespace varnox {
+namespace {
+
+SymbolTable Names() {
+    SymbolTable table;
+    table.Add({SymbolSpace::Code, 0x0012, "loop"});
+    table.Add({SymbolSpace::Data, 0xC010, "count"});
+    table.Add({SymbolSpace::Data, 0x0CAF, "cafe"});  // also four hex digits
+    return table;
+}
+
+// main.asm's lines 2 and 3 placed words 0 and 1; three files are named x.asm.
+SourceMap Lines() {
+    SourceMap map;
+    for (const SourceLineRow& row : {SourceLineRow{0, "main.asm", 2}, SourceLineRow{1, "main.asm", 3},
+                                     SourceLineRow{2, "lib/x.asm", 1}, SourceLineRow{3, "src/x.asm", 1},
+                                     SourceLineRow{4, "x.asm", 5}, SourceLineRow{5, "lib/y.asm", 1},
+                                     SourceLineRow{6, "src/y.asm", 1}}) {
+        map.Add(row);
+    }
+    return map;
+}
+
+TEST(ProgramPlace, BreakpointsByLineNameOrAddress) {
+    const SymbolTable names = Names();
+    const SourceMap lines = Lines();
+    struct Case {
+        std::string_view text;
+        int address;  // -1: refused, with the problem
+        std::string_view where;
+        std::string_view problem;
+    };
+    const Case cases[] = {
+        {"12ab", 0x12AB, "", ""},
+        {" loop ", 0x12, "loop", ""},
+        {"cafe", 0x0CAF, "cafe", ""},  // the name, not the hex digits
+        {"main.asm:3", 1, "main.asm:3", ""},
+        {"main.asm:1", 0, "main.asm:1", ""},  // no code on the line: the next line's
+        {"x.asm:5", 4, "x.asm:5", ""},         // the file named so, though two others end in x.asm
+        {"lib/x.asm:1", 2, "lib/x.asm:1", ""},
+        {"y.asm:1", -1, "y.asm:1", "no code at or after y.asm:1"},  // two files: which one
+        {"nosuch.asm:1", -1, "nosuch.asm:1", "no code at or after nosuch.asm:1"},
+        {"main.asm:4", -1, "main.asm:4", "no code at or after main.asm:4"},
+        {"nowhere", -1, "", "no symbol named 'nowhere'"},
+        {"1g", -1, "", "'1g' is neither a hex address (1 to 4 digits) nor a name"},
+        {"", -1, "", "no address given"},
+    };
+    for (const Case& c : cases) {
+        const BreakPlace place = ParseBreakPlace(c.text, &names, lines);
+        EXPECT_EQ(place.Address ? *place.Address : -1, c.address) << c.text;
+        EXPECT_EQ(place.Where, c.where) << c.text;
+        EXPECT_EQ(place.Problem, c.problem) << c.text;
+        EXPECT_EQ(place.SourceLine, c.text.find(':') != std::string_view::npos) << c.text;
+    }
+    EXPECT_EQ(ParseBreakPlace("count", &names, lines).Named->Space, SymbolSpace::Data);
+    EXPECT_EQ(ParseBreakPlace("main.asm:3", nullptr, SourceMap()).Problem, "no source lines (rom.sym has no line rows)");
+    EXPECT_TRUE(lines.FindFile("y.asm").Ambiguous);
+    EXPECT_EQ(lines.FindFile("nosuch.asm").Name, nullptr);
+    EXPECT_FALSE(lines.FindFile("nosuch.asm").Ambiguous);
+}
+
+// Before rom.sym is read only the shape of a place can be judged.
+TEST(ProgramPlace, ShapesBeforeTheNamesAreKnown) {
+    const struct {
+        std::string_view text;
+        bool withLines, looks;
+    } cases[] = {
+        {"12ab", false, true},       {"&H12", false, true},        {"calc_enter", false, true},
+        {" loop ", false, true},     {"main.asm:3", true, true},   {"main.asm:3", false, false},
+        {"main.asm:0", true, false}, {"1g", true, false},          {"", true, false},
+    };
+    for (const auto& c : cases) EXPECT_EQ(LooksLikePlace(c.text, c.withLines), c.looks) << c.text;
+}
+
+}  // namespace
+}  // namespace varnox
