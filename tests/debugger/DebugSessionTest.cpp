@@ -274,5 +274,25 @@ TEST_F(Session, SymbolFileBesideTheRomIsCheckedBeforeUse) {
     EXPECT_EQ(LoadSymbolsBeside(dir.path(), m).Table.All().size(), 0u);
 }
 
+// The Cycles row: the processor cycles from the debugger letting the
+// machine go (or stepping it) to the window standing still again, read
+// from the machine's clock; a run the debugger did not start adds nothing.
+TEST_F(Session, CyclesSinceTheStopAreTheClocksWhileTheDebuggerHasTheRun) {
+    session.Resumed(m);
+    const int64_t from = m.Clock.Cycles;
+    for (int i = 0; i < 3; ++i) StepInto(m, session, state);
+    EXPECT_EQ(session.CyclesSinceStop(m), static_cast<uint64_t>(m.Clock.Cycles - from));
+    EXPECT_GT(session.CyclesSinceStop(m), 0u);
+    StepTo("again");
+    EXPECT_EQ(StepOver(m, run, session, state), StepOutcome::Done);
+    const uint64_t stepped = static_cast<uint64_t>(m.Clock.Cycles - from);
+    EXPECT_EQ(session.CyclesSinceStop(m), stepped);
+    session.Halted(m);
+    for (int tick = 0; tick < 5; ++tick) OnRunTimer(m, run);  // the window closed: a free run
+    EXPECT_EQ(session.CyclesSinceStop(m), stepped);
+    session.Resumed(m);
+    EXPECT_EQ(session.CyclesSinceStop(m), 0u);
+}
+
 }  // namespace
 }  // namespace varnox
