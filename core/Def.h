@@ -141,9 +141,11 @@ struct alignas(8) RunClock {
     int32_t TimerCountdown = 0;
     int32_t SelfTestCounter = 0;  // refresh ticks left of the self-test request
     int32_t RefreshPhase = 0;     // run ticks since the last refresh tick
-    int64_t RunTicks = 0;         // every run tick, whether it ran steps or not
-    int64_t Steps = 0;            // every processor step, the debugger's single steps too
-    int64_t Cycles = 0;           // the processor cycles of those steps, before the clock factor
+    // Counted modulo 2^64, so that every count a run reaches from any state
+    // is one a state holds (no run of centuries comes near).
+    uint64_t RunTicks = 0;        // every run tick, whether it ran steps or not
+    uint64_t Steps = 0;           // every processor step, the debugger's single steps too
+    uint64_t Cycles = 0;          // the processor cycles of those steps, before the clock factor
 
     // Saved fields, in file order (peripherals/SavedFields.h). The
     // self-test counter counts down from the SelfTest setting, or holds it
@@ -155,9 +157,9 @@ struct alignas(8) RunClock {
         io("TimerCountdown", s.TimerCountdown, Reach{0, 2 * MaxTimerPeriod});
         io("SelfTestCounter", s.SelfTestCounter);
         io("RefreshPhase", s.RefreshPhase, Reach{0, RunTicksPerRefresh - 1}, 2);
-        io("RunTicks", s.RunTicks, Reach{0, INT64_MAX}, 3);
-        io("Steps", s.Steps, Reach{0, INT64_MAX}, 3);
-        io("Cycles", s.Cycles, Reach{0, INT64_MAX}, 3);
+        io("RunTicks", s.RunTicks, AnyValue, 3);
+        io("Steps", s.Steps, AnyValue, 3);
+        io("Cycles", s.Cycles, AnyValue, 3);
     }
     bool operator==(const RunClock&) const = default;
 };
@@ -167,17 +169,10 @@ struct alignas(8) RunClock {
 // ones do.
 static_assert(sizeof(RunClock) == 40, "RunClock changed: list the new field in RunClock::Fields");
 
-// A count of the clock one further on: modulo 2^63, so that every count a
-// run reaches, from any state, is one a state holds (no run of centuries
-// comes near).
-constexpr int64_t CountedOn(int64_t count, int64_t more) {
-    return static_cast<int64_t>((static_cast<uint64_t>(count) + static_cast<uint64_t>(more)) & INT64_MAX);
-}
-
 // Counts steps made and their processor cycles in the clock.
-inline void CountSteps(RunClock& clock, int32_t steps, int64_t cycles) {
-    clock.Steps = CountedOn(clock.Steps, steps);
-    clock.Cycles = CountedOn(clock.Cycles, cycles);
+inline void CountSteps(RunClock& clock, uint32_t steps, uint64_t cycles) {
+    clock.Steps += steps;
+    clock.Cycles += cycles;
 }
 
 struct Settings {

@@ -77,7 +77,7 @@ inline void RunTimerLine(Machine& m, int32_t cost) {
 // be handed over at once only where the timer line would toggle at the
 // last of them at the earliest, so that driving it once is driving it
 // after each (QuietSlack).
-inline void SpendSteps(Machine& m, int32_t steps, int64_t cycles, int32_t cost) {
+inline void SpendSteps(Machine& m, uint32_t steps, uint64_t cycles, int32_t cost) {
     m.Cpu.CycleBudget = WrappingSub(m.Cpu.CycleBudget, cost);
     RunTimerLine(m, cost);
     CountSteps(m.Clock, steps, cycles);
@@ -90,7 +90,7 @@ inline int32_t MachineStep(Machine& m) {
     const int32_t factor = ClockFactor(m);
     const int32_t cycles = CpuStep(m);
     const int32_t cost = WrappingMul(cycles, factor);
-    SpendSteps(m, 1, cycles, cost);
+    SpendSteps(m, 1, static_cast<uint32_t>(cycles), cost);
     return cost;
 }
 
@@ -132,7 +132,7 @@ inline int32_t MachineQuietSteps(Machine& m, int32_t most) {
         // one step at most).
         const uint32_t spent = static_cast<uint32_t>(start) - static_cast<uint32_t>(slack);
         const uint32_t cycles = factor == 1 ? spent : spent / static_cast<uint32_t>(factor);
-        SpendSteps(m, made, cycles, static_cast<int32_t>(spent));
+        SpendSteps(m, static_cast<uint32_t>(made), cycles, static_cast<int32_t>(spent));
     }
     return made;
 }
@@ -143,7 +143,7 @@ inline int32_t MachineQuietSteps(Machine& m, int32_t most) {
 // processor is stepped by hand. Returns the step's cycles.
 inline int32_t BareStep(Machine& m) {
     const int32_t cycles = CpuStep(m);
-    CountSteps(m.Clock, 1, cycles);
+    CountSteps(m.Clock, 1, static_cast<uint32_t>(cycles));
     return cycles;
 }
 

@@ -40,7 +40,7 @@ void DebugSession::Halted(const Machine& m) {
 uint64_t DebugSession::CyclesSinceStop(const Machine& m) const {
     if (!cyclesFrom_) return cycles_;
     // A state loaded meanwhile may have put the clock before the mark.
-    return m.Clock.Cycles > *cyclesFrom_ ? static_cast<uint64_t>(m.Clock.Cycles - *cyclesFrom_) : 0;
+    return m.Clock.Cycles > *cyclesFrom_ ? m.Clock.Cycles - *cyclesFrom_ : 0;
 }
 
 void DebugSession::PrepareStep(Machine& m) {

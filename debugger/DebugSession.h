@@ -93,7 +93,7 @@ private:
     RunStops* armed_ = nullptr;  // where Arm hung the stop check
     StopReason stop_;
     uint64_t cycles_ = 0;                  // counted up to Halted
-    std::optional<int64_t> cyclesFrom_;    // the clock's cycles at Resumed, while counting
+    std::optional<uint64_t> cyclesFrom_;   // the clock's cycles at Resumed, while counting
 };
 
 }  // namespace varnox

@@ -54,11 +54,10 @@ void CheckStepCycles(int32_t cycles) {
 
 
 
-bool CountStep(Machine& m, void* context) {
+void CountStep(Machine& m, void* context) {
     auto* count = static_cast<TickCount*>(context);
     if (count->steps > 0) CheckStepCycles(m.Cpu.StepCycles);  // the step before this one
     ++count->steps;
-    return false;
 }
 
 template <size_t N>

@@ -75,9 +75,9 @@ bool InputPath::RunTick(BeforeStepHook hook, void* context) {
     const bool held = run_.DebugActive || run_.ResumeDelay > 0;
     // The replay's last tick ends after the steps the recorded one made.
     if (replay_ && ReplayTicksLeft() == 1 && replay_->StopSteps > 0) run_.Stops.ReplaySteps = replay_->StopSteps;
-    const int64_t stepsBefore = m_.Clock.Steps;
+    const uint64_t stepsBefore = m_.Clock.Steps;
     const bool stopped = OnRunTimer(m_, run_, hook, context) != RunStopKind::None;
-    lastTickSteps_ = m_.Clock.Steps - stepsBefore;
+    lastTickSteps_ = static_cast<long long>(m_.Clock.Steps - stepsBefore);
     run_.Stops.ReplaySteps = 0;
     if (recording_) recording_->StopSteps = stopped ? lastTickSteps_ : 0;
     if (replay_ && ReplayTicksLeft() <= 0) FinishReplay();

@@ -38,7 +38,7 @@ public:
     // Run ticks made on this path (back to a snapshot's after a rewind):
     // the machine's clock, from where it stood when it was replaced (a
     // state, a replay's start), so that the path's line of time goes on.
-    long long Tick() const { return tickBase_ + m_.Clock.RunTicks; }
+    long long Tick() const { return static_cast<long long>(tickBase_ + m_.Clock.RunTicks); }
     // Steps the last run tick made.
     long long LastTickSteps() const { return lastTickSteps_; }
 
@@ -108,7 +108,7 @@ private:
     // After the machine was replaced (a state, a snapshot, a replay's start).
     void KeysLetGo();
     // The path's tick is `tick` with the machine's clock where it is now.
-    void SetTick(long long tick) { tickBase_ = tick - m_.Clock.RunTicks; }
+    void SetTick(long long tick) { tickBase_ = static_cast<uint64_t>(tick) - m_.Clock.RunTicks; }
     // A replay runs at its recording's settings; the session's own come back
     // when it ends, clock included, so that what follows is the session's.
     void EndReplay();
@@ -116,7 +116,7 @@ private:
     Machine& m_;
     RunControl run_;
     int32_t intervalMs_;
-    long long tickBase_ = 0;
+    uint64_t tickBase_ = 0;  // the path's tick less the clock's, modulo 2^64
     long long lastTickSteps_ = 0;
     KeyInput keys_;
     std::optional<Recording> recording_;

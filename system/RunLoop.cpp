@@ -47,9 +47,9 @@ RunStopKind RunTickChecked(Machine& m, RunControl& run, BeforeStep&& beforeStep)
     CpuState& cpu = m.Cpu;
     int32_t stepsLeft = cpu.CycleBudget;
     do {
-        const bool requested = beforeStep(m);
+        beforeStep(m);
         MachineStep(m);
-        if (const RunStopKind stop = StopAfterStep(run.Stops, m, requested); stop != RunStopKind::None) {
+        if (const RunStopKind stop = StopAfterStep(run.Stops, m); stop != RunStopKind::None) {
             run.DebugActive = 1;
             cpu.CycleBudget = 0;
             return stop;
@@ -63,7 +63,7 @@ RunStopKind RunTickChecked(Machine& m, RunControl& run, BeforeStep&& beforeStep)
 // (MachineQuietSteps) up to the first of the budget's end, the timer
 // line's next toggle and the tick's step bound; any other step is made
 // alone, as the checked tick makes it.
-void RunTickUnchecked(Machine& m) {
+[[gnu::noinline]] void RunTickUnchecked(Machine& m) {
     CpuState& cpu = m.Cpu;
     int32_t stepsLeft = cpu.CycleBudget;  // the bound of the checked tick
     do {
@@ -91,7 +91,7 @@ void RefreshTick(Machine& m) {
 // or found the debugger up, so the clock and the refresh cadence follow
 // emulated time alone.
 void CountRunTick(Machine& m) {
-    m.Clock.RunTicks = CountedOn(m.Clock.RunTicks, 1);
+    ++m.Clock.RunTicks;
     if (++m.Clock.RefreshPhase < RunTicksPerRefresh) return;
     m.Clock.RefreshPhase = 0;
     RefreshTick(m);
@@ -109,8 +109,6 @@ void PowerOnReset(Machine& m) {
     UpdateIf(m);
 }
 
-int32_t ComputeCyclesPerTick(int32_t intervalMs, int32_t oscFreq) { return WrappingMul(intervalMs, oscFreq); }
-
 void StartMachine(Machine& m) {
     m.HeldKeys = {0, 0, 0};
     m.Clock.RunTicks = 0;
@@ -123,9 +121,9 @@ RunStopKind OnRunTimer(Machine& m, RunControl& run, BeforeStepHook hook, void* c
     RunStopKind stop = RunStopKind::None;
     if (GrantTick(m, run)) {
         if (hook) {
-            stop = RunTickChecked(m, run, [hook, context](Machine& stepped) { return hook(stepped, context); });
+            stop = RunTickChecked(m, run, [hook, context](Machine& stepped) { hook(stepped, context); });
         } else if (run.Stops.Armed()) {
-            stop = RunTickChecked(m, run, [](Machine&) { return false; });
+            stop = RunTickChecked(m, run, [](Machine&) {});
         } else {
             RunTickUnchecked(m);
         }

@@ -17,17 +17,13 @@ constexpr int32_t ResumeDelayTicks = 30;
 // power-on state; the clock's count of time goes on.
 void PowerOnReset(Machine& m);
 
-// Interval (ms) x OscFreq, wrapping instead of overflowing.
-int32_t ComputeCyclesPerTick(int32_t intervalMs, int32_t oscFreq);
-
 // The machine's start from its files, as the window starts it when shown:
 // held keys cleared, the clock's count from 0, power-on reset. The run
 // control's part is RunControl::Started.
 void StartMachine(Machine& m);
 
-// A callback run before every step (tracing); true asks the run to stop
-// after that step (RunStopKind::Requested).
-using BeforeStepHook = bool (*)(Machine& m, void* context);
+// A callback run before every step (tracing).
+using BeforeStepHook = void (*)(Machine& m, void* context);
 
 // One run tick, and after every third one the machine work of a refresh
 // tick (LcdRefresh, then the self-test count-down with KeyScan): the one

@@ -503,10 +503,7 @@ TEST(InputPath, TheStepsOfATickAreTheClocks) {
     auto m = WatcherMachine();
     InputPath path(*m);
     long long hooked = 0;
-    const BeforeStepHook count = [](Machine&, void* c) {
-        ++*static_cast<long long*>(c);
-        return false;
-    };
+    const BeforeStepHook count = [](Machine&, void* c) { ++*static_cast<long long*>(c); };
     const KeyHold holds[] = {{41, 2, 9}};
     const TicksRun run = RunTicks(path, 12, holds, count, &hooked);
     EXPECT_EQ(run.steps, hooked);

@@ -30,13 +30,7 @@ struct NopRun {
 // Runs one tick and returns how many steps it made.
 long long TickSteps(NopRun& n, bool* stopped = nullptr) {
     long long steps = 0;
-    const RunStopKind stop = OnRunTimer(
-        *n, n.run,
-        [](Machine&, void* c) {
-            ++*static_cast<long long*>(c);
-            return false;
-        },
-        &steps);
+    const RunStopKind stop = OnRunTimer(*n, n.run, [](Machine&, void* c) { ++*static_cast<long long*>(c); }, &steps);
     if (stopped) *stopped = stop != RunStopKind::None;
     return steps;
 }

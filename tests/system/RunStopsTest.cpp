@@ -3,6 +3,7 @@
 // after which step each run ends, why, and what is left armed.
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -33,15 +34,17 @@ private:
     uint16_t pc_;
 };
 
-// The hook's request: the run stops after the step it comes before.
+// A request to stop, made by a hook before the step it is to stop after
+// (as a signal handler may make it at any time).
 struct Request {
     long long before = 0;  // steps the hook has come before
     long long at = 0;      // the step to stop after; 0: none
+    volatile std::sig_atomic_t flag = 0;
 };
 
-bool RequestAt(Machine&, void* context) {
+void RequestAt(Machine&, void* context) {
     auto* request = static_cast<Request*>(context);
-    return ++request->before == request->at;
+    if (++request->before == request->at) request->flag = 1;
 }
 
 TEST(RunStops, EachKindEndsTheRunAfterItsStep) {
@@ -51,7 +54,7 @@ TEST(RunStops, EachKindEndsTheRunAfterItsStep) {
         int64_t replaySteps;
         int32_t breakAddress;
         int condition;      // PC that stops; -1: none
-        long long request;  // step the hook asks to stop after; -1: no hook
+        long long request;  // step a request to stop comes in; -1: none
         RunStopKind stop;   // None: runs out the ticks
         long long steps;    // made when it ended
         int32_t countLeft;  // of the step count
@@ -64,8 +67,8 @@ TEST(RunStops, EachKindEndsTheRunAfterItsStep) {
         {"a break address", -1, 0, 0x123, -1, -1, RunStopKind::BreakAddress, 0x123, -1},
         {"a break address PC never reaches", -1, 0, 0x10000, -1, -1, RunStopKind::None, 2 * 2275, -1},
         {"a condition", -1, 0, -1, 0x40, -1, RunStopKind::Conditions, 0x40, -1},
-        {"the hook's request", -1, 0, -1, -1, 9, RunStopKind::Requested, 9, -1},
-        {"a hook that asks nothing", -1, 0, -1, -1, 0, RunStopKind::None, 2 * 2275, -1},
+        {"a request", -1, 0, -1, -1, 9, RunStopKind::Requested, 9, -1},
+        {"a request that never comes", -1, 0, -1, -1, 0, RunStopKind::None, 2 * 2275, -1},
         {"count and address on one step: the count", 3, 0, 3, -1, -1, RunStopKind::StepCount, 3, 0},
         {"count and replay on one step: the count", 4, 4, -1, -1, -1, RunStopKind::StepCount, 4, 0},
         {"the replay first, the count goes on", 10, 4, -1, -1, -1, RunStopKind::ReplayEnd, 4, 6},
@@ -87,6 +90,7 @@ TEST(RunStops, EachKindEndsTheRunAfterItsStep) {
         if (c.condition >= 0) run.Stops.Conditions = &condition;
         Request request{0, c.request};
         const BeforeStepHook hook = c.request >= 0 ? RequestAt : nullptr;
+        if (c.request >= 0) run.Stops.Request = &request.flag;
 
         RunStopKind stop = RunStopKind::None;
         for (int tick = 0; tick < 2 && stop == RunStopKind::None; ++tick) stop = OnRunTimer(*m, run, hook, &request);

@@ -17,13 +17,7 @@ namespace {
 
 long long TickSteps(Machine& m, RunControl& run) {
     long long steps = 0;
-    OnRunTimer(
-        m, run,
-        [](Machine&, void* c) {
-            ++*static_cast<long long*>(c);
-            return false;
-        },
-        &steps);
+    OnRunTimer(m, run, [](Machine&, void* c) { ++*static_cast<long long*>(c); }, &steps);
     return steps;
 }
 

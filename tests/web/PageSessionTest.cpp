@@ -49,11 +49,7 @@ HeadlessRun RunHeadless(const std::filesystem::path& dir, const HoldCase& c) {
     LoadMachine(*m, dir);
     StartMachine(*m);
     long long steps = 0;
-    const BeforeStepHook count = [](Machine&, void* s) {
-        ++*static_cast<long long*>(s);
-        return false;
-    };
-    const TicksRun run = RunTicks(*m, c.ticks, c.holds, count, &steps);
+    const TicksRun run = RunTicks(*m, c.ticks, c.holds, [](Machine&, void* s) { ++*static_cast<long long*>(s); }, &steps);
     return {EncodeState(*m), StateLine(m->Cpu, steps, run.ticks)};
 }
 

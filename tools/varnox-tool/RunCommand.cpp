@@ -174,8 +174,15 @@ std::optional<std::string> OutputsProblem(const RunOptionValues& values) {
 
 // The signal that asked the run to end (SIGTERM, SIGINT, SIGHUP), or 0.
 volatile std::sig_atomic_t stopSignal = 0;
+// Set by such a signal or by a trace that cannot be written: the run stops
+// after the step it is in, as --steps stops one, so that a recording of it
+// replays to the same machine (RunStops::Request).
+volatile std::sig_atomic_t stopAsked = 0;
 
-void OnStopSignal(int signal) { stopSignal = signal; }
+void OnStopSignal(int signal) {
+    stopSignal = signal;
+    stopAsked = 1;
+}
 
 // A signal ends the run as a stop would, so that the memory and the
 // recording up to there are still saved.
@@ -186,29 +193,26 @@ void CatchStopSignals() {
     for (const int signal : {SIGTERM, SIGINT, SIGHUP}) sigaction(signal, &action, nullptr);
 }
 
-struct StepWatch {
-    int64_t cyclesFrom = 0;  // the machine's clock when the run began
-    bool trace = false;
+struct TraceWatch {
+    uint64_t cyclesFrom = 0;  // the machine's clock when the run began
+    bool trace = true;
     bool traceRegs = false;
     bool outputClosed = false;  // the trace could not be written: stop
     int traceError = 0;         // why
 };
 
-// Before every step: the trace, and whether the run is to stop after the
-// step, as --steps stops one, so that a recording of it replays to the
-// same machine.
-bool BeforeStep(Machine& m, void* context) {
-    auto* watch = static_cast<StepWatch*>(context);
-    const auto cycles = static_cast<unsigned long long>(m.Clock.Cycles - watch->cyclesFrom);
+// The trace, before every step, with the cycles run so far.
+void TraceBeforeStep(Machine& m, void* context) {
+    auto* watch = static_cast<TraceWatch*>(context);
+    const unsigned long long cycles = m.Clock.Cycles - watch->cyclesFrom;
     if (watch->trace && !(watch->traceRegs ? TraceStepWithRegisters(m, cycles) : TraceStep(m))) {
         // Whoever read the trace has gone (| head): end the run as if it
         // were over, so the memory is still saved.
         watch->traceError = errno;
         watch->trace = false;
         watch->outputClosed = true;
-        return true;
+        stopAsked = 1;
     }
-    return stopSignal != 0;
 }
 
 // Returns false after saying why the picture could not be written (empty
@@ -305,6 +309,7 @@ int RunCommand(const Args& args) {
     if (!options.record.empty()) path.StartRecording(options.loadState.empty());
 
     RunStops& stops = path.Control().Stops;
+    stops.Request = &stopAsked;
     if (options.steps) stops.StepCount = static_cast<int32_t>(*options.steps);
     DebugSession session;
     if (const std::string problem = ApplyDebugOptions(m, stops, options.debug, session, dir); !problem.empty()) {
@@ -316,10 +321,9 @@ int RunCommand(const Args& args) {
                                : stopSought  ? StopSearchTicks
                                              : DefaultTicks;
 
-    StepWatch stepWatch;
-    stepWatch.cyclesFrom = m.Clock.Cycles;
-    stepWatch.trace = options.trace;
-    stepWatch.traceRegs = options.debug.traceRegs;
+    TraceWatch traceWatch;
+    traceWatch.cyclesFrom = m.Clock.Cycles;
+    traceWatch.traceRegs = options.debug.traceRegs;
     std::unique_ptr<ScreenClip> clip;
     AfterTickWatch watch;
     if (!options.gifFile.empty()) {
@@ -329,7 +333,8 @@ int RunCommand(const Args& args) {
     Profiler profiler;
     if (options.debug.profile) profiler.Start(m, stops);
     CatchStopSignals();
-    const TicksRun run = RunTicks(path, maxTicks, options.holds, BeforeStep, &stepWatch, watch);
+    const TicksRun run =
+        RunTicks(path, maxTicks, options.holds, options.trace ? TraceBeforeStep : nullptr, &traceWatch, watch);
     const long long ticks = run.ticks;
     profiler.Stop(stops);
 
@@ -337,11 +342,11 @@ int RunCommand(const Args& args) {
     session.Disarm(m);
 
     bool failed = !loaded.Completed;  // a file was short or unreadable
-    if (stepWatch.outputClosed && stepWatch.traceError != EPIPE) {
+    if (traceWatch.outputClosed && traceWatch.traceError != EPIPE) {
         // Only a reader that went away ends a trace well; stderr is what
         // failed, so this goes to stdout.
         std::printf("varnox-tool run: the trace could not be written: %s; the run stopped at tick %lld\n",
-                    std::strerror(stepWatch.traceError), ticks);
+                    std::strerror(traceWatch.traceError), ticks);
         failed = true;
     }
     if (stopSignal != 0) {
