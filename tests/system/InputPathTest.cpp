@@ -497,23 +497,6 @@ TEST(InputPath, TheTickGoesOnAcrossEveryChangeOfTheMachine) {
     }
 }
 
-// The steps of a tick, and of a run, are the machine's clock's: the same a
-// hook counts.
-TEST(InputPath, TheStepsOfATickAreTheClocks) {
-    auto m = WatcherMachine();
-    InputPath path(*m);
-    long long hooked = 0;
-    const BeforeStepHook count = [](Machine&, void* c) { ++*static_cast<long long*>(c); };
-    const KeyHold holds[] = {{41, 2, 9}};
-    const TicksRun run = RunTicks(path, 12, holds, count, &hooked);
-    EXPECT_EQ(run.steps, hooked);
-    EXPECT_EQ(m->Clock.Steps, hooked);
-    hooked = 0;
-    path.RunTick(count, &hooked);
-    EXPECT_EQ(path.LastTickSteps(), hooked);
-    EXPECT_GT(hooked, 0);
-}
-
 // A replay at a grant of nothing (the oscillator setting 0 or below) ends
 // with the session's own grant back, as any replay does.
 TEST(Recording, AReplayAtNoGrantGivesTheSessionsBack) {

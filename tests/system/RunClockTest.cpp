@@ -113,25 +113,6 @@ TEST(RunClock, ASplitRunCountsAsTheRunMadeAtOnce) {
     }
 }
 
-// The reset and the power switch restart the processor, not the count;
-// the machine's start counts from 0.
-TEST(RunClock, TheStartCountsFromZeroAResetGoesOn) {
-    auto m = Started(Programs[0].source);
-    RunControl run = RunControl::Started(m->Config.OscFreq);
-    for (int tick = 0; tick < 5; ++tick) OnRunTimer(*m, run);
-    const RunClock before = m->Clock;
-    ASSERT_GT(before.Steps, 0);
-    PowerOnReset(*m);
-    EXPECT_EQ(m->Clock.RunTicks, before.RunTicks);
-    EXPECT_EQ(m->Clock.Steps, before.Steps);
-    EXPECT_EQ(m->Clock.Cycles, before.Cycles);
-    EXPECT_EQ(m->Cpu.PC, 0);
-    StartMachine(*m);
-    EXPECT_EQ(m->Clock.RunTicks, 0);
-    EXPECT_EQ(m->Clock.Steps, 0);
-    EXPECT_EQ(m->Clock.Cycles, 0);
-}
-
 // A count at the top of its range goes round to 0, and a state holds every
 // count a run reaches: the counts after any run from any state save and
 // load again.

@@ -5,11 +5,9 @@
 
 #include <csignal>
 #include <cstdint>
-#include <functional>
 #include <memory>
 
 #include "core/Def.h"
-#include "support/AsmProgram.h"
 #include "support/MachineBuilder.h"
 #include "system/RunControl.h"
 #include "system/RunLoop.h"
@@ -110,34 +108,6 @@ TEST(RunStops, EachKindEndsTheRunAfterItsStep) {
         EXPECT_EQ(OnRunTimer(*m, run, hook, &request), RunStopKind::None);
         EXPECT_EQ(m->Clock.Steps, c.steps);
         EXPECT_EQ(m->Clock.RunTicks, ticks + 1);
-    }
-}
-
-// Armed or not, hooked or not, the run tick makes the same steps until a
-// stop: the stops only end the run, they change nothing of it.
-TEST(RunStops, ArmingChangesNoStepOfTheRun) {
-    const std::function<void(RunControl&)> arms[] = {
-        [](RunControl&) {},
-        [](RunControl& run) { run.Stops.StepCount = 1 << 30; },
-        [](RunControl& run) { run.Stops.BreakAddress = 0x10000; },
-        [](RunControl& run) { run.Stops.ReplaySteps = int64_t{1} << 40; },
-    };
-    std::unique_ptr<Machine> first;
-    for (const auto& arm : arms) {
-        auto m = test::NewMachine();
-        // A loop of free and costed steps, with the timer line running.
-        ASSERT_EQ(test::LoadSource(*m, "loop: nop\n cmp r0\n adb r64,&H01\n jmp loop\n"), "");
-        StartMachine(*m);
-        m->Lcd.LcdControl = LcdPowered;
-        RunControl run = RunControl::Started(m->Config.OscFreq);
-        arm(run);
-        for (int tick = 0; tick < 20; ++tick) ASSERT_EQ(OnRunTimer(*m, run), RunStopKind::None);
-        if (!first) {
-            first = std::move(m);
-            continue;
-        }
-        EXPECT_TRUE(m->Cpu == first->Cpu);
-        EXPECT_TRUE(m->Clock == first->Clock);
     }
 }
 
