@@ -121,18 +121,18 @@ inline int32_t QuietSlack(const Machine& m, int32_t factor) {
 // interrupt, a request counting down, an instruction that touches the run
 // state, a word outside InstrRom's decoded ones) and is MachineStep's.
 inline int32_t MachineQuietSteps(Machine& m, int32_t most) {
-    const int32_t factor = ClockFactor(m);
-    int32_t slack = QuietSlack(m, factor);
+    int32_t slack = QuietSlack(m, ClockFactor(m));
     if (slack <= 0) return 0;
     const int32_t start = slack;
-    const int32_t made = RunInstructions(m, factor, slack, most);
+    const int32_t made = RunInstructions(m, ClockFactor(m), slack, most);
     if (made > 0) {
-        // Every step cost its cycles times the one factor; all of them
-        // together less than 2^32 ticks (the slack, and the overshoot of
-        // one step at most).
+        // Every step cost its cycles times the one factor, which no quiet
+        // step changes (asked again, so that the loop need not keep it);
+        // all of them together less than 2^32 ticks (the slack, and the
+        // overshoot of one step at most).
+        const auto factor = static_cast<uint32_t>(ClockFactor(m));
         const uint32_t spent = static_cast<uint32_t>(start) - static_cast<uint32_t>(slack);
-        const uint32_t cycles = factor == 1 ? spent : spent / static_cast<uint32_t>(factor);
-        SpendSteps(m, static_cast<uint32_t>(made), cycles, static_cast<int32_t>(spent));
+        SpendSteps(m, static_cast<uint32_t>(made), factor == 1 ? spent : spent / factor, static_cast<int32_t>(spent));
     }
     return made;
 }
