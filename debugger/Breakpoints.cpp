@@ -186,7 +186,12 @@ uint16_t ConditionRegisterValue(const CpuState& cpu, int index) {
     return cpu.MainRegisterFile[static_cast<size_t>(index - FirstFileRegister) % RegisterFileBytes];
 }
 
+std::string TooLongProblem(std::string_view what) {
+    return Concat({what, " is longer than ", std::to_string(MaxTypedExpression), " characters, the most taken"});
+}
+
 ConditionValue ParseCondition(std::string_view text, const SymbolTable* symbols) {
+    if (text.size() > MaxTypedExpression) return {std::nullopt, TooLongProblem("a condition")};
     if (Trimmed(text).empty()) return {};
     BreakCondition condition;
     for (const std::string_view group : SplitAt(text, "||")) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <bitset>
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -45,6 +46,14 @@ bool ConditionRegisterIsWide(int index);
 // The index of a register named as above (any case), if it is one.
 std::optional<int> ConditionRegisterIndex(std::string_view name);
 
+// The longest condition or watch the debugger takes: a longer one is
+// refused with this said, never cut to fit (its table would cost more to
+// draw at every stop than anyone would type).
+inline constexpr size_t MaxTypedExpression = 65536;
+// "a condition is longer than 65536 characters, the most taken"; `what`
+// is "a condition" or "a watch".
+std::string TooLongProblem(std::string_view what);
+
 struct ConditionValue {
     std::optional<BreakCondition> Condition;
     std::string Problem;
@@ -53,7 +62,8 @@ struct ConditionValue {
 // "r5 == 3", "ix >= C000", "[C010] != 0", "[counter] > 9", "f & 80",
 // "r5 == #10 && [count] > 2 || sp < D000": comparisons of a subject, an
 // operator (== != < <= > >= &) and a value (hex, decimal after "#", or a
-// name) joined by && and ||. An empty text is no condition.
+// name) joined by && and ||. An empty text is no condition; one longer
+// than MaxTypedExpression is refused.
 ConditionValue ParseCondition(std::string_view text, const SymbolTable* symbols);
 std::string ConditionText(const BreakCondition& condition, const SymbolTable* symbols);
 bool ConditionHolds(const Machine& m, const BreakCondition& condition);

@@ -18,6 +18,13 @@ std::string_view LastComponent(std::string_view file) {
     return slash == std::string_view::npos ? file : file.substr(slash + 1);
 }
 
+// A rom.sym may come from anywhere: the files its rows name are read only
+// within the sources' folder, not by an absolute path or one that climbs out.
+bool UnderRoot(const std::string& file) {
+    const std::filesystem::path path = std::filesystem::path(file).lexically_normal();
+    return !path.empty() && path.is_relative() && !path.has_root_name() && *path.begin() != "..";
+}
+
 }  // namespace
 
 void SourceMap::Add(const SourceLineRow& row) {
@@ -82,7 +89,10 @@ const std::vector<std::string>* SourceTexts::Lines(const std::string& file, std:
     if (found == files_.end()) {
         Loaded loaded;
         std::vector<uint8_t> bytes;
-        if (const auto why = ReadBoundedFile(root_ / file, MaxSourceBytes, "source file", bytes)) {
+        if (!UnderRoot(file)) {
+            loaded.Problem = Concat({file, ": not under the sources' folder ", root_.string(),
+                                     "; only files there are read"});
+        } else if (const auto why = ReadBoundedFile(root_ / file, MaxSourceBytes, "source file", bytes)) {
             loaded.Problem = Concat({(root_ / file).string(), ": ", *why});
         }
         std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());

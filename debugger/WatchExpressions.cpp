@@ -19,6 +19,7 @@ bool IsWide(const WatchedValue& value) {
 }  // namespace
 
 WatchedValueParse ParseWatchedValue(std::string_view text, const SymbolTable* symbols) {
+    if (text.size() > MaxTypedExpression) return {std::nullopt, TooLongProblem("a watch")};
     text = Trimmed(text);
     WatchedValue value;
     if (LowerCase(text.substr(0, WordPrefix.size())) == WordPrefix) {
@@ -30,6 +31,7 @@ WatchedValueParse ParseWatchedValue(std::string_view text, const SymbolTable* sy
         if (!address.Address) return {std::nullopt, address.Problem};
         if (value.Kind != WatchedKind::Word) value.Kind = WatchedKind::Byte;
         value.Address = *address.Address;
+        value.CodeName = address.Named && address.Named->Space == SymbolSpace::Code;
         return {value, {}};
     }
     if (value.Kind == WatchedKind::Word) return {std::nullopt, "word takes [ADDRESS]"};

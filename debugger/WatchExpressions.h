@@ -22,6 +22,7 @@ struct WatchedValue {
     WatchedKind Kind = WatchedKind::Register;
     int Register = 0;
     uint16_t Address = 0;
+    bool CodeName = false;  // the address was given by a code name: data there is unlikely what was meant
 };
 
 struct WatchedValueParse {
@@ -29,7 +30,7 @@ struct WatchedValueParse {
     std::string Problem;
 };
 // "r5", "sp", "[C010]", "[name]", "word [4009]": the register or memory
-// read, or the problem.
+// read, or the problem (one longer than MaxTypedExpression is refused).
 WatchedValueParse ParseWatchedValue(std::string_view text, const SymbolTable* symbols);
 
 // The value now, read without changing anything (data memory as it is,

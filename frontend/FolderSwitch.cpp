@@ -17,15 +17,29 @@ void TFolderSwitch::Choose() {
     request.Directory = true;
     const QString answer = chooseFile_(request);
     if (answer.isEmpty()) return;
-    const std::filesystem::path folder = std::filesystem::absolute(answer.toStdString()).lexically_normal();
+    // The dialog answers with an absolute path; a relative one would need
+    // the current folder, which may have been removed.
+    const std::filesystem::path folder = std::filesystem::path(answer.toStdString()).lexically_normal();
+    if (!folder.is_absolute()) {
+        warnings_.Show(QStringLiteral("%1: not an absolute folder").arg(answer));
+        return;
+    }
     if (SameFile(folder, current_)) return;
     if (const auto problem = UnusableDirectory(folder)) {
         warnings_.Show(QString::fromStdString(*problem));
         return;
     }
     const SaveResult saved = save_();
-    for (const std::string& message : saved.Messages) warnings_.Show(QString::fromStdString(message));
-    if (saved.Failed) return;
+    QStringList lines;
+    for (const std::string& message : saved.Messages) lines << QString::fromStdString(message);
+    if (saved.Failed) {
+        // One box: the files that failed, where, and that the window stays.
+        lines.prepend(QStringLiteral("%1 was not opened: the memory could not be saved in %2, so the window stays there.")
+                          .arg(QString::fromStdString(folder.string()), QString::fromStdString(current_.string())));
+        warnings_.ShowTogether(lines, QString());
+        return;
+    }
+    if (!lines.isEmpty()) warnings_.ShowTogether(lines, QString());
     chosen_ = folder;
     close_();
 }

@@ -28,6 +28,7 @@ private:
     void TakeBackSoon();
 
     QWidget* window_;
+    bool shownOnce_ = false;
     QMenuBar* menuBar_;
     QPointer<QWindow> lastFocus_;  // the window that had the keyboard
 };

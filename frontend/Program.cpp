@@ -21,6 +21,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <system_error>
 #include <unistd.h>
 #include <vector>
 
@@ -71,8 +72,8 @@ void SaveUnclosedWindow() {
     _exit(128 + signal);
 }
 
-// Answers --help and --version, refuses what cannot run; returns the exit
-// status, or -1 to run.
+// Answers --help and --version, refuses a command line that cannot run;
+// returns the exit status, or -1 to run.
 int AnswerCommandLine(const varnox::ProgramArguments& arguments) {
     using Action = varnox::ProgramArguments::Action;
     switch (arguments.action) {
@@ -82,11 +83,6 @@ int AnswerCommandLine(const varnox::ProgramArguments& arguments) {
             std::fprintf(stderr, "varnox: %s\n%s", arguments.problem.c_str(), varnox::ProgramUsage().c_str());
             return 2;
         case Action::Run: break;
-    }
-    if (arguments.dir.empty()) return -1;
-    if (const auto problem = varnox::UnusableDirectory(arguments.dir)) {
-        std::fprintf(stderr, "varnox: %s\n", problem->c_str());
-        return 1;
     }
     return -1;
 }
@@ -104,18 +100,43 @@ void AddToolsItem(varnox::TMainForm& mainForm, varnox::TDebugForm& debugForm) {
 }
 
 // The folder for a start without DIR, and what went wrong preparing it; a
-// data folder that cannot be used is refused as a DIR would be.
+// data folder that cannot be used is refused as a DIR would be. A current
+// folder removed since the start serves nothing: a relative DIR is refused,
+// and without DIR the data folder is used, which the window says.
 std::optional<varnox::StartFolder> StartFolderOf(const varnox::ProgramArguments& arguments) {
-    const std::filesystem::path current = std::filesystem::current_path();
-    if (!arguments.dir.empty()) return varnox::StartFolder{std::filesystem::absolute(arguments.dir), {}};
+    std::error_code gone;
+    const std::filesystem::path here = std::filesystem::current_path(gone);
+    const std::optional<std::filesystem::path> current = gone ? std::nullopt : std::optional(here);
+    if (!arguments.dir.empty()) {
+        const std::filesystem::path dir(arguments.dir);
+        if (!dir.is_absolute() && !current) {
+            std::fprintf(stderr, "varnox: %s: a relative folder, and the current folder cannot be had (%s): give an absolute one\n",
+                         arguments.dir.c_str(), gone.message().c_str());
+            return std::nullopt;
+        }
+        if (const auto problem = varnox::UnusableDirectory(dir)) {
+            std::fprintf(stderr, "varnox: %s\n", problem->c_str());
+            return std::nullopt;
+        }
+        return varnox::StartFolder{dir.is_absolute() ? dir : *current / dir, {}};
+    }
     varnox::StartFolder start = varnox::ChooseStartFolder(
         current, varnox::UserDataFolder(std::getenv("XDG_DATA_HOME"), std::getenv("HOME")), varnox::DefaultKit());
+    if (start.Dir.empty()) {
+        std::fprintf(stderr, "varnox: the current folder cannot be had (%s), and without HOME there is no data folder: give DIR\n",
+                     gone.message().c_str());
+        return std::nullopt;
+    }
     if (start.Dir != current) {
         if (const auto problem = varnox::UnusableDirectory(start.Dir)) {
             for (const std::string& message : start.Messages) std::fprintf(stderr, "varnox: %s\n", message.c_str());
             std::fprintf(stderr, "varnox: %s\n", problem->c_str());
             return std::nullopt;
         }
+    }
+    if (!current) {
+        start.Messages.insert(start.Messages.begin(), "The folder varnox was started in cannot be had (" + gone.message() +
+                                                          "): the calculator's files are in " + start.Dir.string());
     }
     return start;
 }

@@ -2,6 +2,8 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
+#include <QTimer>
 
 #include <cerrno>
 #include <cstring>
@@ -27,10 +29,13 @@ constexpr size_t MaxClipBytes = size_t{256} << 20;
 
 }  // namespace
 
-TScreenRecorder::TScreenRecorder(const Machine& m, const TScreenshots& screenshots, TWarningQueue& warnings,
-                                 TScreenMessages& messages, TRecordMark& mark, std::function<void()> changed)
+TScreenRecorder::TScreenRecorder(const Machine& m, const TScreenshots& screenshots, std::filesystem::path dir,
+                                 const TChooseFile& chooseFile, TWarningQueue& warnings, TScreenMessages& messages,
+                                 TRecordMark& mark, std::function<void()> changed)
     : m_(m),
       screenshots_(screenshots),
+      dir_(std::move(dir)),
+      chooseFile_(chooseFile),
       warnings_(warnings),
       messages_(messages),
       mark_(mark),
@@ -54,22 +59,50 @@ void TScreenRecorder::AfterRunTick() {
     clip_->AfterRunTick(m_);
     if (clip_->Bytes() > MaxClipBytes) {
         messages_.Say(QStringLiteral("Clip stopped at %1 MB").arg(MaxClipBytes >> 20));
-        Stop();
+        // Saved after the run tick: a file dialog must not run inside one.
+        std::shared_ptr<ScreenClip> clip(std::move(clip_));
+        mark_.Show(TRecordMark::TState::None);
+        changed_();
+        QTimer::singleShot(0, &warnings_, [this, clip] { Save(*clip, TOnFailure::OfferAnotherFile); });
     }
 }
 
-void TScreenRecorder::Stop() {
+void TScreenRecorder::Stop(TOnFailure onFailure) {
     if (!clip_) return;
     const std::unique_ptr<ScreenClip> clip = std::move(clip_);
     mark_.Show(TRecordMark::TState::None);
     changed_();
-    const std::vector<uint8_t> bytes = clip->Finish(m_.Lcd);
+    Save(*clip, onFailure);
+}
+
+void TScreenRecorder::Save(ScreenClip& clip, TOnFailure onFailure) {
+    const std::vector<uint8_t> bytes = clip.Finish(m_.Lcd);
     if (bytes.empty()) {
         warnings_.Show(QStringLiteral("Failed to save the screen clip in %1: it could not be encoded").arg(screenshots_.Folder()));
         return;
     }
-    if (const QString name = SaveNumbered(bytes); !name.isEmpty()) {
-        messages_.Say(QStringLiteral("Clip %1 (%2 s)").arg(name, EmulatedSeconds(clip->Ticks())));
+    QString name = SaveNumbered(bytes);
+    if (name.isEmpty() && onFailure == TOnFailure::OfferAnotherFile) name = SaveElsewhere(bytes);
+    if (!name.isEmpty()) messages_.Say(QStringLiteral("Clip %1 (%2 s)").arg(name, EmulatedSeconds(clip.Ticks())));
+}
+
+QString TScreenRecorder::SaveElsewhere(const std::vector<uint8_t>& bytes) const {
+    for (;;) {
+        const QString chosen = chooseFile_({.Save = true,
+                                            .Caption = QStringLiteral("Save the screen clip elsewhere"),
+                                            .Folder = QString::fromStdString(dir_.string()),
+                                            .Name = NumberedName(1, Gif),
+                                            .Filter = QStringLiteral("GIF images (*.gif);;All files (*)"),
+                                            .DefaultSuffix = Gif});
+        if (chosen.isEmpty()) return {};
+        std::optional<QString> failure = RefusedOutput(dir_, "the screen clip", chosen.toStdString());
+        if (!failure) {
+            if (const auto reason = ReplaceFile(chosen.toStdString(), bytes, OtherTargets::Refuse)) {
+                failure = QStringLiteral("Failed to save the screen clip %1: %2").arg(chosen, QString::fromStdString(*reason));
+            }
+        }
+        if (!failure) return chosen;
+        warnings_.Show(*failure);
     }
 }
 
@@ -89,7 +122,7 @@ QString TScreenRecorder::SaveNumbered(const std::vector<uint8_t>& bytes) const {
     for (int tries = 0; tries < NumberTries && error == EEXIST; ++tries, ++number) {
         tried = folder.filePath(NumberedName(number, Gif));
         error = KeepCopy(aside.toStdString(), tried.toStdString());
-        if (error == 0) saved = NumberedName(number, Gif);
+        if (error == 0) saved = tried;  // in full: the folder is found by it
     }
     std::error_code ignored;
     std::filesystem::remove(aside.toStdString(), ignored);

@@ -22,10 +22,13 @@ std::optional<fs::path> UserDataFolder(const char* dataHome, const char* home) {
     return std::nullopt;
 }
 
-StartFolder ChooseStartFolder(const fs::path& current, const std::optional<fs::path>& data, std::span<const KitFile> kit) {
-    if (!data || HoldsMachineFiles(current)) return {current, {}};
+StartFolder ChooseStartFolder(const std::optional<fs::path>& current, const std::optional<fs::path>& data,
+                              std::span<const KitFile> kit) {
+    if (current && (!data || HoldsMachineFiles(*current))) return {*current, {}};
+    if (!data) return {};
     StartFolder start{*data, {}};
-    if (HoldsMachineFiles(*data)) return start;
+    // At every start, not only the first: a start that could not write the
+    // kit (a full disk) may still have saved the memory there.
     const KitWritten written = WriteKit(kit, *data, KitOverwrite::MissingOnly);
     if (written.Failure) start.Messages.push_back("The default kit could not be written: " + *written.Failure);
     return start;

@@ -28,9 +28,10 @@ struct StartFolder {
 };
 
 // `current` when it holds a machine file or there is no data folder; else
-// the data folder, given the kit at its first start (when it holds none of
-// the machine's files): the files missing are written, none replaced.
-StartFolder ChooseStartFolder(const std::filesystem::path& current, const std::optional<std::filesystem::path>& data,
-                              std::span<const KitFile> kit);
+// the data folder, given the kit's files that are missing there at every
+// start, none replaced. Without a current folder (one removed while the
+// program was started in it) the data folder; without either, an empty Dir.
+StartFolder ChooseStartFolder(const std::optional<std::filesystem::path>& current,
+                              const std::optional<std::filesystem::path>& data, std::span<const KitFile> kit);
 
 }  // namespace varnox

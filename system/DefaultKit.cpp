@@ -36,16 +36,22 @@ KitWritten WriteKit(std::span<const KitFile> kit, const fs::path& dir, KitOverwr
         const fs::path path = dir / file.Name;
         const std::string name(file.Name);
         std::error_code ignored;
-        const bool there = fs::exists(fs::symlink_status(path, ignored));
-        if (there && HoldsAlready(path, file.Bytes)) continue;
+        const fs::file_status status = fs::symlink_status(path, ignored);
+        const bool there = fs::exists(status);
+        // Not read at all: a start into the data folder looks every time.
         if (there && overwrite == KitOverwrite::MissingOnly) continue;
+        if (there && HoldsAlready(path, file.Bytes)) continue;
+        if (fs::is_symlink(status)) {
+            result.Links.push_back(name);
+            continue;
+        }
         if (there && overwrite == KitOverwrite::Refuse) {
             result.Refused.push_back(name);
             continue;
         }
         files.push_back({path, file.Bytes});
     }
-    if (!result.Refused.empty()) return result;
+    if (!result.Refused.empty() || !result.Links.empty()) return result;
     for (const NewContents& file : files) {
         fs::path kept;
         if (const auto problem = KeepUnvouchedFile(file.Target, std::nullopt, file.Bytes, kept)) {

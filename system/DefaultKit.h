@@ -32,6 +32,10 @@ enum class KitOverwrite {
 
 struct KitWritten {
     std::vector<std::string> Refused;  // there already, with other contents
+    // Symbolic links with other contents (unless only the missing files are
+    // written): writing through one would replace the file it names, perhaps
+    // another of the kit's or one outside the folder, so nothing is written.
+    std::vector<std::string> Links;
     std::vector<std::string> Copies;   // the copies kept, "rom0.bin.bak"
     std::optional<std::string> Failure;  // names the file and the system's reason
 };

@@ -23,6 +23,7 @@ const QString HitCountProblem = QStringLiteral("The hit count is a decimal numbe
 TToolsBreakpoints::TToolsBreakpoints(TDebugController& controller, QWidget* parent) : TToolsTab(controller, parent) {
     auto* layout = new QVBoxLayout(this);
     table_ = MakeToolsTable({"On", "Address", "Condition", "Hit count", "Hits"}, this);
+    TakeExpressionsIn(table_, 2);
     connect(table_, &QTableWidget::itemChanged, this, &TToolsBreakpoints::ItemChanged);
     connect(table_, &QTableWidget::itemActivated, this, [this](QTableWidgetItem* item) {
         const size_t index = static_cast<size_t>(item->row());
@@ -35,7 +36,7 @@ TToolsBreakpoints::TToolsBreakpoints(TDebugController& controller, QWidget* pare
     auto* row = new QHBoxLayout();
     address_ = new QLineEdit(this);
     address_->setPlaceholderText(QStringLiteral("address or name"));
-    condition_ = new QLineEdit(this);
+    condition_ = MakeExpressionField(this);
     condition_->setPlaceholderText(QStringLiteral("condition: r5 == 3 && [count] > #9 (hex; # decimal)"));
     hitCount_ = new QLineEdit(this);
     hitCount_->setPlaceholderText(QStringLiteral("from hit"));

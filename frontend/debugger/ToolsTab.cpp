@@ -3,7 +3,9 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QShortcut>
+#include <QStyledItemDelegate>
 
+#include "debugger/Breakpoints.h"
 #include "frontend/debugger/PaneWidgets.h"
 
 namespace varnox {
@@ -11,7 +13,32 @@ namespace {
 
 constexpr QRgb ChangedColour = 0xFFD00000;
 
+// One past the most taken, so that a longer text reaches the parser, which
+// refuses it with the limit said, rather than being cut to fit.
+constexpr int ExpressionFieldLength = static_cast<int>(MaxTypedExpression) + 1;
+
+// A cell's editor that takes expressions as long as a field does.
+class TExpressionCellDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option, const QModelIndex& index) const override {
+        QWidget* editor = QStyledItemDelegate::createEditor(parent, option, index);
+        if (auto* edit = qobject_cast<QLineEdit*>(editor)) edit->setMaxLength(ExpressionFieldLength);
+        return editor;
+    }
+};
+
 }  // namespace
+
+QLineEdit* MakeExpressionField(QWidget* parent) {
+    auto* edit = new QLineEdit(parent);
+    edit->setMaxLength(ExpressionFieldLength);
+    return edit;
+}
+
+void TakeExpressionsIn(QTableWidget* table, int column) {
+    table->setItemDelegateForColumn(column, new TExpressionCellDelegate(table));
+}
 
 QTableWidget* MakeToolsTable(const QStringList& headers, QWidget* parent) {
     auto* table = new QTableWidget(0, static_cast<int>(headers.size()), parent);
@@ -48,7 +75,7 @@ QPushButton* MakeToolsButton(const QString& text, QWidget* parent) {
 QLineEdit* AddEntryRow(QBoxLayout* layout, const QString& hint, std::function<bool(const QString&)> add,
                        std::function<void()> remove, QWidget* parent) {
     auto* row = new QHBoxLayout();
-    auto* edit = new QLineEdit(parent);
+    QLineEdit* edit = MakeExpressionField(parent);
     edit->setPlaceholderText(hint);
     QPushButton* addButton = MakeToolsButton(QStringLiteral("Add"), parent);
     QPushButton* removeButton = MakeToolsButton(QStringLiteral("Remove"), parent);

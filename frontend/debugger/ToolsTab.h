@@ -30,7 +30,12 @@ QTableWidget* MakeToolsTable(const QStringList& headers, QWidget* parent);
 QTableWidgetItem* ToolsCell(const QString& text, bool editable = false);
 QTableWidgetItem* ToolsCheckCell(bool checked);
 QPushButton* MakeToolsButton(const QString& text, QWidget* parent);
-// A row under a table: an entry field with `hint`, Add (or Enter: `add`,
+// A field for a condition or watch: longer ones than the debugger takes
+// are refused by it, not cut by the field.
+QLineEdit* MakeExpressionField(QWidget* parent);
+// The same for what is typed into a column's cells.
+void TakeExpressionsIn(QTableWidget* table, int column);
+// A row under a table: an expression field with `hint`, Add (or Enter: `add`,
 // which says whether it took the text; the field is then emptied) and
 // Remove; the field, for the tab to keep.
 QLineEdit* AddEntryRow(QBoxLayout* layout, const QString& hint, std::function<bool(const QString&)> add,

@@ -23,6 +23,10 @@ bool TToolsWatch::Add(const QString& text) {
     // Shown at once, not first at the next stop.
     session.Expressions.Update(controller_.GetMachine());
     controller_.Changed();
+    // Said after the redraw, which may set the status line itself.
+    if (session.Expressions.All().back().What.CodeName) {
+        controller_.SetStatus(text.trimmed() + QStringLiteral(" names code; it shows the data address of the same number"));
+    }
     return true;
 }
 

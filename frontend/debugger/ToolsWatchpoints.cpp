@@ -3,6 +3,7 @@
 #include <QVBoxLayout>
 
 #include "debugger/AddressText.h"
+#include "debugger/Breakpoints.h"
 #include "debugger/Refind.h"
 
 namespace varnox {
@@ -23,6 +24,10 @@ TToolsWatchpoints::TToolsWatchpoints(TDebugController& controller, QWidget* pare
 // One set by names keeps them, and is found again after a reload.
 bool TToolsWatchpoints::Add(const QString& text) {
     DebugSession& session = controller_.Session();
+    if (static_cast<size_t>(text.size()) > MaxTypedExpression) {
+        controller_.SetStatus(QString::fromStdString(TooLongProblem("a watch")));
+        return false;
+    }
     std::string problem;
     const std::optional<size_t> index = AddWatchpointAt(session, text.toStdString(), problem);
     if (!index) {
@@ -30,7 +35,9 @@ bool TToolsWatchpoints::Add(const QString& text) {
         return false;
     }
     const WatchRange& range = session.Watchpoints.All()[*index].Range;
-    controller_.SetStatus(QStringLiteral("Watching ") + QString::fromStdString(WatchText(range, session.Names())));
+    controller_.SetStatus(QStringLiteral("Watching ") + QString::fromStdString(WatchText(range, session.Names())) +
+                          (range.CodeName ? QStringLiteral(": it names code; the data address of the same number is watched")
+                                          : QString()));
     controller_.Changed();
     return true;
 }

@@ -3,6 +3,7 @@
 // in the listing, a breakpoint set in the margin that stops the run, the
 // keys of step over and out, the call stack, every memory and the wheel.
 #include <QComboBox>
+#include <QLineEdit>
 #include <QListWidget>
 #include <QScrollBar>
 #include <QTableWidget>
@@ -246,6 +247,56 @@ private slots:
         QVERIFY(!rig.Tools().SaveTrace(out.Path() / "trace.txt"));
         QVERIFY(out.Read("trace.txt").startsWith("0000: ldw   sp,&HE000"));
         QVERIFY(rig.Tools().SaveTrace(out.Path() / "missing" / "trace.txt").has_value());
+    }
+
+    // Typed into a field or a condition's cell, a condition or watch is
+    // taken whole up to the limit said, and refused past it: never cut.
+    void LongConditionsAndWatchesAreTakenWholeOrRefused() {
+        const QString condition = "r6 == 1" + QString(" || r6 == 2").repeated(4000);  // 44,007 characters
+        const struct {
+            const char* field;  // the start of its hint
+            QString text;
+            bool taken;
+        } cases[] = {
+            {"condition:", condition, true}, {"condition:", condition + condition, false},
+            {"r5, ix", "word [" + QString(40000, ' ') + "count]", true}, {"r5, ix", "word [" + QString(70000, ' ') + "count]", false},
+            {"ADDR[-ADDR]", QString(40000, ' ') + "count:w", true}, {"ADDR[-ADDR]", QString(70000, ' ') + "count:w", false},
+        };
+        for (const auto& c : cases) {
+            Rig rig;
+            QLineEdit* edit = nullptr;
+            for (QLineEdit* field : rig.Tools().findChildren<QLineEdit*>()) {
+                if (field->placeholderText().startsWith(c.field)) edit = field;
+                if (field->placeholderText() == "address or name") field->setText("inner");
+            }
+            edit->setText(c.text);
+            QTest::keyClick(edit, Qt::Key_Return);
+            QCOMPARE(edit->text().isEmpty(), c.taken);
+            QCOMPARE(rig.Tools().Status().contains("is longer than 65536 characters, the most taken"), !c.taken);
+            const varnox::DebugSession& session = rig.Debug().Session();
+            QCOMPARE(session.Breakpoints.Size() + session.Expressions.Size() + session.Watchpoints.Size(), size_t{c.taken});
+            if (c.taken && session.Breakpoints.Size()) QCOMPARE(session.Breakpoints.All()[0].Condition->AnyOf.size(), size_t{4001});
+        }
+        Rig rig;
+        QVERIFY(rig.Tools().AddBreakpoint("inner", "", ""));
+        QTableWidget* table = rig.Tools().BreakpointTable();
+        table->editItem(table->item(0, 2));
+        auto* cell = table->viewport()->findChild<QLineEdit*>();
+        cell->setText(condition);
+        QTest::keyClick(cell, Qt::Key_Return);
+        QCoreApplication::processEvents();  // the cell's editor commits later
+        QVERIFY(rig.Debug().Session().Breakpoints.All()[0].Condition);
+        QCOMPARE(rig.Debug().Session().Breakpoints.All()[0].Condition->AnyOf.size(), size_t{4001});
+    }
+
+    // A code name where data is read or watched is taken, with a warning.
+    void CodeNamesForDataAreWarnedOf() {
+        Rig rig;
+        QVERIFY(rig.Tools().Watch()->Add("[count]") && !rig.Tools().Status().contains("names code"));
+        QVERIFY(rig.Tools().Watch()->Add("[inner]"));
+        QCOMPARE(rig.Tools().Status(), QStringLiteral("[inner] names code; it shows the data address of the same number"));
+        QVERIFY(rig.Tools().AddWatchpoint("inner"));
+        QVERIFY(rig.Tools().Status().endsWith("it names code; the data address of the same number is watched"));
     }
 };
 

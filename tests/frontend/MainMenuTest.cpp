@@ -251,7 +251,7 @@ private slots:
         for (const GifFrame& frame : DecodeGif(scratch.dir.filePath("varnox-0001.gif").toStdString())) delays += frame.delay;
         QCOMPARE(delays, qRound(measured * 20));
         QCOMPARE(form->findChild<varnox::TScreenMessages*>()->Lines().back().Text,
-                 QStringLiteral("Clip varnox-0001.gif (%1 s)").arg(delays / 100.0, 0, 'f', 1));
+                 QStringLiteral("Clip %1 (%2 s)").arg(scratch.dir.filePath("varnox-0001.gif")).arg(delays / 100.0, 0, 'f', 1));
     }
 
     void TabHeldIsFastForward() {
@@ -349,14 +349,20 @@ private slots:
                  QStringList("Failed to load the state file " + scratch.dir.filePath("mine.vxs") +
                              ": damaged: its checksum does not match"));
         QVERIFY(varnox::EncodeState(m) == before);
-        form->Menu().Action("load3")->trigger();
-        QCOMPARE(AcknowledgeWarnings(*form).value(0),
-                 "Failed to load the state file " + scratch.dir.filePath("state3.vxs") + ": No such file or directory");
+        // An empty slot is no failure: the message line says so, no box,
+        // and the machine stays; its item is greyed while the menu shows.
+        form->Menu().Action("load3")->trigger();  // F11
+        QVERIFY(AcknowledgeWarnings(*form).isEmpty());
+        QCOMPARE(form->Messages().Lines().back().Text, QStringLiteral("Slot 3 is empty"));
+        QVERIFY(varnox::EncodeState(m) == before);
 
         form->Menu().ContextMenu()->popup(QPoint(0, 0));
         QVERIFY(form->Menu().Action("load2")->text().startsWith("Slot 2 (20"));
+        QVERIFY(form->Menu().Action("load2")->isEnabled());
         QCOMPARE(form->Menu().Action("load3")->text(), QStringLiteral("Slot 3 (empty)"));
+        QVERIFY(!form->Menu().Action("load3")->isEnabled());
         form->Menu().ContextMenu()->hide();
+        QVERIFY(form->Menu().Action("load3")->isEnabled());  // its shortcut answers again
     }
 
     // A name typed without its ending gets it in the dialog, so the
@@ -421,23 +427,49 @@ private slots:
         QVERIFY(!form->Menu().Action("stoprecord")->isEnabled());
     }
 
-    // One that cannot be written at its stop is offered a place elsewhere.
+    // A recording or a screen clip that cannot be written at its stop is
+    // offered a place elsewhere.
     void AFailedStopOffersAnotherFile() {
+        const struct {
+            const char *start, *stop, *failure, *elsewhere, *starts;
+        } cases[] = {{"record", "stoprecord", "the recording %1/sub/r.vxr", "elsewhere.vxr", "Varnox recording 1\n"},
+                     {"recordscreen", "recordscreen", "the screen clip in %1/sub", "elsewhere.gif", "GIF8"}};
+        for (const auto& c : cases) {
+            Scratch scratch;
+            auto form = CounterForm(scratch);
+            QVERIFY(QDir(scratch.dir.path()).mkdir("sub"));
+            QSettings().setValue("screenshots/folder", scratch.dir.filePath("sub"));
+            QStringList asked;
+            form->ChooseFile = [&](const varnox::TFileRequest& request) {
+                asked << request.Caption;
+                return scratch.dir.filePath(request.Caption.endsWith("elsewhere") ? c.elsewhere : "sub/r.vxr");
+            };
+            form->Menu().Action(c.start)->trigger();
+            for (int tick = 0; tick < 5; ++tick) RunTimerTick(*form);
+            QVERIFY(QDir(scratch.dir.filePath("sub")).removeRecursively());
+            form->Menu().Action(c.stop)->trigger();
+            QVERIFY(asked.last().endsWith("elsewhere"));
+            QVERIFY(AcknowledgeWarnings(*form).value(0).startsWith("Failed to save " + QString(c.failure).arg(scratch.dir.path())));
+            QVERIFY(scratch.Read(c.elsewhere).startsWith(c.starts));
+            QSettings().remove("screenshots/folder");
+        }
+    }
+
+    // A switch to another folder whose save fails stays, and says so in
+    // one box with the folders and every file that failed.
+    void AFailedFolderSwitchSaysSoInOneBox() {
         Scratch scratch;
         auto form = CounterForm(scratch);
-        QVERIFY(QDir(scratch.dir.path()).mkdir("sub"));
-        QStringList asked;
-        form->ChooseFile = [&](const varnox::TFileRequest& request) {
-            asked << request.Caption;
-            return scratch.dir.filePath(asked.size() == 1 ? "sub/r.vxr" : "elsewhere.vxr");
-        };
-        form->Menu().Action("record")->trigger();
-        QVERIFY(form->Menu().Action("stoprecord")->isEnabled());
-        QVERIFY(QDir(scratch.dir.filePath("sub")).removeRecursively());
-        form->Menu().Action("stoprecord")->trigger();
-        QCOMPARE(asked.value(1), QStringLiteral("Save the recording elsewhere"));
-        QVERIFY(AcknowledgeWarnings(*form).value(0).startsWith("Failed to save the recording " + scratch.dir.filePath("sub/r.vxr")));
-        QVERIFY(scratch.Read("elsewhere.vxr").startsWith("Varnox recording 1\n"));
+        Scratch other;
+        for (const char* name : {"ram.bin", "register.bin"}) QVERIFY(QDir(scratch.dir.path()).mkdir(name));
+        AnswerFileDialog(*form, other.dir.path());
+        form->Menu().Action("openfolder")->trigger();
+        QCOMPARE(form->Warnings().Pending(), 1);
+        const QStringList lines = AcknowledgeWarnings(*form);
+        QCOMPARE(lines.size(), 3);
+        QVERIFY(lines[0].startsWith(other.dir.path() + " was not opened") && lines[0].contains(scratch.dir.path()));
+        QVERIFY(lines[1].contains("ram.bin") && lines[2].contains("register.bin") && !form->NextFolder());
+        for (const char* name : {"ram.bin", "register.bin"}) QVERIFY(QDir(scratch.dir.path()).rmdir(name));
     }
 
     void KeyMapListsEveryKeyWithItsPcKeys() {

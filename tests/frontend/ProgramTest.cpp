@@ -1,6 +1,7 @@
 // The program from the command line: --help and --version answer without a
 // window (no display is even reachable), bad arguments and directories are
 // refused with a message, and `varnox DIR` keeps its files in DIR.
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTest>
@@ -124,6 +125,34 @@ private slots:
         QCOMPARE(QFile::exists(data.dir.filePath("varnox/ram.bin")), inData);
         QCOMPARE(data.Read("varnox/rom0.bin").size(), inData ? 18432 : 0);
         if (inData) QCOMPARE(data.Read("varnox/varnox.ini"), QByteArray("[Settings]\nSelfTest=1\n"));
+    }
+
+    // Started in a folder removed since: an absolute DIR or the data folder
+    // holds the files; a relative DIR names nothing, and is refused.
+    void RunsFromARemovedFolder() {
+        for (const QString& dir : {QString(), QStringLiteral("abs"), QStringLiteral("rel")}) {
+            Scratch scratch;
+            QVERIFY(QDir(scratch.dir.path()).mkpath("gone") && QDir(scratch.dir.path()).mkpath("abs"));
+            QProcess process;
+            QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+            env.insert("XDG_DATA_HOME", scratch.dir.filePath("data"));
+            process.setProcessEnvironment(env);
+            QStringList args{"-c", "cd \"$0\" && rmdir \"$0\" && exec \"$@\"", scratch.dir.filePath("gone"), VARNOX_PATH};
+            if (!dir.isEmpty()) args << (dir == "abs" ? scratch.dir.filePath(dir) : dir);
+            process.start(QStringLiteral("/bin/sh"), args);
+            QVERIFY(process.waitForStarted());  // past the fork, whose child has the test's handlers
+            if (dir == "rel") {
+                QVERIFY(process.waitForFinished(10000));
+                QCOMPARE(process.exitCode(), 1);
+                QVERIFY(process.readAllStandardError().startsWith("varnox: rel: a relative folder, and the current folder cannot be had"));
+                continue;
+            }
+            QTRY_VERIFY_WITH_TIMEOUT(CatchesTerm(process.processId()), 10000);
+            process.terminate();
+            QVERIFY(process.waitForFinished(10000));
+            QCOMPARE(process.exitCode(), 0);
+            QCOMPARE(scratch.Read(qPrintable((dir.isEmpty() ? "data/varnox" : dir) + "/ram.bin")).size(), 8192);
+        }
     }
 };
 

@@ -1,6 +1,6 @@
 // The folder a start without DIR uses: the current one once it holds any
 // of the calculator's files, else the user's data folder, which gets the
-// kit at its first start and never over a file already there.
+// kit's missing files at every start and never over a file already there.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -67,8 +67,9 @@ TEST(DataFolder, ChosenAndGivenTheKitOnce) {
         {"a ROM image keeps the current folder", {"rom0.bin"}, {}, false, "", ""},
         {"a directory in a file's place counts", {"keys.bmp/"}, {}, false, "", ""},
         {"other files do not count", {"notes.txt", "rom.sym"}, {}, true, "\x01\x02\x03", "[S]"},
-        {"a used data folder gets no kit", {}, {"ram.bin"}, true, "", ""},
-        {"a user's settings there are kept", {}, {"varnox.ini"}, true, "", "own varnox.ini"},
+        {"a used data folder gets the kit's missing files", {}, {"ram.bin"}, true, "\x01\x02\x03", "[S]"},
+        {"a user's settings there are kept", {}, {"varnox.ini"}, true, "\x01\x02\x03", "own varnox.ini"},
+        {"a kit file missing beside the memory comes back", {}, {"ram.bin", "varnox.ini"}, true, "\x01\x02\x03", "own varnox.ini"},
         {"a file of the kit's name not read at start is kept", {}, {"rom.sym"}, true, "\x01\x02\x03", "[S]"},
         {"without a data folder the current one", {}, {"-"}, false, "", ""},
     };

@@ -2,6 +2,10 @@
 // it, run --watch stops on an access, --trace-regs adds the registers.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -11,6 +15,7 @@
 namespace varnox {
 namespace {
 
+namespace fs = std::filesystem;
 using test::RunTool;
 using test::ScratchDir;
 
@@ -64,7 +69,6 @@ TEST_F(ToolSymbols, SourceLinesForBreakAndList) {
         {{"run", "--no-save", "--break", "prog.asm:6"}, 2, ""},  // no code from there on
         {{"list", "--from", "loop", "--lines", "2", "--source", "."}, 0,
          "; prog.asm:2  loop:   cal bump\nloop:\n0001: cal   bump\n; prog.asm:3          jmp loop\n"},
-        {{"list", "--lines", "1", "--source", "elsewhere"}, 0, "; prog.asm:1  \nstart:\n"},
     };
     for (const Case& c : cases) {
         const auto r = RunTool(dir.path(), c.args);
@@ -98,6 +102,44 @@ TEST_F(ToolSymbols, BreakSaysWhyAPlaceIsRefused) {
     const auto r = RunTool(dir.path(), {"run", "--no-save", "--break", "prog.asm:2"});
     EXPECT_NE(r.err.find("bad breakpoint line: prog.asm:2 (no source lines (rom.sym has no line rows))"),
               std::string::npos) << r.err;
+}
+
+// list --source reads the sources under DIR alone, says once for each
+// file why it could not be read (then exit 1), and prints what it read as
+// text: a tab as blanks, other control bytes escaped.
+TEST_F(ToolSymbols, ListSaysWhichSourcesCouldNotBeRead) {
+    const fs::path src = dir.path() / "src", mine = dir.path() / "prog.asm";
+    const auto named = [this](const std::string& name) {  // the rows' file renamed
+        std::string symbols = dir.ReadText("rom.sym");
+        for (size_t at = 0; (at = symbols.find(" prog.asm:", at)) != std::string::npos; at += name.size()) symbols.replace(at + 1, 8, name);
+        dir.WriteText("rom.sym", symbols);
+    };
+    const std::string unreadable = "; prog.asm:1  \n", outside = ": not under the sources' folder src; only files there are read\n";
+    const struct {
+        std::function<void()> prepare;  // src/ is there, empty
+        std::string out;                // the first row
+        std::string err;                // all of stderr, after "varnox-tool list: "
+    } cases[] = {
+        {[&] { fs::remove(src); }, unreadable, "src/prog.asm: No such file or directory\n"},
+        {[&] { ASSERT_EQ(::mkfifo((src / "prog.asm").c_str(), 0600), 0); }, unreadable, "src/prog.asm: not a regular file\n"},
+        {[&] { fs::create_symlink("prog.asm", src / "prog.asm"); }, unreadable, "src/prog.asm: Too many levels of symbolic links\n"},
+        {[&] { dir.WriteText("src/prog.asm", ""), fs::resize_file(src / "prog.asm", (size_t{64} << 20) + 1); }, unreadable,
+         "src/prog.asm: not a source file (67108865 bytes, far too large)\n"},
+        {[&] { named(mine.string()); }, "; " + mine.string() + ":1  \n", mine.string() + outside},
+        {[&] { named("../prog.asm"); }, "; ../prog.asm:1  \n", "../prog.asm" + outside},
+        {[&] { named("e\x1b[2J.asm"), dir.WriteText("src/e\x1b[2J.asm", "start:\tldw ix,count\a\n"); },
+         "; e\\x1B[2J.asm:1  start:  ldw ix,count\\x07\n", ""},
+    };
+    for (const auto& c : cases) {
+        SetUp();
+        fs::remove_all(src);
+        fs::create_directories(src);
+        c.prepare();
+        const auto r = RunTool(dir.path(), {"list", "--lines", "4", "--source", "src"}, {}, 20);
+        EXPECT_EQ(r.status, c.err.empty() ? 0 : 1) << c.err;
+        EXPECT_EQ(r.out.substr(0, c.out.size()), c.out);
+        EXPECT_EQ(r.err, c.err.empty() ? "" : "varnox-tool list: " + c.err);
+    }
 }
 
 // The function rows of --profile-all add up to the total it gives.

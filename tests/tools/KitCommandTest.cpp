@@ -28,7 +28,7 @@ std::string Read(const fs::path& file) {
 
 struct Case {
     std::vector<std::string> args;
-    std::vector<std::string> before;  // "NAME=TEXT" written first; "NAME|" a FIFO
+    std::vector<std::string> before;  // "NAME=TEXT" written first; "NAME|" a FIFO; "NAME@TARGET" a link
     int status;
     const char* said;                 // in stderr
     std::vector<std::string> after;   // "NAME=TEXT" there after; "NAME" the kit's own
@@ -37,9 +37,11 @@ struct Case {
 void Check(const Case& c) {
     ScratchDir dir;
     for (const std::string& entry : c.before) {
-        const size_t split = entry.find_first_of("=|");
-        fs::create_directories((dir.path() / entry.substr(0, split)).parent_path());
-        if (entry[split] == '|') ASSERT_EQ(::mkfifo((dir.path() / entry.substr(0, split)).c_str(), 0600), 0);
+        const size_t split = entry.find_first_of("=|@");
+        const fs::path path = dir.path() / entry.substr(0, split);
+        fs::create_directories(path.parent_path());
+        if (entry[split] == '|') ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0);
+        else if (entry[split] == '@') fs::create_symlink(entry.substr(split + 1), path);
         else dir.WriteText(entry.substr(0, split), entry.substr(split + 1));
     }
     const auto result = RunTool(dir.path(), c.args, {}, 20);
@@ -64,6 +66,12 @@ TEST(ToolKit, WritesTheKitAndNeverOverAFileUnasked) {
         {{"kit", "k", "--force"}, {"k/rom0.bin|"}, 1, "k/rom0.bin", {"k/varnox.ini="}},
         {{"kit", "f/k"}, {"f=file"}, 1, "cannot make the folder", {"f=file"}},
         {{"kit"}, {}, 2, "usage: varnox-tool kit", {}},
+        {{"kit", ""}, {}, 2, "DIR is empty\nusage: varnox-tool kit", {}},
+        // A link is never written through, to another file of the kit or out of the folder.
+        {{"kit", "k", "--force"}, {"k/rom0.bin=a", "k/rom1.bin@rom0.bin"}, 1, "holds rom1.bin as a symbolic link; nothing was written",
+         {"k/rom0.bin=a", "k/varnox.ini="}},
+        {{"kit", "k"}, {"out=mine", "k/varnox.ini@../out"}, 1, "holds varnox.ini as a symbolic link", {"out=mine", "k/rom0.bin="}},
+        {{"kit", "k", "--force"}, {"k/varnox.ini@../nowhere"}, 1, "varnox.ini as a symbolic link", {"nowhere=", "k/rom0.bin="}},
     };
     for (const Case& c : cases) Check(c);
 }

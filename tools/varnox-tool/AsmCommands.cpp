@@ -4,7 +4,9 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
+#include <string_view>
 #include <variant>
 #include <vector>
 
@@ -31,13 +33,37 @@ constexpr OptionSpec ListOptions[] = {
     {"--source", "DIR", "show the source line above its words, the sources read from DIR"},
 };
 
+// The sources' text for --source, and those that could not be read, each
+// said once.
+struct ListedSources {
+    SourceTexts Texts;
+    std::set<std::string> Unread;
+};
+
+// A source line as the terminal shows it: a tab as the blanks to the next
+// stop of 8, other control bytes as \xNN.
+std::string ShownSourceText(std::string_view text) {
+    constexpr size_t TabStop = 8;
+    std::string expanded;
+    for (const char c : text) {
+        if (c == '\t') expanded.append(TabStop - expanded.size() % TabStop, ' ');
+        else expanded += c;
+    }
+    return ForTerminal(expanded);
+}
+
 // "; FILE:LINE  text" above the first of a group of words from one source
 // line, when rom.sym has line rows.
-void PrintSourceLine(const SourceMap& lines, SourceTexts& texts, uint16_t address, const SourceLineRow*& last) {
+void PrintSourceLine(const SourceMap& lines, ListedSources& sources, uint16_t address, const SourceLineRow*& last) {
     const SourceLineRow* row = lines.LineAt(address);
     if (!row || (last && last->File == row->File && last->Line == row->Line)) return;
     last = row;
-    std::printf("; %s:%d  %s\n", row->File.c_str(), row->Line, texts.LineText(row->File, row->Line).c_str());
+    std::string problem;
+    const std::vector<std::string>* text = sources.Texts.Lines(row->File, &problem);
+    if (!text && sources.Unread.insert(row->File).second) Complain("varnox-tool list: " + ForTerminal(problem));
+    const bool within = text && row->Line >= 1 && static_cast<size_t>(row->Line) <= text->size();
+    std::printf("; %s:%d  %s\n", ForTerminal(row->File).c_str(), row->Line,
+                within ? ShownSourceText((*text)[static_cast<size_t>(row->Line) - 1]).c_str() : "");
 }
 
 }  // namespace
@@ -53,7 +79,9 @@ const CommandSpec ListSpec{"list", "[--from ADDR] [--lines N] [--source DIR]", "
                            "beside rom0.bin, labelled words get a \"name:\" line before them and\n"
                            "addresses that a name stands for show the name; --from takes a name too.\n"
                            "With --source and line rows in rom.sym, each group of words is headed by\n"
-                           "\"; FILE:LINE  text\", the text read from FILE in DIR (the main source's folder)."};
+                           "\"; FILE:LINE  text\", the text read from FILE in DIR (the main source's folder):\n"
+                           "only files under DIR are read; exit status 1 when a source named could\n"
+                           "not be read (each such file is said once)."};
 
 int LineCommand(const Args& args) {
     const auto parsed = ParseCommandLine(LineSpec, args);
@@ -122,6 +150,7 @@ int ListCommand(const Args& args) {
     for (const std::string& message : loaded.Messages) Complain(message);
     if (loaded.Lacks(Rom0FileName)) {
         Complain(std::string("varnox-tool list: nothing to list without ") + Rom0FileName);
+        Complain(WhereMachineFilesAre("varnox-tool list"));
         return 1;
     }
     const SymbolLoad symbols = LoadSymbolsBeside(dir, *machine);
@@ -133,11 +162,11 @@ int ListCommand(const Args& args) {
         from = *address.Address;
     }
 
-    SourceTexts texts(sourceDir.value_or("."));
+    ListedSources sources{SourceTexts(sourceDir.value_or(".")), {}};
     const SourceLineRow* lastRow = nullptr;
     // Printed as walked: a listing from 0 runs on for as many lines as asked.
     ForEachListingLine(*machine, static_cast<uint16_t>(from), lines, [&](const ListingLine& plain) {
-        if (sourceDir) PrintSourceLine(symbols.Lines, texts, plain.Address, lastRow);
+        if (sourceDir) PrintSourceLine(symbols.Lines, sources, plain.Address, lastRow);
         if (!names) {
             std::printf("%s\n", FormatListingLine(plain).c_str());
             return;
@@ -145,7 +174,8 @@ int ListCommand(const Args& args) {
         for (const std::string* label : LabelsOfInstruction(*names, plain.Address)) std::printf("%s:\n", label->c_str());
         std::printf("%s\n", FormatListingLine(ListNamedInstruction(*machine, plain.Address, names)).c_str());
     });
-    return loaded.Completed ? 0 : 1;  // a short file was listed as far as it went
+    // A short file was listed as far as it went.
+    return loaded.Completed && sources.Unread.empty() ? 0 : 1;
 }
 
 }  // namespace varnox::tool
