@@ -239,7 +239,7 @@ void TMainForm::showEvent(QShowEvent* event) {
 void TMainForm::FormShow() {
     DrawKeypad();
     displayBitmap_.fill(Silver);
-    session_.Start(static_cast<int32_t>(runTimer_->Interval()));
+    session_.Start();
     runTimer_->SetEnabled(true);
     refreshTimer_->start();
     displayDirty_ = true;

@@ -66,6 +66,9 @@ public:
     Machine& GetMachine() { return session_.GetMachine(); }
     // Where every input reaches the machine and every run tick runs it.
     Session& GetSession() { return session_; }
+    // How its run ticks are held, paused, granted and stopped: the
+    // debugger's hand on the run.
+    RunControl& Control() { return session_.Control(); }
     const QImage& DisplayBitmap() const { return displayBitmap_; }
     TSpeedButton* Button(int tag) const { return buttons_.at(tag - 1); }
     TKeyHints& Hints() const { return *hints_; }
@@ -148,7 +151,7 @@ private:
     void ShowStartProblems();
 
     std::filesystem::path dir_;
-    Session session_{dir_};
+    Session session_{dir_, static_cast<int32_t>(RunInterval)};
     QImage displayBitmap_;
     decltype(Machine::HeldKeys) shownKeys_{};  // what the keys on screen show
     bool displayDirty_ = false;

@@ -43,7 +43,8 @@ std::optional<std::string> LoadStateToRun(Machine& m, const std::filesystem::pat
 
 struct TicksRun {
     long long ticks = 0;   // run ticks made
-    bool stopped = false;  // the last one stopped on StepCount or BreakAddress
+    long long steps = 0;   // steps they made
+    bool stopped = false;  // a stop ended the last one
 };
 
 // What watches the machine after each run tick (a clip of the display).
@@ -51,8 +52,8 @@ using AfterTickWatch = std::function<void(const Machine& m)>;
 
 // Runs `count` run ticks back to back, holds applied at the tick
 // boundaries, `hook` (when given) before every step, `afterTick` (when
-// given) after every tick. Ends early when a tick stops or leaves
-// DebugActive set (the hook may set it to end a run).
+// given) after every tick. Ends early when a stop ends a tick or the
+// debugger holds the machine.
 TicksRun RunTicks(InputPath& path, long long count, std::span<const KeyHold> holds = {}, BeforeStepHook hook = nullptr,
                   void* context = nullptr, const AfterTickWatch& afterTick = {});
 // The same on a path of its own.

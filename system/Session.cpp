@@ -4,15 +4,14 @@
 
 #include "system/DefaultKit.h"
 #include "system/Recording.h"
-#include "system/RunLoop.h"
 #include "system/SaveState.h"
 #include "system/StateLine.h"
 
 namespace varnox {
 
-Session::Session(std::filesystem::path dir) : dir_(std::move(dir)) {}
+Session::Session(std::filesystem::path dir, int32_t intervalMs) : dir_(std::move(dir)), intervalMs_(intervalMs) {}
 
-Session::Session(std::span<const KitFile> kit) : kit_(kit) {}
+Session::Session(std::span<const KitFile> kit, int32_t intervalMs) : kit_(kit), intervalMs_(intervalMs) {}
 
 Session::~Session() = default;
 
@@ -24,7 +23,7 @@ LoadResult Session::Load() {
     *machine_ = *std::make_unique<Machine>();
     LoadResult loaded = dir_ ? LoadMachine(*machine_, *dir_) : LoadKitMachine(*machine_, kit_);
     guard_ = loaded.Guard;
-    path_ = std::make_unique<InputPath>(*machine_);
+    path_ = std::make_unique<InputPath>(*machine_, intervalMs_);
     display_ = {};
     holds_.clear();
     steps_ = 0;
@@ -34,14 +33,14 @@ LoadResult Session::Load() {
     return loaded;
 }
 
-void Session::Start(int32_t intervalMs) {
-    StartMachine(*machine_, intervalMs);
+void Session::Start() {
+    path_->StartMachine();
     powered_ = true;
 }
 
 SaveResult Session::Close() {
     closed_ = true;
-    machine_->Run.DebugActive = 1;
+    Control().DebugActive = 1;
     return dir_ ? SaveMemory() : SaveResult{};
 }
 
@@ -80,7 +79,7 @@ void Session::Hold(int key, long long from, long long until) { holds_.push_back(
 
 // ---- Running -----------------------------------------------------------------------------
 
-bool Session::TicksMoveOn() const { return !machine_->Run.DebugActive && machine_->Run.CyclesPerTick > 0; }
+bool Session::TicksMoveOn() const { return !Control().DebugActive && Control().CyclesPerTick > 0; }
 
 bool Session::RunTick(BeforeStepHook hook, void* context, const AfterTickWatch& afterTick) {
     ApplyKeyHolds(*path_, holds_, path_->Tick());
@@ -100,6 +99,7 @@ TicksRun Session::Pace(const PaceEvent& event, const HostClock& clock, const Aft
     while (run.ticks < due) {
         run.stopped = RunTick(nullptr, nullptr, afterTick);
         ++run.ticks;
+        run.steps += path_->LastTickSteps();
         if (run.stopped || !TicksMoveOn()) break;
         if (!timed) continue;
         const double now = clock();
@@ -110,31 +110,15 @@ TicksRun Session::Pace(const PaceEvent& event, const HostClock& clock, const Aft
     return run;
 }
 
-namespace {
-
-// The steps of a run counted before the caller's hook sees each.
-struct StepCount {
-    long long& steps;
-    BeforeStepHook hook;
-    void* context;
-};
-
-void CountStep(Machine& m, void* context) {
-    auto* count = static_cast<StepCount*>(context);
-    ++count->steps;
-    if (count->hook) count->hook(m, count->context);
-}
-
-}  // namespace
-
 TicksRun Session::RunTicks(long long count, BeforeStepHook hook, void* context, const AfterTickWatch& afterTick) {
     TicksRun run;
-    StepCount counting{steps_, hook, context};
     while (run.ticks < count && !closed_) {
-        run.stopped = RunTick(CountStep, &counting, afterTick);
+        run.stopped = RunTick(hook, context, afterTick);
         ++run.ticks;
-        if (run.stopped || machine_->Run.DebugActive) break;
+        run.steps += path_->LastTickSteps();
+        if (run.stopped || Control().DebugActive) break;
     }
+    steps_ += run.steps;
     return run;
 }
 

@@ -20,6 +20,7 @@
 #include "system/FramePace.h"
 #include "system/InputPath.h"
 #include "system/KeyMap.h"
+#include "system/RunControl.h"
 #include "system/RunPath.h"
 
 namespace varnox {
@@ -28,16 +29,14 @@ struct KitFile;
 
 class Session {
 public:
-    // The time one run tick stands for, as the window's run timer fires.
-    static constexpr int32_t RunIntervalMs = 10;
-
-    // The calculator of the machine files in `dir`; nothing is read before
-    // Load.
-    explicit Session(std::filesystem::path dir);
+    // The calculator of the machine files in `dir`, its run ticks standing
+    // for `intervalMs` each (as the window's run timer fires); nothing is
+    // read before Load.
+    explicit Session(std::filesystem::path dir, int32_t intervalMs = RunIntervalMs);
     // The calculator of a kit in memory (the built-in one), read at each
     // Load, so it outlives the session: it has no folder, so nothing of it
     // is ever written.
-    explicit Session(std::span<const KitFile> kit);
+    explicit Session(std::span<const KitFile> kit, int32_t intervalMs = RunIntervalMs);
     ~Session();
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
@@ -49,8 +48,8 @@ public:
     // counted. The messages say what was wrong with each file.
     LoadResult Load();
     // As the window is shown: no key held, no stop armed, the cycle grant
-    // of a run tick of `intervalMs`, the power-on reset; switched on.
-    void Start(int32_t intervalMs = RunIntervalMs);
+    // of a run tick, the power-on reset; switched on.
+    void Start();
     // Nothing runs any more (the window closes); the memory is saved into
     // the folder, when there is one.
     SaveResult Close();
@@ -64,6 +63,10 @@ public:
     // Made anew by Load.
     InputPath& Path() { return *path_; }
     const InputPath& Path() const { return *path_; }
+    // How the run ticks are held, granted and stopped (the debugger's
+    // hold, the stops of a run): the path's, made anew with it by Load.
+    RunControl& Control() { return path_->Control(); }
+    const RunControl& Control() const { return path_->Control(); }
     // Which calculator key each PC key holds.
     KeyMap& Keys() { return keys_; }
     const KeyMap& Keys() const { return keys_; }
@@ -114,7 +117,7 @@ public:
     TicksRun Pace(const PaceEvent& event, const HostClock& clock = {}, const AfterTickWatch& afterTick = {});
     // `count` run ticks back to back, whatever the pacing; ends early when
     // a tick stops or the debugger holds the machine. Their steps are
-    // counted; `hook` (when given) runs before each, `afterTick` after
+    // counted (by the machine's clock); `hook` (when given) runs before each, `afterTick` after
     // each tick. What falls due after the last tick waits for the next, as
     // between any two ticks.
     TicksRun RunTicks(long long count, BeforeStepHook hook = nullptr, void* context = nullptr,
@@ -163,8 +166,9 @@ private:
 
     std::optional<std::filesystem::path> dir_;
     std::span<const KitFile> kit_;
+    int32_t intervalMs_;
     std::unique_ptr<Machine> machine_ = std::make_unique<Machine>();
-    std::unique_ptr<InputPath> path_ = std::make_unique<InputPath>(*machine_);
+    std::unique_ptr<InputPath> path_ = std::make_unique<InputPath>(*machine_, intervalMs_);
     SaveGuard guard_;
     KeyMap keys_;
     FramePace pace_;

@@ -103,7 +103,7 @@ TEST(SessionPace, AStopEndsTheEventAndLeavesTheKeys) {
     s->SetSpeed(8);
     s->PressKey(41);
     s->KeyUp();
-    s->GetMachine().Run.StepCount = 100;  // inside the first tick
+    s->Control().Stops.StepCount = 100;  // inside the first tick
     const TicksRun run = s->Pace({FramePace::RunTickMs, 0});
     EXPECT_TRUE(run.stopped);
     EXPECT_EQ(run.ticks, 1);
