@@ -33,9 +33,8 @@ ScriptMachine::ScriptMachine(std::vector<MachineFile> files)
 }
 
 ScriptMachine::~ScriptMachine() {
-    Machine& m = session_.GetMachine();
-    m.Watch = nullptr;
-    m.Run.Stops = nullptr;
+    session_.GetMachine().Watch = nullptr;
+    session_.Control().Stops.Conditions = nullptr;
 }
 
 void ScriptMachine::Init() {
@@ -47,9 +46,9 @@ void ScriptMachine::Init() {
 
 // ---- Running -----------------------------------------------------------------------
 
-long long ScriptMachine::Ticks() const { return session_.Tick(); }
-long long ScriptMachine::Steps() const { return session_.StepsCounted(); }
-long long ScriptMachine::Cycles() const { return 0; }
+long long ScriptMachine::Ticks() const { return static_cast<long long>(GetMachine().Clock.RunTicks); }
+long long ScriptMachine::Steps() const { return static_cast<long long>(GetMachine().Clock.Steps); }
+long long ScriptMachine::Cycles() const { return static_cast<long long>(GetMachine().Clock.Cycles); }
 
 RunEnd ScriptMachine::Run(long long ticks, std::optional<long long> steps, std::optional<uint16_t> until) {
     Machine& m = session_.GetMachine();
@@ -61,9 +60,10 @@ RunEnd ScriptMachine::Run(long long ticks, std::optional<long long> steps, std::
         return end;
     }
     // Each run starts with no stop armed but its own.
-    m.Run.DebugActive = 0;
-    m.Run.StepCount = steps ? static_cast<int32_t>(*steps) : -1;
-    m.Run.BreakAddress = until ? *until : -1;
+    RunControl& control = session_.Control();
+    control.DebugActive = 0;
+    control.Stops.StepCount = steps ? static_cast<int32_t>(*steps) : -1;
+    control.Stops.BreakAddress = until ? *until : -1;
     RearmWatch();
     hookStop_ = false;
     thrown_ = nullptr;
@@ -75,10 +75,9 @@ RunEnd ScriptMachine::Run(long long ticks, std::optional<long long> steps, std::
     running_ = false;
     RearmWatch();
 
-    const bool countDone = steps && m.Run.StepCount == 0;
-    m.Run.DebugActive = 0;
-    m.Run.StepCount = -1;
-    m.Run.BreakAddress = -1;
+    const bool countDone = steps && control.Stops.StepCount == 0;
+    control.DebugActive = 0;
+    control.Stops.ClearCountAndAddress();
     if (thrown_) std::rethrow_exception(std::exchange(thrown_, nullptr));
     end.Ticks = ran.ticks;
     end.Steps = Steps() - stepsBefore;
@@ -109,19 +108,20 @@ void ScriptMachine::BeforeStep(Machine& m, void* context) {
         if (hook.Address == pc) self->Answer([&] { return hook.Call(pc); });
     }
     // Stopped after this step, as a step count ends a run.
-    if (self->hookStop_) m.Run.StepCount = 1;
+    if (self->hookStop_) self->session_.Control().Stops.StepCount = 1;
 }
 
 void ScriptMachine::AfterTick() {
     const long long tick = Ticks();
     const std::vector<TickEntry> hooks = tickHooks_;
     for (const TickEntry& hook : hooks) Answer([&] { return hook.Call(tick); });
-    if (hookStop_) session_.GetMachine().Run.DebugActive = 1;
+    // The run ends as when the debugger takes the machine; Run lets go.
+    if (hookStop_) session_.Control().DebugActive = 1;
 }
 
 bool ScriptMachine::ShouldStop(Machine& m) {
     WatchHit& first = watch_->First;
-    if (!first.Hit) return false;
+    if (!first.Hit) return hookStop_;
     first.Hit = false;
     // The first watched byte the step wrote, even with the value it held,
     // then any other watched byte it changed (a store of several bytes).
@@ -140,8 +140,7 @@ bool ScriptMachine::ShouldStop(Machine& m) {
             CallWriteHooks(at, old, now, pc);
         }
     }
-    if (hookStop_) m.Run.StepCount = 1;
-    return false;
+    return hookStop_;
 }
 
 void ScriptMachine::CallWriteHooks(uint16_t address, uint8_t old, uint8_t now, uint16_t pc) {
@@ -186,7 +185,7 @@ void ScriptMachine::RearmWatch() {
     armed_.clear();
     if (writeHooks_.empty()) {
         m.Watch = nullptr;
-        m.Run.Stops = nullptr;
+        session_.Control().Stops.Conditions = nullptr;
         watch_.reset();
         shadow_.reset();
         return;
@@ -205,7 +204,7 @@ void ScriptMachine::RearmWatch() {
         }
     }
     m.Watch = watch_.get();
-    m.Run.Stops = this;
+    session_.Control().Stops.Conditions = this;
 }
 
 // ---- Memory and files ------------------------------------------------------------------
