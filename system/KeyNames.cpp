@@ -90,6 +90,7 @@ std::vector<std::string> AllKeyNames() {
 std::vector<std::string> CloseKeyNames(std::string_view name, size_t most) {
     const std::string upper = Upper(name);
     std::vector<std::pair<size_t, std::string>> ranked;
+    if (upper.empty()) return {};
     for (const auto& entry : Names()) {
         const std::string& known = entry.first;
         // A name that starts the same way is as close as one edit.

@@ -2,6 +2,8 @@
 recordings, and what it refuses."""
 
 import pickle
+import struct
+import zlib
 import re
 import subprocess
 
@@ -182,3 +184,31 @@ def test_memory_is_saved_only_when_asked(kit_folder):
     assert not (kit_folder / "ram.bin").exists()
     machine.save_memory()
     assert (kit_folder / "ram.bin").read_bytes() == bytes(machine.ram)
+
+
+def test_runs_end_as_asked():
+    machine = varnox.Machine()
+    counted = machine.run(steps=1000)
+    assert (counted.reason, counted.steps, counted.pc, machine.run_ticks) == ("steps", 1000, machine.cpu.pc, counted.ticks)
+    assert machine.step().steps == 1 and machine.steps == 1001
+    assert machine.run(until="main_loop", ticks=500).reason == "until" and machine.cpu.pc == machine.symbols["main_loop"]
+    assert machine.run(ticks=0) == ("ticks", 0, 0, machine.cpu.pc)
+    machine.power(False)
+    assert machine.run(ticks=10) == ("off", 0, 0, machine.cpu.pc)
+    machine.power(True)
+    before = machine.run_ticks
+    assert machine.run(ticks=10).ticks == 10 and machine.run_ticks == before + 10
+
+
+def test_the_screen_as_a_png_holds_its_dots(tmp_path):
+    machine = varnox.Machine()
+    machine.tap("CHAR")
+    machine.screen_png(tmp_path / "screen.png", scale=2)
+    data = (tmp_path / "screen.png").read_bytes()
+    width, height = struct.unpack(">II", data[16:24])
+    assert (width, height) == (192, 128)
+    rows = zlib.decompress(data[data.index(b"IDAT") + 4:data.index(b"IEND") - 8])
+    pixels = numpy.frombuffer(rows, dtype=numpy.uint8).reshape(height, width + 1)[:, 1:]
+    assert numpy.array_equal(pixels[::2, ::2] == 0, machine.screen == 1)
+    with pytest.raises(ValueError, match="scale=0"):
+        machine.screen_png(tmp_path / "other.png", scale=0)
