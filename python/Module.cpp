@@ -250,10 +250,15 @@ PYBIND11_MODULE(_core, module) {
         .def_property_readonly("screen",
                                [](py::object self) {
                                    PyMachine& p = self.cast<PyMachine&>();
+                                   Use use(p, "screen", false);
                                    p.Refresh();
                                    return View(self, p.Picture().Dots.data(), p.Picture().Dots.size(), DisplayColumns);
                                })
-        .def("screen_text", [](PyMachine& p) { return ScreenText(p.GetSession().Picture(), p.M().Lcd); })
+        .def("screen_text",
+             [](PyMachine& p) {
+                 Use use(p, "screen_text", false);
+                 return ScreenText(p.GetSession().Picture(), p.M().Lcd);
+             })
         .def_property_readonly("rom0", [](py::object self) {
             const Machine& m = self.cast<PyMachine&>().M();
             return View(self, m.InstrRom.data(), m.InstrRom.size());
@@ -305,8 +310,18 @@ PYBIND11_MODULE(_core, module) {
                  }
                  p.Refresh();
              })
-        .def("cpu_state", [](PyMachine& p) { return CpuFields(p.M()); })
-        .def("save_state", [](PyMachine& p) { return ToBytes(p.GetSession().SaveState()); })
+        .def("cpu_state",
+             [](PyMachine& p) {
+                 Use use(p, "cpu", false);
+                 return CpuFields(p.M());
+             })
+        // A state is the machine between two run ticks: inside a hook the
+        // tick is half spent, and no machine would load what it holds.
+        .def("save_state",
+             [](PyMachine& p) {
+                 Use use(p, "save_state", true);
+                 return ToBytes(p.GetSession().SaveState());
+             })
         .def("load_state",
              [](PyMachine& p, const py::bytes& data, bool force) {
                  Use use(p, "load_state", true);
@@ -321,12 +336,14 @@ PYBIND11_MODULE(_core, module) {
              })
         .def("add_exec_hook",
              [](PyMachine& p, long long address, py::function fn, py::object stop) {
+                 Use use(p, "on_exec", false);
                  return p.Core().AddExecHook(Address(address, "on_exec"), [fn, stop](uint16_t pc) {
                      return AnswerOf(fn(pc), stop);
                  });
              })
         .def("add_write_hook",
              [](PyMachine& p, long long first, long long last, py::function fn, py::object stop) {
+                 Use use(p, "on_write", false);
                  if (last < first) throw py::value_error("on_write: the range ends before it starts");
                  return p.Core().AddWriteHook(Address(first, "on_write"), Address(last, "on_write"),
                                               [fn, stop](uint16_t address, uint8_t old, uint8_t now, uint16_t pc, long long tick) {
@@ -335,9 +352,14 @@ PYBIND11_MODULE(_core, module) {
              })
         .def("add_tick_hook",
              [](PyMachine& p, py::function fn, py::object stop) {
+                 Use use(p, "on_tick", false);
                  return p.Core().AddTickHook([fn, stop](long long tick) { return AnswerOf(fn(tick), stop); });
              })
-        .def("remove_hook", [](PyMachine& p, int handle) { return p.Core().RemoveHook(handle); })
+        .def("remove_hook",
+             [](PyMachine& p, int handle) {
+                 Use use(p, "remove", false);
+                 return p.Core().RemoveHook(handle);
+             })
         .def("record",
              [](PyMachine& p, const std::filesystem::path& file) {
                  Use use(p, "record", true);
@@ -374,11 +396,13 @@ PYBIND11_MODULE(_core, module) {
              })
         .def("files",
              [](PyMachine& p) {
+                 Use use(p, "files", false);
                  std::vector<std::pair<std::string, py::bytes>> files;
                  for (const MachineFile& file : p.Core().Files()) files.emplace_back(file.Name, ToBytes(file.Bytes));
                  return files;
              })
         .def("symbols", [](PyMachine& p) {
+            Use use(p, "symbols", false);
             const ParsedSymbols parsed = ParseSymbolText(p.Core().SymbolText(), SymbolFileName);
             py::list symbols;
             for (const Symbol& symbol : parsed.Table.All()) {

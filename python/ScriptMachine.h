@@ -1,8 +1,8 @@
 // A calculator as a script drives it: the session every front end runs on,
 // with the stops a script asks for (a number of steps, an address reached)
 // and its hooks on addresses run, bytes written and run ticks. No Python
-// here: the module (Module.cpp) binds it, and catches what its callbacks
-// throw before it crosses the run loop.
+// here: the module (Module.cpp) binds it. What a hook throws is kept and
+// thrown again once the run is over, never through the run loop.
 #pragma once
 
 #include <array>

@@ -67,7 +67,7 @@ def test_a_hook_that_raises_ends_the_run_with_its_exception():
     assert machine.run_ticks == 1
 
 
-@pytest.mark.parametrize("call", ["run", "load_state", "reset", "step", "tap"])
+@pytest.mark.parametrize("call", ["run", "load_state", "reset", "step", "tap", "save_state"])
 def test_running_from_inside_a_hook_raises(call):
     machine = varnox.Machine()
     state = machine.save_state()
@@ -77,6 +77,7 @@ def test_running_from_inside_a_hook_raises(call):
         "reset": machine.reset,
         "step": machine.step,
         "tap": lambda: machine.tap("CALC"),
+        "save_state": machine.save_state,
     }
     errors = []
 

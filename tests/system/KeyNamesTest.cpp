@@ -31,7 +31,9 @@ TEST(KeyNames, AOneCharacterNameIsTheKeyThatCharacterTypes) {
     for (const std::string& name : AllKeyNames()) {
         if (name.size() != 1) continue;
         const int typed = map.KeyOfCharacter(static_cast<unsigned char>(name[0])).key;
-        if (typed != 0) EXPECT_EQ(typed, KeyNamed(name)) << name;
+        if (typed != 0) {
+            EXPECT_EQ(typed, KeyNamed(name)) << name;
+        }
     }
 }
 
