@@ -89,18 +89,19 @@ std::vector<std::string> AllKeyNames() {
 
 std::vector<std::string> CloseKeyNames(std::string_view name, size_t most) {
     const std::string upper = Upper(name);
-    std::vector<std::pair<size_t, std::string>> ranked;
     if (upper.empty()) return {};
-    for (const auto& entry : Names()) {
-        const std::string& known = entry.first;
+    // By distance, then in the table's order (each key's face first).
+    std::vector<std::pair<size_t, size_t>> ranked;
+    const auto& names = Names();
+    for (size_t at = 0; at < names.size(); ++at) {
+        const std::string& known = names[at].first;
         // A name that starts the same way is as close as one edit.
-        const bool prefix = !upper.empty() && known.rfind(upper, 0) == 0;
-        const size_t distance = prefix ? 1 : Distance(upper, known);
-        if (distance <= std::max<size_t>(1, known.size() / 2)) ranked.emplace_back(distance, known);
+        const size_t distance = known.rfind(upper, 0) == 0 ? 1 : Distance(upper, known);
+        if (distance <= std::max<size_t>(1, known.size() / 2)) ranked.emplace_back(distance, at);
     }
-    std::stable_sort(ranked.begin(), ranked.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::sort(ranked.begin(), ranked.end());
     std::vector<std::string> close;
-    for (size_t i = 0; i < ranked.size() && i < most; ++i) close.push_back(ranked[i].second);
+    for (size_t i = 0; i < ranked.size() && i < most; ++i) close.push_back(names[ranked[i].second].first);
     return close;
 }
 
