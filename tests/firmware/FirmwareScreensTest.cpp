@@ -11,12 +11,13 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include "support/ToolRunner.h"
+#include "system/KeyMap.h"
+#include "system/KeyNames.h"
 
 namespace varnox {
 namespace {
@@ -33,22 +34,10 @@ constexpr int HoldTicks = 3;      // 30 ms down ...
 constexpr int KeyTicks = 6;       // ... then 30 ms up
 constexpr int PrintSwitch = 53;
 
-// Keys by the names of their legends; other words are typed character by
-// character as on the PC keyboard ("12+3" presses 1, 2, +, 3).
-const std::map<std::string, int> KeyNames = {
-    {"HOME", 1},  {"END", 2},   {"LEFT", 4},  {"RIGHT", 5}, {"OFF", 6},   {"MENU", 7},   {"CALC", 8},
-    {"MEMO", 9},  {"UP", 10},   {"DOWN", 11}, {"CHAR", 12}, {"TEST", 14}, {"CUR", 15},   {"123", 16},
-    {"CLR", 17},  {"CLK0", 18}, {"DEL", 34},  {"ESC", 35},  {"ANS", 48},  {"SPACE", 49}, {"ENTER", 50},
-};
-
-// The window's character map: a PC character and the key it presses.
-int KeyOfCharacter(char c) {
-    static const std::string labels = "ABCDEFGHIJKLMNOaaPQRSTUVWXYZ[] ()aa789aa456*/123+-0.";
-    if (c == '"') return 3;
-    if (c == ':') return 13;
-    const auto p = labels.find(c) + 1;
-    return p == 0 ? 0 : p <= 31 ? static_cast<int>(p) + 18 : static_cast<int>(p) - 5;
-}
+// Keys by the names of their faces (system/KeyNames); other words are
+// typed character by character through the window's default key map
+// ("12+3" presses 1, 2, +, 3).
+int KeyOfCharacter(char c) { return KeyMap().KeyOfCharacter(static_cast<unsigned char>(c)).key; }
 
 // One run of the machine: KEYS typed from tick 10 on, then AFTER more
 // ticks. "PRINT" moves the print switch to HD for the rest of the run.
@@ -102,8 +91,8 @@ std::vector<std::string> HoldArguments(const MachineRun& run, int& ticks) {
             printFrom = tick;
             continue;
         }
-        if (const auto named = KeyNames.find(word); named != KeyNames.end()) {
-            keys.push_back(named->second);
+        if (const int named = KeyNamed(word)) {
+            keys.push_back(named);
         } else {
             for (char c : word) keys.push_back(KeyOfCharacter(c));
         }

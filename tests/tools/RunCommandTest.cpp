@@ -61,7 +61,7 @@ TEST(ToolRun, BadArgumentsGiveUsageAndStatusTwo) {
     ScratchDir dir;
     for (const std::vector<std::string>& args :
          {std::vector<std::string>{"run", "--steps"}, {"run", "--steps", "x"}, {"run", "--break", "10000"},
-          {"run", "--hold", "54@0-1"}, {"run", "--hold", "1@5-2"}, {"run", "--frobnicate"}, {"run", "--ticks", "-1"},
+          {"run", "--hold", "54@0-1"}, {"run", "--hold", "1@5-2"}, {"run", "--hold", "CALK@0-1"}, {"run", "--frobnicate"}, {"run", "--ticks", "-1"},
           {"run", "--steps", "0"}, {"run", "--steps", "-5"}, {"run", "--steps=-5"}, {"run", "--no-save=1"},
           {"run", "--scale", "2"}, {"run", "--screen", "x.png", "--scale", "0"}, {"run", "extra"}}) {
         const auto r = RunTool(dir.path(), args);
@@ -108,9 +108,11 @@ TEST(ToolRun, HeldKeyIsSeenOnlyWhileHeld) {
     EXPECT_EQ(Field(r.out, "KI"), "01");
     r = RunTool(dir.path(), {"run", "--ticks", "8", "--hold", "1@2-3", "--no-save"});
     EXPECT_EQ(Field(r.out, "KI"), "00");
-    // Key 2 on the same lines gives bit 1.
-    r = RunTool(dir.path(), {"run", "--ticks", "3", "--hold", "2@0-9", "--no-save"});
-    EXPECT_EQ(Field(r.out, "KI"), "02");
+    // Key 2 on the same lines gives bit 1; by its face's name, the same.
+    for (const char* hold : {"2@0-9", "END@0-9", "end@0-9"}) {
+        r = RunTool(dir.path(), {"run", "--ticks", "3", "--hold", hold, "--no-save"});
+        EXPECT_EQ(Field(r.out, "KI"), "02") << hold;
+    }
 }
 
 // Without rom0.bin there is nothing to run: the run fails and writes

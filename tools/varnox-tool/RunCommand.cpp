@@ -22,6 +22,7 @@
 #include "debugger/Profiler.h"
 #include "system/AtomicReplace.h"
 #include "system/Files.h"
+#include "system/KeyNames.h"
 #include "system/OutputCheck.h"
 #include "system/Recording.h"
 #include "system/RunLoop.h"
@@ -39,7 +40,7 @@ constexpr OptionSpec RunOptions[] = {
     {"--break", "ADDR", "stop when PC reaches the address (a code name of rom.sym, else hex; or a source line FILE:LINE)"},
     {"--watch", "ADDR[-ADDR][:r|w|rw]", "stop after a data access there (data names, else hex); repeatable"},
     {"--ticks", "N", "run at most N run ticks of 10 ms (default 100)"},
-    {"--hold", "K@A-B", "hold key K (1..53) from run tick A up to B; repeatable"},
+    {"--hold", "K@A-B", "hold key K (1..53, or its face's name: CALC, =, LEFT) from run tick A up to B; repeatable"},
     {"--screen", "FILE", "write the display: PNG if FILE ends in .png, else PBM"},
     {"--gif", "FILE", "write the run's display as an animated GIF, a frame per change"},
     {"--scale", "N", "pixels per dot in the --screen and --gif pictures (1..32, default 1)"},
@@ -77,7 +78,11 @@ std::optional<KeyHold> ParseHold(const std::string& text) {
     const auto at = text.find('@');
     const auto dash = text.find('-', at == std::string::npos ? 0 : at);
     if (at == std::string::npos || dash == std::string::npos) return std::nullopt;
-    const auto key = ParseNumber(text.substr(0, at), 10, 1, 53);
+    // A number is the key's number, as it always was; other words are faces.
+    const std::string name = text.substr(0, at);
+    const int named = KeyNamed(name);
+    const auto key = named != 0 && !ParseNumber(name, 10, 0, INT64_MAX) ? std::optional<long long>(named)
+                                                                          : ParseNumber(name, 10, 1, 53);
     const auto from = ParseNumber(text.substr(at + 1, dash - at - 1), 10, 0, INT64_MAX);
     const auto until = ParseNumber(text.substr(dash + 1), 10, 0, INT64_MAX);
     if (!key || !from || !until || *until < *from) return std::nullopt;
@@ -110,7 +115,7 @@ std::string ReadOptions(const CommandLine& line, RunOptionValues& values) {
             if (!values.ticks) return "bad tick count (0.." + std::to_string(MaxRunTicks) + "): " + value;
         } else if (option.Name == "--hold") {
             const auto hold = ParseHold(value);
-            if (!hold) return "bad key hold (want K@A-B, K 1..53, A <= B): " + value;
+            if (!hold) return "bad key hold (want K@A-B, K 1..53 or a key's name, A <= B): " + value;
             values.holds.push_back(*hold);
         } else if (option.Name == "--scale") {
             const auto scale = ParseNumber(value, 10, 1, MaxScreenScale);
