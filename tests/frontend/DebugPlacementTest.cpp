@@ -55,9 +55,9 @@ private slots:
         const int pc = source.PcRow();
         QVERIFY(pc > 3);
         QCOMPARE(source.RowAddress(pc), std::optional<uint16_t>(rig.M().Cpu.PC));
-        QVERIFY(source.Table()->item(pc - 1, varnox::TToolsSource::TextColumn)->text() == "outer:");
-        QTableWidget* table = source.Table();
-        const QRect cell = table->visualItemRect(table->item(pc + 1, varnox::TToolsSource::MarkColumn));
+        QTableView* table = source.Table();
+        QCOMPARE(table->model()->index(pc - 1, varnox::TSourceModel::TextColumn).data().toString(), QStringLiteral("outer:"));
+        const QRect cell = table->visualRect(table->model()->index(pc + 1, varnox::TSourceModel::MarkColumn));
         QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, cell.center());
         QVERIFY(rig.Debug().Session().Breakpoints.Find(rig.M().Cpu.PC + 1).has_value());
         QCOMPARE(rig.Debug().CursorAddress(), rig.M().Cpu.PC + 1);

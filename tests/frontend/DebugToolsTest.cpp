@@ -112,11 +112,11 @@ private slots:
     // The source beside the ROM, PC's line marked; a click in the margin
     // sets a line's breakpoint; steps go by source line.
     void SourceTabMarksPcsLineAndStepsByLine() {
-        using Source = varnox::TToolsSource;
+        using Source = varnox::TSourceModel;
         Rig rig;
         rig.Tools().Tabs()->setCurrentIndex(TDebugTools::SourceTab);
-        Source& source = *rig.Tools().Source();
-        auto pcText = [&source] { return source.Table()->item(source.PcRow(), Source::TextColumn)->text(); };
+        varnox::TToolsSource& source = *rig.Tools().Source();
+        auto pcText = [&source] { return source.Table()->model()->index(source.PcRow(), Source::TextColumn).data().toString(); };
         QCOMPARE(pcText(), QStringLiteral("main:   ldw sp,&HE000"));
         const struct {
             const char* button;
@@ -132,17 +132,18 @@ private slots:
             QTest::mouseClick(rig.Tools().Button(step.button), Qt::LeftButton);
             QCOMPARE(pcText(), QString::fromLatin1(step.line));
         }
-        QTableWidget* table = source.Table();
-        QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, table->visualItemRect(table->item(6, Source::MarkColumn)).center());
+        QTableView* table = source.Table();
+        QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, table->visualRect(table->model()->index(6, Source::MarkColumn)).center());
         QVERIFY(rig.Debug().Session().Breakpoints.Find(rig.At("inner")).has_value());
         // F9 on a chosen line, there too.
-        table->setCurrentCell(8, Source::TextColumn);
+        table->setCurrentIndex(table->model()->index(8, Source::TextColumn));
         QTest::keyClick(table, Qt::Key_F9);
         QVERIFY(rig.Debug().Session().Breakpoints.Find(rig.At("inner") + 2).has_value());
         // The listing shows each group of words under its source line.
         source.ShowFile("Listing");
         source.SourceAbove()->setChecked(true);
-        QCOMPARE(source.Table()->findItems("main.asm:5", Qt::MatchExactly).size(), 1);
+        QCOMPARE(source.Table()->model()->match(source.Table()->model()->index(0, Source::WhereColumn), Qt::DisplayRole,
+                                                "main.asm:5", -1, Qt::MatchExactly).size(), 1);
     }
 
     // A line that never ends (a loop on itself, a wait) ends the line step
@@ -197,6 +198,32 @@ private slots:
             QCOMPARE(watch.Table()->item(0, 1)->font().bold(), step.countChanged);
             QCOMPARE(watch.Table()->item(1, 1)->font().bold(), step.ixChanged);
         }
+    }
+
+    // The field takes what conditions take; a refused entry stays marked
+    // and selected, so what is typed next replaces it.
+    void WatchFieldTakesOffsetsAndKeepsARefusalApart() {
+        Rig rig;
+        auto* field = rig.Tools().findChild<QLineEdit*>("watchEntry");
+        const struct {
+            const char* typed;
+            QString left;  // in the field after Enter
+            bool refused;
+        } entries[] = {
+            {"[count+1]", "", false},
+            {"word [count+#2]", "", false},
+            {"[count+1", "[count+1", true},
+            {"r8", "", false},  // typed over the refused text, not after it
+        };
+        for (const auto& entry : entries) {
+            QTest::keyClicks(field, entry.typed);
+            QTest::keyClick(field, Qt::Key_Return);
+            QCOMPARE(field->text(), entry.left);
+            QCOMPARE(field->property("refused").toBool(), entry.refused);
+        }
+        QStringList taken;
+        for (const varnox::WatchExpression& e : rig.Debug().Session().Expressions.All()) taken << QString::fromStdString(e.Text);
+        QCOMPARE(taken, QStringList({"[count+1]", "word [count+#2]", "r8"}));
     }
 
     void EveryMemoryWithGoToFindAndTheWheel() {
