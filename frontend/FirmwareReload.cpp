@@ -108,6 +108,10 @@ ReloadResult TFirmwareReload::Reload() {
         lines << QStringLiteral("Not found in the new build, so removed:");
         for (const std::string& lost : result.Lost) lines << QString::fromStdString(lost);
     }
+    if (!result.OtherCode.empty()) {
+        lines << QStringLiteral("Breakpoints whose line now holds other code (their hits count from 0 again):");
+        for (const std::string& moved : result.OtherCode) lines << QString::fromStdString(moved);
+    }
     debugger_.SetStatus(QStringLiteral("Firmware reloaded from ") + folder +
                         (lines.isEmpty() ? QString() : QLatin1Char('\n') + lines.join(QLatin1Char('\n'))));
     debugger_.Changed();
