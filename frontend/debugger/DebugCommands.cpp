@@ -12,7 +12,6 @@
 #include "debugger/AddressText.h"
 #include "frontend/debugger/Debug.h"
 #include "frontend/debugger/DebugTools.h"
-#include "frontend/debugger/DialogReturn.h"
 #include "frontend/debugger/ListMargin.h"
 
 namespace varnox {
@@ -127,10 +126,8 @@ void TDebugForm::GoToClick() {
         return;
     }
     bool ok = false;
-    const QString text = ReturningFrom(this, [this, &ok] {
-        return QInputDialog::getText(this, QStringLiteral("Go to"), QStringLiteral("Address (hex) or name:"),
-                                     QLineEdit::Normal, QString(), &ok);
-    });
+    const QString text = QInputDialog::getText(this, QStringLiteral("Go to"), QStringLiteral("Address (hex) or name:"),
+                                               QLineEdit::Normal, QString(), &ok);
     if (!ok) return;
     const AddressValue address = ParseAddressText(text.toStdString(), Session().Names());
     if (!address.Address) {

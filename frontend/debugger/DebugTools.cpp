@@ -6,7 +6,6 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-#include "frontend/debugger/DialogReturn.h"
 #include "frontend/debugger/PaneWidgets.h"
 
 namespace varnox {
@@ -102,10 +101,8 @@ void TDebugTools::Refresh() {
 }
 
 void TDebugTools::LoadSymbolsClick() {
-    const QString file = ReturningFrom(this, [this] {
-        return QFileDialog::getOpenFileName(this, QStringLiteral("Load symbols"), QString(),
-                                            QStringLiteral("Symbols (*.sym);;All files (*)"));
-    });
+    const QString file = QFileDialog::getOpenFileName(this, QStringLiteral("Load symbols"), QString(),
+                                                      QStringLiteral("Symbols (*.sym);;All files (*)"));
     if (file.isEmpty()) return;
     controller_.LoadSymbols(file.toStdString(), SymbolTrust::Anyway);
 }

@@ -10,7 +10,6 @@
 
 #include "debugger/Refind.h"
 #include "frontend/WindowSettings.h"
-#include "frontend/debugger/DialogReturn.h"
 #include "frontend/debugger/PaneWidgets.h"
 
 namespace varnox {
@@ -76,10 +75,8 @@ TToolsSource::TToolsSource(TDebugController& controller, QWidget* parent) : TToo
     connect(into, &QPushButton::clicked, &controller_, [this] { controller_.StepLine(false); });
     connect(over, &QPushButton::clicked, &controller_, [this] { controller_.StepLine(true); });
     connect(folder, &QPushButton::clicked, this, [this] {
-        const QString chosen = ReturningFrom(this, [this] {
-            return QFileDialog::getExistingDirectory(this, QStringLiteral("Source folder"),
-                                                     QString::fromStdString(controller_.Session().Sources.Root().string()));
-        });
+        const QString chosen = QFileDialog::getExistingDirectory(
+            this, QStringLiteral("Source folder"), QString::fromStdString(controller_.Session().Sources.Root().string()));
         if (chosen.isEmpty()) return;
         TWindowSettings::StoreSourceFolder(chosen);
         SetSourceFolder(chosen.toStdString());
@@ -194,6 +191,9 @@ void TToolsSource::FitColumns() {
 void TToolsSource::ScrollToPc() {
     scrollPending_ = false;
     scrolledTo_ = model_->PcRow();
+    // A model made anew has its rows laid out only later: now, so that the
+    // scroll bar reaches PC's row.
+    table_->doItemsLayout();
     if (scrolledTo_ >= 0) table_->scrollTo(model_->index(scrolledTo_, 0), QAbstractItemView::PositionAtCenter);
 }
 

@@ -7,7 +7,6 @@
 
 #include <span>
 
-#include "frontend/debugger/DialogReturn.h"
 #include "frontend/debugger/PaneWidgets.h"
 #include "system/AtomicReplace.h"
 
@@ -50,17 +49,13 @@ std::optional<std::string> TToolsTrace::Save(const std::filesystem::path& file) 
 }
 
 void TToolsTrace::SaveClick() {
-    const QString file = ReturningFrom(this, [this] {
-        return QFileDialog::getSaveFileName(this, QStringLiteral("Save trace"), QStringLiteral("trace.txt"),
-                                            QStringLiteral("Text (*.txt);;All files (*)"));
-    });
+    const QString file = QFileDialog::getSaveFileName(this, QStringLiteral("Save trace"), QStringLiteral("trace.txt"),
+                                                      QStringLiteral("Text (*.txt);;All files (*)"));
     if (file.isEmpty()) return;
     if (const auto failure = Save(file.toStdString())) {
-        ReturningFrom(this, [this, &file, &failure] {
-            return QMessageBox::warning(this, QStringLiteral("Save trace"),
-                                        QStringLiteral("Failed to save the file ") + file + QStringLiteral(": ") +
-                                            QString::fromStdString(*failure));
-        });
+        QMessageBox::warning(this, QStringLiteral("Save trace"),
+                             QStringLiteral("Failed to save the file ") + file + QStringLiteral(": ") +
+                                 QString::fromStdString(*failure));
         return;
     }
     controller_.SetStatus(QStringLiteral("Trace of %1 steps saved to %2").arg(controller_.Session().Trace.Size()).arg(file));
