@@ -3,6 +3,7 @@
 // in the listing, a breakpoint set in the margin that stops the run, the
 // keys of step over and out, the call stack, every memory and the wheel.
 #include <QComboBox>
+#include <QDialog>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QScrollBar>
@@ -10,6 +11,7 @@
 #include <QTest>
 #include <QWheelEvent>
 
+#include <functional>
 #include <memory>
 
 #include "DebugRig.h"
@@ -314,6 +316,37 @@ private slots:
         QCoreApplication::processEvents();  // the cell's editor commits later
         QVERIFY(rig.Debug().Session().Breakpoints.All()[0].Condition);
         QCOMPARE(rig.Debug().Session().Breakpoints.All()[0].Condition->AnyOf.size(), size_t{4001});
+    }
+
+    // A dialog opened from one of the debugger's windows gives the keyboard
+    // back to that window when it closes, not to the emulator's.
+    void ClosingADialogGivesTheKeyboardBackToItsWindow() {
+        Rig rig;
+        QWidget* tools = &rig.Tools();
+        QWidget* debug = &rig.Debug();
+        const struct {
+            QWidget* window;
+            std::function<void()> open;
+        } dialogs[] = {
+            {tools, [&rig] { QTest::mouseClick(rig.Tools().Button("Folder..."), Qt::LeftButton); }},
+            {tools, [&rig] { rig.Tools().Button("Symbols")->click(); }},
+            {debug, [&rig] { rig.Key(QKeySequence(Qt::CTRL | Qt::Key_G)); }},
+        };
+        for (const auto& dialog : dialogs) {
+            dialog.window->activateWindow();
+            QTRY_COMPARE(QApplication::activeWindow(), dialog.window);
+            bool answered = false;
+            QTimer::singleShot(0, [&answered] {
+                QWidget* box = QApplication::activeModalWidget();
+                answered = box != nullptr;
+                if (auto* modal = qobject_cast<QDialog*>(box)) modal->reject();
+            });
+            dialog.open();
+            QVERIFY(answered);
+            // The hand-over waits for the close's events to be done.
+            for (int round = 0; round < 3; ++round) QCoreApplication::processEvents();
+            QCOMPARE(QApplication::activeWindow(), dialog.window);
+        }
     }
 
     // A code name where data is read or watched is taken, with a warning.
