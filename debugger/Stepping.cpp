@@ -78,6 +78,18 @@ StepOutcome RunTo(Machine& m, DebugSession& session, DebugState& state, uint16_t
     return RunSteps(m, session, state, StepTarget{address, false, 0});
 }
 
+StepOutcome StepLine(Machine& m, DebugSession& session, DebugState& state, bool over) {
+    const SourceLineRow* start = session.Lines.LineAt(m.Cpu.PC);
+    StepOutcome outcome = StepOutcome::Done;
+    for (int step = 0; step < LineStepLimit; ++step) {
+        outcome = over ? StepOver(m, session, state) : StepInto(m, session, state);
+        if (outcome != StepOutcome::Done || !start) break;
+        const SourceLineRow* now = session.Lines.LineAt(m.Cpu.PC);
+        if (now && (now->File != start->File || now->Line != start->Line)) break;
+    }
+    return outcome;
+}
+
 void ContinueRun(Machine& m, DebugSession& session) { session.Arm(m); }
 
 }  // namespace varnox

@@ -28,13 +28,14 @@ TDebugForm::~TDebugForm() { delete tools_; }
 
 void TDebugForm::BuildAdditions() {
     controller_ = new TDebugController(machine_, state_, this);
-    listPane_.SetSymbols(&Session().Symbols);
+    listPane_.SetSymbols(&controller_->Session().Symbols);
     TPaneBox& list = PaneBox(ListId);
     margin_ = new TListMargin(list.CellSize().height(), list.GroupBox());
+    margin_->setObjectName(QStringLiteral("ListMargin"));
     margin_->setGeometry(MarginGeometry);
     margin_->Rows = [this] {
         std::vector<TListMargin::Row> rows;
-        const BreakpointList& breakpoints = Session().Breakpoints;
+        const BreakpointList& breakpoints = controller_->Session().Breakpoints;
         for (const std::optional<uint16_t>& address : listPane_.RowAddresses()) {
             TListMargin::Row row;
             if (address) {
@@ -58,12 +59,13 @@ void TDebugForm::BuildAdditions() {
     };
 
     tools_ = new TDebugTools(*controller_);
+    tools_->setObjectName(QStringLiteral("DebugTools"));
     tools_->setAttribute(Qt::WA_ShowWithoutActivating);
     connect(controller_, &TDebugController::Refreshed, this, [this] {
         CloseEditors();
         margin_->update();
     });
-    connect(controller_, &TDebugController::Finished, this, [this] { SelectPane(StepGroupBox()); });
+    connect(controller_, &TDebugController::Finished, this, [this] { SelectPane(stepGroupBox_); });
     connect(controller_, &TDebugController::Resumed, this, [this] {
         CloseEditors();
         hide();
@@ -111,7 +113,7 @@ void TDebugForm::MarginClick(int row) {
     // A label's row stands for the line under it.
     for (size_t i = static_cast<size_t>(std::max(row, 0)); i < addresses.size(); ++i) {
         if (addresses[i]) {
-            ToggleBreakpointAt(*addresses[i]);
+            controller_->ToggleBreakpointAt(*addresses[i]);
             return;
         }
     }
@@ -129,12 +131,12 @@ void TDebugForm::GoToClick() {
     const QString text = QInputDialog::getText(this, QStringLiteral("Go to"), QStringLiteral("Address (hex) or name:"),
                                                QLineEdit::Normal, QString(), &ok);
     if (!ok) return;
-    const AddressValue address = ParseAddressText(text.toStdString(), Session().Names());
+    const AddressValue address = ParseAddressText(text.toStdString(), controller_->Session().Names());
     if (!address.Address) {
         controller_->SetStatus(QString::fromStdString(address.Problem));
         return;
     }
-    ShowInListing(*address.Address);
+    controller_->ShowInListing(*address.Address);
 }
 
 void TDebugForm::ShowTools(bool asked) {
@@ -175,7 +177,7 @@ void TDebugForm::FocusTools() {
 
 // The close box lets the emulator run on freely, as it always did.
 void TDebugForm::closeEvent(QCloseEvent* event) {
-    controller_->Halted();
+    controller_->Core().Halted();
     QWidget::closeEvent(event);
 }
 

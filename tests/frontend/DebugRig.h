@@ -17,6 +17,14 @@
 
 namespace varnox::test {
 
+// The tools, a window of their own beside the Debug Window.
+inline TDebugTools* FindTools() {
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->objectName() == QStringLiteral("DebugTools")) return qobject_cast<TDebugTools*>(window);
+    }
+    return nullptr;
+}
+
 using Pane = TDebugForm::PaneId;
 
 constexpr std::string_view Program =
@@ -59,10 +67,22 @@ public:
     }
     Machine& M() { return main_->GetMachine(); }
     TDebugForm& Debug() { return *debug_; }
-    TDebugTools& Tools() { return *debug_->Tools(); }
+    TDebugController& Controller() { return debug_->Controller(); }
+    DebugSession& Session() { return debug_->Controller().Session(); }
+    const DebugState& State() { return debug_->Controller().Core().State(); }
+    TDebugTools& Tools() { return *FindTools(); }
+    // The window's parts by their names.
+    template <typename Widget = QWidget>
+    Widget* Find(const char* name) {
+        return debug_->findChild<Widget*>(QString::fromLatin1(name));
+    }
+    TPaneBox& PaneBox(Pane id) {
+        static constexpr const char* Names[] = {"ListPane", "RegPane", "MainPane", "BinPane"};
+        return *Find<TPaneBox>(Names[id]);
+    }
     TMainForm& Main() { return *main_; }
     const Scratch& Dir() const { return scratch_; }
-    uint16_t At(const char* name) { return debug_->Session().Symbols.Find(name)->Address; }
+    uint16_t At(const char* name) { return Session().Symbols.Find(name)->Address; }
     void Key(QKeySequence key) { QTest::keySequence(debug_.get(), key); }
     // Run ticks until the debugger shows again; the number taken, or -1.
     int TicksUntilShown(int limit = 500) {
@@ -73,7 +93,7 @@ public:
         return -1;
     }
     QStringList ListRows() {
-        TPaneBox& box = debug_->PaneBox(Pane::ListId);
+        TPaneBox& box = PaneBox(Pane::ListId);
         box.PaintBox()->grab();
         QStringList rows;
         for (const PaneText& text : box.DrawnTexts()) {

@@ -4,6 +4,7 @@
 // keys of step over and out, the call stack, every memory and the wheel.
 #include <QComboBox>
 #include <QDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QScrollBar>
@@ -11,6 +12,7 @@
 #include <QTest>
 #include <QWheelEvent>
 
+#include <filesystem>
 #include <functional>
 #include <memory>
 
@@ -60,10 +62,10 @@ private slots:
         const QStringList rows = rig.ListRows();
         QCOMPARE(rows.mid(0, 4), QStringList({"main:", "0000: ldw   sp,&HE000", "0001: ldw   ix,count", "again:"}));
         // A click in the margin of the "again:" row sets the breakpoint of its line.
-        const int cell = rig.Debug().PaneBox(Pane::ListId).CellSize().height();
-        QTest::mouseClick(rig.Debug().ListMargin(), Qt::LeftButton, {}, QPoint(3, 3 * cell + 2));
-        QCOMPARE(rig.Debug().Session().Breakpoints.Size(), size_t{1});
-        QCOMPARE(rig.Debug().Session().Breakpoints.All()[0].Address, rig.At("again"));
+        const int cell = rig.PaneBox(Pane::ListId).CellSize().height();
+        QTest::mouseClick(rig.Find("ListMargin"), Qt::LeftButton, {}, QPoint(3, 3 * cell + 2));
+        QCOMPARE(rig.Session().Breakpoints.Size(), size_t{1});
+        QCOMPARE(rig.Session().Breakpoints.All()[0].Address, rig.At("again"));
         QCOMPARE(rig.Tools().BreakpointTable()->rowCount(), 1);
 
         rig.Key(Qt::Key_F5);  // continue
@@ -74,7 +76,7 @@ private slots:
         // Once more round: the breakpoint's second hit.
         rig.Key(Qt::Key_F5);
         QVERIFY(rig.TicksUntilShown() > 0);
-        QCOMPARE(rig.Debug().Session().Breakpoints.All()[0].Hits, 2u);
+        QCOMPARE(rig.Session().Breakpoints.All()[0].Hits, 2u);
         // Unticked in its list, it lets the run go on.
         rig.Tools().BreakpointTable()->item(0, 0)->setCheckState(Qt::Unchecked);
         rig.Key(Qt::Key_F5);
@@ -100,7 +102,7 @@ private slots:
         QCOMPARE(stack->item(1)->text(), QStringLiteral("0003 after <- cal outer"));
         // Choosing a frame shows its call in the listing.
         emit stack->itemActivated(stack->item(1));
-        QCOMPARE(rig.Debug().GetState().ListTop, 2);
+        QCOMPARE(rig.State().ListTop, 2);
         rig.Key(QKeySequence(Qt::SHIFT | Qt::Key_F11));
         QCOMPARE(m.Cpu.PC, rig.At("outer") + 1);
         QCOMPARE(rig.Tools().CallStackList()->count(), 1);
@@ -136,16 +138,36 @@ private slots:
         }
         QTableView* table = source.Table();
         QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, table->visualRect(table->model()->index(6, Source::MarkColumn)).center());
-        QVERIFY(rig.Debug().Session().Breakpoints.Find(rig.At("inner")).has_value());
+        QVERIFY(rig.Session().Breakpoints.Find(rig.At("inner")).has_value());
         // F9 on a chosen line, there too.
         table->setCurrentIndex(table->model()->index(8, Source::TextColumn));
         QTest::keyClick(table, Qt::Key_F9);
-        QVERIFY(rig.Debug().Session().Breakpoints.Find(rig.At("inner") + 2).has_value());
+        QVERIFY(rig.Session().Breakpoints.Find(rig.At("inner") + 2).has_value());
         // The listing shows each group of words under its source line.
         source.ShowFile("Listing");
         source.SourceAbove()->setChecked(true);
         QCOMPARE(source.Table()->model()->match(source.Table()->model()->index(0, Source::WhereColumn), Qt::DisplayRole,
                                                 "main.asm:5", -1, Qt::MatchExactly).size(), 1);
+    }
+
+    // With line rows but no sources beside them (as the default kit has
+    // them), the status line still says why the run stopped; the Source
+    // tab says its trouble above its table, until the file is there.
+    void AStopsReasonWinsOverTheSourceTabsTrouble() {
+        Rig rig;
+        const QByteArray source = rig.Dir().Read("main.asm");
+        std::filesystem::remove(rig.Dir().Path() / "main.asm");
+        rig.Controller().ToggleBreakpointAt(rig.At("inner"));
+        rig.Key(Qt::Key_F5);
+        QVERIFY(rig.TicksUntilShown() > 0);
+        QCOMPARE(rig.Tools().Status(), QStringLiteral("Breakpoint 1 at 0006 inner (hit 1)"));
+        auto* problem = rig.Tools().findChild<QLabel*>("sourceProblem");
+        QVERIFY(problem->isVisible());
+        QVERIFY(problem->text().contains("main.asm: No such file or directory (Folder... says where the sources are)"));
+        rig.Dir().Write("main.asm", source);
+        rig.Key(Qt::Key_F11);
+        QVERIFY(!problem->isVisible());
+        QCOMPARE(rig.Tools().Status(), QStringLiteral("Stopped at 0007 inner+1"));
     }
 
     // A line that never ends (a loop on itself, a wait) ends the line step
@@ -164,7 +186,7 @@ private slots:
     void ProfileTabCountsARunAndGoesToTheCode() {
         using Profile = varnox::TToolsProfile;
         Rig rig;
-        rig.Debug().ToggleBreakpointAt(rig.At("after"));
+        rig.Controller().ToggleBreakpointAt(rig.At("after"));
         QTest::mouseClick(rig.Tools().Button("Run"), Qt::LeftButton);
         QVERIFY(rig.TicksUntilShown() > 0);
         QTableWidget* table = rig.Tools().Profile()->Table();
@@ -173,7 +195,7 @@ private slots:
         QVERIFY(sum > 0);
         QCOMPARE(table->item(0, Profile::NameColumn)->text(), QStringLiteral("inner"));
         emit table->cellDoubleClicked(0, Profile::NameColumn);
-        QCOMPARE(rig.Debug().CursorAddress(), rig.At("inner"));
+        QCOMPARE(rig.Controller().CursorAddress(), rig.At("inner"));
         QTest::mouseClick(rig.Tools().Button("Reset"), Qt::LeftButton);
         QCOMPARE(table->rowCount(), 0);
     }
@@ -224,7 +246,7 @@ private slots:
             QCOMPARE(field->property("refused").toBool(), entry.refused);
         }
         QStringList taken;
-        for (const varnox::WatchExpression& e : rig.Debug().Session().Expressions.All()) taken << QString::fromStdString(e.Text);
+        for (const varnox::WatchExpression& e : rig.Session().Expressions.All()) taken << QString::fromStdString(e.Text);
         QCOMPARE(taken, QStringList({"[count+1]", "word [count+#2]", "r8"}));
     }
 
@@ -250,18 +272,18 @@ private slots:
         QCOMPARE(rig.M().DataRam[0x10], 0x5A);
         QVERIFY(tools.FindInMemory("\"Z\""));
         QCOMPARE(tools.HexView()->Cursor(), 0x10u);
-        QCOMPARE(tools.Status(), QStringLiteral("Found at C010"));
+        QCOMPARE(tools.Status(), QStringLiteral("Stopped at 0000 main\nFound at C010"));  // under why it stands
 
         // The wheel scrolls the memory view and the window's own panes alike.
         rig.Wheel(tools.HexView(), -2);
         QCOMPARE(tools.HexView()->Top(), 6u * 16);
-        varnox::TPaneBox& hex = rig.Debug().PaneBox(Pane::BinId);
+        varnox::TPaneBox& hex = rig.PaneBox(Pane::BinId);
         rig.Wheel(hex.PaintBox(), -1);
-        QCOMPARE(rig.Debug().GetState().BinTop, 0xC030);
+        QCOMPARE(rig.State().BinTop, 0xC030);
         rig.Wheel(hex.PaintBox(), 5);
-        QCOMPARE(rig.Debug().GetState().BinTop, 0xC000);
-        rig.Wheel(rig.Debug().PaneBox(Pane::ListId).PaintBox(), -1);
-        QCOMPARE(rig.Debug().GetState().ListTop, 3);
+        QCOMPARE(rig.State().BinTop, 0xC000);
+        rig.Wheel(rig.PaneBox(Pane::ListId).PaintBox(), -1);
+        QCOMPARE(rig.State().ListTop, 3);
     }
 
     void WatchpointStopsAndTheTraceIsSaved() {
@@ -271,7 +293,7 @@ private slots:
         rig.Key(Qt::Key_F5);
         QVERIFY(rig.TicksUntilShown() > 0);
         QCOMPARE(rig.Tools().Status(), QStringLiteral("Watch: write C010 00 -> 01 at 0008 (inner+2), count"));
-        QCOMPARE(rig.Debug().Session().Trace.Size(), size_t{7});  // ldw, ldw, cal, cal, ld, ad, st
+        QCOMPARE(rig.Session().Trace.Size(), size_t{7});  // ldw, ldw, cal, cal, ld, ad, st
         varnox::test::Scratch out;
         QVERIFY(!rig.Tools().SaveTrace(out.Path() / "trace.txt"));
         QVERIFY(out.Read("trace.txt").startsWith("0000: ldw   sp,&HE000"));
@@ -302,7 +324,7 @@ private slots:
             QTest::keyClick(edit, Qt::Key_Return);
             QCOMPARE(edit->text().isEmpty(), c.taken);
             QCOMPARE(rig.Tools().Status().contains("is longer than 65536 characters, the most taken"), !c.taken);
-            const varnox::DebugSession& session = rig.Debug().Session();
+            const varnox::DebugSession& session = rig.Session();
             QCOMPARE(session.Breakpoints.Size() + session.Expressions.Size() + session.Watchpoints.Size(), size_t{c.taken});
             if (c.taken && session.Breakpoints.Size()) QCOMPARE(session.Breakpoints.All()[0].Condition->AnyOf.size(), size_t{4001});
         }
@@ -314,8 +336,8 @@ private slots:
         cell->setText(condition);
         QTest::keyClick(cell, Qt::Key_Return);
         QCoreApplication::processEvents();  // the cell's editor commits later
-        QVERIFY(rig.Debug().Session().Breakpoints.All()[0].Condition);
-        QCOMPARE(rig.Debug().Session().Breakpoints.All()[0].Condition->AnyOf.size(), size_t{4001});
+        QVERIFY(rig.Session().Breakpoints.All()[0].Condition);
+        QCOMPARE(rig.Session().Breakpoints.All()[0].Condition->AnyOf.size(), size_t{4001});
     }
 
     // A dialog opened from one of the debugger's windows gives the keyboard
@@ -354,7 +376,7 @@ private slots:
         Rig rig;
         QVERIFY(rig.Tools().Watch()->Add("[count]") && !rig.Tools().Status().contains("names code"));
         QVERIFY(rig.Tools().Watch()->Add("[inner]"));
-        QCOMPARE(rig.Tools().Status(), QStringLiteral("[inner] names code; it shows the data address of the same number"));
+        QVERIFY(rig.Tools().Status().endsWith("\n[inner] names code; it shows the data address of the same number"));
         QVERIFY(rig.Tools().AddWatchpoint("inner"));
         QVERIFY(rig.Tools().Status().endsWith("it names code; the data address of the same number is watched"));
     }

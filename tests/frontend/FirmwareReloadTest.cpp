@@ -39,7 +39,7 @@ class FirmwareReloadTest : public QObject {
 private slots:
     void BreakpointsFoundAgainAfterCodeMoved() {
         Rig rig;
-        varnox::TFirmwareReload reload(&rig.Main(), rig.M(), rig.Dir().Path(), rig.Debug().Controller(),
+        varnox::TFirmwareReload reload(&rig.Main(), rig.M(), rig.Dir().Path(), rig.Controller(),
                                        rig.Main().Messages(), rig.Main().Warnings());
         QVERIFY(rig.Tools().AddBreakpoint("inner", "", ""));
         QVERIFY(rig.Tools().AddBreakpoint("after", "", ""));
@@ -50,7 +50,7 @@ private slots:
         const varnox::ReloadResult result = reload.Reload();
         QVERIFY(result.Loaded);
         QCOMPARE(rig.At("inner"), innerBefore + 2);
-        const varnox::BreakpointList& breakpoints = rig.Debug().Session().Breakpoints;
+        const varnox::BreakpointList& breakpoints = rig.Session().Breakpoints;
         QCOMPARE(breakpoints.Size(), size_t{2});
         QVERIFY(breakpoints.Find(rig.At("inner")).has_value());
         QVERIFY(breakpoints.Find(1).has_value());
@@ -66,7 +66,7 @@ private slots:
     // build from power-on.
     void FileMenuReloadsARunningMachine() {
         Rig rig;
-        varnox::TFirmwareReload reload(&rig.Main(), rig.M(), rig.Dir().Path(), rig.Debug().Controller(),
+        varnox::TFirmwareReload reload(&rig.Main(), rig.M(), rig.Dir().Path(), rig.Controller(),
                                        rig.Main().Messages(), rig.Main().Warnings());
         reload.AddToFileMenu(rig.Main().Menu().MenuBar());
         rig.Debug().close();
@@ -82,7 +82,7 @@ private slots:
 
     void HalfWrittenPairIsRefusedThenTheNextChangeLoads() {
         Rig rig;
-        varnox::TFirmwareReload reload(&rig.Main(), rig.M(), rig.Dir().Path(), rig.Debug().Controller(),
+        varnox::TFirmwareReload reload(&rig.Main(), rig.M(), rig.Dir().Path(), rig.Controller(),
                                        rig.Main().Messages(), rig.Main().Warnings());
         reload.WatchAction()->setChecked(true);
         const std::array<uint8_t, 3> before{rig.M().InstrRom[0], rig.M().InstrRom[1], rig.M().InstrRom[2]};
