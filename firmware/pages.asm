@@ -30,7 +30,7 @@ handle_key: tsb r44,K_OFF
             jmp z,memo_key
             tsb r24,PG_CHAR
             jmp z,char_key
-            rtn                     ; the start page has no keys of its own
+            jmp menu_key            ; the start page
 .test:      cal display_test
             jmp show_page
 .shape:     ld r24,(iy+O_SHAPE)
@@ -41,6 +41,19 @@ handle_key: tsb r44,K_OFF
             cal clock_zero
             pst ie,IE_TIMER
             jmp draw_status
+
+; menu_key: a key that starts a calculation (a digit, a sign, "(" or ".")
+; opens the calculator with it typed; the start page's other keys do nothing.
+menu_key:   ldw ix,calckeys
+            ld r100,(ix+r44)
+            tsb r100,0
+            jmp z,.none
+            tsb r100,')'
+            jmp z,.none
+            ld r24,PG_CALC
+            cal set_page            ; keeps r44, the key being handled
+            jmp calc_key
+.none:      rtn
 
 to_menu:    ld r24,PG_MENU
             ; fall through

@@ -31,13 +31,14 @@ text_hd:    db " HD",0
 
 ; The start page, rows 1..7.
 MENU_ROWS   equ 7
+; Each page's key, then its PC key (as the window's default map has it).
 menu_text:  db "Varnox      v1.0",0
-            db "CALC  calculator",0
-            db "MEMO  memo pad",0
-            db "CHAR  characters",0
-            db "TEST  display",0
-            db "OFF   ESC: on",0
-            db "MENU  this page",0
+            db "CALC F2 or 0-9",0
+            db "MEMO F4 memo pad",0
+            db "CHAR F5 charset",0
+            db "TEST F6 display",0
+            db "OFF PgDn  Esc:on",0
+            db "MENU F1 here",0
 
 text_codes: db "Codes &H",0
 text_to:    db "-&H",0

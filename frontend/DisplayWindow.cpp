@@ -22,7 +22,7 @@ TDisplayWindow::TDisplayWindow(QWidget* keys, QMenu* menu, QSize dots)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(stage_);
     setMinimumSize(dots);
-    resize(dots * 4);
+    resize(dots * 4 + QSize(0, 16));  // four pixels a dot, and a line of badges below
 }
 
 void TDisplayWindow::keyPressEvent(QKeyEvent* event) { QCoreApplication::sendEvent(keys_, event); }

@@ -59,6 +59,13 @@ TKeyFocus::TKeyFocus(QWidget* window, QMenuBar* menuBar) : QObject(window), wind
 
 bool TKeyFocus::eventFilter(QObject* watched, QEvent* event) {
     if (watched == menuBar_ && event->type() == QEvent::FocusIn) TakeBackSoon();
+    // Shown first: where no window manager gives it the keyboard, the keys
+    // would reach it only under the pointer, and its shortcuts not before a
+    // click. (The window system activates it once it is on the screen.)
+    if (watched == window_ && event->type() == QEvent::Show && !shownOnce_) {
+        shownOnce_ = true;
+        window_->activateWindow();
+    }
     // A dialog or menu of the program gone: where no window manager hands
     // the keyboard on, it falls to the screen's root, and the window system
     // may say nothing more of it to the program.

@@ -35,6 +35,7 @@ private:
     void TakeBackSoon(const QWindow* closed);
 
     QWidget* window_;
+    bool shownOnce_ = false;
     QMenuBar* menuBar_;
     QPointer<QWindow> lastFocus_;  // the window that had the keyboard
     std::deque<QPointer<QWindow>> focusHistory_;  // those before it, the latest first

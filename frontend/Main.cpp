@@ -21,6 +21,7 @@
 #include "core/Cpu.h"
 #include "frontend/DisplayWindow.h"
 #include "frontend/KeyFocus.h"
+#include "frontend/KeyHints.h"
 #include "frontend/KeyMapWindow.h"
 #include "frontend/QtKeys.h"
 #include "frontend/RecordMark.h"
@@ -103,6 +104,9 @@ TMainForm::TMainForm(std::filesystem::path dir, QWidget* parent)
     connect(&messages_, &TScreenMessages::Changed, lcdImage_, qOverload<>(&QWidget::update));
     view_.Place(lcdImage_, ToQRect(DisplayPlace));
     view_.SetDisplay(lcdImage_);
+    // "Paused", the speed and a replay's progress, between the display's
+    // frame and the switches: they stay, so they must hide none of its rows.
+    view_.Place(new TBadgeStrip(client, messages_), ToQRect(BadgeStripPlace));
     // In the frame left of the display, where it hides nothing.
     recordMark_ = new TRecordMark(client);
     view_.Place(recordMark_, QRect(19, 20, 27, 26));
@@ -120,6 +124,8 @@ TMainForm::TMainForm(std::filesystem::path dir, QWidget* parent)
         connect(button, &TSpeedButton::MouseUp, this, &TMainForm::ButtonMouseUp);
         buttons_.push_back(button);
     }
+
+    hints_ = std::make_unique<TKeyHints>(view_, client);
 
     printBevel_ = MakeBevel(client, QFrame::Panel);
     view_.Place(printBevel_, ToQRect(PrintSwitchPlace.Bevel));
@@ -158,7 +164,10 @@ TMainForm::TMainForm(std::filesystem::path dir, QWidget* parent)
                                    if (!keyMap_) {
                                        keyMap_ = new TKeyMapWindow(
                                            this, [this](int key) { return Button(key)->Face(); }, keys_,
-                                           [this] { TWindowSettings::StoreKeyMap(keys_); });
+                                           [this] {
+                                               TWindowSettings::StoreKeyMap(keys_);
+                                               hints_->Show(keys_);
+                                           });
                                    }
                                    keyMap_->show();
                                    keyMap_->raise();
@@ -191,6 +200,7 @@ TMainForm::TMainForm(std::filesystem::path dir, QWidget* parent)
     view_.Apply();
     KeyMapRead stored = TWindowSettings::StoredKeyMap();
     keys_ = stored.Map;
+    hints_->Show(keys_);
     if (!stored.Warnings.empty()) {
         // One box for all; the entries it names go back to their defaults,
         // so that the next start does not say them again.

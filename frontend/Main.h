@@ -40,6 +40,7 @@ class QTimer;
 
 namespace varnox {
 
+class TKeyHints;
 class TKeyMapWindow;
 class TRecordMark;
 struct TRecordingDisplay;
@@ -70,6 +71,7 @@ public:
     // Where every input reaches the machine and every run tick runs it.
     const QImage& DisplayBitmap() const { return displayBitmap_; }
     TSpeedButton* Button(int tag) const { return buttons_.at(tag - 1); }
+    TKeyHints& Hints() const { return *hints_; }
     TShape* PrintSwitch() const { return printSwitch_; }
     TShape* PowerSwitch() const { return powerSwitch_; }
     TLcdImage* LcdImage() const { return lcdImage_; }
@@ -178,6 +180,7 @@ private:
     TThreadedTimer* runTimer_ = nullptr;
     QTimer* refreshTimer_ = nullptr;
     TKeyMapWindow* keyMap_ = nullptr;
+    std::unique_ptr<TKeyHints> hints_;
     TRecordMark* recordMark_ = nullptr;
     std::unique_ptr<TMainMenu> menu_;
     std::unique_ptr<TRecordingDisplay> recordingDisplay_;

@@ -284,6 +284,10 @@ void TMainMenu::Lay(QMenu* menu, const std::vector<TMenuItem>& items) const {
         UpdateSlotTexts();
         ShowView();
     });
+    // The shortcut of an empty slot still answers, in the message line.
+    QObject::connect(menu, &QMenu::aboutToHide, window_, [this] {
+        for (int slot = 1; slot <= StateSlotCount; ++slot) Action(Numbered("load", slot))->setEnabled(true);
+    });
 }
 
 void TMainMenu::ShowSpeed() const {
@@ -300,6 +304,8 @@ void TMainMenu::UpdateSlotTexts() const {
         const QString text = targets_.States.SlotText(slot);
         Action(Numbered("save", slot))->setText(text);
         Action(Numbered("load", slot))->setText(text);
+        // Shown greyed while the menu is open; its shortcut says why.
+        Action(Numbered("load", slot))->setEnabled(!targets_.States.SlotEmpty(slot));
     }
 }
 

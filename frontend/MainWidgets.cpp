@@ -135,7 +135,31 @@ void TLcdImage::contextMenuEvent(QContextMenuEvent* event) {
     event->ignore();  // the window's menu
 }
 
+// ---- TBadgeStrip -------------------------------------------------------------
+
+TBadgeStrip::TBadgeStrip(QWidget* parent, const TScreenMessages& messages) : QWidget(parent), messages_(messages) {
+    setObjectName(QStringLiteral("badgeStrip"));
+    setFocusPolicy(Qt::NoFocus);
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+    connect(&messages, &TScreenMessages::Changed, this, qOverload<>(&QWidget::update));
+}
+
+void TBadgeStrip::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    messages_.PaintLasting(painter, rect(), height());
+}
+
 // ---- TDisplayStage -----------------------------------------------------------
+
+namespace {
+
+// A line of badges on the stage, and the width beside the display that
+// holds them ("Paused" on a line; a longer one goes on a line of its own,
+// cut in the middle if need be).
+int StageLineHeight(QSize stage) { return std::clamp(stage.height() / 40, 12, 24); }
+int BesideWidth(int lineHeight) { return lineHeight * 4; }
+
+}  // namespace
 
 TDisplayStage::TDisplayStage(QWidget* parent, QSize dots) : QWidget(parent), dots_(dots) {
     setFocusPolicy(Qt::NoFocus);
@@ -146,15 +170,37 @@ TDisplayStage::TDisplayStage(QWidget* parent, QSize dots) : QWidget(parent), dot
 }
 
 void TDisplayStage::Hold(QWidget* display) {
+    disconnect(repaint_);
     display_ = display;
     if (!display_) return;
+    if (const auto* image = qobject_cast<TLcdImage*>(display_); image && image->Messages()) {
+        repaint_ = connect(image->Messages(), &TScreenMessages::Changed, this, qOverload<>(&QWidget::update));
+    }
     display_->setParent(this);
     PlaceDisplay();
     display_->show();
 }
 
+bool TDisplayStage::BadgesBeside() const {
+    const int whole = std::max(1, std::min(width() / dots_.width(), height() / dots_.height()));
+    return (width() - dots_.width() * whole) / 2 >= BesideWidth(StageLineHeight(size()));
+}
+
 int TDisplayStage::DotScale() const {
-    return std::max(1, std::min(width() / dots_.width(), height() / dots_.height()));
+    // Below the display, the badges take a line of their own.
+    const int below = BadgesBeside() ? 0 : StageLineHeight(size());
+    return std::max(1, std::min(width() / dots_.width(), (height() - below) / dots_.height()));
+}
+
+int TDisplayStage::BadgeLineHeight() const { return StageLineHeight(size()); }
+
+QRect TDisplayStage::BadgeArea() const {
+    const QSize shown = dots_ * DotScale();
+    const int line = BadgeLineHeight();
+    const int left = (width() - shown.width()) / 2;
+    if (BadgesBeside()) return QRect(left + shown.width(), 0, width() - left - shown.width(), height());
+    const int top = (height() - line - shown.height()) / 2 + shown.height();
+    return QRect(left, top, shown.width(), line);
 }
 
 void TDisplayStage::resizeEvent(QResizeEvent* event) {
@@ -162,10 +208,20 @@ void TDisplayStage::resizeEvent(QResizeEvent* event) {
     PlaceDisplay();
 }
 
+void TDisplayStage::paintEvent(QPaintEvent* event) {
+    QWidget::paintEvent(event);
+    const auto* image = qobject_cast<TLcdImage*>(display_);
+    if (!image || !image->Messages()) return;
+    QPainter painter(this);
+    image->Messages()->PaintLasting(painter, BadgeArea(), BadgeLineHeight());
+}
+
 void TDisplayStage::PlaceDisplay() {
     if (!display_) return;
     const QSize size = dots_ * DotScale();
-    display_->setGeometry(QRect(QPoint((width() - size.width()) / 2, (height() - size.height()) / 2), size));
+    // Above its line of badges when they go below it.
+    const int below = BadgesBeside() ? 0 : BadgeLineHeight();
+    display_->setGeometry(QRect(QPoint((width() - size.width()) / 2, (height() - below - size.height()) / 2), size));
 }
 
 }  // namespace varnox

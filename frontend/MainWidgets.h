@@ -68,6 +68,7 @@ class TLcdImage : public QLabel {
 public:
     TLcdImage(QWidget* parent, QSize dots);
     void SetMessages(const TScreenMessages* messages) { messages_ = messages; }
+    const TScreenMessages* Messages() const { return messages_; }
     void SetBackdrop(QColor backdrop);
     // Where the dots are drawn, and the device pixels a dot spans.
     QRectF DotsRect() const;
@@ -83,8 +84,24 @@ private:
     QColor backdrop_;
 };
 
+// The lasting messages ("Paused", the speed, a replay's progress) in a
+// strip of the face of their own, below the display's frame.
+class TBadgeStrip : public QWidget {
+    Q_OBJECT
+public:
+    TBadgeStrip(QWidget* parent, const TScreenMessages& messages);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+
+private:
+    const TScreenMessages& messages_;
+};
+
 // Black around the display, which it centres at the largest whole number
-// of pixels a dot that fits: the display-only view and fullscreen.
+// of pixels a dot that fits: the display-only view and fullscreen. The
+// lasting messages go in the black beside the display where there is room
+// for them, else in a strip below it.
 class TDisplayStage : public QWidget {
     Q_OBJECT
 public:
@@ -92,15 +109,22 @@ public:
     // Takes `display` in, or gives it back (null).
     void Hold(QWidget* display);
     int DotScale() const;
+    // Where the lasting messages go, and the height of a line of them.
+    QRect BadgeArea() const;
+    int BadgeLineHeight() const;
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
 
 private:
     void PlaceDisplay();
+    // Whether the badges fit beside the display at the whole scale.
+    bool BadgesBeside() const;
 
     QSize dots_;
     QWidget* display_ = nullptr;
+    QMetaObject::Connection repaint_;
 };
 
 }  // namespace varnox

@@ -59,9 +59,25 @@ void TScaledFace::LayOne(QWidget* control, QRect place) const {
     }
 }
 
+void TScaledFace::SetWholeDots(QRect displayPlace, QSize dots) {
+    displayPlace_ = displayPlace;
+    dots_ = dots;
+    Lay();
+}
+
+double TScaledFace::WholeDotScale(double scale) const {
+    if (displayPlace_.isEmpty() || dots_.isEmpty()) return scale;
+    const double ratio = devicePixelRatioF();
+    const QSize place = Scaled(displayPlace_, scale).size() * ratio;
+    const int dot = std::max(1, std::min(place.width() / dots_.width(), place.height() / dots_.height()));
+    if (place == dots_ * dot) return scale;  // filled already
+    // Where the place is exactly `dot` device pixels a dot.
+    return dot * static_cast<double>(dots_.width()) / (displayPlace_.width() * ratio);
+}
+
 void TScaledFace::Lay() {
     scale_ = std::min(static_cast<double>(width()) / base_.width(), static_cast<double>(height()) / base_.height());
-    scale_ = std::max(scale_, 0.25);
+    scale_ = WholeDotScale(std::max(scale_, 0.25));
     const QSize face = SizeAt(scale_);
     offset_ = QPoint((width() - face.width()) / 2, (height() - face.height()) / 2);
     setFont(LayoutFont(scale_));

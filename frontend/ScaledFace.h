@@ -1,7 +1,9 @@
 // The calculator's face at any size: every control keeps its place in 1x
 // pixels, and all of them scale together by the largest factor at which the
 // whole face fits the widget, centred in it, with the lines of the frames
-// and the font. At a whole-number factor every place is exact.
+// and the font. At a whole-number factor every place is exact. Where the
+// display's dots could not fill its place in whole pixels, the face takes
+// the size of the dots instead (the next smaller scale where they do).
 #pragma once
 
 #include <QHash>
@@ -29,6 +31,13 @@ public:
     // The face's size at `scale`.
     QSize SizeAt(double scale) const;
 
+    // The display's place at 1x and its dots: from then on the face is
+    // drawn only at scales where the display's place is a whole number of
+    // device pixels a dot, so that the dots fill it.
+    void SetWholeDots(QRect displayPlace, QSize dots);
+    // The largest such scale up to `scale` (`scale` itself before that).
+    double WholeDotScale(double scale) const;
+
     // Lays the controls out again: after one of them came back from
     // another widget.
     void Lay();
@@ -43,6 +52,8 @@ private:
     void LayOne(QWidget* control, QRect place) const;
 
     QSize base_;
+    QRect displayPlace_;  // empty: any scale
+    QSize dots_;
     double scale_ = 1;
     QPoint offset_;  // of the centred face
     QHash<QWidget*, QRect> places_;

@@ -75,30 +75,36 @@ void TScreenMessages::Tick() {
     if (fading) emit Changed();
 }
 
+namespace {
+
+QFont MessageFont(int pixels) {
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(pixels);
+    font.setBold(true);
+    return font;
+}
+
+}  // namespace
+
 // White on dark bands in a size that follows the display's, so they read
-// the same at any view size: the lasting ones from the top-right corner
-// down, the others from the bottom-left corner up, the newest lowest.
+// the same at any view size, from the bottom-left corner up, the newest
+// lowest. The lasting ones have a strip of their own (PaintLasting).
 void TScreenMessages::Paint(QPainter& painter, QRect display) const {
     const std::vector<TLine> lines = Lines();
-    if (lines.empty()) return;
+    const auto lasting = static_cast<std::ptrdiff_t>(lasting_.size());
+    if (static_cast<std::ptrdiff_t>(lines.size()) <= lasting) return;
     painter.save();
-    QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPixelSize(std::clamp(display.height() / 11, 9, 28));
-    font.setBold(true);
+    const QFont font = MessageFont(std::clamp(display.height() / 11, 9, 28));
     painter.setFont(font);
     const QFontMetrics metrics(font);
     const int pad = std::max(2, font.pixelSize() / 4);
     const int step = metrics.height() + pad + pad / 2;
-    const auto lasting = static_cast<std::ptrdiff_t>(lasting_.size());
-    int top = display.top() + pad;
-    int bottom = display.bottom() + 1 - pad - (static_cast<int>(lines.size()) - static_cast<int>(lasting)) * step;
-    for (auto line = lines.begin(); line != lines.end(); ++line) {
-        const bool isLasting = line - lines.begin() < lasting;
-        const QString text = metrics.elidedText(line->Text, Qt::ElideRight, display.width() - 4 * pad);
-        const int width = metrics.horizontalAdvance(text) + 2 * pad;
-        const int left = isLasting ? display.right() + 1 - pad - width : display.left() + pad;
-        int& y = isLasting ? top : bottom;
-        const QRect band(left, y + (isLasting ? 0 : pad / 2), width, metrics.height() + pad);
+    int y = display.bottom() + 1 - pad - (static_cast<int>(lines.size()) - static_cast<int>(lasting)) * step;
+    for (auto line = lines.begin() + lasting; line != lines.end(); ++line) {
+        // Cut in the middle: a message ends with what it is about (a
+        // length, a number), which must not go.
+        const QString text = metrics.elidedText(line->Text, Qt::ElideMiddle, display.width() - 4 * pad);
+        const QRect band(display.left() + pad, y + pad / 2, metrics.horizontalAdvance(text) + 2 * pad, metrics.height() + pad);
         y += step;
         painter.setOpacity(line->Opacity);
         painter.fillRect(band, QColor(0, 0, 0, 170));
@@ -106,6 +112,41 @@ void TScreenMessages::Paint(QPainter& painter, QRect display) const {
         painter.drawText(band, Qt::AlignCenter, text);
     }
     painter.restore();
+}
+
+QRect TScreenMessages::PaintLasting(QPainter& painter, QRect area, int lineHeight) const {
+    QRect used;
+    if (lasting_.empty() || lineHeight < 6 || area.height() < lineHeight) return used;
+    painter.save();
+    const int pad = std::max(1, lineHeight / 8);
+    const QFont font = MessageFont(std::max(6, lineHeight - 2 * pad - 1));
+    painter.setFont(font);
+    const QFontMetrics metrics(font);
+    // Right to left, the first set rightmost, in as many lines as the area
+    // holds; one too long for a line is cut in the middle.
+    int right = area.right() + 1;
+    int top = area.top();
+    for (const TLasting& badge : lasting_) {
+        QString text = badge.Text;
+        int width = metrics.horizontalAdvance(text) + 2 * pad;
+        if (width > right - area.left() && right <= area.right()) {
+            right = area.right() + 1;
+            top += lineHeight;
+        }
+        if (top + lineHeight > area.bottom() + 1) break;
+        if (width > right - area.left()) {
+            text = metrics.elidedText(text, Qt::ElideMiddle, right - area.left() - 2 * pad);
+            width = metrics.horizontalAdvance(text) + 2 * pad;
+        }
+        const QRect band(right - width, top + pad, width, lineHeight - 2 * pad);
+        painter.fillRect(band, QColor(0, 0, 0, 170));
+        painter.setPen(Qt::white);
+        painter.drawText(band, Qt::AlignCenter, text);
+        used |= band;
+        right -= width + 2 * pad;
+    }
+    painter.restore();
+    return used;
 }
 
 }  // namespace varnox

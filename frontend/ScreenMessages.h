@@ -1,7 +1,8 @@
 // Short messages over the display, drawn by the window's display widget on
 // top of the picture, never into the machine or the picture itself, so
 // screenshots never show them. Lasting ones ("Paused", the speed) stay while
-// they are set; the others show for two seconds and fade.
+// they are set, in a strip of their own beside the display; the others show
+// over it for two seconds and fade.
 #pragma once
 
 #include <QObject>
@@ -45,8 +46,13 @@ public:
     // What shows now: the lasting messages, then those said, oldest first.
     std::vector<TLine> Lines() const;
 
-    // Over `display`, the rectangle the picture fills.
+    // The messages said, over `display`, the rectangle the picture fills.
     void Paint(QPainter& painter, QRect display) const;
+    // The lasting ones, in `area` beside the display (they stay, so they
+    // must not hide its rows), in lines `lineHeight` tall; returns where
+    // they went.
+    QRect PaintLasting(QPainter& painter, QRect area, int lineHeight) const;
+    bool HasLasting() const { return !lasting_.empty(); }
 
     // Drops what has faded; asks for a repaint while anything is fading or
     // has just gone. The window's refresh calls it.

@@ -101,7 +101,7 @@ QString TScreenRecorder::SaveElsewhere(const std::vector<uint8_t>& bytes) const 
                 failure = QStringLiteral("Failed to save the screen clip %1: %2").arg(chosen, QString::fromStdString(*reason));
             }
         }
-        if (!failure) return QFileInfo(chosen).fileName();
+        if (!failure) return chosen;
         warnings_.Show(*failure);
     }
 }
@@ -122,7 +122,7 @@ QString TScreenRecorder::SaveNumbered(const std::vector<uint8_t>& bytes) const {
     for (int tries = 0; tries < NumberTries && error == EEXIST; ++tries, ++number) {
         tried = folder.filePath(NumberedName(number, Gif));
         error = KeepCopy(aside.toStdString(), tried.toStdString());
-        if (error == 0) saved = NumberedName(number, Gif);
+        if (error == 0) saved = tried;  // in full: the folder is found by it
     }
     std::error_code ignored;
     std::filesystem::remove(aside.toStdString(), ignored);

@@ -65,11 +65,38 @@ void TScreenshots::SetScale(int scale) {
     TWindowSettings::StoreScreenshotScale(scale);
 }
 
+QStringList PictureFolderChoices(const QString& xdgPictures, const QString& desktopPictures, const QString& home,
+                                 const QString& calculatorDir) {
+    const auto absolute = [](const QString& path) { return !path.isEmpty() && QDir::isAbsolutePath(path); };
+    QStringList choices;
+    QString pictures;
+    if (absolute(xdgPictures)) {
+        pictures = xdgPictures;
+    } else if (absolute(desktopPictures)) {
+        pictures = desktopPictures;
+    } else if (absolute(home)) {
+        pictures = QDir(home).filePath(QStringLiteral("Pictures"));
+    }
+    // A folder of their own, not the user's pictures strewn with numbers.
+    if (!pictures.isEmpty()) choices << QDir::cleanPath(QDir(pictures).filePath(QStringLiteral("Varnox")));
+    choices << QDir::cleanPath(calculatorDir);
+    return choices;
+}
+
+QString UsablePictureFolder(const QStringList& choices) {
+    for (const QString& folder : choices) {
+        const QFileInfo info(folder);
+        if (info.isDir() ? info.isWritable() : QDir().mkpath(folder) && QFileInfo(folder).isWritable()) return folder;
+    }
+    return choices.isEmpty() ? QString() : choices.last();
+}
+
 QString TScreenshots::Folder() const {
+    // The one chosen as it is: gone, a save there says so.
     if (const QString chosen = TWindowSettings::ScreenshotFolder(); !chosen.isEmpty()) return chosen;
-    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
-    if (!pictures.isEmpty() && QFileInfo(pictures).isDir()) return pictures;
-    return QString::fromStdString(dir_.string());
+    return UsablePictureFolder(PictureFolderChoices(qEnvironmentVariable("XDG_PICTURES_DIR"),
+                                                    QStandardPaths::writableLocation(QStandardPaths::PicturesLocation),
+                                                    QDir::homePath(), QString::fromStdString(dir_.string())));
 }
 
 void TScreenshots::ChooseFolder() {
@@ -106,7 +133,8 @@ void TScreenshots::SaveNumbered() {
             warnings_.Show(QStringLiteral("Failed to save the file %1: %2").arg(path, error));
             return;
         }
-        messages_.Say(QStringLiteral("Screenshot %1").arg(name));
+        // In full: the folder is found by it.
+        messages_.Say(QStringLiteral("Screenshot %1").arg(QDir::toNativeSeparators(path)));
         return;
     }
     warnings_.Show(QStringLiteral("Failed to save a screenshot in %1: the next %2 numbers are taken").arg(folder.path()).arg(NumberTries));
@@ -132,7 +160,7 @@ void TScreenshots::Save() {
         warnings_.Show(QStringLiteral("Failed to save the file %1: %2").arg(file, out.errorString()));
         return;
     }
-    messages_.Say(QStringLiteral("Screenshot %1").arg(QFileInfo(file).fileName()));
+    messages_.Say(QStringLiteral("Screenshot %1").arg(QDir::toNativeSeparators(file)));
 }
 
 void TScreenshots::Copy() const { QGuiApplication::clipboard()->setImage(Screenshot(scale_)); }

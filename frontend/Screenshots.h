@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QImage>
+#include <QStringList>
 
 #include <filesystem>
 
@@ -23,6 +24,18 @@ qint64 NextNumber(const QDir& folder, const QString& ending);
 constexpr int NumberTries = 100;
 QString NumberedName(qint64 number, const QString& ending);
 
+// Where numbered screenshots and clips may go when the user chose no
+// folder, first choice first: a Varnox folder in the user's pictures folder
+// (`xdgPictures`, as the environment's XDG_PICTURES_DIR names it, else
+// `desktopPictures`, as the desktop's user folders name it, else
+// HOME/Pictures), then the calculator's folder. Relative names count for
+// nothing.
+QStringList PictureFolderChoices(const QString& xdgPictures, const QString& desktopPictures, const QString& home,
+                                 const QString& calculatorDir);
+// The first of `choices` that is a writable folder, or can be made one
+// (with the folders above it); the last when none can.
+QString UsablePictureFolder(const QStringList& choices);
+
 class TScreenMessages;
 class TWarningQueue;
 
@@ -39,8 +52,8 @@ public:
     int Scale() const { return scale_; }
     void SetScale(int scale);  // one of Scales; others are ignored
 
-    // Where numbered screenshots go: the folder chosen, else the user's
-    // pictures folder, else the calculator's.
+    // Where numbered screenshots and clips go: the folder chosen, else the
+    // first of PictureFolderChoices that can be used, made when missing.
     QString Folder() const;
     void ChooseFolder();
     // The next free "varnox-0001.png" in the folder, never replacing a

@@ -49,7 +49,18 @@ void TStateSlots::SaveSlot(int slot) {
 }
 
 void TStateSlots::LoadSlot(int slot) {
+    // Nothing went wrong: the slot was never saved, as its menu item says.
+    if (SlotEmpty(slot)) {
+        messages_.Say(QStringLiteral("Slot %1 is empty").arg(slot));
+        return;
+    }
     if (LoadFrom(StateSlotPath(dir_, slot))) messages_.Say(QStringLiteral("State %1 loaded").arg(slot));
+}
+
+bool TStateSlots::SlotEmpty(int slot) const {
+    std::error_code error;
+    const std::filesystem::path path = StateSlotPath(dir_, slot);
+    return !std::filesystem::exists(path, error) && !std::filesystem::is_symlink(path, error);
 }
 
 TFileRequest TStateSlots::Request(bool save) const {

@@ -38,6 +38,9 @@ public:
 
     // What the slot holds as it is now: "Slot 2 (2024-05-01 12:00:00)", "Slot 3 (empty)".
     QString SlotText(int slot) const;
+    // No file in the slot's place (a file that cannot be loaded is not empty:
+    // loading it says why).
+    bool SlotEmpty(int slot) const;
 
 private:
     TFileRequest Request(bool save) const;

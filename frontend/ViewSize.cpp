@@ -12,6 +12,7 @@
 #include "frontend/MainWidgets.h"
 #include "frontend/ScaledFace.h"
 #include "frontend/WindowSettings.h"
+#include "system/FaceLayout.h"
 
 namespace varnox {
 namespace {
@@ -28,6 +29,7 @@ TViewSize::TViewSize(QWidget* window, QSize client, QSize dots)
       dots_(dots),
       displayOnly_(TWindowSettings::DisplayOnly()) {
     face_->setObjectName(QStringLiteral("client"));
+    face_->SetWholeDots(QRect(DisplayPlace.Left, DisplayPlace.Top, DisplayPlace.Width, DisplayPlace.Height), dots);
     stage_->setObjectName(QStringLiteral("displayStage"));
     stage_->hide();
     auto* layout = new QVBoxLayout(window_);
@@ -84,8 +86,8 @@ double TViewSize::FitScale() const {
     if (!screen) return 1;
     const QSize room = screen->availableGeometry().size() - Frame() - WindowSizeAt(0);
     const QSize base = face_->Base();
-    return std::max(SmallestScale, std::min(static_cast<double>(room.width()) / base.width(),
-                                            static_cast<double>(room.height()) / base.height()));
+    const double fits = std::min(static_cast<double>(room.width()) / base.width(), static_cast<double>(room.height()) / base.height());
+    return std::max(SmallestScale, face_->WholeDotScale(fits));
 }
 
 bool TViewSize::Fits(int size) const {
@@ -107,6 +109,7 @@ bool TViewSize::SetSize(int size) {
 
 void TViewSize::Remember() const {
     TWindowSettings::StoreViewScale(size_ == ByHand ? face_->Scale() : size_);
+    if (displayWindow_ && displayWindow_->isVisible()) TWindowSettings::StoreDisplayWindowPlace(displayWindow_->geometry());
 }
 
 void TViewSize::SetDisplayOnly(bool on) {
@@ -118,7 +121,13 @@ void TViewSize::SetDisplayOnly(bool on) {
 
 void TViewSize::SetFullscreen(bool on) {
     if (on == fullscreen_) return;
-    if (on) normalPlace_ = QRect(window_->pos(), window_->size());
+    if (on) {
+        // The client area's place, which leaving gives back as it was: the
+        // frame's is not known yet as the window comes out of fullscreen,
+        // and a move by it would shift the window by the frame each time.
+        normalPlace_ = window_->geometry();
+        normalFramePlace_ = window_->pos();
+    }
     fullscreen_ = on;
     Arrange();
     if (on) {
@@ -128,12 +137,11 @@ void TViewSize::SetFullscreen(bool on) {
     } else {
         window_->showNormal();
         // Back to its size and place once the window system has the window again.
-        window_->resize(normalPlace_.size());
-        window_->move(normalPlace_.topLeft());
+        window_->setGeometry(normalPlace_);
     }
 }
 
-QPoint TViewSize::WindowPlace() const { return fullscreen_ ? normalPlace_.topLeft() : window_->pos(); }
+QPoint TViewSize::WindowPlace() const { return fullscreen_ ? normalFramePlace_ : window_->pos(); }
 
 QRect TViewSize::MenuArea(const QWidget* frame) const {
     if (fullscreen_) return stage_->geometry();
@@ -169,6 +177,12 @@ void TViewSize::ShowDisplayWindow(bool shown) {
         displayWindow_ = new TDisplayWindow(window_, contextMenu_, dots_);
         // Closed by the user: the display comes back to the face.
         displayWindow_->Closed = [this] { SetDisplayOnly(false); };
+        // Where it was at the last close, else beside the main window.
+        if (const auto kept = TWindowSettings::DisplayWindowPlace()) {
+            displayWindow_->setGeometry(*kept);
+            displayWindow_->show();
+            return;
+        }
         // Beside the main window: right of it, else left of it, and on the
         // screen whatever room there is.
         const QRect main = window_->frameGeometry();

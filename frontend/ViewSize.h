@@ -99,7 +99,8 @@ private:
     bool applying_ = false;   // the window is resized by the view, not by hand
     bool displayOnly_;
     bool fullscreen_ = false;
-    QRect normalPlace_;  // the window's before fullscreen
+    QRect normalPlace_;        // the window's client area before fullscreen
+    QPoint normalFramePlace_;  // and its frame's corner
 };
 
 }  // namespace varnox

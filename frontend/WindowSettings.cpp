@@ -11,6 +11,7 @@ namespace {
 
 const QString ViewSizeKey = QStringLiteral("window/viewSize");
 const QString PositionKey = QStringLiteral("window/position");
+const QString DisplayWindowKey = QStringLiteral("window/displayWindow");
 const QString ScreenshotKey = QStringLiteral("window/screenshotScale");
 const QString DisplayOnlyKey = QStringLiteral("window/displayOnly");
 const QString ScreenshotFolderKey = QStringLiteral("screenshots/folder");
@@ -85,5 +86,13 @@ std::optional<QPoint> TWindowSettings::Position() {
 }
 
 void TWindowSettings::StorePosition(QPoint at) { QSettings().setValue(PositionKey, at); }
+
+std::optional<QRect> TWindowSettings::DisplayWindowPlace() {
+    const QRect place = QSettings().value(DisplayWindowKey).toRect();
+    if (place.isEmpty() || !QGuiApplication::screenAt(place.center())) return std::nullopt;
+    return place;
+}
+
+void TWindowSettings::StoreDisplayWindowPlace(QRect place) { QSettings().setValue(DisplayWindowKey, place); }
 
 }  // namespace varnox

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QPoint>
+#include <QRect>
 #include <QString>
 #include <QStringList>
 
@@ -41,6 +42,10 @@ public:
     // The window's last place, only while it is still on one of the screens.
     static std::optional<QPoint> Position();
     static void StorePosition(QPoint at);
+    // The display-only window's client area, only while it is still on one
+    // of the screens.
+    static std::optional<QRect> DisplayWindowPlace();
+    static void StoreDisplayWindowPlace(QRect place);
 };
 
 }  // namespace varnox

@@ -1,8 +1,8 @@
 // varnox-kit FONT OUTDIR: writes the default kit's character set
 // ("charset.bin") from the dot font in FONT, and the key faces
 // ("keys.bmp") with legends drawn in the same font: what the default
-// firmware does with each key, and beside it, in the font's small letters,
-// the PC key that presses it where that says something more.
+// firmware does with each key. The window writes the PC key of each key
+// above it, from the key map in use.
 #include <array>
 #include <cstdint>
 #include <cerrno>
@@ -14,6 +14,8 @@
 #include <string_view>
 #include <vector>
 
+#include "system/FaceLayout.h"
+
 namespace {
 
 constexpr int GlyphCount = 256;
@@ -22,39 +24,12 @@ constexpr int FaceWidth = 35;
 constexpr int FaceHeight = 11;
 constexpr int LegendAdvance = 6;  // 5 dot columns and a gap
 constexpr int LegendRows = 7;
-constexpr int SmallWidth = 3;
-constexpr int SmallRows = 5;
-constexpr int SmallAdvance = SmallWidth + 1;
 
 using Glyph = std::array<std::array<bool, GlyphSize>, GlyphSize>;  // [row][column]
-using SmallGlyph = std::array<std::array<bool, SmallWidth>, SmallRows>;
 
 struct Font {
     std::array<Glyph, GlyphCount> glyphs{};
-    std::array<SmallGlyph, 128> small{};  // by ASCII code
-    std::array<bool, 128> hasSmall{};
 };
-
-// What a key does in the default firmware, and the PC key that presses it
-// when its name adds to that (drawn small beside it where there is room).
-struct Legend {
-    std::string_view action;
-    std::string_view pcKey;
-};
-
-// By key number 1..50. \x80..\x83 are the font's arrows.
-constexpr std::array<Legend, 51> Legends = {{
-    {"", ""},
-    {"HOME", ""}, {"END", ""}, {"\"", ""}, {"\x80", "LEFT"}, {"\x81", "RIGHT"}, {"OFF", "PGDN"},
-    {"MENU", "F1"}, {"CALC", "F2"}, {"MEMO", "F4"}, {"\x82", "UP"}, {"\x83", "DOWN"}, {"CHAR", "F5"},
-    {":", ""}, {"TEST", "F6"}, {"CUR", "PGUP"}, {"123", "INS"}, {"CLR", "PAUS"}, {"CLK0", "F7"},
-    {"A", ""}, {"B", ""}, {"C", ""}, {"D", ""}, {"E", ""}, {"F", ""},
-    {"G", ""}, {"H", ""}, {"I (", ""}, {"J )", ""}, {"K", ""}, {"L", ""},
-    {"7", "M"}, {"8", "N"}, {"9", "O"}, {"DEL", ""}, {"ON/C", "ESC"},
-    {"4", "P"}, {"5", "Q"}, {"6", "R"}, {"*", "S"}, {"/", "T"},
-    {"1", "U"}, {"2", "V"}, {"3", "W"}, {"+", "X"}, {"-", "Y"},
-    {"0", "Z"}, {".", "["}, {"ANS", "]"}, {"SPACE", ""}, {"=", "ENTER"},
-}};
 
 // The colour of the window's keys, so that a face blends into its button.
 constexpr uint32_t FaceColour = 0xD4D0C8;
@@ -110,39 +85,16 @@ std::optional<Font> ReadFont(const char* path, std::string& error) {
     int lineNumber = 0;
     int glyph = -1;
     int row = GlyphSize;
-    int small = -1;  // the small glyph being read, or -1
     while (std::getline(in, line)) {
         ++lineNumber;
         if (!line.empty() && line.back() == '\r') line.pop_back();
         if (line.empty() || line[0] == ';') continue;
         const std::string where = std::string(path) + ":" + std::to_string(lineNumber) + ": ";
-        const bool opens = line.rfind("glyph ", 0) == 0 || line.rfind("small ", 0) == 0;
-        if (opens && (row < (small >= 0 ? SmallRows : GlyphSize))) {
+        if (line.rfind("glyph ", 0) == 0 && row < GlyphSize) {
             error = where + "the glyph before has too few rows";
             return std::nullopt;
         }
-        if (line.rfind("small ", 0) == 0) {
-            const auto c = static_cast<unsigned char>(line.size() == 7 ? line[6] : 0);
-            if (c <= ' ' || c >= 128) {
-                error = where + "expected \"small C\" with one printable character";
-                return std::nullopt;
-            }
-            small = c;
-            font.hasSmall[c] = true;
-            row = 0;
-            continue;
-        }
-        if (small >= 0 && row < SmallRows) {
-            if (!IsDotRow(line, SmallWidth)) {
-                error = where + "expected a row of 3 '#' or '.'";
-                return std::nullopt;
-            }
-            for (int column = 0; column < SmallWidth; ++column) font.small[small][row][column] = line[column] == '#';
-            ++row;
-            continue;
-        }
         if (line.rfind("glyph ", 0) == 0) {
-            small = -1;
             unsigned long code = 0;
             try {
                 code = std::stoul(line.substr(6), nullptr, 16);
@@ -157,14 +109,14 @@ std::optional<Font> ReadFont(const char* path, std::string& error) {
             row = 0;
             continue;
         }
-        if (glyph < 0 || small >= 0 || row >= GlyphSize || !IsDotRow(line, GlyphSize)) {
+        if (glyph < 0 || row >= GlyphSize || !IsDotRow(line, GlyphSize)) {
             error = where + "expected a row of 8 '#' or '.'";
             return std::nullopt;
         }
         for (int column = 0; column < GlyphSize; ++column) font.glyphs[glyph][row][column] = line[column] == '#';
         ++row;
     }
-    if (row < (small >= 0 ? SmallRows : GlyphSize)) {
+    if (row < GlyphSize) {
         error = std::string(path) + ": the last glyph has fewer than 8 rows";
         return std::nullopt;
     }
@@ -187,8 +139,6 @@ std::vector<char> Charset(const Font& font) {
 }
 
 int ActionWidth(std::string_view text) { return static_cast<int>(text.size()) * LegendAdvance - 1; }
-int SmallTextWidth(std::string_view text) { return static_cast<int>(text.size()) * SmallAdvance - 1; }
-
 void DrawAction(Picture& image, int x, int y, std::string_view text, const Font& font) {
     for (size_t i = 0; i < text.size(); ++i) {
         const Glyph& glyph = font.glyphs[static_cast<unsigned char>(text[i])];
@@ -200,32 +150,11 @@ void DrawAction(Picture& image, int x, int y, std::string_view text, const Font&
     }
 }
 
-void DrawSmall(Picture& image, int x, int y, std::string_view text, const Font& font) {
-    for (size_t i = 0; i < text.size(); ++i) {
-        const auto c = static_cast<unsigned char>(text[i]);
-        if (c >= 128) continue;
-        for (int row = 0; row < SmallRows; ++row) {
-            for (int column = 0; column < SmallWidth; ++column) {
-                if (font.small[c][row][column]) image.setPixel(x + static_cast<int>(i) * SmallAdvance + column, y + row, Ink);
-            }
-        }
-    }
-}
-
-// The action in the big letters, centred; the PC key in small letters
-// beside it, on the same baseline, when both fit the face.
-void DrawLegend(Picture& image, int left, int top, const Legend& legend, const Font& font) {
-    const int actionWidth = ActionWidth(legend.action);
-    int gap = -1;
-    if (!legend.pcKey.empty()) {
-        const int both = actionWidth + SmallTextWidth(legend.pcKey);
-        if (both + 2 <= FaceWidth) gap = 2;
-    }
-    const int width = gap < 0 ? actionWidth : actionWidth + gap + SmallTextWidth(legend.pcKey);
-    const int x = left + (FaceWidth - width) / 2;
+// The action in the big letters, centred.
+void DrawLegend(Picture& image, int left, int top, std::string_view action, const Font& font) {
+    const int x = left + (FaceWidth - ActionWidth(action)) / 2;
     const int y = top + (FaceHeight - LegendRows) / 2;
-    DrawAction(image, x, y, legend.action, font);
-    if (gap >= 0) DrawSmall(image, x + actionWidth + gap, y + LegendRows - SmallRows, legend.pcKey, font);
+    DrawAction(image, x, y, action, font);
 }
 
 // 6 x 9 cells of 35 x 11: keys 1..30 in rows 0..4, keys 31..50 in rows
@@ -235,21 +164,9 @@ Picture KeyFaces(const Font& font) {
     for (int key = 1; key <= 50; ++key) {
         const int column = key <= 30 ? (key - 1) % 6 : (key - 31) % 5;
         const int row = key <= 30 ? (key - 1) / 6 : 5 + (key - 31) / 5;
-        DrawLegend(image, column * FaceWidth, row * FaceHeight, Legends[key], font);
+        DrawLegend(image, column * FaceWidth, row * FaceHeight, varnox::FaceLegends[key], font);
     }
     return image;
-}
-
-// Every small letter a legend uses must be in the font.
-std::string MissingSmallLetters(const Font& font) {
-    std::string missing;
-    for (const Legend& legend : Legends) {
-        for (char c : legend.pcKey) {
-            const auto u = static_cast<unsigned char>(c);
-            if ((u >= 128 || !font.hasSmall[u]) && missing.find(c) == std::string::npos) missing += c;
-        }
-    }
-    return missing;
 }
 
 bool WriteFile(const std::string& path, const std::vector<char>& bytes) {
@@ -271,10 +188,6 @@ int main(int argc, char** argv) {
     const std::optional<Font> font = ReadFont(argv[1], error);
     if (!font) {
         std::fprintf(stderr, "varnox-kit: %s\n", error.c_str());
-        return 1;
-    }
-    if (const std::string missing = MissingSmallLetters(*font); !missing.empty()) {
-        std::fprintf(stderr, "varnox-kit: %s: no small letters for \"%s\"\n", argv[1], missing.c_str());
         return 1;
     }
     const std::string dir = argv[2];

@@ -18,6 +18,9 @@ inline constexpr FaceRect OuterBevelPlace{16, 8, 281, 153};
 inline constexpr FaceRect InnerBevelPlace{48, 16, 217, 137};
 // The display at double size: two pixels a dot.
 inline constexpr FaceRect DisplayPlace{60, 20, 192, 128};
+// The window's lasting messages, between the display's frame and the
+// switches.
+inline constexpr FaceRect BadgeStripPlace{16, 162, 281, 13};
 
 inline constexpr int FaceKeyCount = 50;
 // keys.bmp: six cells a row, the upper 30 keys in five rows, the lower 20
@@ -37,6 +40,28 @@ constexpr FaceRect KeyPlace(int key) {
     if (IsUpperKey(key)) return {16 + 48 * KeyColumn(key), 208 + 32 * KeyRow(key), 41, 17};
     return {LowerLefts[KeyColumn(key)], 368 + 40 * KeyRow(key), 49, 25};
 }
+
+// Where key 1..50's PC key is written, right-aligned above the key, in
+// the gap between the rows: tall enough to read at 1x.
+constexpr FaceRect KeyHintPlace(int key) {
+    const FaceRect k = KeyPlace(key);
+    return {k.Left, k.Top - 12, k.Width, 11};
+}
+
+// What each key's face says (what the default firmware does with it), by
+// key number 1..50; \x80..\x83 are the kit font's arrows.
+inline constexpr const char* FaceLegends[FaceKeyCount + 1] = {
+    "",
+    "HOME", "END", "\"", "\x80", "\x81", "OFF",
+    "MENU", "CALC", "MEMO", "\x82", "\x83", "CHAR",
+    ":", "TEST", "CUR", "123", "CLR", "CLK0",
+    "A", "B", "C", "D", "E", "F",
+    "G", "H", "I (", "J )", "K", "L",
+    "7", "8", "9", "DEL", "ON/C",
+    "4", "5", "6", "*", "/",
+    "1", "2", "3", "+", "-",
+    "0", ".", "ANS", "SPACE", "=",
+};
 
 // Key 1..50's face in keys.bmp.
 constexpr FaceRect KeyFaceCell(int key) {

@@ -53,6 +53,7 @@ constexpr DefaultCode DefaultCodes[] = {
 int DefaultKeyOfCharacter(char c) {
     if (c == '"') return KeyQuote;
     if (c == ':') return KeyColon;
+    if (c == '=') return KeyEnter;  // the sign on the key, main keyboard and keypad alike
     const auto found = KeyLabels.find(c);
     if (found == std::string_view::npos) return 0;
     // Positions 1..31 are keys 19..49 (letters A.. and ( ) [ ] space),

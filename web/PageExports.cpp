@@ -9,6 +9,8 @@
 #include "core/Def.h"
 #include "system/BitmapCheck.h"
 #include "system/FaceLayout.h"
+#include "system/KeyHints.h"
+#include "system/KeyMap.h"
 #include "web/PageSession.h"
 
 using varnox::web::PageSession;
@@ -135,9 +137,14 @@ EMSCRIPTEN_KEEPALIVE int vx_truncated_bitmap(const uint8_t* bytes, int size) {
 EMSCRIPTEN_KEEPALIVE const char* vx_face_layout(PageHandle* h) {
     using namespace varnox;
     std::string keys;
+    const KeyMap defaultKeys;  // the page's keys are the default map's
     for (int key = 1; key <= FaceKeyCount; ++key) {
+        // The hints are names of PC keys: letters, digits and signs, none
+        // that JSON would need escaped but these two.
+        std::string hint;
+        for (const char c : KeyHint(defaultKeys, key)) hint += c == '"' || c == '\\' ? std::string("\\") + c : std::string(1, c);
         keys += (key > 1 ? "," : "") + std::string("{\"place\":") + Json(KeyPlace(key)) +
-                ",\"cell\":" + Json(KeyFaceCell(key)) + "}";
+                ",\"cell\":" + Json(KeyFaceCell(key)) + ",\"hint\":" + Json(KeyHintPlace(key)) + ",\"hintText\":\"" + hint + "\"}";
     }
     std::string captions;
     for (const FaceCaption& c : FaceCaptions) {

@@ -58,13 +58,14 @@ void FileMenuClosedByEsc(TMainForm& form) {
 }
 
 // Types on the PC keyboard into whatever has the keys now: '\b' is
-// Backspace, '\n' Enter.
+// Backspace, '\n' Enter, '~' the keypad's =.
 void Type(const char* keys) {
     QCoreApplication::processEvents();
     for (const char* c = keys; *c; ++c) {
         QWidget* into = QApplication::focusWidget() ? QApplication::focusWidget() : QApplication::activeWindow();
         if (*c == '\b') QTest::keyClick(into, Qt::Key_Backspace);
         else if (*c == '\n') QTest::keyClick(into, Qt::Key_Return);
+        else if (*c == '~') QTest::keyClick(into, Qt::Key_Equal, Qt::KeypadModifier);
         else QTest::keyClick(into, *c);
     }
 }
@@ -112,7 +113,7 @@ private slots:
 
     void StartPageAppears() {
         QTRY_COMPARE_WITH_TIMEOUT(Row(1), QStringLiteral("Varnox      v1.0"), 5000);
-        QCOMPARE(Row(2), QStringLiteral("CALC  calculator"));
+        QCOMPARE(Row(2), QStringLiteral("CALC F2 or 0-9  "));
         QVERIFY(Row(0).startsWith("MENU "));
     }
 
@@ -124,14 +125,16 @@ private slots:
         QCOMPARE(Row(2).left(6), QStringLiteral("12+3*4"));
     }
 
-    // Typed on the PC keyboard: Backspace erases, and Enter evaluates even
-    // right after a menu was closed with Esc.
+    // Typed on the PC keyboard: Backspace erases, and Enter (or =, as on
+    // the key) evaluates even right after a menu was closed with Esc.
     void TypedCalculationShowsItsResult_data() {
         QTest::addColumn<bool>("menuFirst");
         QTest::addColumn<QString>("keys");
         QTest::addColumn<QString>("result");
         QTest::newRow("backspace") << false << "12\b3\n" << "              13";
         QTest::newRow("after a menu") << true << "1+6\n" << "               7";
+        QTest::newRow("=, the sign on the key") << false << "2*3=" << "               6";
+        QTest::newRow("the keypad's =") << false << "9-4~" << "               5";
     }
     void TypedCalculationShowsItsResult() {
         QFETCH(bool, menuFirst);

@@ -53,7 +53,10 @@ private slots:
         QTest::newRow("just under 1.5x") << QSize(472, 792) << 3 << 90;
         QTest::newRow("2x") << QSize(630, 1056) << 4 << 120;
         QTest::newRow("wide: centred") << QSize(1000, 528) << 2 << 402;
-        QTest::newRow("small") << QSize(200, 400) << 1 << 38;
+        // Too small for 2 pixels a dot: the face takes the size of the
+        // dots at 1 (0.5x), centred, rather than leave its display a frame.
+        QTest::newRow("small") << QSize(200, 400) << 1 << 51;
+        QTest::newRow("between whole dots") << QSize(420, 700) << 2 << 112;
     }
     void DotsScaleWholeAtAnySize() {
         QFETCH(QSize, face);
@@ -68,11 +71,13 @@ private slots:
         QTRY_COMPARE(form->LcdImage()->parentWidget()->size(), face);
         QCOMPARE(form->LcdImage()->x(), displayLeft);
         QCOMPARE(form->LcdImage()->DeviceDotScale(), dotScale);
+        QCOMPARE(form->LcdImage()->size(), QSize(96, 64) * dotScale);  // the dots fill their place
         QVERIFY(DotsAreWholeSquares(*form, dotScale));
     }
 
     // Fitted to a 1920 x 1080 screen the face shows the display at 1.5 times
-    // its 1x size or more, and comes back so at the next start.
+    // its 1x size or more, its dots filling their place, and comes back so
+    // at the next start.
     void FitToScreenShowsTheDisplayLarger() {
         Scratch scratch;
         scratch.CopyKit();
@@ -80,13 +85,15 @@ private slots:
         AcknowledgeWarnings(*form);
         Checkers(*form);
         form->Menu().Action("fit")->trigger();
-        QTRY_VERIFY(form->height() > 1000);
-        QVERIFY(form->LcdImage()->DeviceDotScale() >= 3);
+        QTRY_VERIFY(form->height() > 780);
+        const int dot = form->LcdImage()->DeviceDotScale();
+        QVERIFY(dot >= 3);
+        QCOMPARE(form->LcdImage()->size(), QSize(96, 64) * dot);
         QVERIFY(DotsAreWholeSquares(*form, form->LcdImage()->DeviceDotScale()));
         QVERIFY(form->Menu().Action("fit")->isChecked());
         form.reset();
         auto again = ShowForm(scratch);
-        QTRY_VERIFY(again->height() > 1000);
+        QTRY_VERIFY(again->height() > 780);
         QVERIFY(again->Menu().Action("fit")->isChecked());
     }
 };

@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QContextMenuEvent>
 #include <QDir>
+#include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
 #include <QRegularExpression>
@@ -12,6 +13,7 @@
 #include "GuiSupport.h"
 #include "frontend/MainWidgets.h"
 #include "frontend/ScreenMessages.h"
+#include "frontend/Screenshots.h"
 
 using varnox::TMainForm;
 using varnox::TScreenMessages;
@@ -86,7 +88,7 @@ private slots:
         QVERIFY(own != shown.form.get() && own->isVisible());
         QVERIFY(shown.form->Button(1)->isVisible());
         own->resize(500, 300);
-        QTRY_COMPARE(shown.form->LcdImage()->geometry(), QRect(58, 22, 384, 256));
+        QTRY_COMPARE(shown.form->LcdImage()->geometry(), QRect(58, 22, 384, 256));  // its badges beside it
         QCOMPARE(shown.form->size(), face);
         own->close();
         QVERIFY(!own->isVisible());
@@ -103,15 +105,15 @@ private slots:
         QTRY_VERIFY(shown.form->isFullScreen());
         QTRY_COMPARE(shown.form->size(), QSize(800, 600));
         QVERIFY(!shown.form->Menu().MenuBar()->isVisible());
-        QCOMPARE(shown.form->LcdImage()->geometry(), QRect(16, 44, 768, 512));
+        QCOMPARE(shown.form->LcdImage()->geometry(), QRect(16, 36, 768, 512));  // above the badges' line
         QCOMPARE(shown.Lines().last(), QStringLiteral("Fullscreen: Alt+Enter or Ctrl+F leaves"));
         shown.now += TScreenMessages::ShowMs + TScreenMessages::FadeMs;
         shown.messages->SetLasting("pause", QString());
         const QImage screen = shown.form->grab().toImage().convertToFormat(QImage::Format_RGB32);
-        for (const QPoint corner : {QPoint(0, 0), QPoint(15, 43), QPoint(799, 599), QPoint(784, 556)}) {
+        for (const QPoint corner : {QPoint(0, 0), QPoint(15, 35), QPoint(799, 599), QPoint(784, 548)}) {
             QCOMPARE(screen.pixel(corner), 0xFF000000u);
         }
-        shown.CompareDots(screen.copy(16, 44, 768, 512), 8);
+        shown.CompareDots(screen.copy(16, 36, 768, 512), 8);
         // A right click anywhere on it opens the menu: there is no bar.
         auto* stage = shown.form->findChild<varnox::TDisplayStage*>();
         QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(5, 5), stage->mapToGlobal(QPoint(5, 5)));
@@ -144,7 +146,8 @@ private slots:
         shown.now += 1000;
         QTest::keyClick(shown.form.get(), Qt::Key_Print);
         QTest::keyClick(shown.form.get(), Qt::Key_S, Qt::ControlModifier);
-        QCOMPARE(shown.Lines().mid(2), (QStringList{"Screenshot varnox-0008.png", "Screenshot varnox-0009.png"}));
+        QCOMPARE(shown.Lines().mid(2), (QStringList{"Screenshot " + shown.scratch.dir.filePath("varnox-0008.png"),
+                                                    "Screenshot " + shown.scratch.dir.filePath("varnox-0009.png")}));
         QCOMPARE(shown.scratch.Read("varnox-0007.png"), QByteArray("precious"));
         const QImage saved(shown.scratch.dir.filePath("varnox-0009.png"));
         shown.CompareDots(saved.convertToFormat(QImage::Format_RGB32), 2);
@@ -161,7 +164,7 @@ private slots:
         shown.messages->Tick();
         QCOMPARE(shown.Lines().size(), 3);
         shown.Action("pause")->trigger();
-        QCOMPARE(shown.Lines().first(), QStringLiteral("Screenshot varnox-0008.png"));
+        QCOMPARE(shown.Lines().first(), "Screenshot " + shown.scratch.dir.filePath("varnox-0008.png"));
     }
 
     // Each change of the machine the user did not see happen is said:
@@ -191,6 +194,114 @@ private slots:
             shown.form->OnRefreshTimer();
         }
         QVERIFY2(shown.Lines().contains(said), qPrintable(shown.Lines().join(" | ")));
+    }
+
+    // The window comes back to its place after fullscreen, and the display's
+    // own window to its place at the next start.
+    void PlacesComeBack() {
+        QRect displayPlace;
+        {
+            Shown shown;
+            shown.form->move(40, 30);
+            QTRY_COMPARE(shown.form->pos(), QPoint(40, 30));
+            const QRect before = shown.form->geometry();
+            for (int round = 0; round < 2; ++round) {
+                shown.Action("fullscreen")->trigger();
+                QTRY_VERIFY(shown.form->isFullScreen());
+                shown.Action("fullscreen")->trigger();
+                QTRY_VERIFY(!shown.form->isFullScreen());
+                QTRY_COMPARE(shown.form->geometry(), before);
+            }
+            shown.Action("displayonly")->trigger();
+            QWidget* own = shown.form->LcdImage()->window();
+            own->setGeometry(QRect(300, 200, 400, 300));
+            QTRY_COMPARE(own->geometry(), QRect(300, 200, 400, 300));
+            displayPlace = own->geometry();
+            shown.form->close();
+        }
+        Shown again;
+        QTRY_VERIFY(again.form->LcdImage()->window() != again.form.get());
+        QTRY_COMPARE(again.form->LcdImage()->window()->geometry(), displayPlace);
+        QCOMPARE(again.form->pos(), QPoint(40, 30));
+    }
+
+    // "Paused", the speed and a replay's progress stay as long as they
+    // last: they show beside the display, never over its dots, in every
+    // view (the face, the display's own window, fullscreen).
+    void BadgesNeverCoverTheDots() {
+        Shown shown;
+        Checkers(*shown.form);  // paused
+        shown.messages->SetLasting("play", "PLAY 12.3 / 40.0 s");
+        shown.Action("speed2")->trigger();
+        const auto dotsUnchanged = [&shown](const char* view) {
+            const QImage with = shown.form->LcdImage()->grab().toImage();
+            const QString said[] = {"Paused", "2x", "PLAY 12.3 / 40.0 s"};
+            for (const QString& text : said) QVERIFY2(shown.Lines().contains(text), view);
+            shown.messages->SetLasting("pause", QString());
+            shown.messages->SetLasting("speed", QString());
+            shown.messages->SetLasting("play", QString());
+            QVERIFY2(shown.form->LcdImage()->grab().toImage() == with, view);
+            shown.messages->SetLasting("pause", said[0]);
+            shown.messages->SetLasting("speed", said[1]);
+            shown.messages->SetLasting("play", said[2]);
+        };
+        auto* strip = shown.form->findChild<QWidget*>("badgeStrip");
+        QVERIFY(strip && strip->isVisible());
+        QVERIFY(!strip->geometry().intersects(shown.form->LcdImage()->geometry()));
+        dotsUnchanged("face");
+        // Drawn where the strip is: its picture changes with them.
+        const QImage badges = strip->grab().toImage();
+        shown.messages->SetLasting("pause", QString());
+        QVERIFY(strip->grab().toImage() != badges);
+        shown.messages->SetLasting("pause", "Paused");
+
+        for (const char* view : {"displayonly", "fullscreen"}) {
+            shown.Action(view)->trigger();
+            auto* stage = qobject_cast<varnox::TDisplayStage*>(shown.form->LcdImage()->parentWidget());
+            QVERIFY2(stage, view);
+            QTRY_VERIFY(stage->isVisible());
+            QVERIFY2(!stage->BadgeArea().intersects(shown.form->LcdImage()->geometry()), view);
+            QVERIFY2(stage->BadgeArea().height() >= stage->BadgeLineHeight(), view);
+            dotsUnchanged(view);
+            shown.Action(view)->trigger();
+        }
+    }
+
+    // Without a folder chosen, numbered screenshots and clips go to a
+    // Varnox folder in the user's pictures folder, made when missing; the
+    // calculator's folder only when that cannot be had.
+    void PicturesGoToTheUsersPicturesFolder() {
+        const struct {
+            const char *xdg, *desktop, *home;
+            QStringList choices;
+        } cases[] = {
+            {"/x/pics", "/d/Pictures", "/h", {"/x/pics/Varnox", "/calc"}},
+            {"", "/d/Pictures/", "/h", {"/d/Pictures/Varnox", "/calc"}},
+            {"pics", "", "/h", {"/h/Pictures/Varnox", "/calc"}},  // a relative name counts for nothing
+            {"", "", "", {"/calc"}},
+        };
+        for (const auto& c : cases) QCOMPARE(varnox::PictureFolderChoices(c.xdg, c.desktop, c.home, "/calc"), c.choices);
+
+        Scratch scratch;
+        const QString made = scratch.dir.filePath("home/Pictures/Varnox");
+        QCOMPARE(varnox::UsablePictureFolder({made, scratch.dir.path()}), made);
+        QVERIFY(QFileInfo(made).isDir());
+        scratch.Write("file", "not a folder");
+        QCOMPARE(varnox::UsablePictureFolder({scratch.dir.filePath("file/Varnox"), scratch.dir.path()}), scratch.dir.path());
+
+        // The window, with the environment's pictures folder; the message
+        // names the file in full.
+        const QByteArray kept = qgetenv("XDG_PICTURES_DIR");
+        qputenv("XDG_PICTURES_DIR", scratch.dir.filePath("pics").toUtf8());
+        {
+            Shown shown;
+            shown.Action("screenshot")->trigger();
+            const QString file = scratch.dir.filePath("pics/Varnox/varnox-0001.png");
+            QVERIFY(QFileInfo(file).isFile());
+            QCOMPARE(shown.Lines().last(), "Screenshot " + file);
+        }
+        if (kept.isNull()) qunsetenv("XDG_PICTURES_DIR");
+        else qputenv("XDG_PICTURES_DIR", kept);
     }
 
     void ScreenshotFailuresNameTheFile() {

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "system/KeyHints.h"
 #include "system/KeyMap.h"
 
 namespace varnox {
@@ -18,7 +19,7 @@ TEST(KeyMap, DefaultPcKeysOfEachCalculatorKey) {
         int key;
         Names names;
     } cases[] = {{1, {"Home"}},     {3, {"\""}},      {13, {":"}},      {19, {"A"}},        {27, {"I", "("}},
-                 {31, {"M", "7"}},  {47, {".", "["}}, {48, {"]"}},      {49, {"Space"}},    {50, {"Enter"}},
+                 {31, {"M", "7"}},  {47, {".", "["}}, {48, {"]"}},      {49, {"Space"}},    {50, {"=", "Enter"}},
                  {35, {"Esc"}},     {34, {"Backspace", "Delete"}}, {51, {}},         {52, {"F8"}},     {53, {}}};
     for (const auto& c : cases) EXPECT_EQ(map.PcKeyNamesOf(c.key), c.names) << "key " << c.key;
     // Each of the 50 on-screen keys has one, and none is the window's.
@@ -28,11 +29,29 @@ TEST(KeyMap, DefaultPcKeysOfEachCalculatorKey) {
     }
 }
 
+// Above each key, the PC keys its face does not already say, in short.
+TEST(KeyMap, HintsNameWhatTheFaceDoesNot) {
+    KeyMap map;
+    const struct {
+        int key;
+        const char* hint;
+    } defaults[] = {{7, "F1"},   {1, ""},      {4, "Left"},  {6, "PgDn"},  {16, "Ins"},  {19, ""},  {27, ""},
+                    {31, "M"},   {34, "Bksp"}, {35, "Esc"},  {47, "["},    {49, ""},     {50, "Enter"}, {0, ""}, {51, ""}};
+    for (const auto& c : defaults) EXPECT_EQ(KeyHint(map, c.key), c.hint) << "key " << c.key;
+    // The map as the user changed it.
+    map.Bind(PcKeyOfCode(VkF5), 7);
+    map.Bind('Q', 19);
+    EXPECT_EQ(KeyHint(map, 7), "F1 F5");
+    EXPECT_EQ(KeyHint(map, 12), "");
+    EXPECT_EQ(KeyHint(map, 19), "Q");
+}
+
 TEST(KeyMap, CharactersAndCodes) {
     const KeyMap map;
     EXPECT_EQ(map.KeyOfCharacter(U'm').key, 31);
     EXPECT_TRUE(map.KeyOfCharacter(U'm').scan);
     EXPECT_FALSE(map.KeyOfCharacter(U':').scan);
+    EXPECT_EQ(map.KeyOfCharacter(U'=').key, map.KeyOfVirtualKey(VkReturn));  // the sign on the key Enter presses
     EXPECT_EQ(map.KeyOfCharacter(U'!').key, 0);
     EXPECT_EQ(map.KeyOfCharacter(U'\u00e9').key, 0);
     EXPECT_EQ(map.KeyOfVirtualKey(VkF3), 0);

@@ -167,14 +167,17 @@ TEST(ToolList, ListsWhatRomHoldsAndFailsWithoutIt) {
         const char* err;
     } cases[] = {
         {rom0, 0, "0000: nop\n", ""},
-        {"", 1, "", "Failed to load the file rom0.bin\nvarnox-tool list: nothing to list without rom0.bin\n"},
+        {"", 1, "", "Failed to load the file rom0.bin\nvarnox-tool list: nothing to list without rom0.bin\n"
+                    "varnox-tool list: the files are read from the current folder; varnox-tool kit DIR writes the "
+                    "default kit into DIR\n"},
         {"\xFA", 1, "0000: nop\n", "rom0.bin: 1 byte, expected 18432; the rest of the files were not loaded\n"},
     };
     for (const auto& c : cases) {
         ScratchDir dir;
         if (!c.rom0.empty()) dir.WriteText("rom0.bin", c.rom0);
         dir.WriteText("register.bin", "short");
-        const auto r = RunTool(dir.path(), {"list", "--lines", "1"});
+        // Without HOME nor XDG_DATA_HOME the window has no data folder to name.
+        const auto r = RunTool(dir.path(), {"list", "--lines", "1"}, "unset HOME XDG_DATA_HOME");
         EXPECT_EQ(r.status, c.status) << c.err;
         EXPECT_EQ(r.out, c.out);
         EXPECT_EQ(r.err, c.err);

@@ -119,7 +119,10 @@ TEST(ToolRun, HeldKeyIsSeenOnlyWhileHeld) {
 TEST(ToolRun, FilesItCannotUseFailTheRun) {
     const std::vector<unsigned char> charset(2048);
     const std::string rest = "; the rest of the files were not loaded\n";
-    const std::string noRom = "varnox-tool run: nothing to run without rom0.bin\n";
+    // ... and where the window's files are, and how to have them.
+    const std::string noRom = "varnox-tool run: nothing to run without rom0.bin\n"
+                              "varnox-tool run: the files are read from the current folder; the window keeps its own in "
+                              "/kept/data/varnox (run there), and varnox-tool kit DIR writes the default kit into DIR\n";
     const struct {
         std::vector<std::pair<std::string, std::vector<unsigned char>>> files;
         std::string unreadable;  // a file whose reading fails (EIO)
@@ -144,7 +147,8 @@ TEST(ToolRun, FilesItCannotUseFailTheRun) {
         // The process's own memory at address 0, which no process maps.
         if (!c.unreadable.empty()) std::filesystem::create_symlink("/proc/self/mem", dir.path() / c.unreadable);
         if (!c.directory.empty()) std::filesystem::create_directory(dir.path() / c.directory);
-        const auto r = RunTool(dir.path(), {"run", "--ticks", "2", "--screen", "s.pbm", "--save-state", "s.vxs"});
+        const auto r = RunTool(dir.path(), {"run", "--ticks", "2", "--screen", "s.pbm", "--save-state", "s.vxs"},
+                               "export XDG_DATA_HOME=/kept/data");
         EXPECT_EQ(r.status, c.status);
         EXPECT_EQ(r.err, c.said);
         EXPECT_EQ(r.out.empty(), !c.ran) << r.out;

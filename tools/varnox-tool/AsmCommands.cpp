@@ -149,6 +149,7 @@ int ListCommand(const Args& args) {
     for (const std::string& message : loaded.Messages) Complain(message);
     if (loaded.Lacks(Rom0FileName)) {
         Complain(std::string("varnox-tool list: nothing to list without ") + Rom0FileName);
+        Complain(WhereMachineFilesAre("varnox-tool list"));
         return 1;
     }
     const SymbolLoad symbols = LoadSymbolsBeside(dir, *machine);

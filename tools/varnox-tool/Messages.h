@@ -17,4 +17,11 @@ inline std::string ForTerminal(std::string_view text) { return Printable(text, W
 // The text on a line of its own on stderr.
 void Complain(std::string_view text);
 
+// Where to find the machine's files when the current folder lacks them:
+// the folder the window keeps them in (`dataFolder`, as UserDataFolder
+// finds it; said when known) and how to write a kit of them.
+std::string WhereMachineFilesAre(std::string_view command, const std::string& dataFolder);
+// The same with the data folder of this process's environment.
+std::string WhereMachineFilesAre(std::string_view command);
+
 }  // namespace varnox::tool

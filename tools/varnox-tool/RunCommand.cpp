@@ -280,6 +280,7 @@ int RunCommand(const Args& args) {
     if (loaded.Lacks(Rom0FileName) || noRom0) {
         // Nothing to run: the command fails before anything is written.
         Complain(std::string("varnox-tool run: nothing to run without ") + Rom0FileName);
+        Complain(WhereMachineFilesAre("varnox-tool run"));
         return 1;
     }
     StartMachine(m);

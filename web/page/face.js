@@ -89,6 +89,17 @@ export class Face {
     ctx.textBaseline = 'top';
     ctx.font = `${11 * s}px sans-serif`;
     for (const [x, y, text] of L.captions) ctx.fillText(text, x * s, y * s);
+    // Each key's PC key above it, as the window writes it.
+    ctx.fillStyle = '#1a3c8c';
+    ctx.textAlign = 'right';
+    ctx.textBaseline = 'bottom';
+    ctx.font = `${10 * s}px sans-serif`;
+    for (const key of L.keys) {
+      const [x, y, w, h] = key.hint;
+      if (key.hintText) ctx.fillText(key.hintText, (x + w) * s, (y + h) * s);
+    }
+    ctx.textAlign = 'left';
+    ctx.textBaseline = 'top';
     if (this.state.mark) {
       ctx.fillStyle = this.state.mark === 'PLAY' ? '#008000' : '#c00000';
       ctx.font = `bold ${8 * s}px sans-serif`;
