@@ -155,6 +155,9 @@ int RunWindow(QApplication& app, const std::filesystem::path& dir, const std::ve
                                    mainForm.Messages(), mainForm.Warnings());
     reload.AddToFileMenu(mainForm.Menu().MenuBar());
     AddToolsItem(mainForm, debugForm);
+    std::vector<QAction*> emulatorKeys = mainForm.Menu().EmulatorActions();
+    emulatorKeys.push_back(reload.ReloadAction());
+    debugForm.ShareWindowKeys(emulatorKeys);
     // Ends every event loop, a dialog's too.
     QObject::connect(&mainForm, &varnox::TMainForm::Closed, &app, [&memorySaved](bool saved) {
         memorySaved = saved;

@@ -10,11 +10,13 @@
 // "ListPane"...), by which tests find them.
 #pragma once
 
+#include <QAction>
 #include <QPushButton>
 #include <QWidget>
 
 #include <array>
 #include <filesystem>
+#include <vector>
 
 #include "core/Def.h"
 #include "debugger/BinPane.h"
@@ -51,6 +53,11 @@ public:
     void ShowTools(bool asked = false);
     // Shows the tools and gives them the keyboard (Ctrl+T).
     void FocusTools();
+    // The emulator window's keys for the whole emulator (reload, pause,
+    // reset, speeds, state slots) work in the debugger's windows too, but
+    // for those the debugger has keys of its own on (F9, F10, F11,
+    // Shift+F11): there the debugger's win.
+    void ShareWindowKeys(const std::vector<QAction*>& actions);
 
     void StepButtonClick();
     void TraceButtonClick();

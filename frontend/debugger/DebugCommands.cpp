@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QInputDialog>
+#include <QPointer>
 #include <QScreen>
 #include <QTimer>
 #include <QWindow>
@@ -97,6 +98,30 @@ void TDebugForm::AddShortcuts(QWidget* window) {
         action->setShortcutContext(Qt::WindowShortcut);
         connect(action, &QAction::triggered, controller_, slot);
         window->addAction(action);
+    }
+}
+
+void TDebugForm::ShareWindowKeys(const std::vector<QAction*>& actions) {
+    for (QWidget* window : {static_cast<QWidget*>(this), static_cast<QWidget*>(tools_)}) {
+        QList<QKeySequence> own;
+        for (const QAction* action : window->actions()) own << action->shortcuts();
+        for (QAction* action : actions) {
+            QList<QKeySequence> keys;
+            for (const QKeySequence& key : action->shortcuts()) {
+                if (!own.contains(key)) keys << key;
+            }
+            if (keys.isEmpty()) continue;
+            auto* proxy = new QAction(action->text(), window);
+            proxy->setShortcuts(keys);
+            proxy->setShortcutContext(Qt::WindowShortcut);
+            proxy->setAutoRepeat(false);
+            // The machine may have changed under the panes (a reset, a state).
+            connect(proxy, &QAction::triggered, this, [this, action = QPointer<QAction>(action)] {
+                if (action) action->trigger();
+                if (isVisible()) controller_->ShowInListing(machine_.Cpu.PC);
+            });
+            window->addAction(proxy);
+        }
     }
 }
 

@@ -56,6 +56,7 @@ public:
         main_ = std::make_unique<TMainForm>(scratch_.Path());
         debug_ = std::make_unique<TDebugForm>(main_->GetMachine(), scratch_.Path());
         main_->ShowDebugger = [this] { debug_->Show(); };
+        debug_->ShareWindowKeys(main_->Menu().EmulatorActions());
         main_->show();
         main_->RunTimer()->SetEnabled(false);
         QTest::keyClick(main_.get(), Qt::Key_F3);
