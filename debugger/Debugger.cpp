@@ -28,11 +28,12 @@ std::string StatusLine::Text() const {
     return Concat({Stop, "\n", Said});
 }
 
-Debugger::Debugger(Machine& machine, DebugState& state) : machine_(machine), state_(state), before_(machine.Cpu) {}
+Debugger::Debugger(Machine& machine, RunControl& run, DebugState& state)
+    : machine_(machine), run_(run), state_(state), before_(machine.Cpu) {}
 
 // The machine runs on without the debugger's stops.
 Debugger::~Debugger() {
-    profiler_.Stop(machine_);
+    profiler_.Stop(run_.Stops);
     session_.Disarm(machine_);
 }
 
@@ -47,8 +48,9 @@ void Debugger::SetStop(std::string text) {
 }
 
 void Debugger::Halted() {
-    profiler_.Stop(machine_);
+    profiler_.Stop(run_.Stops);
     session_.Disarm(machine_);
+    session_.Halted(machine_);
     session_.NoteStop(machine_);
     SayStop();
 }
@@ -61,28 +63,28 @@ void Debugger::SayStop() {
 
 void Debugger::Resume() {
     before_ = machine_.Cpu;
-    session_.CyclesSinceStop = 0;
+    session_.Resumed(machine_);
     session_.ForgetStop();
 }
 
 void Debugger::Continue() {
     Resume();
-    ContinueRun(machine_, session_);
+    ContinueRun(machine_, run_, session_);
 }
 
 void Debugger::ProfileRun() {
     Continue();
-    profiler_.Start(machine_);
+    profiler_.Start(machine_, run_.Stops);
 }
 
 bool Debugger::RunSteps(int32_t count) {
-    if (!StartStepRun(machine_, count)) return false;
+    if (!StartStepRun(run_.Stops, count)) return false;
     Continue();
     return true;
 }
 
 void Debugger::RunToAddress(int32_t address) {
-    StartBreakRun(machine_, address);
+    StartBreakRun(run_.Stops, address);
     Continue();
 }
 
@@ -103,23 +105,23 @@ StepOutcome Debugger::StepInto() {
 
 StepOutcome Debugger::StepOver() {
     Resume();
-    return Finish(varnox::StepOver(machine_, session_, state_));
+    return Finish(varnox::StepOver(machine_, run_, session_, state_));
 }
 
 StepOutcome Debugger::StepOut() {
     Resume();
-    return Finish(varnox::StepOut(machine_, session_, state_));
+    return Finish(varnox::StepOut(machine_, run_, session_, state_));
 }
 
 StepOutcome Debugger::RunToCursor() {
     const uint16_t target = CursorAddress();
     Resume();
-    return Finish(RunTo(machine_, session_, state_, target));
+    return Finish(RunTo(machine_, run_, session_, state_, target));
 }
 
 StepOutcome Debugger::StepLine(bool over) {
     Resume();
-    return Finish(varnox::StepLine(machine_, session_, state_, over));
+    return Finish(varnox::StepLine(machine_, run_, session_, state_, over));
 }
 
 void Debugger::ToggleBreakpointAt(uint16_t address) {

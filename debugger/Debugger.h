@@ -17,6 +17,7 @@
 #include "debugger/Profiler.h"
 #include "debugger/Stepping.h"
 #include "debugger/SymbolFile.h"
+#include "system/RunControl.h"
 
 namespace varnox {
 
@@ -32,13 +33,15 @@ struct StatusLine {
 class Debugger {
 public:
     // `state` is the Debug Window's pane state: the steps put its listing
-    // at the new PC.
-    Debugger(Machine& machine, DebugState& state);
+    // at the new PC. `run` is the run control of the run ticks that run
+    // the machine: the debugger's stops hang there.
+    Debugger(Machine& machine, RunControl& run, DebugState& state);
     ~Debugger();
     Debugger(const Debugger&) = delete;
     Debugger& operator=(const Debugger&) = delete;
 
     Machine& GetMachine() const { return machine_; }
+    RunControl& Control() const { return run_; }
     DebugSession& Session() { return session_; }
     const DebugSession& Session() const { return session_; }
     const DebugState& State() const { return state_; }
@@ -52,6 +55,8 @@ public:
 
     // The registers as the last step or run found them, for the changed marks.
     const CpuState& RegistersBefore() const { return before_; }
+    // Processor cycles since the window last stood still.
+    uint64_t CyclesSinceStop() const { return session_.CyclesSinceStop(machine_); }
 
     const StatusLine& Status() const { return status_; }
     // What an action of the user came to, under the stop's reason.
@@ -102,6 +107,7 @@ private:
     void SetStop(std::string text);
 
     Machine& machine_;
+    RunControl& run_;
     DebugState& state_;
     DebugSession session_;
     Profiler profiler_;

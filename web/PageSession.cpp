@@ -15,8 +15,8 @@ std::vector<std::string> PageSession::PowerOn() {
     // A machine of its own for the path, so nothing of the last run stays.
     auto fresh = std::make_unique<Machine>();
     LoadResult loaded = LoadMachine(*fresh, dir_);
-    StartMachine(*fresh);
     path_ = std::make_unique<InputPath>(*fresh);
+    path_->StartMachine();
     machine_ = std::move(fresh);
     guard_ = loaded.Guard;
     holds_.clear();
@@ -27,11 +27,9 @@ std::vector<std::string> PageSession::PowerOn() {
     return loaded.Messages;
 }
 
-void PageSession::RunTick(bool countSteps) {
+void PageSession::RunTick() {
     ApplyKeyHolds(*path_, holds_, path_->Tick());
-    const BeforeStepHook counter = [](Machine&, void* steps) { ++*static_cast<long long*>(steps); };
-    // The step count costs a call a step: only counted runs pay for it.
-    path_->RunTick(countSteps ? counter : nullptr, &steps_);
+    path_->RunTick();
     ranSinceSave_ = true;
 }
 
@@ -39,16 +37,16 @@ long long PageSession::Frame(double elapsedMs, HostClock clock, void* context, d
     if (paused_ || !powered_) return 0;
     long long made = 0;
     if (pace_.Speed() != FramePace::Unlimited) {
-        for (long long due = pace_.TicksDue(elapsedMs); made < due; ++made) RunTick(false);
+        for (long long due = pace_.TicksDue(elapsedMs); made < due; ++made) RunTick();
     } else {
         double last = clock(context);
         do {
-            RunTick(false);
+            RunTick();
             ++made;
             const double now = clock(context);
             if (!AnotherTickFits(now, last, untilMs)) break;
             last = now;
-        } while (machine_->Run.CyclesPerTick > 0);
+        } while (path_->Control().CyclesPerTick > 0);
     }
     // Releases held back for their minimum show at once.
     path_->ApplyDue();
@@ -56,7 +54,10 @@ long long PageSession::Frame(double elapsedMs, HostClock clock, void* context, d
 }
 
 void PageSession::RunTicks(long long count) {
-    for (long long i = 0; i < count; ++i) RunTick(true);
+    for (long long i = 0; i < count; ++i) {
+        RunTick();
+        steps_ += path_->LastTickSteps();
+    }
     path_->ApplyDue();
 }
 

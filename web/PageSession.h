@@ -42,7 +42,8 @@ public:
     // Unlimited the frame runs until `clock` says another tick would pass
     // `untilMs`. Returns the run ticks made.
     long long Frame(double elapsedMs, HostClock clock, void* context, double untilMs);
-    // Run ticks back to back, whatever the pacing, counting their steps.
+    // Run ticks back to back, whatever the pacing, their steps counted in
+    // the state line's.
     void RunTicks(long long count);
 
     // ---- Inputs, as the window's ----
@@ -87,7 +88,7 @@ public:
     std::string Screen() const;
 
 private:
-    void RunTick(bool countSteps);
+    void RunTick();
 
     std::filesystem::path dir_;
     std::unique_ptr<Machine> machine_ = std::make_unique<Machine>();
@@ -96,7 +97,7 @@ private:
     KeyMap keys_;
     FramePace pace_;
     std::vector<KeyHold> holds_;
-    long long steps_ = 0;
+    long long steps_ = 0;  // of RunTicks since PowerOn, by the machine's clock
     bool ranSinceSave_ = false;
     bool paused_ = true;
     bool powered_ = true;

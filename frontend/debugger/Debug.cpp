@@ -36,9 +36,10 @@ constexpr int DefaultScrollMaximum = 100;
 
 }  // namespace
 
-TDebugForm::TDebugForm(Machine& machine, QWidget* parent)
+TDebugForm::TDebugForm(Machine& machine, RunControl& run, QWidget* parent)
     : QWidget(parent, Qt::Window),
       machine_(machine),
+      run_(run),
       listPane_(machine, state_),
       regPane_(machine, state_),
       mainPane_(machine, state_),
@@ -48,8 +49,8 @@ TDebugForm::TDebugForm(Machine& machine, QWidget* parent)
     DebugCreate();
 }
 
-TDebugForm::TDebugForm(Machine& machine, const std::filesystem::path& dir, QWidget* parent)
-    : TDebugForm(machine, parent) {
+TDebugForm::TDebugForm(Machine& machine, RunControl& run, const std::filesystem::path& dir, QWidget* parent)
+    : TDebugForm(machine, run, parent) {
     for (const std::string& message : controller_->Core().LoadSymbolsBeside(dir)) std::fprintf(stderr, "%s\n", message.c_str());
     // The sources where the user last found them, else beside the ROM.
     const QString folder = TWindowSettings::SourceFolder();
@@ -199,7 +200,7 @@ void TDebugForm::FitOuterSize() {
 }
 
 void TDebugForm::DebugShow() {
-    DebugShown(machine_, state_);
+    DebugShown(machine_, run_, state_);
     stepGroupBox_->setFocus(Qt::OtherFocusReason);
     // Whatever stopped the run, the debugger's stops are off while it is up.
     controller_->Core().Halted();
@@ -209,7 +210,7 @@ void TDebugForm::DebugShow() {
 
 void TDebugForm::DebugHide() {
     CloseEditors();
-    DebugHidden(machine_, state_);
+    DebugHidden(run_, state_);
     toolsWereUp_ = tools_->isVisible();
     tools_->hide();
 }

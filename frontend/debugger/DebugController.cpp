@@ -2,8 +2,8 @@
 
 namespace varnox {
 
-TDebugController::TDebugController(Machine& machine, DebugState& state, QObject* parent)
-    : QObject(parent), debugger_(machine, state) {
+TDebugController::TDebugController(Machine& machine, RunControl& run, DebugState& state, QObject* parent)
+    : QObject(parent), debugger_(machine, run, state) {
     debugger_.StatusChanged = [this] { emit StatusChanged(Status()); };
 }
 

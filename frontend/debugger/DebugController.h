@@ -19,12 +19,15 @@ class TDebugController : public QObject {
     Q_OBJECT
 public:
     // `state` is the Debug Window's pane state: the steps put its listing
-    // at the new PC.
-    TDebugController(Machine& machine, DebugState& state, QObject* parent = nullptr);
+    // at the new PC. `run` is the run control of the run ticks that run
+    // the machine.
+    TDebugController(Machine& machine, RunControl& run, DebugState& state, QObject* parent = nullptr);
 
     Debugger& Core() { return debugger_; }
     // What the tabs read and change in place (then they call Changed).
     Machine& GetMachine() const { return debugger_.GetMachine(); }
+    RunControl& Control() const { return debugger_.Control(); }
+    uint64_t CyclesSinceStop() const { return debugger_.CyclesSinceStop(); }
     DebugSession& Session() { return debugger_.Session(); }
     const DebugSession& Session() const { return debugger_.Session(); }
     Profiler& GetProfiler() { return debugger_.GetProfiler(); }

@@ -44,20 +44,22 @@ protected:
             for (const SourceLineRow& row : images.Lines) debugger.Session().Lines.Add(row);
         }
         StartMachine(m);
-        m.Run.DebugActive = 1;  // the window is up
+        run = RunControl::Started(m.Config.OscFreq);
+        run.DebugActive = 1;  // the window is up
         debugger.Halted();
     }
     // The window hides, the run loop runs until it stops, the window shows.
     void RunUntilShown() {
-        m.Run.DebugActive = 0;
-        for (int tick = 0; tick < 100 && !OnRunTimer(m); ++tick) {
+        run.DebugActive = 0;
+        for (int tick = 0; tick < 100 && OnRunTimer(m, run) == RunStopKind::None; ++tick) {
         }
-        ASSERT_EQ(m.Run.DebugActive, 1);
+        ASSERT_EQ(run.DebugActive, 1);
         debugger.Halted();
     }
     Machine m;
+    RunControl run;
     DebugState state;
-    Debugger debugger{m, state};
+    Debugger debugger{m, run, state};
 };
 
 TEST_F(Desk, StepsByLineAndByCallSayWhereTheyStop) {

@@ -44,6 +44,7 @@ protected:
     void SetUp() override {
         Build(dir, First);
         StartMachine(m);
+        run = RunControl::Started(m.Config.OscFreq);
         ASSERT_TRUE(ReloadFirmware(m, session, dir.path()).Loaded);
         std::string problem;
         for (const char* place : {"bump", "prog.asm:5", "0001", "gone"}) ASSERT_TRUE(AddBreakpointAt(session, place, problem));
@@ -57,15 +58,16 @@ protected:
     }
     // Continues until the session stops the run, within an emulated second.
     bool RunToAStop() {
-        m.Run.DebugActive = 0;  // the debugger let it go again
-        ContinueRun(m, session);
+        run.DebugActive = 0;  // the debugger let it go again
+        ContinueRun(m, run, session);
         for (int tick = 0; tick < 100; ++tick) {
-            if (OnRunTimer(m)) return true;
+            if (OnRunTimer(m, run) != RunStopKind::None) return true;
         }
         return false;
     }
     test::ScratchDir dir;
     Machine m;
+    RunControl run;
     DebugSession session;
 };
 
@@ -79,8 +81,8 @@ TEST_F(Reload, ANewBuildRunsWithItsBreakpointsFoundAgain) {
     EXPECT_EQ(m.DataRam[0x100], 0x5A);
     EXPECT_EQ(m.Cpu.PC, 0);
     session.Breakpoints.Remove(2);
-    ContinueRun(m, session);
-    while (!OnRunTimer(m)) {
+    ContinueRun(m, run, session);
+    while (OnRunTimer(m, run) == RunStopKind::None) {
     }
     EXPECT_EQ(m.Cpu.PC, 5);  // the new bump
 }

@@ -54,7 +54,7 @@ public:
         scratch_.Write("rom1.bin", QByteArray(reinterpret_cast<const char*>(images.Rom1.data()), images.Rom1.size()));
         scratch_.Write("rom.sym", QByteArray::fromStdString(SymbolFileText(images.Labels, Crc32(images.Rom0), images.Lines)));
         main_ = std::make_unique<TMainForm>(scratch_.Path());
-        debug_ = std::make_unique<TDebugForm>(main_->GetMachine(), scratch_.Path());
+        debug_ = std::make_unique<TDebugForm>(main_->GetMachine(), main_->Control(), scratch_.Path());
         main_->ShowDebugger = [this] { debug_->Show(); };
         debug_->ShareWindowKeys(main_->Menu().EmulatorActions());
         main_->show();
@@ -67,6 +67,7 @@ public:
         main_.reset();
     }
     Machine& M() { return main_->GetMachine(); }
+    RunControl& Run() { return main_->Control(); }
     TDebugForm& Debug() { return *debug_; }
     TDebugController& Controller() { return debug_->Controller(); }
     DebugSession& Session() { return debug_->Controller().Session(); }
