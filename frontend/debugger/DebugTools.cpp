@@ -2,16 +2,22 @@
 
 #include <QFileDialog>
 #include <QHBoxLayout>
+#include <QTabBar>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 #include "frontend/debugger/PaneWidgets.h"
 
 namespace varnox {
 namespace {
 
+// At least; wider when the tabs' titles need it.
 constexpr QSize ToolsSize(600, 514);
+// Room for the tab widget's frame and the style's indent of the tab bar.
+constexpr int TabsSlack = 16;
 // Narrower than this the tabs' rows no longer fit.
 constexpr int ToolsLeastWidth = 320;
 constexpr const char* KeysHint =
@@ -24,7 +30,6 @@ TDebugTools::TDebugTools(TDebugController& controller, QWidget* parent)
     : QWidget(parent, Qt::Window), controller_(controller) {
     setWindowTitle(QStringLiteral("Debug Tools"));
     setFont(DebugWindowFont());
-    resize(ToolsSize);
     auto* layout = new QVBoxLayout(this);
 
     // A tool bar: on a narrow screen the buttons that do not fit go behind
@@ -82,6 +87,11 @@ TDebugTools::TDebugTools(TDebugController& controller, QWidget* parent)
     connect(tabs_, &QTabWidget::currentChanged, this, [this] { Refresh(); });
     layout->addWidget(tabs_, 1);
     connect(&controller_, &TDebugController::Refreshed, this, &TDebugTools::Refresh);
+    // Wide enough for every tab's title: none hides behind scroll arrows
+    // where the screen has room.
+    const QMargins margins = layout->contentsMargins();
+    const int tabsWidth = tabs_->tabBar()->sizeHint().width() + margins.left() + margins.right() + TabsSlack;
+    resize(std::max(ToolsSize.width(), tabsWidth), ToolsSize.height());
 }
 
 void TDebugTools::AddTab(TToolsTab* tab, const QString& title) {

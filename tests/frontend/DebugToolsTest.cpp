@@ -8,7 +8,9 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QScrollBar>
+#include <QTabBar>
 #include <QTableWidget>
+#include <QToolButton>
 #include <QTest>
 #include <QWheelEvent>
 
@@ -368,6 +370,25 @@ private slots:
             // The hand-over waits for the close's events to be done.
             for (int round = 0; round < 3; ++round) QCoreApplication::processEvents();
             QCOMPARE(QApplication::activeWindow(), dialog.window);
+        }
+    }
+
+    // Every tab's title shows whole, without scroll arrows, in a tools
+    // window as wide as a 1024-pixel screen, and in the width it opens with.
+    void TheTabsFitWithoutScrollArrows() {
+        Rig rig;
+        rig.Key(QKeySequence(Qt::CTRL | Qt::Key_T));
+        TDebugTools& tools = rig.Tools();
+        for (const int width : {1024, tools.width()}) {
+            tools.resize(width, tools.height());
+            QTRY_COMPARE(tools.width(), width);
+            QTabBar* bar = tools.Tabs()->tabBar();
+            for (const QToolButton* arrow : bar->findChildren<QToolButton*>()) QVERIFY(!arrow->isVisible());
+            for (int tab = 0; tab < bar->count(); ++tab) {
+                const QString title = bar->tabText(tab).remove('&');
+                QVERIFY2(bar->tabRect(tab).width() > bar->fontMetrics().horizontalAdvance(title), qPrintable(title));
+            }
+            QVERIFY(bar->tabRect(bar->count() - 1).right() < tools.Tabs()->width());
         }
     }
 
