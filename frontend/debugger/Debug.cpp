@@ -30,6 +30,8 @@ constexpr QRect RunEditGeometry(16, 16, 49, 21);
 constexpr QRect RunButtonGeometry(80, 16, 57, 25);
 // Kept right of and below the boxes, as left of and above them.
 constexpr int WindowMargin = 8;
+// Between the emulator's window and this one.
+constexpr int WindowGap = 8;
 // The scroll range the listing and the hex editor start with, before their
 // first repaint sets their own.
 constexpr int DefaultScrollMaximum = 100;
@@ -181,7 +183,8 @@ void TDebugForm::moveEvent(QMoveEvent* event) {
 // The frame is the window manager's; once it is known the client area
 // shrinks so that window and frame together keep the outer size, but never
 // below what the boxes need: a thick frame makes the window larger rather
-// than cut off the hex editor. The window opens centred on its screen.
+// than cut off the hex editor. The window opens beside the emulator's
+// window, else centred on its screen.
 void TDebugForm::FitOuterSize() {
     const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
     const QSize client = QSize(OuterSize.width() - frame.left() - frame.right(),
@@ -194,7 +197,11 @@ void TDebugForm::FitOuterSize() {
         const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
         if (screen) {
             const QRect area = screen->availableGeometry();
-            move(area.x() + (area.width() - OuterSize.width()) / 2, area.y() + (area.height() - OuterSize.height()) / 2);
+            if (besideWindow_ && besideWindow_->isVisible()) {
+                move(PlaceDebuggerBeside(area, besideWindow_->frameGeometry(), DisplayOnScreen(), OuterSize, WindowGap));
+            } else {
+                move(area.x() + (area.width() - OuterSize.width()) / 2, area.y() + (area.height() - OuterSize.height()) / 2);
+            }
         }
     }
 }

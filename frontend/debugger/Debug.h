@@ -11,6 +11,7 @@
 #pragma once
 
 #include <QAction>
+#include <QPointer>
 #include <QPushButton>
 #include <QWidget>
 
@@ -58,6 +59,9 @@ public:
     // for those the debugger has keys of its own on (F9, F10, F11,
     // Shift+F11): there the debugger's win.
     void ShareWindowKeys(const std::vector<QAction*>& actions);
+    // The window opens beside `window` (the emulator's), and neither it nor
+    // its tools ever over `display`.
+    void OpenBeside(QWidget* window, QWidget* display);
 
     void StepButtonClick();
     void TraceButtonClick();
@@ -87,6 +91,8 @@ private:
     void GoToClick();
     void FindClick();
     void PlaceTools(bool asked);
+    // The display's frame on the screen, or none when it is not shown.
+    QRect DisplayOnScreen() const;
 
     Machine& machine_;
     RunControl& run_;
@@ -105,6 +111,8 @@ private:
     QPushButton* traceButton_ = nullptr;
     QPushButton* bpButton_ = nullptr;
     bool placed_ = false;
+    QPointer<QWidget> besideWindow_;
+    QPointer<QWidget> besideDisplay_;
     TDebugController* controller_ = nullptr;
     TDebugTools* tools_ = nullptr;
     TListMargin* margin_ = nullptr;

@@ -125,6 +125,16 @@ void TDebugForm::ShareWindowKeys(const std::vector<QAction*>& actions) {
     }
 }
 
+void TDebugForm::OpenBeside(QWidget* window, QWidget* display) {
+    besideWindow_ = window;
+    besideDisplay_ = display;
+}
+
+QRect TDebugForm::DisplayOnScreen() const {
+    if (!besideDisplay_ || !besideDisplay_->isVisible()) return {};
+    return {besideDisplay_->mapToGlobal(QPoint(0, 0)), besideDisplay_->size()};
+}
+
 void TDebugForm::FindClick() {
     ShowTools(true);
     tools_->Tabs()->setCurrentIndex(TDebugTools::MemoryTab);
@@ -177,7 +187,7 @@ void TDebugForm::PlaceTools(bool asked) {
     const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     const QRect area = screen ? screen->availableGeometry() : QRect(pos(), OuterSize).adjusted(0, 0, 4096, 4096);
     const QSize frame = tools_->frameGeometry().size();
-    const TToolsPlace place = PlaceToolsBeside(area, QRect(pos(), OuterSize), frame, ToolsGap, asked);
+    const TToolsPlace place = PlaceToolsBeside(area, QRect(pos(), OuterSize), frame, ToolsGap, asked, DisplayOnScreen());
     if (!place.Tools) return;
     if (place.Debugger != pos()) move(place.Debugger);
     // The frame is known once the window is up.

@@ -18,8 +18,6 @@ namespace {
 constexpr QSize ToolsSize(600, 514);
 // Room for the tab widget's frame and the style's indent of the tab bar.
 constexpr int TabsSlack = 16;
-// Narrower than this the tabs' rows no longer fit.
-constexpr int ToolsLeastWidth = 320;
 constexpr const char* KeysHint =
     "Keys: F5 continue, F11 into, F10 over, Shift+F11 out, F4 to the cursor, F9 breakpoint, Ctrl+G go to, "
     "Ctrl+F find, Ctrl+T these tools; a click left of a listing line sets its breakpoint.";
@@ -115,27 +113,6 @@ void TDebugTools::LoadSymbolsClick() {
                                                       QStringLiteral("Symbols (*.sym);;All files (*)"));
     if (file.isEmpty()) return;
     controller_.LoadSymbols(file.toStdString(), SymbolTrust::Anyway);
-}
-
-// Right of the debugger, or else left of it; when neither side has room
-// but the screen is wide enough for both, the debugger moves over to make
-// it (it opens centred). Else below it. The debugger's controls are never
-// covered: with no room for both the tools open only when asked for, over
-// the part of the screen the debugger leaves at its left edge.
-TToolsPlace PlaceToolsBeside(const QRect& area, const QRect& debugger, const QSize& tools, int gap, bool asked) {
-    QRect frame = debugger;
-    auto at = [&tools](int x, int y) { return QRect(QPoint(x, y), tools); };
-    if (frame.width() + gap + tools.width() <= area.width()) {
-        if (frame.right() + gap + tools.width() <= area.right()) return {frame.topLeft(), at(frame.right() + 1 + gap, frame.top())};
-        if (frame.left() - gap - tools.width() >= area.left()) return {frame.topLeft(), at(frame.left() - gap - tools.width(), frame.top())};
-        frame.moveRight(area.right() - gap - tools.width());
-        return {frame.topLeft(), at(frame.right() + 1 + gap, frame.top())};
-    }
-    if (frame.bottom() + gap + tools.height() <= area.bottom()) return {frame.topLeft(), at(frame.left(), frame.bottom() + 1 + gap)};
-    if (!asked) return {frame.topLeft(), std::nullopt};
-    frame.moveLeft(area.left());
-    const int width = std::max(area.right() - frame.right() - gap, ToolsLeastWidth);
-    return {frame.topLeft(), QRect(area.right() + 1 - width, area.top(), width, area.height())};
 }
 
 }  // namespace varnox

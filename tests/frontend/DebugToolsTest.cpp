@@ -58,6 +58,25 @@ private slots:
         QCOMPARE(*asked.Tools, QRect(633, 0, 391, 768));
     }
 
+    // The Debug Window beside the emulator's window, never over its display
+    // where the screen has room, and the tools not over it either.
+    void TheDebuggerOpensBesideTheEmulatorsWindow() {
+        const QSize debugger(625, 514);
+        const struct {
+            QRect area, window, display;
+            QPoint to;
+        } cases[] = {
+            {{0, 0, 1920, 1080}, {803, 294, 315, 547}, {815, 330, 290, 100}, {1126, 294}},  // right of it
+            {{0, 0, 1920, 1080}, {1590, 100, 315, 547}, {1600, 140, 290, 100}, {957, 100}},  // left of it
+            {{0, 0, 1400, 1000}, {542, 200, 315, 547}, {555, 230, 290, 100}, {387, 338}},  // below the display
+            {{0, 0, 1024, 768}, {355, 138, 315, 547}, {370, 170, 285, 120}, {200, 254}},  // as little over it as fits
+        };
+        for (const auto& c : cases) QCOMPARE(varnox::PlaceDebuggerBeside(c.area, c.window, c.display, debugger, 8), c.to);
+        const QRect area(0, 0, 1920, 1080), beside(1126, 294, 625, 514), display(815, 330, 290, 100);
+        QCOMPARE(varnox::PlaceToolsBeside(area, beside, {722, 489}, 8, false).Tools->topLeft(), QPoint(396, 294));
+        QCOMPARE(varnox::PlaceToolsBeside(area, beside, {722, 489}, 8, false, display).Tools->topLeft(), QPoint(0, 294));
+    }
+
     void ListingShowsNamesAndTheMarginSetsABreakpointThatStops() {
         Rig rig;
         QVERIFY(rig.Tools().isVisible());
