@@ -61,6 +61,11 @@ void Debugger::SayStop() {
     SetStop(std::move(text));
 }
 
+void Debugger::Moved() {
+    status_.Stop = "Stopped at " + PlaceOf(machine_.Cpu.PC, session_.Names());
+    if (StatusChanged) StatusChanged();
+}
+
 void Debugger::Resume() {
     before_ = machine_.Cpu;
     session_.Resumed(machine_);

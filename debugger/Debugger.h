@@ -73,6 +73,10 @@ public:
     // Before a run the run loop makes or a step: the changed marks' base,
     // the stop forgotten.
     void Resume();
+    // The machine moved while the window stood still (a reset, a state
+    // loaded, the firmware reloaded): the stop's place says where PC stands
+    // now; what was said stays under it.
+    void Moved();
 
     // ---- Steps and runs (the keys and buttons of both windows) ----
     // Continue, the profiler's run and the Run buttons hand the machine to

@@ -101,6 +101,7 @@ ReloadResult TFirmwareReload::Reload() {
     if (held) {
         run.DebugActive = 1;
         debugger_.ShowInListing(machine_.Cpu.PC);
+        debugger_.Core().Moved();
     }
     messages_.Say(QStringLiteral("Firmware reloaded"));
     QStringList lines;

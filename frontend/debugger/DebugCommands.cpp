@@ -117,8 +117,15 @@ void TDebugForm::ShareWindowKeys(const std::vector<QAction*>& actions) {
             proxy->setAutoRepeat(false);
             // The machine may have changed under the panes (a reset, a state).
             connect(proxy, &QAction::triggered, this, [this, action = QPointer<QAction>(action)] {
+                const uint16_t pc = machine_.Cpu.PC;
                 if (action) action->trigger();
-                if (isVisible()) controller_->ShowInListing(machine_.Cpu.PC);
+                if (!isVisible()) return;
+                if (machine_.Cpu.PC == pc) {
+                    controller_->Changed();
+                    return;
+                }
+                controller_->ShowInListing(machine_.Cpu.PC);
+                controller_->Core().Moved();
             });
             window->addAction(proxy);
         }

@@ -113,7 +113,12 @@ TEST_F(Desk, AStopsReasonStaysFirst) {
     RunUntilShown();
     EXPECT_EQ(debugger.Status().Text(), "Stopped at 0008 inner+2");
     EXPECT_FALSE(debugger.RunSteps(0));
-    EXPECT_EQ(told, 4);
+    // A reset while the window is up: the place changes, what was said stays.
+    debugger.Say("Found at C010");
+    PowerOnReset(m);
+    debugger.Moved();
+    EXPECT_EQ(debugger.Status().Text(), "Stopped at 0000 main\nFound at C010");
+    EXPECT_EQ(told, 6);
 }
 
 // A line that never ends ends the step at its bound; without source lines

@@ -119,6 +119,8 @@ private slots:
         QVERIFY(box->text().contains("Breakpoints whose line now holds other code (their hits count from 0 again):\n"
                                      "main.asm:7: was 'inner: ld r6,(ix+&H00)', now 'rtn'"));
         QCOMPARE(box->parentWidget(), &rig.Debug());
+        // The stop's place is where the restart put PC, the reload said under it.
+        QVERIFY(rig.Tools().Status().startsWith("Stopped at 0000\nFirmware reloaded from "));
         QCOMPARE(rig.Session().Breakpoints.All()[0].Hits, 0u);
         QCOMPARE(rig.Session().Breakpoints.All()[0].Address, rig.At("outer") + 1);
         QTableView* source = rig.Tools().Source()->Table();
