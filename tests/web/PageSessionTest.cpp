@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "support/InputScript.h"
 #include "support/ScratchDir.h"
 #include "system/Files.h"
 #include "system/RunPath.h"
@@ -103,6 +104,23 @@ TEST_P(PageSessionTest, StateSavedOnThePageRunsOnAfterLoading) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Cases, PageSessionTest, testing::ValuesIn(HoldCases));
+
+// The page is an adapter over the session: the same inputs, by its own
+// calls, end in the bare session's machine.
+TEST(PageSessionAdapter, EveryKindOfInputEndsAsOnTheSession) {
+    const KitFolder kit;
+    const std::vector<test::Input> script = test::AllInputKinds(true);
+    Session session(kit.path());
+    session.Load();
+    session.Start();
+    test::Drive(session, script, test::AllInputKindsTicks, 1, [&] { session.RunTicks(1); });
+    session.Path().ApplyDue();
+    PageSession page(kit.path());
+    page.PowerOn();
+    test::Drive(page, script, test::AllInputKindsTicks, 1, [&] { page.RunTicks(1); });
+    EXPECT_EQ(page.SaveState(), session.SaveState());
+    EXPECT_EQ(page.StateLine(), session.StateLine());
+}
 
 TEST(PageSessionMemory, SavedOnlyAfterARun) {
     const KitFolder kit;
