@@ -283,6 +283,14 @@ void BreakpointList::Move(size_t index, uint16_t address) {
     Rearm();
 }
 
+void BreakpointList::SetCode(size_t index, std::string code) {
+    if (index < list_.size()) list_[index].Code = std::move(code);
+}
+
+void BreakpointList::ResetHits(size_t index) {
+    if (index < list_.size()) list_[index].Hits = 0;
+}
+
 void BreakpointList::Clear() {
     list_.clear();
     Rearm();

@@ -75,6 +75,7 @@ struct Breakpoint {
     uint32_t HitCount = 0;  // stop from this hit on; 0 and 1 stop at every hit
     uint32_t Hits = 0;      // times the address was reached with the condition holding
     std::string Where;      // the name or FILE:LINE it was set by, found again after a reload; "" for an address
+    std::string Code;       // set by FILE:LINE: the code of its line (comment and blanks aside) when last seen
 };
 
 class BreakpointList {
@@ -93,6 +94,10 @@ public:
     void SetWhere(size_t index, std::string where);
     // Moves it to the address its name or line has in a new build.
     void Move(size_t index, uint16_t address);
+    // What its line held, for telling whether a new build changed it.
+    void SetCode(size_t index, std::string code);
+    // It counts its hits from 0 again.
+    void ResetHits(size_t index);
     void Clear();
 
     const std::vector<Breakpoint>& All() const { return list_; }

@@ -47,6 +47,7 @@ public:
 
     SymbolTable Symbols;
     SourceMap Lines;  // the source line of each code word, from rom.sym's line rows
+    SourceTexts Sources;  // the source files' text, from the folder of the main source
     BreakpointList Breakpoints;
     WatchpointList Watchpoints;
     TraceRing Trace;

@@ -1,5 +1,7 @@
 #include "debugger/ProgramPlace.h"
 
+#include <vector>
+
 #include "asm/SourceExpr.h"
 #include "debugger/SourceLines.h"
 
@@ -18,15 +20,47 @@ std::optional<uint16_t> HexAddress(std::string_view text) {
     return static_cast<uint16_t>(*value);
 }
 
+// An offset after a place's "+": hex as every number typed here, or "#"
+// and decimal as a condition's value.
+std::optional<uint16_t> OffsetValue(std::string_view text) {
+    if (text.empty() || text.front() != '#') {
+        const std::optional<uint32_t> value = HexValue(text, 4);
+        return value ? std::optional<uint16_t>(static_cast<uint16_t>(*value)) : std::nullopt;
+    }
+    text.remove_prefix(1);
+    if (text.empty() || text.size() > 5) return std::nullopt;
+    uint32_t value = 0;
+    for (const char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        value = value * 10 + static_cast<uint32_t>(c - '0');
+    }
+    return value > 0xFFFF ? std::nullopt : std::optional<uint16_t>(static_cast<uint16_t>(value));
+}
+
+// Files named in a message: enough to recognise, never a flood.
+constexpr size_t MostFilesNamed = 8;
+
+std::string FileList(const std::vector<std::string>& files) {
+    std::string list;
+    for (size_t i = 0; i < files.size() && i < MostFilesNamed; ++i) list += Concat({i ? ", " : "", Printable(files[i])});
+    if (files.size() > MostFilesNamed) list += Concat({" and ", std::to_string(files.size() - MostFilesNamed), " more"});
+    return list;
+}
+
 // The line that FILE:LINE names: its first word, or the next line's of the
-// file that placed one.
+// file that placed one. A file rom.sym does not name, or names twice by
+// that last part, is told as such rather than as a line without code.
 SourcePlaceAddress SourceLineAddress(std::string_view text, const std::string& file, int line, const SourceMap& lines) {
     if (lines.Empty()) return {std::nullopt, "no source lines (rom.sym has no line rows)"};
-    // A file the rows do not name, or name twice, is told as a line
-    // without code after it.
-    if (const SourceMap::FileMatch found = lines.FindFile(file); found.Name) {
-        if (const auto address = lines.BreakAddressOf(*found.Name, line)) return {address, {}};
+    const SourceMap::FileMatch found = lines.FindFile(file);
+    if (found.Ambiguous) {
+        return {std::nullopt, Concat({Printable(file), " is ambiguous in rom.sym: ", FileList(found.Candidates),
+                                      "; give the whole name"})};
     }
+    if (!found.Name) {
+        return {std::nullopt, Concat({"rom.sym names no file ", Printable(file), "; its files: ", FileList(lines.Files())})};
+    }
+    if (const auto address = lines.BreakAddressOf(*found.Name, line)) return {address, {}};
     return {std::nullopt, Concat({"no code at or after ", Printable(text)})};
 }
 
@@ -46,6 +80,14 @@ AddressValue ParseAddressText(std::string_view text, const SymbolTable* symbols)
     }
     if (const auto value = HexAddress(text)) return {value, {}};
     const std::string shown(text.substr(0, 40));
+    if (const size_t plus = text.find('+'); plus != std::string_view::npos) {
+        const AddressValue base = ParseAddressText(text.substr(0, plus), symbols);
+        if (!base.Address) return base;
+        const std::optional<uint16_t> offset = OffsetValue(Trimmed(text.substr(plus + 1)));
+        if (!offset) return {std::nullopt, Concat({"'", shown, "': after + comes hex (1 to 4 digits), or # and decimal"})};
+        if (*base.Address + *offset > 0xFFFF) return {std::nullopt, Concat({"'", shown, "' lies past FFFF"})};
+        return {static_cast<uint16_t>(*base.Address + *offset), {}, base.Named};
+    }
     if (IsSymbolName(text)) {
         return {std::nullopt, symbols && !symbols->Empty()
                                   ? Concat({"no symbol named '", shown, "'"})
@@ -106,6 +148,9 @@ BreakPlace ParseBreakPlace(std::string_view text, const SymbolTable* symbols, co
 
 bool LooksLikePlace(std::string_view text, bool sourceLines) {
     text = Trimmed(text);
+    if (const size_t plus = text.find('+'); plus != std::string_view::npos && OffsetValue(Trimmed(text.substr(plus + 1)))) {
+        return LooksLikePlace(text.substr(0, plus), false);
+    }
     return ParseAddressText(text, nullptr).Address || IsSymbolName(text) || (sourceLines && ParseSourcePlace(text));
 }
 

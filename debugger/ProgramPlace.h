@@ -3,9 +3,10 @@
 // --watch and list --from. A place is an address in hex (1 to 4 digits,
 // with or without "&H", "0x" or "$"), a name of the symbol table spelled as
 // the assembler spells it (a name wins over hex digits that spell the same
-// word, "add", "cafe"), or, where a breakpoint is meant, FILE:LINE: the
-// first word of that source line, or of the next line of the file that
-// placed one (the line rows of rom.sym).
+// word, "add", "cafe"), either with one "+" and an offset (hex, or "#" and
+// decimal: "count+1", "calc_enter+#12"); or, where a breakpoint is meant,
+// FILE:LINE: the first word of that source line, or of the next line of the
+// file that placed one (the line rows of rom.sym).
 #pragma once
 
 #include <cstdint>

@@ -10,7 +10,39 @@ namespace {
 // A watch's text names symbols when it does not read without them.
 bool WatchNamesSymbols(std::string_view text) { return !ParseWatchText(text, nullptr).Range; }
 
+// A source line as code: the comment (from a ";" outside quotes) dropped,
+// runs of blanks made one, none at the ends, so that a retabbed or
+// recommented line is the same code.
+std::string CodeOf(std::string_view line) {
+    std::string code;
+    char quote = 0;
+    for (size_t i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        if (!quote && c == ';') break;
+        if (quote && c == '\\' && i + 1 < line.size()) {
+            code += c;
+            code += line[++i];
+            continue;
+        }
+        if (c == quote) {
+            quote = 0;
+        } else if (!quote && (c == '"' || c == '\'')) {
+            quote = c;
+        }
+        const bool blank = !quote && (c == ' ' || c == '\t');
+        if (blank && (code.empty() || code.back() == ' ')) continue;
+        code += blank ? ' ' : c;
+    }
+    while (!code.empty() && code.back() == ' ') code.pop_back();
+    return code;
+}
+
 }  // namespace
+
+std::string CodeOfLineAt(DebugSession& session, uint16_t address) {
+    const SourceLineRow* row = session.Lines.LineAt(address);
+    return row ? CodeOf(session.Sources.LineText(row->File, row->Line)) : std::string();
+}
 
 std::optional<size_t> AddBreakpointAt(DebugSession& session, std::string_view text, std::string& problem) {
     BreakPlace place = ParseBreakPlace(text, session.Names(), session.Lines);
@@ -20,6 +52,7 @@ std::optional<size_t> AddBreakpointAt(DebugSession& session, std::string_view te
     }
     const size_t index = session.Breakpoints.Add(*place.Address);
     if (!place.Where.empty()) session.Breakpoints.SetWhere(index, std::move(place.Where));
+    if (place.SourceLine) session.Breakpoints.SetCode(index, CodeOfLineAt(session, *place.Address));
     return index;
 }
 
@@ -33,8 +66,9 @@ std::optional<size_t> AddWatchpointAt(DebugSession& session, std::string_view te
     return session.Watchpoints.Size() - 1;
 }
 
-std::vector<std::string> RefindBreakpoints(DebugSession& session, const SymbolTable& before) {
-    std::vector<std::string> lost;
+Refound RefindBreakpoints(DebugSession& session, const SymbolTable& before) {
+    Refound refound;
+    std::vector<std::string>& lost = refound.Lost;
     const SymbolTable* oldNames = before.Empty() ? nullptr : &before;
     for (size_t i = session.Breakpoints.Size(); i-- > 0;) {
         const Breakpoint breakpoint = session.Breakpoints.All()[i];
@@ -44,6 +78,16 @@ std::vector<std::string> RefindBreakpoints(DebugSession& session, const SymbolTa
             const BreakPlace place = ParseBreakPlace(breakpoint.Where, session.Names(), session.Lines);
             if (place.Address) session.Breakpoints.Move(i, *place.Address);
             problem = place.Problem;
+            const std::string code = place.Address && place.SourceLine ? CodeOfLineAt(session, *place.Address) : std::string();
+            if (!code.empty() && code != breakpoint.Code) {
+                // Unread sources before tell nothing; otherwise the line moved under it.
+                if (!breakpoint.Code.empty()) {
+                    refound.OtherCode.insert(refound.OtherCode.begin(), Concat({breakpoint.Where, ": was '", Printable(breakpoint.Code),
+                                                                                "', now '", Printable(code), "'"}));
+                    session.Breakpoints.ResetHits(i);
+                }
+                session.Breakpoints.SetCode(i, code);
+            }
         }
         if (problem.empty() && breakpoint.Condition) {
             const std::string condition = ConditionText(*breakpoint.Condition, oldNames);
@@ -68,7 +112,7 @@ std::vector<std::string> RefindBreakpoints(DebugSession& session, const SymbolTa
         session.Watchpoints.Remove(i);
     }
     lost.insert(lost.end(), watchesLost.rbegin(), watchesLost.rend());
-    return lost;
+    return refound;
 }
 
 }  // namespace varnox

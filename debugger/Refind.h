@@ -23,11 +23,23 @@ std::optional<size_t> AddBreakpointAt(DebugSession& session, std::string_view te
 // not one.
 std::optional<size_t> AddWatchpointAt(DebugSession& session, std::string_view text, std::string& problem);
 
-// With the session's new symbols and lines in place: moves the breakpoints
-// and watchpoints set by a name or a line (conditions too, read again with
-// the names `before` gave them) to where the new build puts them, removes
-// those that no longer resolve and describes each removed one ("Breakpoint
-// at calc_enter: no symbol named ..."). Bare addresses stay.
-std::vector<std::string> RefindBreakpoints(DebugSession& session, const SymbolTable& before);
+// With the session's new symbols, lines and sources in place: moves the
+// breakpoints and watchpoints set by a name or a line (conditions too, read
+// again with the names `before` gave them) to where the new build puts
+// them, removes those that no longer resolve and describes each removed one
+// ("Breakpoint at calc_enter: no symbol named ..."). Bare addresses stay.
+// A breakpoint set by a line is found again by its line; when that line
+// now holds other code (an edit above it) its hits count from 0 again, and
+// it is described ("main.asm:7: was 'cal wait', now 'jmp loop'").
+struct Refound {
+    std::vector<std::string> Lost;
+    std::vector<std::string> OtherCode;
+};
+Refound RefindBreakpoints(DebugSession& session, const SymbolTable& before);
+
+// The code of the source line that placed the word at the address: its
+// text without comment and with blanks run together, or "" when the
+// sources do not tell.
+std::string CodeOfLineAt(DebugSession& session, uint16_t address);
 
 }  // namespace varnox

@@ -89,7 +89,10 @@ ReloadResult ReloadFirmware(Machine& m, DebugSession& session, const fs::path& d
     const SymbolTable before = std::move(session.Symbols);
     session.Symbols = std::move(symbols.Table);
     session.Lines = std::move(symbols.Lines);
-    result.Lost = RefindBreakpoints(session, before);
+    session.Sources.Forget();
+    Refound refound = RefindBreakpoints(session, before);
+    result.Lost = std::move(refound.Lost);
+    result.OtherCode = std::move(refound.OtherCode);
     for (std::string& lost : session.Expressions.Reresolve(session.Names())) result.Lost.push_back(std::move(lost));
     result.Loaded = true;
     return result;

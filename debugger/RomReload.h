@@ -37,9 +37,11 @@ struct ReloadResult {
     std::string Refused;                // why nothing was loaded, naming the file; "" when loaded
     std::vector<std::string> Messages;  // about rom.sym, one a line
     std::vector<std::string> Lost;      // breakpoints and watchpoints that no longer resolve, removed
+    std::vector<std::string> OtherCode;  // breakpoints whose line now holds other code, their hits from 0
 };
 
-// Loads the build in dir into the machine and the session, or, when the
+// Loads the build in dir into the machine and the session (its sources
+// read again when next shown), or, when the
 // pair is incomplete (a file missing or of the wrong size, one more than
 // RomPairSkewSeconds newer than the other, a checksum in rom.sym that does
 // not match), changes nothing and says why.

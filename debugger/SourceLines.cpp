@@ -49,16 +49,17 @@ const SourceLineRow* SourceMap::LineAt(uint16_t address) const {
 }
 
 SourceMap::FileMatch SourceMap::FindFile(std::string_view file) const {
-    FileMatch byName;
+    std::vector<const std::string*> sameName;
     for (auto it = byLine_.begin(); it != byLine_.end(); it = byLine_.upper_bound({it->first.first, std::numeric_limits<int>::max()})) {
         const std::string& known = it->first.first;
-        if (known == file) return {&known, false};
-        if (LastComponent(known) == LastComponent(file) && LastComponent(file) == file) {
-            if (byName.Name) byName = {nullptr, true};  // two files of that name: say which
-            if (!byName.Ambiguous) byName.Name = &known;
-        }
+        if (known == file) return {&known, false, {}};
+        if (LastComponent(known) == LastComponent(file) && LastComponent(file) == file) sameName.push_back(&known);
     }
-    return byName;
+    if (sameName.size() == 1) return {sameName.front(), false, {}};
+    FileMatch match;
+    match.Ambiguous = sameName.size() > 1;
+    for (const std::string* name : sameName) match.Candidates.push_back(*name);
+    return match;
 }
 
 std::vector<uint16_t> SourceMap::AddressesOf(std::string_view file, int line) const {
@@ -84,7 +85,37 @@ std::vector<std::string> SourceMap::Files() const {
     return files;
 }
 
-const std::vector<std::string>* SourceTexts::Lines(const std::string& file, std::string* problem) {
+SourceFile::SourceFile(std::string text) : text_(std::move(text)) {
+    for (size_t start = 0; start < text_.size(); ++lines_) {
+        if (lines_ % Stride == 0) starts_.push_back(static_cast<uint32_t>(start));
+        const size_t end = text_.find('\n', start);
+        start = end == std::string::npos ? text_.size() : end + 1;
+    }
+}
+
+std::string_view SourceFile::Line(int line) const {
+    if (line < 1 || static_cast<size_t>(line) > lines_) return {};
+    const size_t index = static_cast<size_t>(line) - 1;
+    const std::string_view text(text_);
+    size_t start = starts_[index / Stride];
+    for (size_t skip = index % Stride; skip > 0; --skip) start = text.find('\n', start) + 1;
+    size_t end = text.find('\n', start);
+    if (end == std::string_view::npos) end = text.size();
+    std::string_view found = text.substr(start, end - start);
+    if (!found.empty() && found.back() == '\r') found.remove_suffix(1);
+    return found;
+}
+
+SourceTexts::Stamp SourceTexts::StampOf(const std::string& file) const {
+    std::error_code error;
+    const std::filesystem::path path = root_ / file;
+    const auto status = std::filesystem::status(path, error);
+    if (error || !std::filesystem::is_regular_file(status)) return {};
+    Stamp stamp{true, std::filesystem::file_size(path, error), std::filesystem::last_write_time(path, error)};
+    return error ? Stamp{} : stamp;
+}
+
+const SourceFile* SourceTexts::File(const std::string& file, std::string* problem) {
     auto found = files_.find(file);
     if (found == files_.end()) {
         Loaded loaded;
@@ -92,31 +123,39 @@ const std::vector<std::string>* SourceTexts::Lines(const std::string& file, std:
         if (!UnderRoot(file)) {
             loaded.Problem = Concat({file, ": not under the sources' folder ", root_.string(),
                                      "; only files there are read"});
-        } else if (const auto why = ReadBoundedFile(root_ / file, MaxSourceBytes, "source file", bytes)) {
-            loaded.Problem = Concat({(root_ / file).string(), ": ", *why});
-        }
-        std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-        for (size_t start = 0; start < text.size();) {
-            size_t end = text.find('\n', start);
-            if (end == std::string_view::npos) end = text.size();
-            std::string_view line = text.substr(start, end - start);
-            if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-            loaded.Lines.emplace_back(line);
-            start = end + 1;
+        } else {
+            loaded.Seen = StampOf(file);
+            if (const auto why = ReadBoundedFile(root_ / file, MaxSourceBytes, "source file", bytes)) {
+                loaded.Problem = Concat({(root_ / file).string(), ": ", *why});
+            } else {
+                loaded.Text.emplace(std::string(bytes.begin(), bytes.end()));
+            }
         }
         found = files_.emplace(file, std::move(loaded)).first;
     }
-    if (!found->second.Problem.empty()) {
+    if (!found->second.Text) {
         if (problem) *problem = found->second.Problem;
         return nullptr;
     }
-    return &found->second.Lines;
+    return &*found->second.Text;
 }
 
 std::string SourceTexts::LineText(const std::string& file, int line) {
-    const std::vector<std::string>* lines = Lines(file);
-    if (!lines || line < 1 || static_cast<size_t>(line) > lines->size()) return {};
-    return (*lines)[static_cast<size_t>(line) - 1];
+    const SourceFile* text = File(file);
+    return text ? std::string(text->Line(line)) : std::string();
+}
+
+bool SourceTexts::ForgetChanged() {
+    bool changed = false;
+    for (auto it = files_.begin(); it != files_.end();) {
+        if (UnderRoot(it->first) && StampOf(it->first) != it->second.Seen) {
+            it = files_.erase(it);
+            changed = true;
+        } else {
+            ++it;
+        }
+    }
+    return changed;
 }
 
 }  // namespace varnox

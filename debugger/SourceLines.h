@@ -38,10 +38,12 @@ public:
     std::optional<uint16_t> BreakAddressOf(std::string_view file, int line) const;
     // The rows' name of a file as typed: as written in the rows, or else by
     // its last component when only one file has that name. Nothing for a
-    // file the rows do not name; Ambiguous when two have that name.
+    // file the rows do not name; Ambiguous when two have that name, which
+    // are then the candidates.
     struct FileMatch {
         const std::string* Name = nullptr;
         bool Ambiguous = false;
+        std::vector<std::string> Candidates;
     };
     FileMatch FindFile(std::string_view file) const;
     // The files named by the rows, sorted.
@@ -53,22 +55,54 @@ private:
     std::map<std::pair<std::string, int>, std::vector<uint16_t>, std::less<>> byLine_;
 };
 
+// A source file's text and its lines, numbered from 1, without their line
+// ends. Only every 64th line's start is kept, so a file of short lines
+// costs little more than its bytes; a line is found from the nearest.
+class SourceFile {
+public:
+    explicit SourceFile(std::string text);
+    size_t LineCount() const { return lines_; }
+    // The line's text, "" beyond the file.
+    std::string_view Line(int line) const;
+
+private:
+    static constexpr size_t Stride = 64;
+    std::string text_;
+    std::vector<uint32_t> starts_;  // of lines 1, 1 + Stride, 1 + 2 x Stride...
+    size_t lines_ = 0;
+};
+
 // The text of the source files, read when first asked for, relative to the
-// folder of the main source. Files that cannot be read say why.
+// folder of the main source. Files that cannot be read say why. A file read
+// is kept until forgotten: all of them after a rebuild, or those changed on
+// disk since they were read.
 class SourceTexts {
 public:
     explicit SourceTexts(std::filesystem::path root = ".") : root_(std::move(root)) {}
-    // The file's lines (without their line ends), or nothing with the
-    // reason in problem.
-    const std::vector<std::string>* Lines(const std::string& file, std::string* problem = nullptr);
+    const std::filesystem::path& Root() const { return root_; }
+    // The file's text, or nothing with the reason in problem.
+    const SourceFile* File(const std::string& file, std::string* problem = nullptr);
     // The text of the line, or "" when it cannot be read.
     std::string LineText(const std::string& file, int line);
+    // Every file is read again when next asked for.
+    void Forget() { files_.clear(); }
+    // Forgets the files whose size or time changed on disk since they were
+    // read (or that came or went); true when there was one.
+    bool ForgetChanged();
 
 private:
-    struct Loaded {
-        std::vector<std::string> Lines;
-        std::string Problem;
+    struct Stamp {
+        bool Present = false;
+        uintmax_t Size = 0;
+        std::filesystem::file_time_type Time{};
+        bool operator==(const Stamp&) const = default;
     };
+    struct Loaded {
+        std::optional<SourceFile> Text;
+        std::string Problem;
+        Stamp Seen;
+    };
+    Stamp StampOf(const std::string& file) const;
     std::filesystem::path root_;
     std::map<std::string, Loaded, std::less<>> files_;
 };

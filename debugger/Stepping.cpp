@@ -77,6 +77,18 @@ StepOutcome RunTo(Machine& m, RunControl& run, DebugSession& session, DebugState
     return RunSteps(m, run, session, state, StepTarget{address, false, 0});
 }
 
+StepOutcome StepLine(Machine& m, RunControl& run, DebugSession& session, DebugState& state, bool over) {
+    const SourceLineRow* start = session.Lines.LineAt(m.Cpu.PC);
+    StepOutcome outcome = StepOutcome::Done;
+    for (int step = 0; step < LineStepLimit; ++step) {
+        outcome = over ? StepOver(m, run, session, state) : StepInto(m, session, state);
+        if (outcome != StepOutcome::Done || !start) break;
+        const SourceLineRow* now = session.Lines.LineAt(m.Cpu.PC);
+        if (now && (now->File != start->File || now->Line != start->Line)) break;
+    }
+    return outcome;
+}
+
 void ContinueRun(Machine& m, RunControl& run, DebugSession& session) { session.Arm(m, run.Stops); }
 
 }  // namespace varnox

@@ -37,6 +37,14 @@ StepOutcome StepOver(Machine& m, RunControl& run, DebugSession& session, DebugSt
 StepOutcome StepOut(Machine& m, RunControl& run, DebugSession& session, DebugState& state);
 StepOutcome RunTo(Machine& m, RunControl& run, DebugSession& session, DebugState& state, uint16_t address);
 
+// Steps into (or, with `over`, over calls) until PC is on another source
+// line; without a source line at PC, one step. A line of many words, or a
+// loop within one line, ends at a bound of LineStepLimit steps, as a step
+// over ends at its bound; a stop, a hand-over or a step out with no caller
+// ends it at once.
+constexpr int LineStepLimit = 100000;
+StepOutcome StepLine(Machine& m, RunControl& run, DebugSession& session, DebugState& state, bool over);
+
 // Continue: the run loop runs with breakpoints and watchpoints armed.
 void ContinueRun(Machine& m, RunControl& run, DebugSession& session);
 

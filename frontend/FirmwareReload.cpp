@@ -101,6 +101,7 @@ ReloadResult TFirmwareReload::Reload() {
     if (held) {
         run.DebugActive = 1;
         debugger_.ShowInListing(machine_.Cpu.PC);
+        debugger_.Core().Moved();
     }
     messages_.Say(QStringLiteral("Firmware reloaded"));
     QStringList lines;
@@ -108,6 +109,10 @@ ReloadResult TFirmwareReload::Reload() {
     if (!result.Lost.empty()) {
         lines << QStringLiteral("Not found in the new build, so removed:");
         for (const std::string& lost : result.Lost) lines << QString::fromStdString(lost);
+    }
+    if (!result.OtherCode.empty()) {
+        lines << QStringLiteral("Breakpoints whose line now holds other code (their hits count from 0 again):");
+        for (const std::string& moved : result.OtherCode) lines << QString::fromStdString(moved);
     }
     debugger_.SetStatus(QStringLiteral("Firmware reloaded from ") + folder +
                         (lines.isEmpty() ? QString() : QLatin1Char('\n') + lines.join(QLatin1Char('\n'))));

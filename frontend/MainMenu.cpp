@@ -259,6 +259,16 @@ QAction* TMainMenu::Action(const std::string& name) const {
     return window_->findChild<QAction*>(QString::fromStdString(name), Qt::FindDirectChildrenOnly);
 }
 
+std::vector<QAction*> TMainMenu::EmulatorActions() const {
+    std::vector<QAction*> actions{Action("pause"), Action("reset"), Action("unlimited"), Action("undoload")};
+    for (const int n : TRunSpeed::Speeds) actions.push_back(Action(Numbered("speed", n)));
+    for (int slot = 1; slot <= StateSlotCount; ++slot) {
+        actions.push_back(Action(Numbered("save", slot)));
+        actions.push_back(Action(Numbered("load", slot)));
+    }
+    return actions;
+}
+
 std::vector<QAction*> TMainMenu::Actions() const {
     std::vector<QAction*> actions;
     for (const std::string& name : names_) actions.push_back(Action(name));

@@ -72,6 +72,9 @@ public:
     QAction* Action(const std::string& name) const;
     // Every action, in the order of the table.
     std::vector<QAction*> Actions() const;
+    // Those that act on the emulator as a whole (pause, reset, the speeds,
+    // the state slots and their undo), for its other windows to take too.
+    std::vector<QAction*> EmulatorActions() const;
 
     // Adds `items` to `menu`; its texts, checks and the sizes offered are
     // brought up to date each time it opens.

@@ -151,10 +151,14 @@ int RunWindow(QApplication& app, const std::filesystem::path& dir, const std::ve
     // Hidden until F3 or a stop of the run loop shows it.
     varnox::TDebugForm debugForm(mainForm.GetMachine(), mainForm.Control(), dir.lexically_normal());
     mainForm.ShowDebugger = [&debugForm] { debugForm.Show(); };
+    debugForm.OpenBeside(&mainForm, mainForm.LcdImage());
     varnox::TFirmwareReload reload(&mainForm, mainForm.GetMachine(), dir.lexically_normal(), debugForm.Controller(),
                                    mainForm.Messages(), mainForm.Warnings());
     reload.AddToFileMenu(mainForm.Menu().MenuBar());
     AddToolsItem(mainForm, debugForm);
+    std::vector<QAction*> emulatorKeys = mainForm.Menu().EmulatorActions();
+    emulatorKeys.push_back(reload.ReloadAction());
+    debugForm.ShareWindowKeys(emulatorKeys);
     // Ends every event loop, a dialog's too.
     QObject::connect(&mainForm, &varnox::TMainForm::Closed, &app, [&memorySaved](bool saved) {
         memorySaved = saved;

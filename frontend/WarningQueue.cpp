@@ -1,5 +1,7 @@
 #include "frontend/WarningQueue.h"
 
+#include <QApplication>
+#include <QDialog>
 #include <QMessageBox>
 #include <QWidget>
 
@@ -23,7 +25,11 @@ void TWarningQueue::ShowTogether(const QStringList& lines, const QString& advice
 
 void TWarningQueue::ShowNext() {
     if (queued_.empty() || closed_) return;
-    auto* box = new QMessageBox(QMessageBox::Warning, Caption, queued_.front().Text, QMessageBox::Ok, window_);
+    // Over the window the user is in (the debugger's, say), so that the
+    // emulator's does not jump in front of it; else over the emulator's.
+    QWidget* over = QApplication::activeWindow();
+    if (!over || !over->isVisible() || over->windowType() == Qt::Popup || qobject_cast<QDialog*>(over)) over = window_;
+    auto* box = new QMessageBox(QMessageBox::Warning, Caption, queued_.front().Text, QMessageBox::Ok, over);
     box->setInformativeText(queued_.front().Advice);
     queued_.pop_front();
     box->setAttribute(Qt::WA_DeleteOnClose);

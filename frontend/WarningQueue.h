@@ -1,5 +1,6 @@
 // The window's warnings. Those of loading and of the menu queue up and show
-// one after the other without blocking anything. Those of the close are
+// one after the other without blocking anything, each over the window of
+// the program the user is in. Those of the close are
 // said on stderr and then in boxes that wait for an answer, unless no one
 // may be there to give it (a close asked for by a signal): then stderr alone.
 #pragma once

@@ -16,6 +16,7 @@ namespace {
 
 // Pixel places: group boxes in the window's client area, their controls
 // within the box.
+const std::array<const char*, TDebugForm::PaneCount> PaneNames{"ListPane", "RegPane", "MainPane", "BinPane"};
 const std::array<TPaneBox::Layout, TDebugForm::PaneCount> PaneLayouts{{
     {" Disassembly ", {8, 8, 313, 161}, {8, 16, 273, 137}, {287, 16, 17, 137}},
     {" Registers ", {328, 8, 121, 161}, {8, 16, 81, 137}, {96, 16, 17, 137}},
@@ -29,6 +30,8 @@ constexpr QRect RunEditGeometry(16, 16, 49, 21);
 constexpr QRect RunButtonGeometry(80, 16, 57, 25);
 // Kept right of and below the boxes, as left of and above them.
 constexpr int WindowMargin = 8;
+// Between the emulator's window and this one.
+constexpr int WindowGap = 8;
 // The scroll range the listing and the hex editor start with, before their
 // first repaint sets their own.
 constexpr int DefaultScrollMaximum = 100;
@@ -50,16 +53,10 @@ TDebugForm::TDebugForm(Machine& machine, RunControl& run, QWidget* parent)
 
 TDebugForm::TDebugForm(Machine& machine, RunControl& run, const std::filesystem::path& dir, QWidget* parent)
     : TDebugForm(machine, run, parent) {
-    SymbolLoad load = LoadSymbolsBeside(dir, machine);
-    QStringList messages;
-    for (const std::string& message : load.Messages) messages << QString::fromStdString(message);
-    Session().Symbols = std::move(load.Table);
-    Session().Lines = std::move(load.Lines);
+    for (const std::string& message : controller_->Core().LoadSymbolsBeside(dir)) std::fprintf(stderr, "%s\n", message.c_str());
     // The sources where the user last found them, else beside the ROM.
     const QString folder = TWindowSettings::SourceFolder();
     tools_->Source()->SetSourceFolder(folder.isEmpty() ? dir : std::filesystem::path(folder.toStdString()));
-    for (const QString& message : messages) std::fprintf(stderr, "%s\n", qPrintable(message));
-    if (!messages.isEmpty()) controller_->SetStatus(messages.join(QLatin1Char('\n')));
 }
 
 void TDebugForm::BuildComponents() {
@@ -73,17 +70,22 @@ void TDebugForm::BuildComponents() {
     setFixedSize(OuterSize);
 
     const std::array<DebugPane*, PaneCount> models{&listPane_, &regPane_, &mainPane_, &binPane_};
-    for (size_t i = 0; i < panes_.size(); ++i) panes_[i] = new TPaneBox(*this, *models[i], PaneLayouts[i], this);
+    for (size_t i = 0; i < panes_.size(); ++i) {
+        panes_[i] = new TPaneBox(*this, *models[i], PaneLayouts[i], this);
+        panes_[i]->setObjectName(QString::fromLatin1(PaneNames[i]));
+    }
     for (PaneId id : {ListId, BinId}) PaneBox(id).ScrollBar()->setMaximum(DefaultScrollMaximum);
 
     stepGroupBox_ = new TGroupBox(QStringLiteral(" Single step "), this);
+    stepGroupBox_->setObjectName(QStringLiteral("StepGroupBox"));
     stepGroupBox_->setGeometry(StepBoxGeometry);
     stepGroupBox_->setFocusPolicy(Qt::ClickFocus);
     stepButton_ = new QPushButton(QStringLiteral("Run"), stepGroupBox_);
+    stepButton_->setObjectName(QStringLiteral("StepButton"));
     stepButton_->setGeometry(RunButtonGeometry);
     stepButton_->setFocusPolicy(Qt::ClickFocus);
-    traceGroupBox_ = MakeRunBox(" Number of steps (decimal) ", TraceBoxGeometry, &traceEdit_, &traceButton_);
-    bpGroupBox_ = MakeRunBox(" Breakpoint address (hex) ", BpBoxGeometry, &bpEdit_, &bpButton_);
+    traceGroupBox_ = MakeRunBox(" Number of steps (decimal) ", "Trace", TraceBoxGeometry, &traceEdit_, &traceButton_);
+    bpGroupBox_ = MakeRunBox(" Breakpoint address (hex) ", "Bp", BpBoxGeometry, &bpEdit_, &bpButton_);
 
     connect(stepGroupBox_, &TGroupBox::Click, this, [this] { SelectPane(stepGroupBox_); });
     connect(stepButton_, &QPushButton::clicked, this, &TDebugForm::StepButtonClick);
@@ -94,15 +96,19 @@ void TDebugForm::BuildComponents() {
 }
 
 // A box with a digits field (Courier, upper case, no length limit; it
-// keeps its text between uses) and a "Run" button. A click in the field is
-// a click on the box.
-TGroupBox* TDebugForm::MakeRunBox(const char* caption, QRect geometry, TEdit** edit, QPushButton** button) {
+// keeps its text between uses) and a "Run" button, named after `name`
+// ("TraceGroupBox", "TraceEdit", "TraceButton"). A click in the field is a
+// click on the box.
+TGroupBox* TDebugForm::MakeRunBox(const char* caption, const char* name, QRect geometry, TEdit** edit, QPushButton** button) {
     auto* box = new TGroupBox(QString::fromLatin1(caption), this);
+    box->setObjectName(QString::fromLatin1(name) + QStringLiteral("GroupBox"));
     box->setGeometry(geometry);
     *edit = new TEdit(box);
+    (*edit)->setObjectName(QString::fromLatin1(name) + QStringLiteral("Edit"));
     (*edit)->setGeometry(RunEditGeometry);
     (*edit)->SetUpperCase(true);
     *button = new QPushButton(QStringLiteral("Run"), box);
+    (*button)->setObjectName(QString::fromLatin1(name) + QStringLiteral("Button"));
     (*button)->setGeometry(RunButtonGeometry);
     (*button)->setFocusPolicy(Qt::ClickFocus);
     connect(box, &TGroupBox::Click, this, [this, box] { SelectPane(box); });
@@ -177,7 +183,8 @@ void TDebugForm::moveEvent(QMoveEvent* event) {
 // The frame is the window manager's; once it is known the client area
 // shrinks so that window and frame together keep the outer size, but never
 // below what the boxes need: a thick frame makes the window larger rather
-// than cut off the hex editor. The window opens centred on its screen.
+// than cut off the hex editor. The window opens beside the emulator's
+// window, else centred on its screen.
 void TDebugForm::FitOuterSize() {
     const QMargins frame = windowHandle() ? windowHandle()->frameMargins() : QMargins();
     const QSize client = QSize(OuterSize.width() - frame.left() - frame.right(),
@@ -190,7 +197,11 @@ void TDebugForm::FitOuterSize() {
         const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
         if (screen) {
             const QRect area = screen->availableGeometry();
-            move(area.x() + (area.width() - OuterSize.width()) / 2, area.y() + (area.height() - OuterSize.height()) / 2);
+            if (besideWindow_ && besideWindow_->isVisible()) {
+                move(PlaceDebuggerBeside(area, besideWindow_->frameGeometry(), DisplayOnScreen(), OuterSize, WindowGap));
+            } else {
+                move(area.x() + (area.width() - OuterSize.width()) / 2, area.y() + (area.height() - OuterSize.height()) / 2);
+            }
         }
     }
 }
@@ -199,8 +210,7 @@ void TDebugForm::DebugShow() {
     DebugShown(machine_, run_, state_);
     stepGroupBox_->setFocus(Qt::OtherFocusReason);
     // Whatever stopped the run, the debugger's stops are off while it is up.
-    controller_->Halted();
-    controller_->ShowStop();
+    controller_->Core().Halted();
     // Tools the user had up come back with the window, wherever they fit.
     ShowTools(toolsWereUp_);
 }
@@ -223,19 +233,13 @@ void TDebugForm::StepButtonClick() { controller_->StepInto(); }
 void TDebugForm::TraceButtonClick() {
     const int32_t count = StepCountFromText(traceEdit_->text().toStdU16String());
     SelectPane(traceGroupBox_);
-    if (!StartStepRun(run_.Stops, count)) return;
-    controller_->Resume();
-    ContinueRun(machine_, run_, Session());
-    hide();
+    controller_->RunSteps(count);
 }
 
 void TDebugForm::BpButtonClick() {
     const int32_t address = BreakAddressFromText(bpEdit_->text().toStdU16String());
     SelectPane(bpGroupBox_);
-    StartBreakRun(run_.Stops, address);
-    controller_->Resume();
-    ContinueRun(machine_, run_, Session());
-    hide();
+    controller_->RunToAddress(address);
 }
 
 }  // namespace varnox

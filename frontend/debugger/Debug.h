@@ -6,21 +6,21 @@
 // the keys: F5 continue, F11 step into,
 // F10 step over, Shift+F11 step out, F4 run to the cursor, F9 the cursor
 // line's breakpoint, Ctrl+G go to, Ctrl+F find in memory, Ctrl+T the tools.
+// Its widgets carry the names of their parts ("StepButton", "TraceEdit",
+// "ListPane"...), by which tests find them.
 #pragma once
 
+#include <QAction>
+#include <QPointer>
 #include <QPushButton>
 #include <QWidget>
 
 #include <array>
 #include <filesystem>
-#include <memory>
-#include <optional>
+#include <vector>
 
 #include "core/Def.h"
 #include "debugger/BinPane.h"
-#include "debugger/DebugSession.h"
-#include "debugger/Stepping.h"
-#include "debugger/SymbolFile.h"
 #include "debugger/ListPane.h"
 #include "debugger/RegisterPanes.h"
 #include "frontend/debugger/DebugController.h"
@@ -47,50 +47,25 @@ public:
 
     // Shows the window, or brings it to the front when it is up.
     void Show();
-
-    TPaneBox& PaneBox(PaneId id) const { return *panes_[static_cast<size_t>(id)]; }
-    TGroupBox* StepGroupBox() const { return stepGroupBox_; }
-    TGroupBox* TraceGroupBox() const { return traceGroupBox_; }
-    TGroupBox* BpGroupBox() const { return bpGroupBox_; }
-    TEdit* TraceEdit() const { return traceEdit_; }
-    TEdit* BpEdit() const { return bpEdit_; }
-    QPushButton* StepButton() const { return stepButton_; }
-    QPushButton* TraceButton() const { return traceButton_; }
-    QPushButton* BpButton() const { return bpButton_; }
-    const DebugState& GetState() const { return state_; }
-
-    void SelectPane(TGroupBox* box) override;
-    void CloseEditors() override;
-
-    void StepButtonClick();
-    void TraceButtonClick();
-    void BpButtonClick();
-
-    // ---- Beside the window's own controls (DebugCommands.cpp) ----
+    // What both windows work through: the steps, the runs, the session.
     TDebugController& Controller() const { return *controller_; }
-    DebugSession& Session() { return controller_->Session(); }
-    TDebugTools* Tools() const { return tools_; }
-    TListMargin* ListMargin() const { return margin_; }
-    uint16_t CursorAddress() const { return controller_->CursorAddress(); }
-    void ContinueClick() { controller_->Continue(); }
-    void StepOverClick() { controller_->StepOver(); }
-    void StepOutClick() { controller_->StepOut(); }
-    void RunToCursorClick() { controller_->RunToCursor(); }
-    void ToggleBreakpointAtCursor() { controller_->ToggleBreakpointAtCursor(); }
-    void ToggleBreakpointAt(uint16_t address) { controller_->ToggleBreakpointAt(address); }
-    void ShowInListing(uint16_t address) { controller_->ShowInListing(address); }
-    void GoToClick();
-    // Reads a symbol file; its messages go to the tools' status line.
-    SymbolLoad LoadSymbols(const std::filesystem::path& file, SymbolTrust trust) {
-        return controller_->LoadSymbols(file, trust);
-    }
     // Shows the tools where they leave the window's controls uncovered; when
     // the screen has no room for both, only when `asked`.
     void ShowTools(bool asked = false);
     // Shows the tools and gives them the keyboard (Ctrl+T).
     void FocusTools();
-    // The tools changed the machine or the session: everything redrawn.
-    void Changed() { controller_->Changed(); }
+    // The emulator window's keys for the whole emulator (reload, pause,
+    // reset, speeds, state slots) work in the debugger's windows too, but
+    // for those the debugger has keys of its own on (F9, F10, F11,
+    // Shift+F11): there the debugger's win.
+    void ShareWindowKeys(const std::vector<QAction*>& actions);
+    // The window opens beside `window` (the emulator's), and neither it nor
+    // its tools ever over `display`.
+    void OpenBeside(QWidget* window, QWidget* display);
+
+    void StepButtonClick();
+    void TraceButtonClick();
+    void BpButtonClick();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -99,9 +74,12 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void SelectPane(TGroupBox* box) override;
+    void CloseEditors() override;
     DebugState& State() override { return state_; }
+    TPaneBox& PaneBox(PaneId id) const { return *panes_[static_cast<size_t>(id)]; }
     void BuildComponents();
-    TGroupBox* MakeRunBox(const char* caption, QRect geometry, TEdit** edit, QPushButton** button);
+    TGroupBox* MakeRunBox(const char* caption, const char* name, QRect geometry, TEdit** edit, QPushButton** button);
     QWidget* FocusTargetOf(TGroupBox* box) const;
     void FitOuterSize();
     void DebugCreate();
@@ -110,8 +88,11 @@ private:
     void BuildAdditions();
     void AddShortcuts(QWidget* window);
     void MarginClick(int row);
+    void GoToClick();
     void FindClick();
     void PlaceTools(bool asked);
+    // The display's frame on the screen, or none when it is not shown.
+    QRect DisplayOnScreen() const;
 
     Machine& machine_;
     RunControl& run_;
@@ -130,6 +111,8 @@ private:
     QPushButton* traceButton_ = nullptr;
     QPushButton* bpButton_ = nullptr;
     bool placed_ = false;
+    QPointer<QWidget> besideWindow_;
+    QPointer<QWidget> besideDisplay_;
     TDebugController* controller_ = nullptr;
     TDebugTools* tools_ = nullptr;
     TListMargin* margin_ = nullptr;

@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QInputDialog>
+#include <QPointer>
 #include <QScreen>
 #include <QTimer>
 #include <QWindow>
@@ -28,13 +29,14 @@ TDebugForm::~TDebugForm() { delete tools_; }
 
 void TDebugForm::BuildAdditions() {
     controller_ = new TDebugController(machine_, run_, state_, this);
-    listPane_.SetSymbols(&Session().Symbols);
+    listPane_.SetSymbols(&controller_->Session().Symbols);
     TPaneBox& list = PaneBox(ListId);
     margin_ = new TListMargin(list.CellSize().height(), list.GroupBox());
+    margin_->setObjectName(QStringLiteral("ListMargin"));
     margin_->setGeometry(MarginGeometry);
     margin_->Rows = [this] {
         std::vector<TListMargin::Row> rows;
-        const BreakpointList& breakpoints = Session().Breakpoints;
+        const BreakpointList& breakpoints = controller_->Session().Breakpoints;
         for (const std::optional<uint16_t>& address : listPane_.RowAddresses()) {
             TListMargin::Row row;
             if (address) {
@@ -58,12 +60,13 @@ void TDebugForm::BuildAdditions() {
     };
 
     tools_ = new TDebugTools(*controller_);
+    tools_->setObjectName(QStringLiteral("DebugTools"));
     tools_->setAttribute(Qt::WA_ShowWithoutActivating);
     connect(controller_, &TDebugController::Refreshed, this, [this] {
         CloseEditors();
         margin_->update();
     });
-    connect(controller_, &TDebugController::Finished, this, [this] { SelectPane(StepGroupBox()); });
+    connect(controller_, &TDebugController::Finished, this, [this] { SelectPane(stepGroupBox_); });
     connect(controller_, &TDebugController::Resumed, this, [this] {
         CloseEditors();
         hide();
@@ -98,6 +101,47 @@ void TDebugForm::AddShortcuts(QWidget* window) {
     }
 }
 
+void TDebugForm::ShareWindowKeys(const std::vector<QAction*>& actions) {
+    for (QWidget* window : {static_cast<QWidget*>(this), static_cast<QWidget*>(tools_)}) {
+        QList<QKeySequence> own;
+        for (const QAction* action : window->actions()) own << action->shortcuts();
+        for (QAction* action : actions) {
+            QList<QKeySequence> keys;
+            for (const QKeySequence& key : action->shortcuts()) {
+                if (!own.contains(key)) keys << key;
+            }
+            if (keys.isEmpty()) continue;
+            auto* proxy = new QAction(action->text(), window);
+            proxy->setShortcuts(keys);
+            proxy->setShortcutContext(Qt::WindowShortcut);
+            proxy->setAutoRepeat(false);
+            // The machine may have changed under the panes (a reset, a state).
+            connect(proxy, &QAction::triggered, this, [this, action = QPointer<QAction>(action)] {
+                const uint16_t pc = machine_.Cpu.PC;
+                if (action) action->trigger();
+                if (!isVisible()) return;
+                if (machine_.Cpu.PC == pc) {
+                    controller_->Changed();
+                    return;
+                }
+                controller_->ShowInListing(machine_.Cpu.PC);
+                controller_->Core().Moved();
+            });
+            window->addAction(proxy);
+        }
+    }
+}
+
+void TDebugForm::OpenBeside(QWidget* window, QWidget* display) {
+    besideWindow_ = window;
+    besideDisplay_ = display;
+}
+
+QRect TDebugForm::DisplayOnScreen() const {
+    if (!besideDisplay_ || !besideDisplay_->isVisible()) return {};
+    return {besideDisplay_->mapToGlobal(QPoint(0, 0)), besideDisplay_->size()};
+}
+
 void TDebugForm::FindClick() {
     ShowTools(true);
     tools_->Tabs()->setCurrentIndex(TDebugTools::MemoryTab);
@@ -111,7 +155,7 @@ void TDebugForm::MarginClick(int row) {
     // A label's row stands for the line under it.
     for (size_t i = static_cast<size_t>(std::max(row, 0)); i < addresses.size(); ++i) {
         if (addresses[i]) {
-            ToggleBreakpointAt(*addresses[i]);
+            controller_->ToggleBreakpointAt(*addresses[i]);
             return;
         }
     }
@@ -129,12 +173,12 @@ void TDebugForm::GoToClick() {
     const QString text = QInputDialog::getText(this, QStringLiteral("Go to"), QStringLiteral("Address (hex) or name:"),
                                                QLineEdit::Normal, QString(), &ok);
     if (!ok) return;
-    const AddressValue address = ParseAddressText(text.toStdString(), Session().Names());
+    const AddressValue address = ParseAddressText(text.toStdString(), controller_->Session().Names());
     if (!address.Address) {
         controller_->SetStatus(QString::fromStdString(address.Problem));
         return;
     }
-    ShowInListing(*address.Address);
+    controller_->ShowInListing(*address.Address);
 }
 
 void TDebugForm::ShowTools(bool asked) {
@@ -150,7 +194,7 @@ void TDebugForm::PlaceTools(bool asked) {
     const QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     const QRect area = screen ? screen->availableGeometry() : QRect(pos(), OuterSize).adjusted(0, 0, 4096, 4096);
     const QSize frame = tools_->frameGeometry().size();
-    const TToolsPlace place = PlaceToolsBeside(area, QRect(pos(), OuterSize), frame, ToolsGap, asked);
+    const TToolsPlace place = PlaceToolsBeside(area, QRect(pos(), OuterSize), frame, ToolsGap, asked, DisplayOnScreen());
     if (!place.Tools) return;
     if (place.Debugger != pos()) move(place.Debugger);
     // The frame is known once the window is up.
@@ -175,7 +219,7 @@ void TDebugForm::FocusTools() {
 
 // The close box lets the emulator run on freely, as it always did.
 void TDebugForm::closeEvent(QCloseEvent* event) {
-    controller_->Halted();
+    controller_->Core().Halted();
     QWidget::closeEvent(event);
 }
 

@@ -1,132 +1,68 @@
 #include "frontend/debugger/DebugController.h"
 
-#include <QStringList>
-
-#include "debugger/AddressText.h"
-
 namespace varnox {
 
 TDebugController::TDebugController(Machine& machine, RunControl& run, DebugState& state, QObject* parent)
-    : QObject(parent), machine_(machine), run_(run), state_(state), before_(machine.Cpu) {}
-
-TDebugController::~TDebugController() { Halted(); }
-
-void TDebugController::Halted() {
-    profiler_.Stop(run_.Stops);
-    session_.Disarm(machine_);
-    session_.Halted(machine_);
-    session_.NoteStop(machine_);
-}
-
-void TDebugController::ProfileRun() {
-    Resume();
-    ContinueRun(machine_, run_, session_);
-    profiler_.Start(machine_, run_.Stops);
-    emit Resumed();
-}
-
-void TDebugController::SetStatus(const QString& text) {
-    status_ = text;
-    emit StatusChanged(text);
-}
-
-void TDebugController::ShowStop() {
-    std::string text = session_.StopText();
-    if (text.empty()) text = "Stopped at " + AddressWithName(machine_.Cpu.PC, session_.Names(), SymbolSpace::Code);
-    SetStatus(QString::fromStdString(text));
-}
-
-void TDebugController::Resume() {
-    before_ = machine_.Cpu;
-    session_.Resumed(machine_);
-    session_.ForgetStop();
+    : QObject(parent), debugger_(machine, run, state) {
+    debugger_.StatusChanged = [this] { emit StatusChanged(Status()); };
 }
 
 void TDebugController::Continue() {
-    Resume();
-    ContinueRun(machine_, run_, session_);
+    debugger_.Continue();
     emit Resumed();
 }
 
-void TDebugController::Step(StepOutcome outcome) {
-    switch (outcome) {
-        case StepOutcome::HandedOver:
-            // Longer than the debugger steps through: the run loop goes on
-            // to the same bound, as after a Run button.
-            emit Resumed();
-            return;
-        case StepOutcome::NoCaller: SetStatus(QStringLiteral("No call on the stack to step out of")); break;
-        case StepOutcome::Stopped:
-        case StepOutcome::Done: ShowStop(); break;
+void TDebugController::ProfileRun() {
+    debugger_.ProfileRun();
+    emit Resumed();
+}
+
+bool TDebugController::RunSteps(int32_t count) {
+    if (!debugger_.RunSteps(count)) return false;
+    emit Resumed();
+    return true;
+}
+
+void TDebugController::RunToAddress(int32_t address) {
+    debugger_.RunToAddress(address);
+    emit Resumed();
+}
+
+// Longer than the debugger steps through: the run loop goes on to the same
+// bound, as after a Run button.
+void TDebugController::Stepped(StepOutcome outcome) {
+    if (outcome == StepOutcome::HandedOver) {
+        emit Resumed();
+        return;
     }
     emit Finished(outcome);
     emit Refreshed();
 }
 
-void TDebugController::StepInto() {
-    Resume();
-    Step(varnox::StepInto(machine_, session_, state_));
-}
+void TDebugController::StepInto() { Stepped(debugger_.StepInto()); }
 
-void TDebugController::StepOver() {
-    Resume();
-    Step(varnox::StepOver(machine_, run_, session_, state_));
-}
+void TDebugController::StepOver() { Stepped(debugger_.StepOver()); }
 
-void TDebugController::StepOut() {
-    Resume();
-    Step(varnox::StepOut(machine_, run_, session_, state_));
-}
+void TDebugController::StepOut() { Stepped(debugger_.StepOut()); }
 
-void TDebugController::RunToCursor() {
-    const uint16_t target = CursorAddress();
-    Resume();
-    Step(RunTo(machine_, run_, session_, state_, target));
-}
+void TDebugController::RunToCursor() { Stepped(debugger_.RunToCursor()); }
 
-// A line of many words, or a loop within one line, is bounded: the step
-// ends there as a step over ends at its bound.
-void TDebugController::StepLine(bool over) {
-    constexpr int MostSteps = 100000;
-    Resume();
-    const SourceLineRow* start = session_.Lines.LineAt(machine_.Cpu.PC);
-    StepOutcome outcome = StepOutcome::Done;
-    for (int step = 0; step < MostSteps; ++step) {
-        outcome = over ? varnox::StepOver(machine_, run_, session_, state_) : varnox::StepInto(machine_, session_, state_);
-        if (outcome != StepOutcome::Done || !start) break;
-        const SourceLineRow* now = session_.Lines.LineAt(machine_.Cpu.PC);
-        if (now && (now->File != start->File || now->Line != start->Line)) break;
-    }
-    Step(outcome);
-}
+void TDebugController::StepLine(bool over) { Stepped(debugger_.StepLine(over)); }
 
 void TDebugController::ToggleBreakpointAt(uint16_t address) {
-    const bool added = session_.Breakpoints.Toggle(address);
-    const QString where = QString::fromStdString(AddressWithName(address, session_.Names(), SymbolSpace::Code));
-    SetStatus((added ? QStringLiteral("Breakpoint set at ") : QStringLiteral("Breakpoint removed at ")) + where);
+    debugger_.ToggleBreakpointAt(address);
     Changed();
 }
 
 void TDebugController::ShowInListing(uint16_t address) {
-    state_.ListTop = address;
-    cursor_ = address;
+    debugger_.ShowInListing(address);
     Changed();
 }
 
 SymbolLoad TDebugController::LoadSymbols(const std::filesystem::path& file, SymbolTrust trust) {
-    SymbolLoad load = LoadSymbolFile(file, machine_, trust);
-    QStringList lines;
-    for (const std::string& message : load.Messages) lines << QString::fromStdString(message);
-    if (load.Found && !load.Table.All().empty()) {
-        session_.Symbols = load.Table;
-        session_.Lines = load.Lines;
-        lines << QStringLiteral("%1 symbols from %2").arg(load.Table.All().size()).arg(QString::fromStdString(file.string()));
-    }
-    SetStatus(lines.join(QLatin1Char('\n')));
+    SymbolLoad load = debugger_.LoadSymbols(file, trust);
     Changed();
     return load;
 }
-
-void TDebugController::Changed() { emit Refreshed(); }
 
 }  // namespace varnox

@@ -1,7 +1,7 @@
-// What the debugger's two windows share: the machine, the debug session,
-// the listing's cursor, the status line, and the steps and runs both start.
-// The tools window talks to this object only; the Debug Window listens to
-// it, and hides or redraws when it says so.
+// The debugger's two windows over one Debugger (debugger/Debugger.h, where
+// the steps, runs, status and changes are made): this object says to the
+// windows what came of them. The tools window talks to this object only;
+// the Debug Window listens to it, and hides or redraws when it says so.
 #pragma once
 
 #include <QObject>
@@ -11,11 +11,7 @@
 #include <optional>
 
 #include "core/Def.h"
-#include "debugger/DebugSession.h"
-#include "debugger/DebugState.h"
-#include "debugger/Profiler.h"
-#include "debugger/Stepping.h"
-#include "debugger/SymbolFile.h"
+#include "debugger/Debugger.h"
 
 namespace varnox {
 
@@ -26,29 +22,23 @@ public:
     // at the new PC. `run` is the run control of the run ticks that run
     // the machine.
     TDebugController(Machine& machine, RunControl& run, DebugState& state, QObject* parent = nullptr);
-    ~TDebugController() override;
 
-    Machine& GetMachine() const { return machine_; }
-    RunControl& Control() const { return run_; }
-    // Processor cycles since the window last stood still.
-    uint64_t CyclesSinceStop() const { return session_.CyclesSinceStop(machine_); }
-    DebugSession& Session() { return session_; }
-    const DebugSession& Session() const { return session_; }
-    const DebugState& State() const { return state_; }
+    Debugger& Core() { return debugger_; }
+    // What the tabs read and change in place (then they call Changed).
+    Machine& GetMachine() const { return debugger_.GetMachine(); }
+    RunControl& Control() const { return debugger_.Control(); }
+    uint64_t CyclesSinceStop() const { return debugger_.CyclesSinceStop(); }
+    DebugSession& Session() { return debugger_.Session(); }
+    const DebugSession& Session() const { return debugger_.Session(); }
+    Profiler& GetProfiler() { return debugger_.GetProfiler(); }
+    const CpuState& RegistersBefore() const { return debugger_.RegistersBefore(); }
+    std::optional<uint16_t> Cursor() const { return debugger_.Cursor(); }
+    void SetCursor(std::optional<uint16_t> address) { debugger_.SetCursor(address); }
+    uint16_t CursorAddress() const { return debugger_.CursorAddress(); }
 
-    // The listing line the user chose last; kept across steps and stops, so
-    // that run to the cursor goes where the user pointed, not to PC.
-    std::optional<uint16_t> Cursor() const { return cursor_; }
-    void SetCursor(std::optional<uint16_t> address) { cursor_ = address; }
-    uint16_t CursorAddress() const { return cursor_.value_or(static_cast<uint16_t>(state_.ListTop)); }
-
-    // The registers as the last step or run found them, for the changed marks.
-    const CpuState& RegistersBefore() const { return before_; }
-
-    QString Status() const { return status_; }
-    void SetStatus(const QString& text);
-    // What stopped the processor, or where it stands.
-    void ShowStop();
+    // The status line: the stop's reason, then what the last action said.
+    QString Status() const { return QString::fromStdString(debugger_.Status().Text()); }
+    void SetStatus(const QString& text) { debugger_.Say(text.toStdString()); }
 
     // ---- Steps and runs (the keys and buttons of both windows) ----
     void Continue();
@@ -56,18 +46,11 @@ public:
     void StepOver();
     void StepOut();
     void RunToCursor();
-    // Steps (over calls, with `over`) until PC is on another source line;
-    // without source lines, one step.
     void StepLine(bool over);
-    // Continue with the profiler counting, until the run stops.
     void ProfileRun();
-    Profiler& GetProfiler() { return profiler_; }
-    // The window is up again: the stops and the profiler come off the
-    // machine, and the watch expressions are read.
-    void Halted();
-    // Before a run the run loop makes: the changed marks' base, the stop
-    // forgotten.
-    void Resume();
+    // The Debug Window's Run buttons; false when the count starts nothing.
+    bool RunSteps(int32_t count);
+    void RunToAddress(int32_t address);
 
     void ToggleBreakpointAt(uint16_t address);
     void ToggleBreakpointAtCursor() { ToggleBreakpointAt(CursorAddress()); }
@@ -75,7 +58,7 @@ public:
     void ShowInListing(uint16_t address);
     SymbolLoad LoadSymbols(const std::filesystem::path& file, SymbolTrust trust);
     // The machine or the session changed: both windows redraw.
-    void Changed();
+    void Changed() { emit Refreshed(); }
 
     // Requests that the window owning them carries out.
     void AskForTools() { emit ToolsWanted(); }
@@ -94,16 +77,9 @@ signals:
     void FindWanted();
 
 private:
-    void Step(StepOutcome outcome);
+    void Stepped(StepOutcome outcome);
 
-    Machine& machine_;
-    RunControl& run_;
-    DebugState& state_;
-    DebugSession session_;
-    Profiler profiler_;
-    CpuState before_{};
-    std::optional<uint16_t> cursor_;
-    QString status_;
+    Debugger debugger_;
 };
 
 }  // namespace varnox

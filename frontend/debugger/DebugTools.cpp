@@ -2,18 +2,22 @@
 
 #include <QFileDialog>
 #include <QHBoxLayout>
+#include <QTabBar>
 #include <QToolBar>
 #include <QToolButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 #include "frontend/debugger/PaneWidgets.h"
 
 namespace varnox {
 namespace {
 
+// At least; wider when the tabs' titles need it.
 constexpr QSize ToolsSize(600, 514);
-// Narrower than this the tabs' rows no longer fit.
-constexpr int ToolsLeastWidth = 320;
+// Room for the tab widget's frame and the style's indent of the tab bar.
+constexpr int TabsSlack = 16;
 constexpr const char* KeysHint =
     "Keys: F5 continue, F11 into, F10 over, Shift+F11 out, F4 to the cursor, F9 breakpoint, Ctrl+G go to, "
     "Ctrl+F find, Ctrl+T these tools; a click left of a listing line sets its breakpoint.";
@@ -24,7 +28,6 @@ TDebugTools::TDebugTools(TDebugController& controller, QWidget* parent)
     : QWidget(parent, Qt::Window), controller_(controller) {
     setWindowTitle(QStringLiteral("Debug Tools"));
     setFont(DebugWindowFont());
-    resize(ToolsSize);
     auto* layout = new QVBoxLayout(this);
 
     // A tool bar: on a narrow screen the buttons that do not fit go behind
@@ -82,6 +85,11 @@ TDebugTools::TDebugTools(TDebugController& controller, QWidget* parent)
     connect(tabs_, &QTabWidget::currentChanged, this, [this] { Refresh(); });
     layout->addWidget(tabs_, 1);
     connect(&controller_, &TDebugController::Refreshed, this, &TDebugTools::Refresh);
+    // Wide enough for every tab's title: none hides behind scroll arrows
+    // where the screen has room.
+    const QMargins margins = layout->contentsMargins();
+    const int tabsWidth = tabs_->tabBar()->sizeHint().width() + margins.left() + margins.right() + TabsSlack;
+    resize(std::max(ToolsSize.width(), tabsWidth), ToolsSize.height());
 }
 
 void TDebugTools::AddTab(TToolsTab* tab, const QString& title) {
@@ -105,27 +113,6 @@ void TDebugTools::LoadSymbolsClick() {
                                                       QStringLiteral("Symbols (*.sym);;All files (*)"));
     if (file.isEmpty()) return;
     controller_.LoadSymbols(file.toStdString(), SymbolTrust::Anyway);
-}
-
-// Right of the debugger, or else left of it; when neither side has room
-// but the screen is wide enough for both, the debugger moves over to make
-// it (it opens centred). Else below it. The debugger's controls are never
-// covered: with no room for both the tools open only when asked for, over
-// the part of the screen the debugger leaves at its left edge.
-TToolsPlace PlaceToolsBeside(const QRect& area, const QRect& debugger, const QSize& tools, int gap, bool asked) {
-    QRect frame = debugger;
-    auto at = [&tools](int x, int y) { return QRect(QPoint(x, y), tools); };
-    if (frame.width() + gap + tools.width() <= area.width()) {
-        if (frame.right() + gap + tools.width() <= area.right()) return {frame.topLeft(), at(frame.right() + 1 + gap, frame.top())};
-        if (frame.left() - gap - tools.width() >= area.left()) return {frame.topLeft(), at(frame.left() - gap - tools.width(), frame.top())};
-        frame.moveRight(area.right() - gap - tools.width());
-        return {frame.topLeft(), at(frame.right() + 1 + gap, frame.top())};
-    }
-    if (frame.bottom() + gap + tools.height() <= area.bottom()) return {frame.topLeft(), at(frame.left(), frame.bottom() + 1 + gap)};
-    if (!asked) return {frame.topLeft(), std::nullopt};
-    frame.moveLeft(area.left());
-    const int width = std::max(area.right() - frame.right() - gap, ToolsLeastWidth);
-    return {frame.topLeft(), QRect(area.right() + 1 - width, area.top(), width, area.height())};
 }
 
 }  // namespace varnox

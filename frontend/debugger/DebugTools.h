@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "frontend/debugger/DebugController.h"
+#include "frontend/debugger/DebugPlaces.h"
 #include "frontend/debugger/ToolsBreakpoints.h"
 #include "frontend/debugger/ToolsMemory.h"
 #include "frontend/debugger/ToolsProfile.h"
@@ -26,16 +27,6 @@
 #include "frontend/debugger/ToolsWatchpoints.h"
 
 namespace varnox {
-
-// Where the tools go beside the debugger (frames' top-left corners, and
-// the tools' frame). None when the screen has no room for both, unless the
-// user asked for the tools: then the debugger goes to the screen's left
-// edge and the tools take the rest of the screen's width and its height.
-struct TToolsPlace {
-    QPoint Debugger;
-    std::optional<QRect> Tools;
-};
-TToolsPlace PlaceToolsBeside(const QRect& area, const QRect& debugger, const QSize& tools, int gap, bool asked);
 
 class TDebugTools : public QWidget {
     Q_OBJECT

@@ -1,26 +1,23 @@
 #include "frontend/debugger/ToolsSource.h"
 
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QTimer>
 #include <QVBoxLayout>
 
-#include "asm/NamedListing.h"
-#include "debugger/HexText.h"
 #include "debugger/Refind.h"
 #include "frontend/WindowSettings.h"
+#include "frontend/debugger/PaneWidgets.h"
 
 namespace varnox {
 namespace {
 
-// The listing starts this many words before PC and runs on for a screen
-// or two.
-constexpr int ListingBefore = 8;
-constexpr int ListingRows = 160;
-constexpr QRgb PcRowColour = 0xFFFFF2A0;
-const QString BreakpointMark = QStringLiteral("\u25CF");
-const QString PcMark = QStringLiteral("\u25B6");
+// Room beside a column's widest text.
+constexpr int ColumnPadding = 12;
+const QString ListingName = QStringLiteral("Listing");
 
 }  // namespace
 
@@ -45,12 +42,29 @@ TToolsSource::TToolsSource(TDebugController& controller, QWidget* parent) : TToo
     row->addStretch(1);
     layout->addLayout(row);
 
-    table_ = MakeToolsTable({"", "Line", "Text"}, this);
+    problem_ = new QLabel(this);
+    problem_->setObjectName(QStringLiteral("sourceProblem"));
+    problem_->setWordWrap(true);
+    problem_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    problem_->hide();
+    layout->addWidget(problem_);
+
+    model_ = new TSourceModel(controller_, this);
+    table_ = new QTableView(this);
+    table_->setObjectName(QStringLiteral("sourceTable"));
+    table_->setModel(model_);
+    table_->setFont(PaneFont());
     table_->horizontalHeader()->setVisible(false);
+    table_->horizontalHeader()->setStretchLastSection(true);
+    table_->verticalHeader()->setVisible(false);
+    // Rows of one height: the view then costs what is on screen.
+    table_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 2);
+    table_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table_->setSelectionMode(QAbstractItemView::SingleSelection);
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     table_->setShowGrid(false);
     table_->setWordWrap(false);
-    table_->verticalHeader()->setDefaultSectionSize(table_->fontMetrics().height() + 2);
     layout->addWidget(table_, 1);
 
     connect(fileBox_, &QComboBox::activated, this, [this] {
@@ -61,20 +75,22 @@ TToolsSource::TToolsSource(TDebugController& controller, QWidget* parent) : TToo
     connect(into, &QPushButton::clicked, &controller_, [this] { controller_.StepLine(false); });
     connect(over, &QPushButton::clicked, &controller_, [this] { controller_.StepLine(true); });
     connect(folder, &QPushButton::clicked, this, [this] {
-        const QString chosen = QFileDialog::getExistingDirectory(this, QStringLiteral("Source folder"),
-                                                                 QString::fromStdString(folder_.string()));
+        const QString chosen = QFileDialog::getExistingDirectory(
+            this, QStringLiteral("Source folder"), QString::fromStdString(controller_.Session().Sources.Root().string()));
         if (chosen.isEmpty()) return;
         TWindowSettings::StoreSourceFolder(chosen);
         SetSourceFolder(chosen.toStdString());
     });
+    // An editor may write the file anew under its name: it is watched again.
+    connect(&watcher_, &QFileSystemWatcher::fileChanged, this, [this] { Refresh(); });
     table_->installEventFilter(this);
     // A click in the margin sets or clears the line's breakpoint; choosing
     // a line makes it the cursor of F4 and F9.
-    connect(table_, &QTableWidget::cellPressed, this, [this](int row, int column) {
-        const std::optional<uint16_t> address = RowAddress(row);
+    connect(table_, &QTableView::pressed, this, [this](const QModelIndex& index) {
+        const std::optional<uint16_t> address = RowAddress(index.row());
         if (!address) return;
         controller_.SetCursor(address);
-        if (column == MarkColumn) MarginClick(row);
+        if (index.column() == TSourceModel::MarkColumn) MarginClick(index.row());
     });
 }
 
@@ -82,9 +98,9 @@ TToolsSource::TToolsSource(TDebugController& controller, QWidget* parent) : TToo
 // margin does, rather than by the address the windows' F9 takes.
 bool TToolsSource::eventFilter(QObject* watched, QEvent* event) {
     if (watched == table_ && (event->type() == QEvent::ShortcutOverride || event->type() == QEvent::KeyPress) &&
-        static_cast<QKeyEvent*>(event)->key() == Qt::Key_F9 && RowAddress(table_->currentRow())) {
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_F9 && RowAddress(table_->currentIndex().row())) {
         event->accept();
-        if (event->type() == QEvent::KeyPress) MarginClick(table_->currentRow());
+        if (event->type() == QEvent::KeyPress) MarginClick(table_->currentIndex().row());
         return true;
     }
     return TToolsTab::eventFilter(watched, event);
@@ -95,7 +111,7 @@ bool TToolsSource::eventFilter(QObject* watched, QEvent* event) {
 void TToolsSource::MarginClick(int row) {
     const uint16_t address = *RowAddress(row);
     DebugSession& session = controller_.Session();
-    const std::string& line = lines_[static_cast<size_t>(row)];
+    const std::string line = model_->RowLine(row);
     if (line.empty() || session.Breakpoints.Find(address)) {
         controller_.ToggleBreakpointAt(address);
         return;
@@ -115,109 +131,76 @@ void TToolsSource::ShowFile(const QString& name) {
 }
 
 void TToolsSource::SetSourceFolder(const std::filesystem::path& folder) {
-    folder_ = folder;
-    texts_ = SourceTexts(folder);
+    controller_.Session().Sources = SourceTexts(folder);
     Refresh();
 }
 
-std::optional<uint16_t> TToolsSource::RowAddress(int row) const {
-    if (row < 0 || row >= static_cast<int>(addresses_.size())) return std::nullopt;
-    return addresses_[static_cast<size_t>(row)];
-}
-
-void TToolsSource::AddRow(const QString& mark, const QString& where, const QString& text, std::optional<uint16_t> address,
-                          const std::string& line) {
-    const int row = table_->rowCount();
-    table_->insertRow(row);
-    table_->setItem(row, MarkColumn, ToolsCell(mark));
-    table_->setItem(row, WhereColumn, ToolsCell(where));
-    table_->setItem(row, TextColumn, ToolsCell(text));
-    addresses_.push_back(address);
-    lines_.push_back(line);
+void TToolsSource::WatchShownFile(const std::string& file) {
+    const QString path = file.empty() ? QString()
+                                      : QString::fromStdString((controller_.Session().Sources.Root() / file).string());
+    if (watcher_.files() == QStringList(path)) return;
+    if (!watcher_.files().isEmpty()) watcher_.removePaths(watcher_.files());
+    if (!path.isEmpty() && QFileInfo::exists(path)) watcher_.addPath(path);
 }
 
 void TToolsSource::Refresh() {
-    const SourceMap& lines = controller_.Session().Lines;
+    DebugSession& session = controller_.Session();
+    // A file edited since it was read is read again.
+    session.Sources.ForgetChanged();
+    const SourceMap& lines = session.Lines;
     fileBox_->clear();
     for (const std::string& file : lines.Files()) fileBox_->addItem(QString::fromStdString(file));
-    fileBox_->addItem(QStringLiteral("Listing"));
+    fileBox_->addItem(ListingName);
     // PC's file unless the user chose another.
     const SourceLineRow* pc = lines.LineAt(controller_.GetMachine().Cpu.PC);
     const int wanted = chosen_.isEmpty() ? -1 : fileBox_->findText(chosen_);
     fileBox_->setCurrentIndex(wanted >= 0 ? wanted
                               : pc        ? fileBox_->findText(QString::fromStdString(pc->File))
                                           : fileBox_->count() - 1);
-    table_->setRowCount(0);
-    addresses_.clear();
-    lines_.clear();
-    pcRow_ = -1;
-    if (fileBox_->currentIndex() < fileBox_->count() - 1) {
-        FillSource(fileBox_->currentText().toStdString());
-    } else {
-        FillListing();
-    }
-    table_->resizeColumnToContents(MarkColumn);
-    table_->resizeColumnToContents(WhereColumn);
-    if (pcRow_ >= 0) {
-        for (int column = 0; column < table_->columnCount(); ++column) {
-            table_->item(pcRow_, column)->setBackground(QColor::fromRgb(PcRowColour));
-        }
-        // Lines before PC stay on view above it.
-        table_->scrollToItem(table_->item(pcRow_, 0), QAbstractItemView::PositionAtCenter);
-    }
-}
-
-void TToolsSource::FillSource(const std::string& file) {
-    const SourceMap& lines = controller_.Session().Lines;
-    const uint16_t pc = controller_.GetMachine().Cpu.PC;
-    const BreakpointList& breakpoints = controller_.Session().Breakpoints;
+    const bool wasListing = model_->ShowsListing();
     std::string problem;
-    const std::vector<std::string>* text = texts_.Lines(file, &problem);
-    if (!text) {
-        controller_.SetStatus(QString::fromStdString(problem) + QStringLiteral(" (Folder... says where the sources are)"));
-        return;
-    }
-    for (size_t i = 0; i < text->size(); ++i) {
-        const int line = static_cast<int>(i) + 1;
-        const std::vector<uint16_t> words = lines.AddressesOf(file, line);
-        bool onPc = false;
-        bool marked = false;
-        for (const uint16_t word : words) {
-            onPc = onPc || word == pc;
-            marked = marked || breakpoints.Find(word).has_value();
+    std::string file;
+    if (fileBox_->currentIndex() < fileBox_->count() - 1) {
+        file = fileBox_->currentText().toStdString();
+        // The tab's own trouble is said here, never over why the run stopped.
+        if (!session.Sources.File(file, &problem)) {
+            problem += " (Folder... says where the sources are)";
         }
-        if (onPc) pcRow_ = static_cast<int>(i);
-        AddRow(marked ? BreakpointMark : onPc ? PcMark : QString(), QString::number(line),
-               QString::fromStdString((*text)[i]), lines.BreakAddressOf(file, line), file + ":" + std::to_string(line));
+        model_->ShowSource(file);
+    } else {
+        model_->ShowListing(sourceAbove_->isChecked());
     }
+    WatchShownFile(file);
+    problem_->setText(QString::fromStdString(problem));
+    problem_->setVisible(!problem.empty());
+    FitColumns();
+    if (model_->PcRow() != scrolledTo_ || wasListing != model_->ShowsListing() || model_->ShowsListing()) scrollPending_ = true;
+    if (isVisible()) ScrollToPc();
 }
 
-void TToolsSource::FillListing() {
-    const Machine& m = controller_.GetMachine();
-    const bool withSource = sourceAbove_->isChecked();
-    const BreakpointList& breakpoints = controller_.Session().Breakpoints;
-    const auto top = static_cast<uint16_t>(m.Cpu.PC - std::min<int>(m.Cpu.PC, ListingBefore));
-    const SourceLineRow* last = nullptr;
-    for (const ListingRow& listed : WalkNamedListing(m, top, ListingRows, controller_.Session().Names())) {
-        const ListingLine& line = listed.Line;
-        if (listed.Label) {
-            AddRow(QString(), QString(), QString::fromStdString(*listed.Label + ":"), line.Address);
-            continue;
-        }
-        const SourceLineRow* place = withSource ? controller_.Session().Lines.LineAt(line.Address) : nullptr;
-        if (place && (!last || place->File != last->File || place->Line != last->Line)) {
-            AddRow(QString(), QString::fromStdString(place->File) + QStringLiteral(":%1").arg(place->Line),
-                   QString::fromStdString(texts_.LineText(place->File, place->Line)).trimmed(), line.Address);
-        }
-        last = place;
-        const bool onPc = line.Address == m.Cpu.PC;
-        if (onPc) pcRow_ = table_->rowCount();
-        const QString text = QString::fromLatin1(line.Mnemonic.data(), static_cast<qsizetype>(line.Mnemonic.size()))
-                                 .leftJustified(6) +
-                             QString::fromStdString(line.Operands);
-        AddRow(breakpoints.Find(line.Address) ? BreakpointMark : onPc ? PcMark : QString(),
-               QString::fromStdString(HexText(line.Address, 4)), text, line.Address);
-    }
+void TToolsSource::FitColumns() {
+    const QFontMetrics metrics(table_->font());
+    table_->setColumnWidth(TSourceModel::MarkColumn,
+                           std::max(metrics.horizontalAdvance(QStringLiteral("\u25CF")), metrics.horizontalAdvance(QStringLiteral("\u25B6"))) +
+                               ColumnPadding);
+    table_->setColumnWidth(TSourceModel::WhereColumn, metrics.horizontalAdvance(model_->WidestWhere()) + ColumnPadding);
+}
+
+// Lines before PC stay on view above it. Only a view that is up can go
+// there: one hidden goes when it is shown.
+void TToolsSource::ScrollToPc() {
+    scrollPending_ = false;
+    scrolledTo_ = model_->PcRow();
+    // A model made anew has its rows laid out only later: now, so that the
+    // scroll bar reaches PC's row.
+    table_->doItemsLayout();
+    if (scrolledTo_ >= 0) table_->scrollTo(model_->index(scrolledTo_, 0), QAbstractItemView::PositionAtCenter);
+}
+
+// The layout gives the view its height after the show.
+void TToolsSource::showEvent(QShowEvent* event) {
+    TToolsTab::showEvent(event);
+    if (scrollPending_) QTimer::singleShot(0, this, [this] { ScrollToPc(); });
 }
 
 }  // namespace varnox

@@ -33,6 +33,12 @@ public:
 QLineEdit* MakeExpressionField(QWidget* parent) {
     auto* edit = new QLineEdit(parent);
     edit->setMaxLength(ExpressionFieldLength);
+    // A refusal's mark goes with the first change the user makes.
+    QObject::connect(edit, &QLineEdit::textEdited, edit, [edit] {
+        if (!edit->property(RefusedProperty).toBool()) return;
+        edit->setProperty(RefusedProperty, false);
+        edit->setPalette(QPalette());
+    });
     return edit;
 }
 
@@ -80,7 +86,11 @@ QLineEdit* AddEntryRow(QBoxLayout* layout, const QString& hint, std::function<bo
     QPushButton* addButton = MakeToolsButton(QStringLiteral("Add"), parent);
     QPushButton* removeButton = MakeToolsButton(QStringLiteral("Remove"), parent);
     auto addIt = [edit, add] {
-        if (add(edit->text())) edit->clear();
+        if (add(edit->text())) {
+            edit->clear();
+        } else {
+            MarkRefused(edit);
+        }
     };
     QObject::connect(addButton, &QPushButton::clicked, parent, addIt);
     QObject::connect(edit, &QLineEdit::returnPressed, parent, addIt);
@@ -90,6 +100,15 @@ QLineEdit* AddEntryRow(QBoxLayout* layout, const QString& hint, std::function<bo
     row->addWidget(removeButton);
     layout->addLayout(row);
     return edit;
+}
+
+void MarkRefused(QLineEdit* edit) {
+    edit->setProperty(RefusedProperty, true);
+    QPalette palette = edit->palette();
+    palette.setColor(QPalette::Text, QColor::fromRgb(ChangedColour));
+    edit->setPalette(palette);
+    edit->setFocus(Qt::OtherFocusReason);
+    edit->selectAll();
 }
 
 void OnDelete(QTableWidget* table, std::function<void()> remove) {

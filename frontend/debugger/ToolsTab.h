@@ -40,6 +40,12 @@ void TakeExpressionsIn(QTableWidget* table, int column);
 // Remove; the field, for the tab to keep.
 QLineEdit* AddEntryRow(QBoxLayout* layout, const QString& hint, std::function<bool(const QString&)> add,
                        std::function<void()> remove, QWidget* parent);
+// A refused entry in an expression field stays for the user to mend,
+// marked, with the keyboard and all of its text selected: what is typed
+// next replaces it rather than joins it. The mark goes with the first
+// change.
+void MarkRefused(QLineEdit* edit);
+inline constexpr const char* RefusedProperty = "refused";
 // Del removes the selected row of a table.
 void OnDelete(QTableWidget* table, std::function<void()> remove);
 // A value drawn as changed since the last stop.

@@ -10,8 +10,9 @@ TToolsWatch::TToolsWatch(TDebugController& controller, QWidget* parent) : TTools
     table_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     OnDelete(table_, [this] { RemoveSelected(); });
     layout->addWidget(table_, 1);
-    edit_ = AddEntryRow(layout, QStringLiteral("r5, ix, [count], word [4009]"), [this](const QString& text) { return Add(text); },
-                        [this] { RemoveSelected(); }, this);
+    edit_ = AddEntryRow(layout, QStringLiteral("r5, ix, [count], [count+1], word [4009]"),
+                        [this](const QString& text) { return Add(text); }, [this] { RemoveSelected(); }, this);
+    edit_->setObjectName(QStringLiteral("watchEntry"));
 }
 
 bool TToolsWatch::Add(const QString& text) {

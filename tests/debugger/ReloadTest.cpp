@@ -44,6 +44,7 @@ protected:
     void SetUp() override {
         Build(dir, First);
         StartMachine(m);
+        run = RunControl::Started(m.Config.OscFreq);
         ASSERT_TRUE(ReloadFirmware(m, session, dir.path()).Loaded);
         std::string problem;
         for (const char* place : {"bump", "prog.asm:5", "0001", "gone"}) ASSERT_TRUE(AddBreakpointAt(session, place, problem));
@@ -55,8 +56,18 @@ protected:
         for (const Breakpoint& breakpoint : session.Breakpoints.All()) addresses.push_back(breakpoint.Address);
         return addresses;
     }
+    // Continues until the session stops the run, within an emulated second.
+    bool RunToAStop() {
+        run.DebugActive = 0;  // the debugger let it go again
+        ContinueRun(m, run, session);
+        for (int tick = 0; tick < 100; ++tick) {
+            if (OnRunTimer(m, run) != RunStopKind::None) return true;
+        }
+        return false;
+    }
     test::ScratchDir dir;
     Machine m;
+    RunControl run;
     DebugSession session;
 };
 
@@ -70,11 +81,44 @@ TEST_F(Reload, ANewBuildRunsWithItsBreakpointsFoundAgain) {
     EXPECT_EQ(m.DataRam[0x100], 0x5A);
     EXPECT_EQ(m.Cpu.PC, 0);
     session.Breakpoints.Remove(2);
-    RunControl run = RunControl::Started(m.Config.OscFreq);
     ContinueRun(m, run, session);
     while (OnRunTimer(m, run) == RunStopKind::None) {
     }
     EXPECT_EQ(m.Cpu.PC, 5);  // the new bump
+}
+
+// Breakpoints set by a line are found again by their line, read from the
+// sources as they are now; one whose line now holds other code is told,
+// with both texts, and counts its hits from 0 again.
+TEST_F(Reload, ALineThatNowHoldsOtherCodeIsTold) {
+    session.Breakpoints.Clear();
+    session.Sources = SourceTexts(dir.path());
+    dir.WriteText("prog.asm", std::string(First));
+    std::string problem;
+    for (const char* place : {"prog.asm:2", "prog.asm:4", "prog.asm:5"}) ASSERT_TRUE(AddBreakpointAt(session, place, problem));
+    ASSERT_TRUE(RunToAStop());
+    ASSERT_EQ(session.Breakpoints.All()[0].Hits, 1u);  // loop: cal bump
+    // Line 2 only retabbed and recommented; a line put above line 4, so
+    // that 4 and 5 now hold a nop and what 4 held.
+    std::string second(First);
+    second.replace(second.find("loop:   cal bump"), 16, "loop:\tcal  bump ; the call");
+    second.insert(second.find("bump:   st"), "        nop\n");
+    dir.WriteText("prog.asm", second);
+    Build(dir, second);
+    const ReloadResult result = ReloadFirmware(m, session, dir.path());
+    ASSERT_TRUE(result.Loaded) << result.Refused;
+    EXPECT_EQ(result.OtherCode, (std::vector<std::string>{"prog.asm:4: was 'bump: st (ix),&H07', now 'nop'",
+                                                          "prog.asm:5: was 'rtn', now 'bump: st (ix),&H07'"}));
+    EXPECT_EQ(Addresses(), (std::vector<uint16_t>{1, 3, 4}));
+    EXPECT_EQ(session.Breakpoints.All()[0].Hits, 1u);  // the same code: its hits stand
+    ASSERT_TRUE(RunToAStop());
+    EXPECT_EQ(m.Cpu.PC, 1);
+    ASSERT_TRUE(RunToAStop());
+    EXPECT_EQ(m.Cpu.PC, 4);  // the new bump's first hit
+    EXPECT_EQ(session.Breakpoints.All()[2].Hits, 1u);
+    // Told once: the line's new code is what it holds from now on.
+    Build(dir, second);
+    EXPECT_TRUE(ReloadFirmware(m, session, dir.path()).OtherCode.empty());
 }
 
 TEST_F(Reload, APairInTheMiddleOfBeingWrittenIsRefused) {

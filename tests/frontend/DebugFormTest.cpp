@@ -74,8 +74,16 @@ public:
     varnox::RunControl& Run() { return main_->Control(); }
     TMainForm& Main() { return *main_; }
     TDebugForm& Debug() { return *debug_; }
-    TPaneBox& Box(Pane id) { return debug_->PaneBox(id); }
-    const varnox::DebugState& State() { return debug_->GetState(); }
+    TPaneBox& Box(Pane id) {
+        static constexpr const char* Names[] = {"ListPane", "RegPane", "MainPane", "BinPane"};
+        return *Part<TPaneBox>(Names[id]);
+    }
+    const varnox::DebugState& State() { return debug_->Controller().Core().State(); }
+    // A part of the window by its name ("StepButton", "TraceEdit").
+    template <typename Widget>
+    Widget* Part(const char* name) {
+        return debug_->findChild<Widget*>(QString::fromLatin1(name));
+    }
 
     // F3 in the main window.
     void F3() {
@@ -219,7 +227,7 @@ private slots:
         QCOMPARE(rig.Run().Stops.BreakAddress, -1);
         QCOMPARE(rig.State().ListTop, 3);
         QVERIFY(rig.Row(Pane::ListId, 0).startsWith("0003: adw   ix,&H01"));
-        QCOMPARE(rig.Focus(), rig.Debug().StepGroupBox());
+        QCOMPARE(rig.Focus(), rig.Part<varnox::TGroupBox>("StepGroupBox"));
         const uint16_t pc = m.Cpu.PC;
         rig.RunTick();
         QCOMPARE(m.Cpu.PC, pc);  // nothing runs while shown
@@ -260,7 +268,7 @@ private slots:
             QCOMPARE(rig->State().EditMode, mode);
             QCOMPARE(rig->EditorCells(Pane::ListId), std::make_tuple(editorColumn, width, editorRow));
             if (target >= 0) QCOMPARE(rig->State().EditTarget, target);
-            QCOMPARE(rig->Debug().PaneBox(Pane::ListId).GroupBox()->CaptionColour(), varnox::SelectedCaptionColour);
+            QCOMPARE(rig->Box(Pane::ListId).GroupBox()->CaptionColour(), varnox::SelectedCaptionColour);
         }
         // At 0xFFFF the listing is one line: the fetch wraps to 0.
         rig->Click(Pane::ListId, 0, 0);
@@ -513,15 +521,14 @@ private slots:
 
     void TypedAndPastedDigitsAreFiltered() {
         auto rig = Shown();
-        TDebugForm& debug = rig->Debug();
         using Case = std::tuple<QGroupBox*, QLineEdit*, QString, bool, QString, int>;  // box; field; text; pasted; left; caret
         const Case cases[] = {
-            {debug.BpGroupBox(), debug.BpEdit(), "1g2", false, "12", 2},
-            {debug.BpGroupBox(), debug.BpEdit(), "ab", false, "AB", 2},
-            {debug.BpGroupBox(), debug.BpEdit(), "-", false, "", 0},
-            {debug.BpGroupBox(), debug.BpEdit(), "1x2", true, "12", 2},
-            {debug.TraceGroupBox(), debug.TraceEdit(), "1a2", false, "12", 2},
-            {debug.TraceGroupBox(), debug.TraceEdit(), "9 9\u00e9", true, "99", 2},
+            {rig->Part<varnox::TGroupBox>("BpGroupBox"), rig->Part<varnox::TEdit>("BpEdit"), "1g2", false, "12", 2},
+            {rig->Part<varnox::TGroupBox>("BpGroupBox"), rig->Part<varnox::TEdit>("BpEdit"), "ab", false, "AB", 2},
+            {rig->Part<varnox::TGroupBox>("BpGroupBox"), rig->Part<varnox::TEdit>("BpEdit"), "-", false, "", 0},
+            {rig->Part<varnox::TGroupBox>("BpGroupBox"), rig->Part<varnox::TEdit>("BpEdit"), "1x2", true, "12", 2},
+            {rig->Part<varnox::TGroupBox>("TraceGroupBox"), rig->Part<varnox::TEdit>("TraceEdit"), "1a2", false, "12", 2},
+            {rig->Part<varnox::TGroupBox>("TraceGroupBox"), rig->Part<varnox::TEdit>("TraceEdit"), "9 9\u00e9", true, "99", 2},
         };
         for (const auto& [box, field, text, pasted, left, caret] : cases) {
             field->clear();
@@ -532,7 +539,7 @@ private slots:
             QCOMPARE(field->cursorPosition(), caret);
         }
         // Characters removed before the caret move it; inside the selection they shorten it.
-        QLineEdit* bp = debug.BpEdit();
+        QLineEdit* bp = rig->Part<varnox::TEdit>("BpEdit");
         bp->setText("1234");
         bp->setCursorPosition(1);
         rig->Type("z");
@@ -548,17 +555,17 @@ private slots:
         Machine& m = rig->M();
         rig->Click(Pane::BinId, 6, 0);
         rig->Type("99");
-        QTest::mouseClick(rig->Debug().StepButton(), Qt::LeftButton);
+        QTest::mouseClick(rig->Part<QPushButton>("StepButton"), Qt::LeftButton);
         QCOMPARE(rig->State().EditMode, EditKind::None);
         QCOMPARE(m.DataRam[0], 0x00);
         QCOMPARE(m.Cpu.PC, 1);
         QCOMPARE(varnox::GetIndex(m.Cpu, varnox::RegIx), 0xC000);
         QVERIFY(rig->Row(Pane::ListId, 0).startsWith("0001: ld    r5,&H00"));
         QVERIFY(rig->Debug().isVisible());
-        QCOMPARE(rig->Focus(), rig->Debug().StepGroupBox());
-        QCOMPARE(rig->Debug().StepGroupBox()->CaptionColour(), varnox::SelectedCaptionColour);
+        QCOMPARE(rig->Focus(), rig->Part<varnox::TGroupBox>("StepGroupBox"));
+        QCOMPARE(rig->Part<varnox::TGroupBox>("StepGroupBox")->CaptionColour(), varnox::SelectedCaptionColour);
         QCOMPARE(rig->Box(Pane::BinId).GroupBox()->CaptionColour(), varnox::WindowTextColour);
-        for (int i = 0; i < 3; ++i) QTest::mouseClick(rig->Debug().StepButton(), Qt::LeftButton);
+        for (int i = 0; i < 3; ++i) QTest::mouseClick(rig->Part<QPushButton>("StepButton"), Qt::LeftButton);
         QCOMPARE(m.DataRam[0], 0xAA);
         QCOMPARE(rig->State().ListTop, 4);
     }
@@ -569,13 +576,13 @@ private slots:
         TDebugForm& debug = rig->Debug();
 
         // An empty count starts nothing.
-        QTest::mouseClick(debug.TraceButton(), Qt::LeftButton);
+        QTest::mouseClick(rig->Part<QPushButton>("TraceButton"), Qt::LeftButton);
         QVERIFY(debug.isVisible());
-        QCOMPARE(debug.TraceGroupBox()->CaptionColour(), varnox::SelectedCaptionColour);
+        QCOMPARE(rig->Part<varnox::TGroupBox>("TraceGroupBox")->CaptionColour(), varnox::SelectedCaptionColour);
 
-        rig->Select(debug.TraceGroupBox());
+        rig->Select(rig->Part<varnox::TGroupBox>("TraceGroupBox"));
         rig->Type("3");
-        QTest::mouseClick(debug.TraceButton(), Qt::LeftButton);
+        QTest::mouseClick(rig->Part<QPushButton>("TraceButton"), Qt::LeftButton);
         QVERIFY(!debug.isVisible());
         QCOMPARE(rig->Run().Stops.StepCount, 3);
         QCOMPARE(rig->Run().DebugActive, 0);
@@ -583,11 +590,11 @@ private slots:
         QCOMPARE(m.Cpu.PC, 3);
         QCOMPARE(rig->State().ListTop, 3);
         QVERIFY(rig->Row(Pane::ListId, 0).startsWith("0003:"));
-        QCOMPARE(debug.TraceEdit()->text(), QStringLiteral("3"));  // kept for the next run
+        QCOMPARE(rig->Part<varnox::TEdit>("TraceEdit")->text(), QStringLiteral("3"));  // kept for the next run
 
-        rig->Select(debug.BpGroupBox());
+        rig->Select(rig->Part<varnox::TGroupBox>("BpGroupBox"));
         rig->Type(QString::number(IdleAddress, 16));
-        QTest::mouseClick(debug.BpButton(), Qt::LeftButton);
+        QTest::mouseClick(rig->Part<QPushButton>("BpButton"), Qt::LeftButton);
         QVERIFY(!debug.isVisible());
         QVERIFY(rig->TicksUntilShown() > varnox::ResumeDelayTicks);
         QCOMPARE(m.Cpu.PC, IdleAddress);
@@ -595,19 +602,19 @@ private slots:
         QCOMPARE(m.DataRam[0xFF], 0xAA);  // the loop ran to its end
 
         // Beyond 0xFFFF nothing matches: the run goes on until F3.
-        debug.BpEdit()->clear();
-        rig->Select(debug.BpGroupBox());
+        rig->Part<varnox::TEdit>("BpEdit")->clear();
+        rig->Select(rig->Part<varnox::TGroupBox>("BpGroupBox"));
         rig->Type("123456789");
-        QTest::mouseClick(debug.BpButton(), Qt::LeftButton);
+        QTest::mouseClick(rig->Part<QPushButton>("BpButton"), Qt::LeftButton);
         QCOMPARE(rig->TicksUntilShown(200), -1);
         rig->F3();
         QCOMPARE(rig->Run().Stops.BreakAddress, -1);
 
         // A count too large for the run loop is its largest.
-        debug.TraceEdit()->clear();
-        rig->Select(debug.TraceGroupBox());
+        rig->Part<varnox::TEdit>("TraceEdit")->clear();
+        rig->Select(rig->Part<varnox::TGroupBox>("TraceGroupBox"));
         rig->Type("99999999999");
-        QTest::mouseClick(debug.TraceButton(), Qt::LeftButton);
+        QTest::mouseClick(rig->Part<QPushButton>("TraceButton"), Qt::LeftButton);
         QCOMPARE(rig->Run().Stops.StepCount, 2147483647);
         rig->F3();
         QCOMPARE(rig->Run().Stops.StepCount, -1);

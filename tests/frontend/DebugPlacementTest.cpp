@@ -14,7 +14,7 @@ private slots:
         Rig rig;
         QVERIFY(!rig.Tools().isVisible());
         const QString before = rig.ListRows().join('\n');
-        for (int click = 0; click < 3; ++click) QTest::mouseClick(rig.Debug().StepButton(), Qt::LeftButton);
+        for (int click = 0; click < 3; ++click) QTest::mouseClick(rig.Find<QPushButton>("StepButton"), Qt::LeftButton);
         QVERIFY(rig.ListRows().join('\n') != before);
         rig.Key(QKeySequence(Qt::CTRL | Qt::Key_T));
         QVERIFY(rig.Tools().isVisible());
@@ -23,8 +23,8 @@ private slots:
         QVERIFY(screen.contains(rig.Tools().frameGeometry()));
         QVERIFY(!rig.Debug().frameGeometry().intersects(rig.Tools().frameGeometry()));
         // Run with a step count hides both; the stop brings back the window.
-        rig.Debug().TraceEdit()->setText("5");
-        QTest::mouseClick(rig.Debug().TraceButton(), Qt::LeftButton);
+        rig.Find<QLineEdit>("TraceEdit")->setText("5");
+        QTest::mouseClick(rig.Find<QPushButton>("TraceButton"), Qt::LeftButton);
         QVERIFY(!rig.Debug().isVisible() && !rig.Tools().isVisible());
         QVERIFY(rig.TicksUntilShown() > 0);
         // The tools the user had up come back, beside it again.
@@ -34,8 +34,8 @@ private slots:
 
     void RunToCursorKeepsTheChosenLineAcrossAStop() {
         Rig rig;
-        rig.Debug().Controller().SetCursor(rig.At("inner"));
-        rig.Debug().ToggleBreakpointAt(rig.At("again"));
+        rig.Controller().SetCursor(rig.At("inner"));
+        rig.Controller().ToggleBreakpointAt(rig.At("again"));
         rig.Key(Qt::Key_F5);
         QVERIFY(rig.TicksUntilShown() > 0);
         QCOMPARE(rig.M().Cpu.PC, rig.At("again"));
@@ -55,12 +55,12 @@ private slots:
         const int pc = source.PcRow();
         QVERIFY(pc > 3);
         QCOMPARE(source.RowAddress(pc), std::optional<uint16_t>(rig.M().Cpu.PC));
-        QVERIFY(source.Table()->item(pc - 1, varnox::TToolsSource::TextColumn)->text() == "outer:");
-        QTableWidget* table = source.Table();
-        const QRect cell = table->visualItemRect(table->item(pc + 1, varnox::TToolsSource::MarkColumn));
+        QTableView* table = source.Table();
+        QCOMPARE(table->model()->index(pc - 1, varnox::TSourceModel::TextColumn).data().toString(), QStringLiteral("outer:"));
+        const QRect cell = table->visualRect(table->model()->index(pc + 1, varnox::TSourceModel::MarkColumn));
         QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, cell.center());
-        QVERIFY(rig.Debug().Session().Breakpoints.Find(rig.M().Cpu.PC + 1).has_value());
-        QCOMPARE(rig.Debug().CursorAddress(), rig.M().Cpu.PC + 1);
+        QVERIFY(rig.Session().Breakpoints.Find(rig.M().Cpu.PC + 1).has_value());
+        QCOMPARE(rig.Controller().CursorAddress(), rig.M().Cpu.PC + 1);
     }
 };
 

@@ -17,6 +17,14 @@
 
 namespace varnox::test {
 
+// The tools, a window of their own beside the Debug Window.
+inline TDebugTools* FindTools() {
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (window->objectName() == QStringLiteral("DebugTools")) return qobject_cast<TDebugTools*>(window);
+    }
+    return nullptr;
+}
+
 using Pane = TDebugForm::PaneId;
 
 constexpr std::string_view Program =
@@ -48,6 +56,7 @@ public:
         main_ = std::make_unique<TMainForm>(scratch_.Path());
         debug_ = std::make_unique<TDebugForm>(main_->GetMachine(), main_->Control(), scratch_.Path());
         main_->ShowDebugger = [this] { debug_->Show(); };
+        debug_->ShareWindowKeys(main_->Menu().EmulatorActions());
         main_->show();
         main_->RunTimer()->SetEnabled(false);
         QTest::keyClick(main_.get(), Qt::Key_F3);
@@ -60,10 +69,22 @@ public:
     Machine& M() { return main_->GetMachine(); }
     RunControl& Run() { return main_->Control(); }
     TDebugForm& Debug() { return *debug_; }
-    TDebugTools& Tools() { return *debug_->Tools(); }
+    TDebugController& Controller() { return debug_->Controller(); }
+    DebugSession& Session() { return debug_->Controller().Session(); }
+    const DebugState& State() { return debug_->Controller().Core().State(); }
+    TDebugTools& Tools() { return *FindTools(); }
+    // The window's parts by their names.
+    template <typename Widget = QWidget>
+    Widget* Find(const char* name) {
+        return debug_->findChild<Widget*>(QString::fromLatin1(name));
+    }
+    TPaneBox& PaneBox(Pane id) {
+        static constexpr const char* Names[] = {"ListPane", "RegPane", "MainPane", "BinPane"};
+        return *Find<TPaneBox>(Names[id]);
+    }
     TMainForm& Main() { return *main_; }
     const Scratch& Dir() const { return scratch_; }
-    uint16_t At(const char* name) { return debug_->Session().Symbols.Find(name)->Address; }
+    uint16_t At(const char* name) { return Session().Symbols.Find(name)->Address; }
     void Key(QKeySequence key) { QTest::keySequence(debug_.get(), key); }
     // Run ticks until the debugger shows again; the number taken, or -1.
     int TicksUntilShown(int limit = 500) {
@@ -74,7 +95,7 @@ public:
         return -1;
     }
     QStringList ListRows() {
-        TPaneBox& box = debug_->PaneBox(Pane::ListId);
+        TPaneBox& box = PaneBox(Pane::ListId);
         box.PaintBox()->grab();
         QStringList rows;
         for (const PaneText& text : box.DrawnTexts()) {

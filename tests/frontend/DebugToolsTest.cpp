@@ -3,13 +3,19 @@
 // in the listing, a breakpoint set in the margin that stops the run, the
 // keys of step over and out, the call stack, every memory and the wheel.
 #include <QComboBox>
+#include <QDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QScrollBar>
+#include <QTabBar>
 #include <QTableWidget>
+#include <QToolButton>
 #include <QTest>
 #include <QWheelEvent>
 
+#include <filesystem>
+#include <functional>
 #include <memory>
 
 #include "DebugRig.h"
@@ -52,16 +58,35 @@ private slots:
         QCOMPARE(*asked.Tools, QRect(633, 0, 391, 768));
     }
 
+    // The Debug Window beside the emulator's window, never over its display
+    // where the screen has room, and the tools not over it either.
+    void TheDebuggerOpensBesideTheEmulatorsWindow() {
+        const QSize debugger(625, 514);
+        const struct {
+            QRect area, window, display;
+            QPoint to;
+        } cases[] = {
+            {{0, 0, 1920, 1080}, {803, 294, 315, 547}, {815, 330, 290, 100}, {1126, 294}},  // right of it
+            {{0, 0, 1920, 1080}, {1590, 100, 315, 547}, {1600, 140, 290, 100}, {957, 100}},  // left of it
+            {{0, 0, 1400, 1000}, {542, 200, 315, 547}, {555, 230, 290, 100}, {387, 338}},  // below the display
+            {{0, 0, 1024, 768}, {355, 138, 315, 547}, {370, 170, 285, 120}, {200, 254}},  // as little over it as fits
+        };
+        for (const auto& c : cases) QCOMPARE(varnox::PlaceDebuggerBeside(c.area, c.window, c.display, debugger, 8), c.to);
+        const QRect area(0, 0, 1920, 1080), beside(1126, 294, 625, 514), display(815, 330, 290, 100);
+        QCOMPARE(varnox::PlaceToolsBeside(area, beside, {722, 489}, 8, false).Tools->topLeft(), QPoint(396, 294));
+        QCOMPARE(varnox::PlaceToolsBeside(area, beside, {722, 489}, 8, false, display).Tools->topLeft(), QPoint(0, 294));
+    }
+
     void ListingShowsNamesAndTheMarginSetsABreakpointThatStops() {
         Rig rig;
         QVERIFY(rig.Tools().isVisible());
         const QStringList rows = rig.ListRows();
         QCOMPARE(rows.mid(0, 4), QStringList({"main:", "0000: ldw   sp,&HE000", "0001: ldw   ix,count", "again:"}));
         // A click in the margin of the "again:" row sets the breakpoint of its line.
-        const int cell = rig.Debug().PaneBox(Pane::ListId).CellSize().height();
-        QTest::mouseClick(rig.Debug().ListMargin(), Qt::LeftButton, {}, QPoint(3, 3 * cell + 2));
-        QCOMPARE(rig.Debug().Session().Breakpoints.Size(), size_t{1});
-        QCOMPARE(rig.Debug().Session().Breakpoints.All()[0].Address, rig.At("again"));
+        const int cell = rig.PaneBox(Pane::ListId).CellSize().height();
+        QTest::mouseClick(rig.Find("ListMargin"), Qt::LeftButton, {}, QPoint(3, 3 * cell + 2));
+        QCOMPARE(rig.Session().Breakpoints.Size(), size_t{1});
+        QCOMPARE(rig.Session().Breakpoints.All()[0].Address, rig.At("again"));
         QCOMPARE(rig.Tools().BreakpointTable()->rowCount(), 1);
 
         rig.Key(Qt::Key_F5);  // continue
@@ -72,7 +97,7 @@ private slots:
         // Once more round: the breakpoint's second hit.
         rig.Key(Qt::Key_F5);
         QVERIFY(rig.TicksUntilShown() > 0);
-        QCOMPARE(rig.Debug().Session().Breakpoints.All()[0].Hits, 2u);
+        QCOMPARE(rig.Session().Breakpoints.All()[0].Hits, 2u);
         // Unticked in its list, it lets the run go on.
         rig.Tools().BreakpointTable()->item(0, 0)->setCheckState(Qt::Unchecked);
         rig.Key(Qt::Key_F5);
@@ -98,7 +123,7 @@ private slots:
         QCOMPARE(stack->item(1)->text(), QStringLiteral("0003 after <- cal outer"));
         // Choosing a frame shows its call in the listing.
         emit stack->itemActivated(stack->item(1));
-        QCOMPARE(rig.Debug().GetState().ListTop, 2);
+        QCOMPARE(rig.State().ListTop, 2);
         rig.Key(QKeySequence(Qt::SHIFT | Qt::Key_F11));
         QCOMPARE(m.Cpu.PC, rig.At("outer") + 1);
         QCOMPARE(rig.Tools().CallStackList()->count(), 1);
@@ -112,11 +137,11 @@ private slots:
     // The source beside the ROM, PC's line marked; a click in the margin
     // sets a line's breakpoint; steps go by source line.
     void SourceTabMarksPcsLineAndStepsByLine() {
-        using Source = varnox::TToolsSource;
+        using Source = varnox::TSourceModel;
         Rig rig;
         rig.Tools().Tabs()->setCurrentIndex(TDebugTools::SourceTab);
-        Source& source = *rig.Tools().Source();
-        auto pcText = [&source] { return source.Table()->item(source.PcRow(), Source::TextColumn)->text(); };
+        varnox::TToolsSource& source = *rig.Tools().Source();
+        auto pcText = [&source] { return source.Table()->model()->index(source.PcRow(), Source::TextColumn).data().toString(); };
         QCOMPARE(pcText(), QStringLiteral("main:   ldw sp,&HE000"));
         const struct {
             const char* button;
@@ -132,17 +157,38 @@ private slots:
             QTest::mouseClick(rig.Tools().Button(step.button), Qt::LeftButton);
             QCOMPARE(pcText(), QString::fromLatin1(step.line));
         }
-        QTableWidget* table = source.Table();
-        QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, table->visualItemRect(table->item(6, Source::MarkColumn)).center());
-        QVERIFY(rig.Debug().Session().Breakpoints.Find(rig.At("inner")).has_value());
+        QTableView* table = source.Table();
+        QTest::mouseClick(table->viewport(), Qt::LeftButton, {}, table->visualRect(table->model()->index(6, Source::MarkColumn)).center());
+        QVERIFY(rig.Session().Breakpoints.Find(rig.At("inner")).has_value());
         // F9 on a chosen line, there too.
-        table->setCurrentCell(8, Source::TextColumn);
+        table->setCurrentIndex(table->model()->index(8, Source::TextColumn));
         QTest::keyClick(table, Qt::Key_F9);
-        QVERIFY(rig.Debug().Session().Breakpoints.Find(rig.At("inner") + 2).has_value());
+        QVERIFY(rig.Session().Breakpoints.Find(rig.At("inner") + 2).has_value());
         // The listing shows each group of words under its source line.
         source.ShowFile("Listing");
         source.SourceAbove()->setChecked(true);
-        QCOMPARE(source.Table()->findItems("main.asm:5", Qt::MatchExactly).size(), 1);
+        QCOMPARE(source.Table()->model()->match(source.Table()->model()->index(0, Source::WhereColumn), Qt::DisplayRole,
+                                                "main.asm:5", -1, Qt::MatchExactly).size(), 1);
+    }
+
+    // With line rows but no sources beside them (as the default kit has
+    // them), the status line still says why the run stopped; the Source
+    // tab says its trouble above its table, until the file is there.
+    void AStopsReasonWinsOverTheSourceTabsTrouble() {
+        Rig rig;
+        const QByteArray source = rig.Dir().Read("main.asm");
+        std::filesystem::remove(rig.Dir().Path() / "main.asm");
+        rig.Controller().ToggleBreakpointAt(rig.At("inner"));
+        rig.Key(Qt::Key_F5);
+        QVERIFY(rig.TicksUntilShown() > 0);
+        QCOMPARE(rig.Tools().Status(), QStringLiteral("Breakpoint 1 at 0006 inner (hit 1)"));
+        auto* problem = rig.Tools().findChild<QLabel*>("sourceProblem");
+        QVERIFY(problem->isVisible());
+        QVERIFY(problem->text().contains("main.asm: No such file or directory (Folder... says where the sources are)"));
+        rig.Dir().Write("main.asm", source);
+        rig.Key(Qt::Key_F11);
+        QVERIFY(!problem->isVisible());
+        QCOMPARE(rig.Tools().Status(), QStringLiteral("Stopped at 0007 inner+1"));
     }
 
     // A line that never ends (a loop on itself, a wait) ends the line step
@@ -161,7 +207,7 @@ private slots:
     void ProfileTabCountsARunAndGoesToTheCode() {
         using Profile = varnox::TToolsProfile;
         Rig rig;
-        rig.Debug().ToggleBreakpointAt(rig.At("after"));
+        rig.Controller().ToggleBreakpointAt(rig.At("after"));
         QTest::mouseClick(rig.Tools().Button("Run"), Qt::LeftButton);
         QVERIFY(rig.TicksUntilShown() > 0);
         QTableWidget* table = rig.Tools().Profile()->Table();
@@ -170,7 +216,7 @@ private slots:
         QVERIFY(sum > 0);
         QCOMPARE(table->item(0, Profile::NameColumn)->text(), QStringLiteral("inner"));
         emit table->cellDoubleClicked(0, Profile::NameColumn);
-        QCOMPARE(rig.Debug().CursorAddress(), rig.At("inner"));
+        QCOMPARE(rig.Controller().CursorAddress(), rig.At("inner"));
         QTest::mouseClick(rig.Tools().Button("Reset"), Qt::LeftButton);
         QCOMPARE(table->rowCount(), 0);
     }
@@ -199,6 +245,32 @@ private slots:
         }
     }
 
+    // The field takes what conditions take; a refused entry stays marked
+    // and selected, so what is typed next replaces it.
+    void WatchFieldTakesOffsetsAndKeepsARefusalApart() {
+        Rig rig;
+        auto* field = rig.Tools().findChild<QLineEdit*>("watchEntry");
+        const struct {
+            const char* typed;
+            QString left;  // in the field after Enter
+            bool refused;
+        } entries[] = {
+            {"[count+1]", "", false},
+            {"word [count+#2]", "", false},
+            {"[count+1", "[count+1", true},
+            {"r8", "", false},  // typed over the refused text, not after it
+        };
+        for (const auto& entry : entries) {
+            QTest::keyClicks(field, entry.typed);
+            QTest::keyClick(field, Qt::Key_Return);
+            QCOMPARE(field->text(), entry.left);
+            QCOMPARE(field->property("refused").toBool(), entry.refused);
+        }
+        QStringList taken;
+        for (const varnox::WatchExpression& e : rig.Session().Expressions.All()) taken << QString::fromStdString(e.Text);
+        QCOMPARE(taken, QStringList({"[count+1]", "word [count+#2]", "r8"}));
+    }
+
     void EveryMemoryWithGoToFindAndTheWheel() {
         Rig rig;
         TDebugTools& tools = rig.Tools();
@@ -221,18 +293,18 @@ private slots:
         QCOMPARE(rig.M().DataRam[0x10], 0x5A);
         QVERIFY(tools.FindInMemory("\"Z\""));
         QCOMPARE(tools.HexView()->Cursor(), 0x10u);
-        QCOMPARE(tools.Status(), QStringLiteral("Found at C010"));
+        QCOMPARE(tools.Status(), QStringLiteral("Stopped at 0000 main\nFound at C010"));  // under why it stands
 
         // The wheel scrolls the memory view and the window's own panes alike.
         rig.Wheel(tools.HexView(), -2);
         QCOMPARE(tools.HexView()->Top(), 6u * 16);
-        varnox::TPaneBox& hex = rig.Debug().PaneBox(Pane::BinId);
+        varnox::TPaneBox& hex = rig.PaneBox(Pane::BinId);
         rig.Wheel(hex.PaintBox(), -1);
-        QCOMPARE(rig.Debug().GetState().BinTop, 0xC030);
+        QCOMPARE(rig.State().BinTop, 0xC030);
         rig.Wheel(hex.PaintBox(), 5);
-        QCOMPARE(rig.Debug().GetState().BinTop, 0xC000);
-        rig.Wheel(rig.Debug().PaneBox(Pane::ListId).PaintBox(), -1);
-        QCOMPARE(rig.Debug().GetState().ListTop, 3);
+        QCOMPARE(rig.State().BinTop, 0xC000);
+        rig.Wheel(rig.PaneBox(Pane::ListId).PaintBox(), -1);
+        QCOMPARE(rig.State().ListTop, 3);
     }
 
     void WatchpointStopsAndTheTraceIsSaved() {
@@ -242,7 +314,7 @@ private slots:
         rig.Key(Qt::Key_F5);
         QVERIFY(rig.TicksUntilShown() > 0);
         QCOMPARE(rig.Tools().Status(), QStringLiteral("Watch: write C010 00 -> 01 at 0008 (inner+2), count"));
-        QCOMPARE(rig.Debug().Session().Trace.Size(), size_t{7});  // ldw, ldw, cal, cal, ld, ad, st
+        QCOMPARE(rig.Session().Trace.Size(), size_t{7});  // ldw, ldw, cal, cal, ld, ad, st
         varnox::test::Scratch out;
         QVERIFY(!rig.Tools().SaveTrace(out.Path() / "trace.txt"));
         QVERIFY(out.Read("trace.txt").startsWith("0000: ldw   sp,&HE000"));
@@ -273,7 +345,7 @@ private slots:
             QTest::keyClick(edit, Qt::Key_Return);
             QCOMPARE(edit->text().isEmpty(), c.taken);
             QCOMPARE(rig.Tools().Status().contains("is longer than 65536 characters, the most taken"), !c.taken);
-            const varnox::DebugSession& session = rig.Debug().Session();
+            const varnox::DebugSession& session = rig.Session();
             QCOMPARE(session.Breakpoints.Size() + session.Expressions.Size() + session.Watchpoints.Size(), size_t{c.taken});
             if (c.taken && session.Breakpoints.Size()) QCOMPARE(session.Breakpoints.All()[0].Condition->AnyOf.size(), size_t{4001});
         }
@@ -285,8 +357,58 @@ private slots:
         cell->setText(condition);
         QTest::keyClick(cell, Qt::Key_Return);
         QCoreApplication::processEvents();  // the cell's editor commits later
-        QVERIFY(rig.Debug().Session().Breakpoints.All()[0].Condition);
-        QCOMPARE(rig.Debug().Session().Breakpoints.All()[0].Condition->AnyOf.size(), size_t{4001});
+        QVERIFY(rig.Session().Breakpoints.All()[0].Condition);
+        QCOMPARE(rig.Session().Breakpoints.All()[0].Condition->AnyOf.size(), size_t{4001});
+    }
+
+    // A dialog opened from one of the debugger's windows gives the keyboard
+    // back to that window when it closes, not to the emulator's.
+    void ClosingADialogGivesTheKeyboardBackToItsWindow() {
+        Rig rig;
+        QWidget* tools = &rig.Tools();
+        QWidget* debug = &rig.Debug();
+        const struct {
+            QWidget* window;
+            std::function<void()> open;
+        } dialogs[] = {
+            {tools, [&rig] { QTest::mouseClick(rig.Tools().Button("Folder..."), Qt::LeftButton); }},
+            {tools, [&rig] { rig.Tools().Button("Symbols")->click(); }},
+            {debug, [&rig] { rig.Key(QKeySequence(Qt::CTRL | Qt::Key_G)); }},
+        };
+        for (const auto& dialog : dialogs) {
+            dialog.window->activateWindow();
+            QTRY_COMPARE(QApplication::activeWindow(), dialog.window);
+            bool answered = false;
+            QTimer::singleShot(0, [&answered] {
+                QWidget* box = QApplication::activeModalWidget();
+                answered = box != nullptr;
+                if (auto* modal = qobject_cast<QDialog*>(box)) modal->reject();
+            });
+            dialog.open();
+            QVERIFY(answered);
+            // The hand-over waits for the close's events to be done.
+            for (int round = 0; round < 3; ++round) QCoreApplication::processEvents();
+            QCOMPARE(QApplication::activeWindow(), dialog.window);
+        }
+    }
+
+    // Every tab's title shows whole, without scroll arrows, in a tools
+    // window as wide as a 1024-pixel screen, and in the width it opens with.
+    void TheTabsFitWithoutScrollArrows() {
+        Rig rig;
+        rig.Key(QKeySequence(Qt::CTRL | Qt::Key_T));
+        TDebugTools& tools = rig.Tools();
+        for (const int width : {1024, tools.width()}) {
+            tools.resize(width, tools.height());
+            QTRY_COMPARE(tools.width(), width);
+            QTabBar* bar = tools.Tabs()->tabBar();
+            for (const QToolButton* arrow : bar->findChildren<QToolButton*>()) QVERIFY(!arrow->isVisible());
+            for (int tab = 0; tab < bar->count(); ++tab) {
+                const QString title = bar->tabText(tab).remove('&');
+                QVERIFY2(bar->tabRect(tab).width() > bar->fontMetrics().horizontalAdvance(title), qPrintable(title));
+            }
+            QVERIFY(bar->tabRect(bar->count() - 1).right() < tools.Tabs()->width());
+        }
     }
 
     // A code name where data is read or watched is taken, with a warning.
@@ -294,7 +416,7 @@ private slots:
         Rig rig;
         QVERIFY(rig.Tools().Watch()->Add("[count]") && !rig.Tools().Status().contains("names code"));
         QVERIFY(rig.Tools().Watch()->Add("[inner]"));
-        QCOMPARE(rig.Tools().Status(), QStringLiteral("[inner] names code; it shows the data address of the same number"));
+        QVERIFY(rig.Tools().Status().endsWith("\n[inner] names code; it shows the data address of the same number"));
         QVERIFY(rig.Tools().AddWatchpoint("inner"));
         QVERIFY(rig.Tools().Status().endsWith("it names code; the data address of the same number is watched"));
     }

@@ -85,7 +85,7 @@ TEST_F(ToolSymbols, BreakSaysWhyAPlaceIsRefused) {
         std::string message;
     } cases[] = {
         {"prog.asm:6", "bad breakpoint line: prog.asm:6 (no code at or after prog.asm:6)"},
-        {"nosuch.asm:1", "bad breakpoint line: nosuch.asm:1 (no code at or after nosuch.asm:1)"},
+        {"nosuch.asm:1", "bad breakpoint line: nosuch.asm:1 (rom.sym names no file nosuch.asm; its files: prog.asm)"},
         {"count", "bad breakpoint address: count is a data name; the program counter never goes there"},
         {"nowhere", "bad breakpoint address: nowhere (no symbol named 'nowhere')"},
         {"prog.asm:0", "bad breakpoint address (hex, a name or FILE:LINE): prog.asm:0"},

@@ -59,11 +59,10 @@ void PrintSourceLine(const SourceMap& lines, ListedSources& sources, uint16_t ad
     if (!row || (last && last->File == row->File && last->Line == row->Line)) return;
     last = row;
     std::string problem;
-    const std::vector<std::string>* text = sources.Texts.Lines(row->File, &problem);
+    const SourceFile* text = sources.Texts.File(row->File, &problem);
     if (!text && sources.Unread.insert(row->File).second) Complain("varnox-tool list: " + ForTerminal(problem));
-    const bool within = text && row->Line >= 1 && static_cast<size_t>(row->Line) <= text->size();
     std::printf("; %s:%d  %s\n", ForTerminal(row->File).c_str(), row->Line,
-                within ? ShownSourceText((*text)[static_cast<size_t>(row->Line) - 1]).c_str() : "");
+                text ? ShownSourceText(text->Line(row->Line)).c_str() : "");
 }
 
 }  // namespace
