@@ -8,6 +8,7 @@
 
 #include <cstdio>
 
+#include "frontend/Main.h"
 #include "frontend/ScreenMessages.h"
 #include "frontend/WarningQueue.h"
 #include "frontend/WindowSettings.h"
@@ -16,9 +17,9 @@
 
 namespace varnox {
 
-TFirmwareReload::TFirmwareReload(QWidget* window, Machine& machine, std::filesystem::path dir,
+TFirmwareReload::TFirmwareReload(TMainForm* window, Machine& machine, std::filesystem::path dir,
                                  TDebugController& debugger, TScreenMessages& messages, TWarningQueue& warnings)
-    : QObject(window), machine_(machine), dir_(std::move(dir)), debugger_(debugger), messages_(messages), warnings_(warnings) {
+    : QObject(window), window_(*window), machine_(machine), dir_(std::move(dir)), debugger_(debugger), messages_(messages), warnings_(warnings) {
     reload_ = new QAction(QStringLiteral("Reload firmware"), window);
     reload_->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_R));
     window->addAction(reload_);
@@ -98,6 +99,9 @@ ReloadResult TFirmwareReload::Reload() {
         warnings_.Show(text);
         return result;
     }
+    // Ended after the restart, which keeps the run tick: a refused reload
+    // changes nothing and ends nothing.
+    window_.EndRecordingFor(QStringLiteral("firmware reload"));
     if (held) {
         run.DebugActive = 1;
         debugger_.ShowInListing(machine_.Cpu.PC);

@@ -5,7 +5,8 @@
 // debugger's breakpoints are found again in the new build. A reload says
 // "Firmware reloaded" over the display, and in a warning lists the
 // breakpoints that no longer resolve, or why a pair half written was not
-// loaded (the next change is then awaited).
+// loaded (the next change is then awaited). A recording or a replay ends
+// at a reload: what follows it runs other code than they were made with.
 #pragma once
 
 #include <QFileSystemWatcher>
@@ -19,11 +20,11 @@
 
 class QAction;
 class QMenuBar;
-class QWidget;
 
 namespace varnox {
 
 class TDebugController;
+class TMainForm;
 class TScreenMessages;
 class TWarningQueue;
 
@@ -31,7 +32,7 @@ class TFirmwareReload : public QObject {
     Q_OBJECT
 public:
     // The actions go on `window`, so their keys work without a menu open.
-    TFirmwareReload(QWidget* window, Machine& machine, std::filesystem::path dir, TDebugController& debugger,
+    TFirmwareReload(TMainForm* window, Machine& machine, std::filesystem::path dir, TDebugController& debugger,
                     TScreenMessages& messages, TWarningQueue& warnings);
 
     // The two items in the window's File menu, above its last group.
@@ -48,6 +49,7 @@ private:
     void FilesChanged();
     void Settled();
 
+    TMainForm& window_;
     Machine& machine_;
     std::filesystem::path dir_;
     TDebugController& debugger_;

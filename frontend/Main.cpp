@@ -458,8 +458,10 @@ void TMainForm::FormKeyUp() {
     ShowHeldKeys();
 }
 
+void TMainForm::EndRecordingFor(const QString& cause) { recordings_.EndBeforeOutsideChange(cause); }
+
 void TMainForm::HandOverToDebugger() {
-    recordings_.EndBeforeOutsideChange(QStringLiteral("debugger"));
+    EndRecordingFor(QStringLiteral("debugger"));
     session_.ReleaseKeys();
     ShowHeldKeys();
     if (ShowDebugger) ShowDebugger();

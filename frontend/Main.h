@@ -87,6 +87,10 @@ public:
 
     // What F3 and a stop of the run loop call; the debugger fills it.
     std::function<void()> ShowDebugger;
+    // Ends a recording or a replay at a change of the machine they cannot
+    // hold (a state load, a rewind, the debugger, a firmware reload); a
+    // recording is saved and the message names `cause`.
+    void EndRecordingFor(const QString& cause);
 
     // Asks for a file name: the desktop's file dialog, replaceable where no
     // one can answer it.

@@ -159,6 +159,31 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(rig.At("inner"), uint16_t{8}, 5000);
         reload.WatchAction()->setChecked(false);
     }
+
+    // A reload ends a recording as a state load does, saved with the same
+    // message; a refused one changes nothing, the recording included.
+    void ReloadEndsARecording() {
+        Rig rig;
+        varnox::TFirmwareReload reload(&rig.Main(), rig.M(), rig.Dir().Path(), rig.Debug().Controller(),
+                                       rig.Main().Messages(), rig.Main().Warnings());
+        rig.Debug().close();
+        const std::filesystem::path take = rig.Dir().Path() / "take.vxr";
+        varnox::test::AnswerFileDialog(rig.Main(), QString::fromStdString(take.string()));
+        rig.Main().Menu().Action("record")->trigger();
+        for (int tick = 0; tick < 5; ++tick) rig.Main().RunTimer()->OnTimer()(rig.Main().RunTimer());
+        const varnox::InputPath& path = rig.Main().GetSession().Path();
+        rig.Dir().Write("rom1.bin", QByteArray(100, '\0'));
+        QVERIFY(!reload.Reload().Loaded);
+        rig.Main().Warnings().Close();
+        QVERIFY(path.IsRecording());
+        Build(rig, Moved());
+        QVERIFY(reload.Reload().Loaded);
+        QVERIFY(!path.IsRecording());
+        QVERIFY(std::filesystem::file_size(take) > 0);
+        QStringList said;
+        for (const auto& line : rig.Main().Messages().Lines()) said << line.Text;
+        QVERIFY2(said.contains("Recording stopped by firmware reload: take.vxr"), qPrintable(said.join(" | ")));
+    }
 };
 
 QTEST_MAIN(FirmwareReloadTest)
