@@ -19,6 +19,10 @@ std::vector<std::string> PageSession::PowerOn() {
     path_ = std::make_unique<InputPath>(*fresh);
     machine_ = std::move(fresh);
     guard_ = loaded.Guard;
+    // A firmware file that failed stops the start before the memory files:
+    // what would be saved then never came from them. Once ram.bin was
+    // reached, the save keeps a copy of whatever was not read in full.
+    keepsMemory_ = loaded.OutcomeOf(RamFileName) != FileOutcome::NotRead;
     holds_.clear();
     steps_ = 0;
     ranSinceSave_ = false;
@@ -92,7 +96,7 @@ void PageSession::Reset() { path_->Reset(); }
 void PageSession::Hold(int key, long long from, long long until) { holds_.push_back({key, from, until}); }
 
 std::optional<SaveResult> PageSession::SaveMemory() {
-    if (!ranSinceSave_) return std::nullopt;
+    if (!ranSinceSave_ || !keepsMemory_) return std::nullopt;
     ranSinceSave_ = false;
     return SaveFiles(*machine_, dir_, guard_);
 }

@@ -71,8 +71,11 @@ public:
     // RAM and register file written to the folder as the window writes them
     // (a copy kept of what it did not read in full); the messages of what
     // failed or was kept. Nothing is written when nothing ran since the
-    // last save.
+    // last save, nor when the start stopped before it reached them.
     std::optional<SaveResult> SaveMemory();
+    // Whether the start reached the memory files (the firmware loaded):
+    // only then is what runs theirs to keep.
+    bool KeepsMemory() const { return keepsMemory_; }
     std::vector<uint8_t> SaveState() const;
     // The state file at `file` loaded to run on; the message naming it when
     // it was refused.
@@ -98,6 +101,7 @@ private:
     std::vector<KeyHold> holds_;
     long long steps_ = 0;
     bool ranSinceSave_ = false;
+    bool keepsMemory_ = false;
     bool paused_ = true;
     bool powered_ = true;
 };
