@@ -3,7 +3,7 @@
 // counted again from a state, over the time they took and over the
 // processor time of the page's main thread (as varnox-bench counts its
 // own processor time).
-//   node --experimental-websocket bench/page-speed.mjs build-web/page
+//   node bench/page-speed.mjs build-web/page
 import { resolve } from 'node:path';
 import { setTimeout as sleep } from 'node:timers/promises';
 import { Browser, servePage, waitFor } from '../tests/web/cdp.mjs';

@@ -4,9 +4,25 @@
 import { spawn } from 'node:child_process';
 import { mkdtempSync, readFileSync, rmSync, existsSync } from 'node:fs';
 import { createServer } from 'node:http';
+import { createRequire } from 'node:module';
 import { tmpdir } from 'node:os';
 import { extname, join } from 'node:path';
 import { setTimeout as sleep } from 'node:timers/promises';
+
+// Debian's WebSocket client (node-ws), the same on every node: Debian's own
+// node finds it by itself, one from elsewhere through NODE_PATH or in the
+// folder Debian puts it in.
+const WebSocket = (() => {
+  const require = createRequire(import.meta.url);
+  for (const name of ['ws', '/usr/share/nodejs/ws']) {
+    try {
+      return require(name);
+    } catch (error) {
+      if (error.code !== 'MODULE_NOT_FOUND') throw error;
+    }
+  }
+  throw new Error("no WebSocket client: Debian's package node-ws is missing (scripts/install-deps installs it)");
+})();
 
 const ChromiumFlags = ['--headless', '--no-sandbox', '--disable-gpu', '--disable-quic', '--no-first-run',
   '--disable-background-networking', '--disable-component-update', '--disable-sync'];

@@ -1,7 +1,7 @@
 // The page in headless Chromium against varnox-tool run in a kit folder
 // without ram.bin: the start page, scripted holds, states both ways, a
 // click and typed keys.
-//   node --experimental-websocket page-test.mjs PAGE_DIR VARNOX_TOOL KIT_DIR [--shots DIR]
+//   node page-test.mjs PAGE_DIR VARNOX_TOOL KIT_DIR [--shots DIR]
 import { execFileSync } from 'node:child_process';
 import { copyFileSync, mkdirSync, mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
