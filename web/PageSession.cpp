@@ -43,7 +43,12 @@ long long PageSession::Frame(double elapsedMs, HostClock clock, void* context, d
     if (paused_ || !powered_) return 0;
     long long made = 0;
     if (pace_.Speed() != FramePace::Unlimited) {
-        for (long long due = pace_.TicksDue(elapsedMs); made < due; ++made) RunTick(false);
+        // A host too slow for the speed falls behind rather than running
+        // the frame past its end: the ticks left over are not owed.
+        for (long long due = pace_.TicksDue(elapsedMs); made < due; ++made) {
+            if (made > 0 && clock && clock(context) > untilMs) break;
+            RunTick(false);
+        }
     } else {
         double last = clock(context);
         do {

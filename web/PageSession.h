@@ -40,7 +40,8 @@ public:
     int Speed() const { return pace_.Speed(); }
     // One animation frame, `elapsedMs` of host time after the last one; at
     // Unlimited the frame runs until `clock` says another tick would pass
-    // `untilMs`. Returns the run ticks made.
+    // `untilMs`, at a set speed the ticks due up to `untilMs` (all of them
+    // without a clock). Returns the run ticks made.
     long long Frame(double elapsedMs, HostClock clock, void* context, double untilMs);
     // Run ticks back to back, whatever the pacing, counting their steps.
     void RunTicks(long long count);

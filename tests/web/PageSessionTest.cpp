@@ -114,6 +114,25 @@ TEST(PageSessionMemory, SavedOnlyAfterARun) {
     EXPECT_EQ(std::filesystem::file_size(kit.path() / RamFileName), static_cast<uintmax_t>(DataRamBytes));
 }
 
+// A frame at a set speed stops at its end however many ticks are due: a
+// host too slow for the speed falls behind instead of freezing the page.
+TEST(PageSessionFrame, EndsWhenItsTimeIsUp) {
+    const KitFolder kit;
+    PageSession page(kit.path());
+    page.PowerOn();
+    page.SetSpeed(8);
+    page.SetPaused(false);
+    // Every look at the clock finds a millisecond more gone.
+    double now = 0;
+    const HostClock clock = [](void* at) { return *static_cast<double*>(at) += 1; };
+    // 100 ms at 8x: 80 ticks due. The first tick runs unasked, then one
+    // for each look up to 5 ms, and the look at 6 ms ends the frame.
+    EXPECT_EQ(page.Frame(100, clock, &now, 5), 6);
+    // What was due and not run is not owed to the next frame.
+    now = 0;
+    EXPECT_EQ(page.Frame(10, clock, &now, 1000), 8);
+}
+
 // What a visit keeps of the memory files the storage put in the folder: a
 // start that stopped before them keeps nothing over them; one that read
 // them, even in part, saves and keeps a copy of what it did not read.
