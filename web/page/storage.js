@@ -68,7 +68,15 @@ export class FileStore {
       const db = opening.result;
       for (const name of [Store, Aside]) if (!db.objectStoreNames.contains(name)) db.createObjectStore(name);
     };
-    return new FileStore(await request(opening));
+    // A page of an earlier version open in another tab holds the database
+    // at its version: said, rather than waited for.
+    const blocked = new Promise((resolve, reject) => {
+      opening.onblocked = () => reject(new Error('another tab of the page holds it open; close that tab and reload'));
+    });
+    const db = await Promise.race([request(opening), blocked]);
+    // A later version in another tab gets it in turn.
+    db.onversionchange = () => db.close();
+    return new FileStore(db);
   }
 
   constructor(db) { this.db = db; }
