@@ -68,9 +68,7 @@ void RunSession(Machine& m, const Session& session) { varnox::RunTicks(m, sessio
 
 long long CountSessionSteps(const Session& session) {
     auto m = std::make_unique<Machine>(*session.start);
-    long long steps = 0;
-    varnox::RunTicks(*m, session.ticks, session.holds, [](Machine&, void* c) { ++*static_cast<long long*>(c); }, &steps);
-    return steps;
+    return varnox::RunTicks(*m, session.ticks, session.holds).steps;
 }
 
 std::filesystem::path KitDir() {
@@ -169,10 +167,11 @@ void BM_RunTick(benchmark::State& state) {
     auto m = MakeMachine();
     Session session{std::make_unique<Machine>(*m), {}, 100};
     const long long stepsPerTick = CountSessionSteps(session) / session.ticks;
+    varnox::RunControl run = varnox::RunControl::Started(m->Config.OscFreq);
     long long ticks = 0;
     const long long allocationsBefore = allocationCount.load();
     for (auto _ : state) {
-        varnox::OnRunTimer(*m);
+        varnox::OnRunTimer(*m, run);
         ++ticks;
     }
     ReportRates(state, ticks, stepsPerTick, 1, allocationCount.load() - allocationsBefore);

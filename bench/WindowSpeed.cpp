@@ -104,7 +104,7 @@ int main(int argc, char** argv) {
     // The same machine on the run path, kept at the window's run tick.
     auto headless = std::make_unique<Machine>();
     varnox::LoadMachine(*headless, dir);
-    varnox::StartMachine(*headless, static_cast<int32_t>(varnox::TMainForm::RunInterval));
+    varnox::StartMachine(*headless);
     long long headlessTick = 0;
 
     std::vector<Round> results;
@@ -126,8 +126,7 @@ int main(int argc, char** argv) {
 
         varnox::RunTicks(*headless, from - headlessTick);
         Machine counted = *headless;
-        long long steps = 0;
-        varnox::RunTicks(counted, to - from, {}, [](Machine&, void* c) { ++*static_cast<long long*>(c); }, &steps);
+        const long long steps = varnox::RunTicks(counted, to - from).steps;
         const auto headlessStarted = std::chrono::steady_clock::now();
         varnox::RunTicks(*headless, to - from);
         const double headlessSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - headlessStarted).count();

@@ -74,7 +74,12 @@ inline int32_t RunInstructions(Machine& m, int32_t factor, int32_t& slack, int32
         const uint16_t pc = cpu.PC;
         if (pc >= DecodedRomWords) break;
         DecodedWord& decoded = words[pc];
-        if (!IsCurrent(m, pc, decoded)) [[unlikely]] decoded = DecodeWord(m, pc);
+        if (!IsCurrent(m, pc, decoded)) [[unlikely]] {
+            // Decoded afresh, then taken up again from PC, which no register
+            // need keep across the decoding.
+            decoded = DecodeWord(m, pc);
+            continue;
+        }
         if (decoded.touchesRunState) break;
         cpu.StepCycles = 0;
         RunRecord(m, pc, decoded);

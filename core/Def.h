@@ -128,42 +128,52 @@ struct CpuState {
 // why a state leaves it out), raise the state format version, then the size.
 static_assert(sizeof(CpuState) == 176, "CpuState changed: list the new field in CpuState::Fields");
 
-// Run control, shared by the run loop and the debugger; the session's, not
-// the machine's, so save states leave it alone.
-struct RunControl {
-    uint8_t DebugActive = 0;
-    int32_t ResumeDelay = 0;
-    int32_t StepCount = -1;     // 0 or less: off
-    int32_t BreakAddress = -1;  // negative: off
-    int32_t CyclesPerTick = 0;
-    StopCheck* Stops = nullptr;  // the debugger's stop conditions, while it set them
-};
-
 // Run ticks of 10 ms per refresh tick of 30 ms.
 constexpr int32_t RunTicksPerRefresh = 3;
 
 // The run loop's own part of the machine: the emulated timer, the self-test
-// count-down and where the run ticks are in the refresh cadence.
-struct RunClock {
+// count-down, where the run ticks are in the refresh cadence, and the
+// machine's time: run ticks, steps and processor cycles counted from the
+// machine's start (StartMachine). The reset and the power switch restart
+// the processor, not this count, so a session's inputs, recordings and
+// rewinds keep one line of time across them.
+struct alignas(8) RunClock {
     int32_t TimerCountdown = 0;
     int32_t SelfTestCounter = 0;  // refresh ticks left of the self-test request
     int32_t RefreshPhase = 0;     // run ticks since the last refresh tick
+    // Counted modulo 2^64, so that every count a run reaches from any state
+    // is one a state holds (no run of centuries comes near).
+    uint64_t RunTicks = 0;        // every run tick, whether it ran steps or not
+    uint64_t Steps = 0;           // every processor step, the debugger's single steps too
+    uint64_t Cycles = 0;          // the processor cycles of those steps, before the clock factor
 
     // Saved fields, in file order (peripherals/SavedFields.h). The
     // self-test counter counts down from the SelfTest setting, or holds it
     // when it is negative: any value, since a state saved under one setting
-    // is loaded under another.
+    // is loaded under another. A state of a format before the counts counts
+    // from the moment it was saved.
     template <class Io, class Self>
     static void Fields(Io& io, Self& s) {
         io("TimerCountdown", s.TimerCountdown, Reach{0, 2 * MaxTimerPeriod});
         io("SelfTestCounter", s.SelfTestCounter);
         io("RefreshPhase", s.RefreshPhase, Reach{0, RunTicksPerRefresh - 1}, 2);
+        io("RunTicks", s.RunTicks, AnyValue, 3);
+        io("Steps", s.Steps, AnyValue, 3);
+        io("Cycles", s.Cycles, AnyValue, 3);
     }
     bool operator==(const RunClock&) const = default;
 };
 // A new field breaks this on purpose: list it in Fields above (or say there
 // why a state leaves it out), raise the state format version, then the size.
-static_assert(sizeof(RunClock) == 12, "RunClock changed: list the new field in RunClock::Fields");
+// Aligned alike on every target, so that 32-bit ones lay it out as 64-bit
+// ones do.
+static_assert(sizeof(RunClock) == 40, "RunClock changed: list the new field in RunClock::Fields");
+
+// Counts steps made and their processor cycles in the clock.
+inline void CountSteps(RunClock& clock, uint32_t steps, uint64_t cycles) {
+    clock.Steps += steps;
+    clock.Cycles += cycles;
+}
 
 struct Settings {
     int32_t OscFreq = 910;
@@ -187,7 +197,6 @@ struct Machine {
     LcdController Lcd{};
     std::array<int32_t, HeldKeySlots> HeldKeys{};
     RunClock Clock{};
-    RunControl Run{};
     Settings Config{};
 
     DecodedRom Decoded{};          // InstrRom's words decoded; a cache, not state
@@ -195,8 +204,9 @@ struct Machine {
 
     // Saved fields, in file order (peripherals/SavedFields.h). The ROMs are
     // not copied (a state records their checksums), ReadSink never
-    // changes, the run control, settings and watchpoints are the
-    // session's, and the decoded words are made again from the ROM.
+    // changes, the settings and watchpoints are the session's, and the
+    // decoded words are made again from the ROM. How a run is controlled
+    // and stopped is not the machine's at all (system/RunControl.h).
     template <class Io, class Self>
     static void Fields(Io& io, Self& m) {
         CpuState::Fields(io, m.Cpu);
@@ -211,10 +221,10 @@ struct Machine {
 };
 // A new field breaks this on purpose: list it in Fields above (or say there
 // why a state leaves it out), raise the state format version, then the size.
-// The session's part holds pointers (the stop conditions, the decoded
-// words, the watch), so the size is one per pointer width: the fields a
-// state carries are laid out alike on every target.
-constexpr size_t MachineBytes = sizeof(void*) == 8 ? 66920 : 66900;
+// The session's part holds pointers (the decoded words, the watch), so the
+// size is one per pointer width: the fields a state carries are laid out
+// alike on every target.
+constexpr size_t MachineBytes = sizeof(void*) == 8 ? 66912 : 66904;
 static_assert(sizeof(Machine) == MachineBytes, "Machine changed: list the new field in Machine::Fields");
 
 // ---- Register file helpers -------------------------------------------------

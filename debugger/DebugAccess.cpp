@@ -2,6 +2,7 @@
 
 #include "asm/NamedListing.h"
 #include "core/Cpu.h"
+#include "core/MachineStep.h"
 
 namespace varnox {
 
@@ -71,7 +72,7 @@ int AssembleAt(Machine& m, uint16_t target, std::string_view line, const SymbolT
     return result.AsmErrorPos;
 }
 
-int32_t DebugStep(Machine& m) { return CpuStep(m); }
+int32_t DebugStep(Machine& m) { return BareStep(m); }
 
 PaneListing ListFrom(const Machine& m, uint16_t top, int lines) {
     PaneListing listing;

@@ -86,8 +86,10 @@ int AssembleAt(Machine& m, uint16_t target, std::string_view line, const SymbolT
 
 // ---- Stepping ------------------------------------------------------------------
 
-// One processor step and nothing of the run loop around it: no budget, no
-// timer line, no step count or breakpoint test.
+// The Debug Window's single step: the bare processor step
+// (core/MachineStep.h BareStep), counted in the machine's clock but with
+// nothing of the run loop around it: no budget, no timer line, no stop
+// tests. The one step production code makes outside MachineStep.
 int32_t DebugStep(Machine& m);
 
 // ---- Listing ---------------------------------------------------------------------

@@ -12,17 +12,35 @@ DebugSession::DebugSession() : watch_(std::make_unique<AccessWatch>()) {}
 
 DebugSession::~DebugSession() = default;
 
-void DebugSession::Arm(Machine& m, std::optional<StepTarget> target) {
+void DebugSession::Arm(Machine& m, RunStops& stops, std::optional<StepTarget> target) {
     target_ = target;
     PrepareStep(m);
     Trace.Begin(m);
-    m.Run.Stops = this;
+    stops.Conditions = this;
+    armed_ = &stops;
 }
 
 void DebugSession::Disarm(Machine& m) {
-    if (m.Run.Stops == this) m.Run.Stops = nullptr;
+    if (armed_ && armed_->Conditions == this) armed_->Conditions = nullptr;
+    armed_ = nullptr;
     if (m.Watch == watch_.get()) m.Watch = nullptr;
     target_.reset();
+}
+
+void DebugSession::Resumed(const Machine& m) {
+    cycles_ = 0;
+    cyclesFrom_ = m.Clock.Cycles;
+}
+
+void DebugSession::Halted(const Machine& m) {
+    cycles_ = CyclesSinceStop(m);
+    cyclesFrom_.reset();
+}
+
+uint64_t DebugSession::CyclesSinceStop(const Machine& m) const {
+    if (!cyclesFrom_) return cycles_;
+    // A state loaded meanwhile may have put the clock before the mark.
+    return m.Clock.Cycles > *cyclesFrom_ ? m.Clock.Cycles - *cyclesFrom_ : 0;
 }
 
 void DebugSession::PrepareStep(Machine& m) {
@@ -41,7 +59,6 @@ void DebugSession::PrepareStep(Machine& m) {
 
 bool DebugSession::AfterStep(Machine& m, int32_t cycles) {
     Trace.Record(m, cycles);
-    if (cycles > 0) CyclesSinceStop += static_cast<uint64_t>(cycles);
     if (m.Watch == watch_.get() && watch_->First.Hit) {
         stop_ = {StopKind::Watchpoint, 0, watch_->First, MemReadUngated(m, watch_->First.Address)};
         watch_->First = {};

@@ -17,6 +17,7 @@
 #include "debugger/TraceRing.h"
 #include "debugger/WatchExpressions.h"
 #include "debugger/Watchpoints.h"
+#include "system/RunControl.h"
 
 namespace varnox {
 
@@ -50,15 +51,22 @@ public:
     WatchpointList Watchpoints;
     TraceRing Trace;
     WatchExpressionList Expressions;  // shown at every stop, changed ones marked
-    // Processor cycles of the steps since the window last stood still.
-    uint64_t CyclesSinceStop = 0;
 
     const SymbolTable* Names() const { return Symbols.Empty() ? nullptr : &Symbols; }
 
-    // Hangs the stop check and the watch on the machine for a run that the
-    // run loop makes; Disarm takes both off (the window is up again).
-    void Arm(Machine& m, std::optional<StepTarget> target = std::nullopt);
+    // Hangs the stop check among the run's stops and the watch on the
+    // machine for a run that the run loop makes; Disarm takes both off (the
+    // window is up again).
+    void Arm(Machine& m, RunStops& stops, std::optional<StepTarget> target = std::nullopt);
     void Disarm(Machine& m);
+
+    // Processor cycles of the steps made from Resumed (the debugger let the
+    // machine go, or stepped it) up to Halted (the window stood still
+    // again), read from the machine's clock; the steps of a run the
+    // debugger did not start are not its own and do not count.
+    void Resumed(const Machine& m);
+    void Halted(const Machine& m);
+    uint64_t CyclesSinceStop(const Machine& m) const;
 
     // Before a step the debugger makes itself: the watch set, its last hit
     // forgotten.
@@ -82,7 +90,10 @@ private:
     std::unique_ptr<AccessWatch> watch_;  // 64 KB, so not inline
     std::optional<uint64_t> watchFilled_;  // the Watchpoints version it holds
     std::optional<StepTarget> target_;
+    RunStops* armed_ = nullptr;  // where Arm hung the stop check
     StopReason stop_;
+    uint64_t cycles_ = 0;                  // counted up to Halted
+    std::optional<uint64_t> cyclesFrom_;   // the clock's cycles at Resumed, while counting
 };
 
 }  // namespace varnox

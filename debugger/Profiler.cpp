@@ -53,17 +53,17 @@ Profiler::Profiler() : cycles_(Addresses), entries_(Addresses) {}
 
 Profiler::~Profiler() = default;
 
-void Profiler::Start(Machine& m) {
-    if (Running(m)) return;
-    next_ = m.Run.Stops;
+void Profiler::Start(const Machine& m, RunStops& stops) {
+    if (Running(stops)) return;
+    next_ = stops.Conditions;
     pc_ = m.Cpu.PC;
     sp_ = GetIndex(m.Cpu, RegSp);
-    m.Run.Stops = this;
+    stops.Conditions = this;
 }
 
-void Profiler::Stop(Machine& m) {
-    if (!Running(m)) return;
-    m.Run.Stops = next_;
+void Profiler::Stop(RunStops& stops) {
+    if (!Running(stops)) return;
+    stops.Conditions = next_;
     next_ = nullptr;
 }
 

@@ -1,8 +1,9 @@
 // Where the cycles go: each step's processor cycles filed under the
 // address it started at, then summed per function (the code symbol at or
 // before the address, local labels folded into theirs) and per source
-// line. It watches the run as the debugger's stop check does, hung on the
-// machine only while it profiles, so a run without it pays nothing.
+// line. It watches the run as the debugger's stop check does, hung among
+// the run's stops only while it profiles, so a run without it pays
+// nothing.
 #pragma once
 
 #include <cstdint>
@@ -14,6 +15,7 @@
 #include "core/DebugHooks.h"
 #include "core/Def.h"
 #include "debugger/SourceLines.h"
+#include "system/RunControl.h"
 
 namespace varnox {
 
@@ -40,12 +42,12 @@ public:
     Profiler(const Profiler&) = delete;
     Profiler& operator=(const Profiler&) = delete;
 
-    // Hangs the profiler on the machine in front of the stop check already
-    // there (which it still asks after every step); Stop takes it off and
-    // puts that check back.
-    void Start(Machine& m);
-    void Stop(Machine& m);
-    bool Running(const Machine& m) const { return m.Run.Stops == this; }
+    // Hangs the profiler among the run's stops in front of the stop check
+    // already there (which it still asks after every step); Stop takes it
+    // off and puts that check back.
+    void Start(const Machine& m, RunStops& stops);
+    void Stop(RunStops& stops);
+    bool Running(const RunStops& stops) const { return stops.Conditions == this; }
     // Forgets the cycles counted so far.
     void Reset();
 

@@ -20,17 +20,16 @@ int32_t Capped(std::optional<uint64_t> value) {
 
 }  // namespace
 
-void DebugShown(Machine& m, DebugState& state) {
-    m.Run.DebugActive = 1;
-    m.Run.StepCount = -1;
-    m.Run.BreakAddress = -1;
+void DebugShown(const Machine& m, RunControl& run, DebugState& state) {
+    run.DebugActive = 1;
+    run.Stops.ClearCountAndAddress();
     state.ListTop = m.Cpu.PC;
 }
 
-void DebugHidden(Machine& m, DebugState& state) {
+void DebugHidden(RunControl& run, DebugState& state) {
     state.EditMode = EditKind::None;
-    m.Run.ResumeDelay = ResumeDelayTicks;
-    m.Run.DebugActive = 0;
+    run.ResumeDelay = ResumeDelayTicks;
+    run.DebugActive = 0;
 }
 
 void SingleStep(Machine& m, DebugState& state) {
@@ -43,16 +42,16 @@ int32_t StepCountFromText(std::u16string_view text) { return Capped(ReadTypedNum
 
 int32_t BreakAddressFromText(std::u16string_view text) { return Capped(ReadTypedNumber(text, 16)); }
 
-bool StartStepRun(Machine& m, int32_t count) {
+bool StartStepRun(RunStops& stops, int32_t count) {
     if (count <= 0) return false;
-    m.Run.BreakAddress = -1;
-    m.Run.StepCount = count;
+    stops.BreakAddress = -1;
+    stops.StepCount = count;
     return true;
 }
 
-void StartBreakRun(Machine& m, int32_t address) {
-    m.Run.BreakAddress = address;
-    m.Run.StepCount = -1;
+void StartBreakRun(RunStops& stops, int32_t address) {
+    stops.BreakAddress = address;
+    stops.StepCount = -1;
 }
 
 }  // namespace varnox

@@ -7,18 +7,20 @@
 
 #include "core/Def.h"
 #include "debugger/DebugState.h"
+#include "system/RunControl.h"
 
 namespace varnox {
 
 // The window is up: emulation stops, any pending step count or breakpoint
 // is cancelled and the listing opens at PC.
-void DebugShown(Machine& m, DebugState& state);
+void DebugShown(const Machine& m, RunControl& run, DebugState& state);
 
 // The window went away: emulation resumes after the run loop's pause with
 // whatever the run controls set.
-void DebugHidden(Machine& m, DebugState& state);
+void DebugHidden(RunControl& run, DebugState& state);
 
-// One step by hand; the listing follows PC.
+// One step by hand, the bare processor step (DebugStep); the listing
+// follows PC.
 void SingleStep(Machine& m, DebugState& state);
 
 // The typed step count: decimal, 0 when empty, at most 2147483647.
@@ -30,9 +32,9 @@ int32_t BreakAddressFromText(std::u16string_view text);
 
 // Runs `count` steps once the window hides; false (and nothing set) for a
 // count of 0 or less.
-bool StartStepRun(Machine& m, int32_t count);
+bool StartStepRun(RunStops& stops, int32_t count);
 
 // Runs until PC reaches `address` once the window hides.
-void StartBreakRun(Machine& m, int32_t address);
+void StartBreakRun(RunStops& stops, int32_t address);
 
 }  // namespace varnox

@@ -12,16 +12,15 @@ namespace {
 // them: the timer line, the clock factor and the refresh cadence move as
 // in a run, and the target stops as a breakpoint stops a run. At least one
 // step runs unless the processor is stopped by the oscillator setting.
-StepOutcome RunSteps(Machine& m, DebugSession& session, DebugState& state, const StepTarget& target) {
-    RunControl& run = m.Run;
+StepOutcome RunSteps(Machine& m, RunControl& run, DebugSession& session, DebugState& state, const StepTarget& target) {
     const uint8_t wasActive = run.DebugActive;
     const int32_t resumeDelay = run.ResumeDelay;
     run.DebugActive = 0;  // the window is up, but these ticks are the debugger's own
     run.ResumeDelay = 0;
-    session.Arm(m, target);
+    session.Arm(m, run.Stops, target);
     StepOutcome outcome = StepOutcome::HandedOver;
     for (int32_t tick = 0; tick < InDebuggerTickLimit; ++tick) {
-        if (OnRunTimer(m)) {
+        if (OnRunTimer(m, run) != RunStopKind::None) {
             outcome = session.LastStop().Kind == StopKind::Target ? StepOutcome::Done : StepOutcome::Stopped;
             break;
         }
@@ -61,23 +60,23 @@ std::optional<StepTarget> StepOverTarget(const Machine& m) {
     return StepTarget{instruction.Next, true, GetIndex(m.Cpu, RegSp)};
 }
 
-StepOutcome StepOver(Machine& m, DebugSession& session, DebugState& state) {
+StepOutcome StepOver(Machine& m, RunControl& run, DebugSession& session, DebugState& state) {
     const std::optional<StepTarget> target = StepOverTarget(m);
     if (!target) return StepInto(m, session, state);
-    return RunSteps(m, session, state, *target);
+    return RunSteps(m, run, session, state, *target);
 }
 
-StepOutcome StepOut(Machine& m, DebugSession& session, DebugState& state) {
+StepOutcome StepOut(Machine& m, RunControl& run, DebugSession& session, DebugState& state) {
     const std::vector<CallFrame> frames = ReadCallStack(m);
     if (frames.empty()) return StepOutcome::NoCaller;
     const CallFrame& frame = frames.front();
-    return RunSteps(m, session, state, StepTarget{frame.ReturnAddress, true, static_cast<uint16_t>(frame.Slot + 2)});
+    return RunSteps(m, run, session, state, StepTarget{frame.ReturnAddress, true, static_cast<uint16_t>(frame.Slot + 2)});
 }
 
-StepOutcome RunTo(Machine& m, DebugSession& session, DebugState& state, uint16_t address) {
-    return RunSteps(m, session, state, StepTarget{address, false, 0});
+StepOutcome RunTo(Machine& m, RunControl& run, DebugSession& session, DebugState& state, uint16_t address) {
+    return RunSteps(m, run, session, state, StepTarget{address, false, 0});
 }
 
-void ContinueRun(Machine& m, DebugSession& session) { session.Arm(m); }
+void ContinueRun(Machine& m, RunControl& run, DebugSession& session) { session.Arm(m, run.Stops); }
 
 }  // namespace varnox

@@ -13,6 +13,7 @@
 #include "core/Def.h"
 #include "debugger/DebugSession.h"
 #include "debugger/DebugState.h"
+#include "system/RunControl.h"
 
 namespace varnox {
 
@@ -28,15 +29,16 @@ enum class StepOutcome {
 };
 
 // One processor step, recorded in the trace, stopping on a watchpoint it
-// hits. Over, out and to an address run the machine in its own time and
-// stop at their target as a breakpoint stops a run.
+// hits. Over, out and to an address run the machine in its own time, in
+// run ticks given `run` (the debugger's hold let go meanwhile), and stop at
+// their target as a breakpoint stops a run.
 StepOutcome StepInto(Machine& m, DebugSession& session, DebugState& state);
-StepOutcome StepOver(Machine& m, DebugSession& session, DebugState& state);
-StepOutcome StepOut(Machine& m, DebugSession& session, DebugState& state);
-StepOutcome RunTo(Machine& m, DebugSession& session, DebugState& state, uint16_t address);
+StepOutcome StepOver(Machine& m, RunControl& run, DebugSession& session, DebugState& state);
+StepOutcome StepOut(Machine& m, RunControl& run, DebugSession& session, DebugState& state);
+StepOutcome RunTo(Machine& m, RunControl& run, DebugSession& session, DebugState& state, uint16_t address);
 
 // Continue: the run loop runs with breakpoints and watchpoints armed.
-void ContinueRun(Machine& m, DebugSession& session);
+void ContinueRun(Machine& m, RunControl& run, DebugSession& session);
 
 // Where a step over the instruction at PC ends, when it is a call.
 std::optional<StepTarget> StepOverTarget(const Machine& m);

@@ -85,7 +85,8 @@ ReloadResult TFirmwareReload::Reload() {
     seen_ = StampRomFiles(dir_);
     // A restart as at power-on lets the run loop go: the debugger keeps
     // the machine while it is up.
-    const bool held = machine_.Run.DebugActive != 0;
+    RunControl& run = debugger_.Control();
+    const bool held = run.DebugActive != 0;
     ReloadResult result = ReloadFirmware(machine_, debugger_.Session(), dir_);
     const QString folder = QString::fromStdString(dir_.string());
     if (!result.Loaded) {
@@ -98,7 +99,7 @@ ReloadResult TFirmwareReload::Reload() {
         return result;
     }
     if (held) {
-        machine_.Run.DebugActive = 1;
+        run.DebugActive = 1;
         debugger_.ShowInListing(machine_.Cpu.PC);
     }
     messages_.Say(QStringLiteral("Firmware reloaded"));

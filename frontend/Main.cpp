@@ -244,7 +244,7 @@ void TMainForm::FormShow() {
     Machine& m = *machine_;
     DrawKeypad();
     displayBitmap_.fill(Silver);
-    StartMachine(m, static_cast<int32_t>(runTimer_->Interval()));
+    path_.StartMachine();
     lastLcdControl_ = static_cast<uint8_t>(~m.Lcd.LcdControl);
     runTimer_->SetEnabled(true);
     refreshTimer_->start();
@@ -272,7 +272,7 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 
 void TMainForm::FormClose() {
     closed_ = true;
-    machine_->Run.DebugActive = 1;
+    path_.Control().DebugActive = 1;
     runTimer_->SetEnabled(false);
     refreshTimer_->stop();
     // A recording under way is kept, as the memory is; a failure is said
@@ -296,7 +296,7 @@ void TMainForm::FormClose() {
 void TMainForm::SaveWithoutWindow() {
     if (!shown_ || closed_) return;
     closed_ = true;
-    machine_->Run.DebugActive = 1;
+    path_.Control().DebugActive = 1;
     runTimer_->SetEnabled(false);
     if (const auto unrecorded = recordings_.StopRecordingAtClose()) std::fprintf(stderr, "varnox: %s\n", unrecorded->c_str());
     for (const std::string& message : SaveFiles(*machine_, dir_, saveGuard_).Messages) {
@@ -398,7 +398,6 @@ void TMainForm::DrawKeypad() {
 // interval.
 void TMainForm::RunTick() {
     if (runSpeed_.Paused() || rewind_.Held()) return;
-    Machine& m = *machine_;
     const int ticks = runSpeed_.FastForward() ? 0 : runSpeed_.Speed();
     const TTimerClock& clock = runTimer_->Clock();
     auto last = clock.Now();
@@ -422,7 +421,7 @@ void TMainForm::RunTick() {
             return;
         }
         // A machine granted no cycles makes no progress however often it runs.
-        if (m.Run.DebugActive || m.Run.CyclesPerTick <= 0) return;
+        if (path_.Control().DebugActive || path_.Control().CyclesPerTick <= 0) return;
         if (ticks > 0) {
             if (done >= ticks) return;
             continue;

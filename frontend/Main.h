@@ -65,10 +65,12 @@ public:
     ~TMainForm() override;
 
     Machine& GetMachine() { return *machine_; }
+    // How its run ticks are held, paused, granted and stopped: the
+    // debugger's hand on the run.
+    RunControl& Control() { return path_.Control(); }
     // Where every input reaches the machine and every run tick runs it;
     // read-only, for the run tick count.
     const InputPath& Path() const { return path_; }
-    // Where every input reaches the machine and every run tick runs it.
     const QImage& DisplayBitmap() const { return displayBitmap_; }
     TSpeedButton* Button(int tag) const { return buttons_.at(tag - 1); }
     TKeyHints& Hints() const { return *hints_; }
@@ -145,7 +147,7 @@ private:
 
     std::filesystem::path dir_;
     std::unique_ptr<Machine> machine_;
-    InputPath path_{*machine_};
+    InputPath path_{*machine_, static_cast<int32_t>(RunInterval)};
     SaveGuard saveGuard_;  // what loading read in full, for the save at close
     QImage displayBitmap_;
     std::array<uint8_t, FrameNibbles> frame_{};        // the picture the controller shows now

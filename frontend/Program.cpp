@@ -149,7 +149,7 @@ int RunWindow(QApplication& app, const std::filesystem::path& dir, const std::ve
     varnox::TMainForm mainForm(dir.lexically_normal());
     for (const std::string& message : messages) mainForm.Warnings().Show(QString::fromStdString(message));
     // Hidden until F3 or a stop of the run loop shows it.
-    varnox::TDebugForm debugForm(mainForm.GetMachine(), dir.lexically_normal());
+    varnox::TDebugForm debugForm(mainForm.GetMachine(), mainForm.Control(), dir.lexically_normal());
     mainForm.ShowDebugger = [&debugForm] { debugForm.Show(); };
     varnox::TFirmwareReload reload(&mainForm, mainForm.GetMachine(), dir.lexically_normal(), debugForm.Controller(),
                                    mainForm.Messages(), mainForm.Warnings());

@@ -49,7 +49,7 @@ void TRecordings::StartRecordingTo(const std::filesystem::path& file, bool fromP
     if (Recording() || Replaying()) return;
     // The file is written now, empty of inputs, so that a target that
     // cannot be written is said before anything is recorded into it.
-    if (const auto failure = Write(BeginRecording(path_.GetMachine(), false), file)) {
+    if (const auto failure = Write(BeginRecording(path_.GetMachine(), path_.Control().ResumeDelay, false), file)) {
         warnings_.Show(QString::fromStdString(*failure));
         return;
     }

@@ -30,6 +30,7 @@
 #include "asm/Listing.h"
 #include "core/Cpu.h"
 #include "core/Def.h"
+#include "core/MachineStep.h"
 #include "peripherals/Keyboard.h"
 #include "peripherals/Lcd.h"
 #include "system/RunLoop.h"
@@ -71,25 +72,31 @@ void CheckMachine(const Machine& m, const std::array<int32_t, varnox::HeldKeySlo
     FUZZ_CHECK(m.HeldKeys == heldKeys, "the held keys changed");
 }
 
-// One run tick, checked against its bound.
-void RunTick(Machine& m) {
-    const bool runs = m.Run.ResumeDelay <= 0 && !m.Run.DebugActive;
+// One run tick, checked against its bound, on the checked way (with a hook
+// counting steps) or the way without stops; the clock counts the steps
+// either way.
+void RunTick(Machine& m, varnox::RunControl& run, bool hooked) {
+    const bool runs = run.ResumeDelay <= 0 && !run.DebugActive;
     const int64_t grant = static_cast<int32_t>(static_cast<uint32_t>(m.Cpu.CycleBudget) +
-                                               static_cast<uint32_t>(m.Run.CyclesPerTick));
+                                               static_cast<uint32_t>(run.CyclesPerTick));
+    const int64_t stepsBefore = m.Clock.Steps;
     TickCount count;
-    varnox::OnRunTimerTraced(m, CountStep, &count);
-    if (count.steps > 0) CheckStepCycles(m.Cpu.StepCycles);
-    FUZZ_CHECK(count.steps <= (runs ? std::max<int64_t>(grant, 0) : 0), "%lld steps on a grant of %lld",
-               count.steps, static_cast<long long>(grant));
+    varnox::OnRunTimer(m, run, hooked ? CountStep : nullptr, &count);
+    const long long steps = m.Clock.Steps - stepsBefore;
+    FUZZ_CHECK(!hooked || count.steps == steps, "%lld steps counted by the clock, %lld made", steps, count.steps);
+    if (hooked && count.steps > 0) CheckStepCycles(m.Cpu.StepCycles);
+    FUZZ_CHECK(steps <= (runs ? std::max<int64_t>(grant, 0) : 0), "%lld steps on a grant of %lld", steps,
+               static_cast<long long>(grant));
     FUZZ_CHECK(m.Cpu.CycleBudget <= 0, "budget %d left after a tick", m.Cpu.CycleBudget);
 }
 
-void LoadState(Machine& m, FuzzedDataProvider& in) {
+void LoadState(Machine& m, varnox::RunControl& run, FuzzedDataProvider& in) {
     m.Config.SelfTest = in.ConsumeIntegralInRange<int32_t>(0, 8);
     varnox::StartMachine(m);
-    m.Run.CyclesPerTick = in.ConsumeIntegralInRange<int32_t>(-16, MaxCyclesPerTick);
-    m.Run.StepCount = in.ConsumeIntegralInRange<int32_t>(-1, 4000);
-    m.Run.BreakAddress = in.ConsumeIntegralInRange<int32_t>(-1, 0xFFFF);
+    run = varnox::RunControl{};
+    run.CyclesPerTick = in.ConsumeIntegralInRange<int32_t>(-16, MaxCyclesPerTick);
+    run.Stops.StepCount = in.ConsumeIntegralInRange<int32_t>(-1, 4000);
+    run.Stops.BreakAddress = in.ConsumeIntegralInRange<int32_t>(-1, 0xFFFF);
     m.Clock.TimerCountdown = in.ConsumeIntegralInRange<int32_t>(0, 2 * m.Lcd.TimerPeriod);
 
     varnox::CpuState& cpu = m.Cpu;
@@ -165,7 +172,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         actions[t] = in.ConsumeIntegral<uint8_t>();
         keys[t] = in.ConsumeIntegralInRange<uint8_t>(0, varnox::KeyCount);
     }
-    LoadState(m, in);
+    varnox::RunControl run;
+    LoadState(m, run, in);
     CheckDecodedStep(m);
 
     std::array<int32_t, varnox::HeldKeySlots> heldKeys = m.HeldKeys;
@@ -180,14 +188,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             varnox::KeyScan(m);
         }
         if (action & 0x02) {  // the debugger's single steps
-            for (int s = 0; s < ((action >> 5) & 3) + 1; ++s) CheckStepCycles(varnox::CpuStep(m));
+            for (int s = 0; s < ((action >> 5) & 3) + 1; ++s) CheckStepCycles(varnox::BareStep(m));
         }
-        if ((action & 0x04) && m.Run.DebugActive) {  // the debugger hides
-            m.Run.DebugActive = 0;
-            m.Run.ResumeDelay = (action >> 7) ? 1 : 0;
+        if ((action & 0x04) && run.DebugActive) {  // the debugger hides
+            run.DebugActive = 0;
+            run.ResumeDelay = (action >> 7) ? 1 : 0;
         }
         if (action & 0x08) varnox::PowerOnReset(m);  // the power switch
-        RunTick(m);
+        RunTick(m, run, (action & 0x40) != 0);
         if (action & 0x10) {  // the window paints
             static std::array<uint8_t, varnox::FrameNibbles> picture;
             varnox::LcdCompose(m.Lcd, picture);

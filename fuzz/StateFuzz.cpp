@@ -59,11 +59,6 @@ Machine MakeFixedMachine() {
     return m;
 }
 
-struct StepCount {
-    long long steps = 0;
-};
-
-void CountStep(Machine&, void* context) { ++static_cast<StepCount*>(context)->steps; }
 
 // Whether the machine's own state loads again, as a save would.
 bool Loadable(const Machine& m, Machine& scratch) {
@@ -92,10 +87,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     varnox::ReleaseUnheldKeys(m);
     for (int tick = 0; tick < Ticks; ++tick) {
-        const int64_t grant = static_cast<int64_t>(m.Cpu.CycleBudget) + m.Run.CyclesPerTick;
-        StepCount count;
-        varnox::RunTicks(m, 1, {}, CountStep, &count);
-        FUZZ_CHECK(count.steps <= std::max<int64_t>(grant, 0), "%lld steps on a grant of %lld", count.steps,
+        const int64_t grant =
+            static_cast<int64_t>(m.Cpu.CycleBudget) + varnox::RunControl::Started(m.Config.OscFreq).CyclesPerTick;
+        const long long steps = varnox::RunTicks(m, 1).steps;
+        FUZZ_CHECK(steps <= std::max<int64_t>(grant, 0), "%lld steps on a grant of %lld", steps,
                    static_cast<long long>(grant));
         FUZZ_CHECK(m.Cpu.CycleBudget <= 0, "budget %d left after a tick", m.Cpu.CycleBudget);
         FUZZ_CHECK(Loadable(m, *scratch), "a run from a loaded state reached one that does not load");

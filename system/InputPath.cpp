@@ -11,15 +11,27 @@ static_assert(HeldMouseSlot == 0 && HeldPcKeySlot == 1, "KeyInput's slots are th
 
 }  // namespace
 
+InputPath::InputPath(Machine& m, int32_t intervalMs)
+    : m_(m), run_(RunControl::Started(m.Config.OscFreq, intervalMs)), intervalMs_(intervalMs) {
+    SetTick(0);
+}
+
+void InputPath::StartMachine() {
+    const long long tick = Tick();
+    varnox::StartMachine(m_);
+    run_ = RunControl::Started(m_.Config.OscFreq, intervalMs_);
+    SetTick(tick);
+}
+
 void InputPath::Apply(InputKind kind, int32_t key, bool scan) {
-    const InputEvent event{tick_ - recordStart_, kind, key, scan};
+    const InputEvent event{Tick() - recordStart_, kind, key, scan};
     ApplyInput(m_, event);
     if (recording_) recording_->Events.push_back(event);
 }
 
 void InputPath::ApplyDueKeys() {
     for (int slot = 0; slot < KeyInput::Slots; ++slot) {
-        while (const auto change = keys_.Take(slot, m_.HeldKeys[static_cast<size_t>(slot)], tick_)) {
+        while (const auto change = keys_.Take(slot, m_.HeldKeys[static_cast<size_t>(slot)], Tick())) {
             Apply(SlotKinds[slot], change->Key, change->Scan);
         }
     }
@@ -39,7 +51,7 @@ void InputPath::Release(int slot) {
 
 void InputPath::ReleaseKeys() {
     if (replay_) return;
-    keys_.Restart(tick_);
+    keys_.Restart(Tick());
     for (int slot = 0; slot < KeyInput::Slots; ++slot) {
         if (m_.HeldKeys[static_cast<size_t>(slot)] != 0) Apply(SlotKinds[slot], 0);
     }
@@ -55,45 +67,21 @@ void InputPath::Reset() {
     Apply(InputKind::Reset, 0);
 }
 
-namespace {
-
-// Counts the steps of a run tick for a recording that may stop inside it,
-// and stops a replay after the step its recording stopped after.
-struct StepCounting {
-    BeforeStepHook hook;
-    void* context;
-    long long steps = 0;
-    long long stopAfter = 0;  // 0: none
-};
-
-void CountStep(Machine& m, void* context) {
-    auto* counting = static_cast<StepCounting*>(context);
-    if (counting->hook) counting->hook(m, counting->context);
-    // As a step count stops a run: after this step, the tick cut there.
-    if (++counting->steps == counting->stopAfter) m.Run.StepCount = 1;
-}
-
-}  // namespace
-
 bool InputPath::RunTick(BeforeStepHook hook, void* context) {
     ApplyDueKeys();
-    if (replay_) ApplyDueReplay(tick_ - replayStart_);
+    if (replay_) ApplyDueReplay(Tick() - replayStart_);
     // A tick the debugger holds runs nothing: a snapshot of it would fill
     // the ring with copies of one moment.
-    const bool held = m_.Run.DebugActive || m_.Run.ResumeDelay > 0;
-    StepCounting counting{hook, context};
-    if (replay_ && ReplayTicksLeft() == 1) counting.stopAfter = replay_->StopSteps;
-    // Only a tick with stops armed (or a hook that may stop it) can end
-    // inside; the others run whole, on the fast path.
-    const bool mayStop = hook || m_.Run.StepCount > 0 || m_.Run.BreakAddress >= 0 || m_.Run.Stops;
-    const bool counted = (recording_ && mayStop) || counting.stopAfter > 0;
-    const bool stopped = counted ? OnRunTimerTraced(m_, CountStep, &counting)
-                         : hook  ? OnRunTimerTraced(m_, hook, context)
-                                 : OnRunTimer(m_);
-    if (recording_) recording_->StopSteps = stopped ? counting.steps : 0;
-    ++tick_;
-    if (replay_ && ReplayTicksLeft() == 0) FinishReplay();
-    if (keepSnapshots_ && !held && RewindRing::Due(tick_)) ring_.Take(m_, tick_);
+    const bool held = run_.DebugActive || run_.ResumeDelay > 0;
+    // The replay's last tick ends after the steps the recorded one made.
+    if (replay_ && ReplayTicksLeft() == 1 && replay_->StopSteps > 0) run_.Stops.ReplaySteps = replay_->StopSteps;
+    const uint64_t stepsBefore = m_.Clock.Steps;
+    const bool stopped = OnRunTimer(m_, run_, hook, context) != RunStopKind::None;
+    lastTickSteps_ = static_cast<long long>(m_.Clock.Steps - stepsBefore);
+    run_.Stops.ReplaySteps = 0;
+    if (recording_) recording_->StopSteps = stopped ? lastTickSteps_ : 0;
+    if (replay_ && ReplayTicksLeft() <= 0) FinishReplay();
+    if (keepSnapshots_ && !held && RewindRing::Due(Tick())) ring_.Take(m_, Tick());
     return stopped;
 }
 
@@ -102,52 +90,64 @@ bool InputPath::RunTick(BeforeStepHook hook, void* context) {
 std::optional<std::string> InputPath::LoadState(const std::filesystem::path& file) {
     std::vector<uint8_t> before(SnapshotBytes());
     TakeSnapshot(m_, before);
+    const long long tick = Tick();
     if (auto failure = LoadStateToRun(m_, file)) return failure;
+    SetTick(tick);
     undo_ = std::move(before);
-    keys_.Restart(tick_);
+    keys_.Restart(tick);
     return std::nullopt;
 }
 
 bool InputPath::UndoLoadState() {
     if (undo_.empty()) return false;
+    const long long tick = Tick();
     RestoreSnapshot(m_, undo_);
+    SetTick(tick);
     undo_.clear();
     KeysLetGo();
     return true;
 }
 
 void InputPath::KeysLetGo() {
-    keys_.Restart(tick_);
+    keys_.Restart(Tick());
     ReleaseUnheldKeys(m_);
 }
 
 // ---- Recording and replay --------------------------------------------------------------
 
 void InputPath::StartRecording(bool fromPowerOn) {
-    recording_ = BeginRecording(m_, fromPowerOn);
-    recordStart_ = tick_;
+    recording_ = BeginRecording(m_, run_.ResumeDelay, fromPowerOn);
+    recordStart_ = Tick();
 }
 
 Recording InputPath::StopRecording() {
     Recording r = recording_ ? std::move(*recording_) : Recording{};
-    r.Ticks = tick_ - recordStart_;
+    r.Ticks = Tick() - recordStart_;
     recording_.reset();
     return r;
 }
 
 std::optional<std::string> InputPath::StartReplay(const Recording& r, const std::filesystem::path& file) {
     const Settings session = m_.Config;
+    const long long tick = Tick();
     if (auto refused = varnox::StartReplay(m_, r, file)) return refused;
+    SetTick(tick);
+    // The recorded run's start: the debugger's stops and hold off, its
+    // pause, and its grant.
+    run_.DebugActive = 0;
+    run_.ResumeDelay = r.ResumeDelay;
+    run_.Stops.ClearCountAndAddress();
+    run_.CyclesPerTick = ComputeCyclesPerTick(intervalMs_, r.OscFreq);
     sessionSettings_ = session;
     replay_ = r;
-    replayStart_ = tick_;
+    replayStart_ = tick;
     replayNext_ = 0;
-    keys_.Restart(tick_);
+    keys_.Restart(tick);
     if (r.Ticks == 0) FinishReplay();
     return std::nullopt;
 }
 
-long long InputPath::ReplayTicksLeft() const { return replay_ ? replay_->Ticks - (tick_ - replayStart_) : 0; }
+long long InputPath::ReplayTicksLeft() const { return replay_ ? replay_->Ticks - (Tick() - replayStart_) : 0; }
 
 void InputPath::ApplyDueReplay(long long upTo) {
     const auto& events = replay_->Events;
@@ -159,28 +159,27 @@ void InputPath::ApplyDueReplay(long long upTo) {
 
 void InputPath::FinishReplay() {
     if (!replay_) return;
-    if (ReplayTicksLeft() == 0) ApplyDueReplay(replay_->Ticks);
+    if (ReplayTicksLeft() <= 0) ApplyDueReplay(replay_->Ticks);
     EndReplay();
 }
 
 void InputPath::EndReplay() {
     if (!replay_) return;
-    const int32_t intervalMs = replay_->OscFreq > 0 ? m_.Run.CyclesPerTick / replay_->OscFreq : 0;
     m_.Config.OscFreq = sessionSettings_.OscFreq;
     m_.Config.SelfTest = sessionSettings_.SelfTest;
-    m_.Run.CyclesPerTick = ComputeCyclesPerTick(intervalMs, m_.Config.OscFreq);
+    run_.CyclesPerTick = ComputeCyclesPerTick(intervalMs_, m_.Config.OscFreq);
     replay_.reset();
 }
 
 // ---- Rewind ------------------------------------------------------------------------------
 
 bool InputPath::StepBack() {
-    const long long back = ring_.StepBack(m_, tick_);
+    const long long back = ring_.StepBack(m_, Tick());
     if (back < 0) return false;
     // The clock and settings are the session's, not a snapshot's: a replay
     // rewound out of hands its own back as one that ends does.
     EndReplay();
-    tick_ = back;
+    SetTick(back);
     KeysLetGo();
     return true;
 }

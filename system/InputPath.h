@@ -2,7 +2,9 @@
 // and varnox-tool alike: key presses and releases timed by KeyInput, the
 // print switch and the reset, each applied between two run ticks and
 // counted by run tick. On this path a run can be recorded, replayed from a
-// recording, and taken back in time.
+// recording, and taken back in time. The path owns the run control its run
+// ticks are given (the debugger's hold, the resume delay, the grant and the
+// stops), and counts its run ticks by the machine's clock.
 #pragma once
 
 #include <filesystem>
@@ -19,12 +21,26 @@ namespace varnox {
 
 class InputPath {
 public:
-    explicit InputPath(Machine& m) : m_(m) {}
+    // Run ticks of `intervalMs` at the machine's OscFreq, with nothing held
+    // and no stops.
+    explicit InputPath(Machine& m, int32_t intervalMs = RunIntervalMs);
 
     Machine& GetMachine() { return m_; }
     const Machine& GetMachine() const { return m_; }
-    // Run ticks made on this path (back to a snapshot's after a rewind).
-    long long Tick() const { return tick_; }
+    RunControl& Control() { return run_; }
+    const RunControl& Control() const { return run_; }
+
+    // The machine started as the window starts it when shown (StartMachine),
+    // and the run control with it: nothing held, no stops, the grant from
+    // the machine's OscFreq.
+    void StartMachine();
+
+    // Run ticks made on this path (back to a snapshot's after a rewind):
+    // the machine's clock, from where it stood when it was replaced (a
+    // state, a replay's start), so that the path's line of time goes on.
+    long long Tick() const { return static_cast<long long>(tickBase_ + m_.Clock.RunTicks); }
+    // Steps the last run tick made.
+    long long LastTickSteps() const { return lastTickSteps_; }
 
     // ---- The user's inputs; ignored while a replay runs ----
     void Press(int slot, int32_t key, bool scan = true);
@@ -42,8 +58,9 @@ public:
     // window after its ticks, so a key goes up as soon as it may.
     void ApplyDue() { ApplyDueKeys(); }
 
-    // One run tick: what is due is applied first. Returns true when the
-    // loop stopped on StepCount or BreakAddress.
+    // One run tick: what is due is applied first. Returns true when a stop
+    // ended it (RunStops, a replay's end or the hook's request), with
+    // DebugActive set.
     bool RunTick(BeforeStepHook hook = nullptr, void* context = nullptr);
 
     // ---- Save states ----
@@ -90,12 +107,17 @@ private:
     void ApplyDueReplay(long long upTo);
     // After the machine was replaced (a state, a snapshot, a replay's start).
     void KeysLetGo();
+    // The path's tick is `tick` with the machine's clock where it is now.
+    void SetTick(long long tick) { tickBase_ = static_cast<uint64_t>(tick) - m_.Clock.RunTicks; }
     // A replay runs at its recording's settings; the session's own come back
     // when it ends, clock included, so that what follows is the session's.
     void EndReplay();
 
     Machine& m_;
-    long long tick_ = 0;
+    RunControl run_;
+    int32_t intervalMs_;
+    uint64_t tickBase_ = 0;  // the path's tick less the clock's, modulo 2^64
+    long long lastTickSteps_ = 0;
     KeyInput keys_;
     std::optional<Recording> recording_;
     long long recordStart_ = 0;

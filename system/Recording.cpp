@@ -246,13 +246,13 @@ Failure ReadRecording(LineReader& lines, Recording& r) {
 
 }  // namespace
 
-Recording BeginRecording(const Machine& m, bool fromPowerOn) {
+Recording BeginRecording(const Machine& m, int32_t resumeDelay, bool fromPowerOn) {
     Recording r;
     r.Rom0Crc = Crc32(m.InstrRom);
     r.Rom1Crc = Crc32(m.DataRom);
     r.OscFreq = m.Config.OscFreq;
     r.SelfTest = m.Config.SelfTest;
-    r.ResumeDelay = m.Run.ResumeDelay;
+    r.ResumeDelay = resumeDelay;
     r.FromPowerOn = fromPowerOn;
     if (fromPowerOn) {
         r.RamCrc = Crc32(m.DataRam);
@@ -362,7 +362,6 @@ std::optional<std::string> StartReplay(Machine& m, const Recording& r, const std
     if (!r.FromPowerOn) {
         if (auto failure = DecodeState(r.State, started)) return refused + "the state it starts from: " + *failure;
     }
-    started.Run.ResumeDelay = r.ResumeDelay;
     m = started;
     return std::nullopt;
 }

@@ -75,9 +75,10 @@ struct Recording {
     bool operator==(const Recording&) const = default;
 };
 
-// The start of a recording of `m` as it stands between two run ticks:
-// power-on (the machine was just started from its files) or its state.
-Recording BeginRecording(const Machine& m, bool fromPowerOn);
+// The start of a recording of `m` as it stands between two run ticks, with
+// `resumeDelay` run ticks still to wait after the debugger: power-on (the
+// machine was just started from its files) or its state.
+Recording BeginRecording(const Machine& m, int32_t resumeDelay, bool fromPowerOn);
 
 std::string FormatRecording(const Recording& r);
 
@@ -93,7 +94,8 @@ std::optional<std::string> LoadRecordingFile(const std::filesystem::path& file, 
 std::optional<std::string> SaveRecordingFile(const Recording& r, const std::filesystem::path& file);
 
 // Puts `m`, loaded from the run folder's files, at the start of the
-// recording: its settings, then power-on or its state. Refuses, naming
+// recording: its settings, then power-on or its state (the run control's
+// part, its resume delay and grant, is the caller's). Refuses, naming
 // `file` and what differs, a recording over other ROMs, RAM or register
 // file; `m` is then as it was.
 std::optional<std::string> StartReplay(Machine& m, const Recording& r, const std::filesystem::path& file);

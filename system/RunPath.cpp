@@ -36,8 +36,9 @@ TicksRun RunTicks(InputPath& path, long long count, std::span<const KeyHold> hol
         ApplyKeyHolds(path, holds, run.ticks);
         run.stopped = path.RunTick(hook, context);
         ++run.ticks;
+        run.steps += path.LastTickSteps();
         if (afterTick) afterTick(m);
-        if (run.stopped || m.Run.DebugActive) break;
+        if (run.stopped || path.Control().DebugActive) break;
     }
     return run;
 }

@@ -43,7 +43,8 @@ std::optional<std::string> LoadStateToRun(Machine& m, const std::filesystem::pat
 
 struct TicksRun {
     long long ticks = 0;   // run ticks made
-    bool stopped = false;  // the last one stopped on StepCount or BreakAddress
+    long long steps = 0;   // steps they made
+    bool stopped = false;  // a stop ended the last one
 };
 
 // At Unlimited and fast-forward, the window and the page run run ticks
@@ -60,8 +61,8 @@ using AfterTickWatch = std::function<void(const Machine& m)>;
 
 // Runs `count` run ticks back to back, holds applied at the tick
 // boundaries, `hook` (when given) before every step, `afterTick` (when
-// given) after every tick. Ends early when a tick stops or leaves
-// DebugActive set (the hook may set it to end a run).
+// given) after every tick. Ends early when a stop ends a tick or the
+// debugger holds the machine.
 TicksRun RunTicks(InputPath& path, long long count, std::span<const KeyHold> holds = {}, BeforeStepHook hook = nullptr,
                   void* context = nullptr, const AfterTickWatch& afterTick = {});
 // The same on a path of its own.

@@ -10,6 +10,7 @@
 #include <limits>
 #include <memory>
 #include <type_traits>
+#include <utility>
 
 #include "core/Crc32.h"
 #include "peripherals/SavedFields.h"
@@ -137,8 +138,14 @@ private:
     static bool TakesAnyValue(Reach reach) {
         if constexpr (IsArray<T>::value) {
             return TakesAnyValue<typename T::value_type>(reach);
+        } else if constexpr (std::is_same_v<T, bool>) {
+            return true;  // flags are checked as they are read
         } else {
-            return reach.only.empty() && reach.low <= std::numeric_limits<T>::min() && reach.high >= std::numeric_limits<T>::max();
+            // AnyValue is any value of a type of 64 bits too, unsigned ones
+            // included.
+            if (reach.only.empty() && reach.low == AnyValue.low && reach.high == AnyValue.high) return true;
+            return reach.only.empty() && std::cmp_less_equal(reach.low, std::numeric_limits<T>::min()) &&
+                   std::cmp_greater_equal(reach.high, std::numeric_limits<T>::max());
         }
     }
 

@@ -5,18 +5,20 @@
 // A state holds the processor (registers, ports, pending interrupts, cycle
 // budget), the LCD controller with its character generator and frame
 // buffer, RAM, the held keys, and the run loop's timer countdown,
-// self-test counter and place in the refresh cadence: the fields that
-// Machine::Fields lists (core/Def.h). The ROM images are not copied into
-// it: it records their checksums and is only loaded over the same
-// firmware. Settings and the debugger's run control (stop conditions,
-// resume delay) belong to the session, not to the machine, and are left as
-// they are.
+// self-test counter, place in the refresh cadence and count of run ticks,
+// steps and cycles: the fields that Machine::Fields lists (core/Def.h).
+// The ROM images are not copied into it: it records their checksums and is
+// only loaded over the same firmware. Settings and the run control (the
+// debugger's hold and stops, the resume delay, the grant) belong to the
+// session, not to the machine, and are left as they are.
 //
 // File layout, little-endian: the magic "VARNOXST", the format version
 // (u32), the payload's length (u32) and its CRC-32 (u32), then the payload:
 // the CRC-32 of rom0.bin and of rom1.bin, then the fields in list order.
-// Version 2 added the refresh cadence at the end; a version 1 file reads
-// with the cadence at its power-on value, 0.
+// Version 2 added the refresh cadence at the end, version 3 the clock's
+// counts of run ticks, steps and cycles after it; an older file reads with
+// what it lacks at 0, the cadence at its power-on value and the counts
+// from the moment it was saved. No field has left the file.
 #pragma once
 
 #include <cstdint>
@@ -30,7 +32,7 @@
 
 namespace varnox {
 
-inline constexpr uint32_t StateFormatVersion = 2;
+inline constexpr uint32_t StateFormatVersion = 3;
 inline constexpr int StateSlotCount = 4;
 
 // The quick slots' files in a machine's directory: "state1.vxs" .. "state4.vxs".

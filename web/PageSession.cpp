@@ -15,8 +15,8 @@ std::vector<std::string> PageSession::PowerOn() {
     // A machine of its own for the path, so nothing of the last run stays.
     auto fresh = std::make_unique<Machine>();
     LoadResult loaded = LoadMachine(*fresh, dir_);
-    StartMachine(*fresh);
     path_ = std::make_unique<InputPath>(*fresh);
+    path_->StartMachine();
     machine_ = std::move(fresh);
     guard_ = loaded.Guard;
     // A firmware file that failed stops the start before the memory files:
@@ -31,11 +31,9 @@ std::vector<std::string> PageSession::PowerOn() {
     return loaded.Messages;
 }
 
-void PageSession::RunTick(bool countSteps) {
+void PageSession::RunTick() {
     ApplyKeyHolds(*path_, holds_, path_->Tick());
-    const BeforeStepHook counter = [](Machine&, void* steps) { ++*static_cast<long long*>(steps); };
-    // The step count costs a call a step: only counted runs pay for it.
-    path_->RunTick(countSteps ? counter : nullptr, &steps_);
+    path_->RunTick();
     ranSinceSave_ = true;
 }
 
@@ -47,17 +45,17 @@ long long PageSession::Frame(double elapsedMs, HostClock clock, void* context, d
         // the frame past its end: the ticks left over are not owed.
         for (long long due = pace_.TicksDue(elapsedMs); made < due; ++made) {
             if (made > 0 && clock && clock(context) > untilMs) break;
-            RunTick(false);
+            RunTick();
         }
     } else {
         double last = clock(context);
         do {
-            RunTick(false);
+            RunTick();
             ++made;
             const double now = clock(context);
             if (!AnotherTickFits(now, last, untilMs)) break;
             last = now;
-        } while (machine_->Run.CyclesPerTick > 0);
+        } while (path_->Control().CyclesPerTick > 0);
     }
     // Releases held back for their minimum show at once.
     path_->ApplyDue();
@@ -65,7 +63,10 @@ long long PageSession::Frame(double elapsedMs, HostClock clock, void* context, d
 }
 
 void PageSession::RunTicks(long long count) {
-    for (long long i = 0; i < count; ++i) RunTick(true);
+    for (long long i = 0; i < count; ++i) {
+        RunTick();
+        steps_ += path_->LastTickSteps();
+    }
     path_->ApplyDue();
 }
 

@@ -43,7 +43,8 @@ public:
     // `untilMs`, at a set speed the ticks due up to `untilMs` (all of them
     // without a clock). Returns the run ticks made.
     long long Frame(double elapsedMs, HostClock clock, void* context, double untilMs);
-    // Run ticks back to back, whatever the pacing, counting their steps.
+    // Run ticks back to back, whatever the pacing, their steps counted in
+    // the state line's.
     void RunTicks(long long count);
 
     // ---- Inputs, as the window's ----
@@ -91,7 +92,7 @@ public:
     std::string Screen() const;
 
 private:
-    void RunTick(bool countSteps);
+    void RunTick();
 
     std::filesystem::path dir_;
     std::unique_ptr<Machine> machine_ = std::make_unique<Machine>();
@@ -100,7 +101,7 @@ private:
     KeyMap keys_;
     FramePace pace_;
     std::vector<KeyHold> holds_;
-    long long steps_ = 0;
+    long long steps_ = 0;  // of RunTicks since PowerOn, by the machine's clock
     bool ranSinceSave_ = false;
     bool keepsMemory_ = false;
     bool paused_ = true;

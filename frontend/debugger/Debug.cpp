@@ -35,9 +35,10 @@ constexpr int DefaultScrollMaximum = 100;
 
 }  // namespace
 
-TDebugForm::TDebugForm(Machine& machine, QWidget* parent)
+TDebugForm::TDebugForm(Machine& machine, RunControl& run, QWidget* parent)
     : QWidget(parent, Qt::Window),
       machine_(machine),
+      run_(run),
       listPane_(machine, state_),
       regPane_(machine, state_),
       mainPane_(machine, state_),
@@ -47,8 +48,8 @@ TDebugForm::TDebugForm(Machine& machine, QWidget* parent)
     DebugCreate();
 }
 
-TDebugForm::TDebugForm(Machine& machine, const std::filesystem::path& dir, QWidget* parent)
-    : TDebugForm(machine, parent) {
+TDebugForm::TDebugForm(Machine& machine, RunControl& run, const std::filesystem::path& dir, QWidget* parent)
+    : TDebugForm(machine, run, parent) {
     SymbolLoad load = LoadSymbolsBeside(dir, machine);
     QStringList messages;
     for (const std::string& message : load.Messages) messages << QString::fromStdString(message);
@@ -195,7 +196,7 @@ void TDebugForm::FitOuterSize() {
 }
 
 void TDebugForm::DebugShow() {
-    DebugShown(machine_, state_);
+    DebugShown(machine_, run_, state_);
     stepGroupBox_->setFocus(Qt::OtherFocusReason);
     // Whatever stopped the run, the debugger's stops are off while it is up.
     controller_->Halted();
@@ -206,7 +207,7 @@ void TDebugForm::DebugShow() {
 
 void TDebugForm::DebugHide() {
     CloseEditors();
-    DebugHidden(machine_, state_);
+    DebugHidden(run_, state_);
     toolsWereUp_ = tools_->isVisible();
     tools_->hide();
 }
@@ -222,18 +223,18 @@ void TDebugForm::StepButtonClick() { controller_->StepInto(); }
 void TDebugForm::TraceButtonClick() {
     const int32_t count = StepCountFromText(traceEdit_->text().toStdU16String());
     SelectPane(traceGroupBox_);
-    if (!StartStepRun(machine_, count)) return;
+    if (!StartStepRun(run_.Stops, count)) return;
     controller_->Resume();
-    ContinueRun(machine_, Session());
+    ContinueRun(machine_, run_, Session());
     hide();
 }
 
 void TDebugForm::BpButtonClick() {
     const int32_t address = BreakAddressFromText(bpEdit_->text().toStdU16String());
     SelectPane(bpGroupBox_);
-    StartBreakRun(machine_, address);
+    StartBreakRun(run_.Stops, address);
     controller_->Resume();
-    ContinueRun(machine_, Session());
+    ContinueRun(machine_, run_, Session());
     hide();
 }
 

@@ -40,9 +40,9 @@ public:
     enum PaneId { ListId, RegId, MainId, BinId, PaneCount };
 
     // Created hidden; it shows and edits `machine`, which outlives it.
-    explicit TDebugForm(Machine& machine, QWidget* parent = nullptr);
+    TDebugForm(Machine& machine, RunControl& run, QWidget* parent = nullptr);
     // The same, with the symbols of rom.sym in the machine's directory.
-    TDebugForm(Machine& machine, const std::filesystem::path& dir, QWidget* parent = nullptr);
+    TDebugForm(Machine& machine, RunControl& run, const std::filesystem::path& dir, QWidget* parent = nullptr);
     ~TDebugForm() override;
 
     // Shows the window, or brings it to the front when it is up.
@@ -114,6 +114,7 @@ private:
     void PlaceTools(bool asked);
 
     Machine& machine_;
+    RunControl& run_;
     DebugState state_;
     ListPane listPane_;
     RegPane regPane_;

@@ -27,7 +27,7 @@ constexpr int FrameKnownMs = 300;
 TDebugForm::~TDebugForm() { delete tools_; }
 
 void TDebugForm::BuildAdditions() {
-    controller_ = new TDebugController(machine_, state_, this);
+    controller_ = new TDebugController(machine_, run_, state_, this);
     listPane_.SetSymbols(&Session().Symbols);
     TPaneBox& list = PaneBox(ListId);
     margin_ = new TListMargin(list.CellSize().height(), list.GroupBox());

@@ -6,21 +6,22 @@
 
 namespace varnox {
 
-TDebugController::TDebugController(Machine& machine, DebugState& state, QObject* parent)
-    : QObject(parent), machine_(machine), state_(state), before_(machine.Cpu) {}
+TDebugController::TDebugController(Machine& machine, RunControl& run, DebugState& state, QObject* parent)
+    : QObject(parent), machine_(machine), run_(run), state_(state), before_(machine.Cpu) {}
 
 TDebugController::~TDebugController() { Halted(); }
 
 void TDebugController::Halted() {
-    profiler_.Stop(machine_);
+    profiler_.Stop(run_.Stops);
     session_.Disarm(machine_);
+    session_.Halted(machine_);
     session_.NoteStop(machine_);
 }
 
 void TDebugController::ProfileRun() {
     Resume();
-    ContinueRun(machine_, session_);
-    profiler_.Start(machine_);
+    ContinueRun(machine_, run_, session_);
+    profiler_.Start(machine_, run_.Stops);
     emit Resumed();
 }
 
@@ -37,13 +38,13 @@ void TDebugController::ShowStop() {
 
 void TDebugController::Resume() {
     before_ = machine_.Cpu;
-    session_.CyclesSinceStop = 0;
+    session_.Resumed(machine_);
     session_.ForgetStop();
 }
 
 void TDebugController::Continue() {
     Resume();
-    ContinueRun(machine_, session_);
+    ContinueRun(machine_, run_, session_);
     emit Resumed();
 }
 
@@ -69,18 +70,18 @@ void TDebugController::StepInto() {
 
 void TDebugController::StepOver() {
     Resume();
-    Step(varnox::StepOver(machine_, session_, state_));
+    Step(varnox::StepOver(machine_, run_, session_, state_));
 }
 
 void TDebugController::StepOut() {
     Resume();
-    Step(varnox::StepOut(machine_, session_, state_));
+    Step(varnox::StepOut(machine_, run_, session_, state_));
 }
 
 void TDebugController::RunToCursor() {
     const uint16_t target = CursorAddress();
     Resume();
-    Step(RunTo(machine_, session_, state_, target));
+    Step(RunTo(machine_, run_, session_, state_, target));
 }
 
 // A line of many words, or a loop within one line, is bounded: the step
@@ -91,7 +92,7 @@ void TDebugController::StepLine(bool over) {
     const SourceLineRow* start = session_.Lines.LineAt(machine_.Cpu.PC);
     StepOutcome outcome = StepOutcome::Done;
     for (int step = 0; step < MostSteps; ++step) {
-        outcome = over ? varnox::StepOver(machine_, session_, state_) : varnox::StepInto(machine_, session_, state_);
+        outcome = over ? varnox::StepOver(machine_, run_, session_, state_) : varnox::StepInto(machine_, session_, state_);
         if (outcome != StepOutcome::Done || !start) break;
         const SourceLineRow* now = session_.Lines.LineAt(machine_.Cpu.PC);
         if (now && (now->File != start->File || now->Line != start->Line)) break;

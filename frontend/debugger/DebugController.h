@@ -23,11 +23,15 @@ class TDebugController : public QObject {
     Q_OBJECT
 public:
     // `state` is the Debug Window's pane state: the steps put its listing
-    // at the new PC.
-    TDebugController(Machine& machine, DebugState& state, QObject* parent = nullptr);
+    // at the new PC. `run` is the run control of the run ticks that run
+    // the machine.
+    TDebugController(Machine& machine, RunControl& run, DebugState& state, QObject* parent = nullptr);
     ~TDebugController() override;
 
     Machine& GetMachine() const { return machine_; }
+    RunControl& Control() const { return run_; }
+    // Processor cycles since the window last stood still.
+    uint64_t CyclesSinceStop() const { return session_.CyclesSinceStop(machine_); }
     DebugSession& Session() { return session_; }
     const DebugSession& Session() const { return session_; }
     const DebugState& State() const { return state_; }
@@ -93,6 +97,7 @@ private:
     void Step(StepOutcome outcome);
 
     Machine& machine_;
+    RunControl& run_;
     DebugState& state_;
     DebugSession session_;
     Profiler profiler_;

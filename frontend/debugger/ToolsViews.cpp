@@ -43,7 +43,7 @@ TToolsRegisters::TToolsRegisters(TDebugController& controller, QWidget* parent) 
 
 void TToolsRegisters::Refresh() {
     const std::vector<RegisterViewRow> rows =
-        RegisterView(controller_.GetMachine().Cpu, controller_.RegistersBefore(), controller_.Session().CyclesSinceStop);
+        RegisterView(controller_.GetMachine().Cpu, controller_.RegistersBefore(), controller_.CyclesSinceStop());
     table_->setRowCount(static_cast<int>(rows.size()));
     for (size_t i = 0; i < rows.size(); ++i) {
         const int row = static_cast<int>(i);

@@ -25,8 +25,7 @@ auto Tie(const Machine& m) {
     const CpuState& c = m.Cpu;
     return std::tie(m.InstrRom, m.DataRom, m.DataRam, m.WriteSink, c.MainRegisterFile, c.PC, c.F, c.AS, c.KO, c.KI,
                     c.IE, c.IF, c.InstrPC, c.InstrBytes, c.OperandIndex, c.StepCycles, c.IrqPending, c.Halted,
-                    c.RegBank, c.RegStep, c.EffAddr, c.CycleBudget, m.Run.DebugActive, m.Run.StepCount,
-                    m.Run.BreakAddress, m.Run.ResumeDelay, m.Clock.TimerCountdown);
+                    c.RegBank, c.RegStep, c.EffAddr, c.CycleBudget, m.Clock);
 }
 
 std::string Text(const ListingLine& line) {
@@ -109,24 +108,25 @@ TEST(RunControls, TypedCountsAndAddressesStayInRange) {
 
 TEST(RunControls, ShowHideAndHandOver) {
     auto m = std::make_unique<Machine>();
+    RunControl run;
     DebugState state;
     m->Cpu.PC = 0x0123;
-    m->Run.StepCount = 5;
-    m->Run.BreakAddress = 7;
-    DebugShown(*m, state);
-    EXPECT_EQ(std::tie(m->Run.DebugActive, m->Run.StepCount, m->Run.BreakAddress, state.ListTop),
+    run.Stops.StepCount = 5;
+    run.Stops.BreakAddress = 7;
+    DebugShown(*m, run, state);
+    EXPECT_EQ(std::tie(run.DebugActive, run.Stops.StepCount, run.Stops.BreakAddress, state.ListTop),
               std::make_tuple(uint8_t{1}, -1, -1, 0x0123));
 
-    EXPECT_FALSE(StartStepRun(*m, 0));
-    EXPECT_EQ(m->Run.StepCount, -1);
-    EXPECT_TRUE(StartStepRun(*m, 9));
-    EXPECT_EQ(std::tie(m->Run.StepCount, m->Run.BreakAddress), std::make_tuple(9, -1));
-    StartBreakRun(*m, 0x10000);
-    EXPECT_EQ(std::tie(m->Run.StepCount, m->Run.BreakAddress), std::make_tuple(-1, 0x10000));
+    EXPECT_FALSE(StartStepRun(run.Stops, 0));
+    EXPECT_EQ(run.Stops.StepCount, -1);
+    EXPECT_TRUE(StartStepRun(run.Stops, 9));
+    EXPECT_EQ(std::tie(run.Stops.StepCount, run.Stops.BreakAddress), std::make_tuple(9, -1));
+    StartBreakRun(run.Stops, 0x10000);
+    EXPECT_EQ(std::tie(run.Stops.StepCount, run.Stops.BreakAddress), std::make_tuple(-1, 0x10000));
 
     state.EditMode = EditKind::BinByte;
-    DebugHidden(*m, state);
-    EXPECT_EQ(std::tie(m->Run.DebugActive, m->Run.ResumeDelay, state.EditMode),
+    DebugHidden(run, state);
+    EXPECT_EQ(std::tie(run.DebugActive, run.ResumeDelay, state.EditMode),
               std::make_tuple(uint8_t{0}, ResumeDelayTicks, EditKind::None));
 }
 
@@ -285,7 +285,6 @@ TEST(DebugStepping, OneStepAndNothingOfTheRunLoop) {
                          "        ld r5,&H12\n"
                          "        ld r6,&H34\n"),
               "");
-    m->Run.StepCount = 4;
     m->Clock.TimerCountdown = 9;
     m->Cpu.CycleBudget = 100;
     DebugState state;
@@ -295,9 +294,13 @@ TEST(DebugStepping, OneStepAndNothingOfTheRunLoop) {
     EXPECT_EQ(m->Cpu.PC, 1);
     EXPECT_EQ(state.ListTop, 1);
     EXPECT_EQ(state.EditMode, EditKind::None);
-    EXPECT_EQ(std::tie(m->Run.StepCount, m->Clock.TimerCountdown, m->Cpu.CycleBudget), std::make_tuple(4, 9, 100));
-    EXPECT_GT(DebugStep(*m), 0);
+    EXPECT_EQ(std::tie(m->Clock.TimerCountdown, m->Cpu.CycleBudget), std::make_tuple(9, 100));
+    const int32_t cycles = DebugStep(*m);
+    EXPECT_GT(cycles, 0);
     EXPECT_EQ(m->Cpu.MainRegisterFile[6], 0x34);
+    // Counted as the processor's steps, though no run made them.
+    EXPECT_EQ(m->Clock.Steps, 2);
+    EXPECT_EQ(m->Clock.RunTicks, 0);
 }
 
 }  // namespace

@@ -54,12 +54,13 @@ protected:
         ASSERT_EQ(test::LoadSource(m, Program), "");
         for (const Symbol& symbol : AssembleSource(Program).Labels) session.Symbols.Add(symbol);
         StartMachine(m);
+        run = RunControl::Started(m.Config.OscFreq);
     }
     uint16_t At(std::string_view name) { return session.Symbols.Find(name)->Address; }
     // Run ticks until the run loop stops; the ticks taken, or -1.
     int RunUntilStopped(int limit = 200) {
         for (int tick = 1; tick <= limit; ++tick) {
-            if (OnRunTimer(m)) return tick;
+            if (OnRunTimer(m, run) != RunStopKind::None) return tick;
         }
         return -1;
     }
@@ -68,6 +69,7 @@ protected:
     }
 
     Machine m;
+    RunControl run;
     DebugSession session;
     DebugState state;
 };
@@ -109,7 +111,7 @@ TEST_F(Session, BreakpointsStopWithConditionsAndHitCounts) {
         const size_t index = session.Breakpoints.Add(At("after"));
         session.Breakpoints.SetCondition(index, ParseCondition(c.condition, &session.Symbols).Condition);
         session.Breakpoints.SetHitCount(index, c.hitCount);
-        ContinueRun(m, session);
+        ContinueRun(m, run, session);
         ASSERT_GT(RunUntilStopped(), 0) << c.condition;
         EXPECT_EQ(m.Cpu.PC, At("after"));
         EXPECT_EQ(m.Cpu.MainRegisterFile[5], c.expectedR5) << c.condition << " from hit " << c.hitCount;
@@ -118,8 +120,8 @@ TEST_F(Session, BreakpointsStopWithConditionsAndHitCounts) {
     // Disabled, it lets the run go on.
     session.Breakpoints.SetEnabled(0, false);
     session.Disarm(m);
-    m.Run.DebugActive = 0;
-    ContinueRun(m, session);
+    run.DebugActive = 0;
+    ContinueRun(m, run, session);
     EXPECT_EQ(RunUntilStopped(5), -1);
 }
 
@@ -139,7 +141,7 @@ TEST_F(Session, WatchpointsStopAfterTheAccessAndSayWhatItWas) {
         SetUp();
         session.Watchpoints.Clear();
         session.Watchpoints.Add(*ParseWatchText(c.watch, &session.Symbols).Range);
-        ContinueRun(m, session);
+        ContinueRun(m, run, session);
         ASSERT_GT(RunUntilStopped(), 0) << c.watch;
         const StopReason& stop = session.LastStop();
         ASSERT_EQ(stop.Kind, StopKind::Watchpoint) << c.watch;
@@ -151,14 +153,14 @@ TEST_F(Session, WatchpointsStopAfterTheAccessAndSayWhatItWas) {
     SetUp();
     session.Watchpoints.Clear();
     session.Watchpoints.Add(*ParseWatchText("count:w", &session.Symbols).Range);
-    ContinueRun(m, session);
+    ContinueRun(m, run, session);
     RunUntilStopped();
     EXPECT_EQ(session.StopText(), "Watch: write C010 00 -> 01 at 000B (inner+2), count");
 }
 
 TEST_F(Session, StepOverOutAndToAnAddress) {
     StepTo("again");
-    EXPECT_EQ(StepOver(m, session, state), StepOutcome::Done);  // the whole call of outer
+    EXPECT_EQ(StepOver(m, run, session, state), StepOutcome::Done);  // the whole call of outer
     EXPECT_EQ(m.Cpu.PC, At("after"));
     EXPECT_EQ(m.DataRam[0x10], 2);
     EXPECT_EQ(state.ListTop, m.Cpu.PC);
@@ -168,21 +170,21 @@ TEST_F(Session, StepOverOutAndToAnAddress) {
     ASSERT_EQ(frames.size(), 2u);
     EXPECT_EQ(CallFrameText(frames[0], &session.Symbols), "0007 outer+1 <- cal inner");
     EXPECT_EQ(CallFrameText(frames[1], &session.Symbols), "0004 after <- cal outer");
-    EXPECT_EQ(StepOut(m, session, state), StepOutcome::Done);
+    EXPECT_EQ(StepOut(m, run, session, state), StepOutcome::Done);
     EXPECT_EQ(m.Cpu.PC, At("outer") + 1);
-    EXPECT_EQ(StepOut(m, session, state), StepOutcome::Done);
+    EXPECT_EQ(StepOut(m, run, session, state), StepOutcome::Done);
     EXPECT_EQ(m.Cpu.PC, At("after"));
-    EXPECT_EQ(StepOut(m, session, state), StepOutcome::NoCaller);
+    EXPECT_EQ(StepOut(m, run, session, state), StepOutcome::NoCaller);
 
-    EXPECT_EQ(RunTo(m, session, state, At("back")), StepOutcome::Done);
+    EXPECT_EQ(RunTo(m, run, session, state, At("back")), StepOutcome::Done);
     EXPECT_EQ(m.Cpu.PC, At("back"));
 
     // A breakpoint inside the call stops the step over there.
     StepTo("again");
     session.Breakpoints.Add(At("inner"));
-    EXPECT_EQ(StepOver(m, session, state), StepOutcome::Stopped);
+    EXPECT_EQ(StepOver(m, run, session, state), StepOutcome::Stopped);
     EXPECT_EQ(m.Cpu.PC, At("inner"));
-    EXPECT_EQ(m.Run.Stops, nullptr);
+    EXPECT_EQ(run.Stops.Conditions, nullptr);
 }
 
 TEST_F(Session, WatchExpressionsMarkWhatChangedAtEachStop) {
@@ -203,19 +205,19 @@ TEST_F(Session, WatchExpressionsMarkWhatChangedAtEachStop) {
     };
     StepTo("again");
     EXPECT_EQ(shown(), "00 (0) 00 (0) 0000 (0) C010 (49168) 0003 (3)* ");  // stepped from 0002
-    StepOver(m, session, state);
+    StepOver(m, run, session, state);
     EXPECT_EQ(shown(), "00 (0) 02 (2)* 0200 (512)* C010 (49168) 0004 (4)* ");
     StepInto(m, session, state);
     EXPECT_EQ(shown(), "01 (1)* 02 (2) 0200 (512) C010 (49168) 0005 (5)* ");
 }
 
 TEST_F(Session, AWayLongerThanASecondIsHandedToTheRunLoop) {
-    EXPECT_EQ(RunTo(m, session, state, At("spin")), StepOutcome::HandedOver);
-    EXPECT_EQ(m.Run.Stops, &session);
+    EXPECT_EQ(RunTo(m, run, session, state, At("spin")), StepOutcome::HandedOver);
+    EXPECT_EQ(run.Stops.Conditions, &session);
     // It never gets there: main never calls spin. F3 ends it as any run.
     EXPECT_EQ(RunUntilStopped(3), -1);
     session.Disarm(m);
-    EXPECT_EQ(m.Run.Stops, nullptr);
+    EXPECT_EQ(run.Stops.Conditions, nullptr);
 }
 
 TEST_F(Session, TheTraceKeepsTheLastStepsWithoutGrowing) {
@@ -224,8 +226,8 @@ TEST_F(Session, TheTraceKeepsTheLastStepsWithoutGrowing) {
     EXPECT_EQ(session.Trace.At(0).Pc, 0);
     EXPECT_EQ(TraceEntryText(session.Trace.At(3), &session.Symbols).substr(0, 22), "0003: cal   outer     ");
     EXPECT_NE(TraceEntryText(session.Trace.At(0), nullptr).find("sp=E000 CYC=4 T=4"), std::string::npos);
-    ContinueRun(m, session);
-    m.Run.StepCount = static_cast<int32_t>(TraceCapacity) + 100;
+    ContinueRun(m, run, session);
+    run.Stops.StepCount = static_cast<int32_t>(TraceCapacity) + 100;
     RunUntilStopped(2000);
     EXPECT_EQ(session.Trace.Size(), TraceCapacity);
     const std::string text = session.Trace.Text(nullptr);
@@ -270,6 +272,26 @@ TEST_F(Session, SymbolFileBesideTheRomIsCheckedBeforeUse) {
     std::filesystem::remove(dir.path() / "rom.sym");
     std::filesystem::create_directory(dir.path() / "rom.sym");
     EXPECT_EQ(LoadSymbolsBeside(dir.path(), m).Table.All().size(), 0u);
+}
+
+// The Cycles row: the processor cycles from the debugger letting the
+// machine go (or stepping it) to the window standing still again, read
+// from the machine's clock; a run the debugger did not start adds nothing.
+TEST_F(Session, CyclesSinceTheStopAreTheClocksWhileTheDebuggerHasTheRun) {
+    session.Resumed(m);
+    const int64_t from = m.Clock.Cycles;
+    for (int i = 0; i < 3; ++i) StepInto(m, session, state);
+    EXPECT_EQ(session.CyclesSinceStop(m), static_cast<uint64_t>(m.Clock.Cycles - from));
+    EXPECT_GT(session.CyclesSinceStop(m), 0u);
+    StepTo("again");
+    EXPECT_EQ(StepOver(m, run, session, state), StepOutcome::Done);
+    const uint64_t stepped = static_cast<uint64_t>(m.Clock.Cycles - from);
+    EXPECT_EQ(session.CyclesSinceStop(m), stepped);
+    session.Halted(m);
+    for (int tick = 0; tick < 5; ++tick) OnRunTimer(m, run);  // the window closed: a free run
+    EXPECT_EQ(session.CyclesSinceStop(m), stepped);
+    session.Resumed(m);
+    EXPECT_EQ(session.CyclesSinceStop(m), 0u);
 }
 
 }  // namespace

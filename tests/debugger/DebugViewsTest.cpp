@@ -162,16 +162,17 @@ TEST(Stepping, OverAndOutOfCallsInDataMemory) {
     std::copy(std::begin(code), std::end(code), m.DataRam.begin());
     DebugSession session;
     DebugState state;
+    RunControl run = RunControl::Started(m.Config.OscFreq);
     StepInto(m, session, state);
     StepInto(m, session, state);
     ASSERT_EQ(m.Cpu.PC, 0xC000);
     EXPECT_EQ(StepOverTarget(m)->Pc, 0xC003);
-    EXPECT_EQ(StepOver(m, session, state), StepOutcome::Done);
+    EXPECT_EQ(StepOver(m, run, session, state), StepOutcome::Done);
     EXPECT_EQ(m.Cpu.PC, 0xC003);
     StepInto(m, session, state);
     ASSERT_EQ(m.Cpu.PC, 2);
     EXPECT_EQ(CallBefore(m, 0xC006), 0xC003);
-    EXPECT_EQ(StepOut(m, session, state), StepOutcome::Done);
+    EXPECT_EQ(StepOut(m, run, session, state), StepOutcome::Done);
     EXPECT_EQ(m.Cpu.PC, 0xC006);
     EXPECT_FALSE(StepOverTarget(m));  // a jump is no call
     // Without watchpoints the data path is never watched.

@@ -63,16 +63,19 @@ TEST(Profiler, EveryCycleOfARunIsFiledOnce) {
         }
         Profiler profiler;
         DebugSession session;
-        profiler.Start(*profiled);
-        session.Arm(*counted);
+        RunControl profiledRun = RunControl::Started(profiled->Config.OscFreq);
+        RunControl countedRun = RunControl::Started(counted->Config.OscFreq);
+        profiler.Start(*profiled, profiledRun.Stops);
+        session.Arm(*counted, countedRun.Stops);
+        session.Resumed(*counted);
         for (int tick = 0; tick < ticks; ++tick) {
-            OnRunTimer(*profiled);
-            OnRunTimer(*counted);
+            OnRunTimer(*profiled, profiledRun);
+            OnRunTimer(*counted, countedRun);
         }
-        profiler.Stop(*profiled);
-        EXPECT_EQ(profiled->Run.Stops, nullptr);
+        profiler.Stop(profiledRun.Stops);
+        EXPECT_EQ(profiledRun.Stops.Conditions, nullptr);
         const ProfileReport report = profiler.Report(&symbols, &lines);
-        EXPECT_EQ(report.TotalCycles, session.CyclesSinceStop) << ticks;
+        EXPECT_EQ(report.TotalCycles, session.CyclesSinceStop(*counted)) << ticks;
         EXPECT_EQ(Sum(report.Functions), report.TotalCycles) << ticks;
         EXPECT_EQ(Sum(report.Lines), report.TotalCycles) << ticks;  // every word has its line
         EXPECT_GT(Row(report, OutsideSymbols).Cycles, 0u) << ticks;  // the two words before main

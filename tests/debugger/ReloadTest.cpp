@@ -70,8 +70,9 @@ TEST_F(Reload, ANewBuildRunsWithItsBreakpointsFoundAgain) {
     EXPECT_EQ(m.DataRam[0x100], 0x5A);
     EXPECT_EQ(m.Cpu.PC, 0);
     session.Breakpoints.Remove(2);
-    ContinueRun(m, session);
-    while (!OnRunTimer(m)) {
+    RunControl run = RunControl::Started(m.Config.OscFreq);
+    ContinueRun(m, run, session);
+    while (OnRunTimer(m, run) == RunStopKind::None) {
     }
     EXPECT_EQ(m.Cpu.PC, 5);  // the new bump
 }

@@ -36,6 +36,7 @@ constexpr std::string_view Program =
 
 struct Stepped {
     Machine m;
+    RunControl run;
     DebugSession session;
     DebugState state;
     uint16_t At(std::string_view name) { return session.Symbols.Find(name)->Address; }
@@ -47,18 +48,19 @@ void Load(Stepped& s) {
     ASSERT_EQ(test::LoadSource(s.m, Program), "");
     for (const Symbol& symbol : AssembleSource(Program).Labels) s.session.Symbols.Add(symbol);
     StartMachine(s.m);
-    s.m.Run.BreakAddress = s.At("loop");
+    s.run = RunControl::Started(s.m.Config.OscFreq);
+    s.run.Stops.BreakAddress = s.At("loop");
     for (int stops = 0, tick = 0; stops < 2 && tick < 200; ++tick) {
-        if (OnRunTimer(s.m)) ++stops, s.m.Run.DebugActive = 0;
+        if (OnRunTimer(s.m, s.run) != RunStopKind::None) ++stops, s.run.DebugActive = 0;
     }
-    s.m.Run.BreakAddress = -1;
+    s.run.Stops.BreakAddress = -1;
 }
 
 // Runs from the same start with a breakpoint at the address until it stops.
 void RunToBreakpoint(Stepped& s, uint16_t address) {
     s.session.Breakpoints.Add(address);
-    ContinueRun(s.m, s.session);
-    for (int tick = 0; tick < 200 && !OnRunTimer(s.m); ++tick) {
+    ContinueRun(s.m, s.run, s.session);
+    for (int tick = 0; tick < 200 && OnRunTimer(s.m, s.run) == RunStopKind::None; ++tick) {
     }
 }
 
@@ -67,9 +69,9 @@ void StepTo(Stepped& s, std::string_view name) {
     while (s.m.Cpu.PC != s.At(name)) StepInto(s.m, s.session, s.state);
 }
 
-StepOutcome Over(Stepped& s) { return StepOver(s.m, s.session, s.state); }
-StepOutcome Out(Stepped& s) { return StepOut(s.m, s.session, s.state); }
-StepOutcome ToAfter(Stepped& s) { return RunTo(s.m, s.session, s.state, s.At("after")); }
+StepOutcome Over(Stepped& s) { return StepOver(s.m, s.run, s.session, s.state); }
+StepOutcome Out(Stepped& s) { return StepOut(s.m, s.run, s.session, s.state); }
+StepOutcome ToAfter(Stepped& s) { return RunTo(s.m, s.run, s.session, s.state, s.At("after")); }
 
 TEST(TimedStepping, AWaitForTheTimerEndsInsideTheDebuggerAsARunWouldEndIt) {
     struct Case {
@@ -84,14 +86,14 @@ TEST(TimedStepping, AWaitForTheTimerEndsInsideTheDebuggerAsARunWouldEndIt) {
         Load(*run);
         StepTo(*stepped, c.from);
         StepTo(*run, c.from);
-        const uint64_t before = stepped->session.CyclesSinceStop;
+        stepped->session.Resumed(stepped->m);
         EXPECT_EQ(c.step(*stepped), StepOutcome::Done) << c.from;
-        EXPECT_GT(stepped->session.CyclesSinceStop - before, 9100u) << c.from;  // more than a run tick of waiting
+        EXPECT_GT(stepped->session.CyclesSinceStop(stepped->m), 9100u) << c.from;  // more than a run tick of waiting
         RunToBreakpoint(*run, run->At("after"));
         EXPECT_EQ(stepped->m.Cpu.PC, stepped->At("after")) << c.from;
         EXPECT_EQ(stepped->m.Cpu.MainRegisterFile[7], 1) << c.from;  // the interrupt came
         EXPECT_EQ(EncodeState(stepped->m), EncodeState(run->m)) << c.from;
-        EXPECT_EQ(stepped->m.Run.Stops, nullptr) << c.from;
+        EXPECT_EQ(stepped->run.Stops.Conditions, nullptr) << c.from;
     }
 }
 

@@ -60,7 +60,7 @@ public:
         Write("rom0.bin", images.Rom0);
         Write("rom1.bin", images.Rom1);
         main_ = std::make_unique<TMainForm>(dir_.path().toStdString());
-        debug_ = std::make_unique<TDebugForm>(main_->GetMachine());
+        debug_ = std::make_unique<TDebugForm>(main_->GetMachine(), main_->Control());
         main_->ShowDebugger = [this] { debug_->Show(); };
         main_->show();
         main_->RunTimer()->SetEnabled(false);
@@ -71,6 +71,7 @@ public:
     }
 
     Machine& M() { return main_->GetMachine(); }
+    varnox::RunControl& Run() { return main_->Control(); }
     TMainForm& Main() { return *main_; }
     TDebugForm& Debug() { return *debug_; }
     TPaneBox& Box(Pane id) { return debug_->PaneBox(id); }
@@ -210,12 +211,12 @@ private slots:
         Rig rig;
         Machine& m = rig.M();
         for (int i = 0; i < 3; ++i) varnox::DebugStep(m);
-        m.Run.StepCount = 5;
-        m.Run.BreakAddress = 7;
+        rig.Run().Stops.StepCount = 5;
+        rig.Run().Stops.BreakAddress = 7;
         rig.F3();
-        QCOMPARE(m.Run.DebugActive, 1);
-        QCOMPARE(m.Run.StepCount, -1);
-        QCOMPARE(m.Run.BreakAddress, -1);
+        QCOMPARE(rig.Run().DebugActive, 1);
+        QCOMPARE(rig.Run().Stops.StepCount, -1);
+        QCOMPARE(rig.Run().Stops.BreakAddress, -1);
         QCOMPARE(rig.State().ListTop, 3);
         QVERIFY(rig.Row(Pane::ListId, 0).startsWith("0003: adw   ix,&H01"));
         QCOMPARE(rig.Focus(), rig.Debug().StepGroupBox());
@@ -229,8 +230,8 @@ private slots:
         rig.Type("77");
         rig.Debug().close();
         QVERIFY(!rig.Debug().isVisible());
-        QCOMPARE(m.Run.DebugActive, 0);
-        QCOMPARE(m.Run.ResumeDelay, varnox::ResumeDelayTicks);
+        QCOMPARE(rig.Run().DebugActive, 0);
+        QCOMPARE(rig.Run().ResumeDelay, varnox::ResumeDelayTicks);
         QVERIFY(varnox::test::Changes(stores, m).empty());
 
         varnox::DebugStep(m);
@@ -576,8 +577,8 @@ private slots:
         rig->Type("3");
         QTest::mouseClick(debug.TraceButton(), Qt::LeftButton);
         QVERIFY(!debug.isVisible());
-        QCOMPARE(m.Run.StepCount, 3);
-        QCOMPARE(m.Run.DebugActive, 0);
+        QCOMPARE(rig->Run().Stops.StepCount, 3);
+        QCOMPARE(rig->Run().DebugActive, 0);
         QCOMPARE(rig->TicksUntilShown(), varnox::ResumeDelayTicks + 1);
         QCOMPARE(m.Cpu.PC, 3);
         QCOMPARE(rig->State().ListTop, 3);
@@ -600,16 +601,16 @@ private slots:
         QTest::mouseClick(debug.BpButton(), Qt::LeftButton);
         QCOMPARE(rig->TicksUntilShown(200), -1);
         rig->F3();
-        QCOMPARE(m.Run.BreakAddress, -1);
+        QCOMPARE(rig->Run().Stops.BreakAddress, -1);
 
         // A count too large for the run loop is its largest.
         debug.TraceEdit()->clear();
         rig->Select(debug.TraceGroupBox());
         rig->Type("99999999999");
         QTest::mouseClick(debug.TraceButton(), Qt::LeftButton);
-        QCOMPARE(m.Run.StepCount, 2147483647);
+        QCOMPARE(rig->Run().Stops.StepCount, 2147483647);
         rig->F3();
-        QCOMPARE(m.Run.StepCount, -1);
+        QCOMPARE(rig->Run().Stops.StepCount, -1);
     }
 
     // Any click, key, typed or pasted text, in any state: nothing breaks and

@@ -46,7 +46,7 @@ public:
         scratch_.Write("rom1.bin", QByteArray(reinterpret_cast<const char*>(images.Rom1.data()), images.Rom1.size()));
         scratch_.Write("rom.sym", QByteArray::fromStdString(SymbolFileText(images.Labels, Crc32(images.Rom0), images.Lines)));
         main_ = std::make_unique<TMainForm>(scratch_.Path());
-        debug_ = std::make_unique<TDebugForm>(main_->GetMachine(), scratch_.Path());
+        debug_ = std::make_unique<TDebugForm>(main_->GetMachine(), main_->Control(), scratch_.Path());
         main_->ShowDebugger = [this] { debug_->Show(); };
         main_->show();
         main_->RunTimer()->SetEnabled(false);
@@ -58,6 +58,7 @@ public:
         main_.reset();
     }
     Machine& M() { return main_->GetMachine(); }
+    RunControl& Run() { return main_->Control(); }
     TDebugForm& Debug() { return *debug_; }
     TDebugTools& Tools() { return *debug_->Tools(); }
     TMainForm& Main() { return *main_; }

@@ -56,7 +56,7 @@ private slots:
         QVERIFY(breakpoints.Find(1).has_value());
         QCOMPARE(rig.M().DataRam[0x10], 0x42);  // RAM kept
         QCOMPARE(rig.M().Cpu.PC, 0);
-        QVERIFY(rig.Debug().isVisible() && rig.M().Run.DebugActive);
+        QVERIFY(rig.Debug().isVisible() && rig.Run().DebugActive);
         QCOMPARE(rig.Main().Messages().Lines().back().Text, QStringLiteral("Firmware reloaded"));
         QVERIFY(rig.Main().Warnings().Current()->text().contains("after"));
         rig.Main().Warnings().Close();
@@ -70,14 +70,14 @@ private slots:
                                        rig.Main().Messages(), rig.Main().Warnings());
         reload.AddToFileMenu(rig.Main().Menu().MenuBar());
         rig.Debug().close();
-        QVERIFY(!rig.M().Run.DebugActive);
+        QVERIFY(!rig.Run().DebugActive);
         Build(rig, Moved());
         QMenu* file = rig.Main().Menu().MenuBar()->actions().at(0)->menu();
         QVERIFY(file->actions().contains(reload.ReloadAction()) && file->actions().contains(reload.WatchAction()));
         reload.ReloadAction()->trigger();
         QCOMPARE(rig.At("inner"), uint16_t{8});
         QCOMPARE(rig.M().Cpu.PC, 0);
-        QVERIFY(!rig.M().Run.DebugActive && !rig.Debug().isVisible());
+        QVERIFY(!rig.Run().DebugActive && !rig.Debug().isVisible());
     }
 
     void HalfWrittenPairIsRefusedThenTheNextChangeLoads() {

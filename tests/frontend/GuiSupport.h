@@ -97,11 +97,11 @@ inline void PowerOff(varnox::TMainForm& form) {
 // release lasts, with the processor granted nothing: keys let go of are
 // released, and a new press is taken at once.
 inline void LetHeldPressesGo(varnox::TMainForm& form) {
-    varnox::Machine& m = form.GetMachine();
-    const int32_t grant = m.Run.CyclesPerTick;
-    m.Run.CyclesPerTick = 0;
+    varnox::RunControl& run = form.Control();
+    const int32_t grant = run.CyclesPerTick;
+    run.CyclesPerTick = 0;
     for (long long tick = 0; tick < varnox::MinHoldTicks + varnox::MinReleaseTicks; ++tick) form.RunTimer()->OnTimer()(form.RunTimer());
-    m.Run.CyclesPerTick = grant;
+    run.CyclesPerTick = grant;
 }
 
 // Runs the event loop for a while. (QTest::qWait sleeps between rounds of

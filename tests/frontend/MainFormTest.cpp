@@ -336,9 +336,9 @@ private slots:
         QTest::keyClick(form.get(), Qt::Key_F3);
         QCOMPARE(shown, 1);
         QCOMPARE(form->GetMachine().HeldKeys[1], 0);
-        form->GetMachine().Run.StepCount = 3;
+        form->Control().Stops.StepCount = 3;
         QTRY_COMPARE_WITH_TIMEOUT(shown, 2, 2000);
-        QCOMPARE(form->GetMachine().Run.DebugActive, 1);
+        QCOMPARE(form->Control().DebugActive, 1);
     }
 
     void SwitchesSlideAndActOnTheMachine() {
@@ -444,7 +444,7 @@ private slots:
         scratch.Write("varnox.ini", "[Settings]\nOscFreq=0x400\nSelfTest=2\n");
         auto form = ShowForm(scratch);
         Machine& m = form->GetMachine();
-        QCOMPARE(m.Run.CyclesPerTick, 10240);
+        QCOMPARE(form->Control().CyclesPerTick, 10240);
         PowerOff(*form);
         form->RefreshTimer()->stop();
         QCOMPARE(m.Clock.SelfTestCounter, 2);
@@ -474,8 +474,7 @@ private slots:
         Scratch scratch;
         scratch.CopyKit();
         auto form = ShowForm(scratch);
-        Machine& m = form->GetMachine();
-        QCOMPARE(m.Run.CyclesPerTick, 9100);
+        QCOMPARE(form->Control().CyclesPerTick, 9100);
         QCOMPARE(form->RunTimer()->Interval(), 10u);
         int ticks = 0;
         const auto runTick = form->RunTimer()->OnTimer();
@@ -495,7 +494,7 @@ private slots:
         form->GetMachine().DataRam[0x10] = 0x5A;
         form->GetMachine().Cpu.MainRegisterFile[3] = 0x77;
         QVERIFY(form->close());
-        QCOMPARE(form->GetMachine().Run.DebugActive, 1);
+        QCOMPARE(form->Control().DebugActive, 1);
         QVERIFY(!form->RunTimer()->Enabled());
         QVERIFY(!form->RefreshTimer()->isActive());
         const QByteArray ram = scratch.Read("ram.bin");

@@ -70,11 +70,11 @@ bool Runs(TMainForm& form) {
 // down, so the delay spent is the number of run ticks run.
 double RunTicksPerTimerTick(TMainForm& form) {
     constexpr int TimerTicks = 20;
-    Machine& m = form.GetMachine();
-    m.Run.ResumeDelay = 1 << 30;
+    varnox::RunControl& run = form.Control();
+    run.ResumeDelay = 1 << 30;
     for (int tick = 0; tick < TimerTicks; ++tick) RunTimerTick(form);
-    const int runTicks = (1 << 30) - m.Run.ResumeDelay;
-    m.Run.ResumeDelay = 0;
+    const int runTicks = (1 << 30) - run.ResumeDelay;
+    run.ResumeDelay = 0;
     return static_cast<double>(runTicks) / TimerTicks;
 }
 
@@ -192,18 +192,17 @@ private slots:
     void PauseHoldsTheMachineWithoutTouchingTheDebuggersStop() {
         Scratch scratch;
         auto form = CounterForm(scratch);
-        Machine& m = form->GetMachine();
         QTRY_VERIFY(Runs(*form));
         form->Menu().Action("pause")->trigger();
         QVERIFY(!Runs(*form));
         QCOMPARE(form->windowTitle(), QStringLiteral("Varnox emulator - paused"));
         QCOMPARE(form->Menu().Action("pause")->text(), QStringLiteral("Resume"));
-        QCOMPARE(m.Run.DebugActive, 0);
-        m.Run.DebugActive = 1;  // the debugger opens while paused
+        QCOMPARE(form->Control().DebugActive, 0);
+        form->Control().DebugActive = 1;  // the debugger opens while paused
         form->Menu().Action("pause")->trigger();
-        QCOMPARE(m.Run.DebugActive, 1);
+        QCOMPARE(form->Control().DebugActive, 1);
         QVERIFY(!Runs(*form));
-        m.Run.DebugActive = 0;
+        form->Control().DebugActive = 0;
         QVERIFY(Runs(*form));
         QCOMPARE(form->windowTitle(), QStringLiteral("Varnox emulator"));
     }

@@ -10,6 +10,7 @@
 #include "core/Cpu.h"
 #include "core/Def.h"
 #include "support/AsmProgram.h"
+#include "support/FreeTick.h"
 #include "support/MachineBuilder.h"
 #include "system/RunLoop.h"
 #include "system/SaveState.h"
@@ -91,14 +92,14 @@ TEST(DecodedStep, CopiedAndAssignedMachinesRunTheirOwnWords) {
     Random random{77};
     auto original = RandomMachine(random);
     auto assigned = RandomMachine(random);
-    for (int tick = 0; tick < 5; ++tick) OnRunTimer(*assigned);  // records of other code
+    for (int tick = 0; tick < 5; ++tick) test::FreeTick(*assigned);  // records of other code
     *assigned = *original;
     auto copied = std::make_unique<Machine>(*original);
     for (int tick = 0; tick < 20; ++tick) {
         original->Cpu.Halted = copied->Cpu.Halted = assigned->Cpu.Halted = false;
-        OnRunTimer(*original);
-        OnRunTimer(*copied);
-        OnRunTimer(*assigned);
+        test::FreeTick(*original);
+        test::FreeTick(*copied);
+        test::FreeTick(*assigned);
     }
     ExpectSame(*original, *copied, -1);
     ExpectSame(*original, *assigned, -1);

@@ -11,9 +11,11 @@
 #include <variant>
 #include <vector>
 
+#include "core/Crc32.h"
 #include "support/AsmProgram.h"
 #include "support/MachineBuilder.h"
 #include "support/ScratchDir.h"
+#include "system/Files.h"
 #include "system/InputPath.h"
 #include "system/Recording.h"
 #include "system/RunPath.h"
@@ -42,9 +44,10 @@ std::unique_ptr<Machine> WatcherMachine() {
 }
 
 // The whole machine as a state holds it, with the run control beside.
-std::vector<uint8_t> Whole(const Machine& m) {
-    std::vector<uint8_t> bytes = EncodeState(m);
-    for (const int32_t v : {int32_t{m.Run.DebugActive}, m.Run.ResumeDelay, m.Run.CyclesPerTick}) {
+std::vector<uint8_t> Whole(const InputPath& path) {
+    std::vector<uint8_t> bytes = EncodeState(path.GetMachine());
+    const RunControl& run = path.Control();
+    for (const int32_t v : {int32_t{run.DebugActive}, run.ResumeDelay, run.CyclesPerTick}) {
         bytes.push_back(static_cast<uint8_t>(v));
     }
     return bytes;
@@ -171,7 +174,7 @@ TEST(Recording, RandomInputsAcrossAStateReplayToTheSameMachine) {
         const TicksRun run = RunTicks(again, recording.Ticks);
         EXPECT_EQ(run.ticks, 400);
         EXPECT_FALSE(again.IsReplaying());
-        EXPECT_EQ(Whole(*replayed), Whole(*recorded));
+        EXPECT_EQ(Whole(again), Whole(path));
     }
 }
 
@@ -195,7 +198,7 @@ TEST(Recording, FromPowerOnOverTheSameFilesOnly) {
     InputPath again(*same);
     ASSERT_EQ(again.StartReplay(recording, "r.vxr"), std::nullopt);
     RunTicks(again, recording.Ticks);
-    EXPECT_EQ(Whole(*same), Whole(*recorded));
+    EXPECT_EQ(Whole(again), Whole(path));
 
     const struct {
         const char* name;
@@ -210,13 +213,13 @@ TEST(Recording, FromPowerOnOverTheSameFilesOnly) {
     for (const auto& r : refusals) {
         auto other = fresh();
         r.change(*other);
-        const std::vector<uint8_t> before = Whole(*other);
         InputPath otherPath(*other);
+        const std::vector<uint8_t> before = Whole(otherPath);
         const auto refused = otherPath.StartReplay(recording, "r.vxr");
         ASSERT_TRUE(refused) << r.name;
         EXPECT_NE(refused->find("Cannot replay r.vxr: "), std::string::npos) << *refused;
         EXPECT_NE(refused->find(r.says), std::string::npos) << *refused;
-        EXPECT_EQ(Whole(*other), before) << r.name;
+        EXPECT_EQ(Whole(otherPath), before) << r.name;
         EXPECT_FALSE(otherPath.IsReplaying());
     }
 }
@@ -236,19 +239,19 @@ TEST(Recording, AReplayEndsAtTheSessionsOwnSettings) {
         SCOPED_TRACE(ending.name);
         auto m = WatcherMachine();
         const Settings own = m->Config;
-        const int32_t cycles = m->Run.CyclesPerTick;
-        Recording r = BeginRecording(*m, true);
+        InputPath path(*m);
+        const int32_t cycles = path.Control().CyclesPerTick;
+        Recording r = BeginRecording(*m, 0, true);
         r.OscFreq = own.OscFreq / 2;
         r.SelfTest = own.SelfTest + 3;
         r.Ticks = 20;
-        InputPath path(*m);
         path.KeepSnapshots(true);
         ASSERT_EQ(path.StartReplay(r, "r.vxr"), std::nullopt);
-        EXPECT_EQ(m->Run.CyclesPerTick, cycles / 2);
+        EXPECT_EQ(path.Control().CyclesPerTick, cycles / 2);
         RunTicks(path, 12);
         ending.end(path);
         EXPECT_FALSE(path.IsReplaying());
-        EXPECT_EQ(m->Run.CyclesPerTick, cycles);
+        EXPECT_EQ(path.Control().CyclesPerTick, cycles);
         path.StartRecording(false);
         const Recording next = path.StopRecording();
         EXPECT_EQ(next.OscFreq, own.OscFreq);
@@ -268,18 +271,18 @@ TEST(Recording, AStopInsideATickReplaysToTheSameStep) {
         path.StartRecording(false);
         const KeyHold holds[] = {{41, 1, 30}};
         RunTicks(path, 20, holds);
-        recorded->Run.StepCount = stop.stepCount;
-        recorded->Run.BreakAddress = stop.breakAddress;
+        path.Control().Stops.StepCount = stop.stepCount;
+        path.Control().Stops.BreakAddress = stop.breakAddress;
         ASSERT_TRUE(RunTicks(path, 1000, holds).stopped);
         const Recording recording = path.StopRecording();
         EXPECT_GT(recording.StopSteps, 0);
-        recorded->Run.BreakAddress = -1;
+        path.Control().Stops.BreakAddress = -1;
 
         auto replayed = WatcherMachine();
         InputPath again(*replayed);
         ASSERT_EQ(again.StartReplay(recording, "r.vxr"), std::nullopt);
         EXPECT_TRUE(RunTicks(again, recording.Ticks).stopped);
-        EXPECT_EQ(Whole(*replayed), Whole(*recorded));
+        EXPECT_EQ(Whole(again), Whole(path));
     }
 }
 
@@ -382,12 +385,12 @@ TEST(Rewind, BackThenTheSameInputsAgainEndsTheSame) {
         InputPath path(*m);
         path.KeepSnapshots(true);
         drive(path, 300);
-        const std::vector<uint8_t> before = Whole(*m);
+        const std::vector<uint8_t> before = Whole(path);
         for (int step = 0; step < back; ++step) ASSERT_TRUE(path.StepBack());
         EXPECT_EQ(path.Tick(), 300 - 10 * back);
-        EXPECT_NE(Whole(*m), before);
+        EXPECT_NE(Whole(path), before);
         drive(path, 300);
-        EXPECT_EQ(Whole(*m), before);
+        EXPECT_EQ(Whole(path), before);
     }
 }
 
@@ -420,8 +423,8 @@ TEST(Rewind, NoSnapshotWhileTheDebuggerHoldsTheMachine) {
         auto m = WatcherMachine();
         InputPath path(*m);
         path.KeepSnapshots(true);
-        m->Run.DebugActive = c.debugActive;
-        m->Run.ResumeDelay = c.resumeDelay;
+        path.Control().DebugActive = c.debugActive;
+        path.Control().ResumeDelay = c.resumeDelay;
         for (int tick = 0; tick < 50; ++tick) path.RunTick();
         EXPECT_EQ(path.Snapshots().Count(), c.snapshots) << c.debugActive << " " << c.resumeDelay;
     }
@@ -435,14 +438,83 @@ TEST(Rewind, UndoLoadStateReturnsToTheMomentBefore) {
     ASSERT_EQ(SaveStateFile(*m, dir.path() / "s.vxs"), std::nullopt);
     EXPECT_FALSE(path.UndoLoadState());
     for (int tick = 0; tick < 35; ++tick) path.RunTick();
-    const std::vector<uint8_t> before = Whole(*m);
+    const std::vector<uint8_t> before = Whole(path);
     ASSERT_TRUE(path.LoadState(dir.path() / "none.vxs"));  // a failed load keeps nothing to undo
     EXPECT_FALSE(path.CanUndoLoad());
     ASSERT_EQ(path.LoadState(dir.path() / "s.vxs"), std::nullopt);
-    EXPECT_NE(Whole(*m), before);
+    EXPECT_NE(Whole(path), before);
     EXPECT_TRUE(path.UndoLoadState());
-    EXPECT_EQ(Whole(*m), before);
+    EXPECT_EQ(Whole(path), before);
     EXPECT_FALSE(path.CanUndoLoad());
+}
+
+// ---- The path's clock --------------------------------------------------------
+
+// The path counts its run ticks by the machine's clock, and goes on where
+// it was when the machine is replaced (a state, an older state, an undo),
+// reset, or run by the debugger; a rewind goes back to its snapshot's.
+TEST(InputPath, TheTickGoesOnAcrossEveryChangeOfTheMachine) {
+    test::ScratchDir dir;
+    auto m = WatcherMachine();
+    InputPath path(*m);
+    path.KeepSnapshots(true);
+    const auto ticks = [&](int n) {
+        for (int tick = 0; tick < n; ++tick) path.RunTick();
+    };
+    ticks(20);
+    ASSERT_EQ(SaveStateFile(*m, dir.path() / "s.vxs"), std::nullopt);
+    std::vector<uint8_t> older = EncodeState(*m);
+    older.resize(older.size() - 3 * sizeof(int64_t));  // format 2 had no counts
+    older[8] = 2;
+    const std::span<const uint8_t> payload(older.begin() + 20, older.end());
+    for (size_t i = 0; i < 4; ++i) older[12 + i] = static_cast<uint8_t>(payload.size() >> (8 * i));
+    for (size_t i = 0; i < 4; ++i) older[16 + i] = static_cast<uint8_t>(Crc32(payload) >> (8 * i));
+    dir.Write("older.vxs", older);
+
+    const struct {
+        const char* what;
+        std::function<void()> change;
+        long long tick;     // the path's, after
+        int64_t machine;    // the machine's count, after
+    } steps[] = {
+        {"15 ticks", [&] { ticks(15); }, 35, 35},
+        {"a reset", [&] { path.Reset(); }, 35, 35},
+        {"a state of tick 20", [&] { ASSERT_EQ(path.LoadState(dir.path() / "s.vxs"), std::nullopt); }, 35, 20},
+        {"5 ticks", [&] { ticks(5); }, 40, 25},
+        {"the load undone", [&] { ASSERT_TRUE(path.UndoLoadState()); }, 40, 35},
+        {"a state of format 2", [&] { ASSERT_EQ(path.LoadState(dir.path() / "older.vxs"), std::nullopt); }, 40, 0},
+        {"3 ticks the debugger makes", [&] {
+             for (int tick = 0; tick < 3; ++tick) OnRunTimer(*m, path.Control());
+         }, 43, 3},
+        {"7 ticks", [&] { ticks(7); }, 50, 10},
+        {"a rewind, to the snapshot before the undo", [&] { ASSERT_TRUE(path.StepBack()); }, 40, 25},
+    };
+    EXPECT_EQ(path.Tick(), 20);
+    for (const auto& step : steps) {
+        step.change();
+        EXPECT_EQ(path.Tick(), step.tick) << step.what;
+        EXPECT_EQ(m->Clock.RunTicks, step.machine) << step.what;
+    }
+}
+
+// A replay at a grant of nothing (the oscillator setting 0 or below) ends
+// with the session's own grant back, as any replay does.
+TEST(Recording, AReplayAtNoGrantGivesTheSessionsBack) {
+    for (const int32_t osc : {0, MinOscFreq}) {
+        SCOPED_TRACE(osc);
+        auto m = WatcherMachine();
+        InputPath path(*m);
+        const int32_t cycles = path.Control().CyclesPerTick;
+        Recording r = BeginRecording(*m, 0, true);
+        r.OscFreq = osc;
+        r.Ticks = 5;
+        ASSERT_EQ(path.StartReplay(r, "r.vxr"), std::nullopt);
+        EXPECT_LE(path.Control().CyclesPerTick, 0);
+        EXPECT_EQ(RunTicks(path, 5).steps, 0);
+        EXPECT_FALSE(path.IsReplaying());
+        EXPECT_EQ(path.Control().CyclesPerTick, cycles);
+        EXPECT_GT(RunTicks(path, 1).steps, 0);
+    }
 }
 
 }  // namespace

@@ -14,105 +14,111 @@ namespace {
 
 constexpr unsigned Nop = 0x0FA;  // 4 cycles
 
-std::unique_ptr<Machine> NopMachine() {
-    auto m = test::NewMachine();
-    for (int w = 0; w < InstrRomWords; ++w) test::PutWord(*m, static_cast<uint16_t>(w), Nop);
-    StartMachine(*m);
-    return m;
-}
+// A machine of nops, started, with the run control the window starts with.
+struct NopRun {
+    std::unique_ptr<Machine> m = test::NewMachine();
+    RunControl run;
+    NopRun() {
+        for (int w = 0; w < InstrRomWords; ++w) test::PutWord(*m, static_cast<uint16_t>(w), Nop);
+        StartMachine(*m);
+        run = RunControl::Started(m->Config.OscFreq);
+    }
+    Machine* operator->() { return m.get(); }
+    Machine& operator*() { return *m; }
+};
 
 // Runs one tick and returns how many steps it made.
-long long TickSteps(Machine& m, bool* stopped = nullptr) {
+long long TickSteps(NopRun& n, bool* stopped = nullptr) {
     long long steps = 0;
-    const bool s = OnRunTimerTraced(m, [](Machine&, void* c) { ++*static_cast<long long*>(c); }, &steps);
-    if (stopped) *stopped = s;
+    const RunStopKind stop = OnRunTimer(*n, n.run, [](Machine&, void* c) { ++*static_cast<long long*>(c); }, &steps);
+    if (stopped) *stopped = stop != RunStopKind::None;
     return steps;
 }
 
 TEST(RunLoop, DefaultTickGrantsOscillatorTicksAndCarriesOvershoot) {
-    auto m = NopMachine();
-    EXPECT_EQ(m->Run.CyclesPerTick, 9100);
-    EXPECT_EQ(TickSteps(*m), 9100 / 4);
+    NopRun m;
+    EXPECT_EQ(m.run.CyclesPerTick, 9100);
+    EXPECT_EQ(TickSteps(m), 9100 / 4);
     EXPECT_EQ(m->Cpu.CycleBudget, 0);
 
-    m->Run.CyclesPerTick = 10;
+    m.run.CyclesPerTick = 10;
     m->Cpu.CycleBudget = 0;
-    EXPECT_EQ(TickSteps(*m), 3);  // 10 -> 6 -> 2 -> -2
+    EXPECT_EQ(TickSteps(m), 3);  // 10 -> 6 -> 2 -> -2
     EXPECT_EQ(m->Cpu.CycleBudget, -2);
-    EXPECT_EQ(TickSteps(*m), 2);  // 8 -> 4 -> 0
+    EXPECT_EQ(TickSteps(m), 2);  // 8 -> 4 -> 0
     EXPECT_EQ(m->Cpu.CycleBudget, 0);
 }
 
 TEST(RunLoop, StepCountStopsAfterExactlyThatManySteps) {
-    auto m = NopMachine();
-    m->Run.StepCount = 5000;  // more than one tick's worth
+    NopRun m;
+    m.run.Stops.StepCount = 5000;  // more than one tick's worth
     bool stopped = false;
     long long steps = 0;
     int ticks = 0;
     while (!stopped && ticks < 10) {
-        steps += TickSteps(*m, &stopped);
+        steps += TickSteps(m, &stopped);
         ++ticks;
     }
     EXPECT_TRUE(stopped);
     EXPECT_EQ(ticks, 3);
     EXPECT_EQ(steps, 5000);
-    EXPECT_EQ(m->Run.DebugActive, 1);
+    EXPECT_EQ(m.run.DebugActive, 1);
     EXPECT_EQ(m->Cpu.CycleBudget, 0);
     // Stopped: the next ticks execute nothing.
-    EXPECT_EQ(TickSteps(*m), 0);
+    EXPECT_EQ(TickSteps(m), 0);
 }
 
 TEST(RunLoop, BreakpointStopsBeforeTheInstructionRuns) {
-    auto m = NopMachine();
-    m->Run.BreakAddress = 0x0123;
+    NopRun m;
+    m.run.Stops.BreakAddress = 0x0123;
     bool stopped = false;
-    EXPECT_EQ(TickSteps(*m, &stopped), 0x123);
+    EXPECT_EQ(TickSteps(m, &stopped), 0x123);
     EXPECT_TRUE(stopped);
     EXPECT_EQ(m->Cpu.PC, 0x0123);
 
     // The step count is tested first within the same step.
-    auto n = NopMachine();
-    n->Run.BreakAddress = 2;
-    n->Run.StepCount = 2;
-    EXPECT_EQ(TickSteps(*n, &stopped), 2);
+    NopRun n;
+    n.run.Stops.BreakAddress = 2;
+    n.run.Stops.StepCount = 2;
+    EXPECT_EQ(TickSteps(n, &stopped), 2);
     EXPECT_TRUE(stopped);
-    EXPECT_EQ(n->Run.StepCount, 0);
+    EXPECT_EQ(n.run.Stops.StepCount, 0);
 }
 
 TEST(RunLoop, ResumeDelayHoldsTheBudgetAtZero) {
-    auto m = NopMachine();
-    m->Run.ResumeDelay = 30;
+    NopRun m;
+    m.run.ResumeDelay = 30;
     m->Cpu.CycleBudget = 500;
     for (int i = 0; i < 30; ++i) {
-        EXPECT_EQ(TickSteps(*m), 0);
+        EXPECT_EQ(TickSteps(m), 0);
         EXPECT_EQ(m->Cpu.CycleBudget, 0);
     }
-    EXPECT_EQ(TickSteps(*m), 9100 / 4);
+    EXPECT_EQ(TickSteps(m), 9100 / 4);
 }
 
 TEST(RunLoop, ClockFactorFromIe) {
-    auto m = NopMachine();
+    NopRun m;
     m->Cpu.IE = 0x80;  // half speed
-    EXPECT_EQ(TickSteps(*m), 9100 / 8 + 1);
+    EXPECT_EQ(TickSteps(m), 9100 / 8 + 1);
     m->Cpu.CycleBudget = 0;
     m->Cpu.IE = 0x84;  // slow mode: 4 x TimerPeriod ticks per cycle
     m->Lcd.TimerPeriod = 8192;
-    EXPECT_EQ(TickSteps(*m), 1);
+    EXPECT_EQ(TickSteps(m), 1);
     EXPECT_EQ(m->Cpu.CycleBudget, 9100 - 4 * 4 * 8192);
     // The debt is paid off over the following ticks.
-    EXPECT_EQ(TickSteps(*m), 0);
+    EXPECT_EQ(TickSteps(m), 0);
 }
 
 TEST(RunLoop, TimerLineTogglesAndRequestsLevelOneOnRisingEdges) {
-    auto m = NopMachine();
+    NopRun m;
     m->Lcd.LcdControl = LcdPowered;
     m->Lcd.TimerPeriod = 4;  // toggles every 8 ticks: every second nop
     m->Cpu.IE = 0x20;
-    m->Run.CyclesPerTick = 4;
+    m.run.CyclesPerTick = 4;
     std::vector<int> line;
     for (int i = 0; i < 6; ++i) {
         m->Cpu.CycleBudget = 0;
-        TickSteps(*m);
+        TickSteps(m);
         line.push_back((m->Cpu.IF >> 2) & 1);
         if (i == 0) {
             EXPECT_NE(m->Cpu.IrqPending[1], 0);
@@ -122,28 +128,28 @@ TEST(RunLoop, TimerLineTogglesAndRequestsLevelOneOnRisingEdges) {
 }
 
 TEST(RunLoop, TimerLineToggledOnlyOncePerLongStep) {
-    auto m = NopMachine();
+    NopRun m;
     m->Lcd.LcdControl = LcdPowered;
     m->Lcd.TimerPeriod = 1;  // half period 2, a nop costs 4
-    m->Run.CyclesPerTick = 4;
-    TickSteps(*m);
+    m.run.CyclesPerTick = 4;
+    TickSteps(m);
     EXPECT_EQ(m->Cpu.IF & 0x04, 0x04);
     EXPECT_EQ(m->Clock.TimerCountdown, 2);
 }
 
 TEST(RunLoop, TimerLineHeldClearWhenUnpoweredOrSlow) {
-    auto m = NopMachine();
+    NopRun m;
     m->Cpu.IE = 0x20;
     m->Lcd.LcdControl = 0;
     m->Cpu.IF = 0x04;
-    TickSteps(*m);
+    TickSteps(m);
     EXPECT_EQ(m->Cpu.IF & 0x04, 0);
     EXPECT_EQ(m->Cpu.IrqPending[1], 0);
     m->Lcd.LcdControl = LcdPowered;
     m->Cpu.IE = 0xA4;
     m->Cpu.IF = 0x04;
     m->Cpu.CycleBudget = 0;
-    TickSteps(*m);
+    TickSteps(m);
     EXPECT_EQ(m->Cpu.IF & 0x04, 0);
     EXPECT_EQ(m->Cpu.IrqPending[1], 0);
     EXPECT_EQ(m->Clock.TimerCountdown, 2 * m->Lcd.TimerPeriod);
@@ -151,12 +157,12 @@ TEST(RunLoop, TimerLineHeldClearWhenUnpoweredOrSlow) {
 
 TEST(RunLoop, NonPositiveOrHugeOscillatorSettingsNeverRunAndNeverOverflow) {
     for (int32_t osc : {0, -5, INT32_MAX, INT32_MIN}) {
-        auto m = test::NewMachine();
+        NopRun m;
         m->Config.OscFreq = osc;
-        StartMachine(*m);
-        EXPECT_EQ(m->Run.CyclesPerTick, static_cast<int32_t>(10u * static_cast<uint32_t>(osc)));
-        if (m->Run.CyclesPerTick <= 0) {
-            EXPECT_EQ(TickSteps(*m), 0) << osc;
+        m.run = RunControl::Started(osc);
+        EXPECT_EQ(m.run.CyclesPerTick, static_cast<int32_t>(10u * static_cast<uint32_t>(osc)));
+        if (m.run.CyclesPerTick <= 0) {
+            EXPECT_EQ(TickSteps(m), 0) << osc;
         }
     }
 }
@@ -170,8 +176,9 @@ TEST(RunLoop, PowerOnResetStartsTheSelfTestAndLeavesTheLcdUnpowered) {
     EXPECT_EQ(m->Clock.SelfTestCounter, 3);
     EXPECT_EQ(m->Lcd.LcdControl & LcdPowered, 0);
     EXPECT_EQ(m->Cpu.PC, 0);
-    EXPECT_EQ(m->Run.StepCount, -1);
-    EXPECT_EQ(m->Run.BreakAddress, -1);
+    const RunControl run = RunControl::Started(m->Config.OscFreq);
+    EXPECT_EQ(run.Stops.StepCount, -1);
+    EXPECT_EQ(run.Stops.BreakAddress, -1);
 }
 
 // The machine's refresh work runs after every third run tick, whatever the
@@ -180,25 +187,25 @@ TEST(RunLoop, PowerOnResetStartsTheSelfTestAndLeavesTheLcdUnpowered) {
 TEST(RunLoop, RefreshWorkFollowsEveryThirdRunTick) {
     const struct {
         const char* name;
-        void (*before)(Machine&);  // what each tick finds
+        void (*before)(RunControl&);  // what each tick finds
     } cases[] = {
-        {"running", [](Machine&) {}},
-        {"resume delay", [](Machine& m) { m.Run.ResumeDelay = 5; }},
-        {"debugger up", [](Machine& m) { m.Run.DebugActive = 1; }},
-        {"stopping", [](Machine& m) { m.Run.StepCount = 1; m.Run.DebugActive = 0; }},
+        {"running", [](RunControl&) {}},
+        {"resume delay", [](RunControl& run) { run.ResumeDelay = 5; }},
+        {"debugger up", [](RunControl& run) { run.DebugActive = 1; }},
+        {"stopping", [](RunControl& run) { run.Stops.StepCount = 1; run.DebugActive = 0; }},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
-        auto m = NopMachine();
+        NopRun m;
         m->Config.SelfTest = 2;
-        OnRunTimer(*m);  // the cadence starts again at the reset
+        OnRunTimer(*m, m.run);  // the cadence starts again at the reset
         PowerOnReset(*m);
         m->Lcd.DisplayOn = true;
         m->Lcd.DisplayRam[5] = 9;
         std::vector<int> counter;
         for (int tick = 0; tick < 7; ++tick) {
-            c.before(*m);
-            OnRunTimer(*m);
+            c.before(m.run);
+            OnRunTimer(*m, m.run);
             counter.push_back(m->Clock.SelfTestCounter);
         }
         EXPECT_EQ(counter, (std::vector<int>{2, 2, 1, 1, 1, 0, 0}));

@@ -9,6 +9,7 @@
 
 #include "core/Cpu.h"
 #include "core/Def.h"
+#include "support/FreeTick.h"
 #include "support/MachineBuilder.h"
 #include "system/RunLoop.h"
 
@@ -47,7 +48,7 @@ TEST(RunTickAllocation, TicksOverArbitraryCodeAllocateNothing) {
     for (int tick = 0; tick < 200; ++tick) {
         m->Cpu.Halted = false;
         m->Cpu.IE = 0x70;
-        OnRunTimer(*m);
+        test::FreeTick(*m);
     }
     EXPECT_EQ(allocations.load() - before, 0);
 }

@@ -15,9 +15,9 @@
 namespace varnox {
 namespace {
 
-long long TickSteps(Machine& m) {
+long long TickSteps(Machine& m, RunControl& run) {
     long long steps = 0;
-    OnRunTimerTraced(m, [](Machine&, void* c) { ++*static_cast<long long*>(c); }, &steps);
+    OnRunTimer(m, run, [](Machine&, void* c) { ++*static_cast<long long*>(c); }, &steps);
     return steps;
 }
 
@@ -49,10 +49,11 @@ TEST(RunTickBound, ZeroCostLoopsEndEveryTick) {
     for (const Case& c : cases) {
         auto m = MachineFromSource(c.source);
         StartMachine(*m);
-        m->Run.CyclesPerTick = c.cyclesPerTick;
+        RunControl run;
+        run.CyclesPerTick = c.cyclesPerTick;
         m->HeldKeys[HeldPcKeySlot] = c.heldKey;
         for (int tick = 1; tick <= 3; ++tick) {
-            EXPECT_EQ(TickSteps(*m), c.cyclesPerTick) << c.name;
+            EXPECT_EQ(TickSteps(*m, run), c.cyclesPerTick) << c.name;
             EXPECT_EQ(m->Cpu.CycleBudget, 0) << c.name;  // what was left is dropped, not hoarded
             EXPECT_EQ(m->Cpu.PC, tick * c.pcStepPerTick) << c.name;
         }
@@ -63,8 +64,9 @@ TEST(RunTickBound, ZeroCostLoopsEndEveryTick) {
 std::string RunFigures(const std::string& source, int ticks) {
     auto m = MachineFromSource(source);
     StartMachine(*m);
+    RunControl run = RunControl::Started(m->Config.OscFreq);
     long long steps = 0;
-    for (int i = 0; i < ticks; ++i) steps += TickSteps(*m);
+    for (int i = 0; i < ticks; ++i) steps += TickSteps(*m, run);
     char text[128];
     std::snprintf(text, sizeof text, "steps=%lld PC=%04X budget=%d timer=%d r64=%02X r66=%02X", steps, m->Cpu.PC,
                   m->Cpu.CycleBudget, m->Clock.TimerCountdown, m->Cpu.MainRegisterFile[64],

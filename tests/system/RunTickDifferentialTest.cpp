@@ -21,10 +21,9 @@ namespace {
 int32_t Wrap(uint32_t value) { return static_cast<int32_t>(value); }
 
 // One run tick and the refresh cadence, step by step as written down for
-// the run loop, with nothing kept between steps.
-void ReferenceTick(Machine& m) {
+// the run loop, with nothing kept between steps, and the clock's counts.
+void ReferenceTick(Machine& m, RunControl& run) {
     CpuState& cpu = m.Cpu;
-    RunControl& run = m.Run;
     RunClock& clock = m.Clock;
     if (run.ResumeDelay > 0) {
         --run.ResumeDelay;
@@ -37,7 +36,10 @@ void ReferenceTick(Machine& m) {
                 break;
             }
             const uint32_t factor = (cpu.IE & 0x84) == 0x80 ? 2u : (cpu.IE & 0x84) == 0x84 ? 4u * static_cast<uint32_t>(m.Lcd.TimerPeriod) : 1u;
-            const int32_t cost = Wrap(static_cast<uint32_t>(CpuStepPlain(m)) * factor);
+            const int32_t cycles = CpuStepPlain(m);
+            ++clock.Steps;
+            clock.Cycles += cycles;
+            const int32_t cost = Wrap(static_cast<uint32_t>(cycles) * factor);
             cpu.CycleBudget = Wrap(static_cast<uint32_t>(cpu.CycleBudget) - static_cast<uint32_t>(cost));
             const int32_t halfPeriod = 2 * m.Lcd.TimerPeriod;
             if (!(m.Lcd.LcdControl & 0x80) || (cpu.IE & 0x84) == 0x84) {
@@ -52,6 +54,7 @@ void ReferenceTick(Machine& m) {
         } while (cpu.CycleBudget > 0 && --stepsLeft > 0);
         if (cpu.CycleBudget > 0) cpu.CycleBudget = 0;
     }
+    ++clock.RunTicks;
     if (++clock.RefreshPhase == RunTicksPerRefresh) {
         clock.RefreshPhase = 0;
         LcdRefresh(m.Lcd);
@@ -66,7 +69,7 @@ using test::Random;
 
 // Random words, with most transfers kept inside InstrRom so that runs of
 // decoded words are long: jumps and calls to the lower 4096 words.
-std::unique_ptr<Machine> RandomMachine(Random& random, int32_t cyclesPerTick) {
+std::unique_ptr<Machine> RandomMachine(Random& random) {
     auto m = test::NewMachine();
     for (auto& b : m->InstrRom) b = random.Byte();
     for (int word = 0; word < InstrRomWords; ++word) {
@@ -79,7 +82,6 @@ std::unique_ptr<Machine> RandomMachine(Random& random, int32_t cyclesPerTick) {
     for (auto& b : m->DataRam) b = random.Byte();
     for (auto& b : m->Cpu.MainRegisterFile) b = random.Byte();
     StartMachine(*m);
-    m->Run.CyclesPerTick = cyclesPerTick;
     return m;
 }
 
@@ -106,29 +108,42 @@ void ExpectSame(const Machine& a, const Machine& b, int tick) {
     ASSERT_EQ(a.Lcd.FrameBuffer, b.Lcd.FrameBuffer) << "after tick " << tick;
 }
 
+// The tick without stops (runs of quiet steps at once) and the tick that
+// tests after every step (a hook that never stops armed) both against the
+// plain loop, the clock's counts included.
 TEST(RunTickDifferential, MatchesThePlainLoopOnRandomCode) {
     struct Case {
         uint32_t seed;
         int32_t cyclesPerTick;
     };
+    const BeforeStepHook goOn = [](Machine&, void*) {};
     for (const Case c : {Case{1, 9100}, Case{7, 9100}, Case{42, 301}, Case{1234, 20000}, Case{99999, 9100}, Case{5, 7}}) {
         SCOPED_TRACE(c.seed);
         Random code{c.seed};
-        auto fast = RandomMachine(code, c.cyclesPerTick);
+        auto fast = RandomMachine(code);
+        auto checked = std::make_unique<Machine>(*fast);
         auto plain = std::make_unique<Machine>(*fast);
+        RunControl fastRun, checkedRun, plainRun;
+        fastRun.CyclesPerTick = checkedRun.CyclesPerTick = plainRun.CyclesPerTick = c.cyclesPerTick;
         Random events{c.seed ^ 0xA5A5A5u};
         for (int tick = 0; tick < 150; ++tick) {
             // Random code soon leaves InstrRom or halts; bring it back.
             if (fast->Cpu.PC >= DataInstrStart || fast->Cpu.Halted || events.Next() % 3 == 0) {
                 const uint32_t what = fast->Cpu.PC >= DataInstrStart ? 0 : fast->Cpu.Halted ? 1 : events.Next() % 8;
                 Random copy = events;
+                Random again = events;
                 Disturb(*fast, events, what);
+                Disturb(*checked, again, what);
                 Disturb(*plain, copy, what);
             }
-            OnRunTimer(*fast);
-            ReferenceTick(*plain);
+            OnRunTimer(*fast, fastRun);
+            OnRunTimer(*checked, checkedRun, goOn, nullptr);
+            ReferenceTick(*plain, plainRun);
             ExpectSame(*fast, *plain, tick);
+            ExpectSame(*checked, *plain, tick);
         }
+        EXPECT_EQ(fast->Clock.RunTicks, 150);
+        EXPECT_GT(fast->Clock.Steps, 0);
     }
 }
 

@@ -74,12 +74,12 @@ std::unique_ptr<Machine> SameFirmware(const Machine& original) {
 // start.
 enum class Until { Steps, Ticks };
 void RunOn(Machine& m, Until until, int32_t count) {
-    m.Run.DebugActive = 0;
-    m.Run.StepCount = until == Until::Steps ? count : -1;
+    RunControl run = RunControl::Started(m.Config.OscFreq);
+    run.Stops.StepCount = until == Until::Steps ? count : -1;
     m.HeldKeys[HeldPcKeySlot] = 31;
     KeyScan(m);
     const int ticks = until == Until::Steps ? 2000 : count;
-    for (int tick = 1; tick <= ticks && !OnRunTimer(m); ++tick) {
+    for (int tick = 1; tick <= ticks && OnRunTimer(m, run) == RunStopKind::None; ++tick) {
     }
 }
 
@@ -149,19 +149,21 @@ TEST(SaveState, EveryLegalSettingSavesStatesThatLoad) {
         ASSERT_EQ(test::LoadSource(*straight, source), "");
         straight->Config = {c.oscFreq, c.selfTest};
         StartMachine(*straight);
-        for (int tick = 0; tick < c.before; ++tick) OnRunTimer(*straight);
+        RunControl run = RunControl::Started(c.oscFreq);
+        for (int tick = 0; tick < c.before; ++tick) OnRunTimer(*straight, run);
         if (c.oscFreq <= 0) {
             EXPECT_EQ(straight->Cpu.PC, 0);
             EXPECT_EQ(straight->Cpu.CycleBudget, 0);
         }
         const std::vector<uint8_t> saved = EncodeState(*straight);
-        for (int tick = 0; tick < 10; ++tick) OnRunTimer(*straight);
+        for (int tick = 0; tick < 10; ++tick) OnRunTimer(*straight, run);
 
         auto resumed = SameFirmware(*straight);
         resumed->Config.SelfTest = c.loadSelfTest;
         ASSERT_EQ(DecodeState(saved, *resumed), std::nullopt);
         resumed->Config.SelfTest = c.selfTest;
-        for (int tick = 0; tick < 10; ++tick) OnRunTimer(*resumed);
+        RunControl resumedRun = RunControl::Started(c.oscFreq);
+        for (int tick = 0; tick < 10; ++tick) OnRunTimer(*resumed, resumedRun);
         EXPECT_EQ(EncodeState(*resumed), EncodeState(*straight));
     }
 }
@@ -209,6 +211,8 @@ private:
             value = (random_() & 1) != 0;
         } else if (!reach.only.empty()) {
             value = static_cast<T>(reach.only[random_() % reach.only.size()]);
+        } else if constexpr (std::is_same_v<T, uint64_t>) {
+            value = (static_cast<uint64_t>(random_()) << 32) | random_();  // the clock's counts: any value
         } else {
             const int64_t low = std::max<int64_t>(reach.low, std::numeric_limits<T>::min());
             const int64_t high = std::min<int64_t>(reach.high, std::numeric_limits<T>::max());
@@ -295,19 +299,40 @@ TEST(SaveState, AChangeOfAnyFieldShowsInTheEncoding) {
     }
 }
 
-// A file of the first format, which had no refresh cadence, loads with the
-// cadence at its power-on value.
-TEST(SaveState, VersionOneFilesLoadWithTheCadenceAtItsStart) {
-    auto m = RandomMachine(11);
-    RunOn(*m, Until::Ticks, 4);
-    ASSERT_EQ(m->Clock.RefreshPhase, 1);
-    std::vector<uint8_t> old = EncodeState(*m);
-    old.resize(old.size() - sizeof(int32_t));  // the cadence was last
-    old[8] = 1;
-    auto loaded = SameFirmware(*m);
-    ASSERT_EQ(DecodeState(Resealed(old), *loaded), std::nullopt);
-    m->Clock.RefreshPhase = 0;
-    EXPECT_EQ(EncodeState(*loaded), EncodeState(*m));
+// Files of the formats before: the first had no refresh cadence, the
+// second no counts of the clock; each loads with what it lacks at 0 (the
+// cadence at its power-on value, the counts from the moment it was saved),
+// and runs on as the machine it was saved from.
+TEST(SaveState, OlderFormatsLoadWithWhatTheyLackAtZero) {
+    const struct {
+        uint32_t version;
+        size_t lacks;  // bytes at the end of the payload
+        bool cadence;  // whether it kept the cadence
+    } formats[] = {{1, sizeof(int32_t) + 3 * sizeof(int64_t), false}, {2, 3 * sizeof(int64_t), true}};
+    for (const auto& format : formats) {
+        SCOPED_TRACE(format.version);
+        auto m = RandomMachine(11);
+        RunOn(*m, Until::Ticks, 4);
+        ASSERT_EQ(m->Clock.RefreshPhase, 1);
+        ASSERT_GT(m->Clock.Steps, 0);
+        std::vector<uint8_t> old = EncodeState(*m);
+        old.resize(old.size() - format.lacks);
+        old[8] = static_cast<uint8_t>(format.version);
+        auto loaded = SameFirmware(*m);
+        loaded->Clock.Steps = 99;  // from the machine it replaces: not kept
+        ASSERT_EQ(DecodeState(Resealed(old), *loaded), std::nullopt);
+        EXPECT_EQ(loaded->Clock.RunTicks, 0);
+        EXPECT_EQ(loaded->Clock.Steps, 0);
+        EXPECT_EQ(loaded->Clock.Cycles, 0);
+        EXPECT_EQ(loaded->Clock.RefreshPhase, format.cadence ? 1 : 0);
+        m->Clock = loaded->Clock;
+        EXPECT_EQ(EncodeState(*loaded), EncodeState(*m));
+        // Counted from there on alike.
+        RunOn(*m, Until::Ticks, 6);
+        RunOn(*loaded, Until::Ticks, 6);
+        EXPECT_EQ(loaded->Clock.RunTicks, 6);
+        EXPECT_EQ(EncodeState(*loaded), EncodeState(*m));
+    }
 }
 
 TEST(SaveState, BadFilesAreRefusedAndChangeNothing) {
@@ -329,8 +354,8 @@ TEST(SaveState, BadFilesAreRefusedAndChangeNothing) {
         {"empty", [] { return std::vector<uint8_t>(); }, "not a Varnox state file"},
         {"foreign", [] { return std::vector<uint8_t>{'P', 'K', 3, 4, 0, 0, 0, 0, 0, 0}; }, "not a Varnox state file"},
         {"header cut", [&] { return std::vector<uint8_t>(good.begin(), good.begin() + 12); }, "cut short"},
-        {"other version", [&] { auto b = good; b[8] = 3; return b; }, "state format version 3; this program reads versions 1 to 2"},
-        {"version 0", [&] { auto b = good; b[8] = 0; return b; }, "state format version 0; this program reads versions 1 to 2"},
+        {"other version", [&] { auto b = good; b[8] = 4; return b; }, "state format version 4; this program reads versions 1 to 3"},
+        {"version 0", [&] { auto b = good; b[8] = 0; return b; }, "state format version 0; this program reads versions 1 to 3"},
         {"last byte lost", [&] { auto b = good; b.pop_back(); return b; }, "its header announces"},
         {"byte added", [&] { auto b = good; b.push_back(0); return b; }, "its header announces"},
         {"byte flipped", [&] { auto b = good; b[4000] ^= 0x20; return b; }, "checksum does not match"},

@@ -2,7 +2,10 @@
 // holds at the same run ticks give the same machine and the same line.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
+#include <string>
+#include <utility>
 #include <vector>
 
 #include "support/ScratchDir.h"
@@ -172,6 +175,37 @@ TEST(PageSessionMemory, NothingUnreadIsSavedOverWhatWasThere) {
             EXPECT_EQ(kit.ReadText(RamFileName), memo);
         }
     }
+}
+
+// The state line counts the steps of the scripts' run ticks only, by the
+// machine's clock, and the page's run ticks, which go on over a state
+// loaded.
+TEST(PageSessionLine, CountsTheScriptsStepsAndThePagesTicks) {
+    const KitFolder kit;
+    PageSession page(kit.path());
+    page.PowerOn();
+    const auto counts = [&page] {
+        long long steps = -1, ticks = -1;
+        const std::string line = page.StateLine();
+        std::sscanf(line.c_str() + line.find("STEPS="), "STEPS=%lld TICKS=%lld", &steps, &ticks);
+        return std::make_pair(steps, ticks);
+    };
+    page.SetSpeed(1);
+    page.SetPaused(false);
+    const long long framed = page.Frame(50, nullptr, nullptr, 0);
+    ASSERT_GT(framed, 0);
+    page.SetPaused(true);
+    EXPECT_EQ(counts(), std::make_pair(0LL, framed));
+    const int64_t before = page.GetMachine().Clock.Steps;
+    page.RunTicks(10);
+    const long long steps = page.GetMachine().Clock.Steps - before;
+    EXPECT_GT(steps, 0);
+    EXPECT_EQ(counts(), std::make_pair(steps, framed + 10));
+    kit.Write("early.vxs", page.SaveState());
+    page.RunTicks(5);
+    const long long more = page.GetMachine().Clock.Steps - before;
+    ASSERT_EQ(page.LoadState(kit.path() / "early.vxs"), std::nullopt);
+    EXPECT_EQ(counts(), std::make_pair(more, framed + 15));
 }
 
 }  // namespace

@@ -26,7 +26,7 @@ std::string CheckDebugOptions(const DebugRunOptions& options) {
     return {};
 }
 
-std::string ApplyDebugOptions(Machine& m, const DebugRunOptions& options, DebugSession& session,
+std::string ApplyDebugOptions(Machine& m, RunStops& stops, const DebugRunOptions& options, DebugSession& session,
                               const std::filesystem::path& dir) {
     if (!NeedsNames(options)) return {};
     SymbolLoad symbols = LoadSymbolsBeside(dir, m);
@@ -43,7 +43,7 @@ std::string ApplyDebugOptions(Machine& m, const DebugRunOptions& options, DebugS
         if (place.Named && place.Named->Space == SymbolSpace::Data) {
             return "bad breakpoint address: " + options.breakText + " is a data name; the program counter never goes there";
         }
-        m.Run.BreakAddress = *place.Address;
+        stops.BreakAddress = *place.Address;
     }
     for (const std::string& text : options.watchTexts) {
         const WatchRangeValue watch = ParseWatchText(text, session.Names());
@@ -53,7 +53,7 @@ std::string ApplyDebugOptions(Machine& m, const DebugRunOptions& options, DebugS
         }
         session.Watchpoints.Add(*watch.Range);
     }
-    if (!options.watchTexts.empty()) session.Arm(m);
+    if (!options.watchTexts.empty()) session.Arm(m, stops);
     return {};
 }
 

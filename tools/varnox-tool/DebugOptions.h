@@ -8,6 +8,7 @@
 
 #include "core/Def.h"
 #include "debugger/DebugSession.h"
+#include "system/RunControl.h"
 
 namespace varnox::tool {
 
@@ -23,8 +24,9 @@ struct DebugRunOptions {
 std::string CheckDebugOptions(const DebugRunOptions& options);
 
 // Resolves the names (rom.sym in dir, read once the ROMs are loaded), sets
-// the breakpoint and arms the watches. "" or the problem.
-std::string ApplyDebugOptions(Machine& m, const DebugRunOptions& options, DebugSession& session,
+// the breakpoint and arms the watches among the run's stops. "" or the
+// problem.
+std::string ApplyDebugOptions(Machine& m, RunStops& stops, const DebugRunOptions& options, DebugSession& session,
                               const std::filesystem::path& dir);
 
 }  // namespace varnox::tool

@@ -174,8 +174,15 @@ std::optional<std::string> OutputsProblem(const RunOptionValues& values) {
 
 // The signal that asked the run to end (SIGTERM, SIGINT, SIGHUP), or 0.
 volatile std::sig_atomic_t stopSignal = 0;
+// Set by such a signal or by a trace that cannot be written: the run stops
+// after the step it is in, as --steps stops one, so that a recording of it
+// replays to the same machine (RunStops::Request).
+volatile std::sig_atomic_t stopAsked = 0;
 
-void OnStopSignal(int signal) { stopSignal = signal; }
+void OnStopSignal(int signal) {
+    stopSignal = signal;
+    stopAsked = 1;
+}
 
 // A signal ends the run as a stop would, so that the memory and the
 // recording up to there are still saved.
@@ -186,30 +193,26 @@ void CatchStopSignals() {
     for (const int signal : {SIGTERM, SIGINT, SIGHUP}) sigaction(signal, &action, nullptr);
 }
 
-struct StepCounter {
-    long long steps = 0;
-    unsigned long long cycles = 0;
-    bool trace = false;
+struct TraceWatch {
+    uint64_t cyclesFrom = 0;  // the machine's clock when the run began
+    bool trace = true;
     bool traceRegs = false;
     bool outputClosed = false;  // the trace could not be written: stop
     int traceError = 0;         // why
 };
 
-void BeforeStep(Machine& m, void* context) {
-    auto* counter = static_cast<StepCounter*>(context);
-    if (counter->steps > 0 && m.Cpu.StepCycles > 0) counter->cycles += static_cast<unsigned long long>(m.Cpu.StepCycles);
-    if (counter->trace && !(counter->traceRegs ? TraceStepWithRegisters(m, counter->cycles) : TraceStep(m))) {
+// The trace, before every step, with the cycles run so far.
+void TraceBeforeStep(Machine& m, void* context) {
+    auto* watch = static_cast<TraceWatch*>(context);
+    const unsigned long long cycles = m.Clock.Cycles - watch->cyclesFrom;
+    if (watch->trace && !(watch->traceRegs ? TraceStepWithRegisters(m, cycles) : TraceStep(m))) {
         // Whoever read the trace has gone (| head): end the run as if it
         // were over, so the memory is still saved.
-        counter->traceError = errno;
-        counter->trace = false;
-        counter->outputClosed = true;
-        m.Run.StepCount = 1;
+        watch->traceError = errno;
+        watch->trace = false;
+        watch->outputClosed = true;
+        stopAsked = 1;
     }
-    // Stopped after this step as --steps stops a run, so that a recording
-    // of it replays to the same machine.
-    if (stopSignal != 0) m.Run.StepCount = 1;
-    ++counter->steps;
 }
 
 // Returns false after saying why the picture could not be written (empty
@@ -284,14 +287,15 @@ int RunCommand(const Args& args) {
         return 1;
     }
     StartMachine(m);
-    InputPath path(m);
-    std::optional<long long> replayTicks;
     if (!options.loadState.empty()) {
         if (const auto failure = LoadStateToRun(m, options.loadState)) {
             Complain(*failure);
             return 1;
         }
     }
+    // Its run ticks are counted from here, the state's moment or power-on.
+    InputPath path(m);
+    std::optional<long long> replayTicks;
     if (!options.replay.empty()) {
         // Read and checked whole before anything runs.
         Recording recording;
@@ -305,9 +309,11 @@ int RunCommand(const Args& args) {
     }
     if (!options.record.empty()) path.StartRecording(options.loadState.empty());
 
-    if (options.steps) m.Run.StepCount = static_cast<int32_t>(*options.steps);
+    RunStops& stops = path.Control().Stops;
+    stops.Request = &stopAsked;
+    if (options.steps) stops.StepCount = static_cast<int32_t>(*options.steps);
     DebugSession session;
-    if (const std::string problem = ApplyDebugOptions(m, options.debug, session, dir); !problem.empty()) {
+    if (const std::string problem = ApplyDebugOptions(m, stops, options.debug, session, dir); !problem.empty()) {
         return UsageError(RunSpec, problem);
     }
     const bool stopSought = options.steps || options.debug.breakGiven || !options.debug.watchTexts.empty();
@@ -316,9 +322,9 @@ int RunCommand(const Args& args) {
                                : stopSought  ? StopSearchTicks
                                              : DefaultTicks;
 
-    StepCounter counter;
-    counter.trace = options.trace;
-    counter.traceRegs = options.debug.traceRegs;
+    TraceWatch traceWatch;
+    traceWatch.cyclesFrom = m.Clock.Cycles;
+    traceWatch.traceRegs = options.debug.traceRegs;
     std::unique_ptr<ScreenClip> clip;
     AfterTickWatch watch;
     if (!options.gifFile.empty()) {
@@ -326,21 +332,22 @@ int RunCommand(const Args& args) {
         watch = [&clip](const Machine& ran) { clip->AfterRunTick(ran); };
     }
     Profiler profiler;
-    if (options.debug.profile) profiler.Start(m);
+    if (options.debug.profile) profiler.Start(m, stops);
     CatchStopSignals();
-    const TicksRun run = RunTicks(path, maxTicks, options.holds, BeforeStep, &counter, watch);
+    const TicksRun run =
+        RunTicks(path, maxTicks, options.holds, options.trace ? TraceBeforeStep : nullptr, &traceWatch, watch);
     const long long ticks = run.ticks;
-    profiler.Stop(m);
+    profiler.Stop(stops);
 
     if (const std::string stop = session.StopText(); !stop.empty()) Complain(stop);
     session.Disarm(m);
 
     bool failed = !loaded.Completed;  // a file was short or unreadable
-    if (counter.outputClosed && counter.traceError != EPIPE) {
+    if (traceWatch.outputClosed && traceWatch.traceError != EPIPE) {
         // Only a reader that went away ends a trace well; stderr is what
         // failed, so this goes to stdout.
         std::printf("varnox-tool run: the trace could not be written: %s; the run stopped at tick %lld\n",
-                    std::strerror(counter.traceError), ticks);
+                    std::strerror(traceWatch.traceError), ticks);
         failed = true;
     }
     if (stopSignal != 0) {
@@ -373,7 +380,7 @@ int RunCommand(const Args& args) {
         failed = failed || saved.Failed;
     }
 
-    std::printf("%s\n", StateLine(m.Cpu, counter.steps, ticks).c_str());
+    std::printf("%s\n", StateLine(m.Cpu, run.steps, ticks).c_str());
     if (options.debug.profile) {
         std::fputs(ProfileText(profiler.Report(session.Names(), &session.Lines), options.profileRows).c_str(), stdout);
     }
