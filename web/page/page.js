@@ -184,7 +184,7 @@ class Page {
     // memory under another's name.
     const kept = this.takeMemory() ?? {};
     const id = firmwareId(roms);
-    for (const [file, bytes] of Object.entries(roms)) this.machine.writeFile(file, bytes);
+    for (const [file, bytes] of Object.entries(roms)) if (bytes) this.machine.writeFile(file, bytes);
     this.machine.replaceMemoryFiles(memoryOf(this.kept, id));
     this.firmwareId = id;
     const paused = this.machine.call('paused');
@@ -367,4 +367,4 @@ async function main() {
   document.body.dataset.ready = 'yes';
 }
 
-await main();
+main();
