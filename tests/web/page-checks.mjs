@@ -172,8 +172,8 @@ export async function checkStorage(page, check) {
   await page.eval(Spoil);
   const id = await page.eval('varnox.page.firmwareId');
   await page.send('Page.reload');
-  const started = await waitFor('the page with spoilt storage to start', () => page.eval("document.body?.dataset.ready === 'yes'"), 10000)
-    .catch(() => false);
+  const started = await waitFor('the page with spoilt storage to start',
+    () => page.eval("document.body?.dataset.ready === 'yes'").catch(() => false), 20000).catch(() => false);
   const said = started ? await messagesOf(page) : '';
   check('bad storage entries are set aside with a message, and the page starts',
     started && said.includes('a/b.bin (not a file of the page)') && said.includes('ram.bin (not bytes)') &&
@@ -186,7 +186,7 @@ export async function checkStorage(page, check) {
       (await messagesOf(page)).includes('ram.bin.bak'),
     Object.keys(stored).join(', '));
   await page.send('Page.reload');
-  await waitFor('the page to start again', () => page.eval("document.body?.dataset.ready === 'yes'"));
+  await waitFor('the page to start again', () => page.eval("document.body?.dataset.ready === 'yes'").catch(() => false));
   check('what was set aside is said once', !(await messagesOf(page)).includes('cannot use'));
 }
 
@@ -208,13 +208,22 @@ export async function checkScale(page, check, size) {
     Number.isInteger(dot) && dot >= 3 && !fitsNext && place[0] === 96 * dot && place[1] === 64 * dot, JSON.stringify([dot, place]));
 }
 
+// A page opened and started; an evaluation while it navigates counts as
+// not yet.
+export async function openStarted(browser, url, width, height, early = null) {
+  const page = await browser.open(url, width, height, early);
+  await waitFor(`the page at ${width}x${height} to start`,
+    () => page.eval("document.body?.dataset.ready === 'yes'").catch(() => false));
+  return page;
+}
+
 // The face drawn while the browser's storage has not answered.
 export async function checkFaceBeforeStorage(browser, url, check) {
   const page = await browser.open(url, 1024, 768, 'indexedDB.open = () => ({});');
   const drawn = await waitFor('the face before the storage answers', () => page.eval(`(() => {
     const canvas = document.getElementById('face');
-    if (!canvas.width) return false;
+    if (typeof createVarnoxModule === 'undefined' || !canvas) return false;
     return canvas.getContext('2d').getImageData(0, 0, canvas.width, canvas.height).data.some((v) => v !== 0);
-  })()`), 10000).catch(() => false);
+  })()`).catch(() => false), 20000).catch(() => false);
   check('the face is drawn before the browser\'s storage answers', drawn);
 }

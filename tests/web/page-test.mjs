@@ -9,8 +9,8 @@ import { tmpdir } from 'node:os';
 import { join, resolve } from 'node:path';
 import { setTimeout as sleep } from 'node:timers/promises';
 import { Browser, servePage, waitFor } from './cdp.mjs';
-import { checkFaceBeforeStorage, checkFirmwareMemory, checkReaders, checkScale, checkScriptArguments, checkStorage }
-  from './page-checks.mjs';
+import { checkFaceBeforeStorage, checkFirmwareMemory, checkReaders, checkScale, checkScriptArguments, checkStorage,
+  openStarted } from './page-checks.mjs';
 
 const [pageDir, tool, kitDir] = process.argv.slice(2, 5).map((path) => resolve(path));
 const options = process.argv.slice(5);
@@ -164,8 +164,7 @@ try {
     (await live.eval('varnox.screen()')).replace(/ /g, '').replace(/0/g, '.').replace(/1/g, '#'));
 
   await checkScale(live, check, '1280x1000');
-  const wide = await browser.open(url, 1920, 1080);
-  await waitFor('the page at 1920x1080 to start', () => wide.eval("document.body?.dataset.ready === 'yes'"));
+  const wide = await openStarted(browser, url, 1920, 1080);
   await checkScale(wide, check, '1920x1080');
   if (shotsDir) {
     await live.screenshot(join(shotsDir, 'page-1280x1000-calc-24.png'), writeFileSync);
@@ -173,24 +172,21 @@ try {
     await wide.screenshot(join(shotsDir, 'page-1920x1080.png'), writeFileSync);
   }
 
-  // Malformed files, firmware switches, the storage, the face's first
-  // drawing, each on a page of its own.
+  // The face's first drawing, malformed files, firmware switches, the
+  // storage, each on a page of its own.
+  await checkFaceBeforeStorage(browser, url, check);
   writeFileSync(join(work, 'bad.vxr'), 'hello\n');
   writeFileSync(join(work, 'bad.vxs'), 'hello');
   const ownRom = readFileSync(join(work, 'rom0.bin'));
   ownRom[ownRom.length - 1] ^= 0xff;
   writeFileSync(join(work, 'own', 'rom0.bin'), ownRom);
-  const mem = await browser.open(`${url}?paused`, 1024, 768);
-  await waitFor('the page for files to start', () => mem.eval("document.body?.dataset.ready === 'yes'"));
+  const mem = await openStarted(browser, `${url}?paused`, 1024, 768);
   await checkReaders(mem, check, work, toolSays);
   await checkFirmwareMemory(mem, check, { short: join(work, 'short', 'rom0.bin'), own: join(work, 'own', 'rom0.bin') });
-  const storing = await browser.open(url, 1024, 768);
-  await waitFor('the page for storage to start', () => storing.eval("document.body?.dataset.ready === 'yes'"));
+  const storing = await openStarted(browser, url, 1024, 768);
   await checkStorage(storing, check);
-  await checkFaceBeforeStorage(browser, url, check);
   // Last: on the code before, one of these never returned.
-  const args = await browser.open(`${url}?paused`, 1024, 768);
-  await waitFor('the page for script calls to start', () => args.eval("document.body?.dataset.ready === 'yes'"));
+  const args = await openStarted(browser, `${url}?paused`, 1024, 768);
   await checkScriptArguments(args, check);
 
 } catch (error) {
