@@ -110,14 +110,14 @@ int main(int argc, char** argv) {
     std::vector<Round> results;
     std::printf("%-6s %14s %14s %16s %6s %5s\n", "round", "window x real", "window M st/s", "run path M st/s", "ratio", "same");
     for (int round = 1; round <= rounds; ++round) {
-        const long long from = form.Path().Tick();
+        const long long from = form.GetSession().Tick();
         const auto started = std::chrono::steady_clock::now();
         long long to = 0;
         std::vector<uint8_t> windowState;
         // The round ends between two run ticks, on the window's own thread.
         QEventLoop loop;
         QTimer::singleShot(static_cast<int>(seconds * 1000), &loop, [&] {
-            to = form.Path().Tick();
+            to = form.GetSession().Tick();
             windowState = varnox::EncodeState(form.GetMachine());
             loop.quit();
         });

@@ -1,5 +1,6 @@
-// The main window: components at their pixel places, the refresh of the
-// display image, input into HeldKeys, and the start and end of the machine.
+// The main window: components at their pixel places, the paint of the
+// display image, and the handlers that hand inputs, run timer ticks and the
+// start and end of the machine to the session.
 #include "frontend/Main.h"
 
 #include <QBuffer>
@@ -11,14 +12,12 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
-#include <QScopeGuard>
 #include <QStringList>
 #include <QTimer>
 
 #include <cstdio>
 #include <span>
 
-#include "core/Cpu.h"
 #include "frontend/DisplayWindow.h"
 #include "frontend/KeyFocus.h"
 #include "frontend/KeyHints.h"
@@ -34,8 +33,7 @@
 #include "system/FaceLayout.h"
 #include "system/Files.h"
 #include "system/KeyMap.h"
-#include "system/RunLoop.h"
-#include "system/RunPath.h"
+#include "system/Session.h"
 
 namespace varnox {
 namespace {
@@ -71,19 +69,21 @@ QFrame* MakeBevel(QWidget* parent, QFrame::Shape shape) {
 TMainForm::TMainForm(std::filesystem::path dir, QWidget* parent)
     : QWidget(parent),
       dir_(std::move(dir)),
-      machine_(std::make_unique<Machine>()),
       view_(this, ClientSize, QSize(DisplayColumns, DisplayRows)),
-      states_(*machine_, dir_, ChooseFile, warnings_, messages_,
+      states_(session_.GetMachine(), dir_, ChooseFile, warnings_, messages_,
               [this](const std::filesystem::path& file) {
                   recordings_.EndBeforeOutsideChange(QStringLiteral("state load"));
-                  return path_.LoadState(file);
+                  return session_.LoadState(file);
               },
               [this] { AfterStateLoaded(); }),
-      recordings_(path_, dir_, ChooseFile, warnings_, messages_, [this] {
-          if (recordingDisplay_) recordingDisplay_->Show();
-      }),
+      recordings_(session_, dir_, ChooseFile, warnings_, messages_,
+                  [this] {
+                      if (!recordingDisplay_) return;
+                      recordingDisplay_->Show();
+                      ShowPower();
+                  }),
       rewind_(
-          path_, messages_, [this](const QString& cause) { recordings_.EndBeforeOutsideChange(cause); },
+          session_, messages_, [this](const QString& cause) { recordings_.EndBeforeOutsideChange(cause); },
           [this] { AfterStateLoaded(); }) {
     setWindowTitle(Caption);
     QPalette palette = this->palette();
@@ -113,7 +113,7 @@ TMainForm::TMainForm(std::filesystem::path dir, QWidget* parent)
     // The clip's mark, in the frame right of the display.
     auto* clipMark = new TRecordMark(client);
     view_.Place(clipMark, QRect(268, 20, 27, 26));
-    screenRecorder_ = std::make_unique<TScreenRecorder>(*machine_, screenshots_, dir_, ChooseFile, warnings_, messages_, *clipMark, [this] {
+    screenRecorder_ = std::make_unique<TScreenRecorder>(session_.GetMachine(), screenshots_, dir_, ChooseFile, warnings_, messages_, *clipMark, [this] {
         if (menu_) menu_->Action("recordscreen")->setChecked(screenRecorder_->Recording());
     });
 
@@ -150,7 +150,7 @@ TMainForm::TMainForm(std::filesystem::path dir, QWidget* parent)
 
     runTimer_ = new TThreadedTimer(this);
     runTimer_->SetInterval(RunInterval);
-    runTimer_->SetOnTimer([this](QObject*) { RunTick(); });
+    runTimer_->SetOnTimer([this](QObject*) { OnRunTimer(); });
 
     menu_ = std::make_unique<TMainMenu>(
         this, TMenuTargets{.Speed = runSpeed_,
@@ -158,15 +158,15 @@ TMainForm::TMainForm(std::filesystem::path dir, QWidget* parent)
                            .States = states_,
                            .View = view_,
                            .Messages = messages_,
-                           .Reset = [this] { path_.Reset(); },
+                           .Reset = [this] { session_.Reset(); },
                            .ShowKeyMap =
                                [this] {
                                    if (!keyMap_) {
                                        keyMap_ = new TKeyMapWindow(
-                                           this, [this](int key) { return Button(key)->Face(); }, keys_,
+                                           this, [this](int key) { return Button(key)->Face(); }, session_.Keys(),
                                            [this] {
-                                               TWindowSettings::StoreKeyMap(keys_);
-                                               hints_->Show(keys_);
+                                               TWindowSettings::StoreKeyMap(session_.Keys());
+                                               hints_->Show(session_.Keys());
                                            });
                                    }
                                    keyMap_->show();
@@ -185,29 +185,25 @@ TMainForm::TMainForm(std::filesystem::path dir, QWidget* parent)
                            .RecordScreen = [this] { screenRecorder_->Toggle(); },
                            .OpenFolder = [this] { folders_.Choose(); },
                            .Folder = dir_});
-    connect(&runSpeed_, &TRunSpeed::Changed, this, [this] {
-        setWindowTitle(runSpeed_.Title(Caption));
-        messages_.SetLasting(QStringLiteral("pause"), runSpeed_.Paused() ? QStringLiteral("Paused") : QString());
-        messages_.SetLasting(QStringLiteral("speed"), runSpeed_.SpeedText());
-    });
+    connect(&runSpeed_, &TRunSpeed::Changed, this, &TMainForm::ShowSpeed);
+    ShowSpeed();
     view_.SetMenus(menu_->MenuBar(), menu_->ContextMenu());
     new TKeyFocus(this, menu_->MenuBar());
     recordingDisplay_ = std::make_unique<TRecordingDisplay>(
-        TRecordingDisplay{*recordMark_, recordings_, rewind_, path_, *menu_});
-    path_.KeepSnapshots(true);
+        TRecordingDisplay{*recordMark_, recordings_, rewind_, session_, *menu_});
     recordingDisplay_->Show();
     if (const auto position = TWindowSettings::Position()) move(*position);
     view_.Apply();
     KeyMapRead stored = TWindowSettings::StoredKeyMap();
-    keys_ = stored.Map;
-    hints_->Show(keys_);
+    session_.Keys() = stored.Map;
+    hints_->Show(session_.Keys());
     if (!stored.Warnings.empty()) {
         // One box for all; the entries it names go back to their defaults,
         // so that the next start does not say them again.
         QStringList said;
         for (const std::string& warning : stored.Warnings) said << QString::fromStdString(warning);
         warnings_.Show(said.join('\n'));
-        TWindowSettings::StoreKeyMap(keys_);
+        TWindowSettings::StoreKeyMap(session_.Keys());
     }
     FormCreate();
 }
@@ -224,8 +220,8 @@ TMainForm::~TMainForm() {
 void TMainForm::FormCreate() {
     displayBitmap_ = QImage(DisplayWidth, DisplayHeight, QImage::Format_RGB32);
     displayBitmap_.fill(Silver);
-    const LoadResult result = LoadMachine(*machine_, dir_);
-    saveGuard_ = result.Guard;
+    const LoadResult result = session_.Load();
+    session_.Path().KeepSnapshots(true);
     for (const std::string& message : result.Messages) startProblems_ << QString::fromStdString(message);
 }
 
@@ -241,11 +237,9 @@ void TMainForm::showEvent(QShowEvent* event) {
 }
 
 void TMainForm::FormShow() {
-    Machine& m = *machine_;
     DrawKeypad();
     displayBitmap_.fill(Silver);
-    path_.StartMachine();
-    lastLcdControl_ = static_cast<uint8_t>(~m.Lcd.LcdControl);
+    session_.Start();
     runTimer_->SetEnabled(true);
     refreshTimer_->start();
     displayDirty_ = true;
@@ -272,7 +266,6 @@ void TMainForm::closeEvent(QCloseEvent* event) {
 
 void TMainForm::FormClose() {
     closed_ = true;
-    path_.Control().DebugActive = 1;
     runTimer_->SetEnabled(false);
     refreshTimer_->stop();
     // A recording under way is kept, as the memory is; a failure is said
@@ -287,7 +280,7 @@ void TMainForm::FormClose() {
         view_.Remember();
     }
     if (view_.DisplayWindow()) view_.DisplayWindow()->hide();
-    SaveResult saved = SaveFiles(*machine_, dir_, saveGuard_);
+    SaveResult saved = session_.Close();
     if (unrecorded) saved.Messages.insert(saved.Messages.begin(), *unrecorded);
     warnings_.ShowAtClose(saved.Messages);
     emit Closed(!saved.Failed && !unrecorded);
@@ -296,10 +289,9 @@ void TMainForm::FormClose() {
 void TMainForm::SaveWithoutWindow() {
     if (!shown_ || closed_) return;
     closed_ = true;
-    path_.Control().DebugActive = 1;
     runTimer_->SetEnabled(false);
     if (const auto unrecorded = recordings_.StopRecordingAtClose()) std::fprintf(stderr, "varnox: %s\n", unrecorded->c_str());
-    for (const std::string& message : SaveFiles(*machine_, dir_, saveGuard_).Messages) {
+    for (const std::string& message : session_.Close().Messages) {
         std::fprintf(stderr, "varnox: %s\n", message.c_str());
     }
     std::fflush(stderr);
@@ -321,33 +313,33 @@ void TMainForm::OnRefreshTimer() {
     displayDirty_ = false;
 }
 
+// The dots that changed since the last paint, each a 2 x 2 block; all of
+// them when the controller's power or mode changed, over the white of a
+// powered display or the silver of an unpowered one.
 void TMainForm::PaintLcd() {
-    const LcdController& lcd = machine_->Lcd;
-    LcdCompose(lcd, frame_);
-    if (lcd.LcdControl != lastLcdControl_) {
+    const DisplayReader::Read read = session_.ReadDisplay();
+    const DisplayPicture& picture = read.Picture;
+    if (read.Whole) {
         displayDirty_ = true;
-        lastLcdControl_ = lcd.LcdControl;
-        const QRgb blank = lastLcdControl_ & LcdPowered ? DotOff : Silver;
-        if (lastLcdControl_ & LcdPowered) shadowFrame_.fill(0);
+        const QRgb blank = picture.Powered ? DotOff : Silver;
         displayBitmap_.fill(blank);
         lcdImage_->SetBackdrop(QColor::fromRgb(blank));
-    }
-    if (!(lastLcdControl_ & LcdPowered)) return;
-    // Band by band, column by column, upper nibble first: index order.
-    for (int i = 0; i < FrameNibbles; ++i) {
-        const uint8_t nibble = frame_[i];
-        if (nibble == shadowFrame_[i]) continue;
-        displayDirty_ = true;
-        shadowFrame_[i] = nibble;
-        const int column = FrameColumnOfNibble(i);
-        for (int y = FrameRowOfNibble(i), k = 0; k < 4; ++y, ++k) {
-            const QRgb colour = (nibble >> FrameBitOfDot(y)) & 1 ? DotOn : DotOff;
-            for (int dy = 0; dy < 2; ++dy) {
-                auto* line = reinterpret_cast<QRgb*>(displayBitmap_.scanLine(2 * y + dy));
-                line[2 * column] = colour;
-                line[2 * column + 1] = colour;
-            }
+        for (int dot = 0; dot < DisplayDots; ++dot) {
+            if (picture.Dots[static_cast<size_t>(dot)]) PaintDot(dot, DotOn);
         }
+        return;
+    }
+    for (const uint16_t dot : read.Changed) PaintDot(dot, picture.Dots[dot] ? DotOn : DotOff);
+    if (!read.Changed.empty()) displayDirty_ = true;
+}
+
+void TMainForm::PaintDot(int dot, QRgb colour) {
+    const int column = dot % DisplayColumns;
+    const int row = dot / DisplayColumns;
+    for (int dy = 0; dy < 2; ++dy) {
+        auto* line = reinterpret_cast<QRgb*>(displayBitmap_.scanLine(2 * row + dy));
+        line[2 * column] = colour;
+        line[2 * column + 1] = colour;
     }
 }
 
@@ -388,66 +380,57 @@ void TMainForm::DrawKeypad() {
 
 // ---- Run tick ------------------------------------------------------------------------
 
-// Faster speeds run more whole run ticks per timer tick, each exactly as at
-// 1x; "as many as fit" fills the time up to a little before the next timer
-// tick is due, stopping when another run tick as long as the last would
-// pass it. The event loop has its turn (painting, messages, input) in what
-// is left, and the next tick comes on time: a handler that ran past it
-// would be followed by a whole interval with no tick. A tick not handed
-// over by the timer, or handed over too late for that, runs for one
+// The session runs as many run ticks as the speed holds for one interval:
+// at Unlimited (and fast-forward) up to a little before the next timer
+// tick is due, so that the event loop has its turn (painting, messages,
+// input) in what is left and the next tick comes on time: a handler that
+// ran past it would be followed by a whole interval with no tick. A tick
+// not handed over by the timer, or handed over too late for that, has one
 // interval.
-void TMainForm::RunTick() {
-    if (runSpeed_.Paused() || rewind_.Held()) return;
-    const int ticks = runSpeed_.FastForward() ? 0 : runSpeed_.Speed();
+void TMainForm::OnRunTimer() {
+    if (rewind_.Held()) return;
     const TTimerClock& clock = runTimer_->Clock();
-    auto last = clock.Now();
-    auto until = runTimer_->NextTickDue() - EventLoopShare;
-    if (until <= last) until = last + std::chrono::milliseconds(runTimer_->Interval());
-    const bool replaying = path_.IsReplaying();
-    // Releases held back for their minimum, and a replay's keys and
-    // switches, show at once.
-    const auto showKeys = qScopeGuard([this, replaying] {
-        path_.ApplyDue();
-        // Most ticks change no key: the keys are left alone then.
-        if (machine_->HeldKeys != shownKeys_) ShowHeldKeys();
-        if (replaying && !path_.IsReplaying()) recordingDisplay_->Show();
-    });
-    for (int done = 1;; ++done) {
-        const bool stopped = path_.RunTick();
+    const auto ms = [](TTimerClock::TimePoint t) { return std::chrono::duration<double, std::milli>(t.time_since_epoch()).count(); };
+    const double interval = runTimer_->Interval();
+    const double now = ms(clock.Now());
+    double until = ms(runTimer_->NextTickDue() - EventLoopShare);
+    if (until <= now) until = now + interval;
+    const bool replaying = session_.Path().IsReplaying();
+    const TicksRun run = session_.Pace({interval, until}, [&clock, &ms] { return ms(clock.Now()); }, [this](const Machine&) {
         screenRecorder_->AfterRunTick();
         runSpeed_.CountRunTick();
-        if (stopped) {
-            HandOverToDebugger();
-            return;
-        }
-        // A machine granted no cycles makes no progress however often it runs.
-        if (path_.Control().DebugActive || path_.Control().CyclesPerTick <= 0) return;
-        if (ticks > 0) {
-            if (done >= ticks) return;
-            continue;
-        }
-        const auto now = clock.Now();
-        if (!AnotherTickFits(now, last, until)) return;
-        last = now;
-    }
+    });
+    if (run.stopped) HandOverToDebugger();
+    // Releases held back for their minimum, and a replay's keys and
+    // switches, show at once; most ticks change no key.
+    if (GetMachine().HeldKeys != shownKeys_) ShowHeldKeys();
+    if (replaying && !session_.Path().IsReplaying()) recordingDisplay_->Show();
+}
+
+void TMainForm::ShowSpeed() {
+    session_.SetSpeed(runSpeed_.FastForward() ? FramePace::Unlimited : runSpeed_.Speed());
+    session_.SetPaused(runSpeed_.Paused());
+    setWindowTitle(runSpeed_.Title(Caption));
+    messages_.SetLasting(QStringLiteral("pause"), runSpeed_.Paused() ? QStringLiteral("Paused") : QString());
+    messages_.SetLasting(QStringLiteral("speed"), runSpeed_.SpeedText());
 }
 
 // ---- Input ---------------------------------------------------------------------------
 
-// Presses and releases go through the input path, which holds each press
-// long enough for the firmware to see it, however soon the release comes.
+// Presses and releases go to the session, which holds each press long
+// enough for the firmware to see it, however soon the release comes.
 void TMainForm::ButtonMouseDown(int tag) {
-    path_.Press(HeldMouseSlot, tag);
+    session_.MouseDown(tag);
     ShowHeldKeys();
 }
 
 void TMainForm::ButtonMouseUp(int) {
-    path_.Release(HeldMouseSlot);
+    session_.MouseUp();
     ShowHeldKeys();
 }
 
 void TMainForm::ShowHeldKeys() {
-    const auto& held = machine_->HeldKeys;
+    const auto& held = GetMachine().HeldKeys;
     shownKeys_ = held;
     for (TSpeedButton* button : buttons_) {
         const bool down = held[HeldMouseSlot] == button->Tag() || held[HeldPcKeySlot] == button->Tag();
@@ -457,29 +440,27 @@ void TMainForm::ShowHeldKeys() {
 }
 
 void TMainForm::FormKeyPress(QChar character) {
-    const CharacterKey found = keys_.KeyOfCharacter(character.unicode());
-    if (found.key == 0) return;
-    path_.Press(HeldPcKeySlot, found.key, found.scan);
+    session_.KeyTyped(character.unicode());
     ShowHeldKeys();
 }
 
 void TMainForm::FormKeyDown(int virtualKey) {
     if (virtualKey == VkF3) {
         HandOverToDebugger();
-    } else if (const int key = keys_.KeyOfVirtualKey(virtualKey)) {
-        path_.Press(HeldPcKeySlot, key);
+    } else {
+        session_.KeyDown(virtualKey);
     }
     ShowHeldKeys();
 }
 
 void TMainForm::FormKeyUp() {
-    path_.Release(HeldPcKeySlot);
+    session_.KeyUp();
     ShowHeldKeys();
 }
 
 void TMainForm::HandOverToDebugger() {
     recordings_.EndBeforeOutsideChange(QStringLiteral("debugger"));
-    path_.ReleaseKeys();
+    session_.ReleaseKeys();
     ShowHeldKeys();
     if (ShowDebugger) ShowDebugger();
 }
@@ -488,7 +469,7 @@ void TMainForm::HandOverToDebugger() {
 // released here are let go now, as are those the mouse held.
 void TMainForm::focusOutEvent(QFocusEvent* event) {
     QWidget::focusOutEvent(event);
-    path_.ReleaseKeys();
+    session_.ReleaseKeys();
     ShowHeldKeys();
     rewind_.Hold(false);
     runSpeed_.SetFastForward(false);
@@ -542,12 +523,12 @@ void TMainForm::contextMenuEvent(QContextMenuEvent* event) {
 
 void TMainForm::SwitchMouseDown(TShape* sender) {
     // A replay moves the switches as they were moved when it was recorded.
-    if (!path_.TakesUserInput()) return;
+    if (!session_.TakesUserInput()) return;
     if (sender == printSwitch_) {
-        path_.SetPrintSwitch(sender->Tag() <= 0);
+        session_.SetPrintSwitch(sender->Tag() <= 0);
     } else if (sender == powerSwitch_) {
-        path_.Reset();
-        runTimer_->SetEnabled(sender->Tag() > 0);
+        session_.SetPower(sender->Tag() > 0);
+        runTimer_->SetEnabled(session_.PoweredOn());
     } else {
         return;
     }
@@ -570,17 +551,18 @@ void TMainForm::SlideSwitch(TShape* shape, QFrame* bevel) {
 // has them, and a calculator switched off is switched on without a reset.
 void TMainForm::AfterStateLoaded() {
     ShowHeldKeys();
+    session_.SwitchOn();
     recordingDisplay_->Show();
-    if (powerSwitch_->Tag() > 0) {
-        SlideSwitch(powerSwitch_, powerBevel_);
-        runTimer_->SetEnabled(true);
-    }
-    lastLcdControl_ = static_cast<uint8_t>(~machine_->Lcd.LcdControl);  // paint it all
+    ShowPower();
     PaintLcd();
     lcdImage_->setPixmap(QPixmap::fromImage(displayBitmap_));
     displayDirty_ = false;
 }
 
-
+void TMainForm::ShowPower() {
+    if (!session_.PoweredOn() || powerSwitch_->Tag() <= 0) return;
+    SlideSwitch(powerSwitch_, powerBevel_);
+    runTimer_->SetEnabled(true);
+}
 
 }  // namespace varnox

@@ -1,6 +1,8 @@
 // The main window: the calculator's display at double size above its 50
-// keys and two slide switches. It owns the machine, loads it when created,
-// starts it when shown and saves it when closed.
+// keys and two slide switches, over the session that holds the machine. It
+// loads the session when created, starts it when shown and ends it when
+// closed; its handlers hand every input and every run timer tick over to
+// the session.
 #pragma once
 
 #include <QImage>
@@ -29,10 +31,7 @@
 #include "frontend/StateSlots.h"
 #include "frontend/ViewSize.h"
 #include "frontend/WarningQueue.h"
-#include "peripherals/Lcd.h"
-#include "system/Files.h"
-#include "system/InputPath.h"
-#include "system/KeyMap.h"
+#include "system/Session.h"
 
 class QFrame;
 class QLabel;
@@ -64,13 +63,12 @@ public:
     explicit TMainForm(std::filesystem::path dir = std::filesystem::current_path(), QWidget* parent = nullptr);
     ~TMainForm() override;
 
-    Machine& GetMachine() { return *machine_; }
+    Machine& GetMachine() { return session_.GetMachine(); }
+    // Where every input reaches the machine and every run tick runs it.
+    Session& GetSession() { return session_; }
     // How its run ticks are held, paused, granted and stopped: the
     // debugger's hand on the run.
-    RunControl& Control() { return path_.Control(); }
-    // Where every input reaches the machine and every run tick runs it;
-    // read-only, for the run tick count.
-    const InputPath& Path() const { return path_; }
+    RunControl& Control() { return session_.Control(); }
     const QImage& DisplayBitmap() const { return displayBitmap_; }
     TSpeedButton* Button(int tag) const { return buttons_.at(tag - 1); }
     TKeyHints& Hints() const { return *hints_; }
@@ -133,7 +131,11 @@ private:
     void FormCreate();
     void FormShow();
     void FormClose();
-    void RunTick();
+    // One tick of RunTimer: the session runs what it holds.
+    void OnRunTimer();
+    // The session paces as the speed and pause the user chose.
+    void ShowSpeed();
+    void PaintDot(int dot, QRgb colour);
     // The debugger takes the machine over: no key stays held under it, and
     // a recording or replay ends, since the debugger's changes are no input.
     void HandOverToDebugger();
@@ -141,18 +143,16 @@ private:
     // and the print switch stands where the machine has it.
     void ShowHeldKeys();
     void AfterStateLoaded();
+    // The power switch and the run timer follow a session switched on by
+    // what it ran (a state, a replay).
+    void ShowPower();
     void SlideSwitch(TShape* shape, QFrame* bevel);
     // What was missing or wrong in the folder at start, in one box.
     void ShowStartProblems();
 
     std::filesystem::path dir_;
-    std::unique_ptr<Machine> machine_;
-    InputPath path_{*machine_, static_cast<int32_t>(RunInterval)};
-    SaveGuard saveGuard_;  // what loading read in full, for the save at close
+    Session session_{dir_, static_cast<int32_t>(RunInterval)};
     QImage displayBitmap_;
-    std::array<uint8_t, FrameNibbles> frame_{};        // the picture the controller shows now
-    std::array<uint8_t, FrameNibbles> shadowFrame_{};  // the picture last painted
-    uint8_t lastLcdControl_ = 0;
     decltype(Machine::HeldKeys) shownKeys_{};  // what the keys on screen show
     bool displayDirty_ = false;
     bool shown_ = false;
@@ -161,15 +161,13 @@ private:
 
     TWarningQueue warnings_{this};
     TScreenMessages messages_{this};
-    KeyMap keys_;  // which calculator key each PC key holds, as the user set it
     TViewSize view_;
     TRunSpeed runSpeed_{RunInterval};
     TScreenshots screenshots_{displayBitmap_, dir_, ChooseFile, warnings_, messages_};
     TStateSlots states_;
     TRecordings recordings_;
     TRewind rewind_;
-    TFolderSwitch folders_{dir_, ChooseFile, warnings_, [this] { return SaveFiles(*machine_, dir_, saveGuard_); },
-                           [this] { close(); }};
+    TFolderSwitch folders_{dir_, ChooseFile, warnings_, [this] { return session_.SaveMemory(); }, [this] { close(); }};
 
     QFrame* bevel1_ = nullptr;
     QFrame* bevel2_ = nullptr;

@@ -7,7 +7,7 @@
 #include "frontend/MainMenu.h"
 #include "frontend/Recordings.h"
 #include "frontend/Rewind.h"
-#include "system/InputPath.h"
+#include "system/Session.h"
 
 namespace varnox {
 
@@ -89,7 +89,7 @@ void TRecordingDisplay::Show() const {
     Menu.Action("replay")->setEnabled(idle);
     Menu.Action("stoprecord")->setEnabled(Recordings.Recording());
     Menu.Action("stopreplay")->setEnabled(Recordings.Replaying());
-    Menu.Action("undoload")->setEnabled(Path.CanUndoLoad());
+    Menu.Action("undoload")->setEnabled(Calculator.Path().CanUndoLoad());
 }
 
 }  // namespace varnox

@@ -7,7 +7,7 @@
 
 namespace varnox {
 
-class InputPath;
+class Session;
 class TMainMenu;
 class TRecordings;
 class TRewind;
@@ -34,7 +34,7 @@ struct TRecordingDisplay {
     TRecordMark& Mark;
     const TRecordings& Recordings;
     const TRewind& Rewind;
-    const InputPath& Path;
+    const Session& Calculator;
     TMainMenu& Menu;
 
     void Show() const;

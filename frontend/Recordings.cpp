@@ -2,8 +2,8 @@
 
 #include "frontend/ScreenMessages.h"
 #include "frontend/WarningQueue.h"
-#include "system/InputPath.h"
 #include "system/Recording.h"
+#include "system/Session.h"
 
 namespace varnox {
 
@@ -13,17 +13,17 @@ const QString ProgressId = QStringLiteral("replay");
 
 }  // namespace
 
-TRecordings::TRecordings(InputPath& path, std::filesystem::path dir, const TChooseFile& chooseFile,
+TRecordings::TRecordings(Session& session, std::filesystem::path dir, const TChooseFile& chooseFile,
                          TWarningQueue& warnings, TScreenMessages& messages, std::function<void()> changed)
-    : path_(path),
+    : session_(session),
       dir_(std::move(dir)),
       chooseFile_(chooseFile),
       warnings_(warnings),
       messages_(messages),
       changed_(std::move(changed)) {}
 
-bool TRecordings::Recording() const { return path_.IsRecording(); }
-bool TRecordings::Replaying() const { return path_.IsReplaying(); }
+bool TRecordings::Recording() const { return session_.Path().IsRecording(); }
+bool TRecordings::Replaying() const { return session_.Path().IsReplaying(); }
 
 TFileRequest TRecordings::Request(bool save) const {
     return {.Save = save,
@@ -49,20 +49,20 @@ void TRecordings::StartRecordingTo(const std::filesystem::path& file, bool fromP
     if (Recording() || Replaying()) return;
     // The file is written now, empty of inputs, so that a target that
     // cannot be written is said before anything is recorded into it.
-    if (const auto failure = Write(BeginRecording(path_.GetMachine(), path_.Control().ResumeDelay, false), file)) {
+    if (const auto failure = Write(BeginRecording(session_.GetMachine(), session_.Control().ResumeDelay, false), file)) {
         warnings_.Show(QString::fromStdString(*failure));
         return;
     }
     // The reset goes before the start: the recording holds the machine as
     // the reset left it.
-    if (fromPowerOn) path_.Reset();
+    if (fromPowerOn) session_.Reset();
     file_ = file;
-    path_.StartRecording(false);
+    session_.Path().StartRecording(false);
     changed_();
 }
 
 QString TRecordings::Save() {
-    const varnox::Recording recording = path_.StopRecording();
+    const varnox::Recording recording = session_.Path().StopRecording();
     // A file that cannot be written now is said, and another may be chosen:
     // the recording is not thrown away with it.
     std::filesystem::path file = file_;
@@ -86,7 +86,7 @@ void TRecordings::StopRecording() {
 
 std::optional<std::string> TRecordings::StopRecordingAtClose() {
     if (!Recording()) return std::nullopt;
-    return Write(path_.StopRecording(), file_);
+    return Write(session_.Path().StopRecording(), file_);
 }
 
 void TRecordings::Replay() {
@@ -97,10 +97,7 @@ void TRecordings::Replay() {
 
 void TRecordings::ReplayFrom(const std::filesystem::path& file) {
     if (Recording() || Replaying()) return;
-    varnox::Recording recording;
-    auto failure = LoadRecordingFile(file, recording);
-    if (!failure) failure = path_.StartReplay(recording, file);
-    if (failure) {
+    if (const auto failure = session_.Replay(file)) {
         warnings_.Show(QString::fromStdString(*failure));
         return;
     }
@@ -109,7 +106,7 @@ void TRecordings::ReplayFrom(const std::filesystem::path& file) {
 
 void TRecordings::StopReplay() {
     if (!Replaying()) return;
-    path_.FinishReplay();
+    session_.Path().FinishReplay();
     changed_();
 }
 
@@ -123,9 +120,10 @@ void TRecordings::EndBeforeOutsideChange(const QString& cause) {
 }
 
 void TRecordings::ShowProgress() {
+    const InputPath& path = session_.Path();
     const QString progress = Replaying() ? QStringLiteral("PLAY %1 / %2 s")
-                                               .arg(EmulatedSeconds(path_.ReplayTicks() - path_.ReplayTicksLeft()),
-                                                    EmulatedSeconds(path_.ReplayTicks()))
+                                               .arg(EmulatedSeconds(path.ReplayTicks() - path.ReplayTicksLeft()),
+                                                    EmulatedSeconds(path.ReplayTicks()))
                                          : QString();
     messages_.SetLasting(ProgressId, progress);
 }

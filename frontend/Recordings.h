@@ -1,5 +1,5 @@
 // Recording the machine's inputs in the window and replaying a recording:
-// the files, the dialogs and the warnings around the input path's own
+// the files, the dialogs and the warnings around the session's own
 // recording and replay.
 #pragma once
 
@@ -12,8 +12,8 @@
 
 namespace varnox {
 
-class InputPath;
 struct Recording;
+class Session;
 class TScreenMessages;
 class TWarningQueue;
 
@@ -21,7 +21,7 @@ class TRecordings {
 public:
     // `changed`: the window shows what is being done now. Recordings
     // saved or stopped, and a replay's progress, are said in `messages`.
-    TRecordings(InputPath& path, std::filesystem::path dir, const TChooseFile& chooseFile, TWarningQueue& warnings,
+    TRecordings(Session& session, std::filesystem::path dir, const TChooseFile& chooseFile, TWarningQueue& warnings,
                 TScreenMessages& messages, std::function<void()> changed);
 
     // Asks for the file, then records from the machine as it stands, or
@@ -56,7 +56,7 @@ private:
     // Writes the recording; the name of its file, or empty when it failed.
     QString Save();
 
-    InputPath& path_;
+    Session& session_;
     std::filesystem::path dir_;
     const TChooseFile& chooseFile_;
     TWarningQueue& warnings_;

@@ -1,13 +1,13 @@
 #include "frontend/Rewind.h"
 
 #include "frontend/ScreenMessages.h"
-#include "system/InputPath.h"
+#include "system/Session.h"
 
 namespace varnox {
 
-TRewind::TRewind(InputPath& path, TScreenMessages& messages, std::function<void(const QString& cause)> before,
+TRewind::TRewind(Session& session, TScreenMessages& messages, std::function<void(const QString& cause)> before,
                  std::function<void()> after)
-    : path_(path), messages_(messages), before_(std::move(before)), after_(std::move(after)) {}
+    : session_(session), messages_(messages), before_(std::move(before)), after_(std::move(after)) {}
 
 void TRewind::Hold(bool held) {
     if (held == held_) return;
@@ -22,15 +22,15 @@ void TRewind::OnRefresh() {
 
 bool TRewind::StepBack() {
     before_(QStringLiteral("rewind"));
-    if (!path_.StepBack()) return false;
+    if (!session_.Path().StepBack()) return false;
     after_();
     return true;
 }
 
 void TRewind::UndoLoad() {
-    if (!path_.CanUndoLoad()) return;
+    if (!session_.Path().CanUndoLoad()) return;
     before_(QStringLiteral("state load"));
-    path_.UndoLoadState();
+    session_.Path().UndoLoadState();
     after_();
     messages_.Say(QStringLiteral("Load undone"));
 }

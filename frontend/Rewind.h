@@ -1,5 +1,5 @@
 // Going back in time: while the rewind key is held the machine steps back
-// through the input path's snapshots, a tenth of a second at each refresh
+// through the session's snapshots, a tenth of a second at each refresh
 // of the display, and runs on from there once the key is let go; and the
 // state loaded last can be undone.
 #pragma once
@@ -10,7 +10,7 @@
 
 namespace varnox {
 
-class InputPath;
+class Session;
 class TScreenMessages;
 
 class TRewind {
@@ -18,7 +18,7 @@ public:
     // `before` ends what the change would spoil (a recording), told what
     // the change is; `after` brings the window up to the machine it now
     // shows. An undone load is said in `messages`.
-    TRewind(InputPath& path, TScreenMessages& messages, std::function<void(const QString& cause)> before,
+    TRewind(Session& session, TScreenMessages& messages, std::function<void(const QString& cause)> before,
             std::function<void()> after);
 
     void Hold(bool held);
@@ -30,7 +30,7 @@ public:
     void UndoLoad();
 
 private:
-    InputPath& path_;
+    Session& session_;
     TScreenMessages& messages_;
     std::function<void(const QString&)> before_;
     std::function<void()> after_;

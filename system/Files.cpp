@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <set>
@@ -26,6 +27,7 @@
 
 #include "core/Printable.h"
 #include "system/AtomicReplace.h"
+#include "system/DefaultKit.h"
 
 namespace varnox {
 
@@ -139,47 +141,71 @@ std::optional<int32_t> ParseInteger(std::string_view text) {
     return value;
 }
 
+// Hands the settings text's lines, from the first, to `line` until it
+// returns true: a file's read anew, or a text in memory.
+using LineVisitor = std::function<bool(std::string_view line)>;
+using IniLines = std::function<void(const LineVisitor& line)>;
+
+IniLines LinesOfFile(const OpenedFile& file) {
+    return [&file](const LineVisitor& line) {
+        if (file.fd < 0 || ::lseek(file.fd, 0, SEEK_SET) != 0) return;
+        const int fd = ::dup(file.fd);
+        if (fd < 0) return;
+        const std::unique_ptr<FILE, int (*)(FILE*)> in(::fdopen(fd, "r"), &std::fclose);
+        if (!in) {
+            ::close(fd);
+            return;
+        }
+        char* buffer = nullptr;
+        size_t capacity = 0;
+        for (ssize_t length; (length = ::getline(&buffer, &capacity, in.get())) >= 0;) {
+            if (line(std::string_view(buffer, static_cast<size_t>(length)))) break;
+        }
+        std::free(buffer);
+    };
+}
+
+IniLines LinesOfText(std::string_view text) {
+    return [text](const LineVisitor& line) {
+        for (std::string_view rest = text; !rest.empty();) {
+            const size_t end = rest.find('\n');
+            const size_t length = end == std::string_view::npos ? rest.size() : end + 1;
+            if (line(rest.substr(0, length))) return;
+            rest.remove_prefix(length);
+        }
+    };
+}
+
 // The value of the first matching key in the first matching section, as ini
 // readers look them up.
-std::optional<std::string> FindIniValue(const OpenedFile& file, std::string_view section, std::string_view key) {
-    if (file.fd < 0 || ::lseek(file.fd, 0, SEEK_SET) != 0) return std::nullopt;
-    const int fd = ::dup(file.fd);
-    if (fd < 0) return std::nullopt;
-    const std::unique_ptr<FILE, int (*)(FILE*)> in(::fdopen(fd, "r"), &std::fclose);
-    if (!in) {
-        ::close(fd);
-        return std::nullopt;
-    }
+std::optional<std::string> FindIniValue(const IniLines& lines, std::string_view section, std::string_view key) {
     bool inSection = false;
     bool firstLine = true;
-    char* buffer = nullptr;
-    size_t capacity = 0;
     std::optional<std::string> found;
-    for (ssize_t length; !found && (length = ::getline(&buffer, &capacity, in.get())) >= 0;) {
-        std::string_view text(buffer, static_cast<size_t>(length));
+    lines([&](std::string_view text) {
         if (firstLine && text.starts_with("\xEF\xBB\xBF")) text.remove_prefix(3);  // UTF-8 byte order mark
         firstLine = false;
         text = Trim(text);
-        if (text.empty() || text.front() == ';' || text.front() == '#') continue;
+        if (text.empty() || text.front() == ';' || text.front() == '#') return false;
         if (text.front() == '[') {
             const size_t close = text.find(']');
             inSection = close != std::string_view::npos && EqualsIgnoringCase(Trim(text.substr(1, close - 1)), section);
-            continue;
+            return false;
         }
-        if (!inSection) continue;
+        if (!inSection) return false;
         const size_t equals = text.find('=');
-        if (equals == std::string_view::npos) continue;
+        if (equals == std::string_view::npos) return false;
         if (EqualsIgnoringCase(Trim(text.substr(0, equals)), key)) found = std::string(Trim(text.substr(equals + 1)));
-    }
-    std::free(buffer);
+        return found.has_value();
+    });
     return found;
 }
 
 // A setting's value, or the default with a warning when the value is not an
 // integer or outside [low, high].
-int32_t ReadIniInteger(const OpenedFile& file, const char* key, int32_t fallback, int32_t low, int32_t high,
+int32_t ReadIniInteger(const IniLines& lines, const char* key, int32_t fallback, int32_t low, int32_t high,
                        std::vector<std::string>& warnings) {
-    const std::optional<std::string> text = FindIniValue(file, SettingsSection, key);
+    const std::optional<std::string> text = FindIniValue(lines, SettingsSection, key);
     if (!text) return fallback;
     const std::optional<int32_t> value = ParseInteger(*text);
     if (value && *value >= low && *value <= high) return *value;
@@ -191,6 +217,14 @@ int32_t ReadIniInteger(const OpenedFile& file, const char* key, int32_t fallback
     }
     warnings.push_back(warning + "; the default " + std::to_string(fallback) + " is used");
     return fallback;
+}
+
+std::vector<std::string> ReadSettings(Settings& settings, const IniLines& lines) {
+    std::vector<std::string> warnings;
+    const Settings defaults{};
+    settings.OscFreq = ReadIniInteger(lines, OscFreqKey, defaults.OscFreq, MinOscFreq, MaxOscFreq, warnings);
+    settings.SelfTest = ReadIniInteger(lines, SelfTestKey, defaults.SelfTest, INT32_MIN, INT32_MAX, warnings);
+    return warnings;
 }
 
 // ---- Loading ---------------------------------------------------------------
@@ -221,30 +255,71 @@ struct ReadOutcome {
 // "1 byte", "2 bytes".
 std::string ByteCount(uint64_t count) { return std::to_string(count) + (count == 1 ? " byte" : " bytes"); }
 
+// What reading `got` bytes of a file of `size` bytes into a region of
+// `want` came to; `error` stopped the reading.
+ReadOutcome JudgeRead(const char* name, size_t got, int error, uint64_t size, size_t want) {
+    ReadOutcome outcome;
+    const std::string expected = ", expected " + std::to_string(want);
+    if (error) {
+        outcome.kind = FileOutcome::Unreadable;
+        outcome.failure = std::string(name) + ": " + std::strerror(error) + " after " + ByteCount(got) + expected;
+    } else if (got < want) {
+        outcome.kind = FileOutcome::Short;
+        outcome.failure = std::string(name) + ": " + ByteCount(got) + expected;
+    } else if (size > want) {
+        outcome.kind = FileOutcome::Long;
+        outcome.warning = std::string(name) + ": " + ByteCount(size) + expected + "; only the first " + ByteCount(want) +
+                          " were used";
+    }
+    return outcome;
+}
+
 // Reads up to region.size() bytes; what was read before a failure stays in
 // the region, a partial instruction word included.
 ReadOutcome ReadImage(const OpenedFile& file, const char* name, std::span<uint8_t> region) {
-    ReadOutcome outcome;
-    const std::string expected = ", expected " + std::to_string(region.size());
     if (file.fd < 0) {
+        ReadOutcome outcome;
         outcome.kind = FileOutcome::Unreadable;
         outcome.failure = std::string(name) + ": cannot be opened (" + std::strerror(file.error) + ")";
         return outcome;
     }
     int error = 0;
     const size_t got = ReadUpTo(file.fd, region, error);
-    if (error) {
-        outcome.kind = FileOutcome::Unreadable;
-        outcome.failure = std::string(name) + ": " + std::strerror(error) + " after " + ByteCount(got) + expected;
-    } else if (got < region.size()) {
-        outcome.kind = FileOutcome::Short;
-        outcome.failure = std::string(name) + ": " + ByteCount(got) + expected;
-    } else if (file.status.st_size > static_cast<off_t>(region.size())) {
-        outcome.kind = FileOutcome::Long;
-        outcome.warning = std::string(name) + ": " + ByteCount(static_cast<uint64_t>(file.status.st_size)) + expected +
-                          "; only the first " + ByteCount(region.size()) + " were used";
-    }
-    return outcome;
+    return JudgeRead(name, got, error, static_cast<uint64_t>(file.status.st_size), region.size());
+}
+
+// One image as its source holds it: read into its region, or why not.
+struct ImageRead {
+    Presence presence = Presence::Missing;
+    ReadOutcome outcome;  // when Regular
+    std::optional<FileStamp> stamp;  // of a file read in full
+};
+
+using ImageSource = std::function<ImageRead(const char* name, std::span<uint8_t> region)>;
+
+ImageSource FolderImages(const fs::path& dir) {
+    return [dir](const char* name, std::span<uint8_t> region) {
+        const OpenedFile opened(dir / name);
+        ImageRead read{opened.presence, {}, std::nullopt};
+        if (opened.presence != Presence::Regular) return read;
+        read.outcome = ReadImage(opened, name, region);
+        if (read.outcome.kind == FileOutcome::InFull) read.stamp = StampOf(opened.status);
+        return read;
+    };
+}
+
+ImageSource KitImages(std::span<const KitFile> kit) {
+    return [kit](const char* name, std::span<uint8_t> region) {
+        ImageRead read;
+        for (const KitFile& file : kit) {
+            if (file.Name != name) continue;
+            const size_t got = std::min(file.Bytes.size(), region.size());
+            std::copy_n(file.Bytes.begin(), got, region.begin());
+            read.presence = Presence::Regular;
+            read.outcome = JudgeRead(name, got, 0, file.Bytes.size(), region.size());
+        }
+        return read;
+    };
 }
 
 std::string NotAFile(const char* name, Presence presence) {
@@ -351,15 +426,13 @@ bool LoadResult::Lacks(std::string_view name) const {
 }
 
 std::vector<std::string> LoadSettings(Settings& settings, const fs::path& dir) {
-    std::vector<std::string> warnings;
     const OpenedFile file(dir / SettingsFileName);
-    const Settings defaults{};
-    settings.OscFreq = ReadIniInteger(file, OscFreqKey, defaults.OscFreq, MinOscFreq, MaxOscFreq, warnings);
-    settings.SelfTest = ReadIniInteger(file, SelfTestKey, defaults.SelfTest, INT32_MIN, INT32_MAX, warnings);
-    return warnings;
+    return ReadSettings(settings, LinesOfFile(file));
 }
 
-LoadResult LoadFiles(Machine& m, const fs::path& dir, const FileChoice& choice) {
+namespace {
+
+LoadResult LoadImages(Machine& m, const FileChoice& choice, const ImageSource& source) {
     LoadResult result;
     const std::span<uint8_t> charset(m.Lcd.CharGenerator.data(), CharsetFileBytes);
     const ImageFile files[] = {
@@ -370,20 +443,16 @@ LoadResult LoadFiles(Machine& m, const fs::path& dir, const FileChoice& choice) 
         {RegisterFileName, m.Cpu.MainRegisterFile, WhenMissing::Keep, false, &result.Guard.Register, choice.Registers},
     };
     for (const ImageFile& file : files) {
-        if (file.atStart && file.chosen) RemoveStaleTemporaries(dir / file.name);
-    }
-    for (const ImageFile& file : files) {
         if (!file.chosen) continue;
-        const OpenedFile opened(dir / file.name);
-        ReadOutcome outcome;
-        if (opened.presence == Presence::Regular) {
-            outcome = ReadImage(opened, file.name, file.region);
-            if (outcome.kind == FileOutcome::InFull && file.atStart) file.atStart->ReadInFull = StampOf(opened.status);
+        const ImageRead read = source(file.name, file.region);
+        ReadOutcome outcome = read.outcome;
+        if (read.presence == Presence::Regular) {
+            if (file.atStart) file.atStart->ReadInFull = read.stamp;
         } else {
             outcome.kind = FileOutcome::Missing;
-            if (file.atStart) file.atStart->Absent = opened.presence == Presence::Missing;
-            if (opened.presence != Presence::Missing) {
-                result.Messages.push_back(NotAFile(file.name, opened.presence));
+            if (file.atStart) file.atStart->Absent = read.presence == Presence::Missing;
+            if (read.presence != Presence::Missing) {
+                result.Messages.push_back(NotAFile(file.name, read.presence));
             } else if (file.whenMissing == WhenMissing::Report) {
                 result.Messages.push_back(std::string(LoadFailedText) + file.name);
             }
@@ -407,12 +476,37 @@ LoadResult LoadFiles(Machine& m, const fs::path& dir, const FileChoice& choice) 
     return result;
 }
 
-LoadResult LoadMachine(Machine& m, const fs::path& dir) {
-    std::vector<std::string> warnings = LoadSettings(m.Config, dir);
-    LoadResult result = LoadFiles(m, dir);
+// Settings first, then the images, then the LCD reset, which an
+// input/output error while loading skips.
+LoadResult StartFrom(Machine& m, const IniLines& settings, const std::function<LoadResult()>& images) {
+    std::vector<std::string> warnings = ReadSettings(m.Config, settings);
+    LoadResult result = images();
     result.Messages.insert(result.Messages.begin(), warnings.begin(), warnings.end());
     if (result.Completed) LcdReset(m.Lcd);
     return result;
+}
+
+}  // namespace
+
+LoadResult LoadFiles(Machine& m, const fs::path& dir, const FileChoice& choice) {
+    for (const char* name : {RamFileName, RegisterFileName}) {
+        const bool chosen = name == RamFileName ? choice.Ram : choice.Registers;
+        if (chosen) RemoveStaleTemporaries(dir / name);
+    }
+    return LoadImages(m, choice, FolderImages(dir));
+}
+
+LoadResult LoadMachine(Machine& m, const fs::path& dir) {
+    const OpenedFile settings(dir / SettingsFileName);
+    return StartFrom(m, LinesOfFile(settings), [&] { return LoadFiles(m, dir); });
+}
+
+LoadResult LoadKitMachine(Machine& m, std::span<const KitFile> kit) {
+    std::string_view settings;
+    for (const KitFile& file : kit) {
+        if (file.Name == SettingsFileName) settings = {reinterpret_cast<const char*>(file.Bytes.data()), file.Bytes.size()};
+    }
+    return StartFrom(m, LinesOfText(settings), [&] { return LoadImages(m, {}, KitImages(kit)); });
 }
 
 SaveResult SaveFiles(const Machine& m, const fs::path& dir, SaveGuard& guard) {

@@ -114,6 +114,12 @@ LoadResult LoadFiles(Machine& m, const std::filesystem::path& dir, const FileCho
 // while loading skips.
 LoadResult LoadMachine(Machine& m, const std::filesystem::path& dir);
 
+struct KitFile;
+
+// The same start from a kit's files in memory (the built-in kit), with the
+// messages a folder holding just those files would give.
+LoadResult LoadKitMachine(Machine& m, std::span<const KitFile> kit);
+
 struct SaveResult {
     std::vector<std::string> Messages;  // failures, and copies kept
     bool Failed = false;                // a file could not be saved

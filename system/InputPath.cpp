@@ -2,6 +2,7 @@
 
 #include "core/Cpu.h"
 #include "system/RunPath.h"
+#include "system/SaveState.h"
 
 namespace varnox {
 namespace {
@@ -87,15 +88,27 @@ bool InputPath::RunTick(BeforeStepHook hook, void* context) {
 
 // ---- Save states ---------------------------------------------------------------------
 
-std::optional<std::string> InputPath::LoadState(const std::filesystem::path& file) {
+std::optional<std::string> InputPath::LoadStateWith(const std::function<std::optional<std::string>()>& load) {
     std::vector<uint8_t> before(SnapshotBytes());
     TakeSnapshot(m_, before);
     const long long tick = Tick();
-    if (auto failure = LoadStateToRun(m_, file)) return failure;
+    if (auto failure = load()) return failure;
     SetTick(tick);
     undo_ = std::move(before);
     keys_.Restart(tick);
     return std::nullopt;
+}
+
+std::optional<std::string> InputPath::LoadState(const std::filesystem::path& file) {
+    return LoadStateWith([&] { return LoadStateToRun(m_, file); });
+}
+
+std::optional<std::string> InputPath::LoadState(std::span<const uint8_t> bytes) {
+    return LoadStateWith([&]() -> std::optional<std::string> {
+        if (auto failure = DecodeState(bytes, m_)) return failure;
+        ReleaseUnheldKeys(m_);
+        return std::nullopt;
+    });
 }
 
 bool InputPath::UndoLoadState() {

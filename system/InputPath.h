@@ -8,7 +8,9 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <optional>
+#include <span>
 #include <string>
 
 #include "core/Def.h"
@@ -68,6 +70,8 @@ public:
     // the machine as it was for UndoLoadState; on failure returns the
     // message and changes nothing.
     std::optional<std::string> LoadState(const std::filesystem::path& file);
+    // The same from a state file's bytes; the message says what is wrong.
+    std::optional<std::string> LoadState(std::span<const uint8_t> bytes);
     bool CanUndoLoad() const { return !undo_.empty(); }
     // The machine back to the moment before the last load; false when no
     // load was made.
@@ -103,6 +107,9 @@ public:
 
 private:
     void Apply(InputKind kind, int32_t key, bool scan = true);
+    // Loads a state with `load`, keeping the machine as it was for
+    // UndoLoadState.
+    std::optional<std::string> LoadStateWith(const std::function<std::optional<std::string>()>& load);
     void ApplyDueKeys();
     void ApplyDueReplay(long long upTo);
     // After the machine was replaced (a state, a snapshot, a replay's start).

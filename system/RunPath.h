@@ -1,8 +1,8 @@
-// The run path: how the window and varnox-tool run the machine, in one
-// place, so that the same inputs give the same machine in either. Both run
-// whole run ticks (OnRunTimer, with the refresh cadence inside) on an
-// InputPath, change held keys only between two ticks, with the same
-// minimum hold, and load states the same way.
+// The run path under every session (system/Session.h): whole run ticks
+// (OnRunTimer, with the refresh cadence inside) on an InputPath, held keys
+// changed only between two ticks, with the same minimum hold, and states
+// loaded the same way; and runs of ticks on a bare path, for tests and
+// benchmarks that need no session.
 #pragma once
 
 #include <cstdint>
@@ -46,15 +46,6 @@ struct TicksRun {
     long long steps = 0;   // steps they made
     bool stopped = false;  // a stop ended the last one
 };
-
-// At Unlimited and fast-forward, the window and the page run run ticks
-// back to back while another, as long as the last one (`last` to `now`),
-// still ends before `until`, when the front end must be back. Any clock:
-// the window's time points, the page's milliseconds.
-template <class Time>
-constexpr bool AnotherTickFits(Time now, Time last, Time until) {
-    return now + (now - last) < until;
-}
 
 // What watches the machine after each run tick (a clip of the display).
 using AfterTickWatch = std::function<void(const Machine& m)>;

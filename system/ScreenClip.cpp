@@ -28,7 +28,7 @@ std::array<int, 4> ChangedDots(const std::optional<DisplayPicture>& before, cons
     std::array<int, 4> box{DisplayColumns, DisplayRows, -1, -1};
     for (int row = 0; row < DisplayRows; ++row) {
         for (int column = 0; column < DisplayColumns; ++column) {
-            if (PictureDot(*before, column, row) == PictureDot(after, column, row)) continue;
+            if (before->Dot(column, row) == after.Dot(column, row)) continue;
             box = {std::min(box[0], column), std::min(box[1], row), std::max(box[2], column), std::max(box[3], row)};
         }
     }
@@ -87,7 +87,7 @@ void ScreenClip::AfterRunTick(const Machine& m) {
         Begin(PictureOf(m.Lcd));
     } else if (m.Clock.RefreshPhase == 0) {
         const DisplayPicture picture = PictureOf(m.Lcd);
-        if (picture != pending_.picture) {
+        if (picture.Dots != pending_.picture.Dots) {
             WritePending();
             pending_ = {picture, 0};
         }
@@ -117,7 +117,7 @@ void ScreenClip::WritePending() {
         std::vector<GifPixelType> line(static_cast<size_t>(width));
         for (int y = 0; y < height && !e.failed; ++y) {
             for (int x = 0; x < width; ++x) {
-                line[static_cast<size_t>(x)] = PictureDot(pending_.picture, left + x / scale_, top + y / scale_) ? 1 : 0;
+                line[static_cast<size_t>(x)] = pending_.picture.Dot(left + x / scale_, top + y / scale_) ? 1 : 0;
             }
             e.Check(EGifPutLine(e.gif, line.data(), width));
         }
@@ -130,7 +130,7 @@ std::vector<uint8_t> ScreenClip::Finish(const LcdController& lcd) {
     const DisplayPicture last = PictureOf(lcd);
     if (!started_) {
         Begin(last);
-    } else if (last != pending_.picture) {
+    } else if (last.Dots != pending_.picture.Dots) {
         // The last tick becomes a frame of its own.
         if (pending_.ticks > 1) {
             --pending_.ticks;

@@ -22,6 +22,7 @@ struct PageHandle {
     PageSession Session;
     std::string Text;
     std::vector<uint8_t> Bytes;
+    const uint8_t* Dots = nullptr;  // of the last read of the display
 };
 
 const char* Hand(PageHandle* h, std::string text) {
@@ -108,25 +109,16 @@ EMSCRIPTEN_KEEPALIVE const char* vx_replay(PageHandle* h, const char* file) {
 EMSCRIPTEN_KEEPALIVE const char* vx_state_line(PageHandle* h) { return Hand(h, h->Session.StateLine()); }
 EMSCRIPTEN_KEEPALIVE const char* vx_screen(PageHandle* h) { return Hand(h, h->Session.Screen()); }
 
-// The display as the window paints it: 96 x 64 bytes, 1 a black dot, with
-// the cursor overlay; vx_lcd_powered says whether it shows at all.
-EMSCRIPTEN_KEEPALIVE const uint8_t* vx_dots(PageHandle* h) {
-    const varnox::LcdController& lcd = h->Session.GetMachine().Lcd;
-    std::array<uint8_t, varnox::FrameNibbles> frame{};
-    varnox::LcdCompose(lcd, frame);
-    h->Bytes.resize(varnox::DisplayColumns * varnox::DisplayRows);
-    for (int row = 0; row < varnox::DisplayRows; ++row) {
-        for (int column = 0; column < varnox::DisplayColumns; ++column) {
-            const uint8_t nibble = frame[static_cast<size_t>(varnox::FrameIndexOfDot(column, row))];
-            h->Bytes[static_cast<size_t>(row * varnox::DisplayColumns + column)] =
-                static_cast<uint8_t>((nibble >> varnox::FrameBitOfDot(row)) & 1);
-        }
-    }
-    return h->Bytes.data();
+// The display read as the window reads it to paint: 1 when anything
+// changed since the last read, plus 2 when the controller is powered (an
+// unpowered display shows no dots). The dots are then at vx_dots: 96 x 64
+// bytes, rows top down, 1 a black dot, valid until the next read.
+EMSCRIPTEN_KEEPALIVE int vx_read_display(PageHandle* h) {
+    const varnox::DisplayReader::Read read = h->Session.GetSession().ReadDisplay();
+    h->Dots = read.Picture.Dots.data();
+    return (read.Any() ? 1 : 0) | (read.Picture.Powered ? 2 : 0);
 }
-EMSCRIPTEN_KEEPALIVE int vx_lcd_powered(PageHandle* h) {
-    return (h->Session.GetMachine().Lcd.LcdControl & varnox::LcdPowered) != 0;
-}
+EMSCRIPTEN_KEEPALIVE const uint8_t* vx_dots(PageHandle* h) { return h->Dots; }
 
 // keys.bmp as the window takes it: a file whose header promises more than
 // it holds is not shown.
@@ -139,12 +131,12 @@ EMSCRIPTEN_KEEPALIVE int vx_truncated_bitmap(const uint8_t* bytes, int size) {
 EMSCRIPTEN_KEEPALIVE const char* vx_face_layout(PageHandle* h) {
     using namespace varnox;
     std::string keys;
-    const KeyMap defaultKeys;  // the page's keys are the default map's
+    const KeyMap& pcKeys = h->Session.GetSession().Keys();
     for (int key = 1; key <= FaceKeyCount; ++key) {
         // The hints are names of PC keys: letters, digits and signs, none
         // that JSON would need escaped but these two.
         std::string hint;
-        for (const char c : KeyHint(defaultKeys, key)) hint += c == '"' || c == '\\' ? std::string("\\") + c : std::string(1, c);
+        for (const char c : KeyHint(pcKeys, key)) hint += c == '"' || c == '\\' ? std::string("\\") + c : std::string(1, c);
         keys += (key > 1 ? "," : "") + std::string("{\"place\":") + Json(KeyPlace(key)) +
                 ",\"cell\":" + Json(KeyFaceCell(key)) + ",\"hint\":" + Json(KeyHintPlace(key)) + ",\"hintText\":\"" + hint + "\"}";
     }

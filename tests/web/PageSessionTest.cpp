@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "support/InputScript.h"
 #include "support/ScratchDir.h"
 #include "system/Files.h"
 #include "system/RunPath.h"
@@ -104,6 +105,23 @@ TEST_P(PageSessionTest, StateSavedOnThePageRunsOnAfterLoading) {
 
 INSTANTIATE_TEST_SUITE_P(Cases, PageSessionTest, testing::ValuesIn(HoldCases));
 
+// The page is an adapter over the session: the same inputs, by its own
+// calls, end in the bare session's machine.
+TEST(PageSessionAdapter, EveryKindOfInputEndsAsOnTheSession) {
+    const KitFolder kit;
+    const std::vector<test::Input> script = test::AllInputKinds(true);
+    Session session(kit.path());
+    session.Load();
+    session.Start();
+    test::Drive(session, script, test::AllInputKindsTicks, 1, [&] { session.RunTicks(1); });
+    session.Path().ApplyDue();
+    PageSession page(kit.path());
+    page.PowerOn();
+    test::Drive(page, script, test::AllInputKindsTicks, 1, [&] { page.RunTicks(1); });
+    EXPECT_EQ(page.SaveState(), session.SaveState());
+    EXPECT_EQ(page.StateLine(), session.StateLine());
+}
+
 TEST(PageSessionMemory, SavedOnlyAfterARun) {
     const KitFolder kit;
     PageSession page(kit.path());
@@ -127,7 +145,7 @@ TEST(PageSessionFrame, EndsWhenItsTimeIsUp) {
     page.SetPaused(false);
     // Every look at the clock finds a millisecond more gone.
     double now = 0;
-    const HostClock clock = [](void* at) { return *static_cast<double*>(at) += 1; };
+    const PageClock clock = [](void* at) { return *static_cast<double*>(at) += 1; };
     // 100 ms at 8x: 80 ticks due. The first tick runs unasked, then one
     // for each look up to 5 ms, and the look at 6 ms ends the frame.
     EXPECT_EQ(page.Frame(100, clock, &now, 5), 6);

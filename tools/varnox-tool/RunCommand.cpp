@@ -1,5 +1,5 @@
-// varnox-tool run: the machine headless, on the window's run path, with
-// run ticks back to back.
+// varnox-tool run: the machine headless, on the session the window runs
+// on, with run ticks back to back.
 #include <cerrno>
 #include <csignal>
 #include <cstdint>
@@ -22,14 +22,11 @@
 #include "debugger/Profiler.h"
 #include "system/AtomicReplace.h"
 #include "system/Files.h"
-#include "system/InputPath.h"
 #include "system/OutputCheck.h"
 #include "system/Recording.h"
 #include "system/RunLoop.h"
-#include "system/RunPath.h"
-#include "system/SaveState.h"
 #include "system/ScreenClip.h"
-#include "system/StateLine.h"
+#include "system/Session.h"
 
 namespace varnox::tool {
 namespace {
@@ -272,9 +269,9 @@ int RunCommand(const Args& args) {
     std::signal(SIGPIPE, SIG_IGN);
 
     const std::filesystem::path dir = ".";
-    auto machine = std::make_unique<Machine>();
-    Machine& m = *machine;
-    LoadResult loaded = LoadMachine(m, dir);
+    Session session(dir);
+    const LoadResult loaded = session.Load();
+    Machine& m = session.GetMachine();
     for (const std::string& message : loaded.Messages) Complain(message);
     // A short file before it stops the loading: without rom0.bin there is
     // still nothing to run.
@@ -286,34 +283,30 @@ int RunCommand(const Args& args) {
         Complain(WhereMachineFilesAre("varnox-tool run"));
         return 1;
     }
-    StartMachine(m);
+    session.Start();
+    std::optional<long long> replayTicks;
     if (!options.loadState.empty()) {
-        if (const auto failure = LoadStateToRun(m, options.loadState)) {
+        if (const auto failure = session.LoadState(std::filesystem::path(options.loadState))) {
             Complain(*failure);
             return 1;
         }
     }
-    // Its run ticks are counted from here, the state's moment or power-on.
-    InputPath path(m);
-    std::optional<long long> replayTicks;
     if (!options.replay.empty()) {
         // Read and checked whole before anything runs.
-        Recording recording;
-        auto failure = LoadRecordingFile(options.replay, recording);
-        if (!failure) failure = path.StartReplay(recording, options.replay);
-        if (failure) {
+        if (const auto failure = session.Replay(options.replay)) {
             Complain(*failure);
             return 1;
         }
-        replayTicks = recording.Ticks;
+        replayTicks = session.Path().ReplayTicks();
     }
-    if (!options.record.empty()) path.StartRecording(options.loadState.empty());
+    if (!options.record.empty()) session.Path().StartRecording(options.loadState.empty());
+    for (const KeyHold& hold : options.holds) session.Hold(hold.key, hold.from, hold.until);
 
-    RunStops& stops = path.Control().Stops;
+    RunStops& stops = session.Control().Stops;
     stops.Request = &stopAsked;
     if (options.steps) stops.StepCount = static_cast<int32_t>(*options.steps);
-    DebugSession session;
-    if (const std::string problem = ApplyDebugOptions(m, stops, options.debug, session, dir); !problem.empty()) {
+    DebugSession debug;
+    if (const std::string problem = ApplyDebugOptions(m, stops, options.debug, debug, dir); !problem.empty()) {
         return UsageError(RunSpec, problem);
     }
     const bool stopSought = options.steps || options.debug.breakGiven || !options.debug.watchTexts.empty();
@@ -334,13 +327,12 @@ int RunCommand(const Args& args) {
     Profiler profiler;
     if (options.debug.profile) profiler.Start(m, stops);
     CatchStopSignals();
-    const TicksRun run =
-        RunTicks(path, maxTicks, options.holds, options.trace ? TraceBeforeStep : nullptr, &traceWatch, watch);
-    const long long ticks = run.ticks;
+    const long long ticks =
+        session.RunTicks(maxTicks, options.trace ? TraceBeforeStep : nullptr, &traceWatch, watch).ticks;
     profiler.Stop(stops);
 
-    if (const std::string stop = session.StopText(); !stop.empty()) Complain(stop);
-    session.Disarm(m);
+    if (const std::string stop = debug.StopText(); !stop.empty()) Complain(stop);
+    debug.Disarm(m);
 
     bool failed = !loaded.Completed;  // a file was short or unreadable
     if (traceWatch.outputClosed && traceWatch.traceError != EPIPE) {
@@ -356,33 +348,33 @@ int RunCommand(const Args& args) {
         failed = true;
     }
     if (!options.record.empty()) {
-        if (const auto failure = SaveRecordingFile(path.StopRecording(), options.record)) {
+        if (const auto failure = SaveRecordingFile(session.Path().StopRecording(), options.record)) {
             Complain(*failure);
             failed = true;
         }
     }
     // Pictures are composed aside: writing them leaves the machine as it was.
     if (!options.screenFile.empty() &&
-        !WritePicture(options.screenFile, EncodeScreen(PictureOf(m.Lcd), static_cast<int>(options.scale),
+        !WritePicture(options.screenFile, EncodeScreen(session.Picture(), static_cast<int>(options.scale),
                                                        IsPngName(options.screenFile)))) {
         failed = true;
     }
     if (clip && !WritePicture(options.gifFile, clip->Finish(m.Lcd))) failed = true;
     if (!options.saveState.empty()) {
-        if (const auto failure = SaveStateFile(m, options.saveState)) {
+        if (const auto failure = session.SaveStateFile(options.saveState)) {
             Complain(*failure);
             failed = true;
         }
     }
     if (options.save) {
-        const SaveResult saved = SaveFiles(m, dir, loaded.Guard);
+        const SaveResult saved = session.SaveMemory();
         for (const std::string& message : saved.Messages) Complain(message);
         failed = failed || saved.Failed;
     }
 
-    std::printf("%s\n", StateLine(m.Cpu, run.steps, ticks).c_str());
+    std::printf("%s\n", session.StateLine().c_str());
     if (options.debug.profile) {
-        std::fputs(ProfileText(profiler.Report(session.Names(), &session.Lines), options.profileRows).c_str(), stdout);
+        std::fputs(ProfileText(profiler.Report(debug.Names(), &debug.Lines), options.profileRows).c_str(), stdout);
     }
     return failed ? 1 : 0;
 }

@@ -64,8 +64,8 @@ export class PageMachine {
       replay: fn('vx_replay', 'string', ['number', 'string']),
       stateLine: fn('vx_state_line', 'string', ['number']),
       screen: fn('vx_screen', 'string', ['number']),
+      readDisplay: fn('vx_read_display', 'number', ['number']),
       dots: fn('vx_dots', 'number', ['number']),
-      lcdPowered: fn('vx_lcd_powered', 'number', ['number']),
       truncatedBitmap: fn('vx_truncated_bitmap', 'number', ['number', 'number']),
       faceLayout: fn('vx_face_layout', 'string', ['number']),
     };
@@ -150,9 +150,12 @@ export class PageMachine {
   loadState(name, bytes) { return this.withUpload(name, bytes, (path) => this.fns.loadState(this.h, path)) || null; }
   replay(name, bytes) { return this.withUpload(name, bytes, (path) => this.fns.replay(this.h, path)) || null; }
 
-  dots() {
+  // The display as it shows now: { changed: since the last read, dots: the
+  // 96 x 64 dots (1 black), or null when the display is unpowered }.
+  readDisplay() {
+    const read = this.fns.readDisplay(this.h);
     const at = this.fns.dots(this.h);
-    return this.module.HEAPU8.subarray(at, at + 96 * 64);
+    return { changed: (read & 1) !== 0, dots: read & 2 ? this.module.HEAPU8.subarray(at, at + 96 * 64) : null };
   }
 
   isTruncatedBitmap(bytes) {

@@ -109,13 +109,11 @@ class Page {
     state.print = m.call('held', 2) !== 0;
     state.power = m.call('powered') !== 0;
     state.mark = m.call('replaying') ? 'PLAY' : '';
-    const dots = m.call('lcdPowered') ? m.dots() : null;
-    const shown = JSON.stringify([held, state.print, state.power, state.mark, dots !== null]);
-    const same = shown === this.shown && (dots === null || (this.dots && dots.every((d, i) => d === this.dots[i])));
-    if (same && !always) return;
+    const display = m.readDisplay();
+    const shown = JSON.stringify([held, state.print, state.power, state.mark]);
+    if (shown === this.shown && !display.changed && !always) return;
     this.shown = shown;
-    this.dots = dots && dots.slice();
-    this.face.draw(dots);
+    this.face.draw(display.dots);
   }
 
   showControls() {

@@ -2,9 +2,9 @@
 
 #include <vector>
 
-#include "web/FramePace.h"
+#include "system/FramePace.h"
 
-namespace varnox::web {
+namespace varnox {
 namespace {
 
 struct PaceCase {
@@ -36,4 +36,4 @@ TEST_P(FramePaceTest, TicksFollowHostTimeAtTheSpeed) {
 INSTANTIATE_TEST_SUITE_P(Cases, FramePaceTest, testing::ValuesIn(PaceCases));
 
 }  // namespace
-}  // namespace varnox::web
+}  // namespace varnox

@@ -1,9 +1,9 @@
-#include "web/FramePace.h"
+#include "system/FramePace.h"
 
 #include <algorithm>
 #include <cmath>
 
-namespace varnox::web {
+namespace varnox {
 
 void FramePace::SetSpeed(int speed) {
     speed_ = speed;
@@ -18,4 +18,4 @@ long long FramePace::TicksDue(double elapsedMs) {
     return static_cast<long long>(ticks);
 }
 
-}  // namespace varnox::web
+}  // namespace varnox
