@@ -11,8 +11,8 @@ namespace varnox {
 // Host time in milliseconds: the front end's clock, or a test's.
 using HostClock = std::function<double()>;
 
-// One pacing event: the host time it stands for, and at Unlimited when the
-// front end must be back.
+// One pacing event: the host time it stands for, and when the front end
+// must be back.
 struct PaceEvent {
     double ElapsedMs = 0;
     double UntilMs = 0;

@@ -105,24 +105,25 @@ private:
     int number_ = 0;
 };
 
-struct ParseFailure {
-    std::string Text;
-};
+// Why a recording was refused; none while it reads well. The page's
+// WebAssembly build has no exceptions, so failures are handed back.
+using Failure = std::optional<std::string>;
 
 // "NAME VALUE" with a number in range.
 template <class T>
-T Field(LineReader& lines, std::string_view name, T low, T high) {
+Failure Field(LineReader& lines, std::string_view name, T low, T high, T& value) {
     const auto words = lines.Next();
-    if (!words) throw ParseFailure{"the recording ends before its \"" + std::string(name) + "\" line: it was cut short"};
+    if (!words) return "the recording ends before its \"" + std::string(name) + "\" line: it was cut short";
     if (words->size() != 2 || (*words)[0] != name) {
-        throw ParseFailure{"expected \"" + std::string(name) + " VALUE\", found \"" + Printable((*words)[0]) + "...\""};
+        return "expected \"" + std::string(name) + " VALUE\", found \"" + Printable((*words)[0]) + "...\"";
     }
-    const auto value = Number<T>((*words)[1], low, high);
-    if (!value) {
-        throw ParseFailure{"bad " + std::string(name) + " \"" + Printable((*words)[1]) + "\" (" + std::to_string(low) +
-                           ".." + std::to_string(high) + ")"};
+    const auto number = Number<T>((*words)[1], low, high);
+    if (!number) {
+        return "bad " + std::string(name) + " \"" + Printable((*words)[1]) + "\" (" + std::to_string(low) + ".." +
+               std::to_string(high) + ")";
     }
-    return *value;
+    value = *number;
+    return std::nullopt;
 }
 
 int HexDigit(char c) {
@@ -132,44 +133,44 @@ int HexDigit(char c) {
     return -1;
 }
 
-void ReadStart(LineReader& lines, Recording& r, std::optional<std::vector<std::string_view>>& next) {
+Failure ReadStart(LineReader& lines, Recording& r, std::optional<std::vector<std::string_view>>& next) {
     auto words = lines.Next();
-    if (!words) throw ParseFailure{"the recording ends before its \"start\" line: it was cut short"};
+    if (!words) return "the recording ends before its \"start\" line: it was cut short";
     const auto& w = *words;
     if (w.size() == 6 && w[0] == "start" && w[1] == "power-on" && w[2] == RamFileName && w[4] == RegisterFileName) {
         const auto ram = Number<uint32_t>(w[3], 0, UINT32_MAX);
         const auto registers = Number<uint32_t>(w[5], 0, UINT32_MAX);
-        if (!ram || !registers) throw ParseFailure{"bad checksum in the start line"};
+        if (!ram || !registers) return "bad checksum in the start line";
         r.FromPowerOn = true;
         r.RamCrc = *ram;
         r.RegisterCrc = *registers;
         next = lines.Next();
-        return;
+        return std::nullopt;
     }
     if (w.size() != 2 || w[0] != "start" || w[1] != "state") {
-        throw ParseFailure{"expected \"start power-on ram.bin CRC register.bin CRC\" or \"start state\""};
+        return "expected \"start power-on ram.bin CRC register.bin CRC\" or \"start state\"";
     }
     r.FromPowerOn = false;
     for (next = lines.Next(); next && (*next)[0] == "state"; next = lines.Next()) {
-        if (next->size() != 2 || (*next)[1].size() % 2 != 0) throw ParseFailure{"a state line holds one run of hex byte pairs"};
+        if (next->size() != 2 || (*next)[1].size() % 2 != 0) return "a state line holds one run of hex byte pairs";
         const std::string_view hex = (*next)[1];
         for (size_t i = 0; i < hex.size(); i += 2) {
             const int high = HexDigit(hex[i]);
             const int low = HexDigit(hex[i + 1]);
-            if (high < 0 || low < 0) throw ParseFailure{"\"" + Printable(hex.substr(i, 2)) + "\" is not a hex byte"};
+            if (high < 0 || low < 0) return "\"" + Printable(hex.substr(i, 2)) + "\" is not a hex byte";
             r.State.push_back(static_cast<uint8_t>(high * 16 + low));
         }
     }
-    if (r.State.empty()) throw ParseFailure{"\"start state\" is followed by no state line"};
+    if (r.State.empty()) return "\"start state\" is followed by no state line";
+    return std::nullopt;
 }
 
-InputEvent ReadEvent(const std::vector<std::string_view>& w, const Recording& r) {
-    InputEvent event;
+Failure ReadEvent(const std::vector<std::string_view>& w, const Recording& r, InputEvent& event) {
     const auto tick = Number<long long>(w[0], 0, MaxTicks);
-    if (!tick) throw ParseFailure{"expected a run tick, an event or \"end\", found \"" + Printable(w[0]) + "\""};
-    if (*tick > r.Ticks) throw ParseFailure{"run tick " + std::to_string(*tick) + " is past the recording's " + std::to_string(r.Ticks)};
+    if (!tick) return "expected a run tick, an event or \"end\", found \"" + Printable(w[0]) + "\"";
+    if (*tick > r.Ticks) return "run tick " + std::to_string(*tick) + " is past the recording's " + std::to_string(r.Ticks);
     if (!r.Events.empty() && *tick < r.Events.back().Tick) {
-        throw ParseFailure{"run tick " + std::to_string(*tick) + " comes before the one of the line above"};
+        return "run tick " + std::to_string(*tick) + " comes before the one of the line above";
     }
     event.Tick = *tick;
     const KindName* kind = nullptr;
@@ -178,22 +179,69 @@ InputEvent ReadEvent(const std::vector<std::string_view>& w, const Recording& r)
             if (k.Name == w[1]) kind = &k;
         }
     }
-    if (!kind) throw ParseFailure{"expected mouse, pc, print or reset after the run tick"};
+    if (!kind) return "expected mouse, pc, print or reset after the run tick";
     event.Kind = kind->Kind;
     if (event.Kind == InputKind::Reset) {
-        if (w.size() != 2) throw ParseFailure{"reset takes nothing after it"};
-        return event;
+        if (w.size() != 2) return "reset takes nothing after it";
+        return std::nullopt;
     }
     const bool noscan = w.size() == 4 && w[3] == "noscan";
-    if (w.size() != 3 && !noscan) throw ParseFailure{std::string(kind->Name) + " takes one key number"};
+    if (w.size() != 3 && !noscan) return std::string(kind->Name) + " takes one key number";
     const auto key = Number<int32_t>(w[2], 0, KeyCount);
     if (!key || (event.Kind == InputKind::PrintSwitch && *key != 0 && *key != PrintSwitchKey)) {
-        throw ParseFailure{"bad key \"" + Printable(w[2]) + "\" (" +
-                           (event.Kind == InputKind::PrintSwitch ? std::string("0 or 53") : "0.." + std::to_string(KeyCount)) + ")"};
+        return "bad key \"" + Printable(w[2]) + "\" (" +
+               (event.Kind == InputKind::PrintSwitch ? std::string("0 or 53") : "0.." + std::to_string(KeyCount)) + ")";
     }
     event.Key = *key;
     event.Scan = !noscan;
-    return event;
+    return std::nullopt;
+}
+
+// The lines after "ticks": the start, the events, "stop" and "end".
+Failure ReadBody(LineReader& lines, Recording& r) {
+    std::optional<std::vector<std::string_view>> next;
+    if (Failure failure = ReadStart(lines, r, next)) return failure;
+    for (;; next = lines.Next()) {
+        if (!next) return "the recording ends before its \"end\" line: it was cut short";
+        if ((*next)[0] == "end") {
+            if (next->size() != 1) return "\"end\" takes nothing after it";
+            break;
+        }
+        if ((*next)[0] == "stop") {
+            const auto steps = next->size() == 2 ? Number<long long>((*next)[1], 1, LLONG_MAX) : std::nullopt;
+            if (!steps) return "expected \"stop STEPS\", 1 or more";
+            if (r.Ticks == 0) return "a recording of no run tick cannot stop inside one";
+            r.StopSteps = *steps;
+            next = lines.Next();
+            if (!next || (*next)[0] != "end") return "the \"stop\" line comes last, before \"end\"";
+            if (next->size() != 1) return "\"end\" takes nothing after it";
+            break;
+        }
+        InputEvent event;
+        if (Failure failure = ReadEvent(*next, r, event)) return failure;
+        r.Events.push_back(event);
+    }
+    if (lines.Next()) return "more after the \"end\" line";
+    return std::nullopt;
+}
+
+Failure ReadRecording(LineReader& lines, Recording& r) {
+    const auto first = lines.Next();
+    if (!first || first->size() != 3 || (*first)[0] != "Varnox" || (*first)[1] != "recording") {
+        return "not a Varnox recording (it starts with \"Varnox recording 1\")";
+    }
+    if ((*first)[2] != std::to_string(RecordingFormatVersion)) {
+        return "format version " + Printable((*first)[2]) + "; this program reads version " +
+               std::to_string(RecordingFormatVersion);
+    }
+    Failure failure = Field<uint32_t>(lines, Rom0FileName, 0, UINT32_MAX, r.Rom0Crc);
+    if (!failure) failure = Field<uint32_t>(lines, Rom1FileName, 0, UINT32_MAX, r.Rom1Crc);
+    if (!failure) failure = Field<int32_t>(lines, "OscFreq", MinOscFreq, MaxOscFreq, r.OscFreq);
+    if (!failure) failure = Field<int32_t>(lines, "SelfTest", INT32_MIN, INT32_MAX, r.SelfTest);
+    if (!failure) failure = Field<int32_t>(lines, "ResumeDelay", 0, ResumeDelayTicks, r.ResumeDelay);
+    if (!failure) failure = Field<long long>(lines, "ticks", 0, MaxTicks, r.Ticks);
+    if (!failure) failure = ReadBody(lines, r);
+    return failure;
 }
 
 }  // namespace
@@ -260,45 +308,7 @@ std::variant<Recording, std::string> ParseRecording(std::string_view text) {
     if (text.substr(0, ByteOrderMark.size()) == ByteOrderMark) text.remove_prefix(ByteOrderMark.size());
     LineReader lines(text);
     Recording r;
-    try {
-        const auto first = lines.Next();
-        if (!first || first->size() != 3 || (*first)[0] != "Varnox" || (*first)[1] != "recording") {
-            throw ParseFailure{"not a Varnox recording (it starts with \"Varnox recording 1\")"};
-        }
-        if ((*first)[2] != std::to_string(RecordingFormatVersion)) {
-            throw ParseFailure{"format version " + Printable((*first)[2]) + "; this program reads version " +
-                               std::to_string(RecordingFormatVersion)};
-        }
-        r.Rom0Crc = Field<uint32_t>(lines, Rom0FileName, 0, UINT32_MAX);
-        r.Rom1Crc = Field<uint32_t>(lines, Rom1FileName, 0, UINT32_MAX);
-        r.OscFreq = Field<int32_t>(lines, "OscFreq", MinOscFreq, MaxOscFreq);
-        r.SelfTest = Field<int32_t>(lines, "SelfTest", INT32_MIN, INT32_MAX);
-        r.ResumeDelay = Field<int32_t>(lines, "ResumeDelay", 0, ResumeDelayTicks);
-        r.Ticks = Field<long long>(lines, "ticks", 0, MaxTicks);
-        std::optional<std::vector<std::string_view>> next;
-        ReadStart(lines, r, next);
-        for (;; next = lines.Next()) {
-            if (!next) throw ParseFailure{"the recording ends before its \"end\" line: it was cut short"};
-            if ((*next)[0] == "end") {
-                if (next->size() != 1) throw ParseFailure{"\"end\" takes nothing after it"};
-                break;
-            }
-            if ((*next)[0] == "stop") {
-                const auto steps = next->size() == 2 ? Number<long long>((*next)[1], 1, LLONG_MAX) : std::nullopt;
-                if (!steps) throw ParseFailure{"expected \"stop STEPS\", 1 or more"};
-                if (r.Ticks == 0) throw ParseFailure{"a recording of no run tick cannot stop inside one"};
-                r.StopSteps = *steps;
-                next = lines.Next();
-                if (!next || (*next)[0] != "end") throw ParseFailure{"the \"stop\" line comes last, before \"end\""};
-                if (next->size() != 1) throw ParseFailure{"\"end\" takes nothing after it"};
-                break;
-            }
-            r.Events.push_back(ReadEvent(*next, r));
-        }
-        if (lines.Next()) throw ParseFailure{"more after the \"end\" line"};
-    } catch (const ParseFailure& failure) {
-        return "line " + std::to_string(lines.Line()) + ": " + failure.Text;
-    }
+    if (Failure failure = ReadRecording(lines, r)) return "line " + std::to_string(lines.Line()) + ": " + *failure;
     return r;
 }
 

@@ -94,6 +94,7 @@ TicksRun Session::Pace(const PaceEvent& event, const HostClock& clock, const Aft
     if (paused_ || closed_) return run;
     // At Unlimited without a clock nothing tells the event's end: one tick.
     const bool timed = pace_.Speed() == FramePace::Unlimited && clock;
+    const bool bounded = pace_.Speed() != FramePace::Unlimited && clock;
     const long long due = pace_.Speed() != FramePace::Unlimited ? pace_.TicksDue(event.ElapsedMs) : timed ? LLONG_MAX : 1;
     double last = timed ? clock() : 0;
     while (run.ticks < due) {
@@ -101,6 +102,9 @@ TicksRun Session::Pace(const PaceEvent& event, const HostClock& clock, const Aft
         ++run.ticks;
         run.steps += path_->LastTickSteps();
         if (run.stopped || !TicksMoveOn()) break;
+        // A host too slow for the speed falls behind rather than running the
+        // event past its end: the ticks left over are not owed.
+        if (bounded && clock() > event.UntilMs) break;
         if (!timed) continue;
         const double now = clock();
         if (!AnotherTickFits(now, last, event.UntilMs)) break;

@@ -107,8 +107,9 @@ public:
     void SetPaused(bool paused) { paused_ = paused; }
     bool Paused() const { return paused_; }
     // One event of the front end's pacer: at a set speed the run ticks the
-    // event's host time holds, at Unlimited as many as `clock` says fit
-    // before the event's end. It ends early at a tick that stopped, and
+    // event's host time holds, up to the event's end when `clock` is given,
+    // at Unlimited as many as `clock` says fit before the event's end. It
+    // ends early at a tick that stopped, and
     // (since no number of such ticks would move the machine on) at one the
     // debugger held or that granted no cycles. `afterTick` watches the
     // machine after each tick. The keys' releases held back for their

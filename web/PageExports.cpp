@@ -89,6 +89,8 @@ EMSCRIPTEN_KEEPALIVE int vx_save_memory(PageHandle* h) {
     return saved->Failed ? 1 : 0;
 }
 EMSCRIPTEN_KEEPALIVE const char* vx_text(PageHandle* h) { return h->Text.c_str(); }
+// Whether the last power-on got past the firmware to the memory files.
+EMSCRIPTEN_KEEPALIVE int vx_firmware_loaded(PageHandle* h) { return h->Session.KeepsMemory(); }
 
 // The state's bytes in vx_bytes; returns their count.
 EMSCRIPTEN_KEEPALIVE int vx_save_state(PageHandle* h) {

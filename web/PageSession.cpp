@@ -6,6 +6,10 @@ namespace varnox::web {
 
 std::vector<std::string> PageSession::PowerOn() {
     LoadResult loaded = session_.Load();
+    // A firmware file that failed stops the start before the memory files:
+    // what would be saved then never came from them. Once ram.bin was
+    // reached, the save keeps a copy of whatever was not read in full.
+    keepsMemory_ = loaded.OutcomeOf(RamFileName) != FileOutcome::NotRead;
     session_.Start();
     session_.SetPaused(true);
     return loaded.Messages;
@@ -23,7 +27,7 @@ void PageSession::RunTicks(long long count) {
 }
 
 std::optional<SaveResult> PageSession::SaveMemory() {
-    if (!session_.RanSinceSave()) return std::nullopt;
+    if (!session_.RanSinceSave() || !keepsMemory_) return std::nullopt;
     return session_.SaveMemory();
 }
 

@@ -37,8 +37,9 @@ public:
     int Speed() const { return session_.Speed(); }
     // One animation frame, `elapsedMs` of host time after the last one; at
     // Unlimited the frame runs until `clock` says another tick would pass
-    // `untilMs`. A calculator switched off runs nothing. Returns the run
-    // ticks made.
+    // `untilMs`, at a set speed the ticks due up to `untilMs` (all of them
+    // without a clock). A calculator switched off runs nothing. Returns the
+    // run ticks made.
     long long Frame(double elapsedMs, PageClock clock, void* context, double untilMs);
     // Run ticks back to back, whatever the pacing, counting their steps;
     // releases held back for their minimum show at once.
@@ -70,8 +71,11 @@ public:
     // RAM and register file written to the folder as the window writes them
     // (a copy kept of what it did not read in full); the messages of what
     // failed or was kept. Nothing is written when nothing ran since the
-    // last save.
+    // last save, nor when the start stopped before it reached them.
     std::optional<SaveResult> SaveMemory();
+    // Whether the start reached the memory files (the firmware loaded):
+    // only then is what runs theirs to keep.
+    bool KeepsMemory() const { return keepsMemory_; }
     std::vector<uint8_t> SaveState() const { return session_.SaveState(); }
     // The state file at `file` loaded to run on; the message naming it when
     // it was refused.
@@ -87,6 +91,7 @@ public:
 
 private:
     Session session_;
+    bool keepsMemory_ = false;
 };
 
 }  // namespace varnox::web

@@ -81,7 +81,10 @@ TEST(SessionPace, EventsEndWhereTheRulesSay) {
         {"Unlimited: while another tick as long ends in time", FramePace::Unlimited, "", 5.5, 5},
         {"Unlimited: a tick granted no cycles ends the event", FramePace::Unlimited, "[Settings]\nOscFreq=0\n", 1000, 1},
         {"8x: a tick granted no cycles ends the event", 8, "[Settings]\nOscFreq=0\n", 0, 1},
-        {"4x: four ticks", 4, "", 0, 4},
+        {"4x: four ticks", 4, "", 1000, 4},
+        // Read after each tick, the fourth finds 3, past 2.5: the other four
+        // due at 8x are not run.
+        {"8x: the event ends at its end", 8, "", 2.5, 4},
     };
     for (const Case& c : cases) {
         kit.WriteText(SettingsFileName, c.settings);

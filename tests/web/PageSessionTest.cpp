@@ -135,6 +135,66 @@ TEST(PageSessionMemory, SavedOnlyAfterARun) {
     EXPECT_EQ(std::filesystem::file_size(kit.path() / RamFileName), static_cast<uintmax_t>(DataRamBytes));
 }
 
+// A frame at a set speed stops at its end however many ticks are due: a
+// host too slow for the speed falls behind instead of freezing the page.
+TEST(PageSessionFrame, EndsWhenItsTimeIsUp) {
+    const KitFolder kit;
+    PageSession page(kit.path());
+    page.PowerOn();
+    page.SetSpeed(8);
+    page.SetPaused(false);
+    // Every look at the clock finds a millisecond more gone.
+    double now = 0;
+    const PageClock clock = [](void* at) { return *static_cast<double*>(at) += 1; };
+    // 100 ms at 8x: 80 ticks due. The first tick runs unasked, then one
+    // for each look up to 5 ms, and the look at 6 ms ends the frame.
+    EXPECT_EQ(page.Frame(100, clock, &now, 5), 6);
+    // What was due and not run is not owed to the next frame.
+    now = 0;
+    EXPECT_EQ(page.Frame(10, clock, &now, 1000), 8);
+}
+
+// What a visit keeps of the memory files the storage put in the folder: a
+// start that stopped before them keeps nothing over them; one that read
+// them, even in part, saves and keeps a copy of what it did not read.
+struct KeptCase {
+    const char* name;
+    size_t rom0Bytes;
+    size_t ramBytes;  // 0: no ram.bin
+    bool saved;
+};
+
+const KeptCase KeptCases[] = {
+    {"the firmware cut short", 100, DataRamBytes, false},
+    {"ram.bin cut short", InstrRomBytes, 100, true},
+    {"ram.bin too long", InstrRomBytes, DataRamBytes + 1, true},
+    {"no ram.bin yet", InstrRomBytes, 0, true},
+};
+
+TEST(PageSessionMemory, NothingUnreadIsSavedOverWhatWasThere) {
+    for (const KeptCase& c : KeptCases) {
+        SCOPED_TRACE(c.name);
+        const KitFolder kit;
+        if (c.rom0Bytes != InstrRomBytes) kit.Write(Rom0FileName, std::vector<unsigned char>(c.rom0Bytes, 0x11));
+        const std::string memo(c.ramBytes, 'Z');
+        if (c.ramBytes) kit.WriteText(RamFileName, memo);
+        PageSession page(kit.path());
+        page.PowerOn();
+        EXPECT_EQ(page.KeepsMemory(), c.saved);
+        page.RunTicks(5);
+        const auto result = page.SaveMemory();
+        EXPECT_EQ(result.has_value(), c.saved);
+        const bool copied = std::filesystem::exists(kit.path() / "ram.bin.bak");
+        if (c.ramBytes && c.saved) {
+            EXPECT_TRUE(copied);
+            EXPECT_EQ(kit.ReadText("ram.bin.bak"), memo);
+        } else if (c.ramBytes) {
+            EXPECT_FALSE(copied);
+            EXPECT_EQ(kit.ReadText(RamFileName), memo);
+        }
+    }
+}
+
 // The state line counts the steps of the scripts' run ticks only, by the
 // machine's clock, and the page's run ticks, which go on over a state
 // loaded.

@@ -99,14 +99,16 @@ export class Browser {
     return new Promise((resolve, reject) => this.waiting.set(id, { resolve, reject, method }));
   }
 
-  // A page at `url` in a browser context of its own, of the given size.
-  async open(url, width, height) {
+  // A page at `url` in a browser context of its own, of the given size;
+  // `early`, a script run in it before the page's own.
+  async open(url, width, height, early = null) {
     const { browserContextId } = await this.send('Target.createBrowserContext');
     const { targetId } = await this.send('Target.createTarget', { url: 'about:blank', browserContextId });
     const { sessionId } = await this.send('Target.attachToTarget', { targetId, flatten: true });
     const page = new Page(this, sessionId);
     await page.send('Emulation.setDeviceMetricsOverride', { width, height, deviceScaleFactor: 1, mobile: false });
     await page.send('Page.enable');
+    if (early) await page.send('Page.addScriptToEvaluateOnNewDocument', { source: early });
     await page.send('Page.navigate', { url });
     return page;
   }

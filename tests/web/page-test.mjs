@@ -1,6 +1,7 @@
 // The page in headless Chromium against varnox-tool run in a kit folder
 // without ram.bin: the start page, scripted holds, states both ways, a
-// click and typed keys.
+// click and typed keys; then what it refuses (page-checks.mjs), its
+// firmware switches, its storage and its size.
 //   node page-test.mjs PAGE_DIR VARNOX_TOOL KIT_DIR [--shots DIR]
 import { execFileSync } from 'node:child_process';
 import { copyFileSync, mkdirSync, mkdtempSync, readFileSync, rmSync, writeFileSync } from 'node:fs';
@@ -8,6 +9,8 @@ import { tmpdir } from 'node:os';
 import { join, resolve } from 'node:path';
 import { setTimeout as sleep } from 'node:timers/promises';
 import { Browser, servePage, waitFor } from './cdp.mjs';
+import { checkFaceBeforeStorage, checkFirmwareMemory, checkReaders, checkScale, checkScriptArguments, checkStorage,
+  openStarted } from './page-checks.mjs';
 
 const [pageDir, tool, kitDir] = process.argv.slice(2, 5).map((path) => resolve(path));
 const options = process.argv.slice(5);
@@ -28,8 +31,18 @@ function check(what, ok, detail = '') {
 const work = mkdtempSync(join(tmpdir(), 'varnox-page-test-'));
 for (const name of KitFiles) copyFileSync(join(kitDir, name), join(work, name));
 mkdirSync(join(work, 'short'));
+mkdirSync(join(work, 'own'));
 function runTool(args) {
   return execFileSync(tool, ['run', '--no-save', ...args], { cwd: work, encoding: 'utf8' }).trim();
+}
+// What the tool says on failing.
+function toolSays(args) {
+  try {
+    execFileSync(tool, ['run', '--no-save', ...args], { cwd: work, stdio: 'pipe' });
+    return 'no failure';
+  } catch (error) {
+    return error.stderr.toString().trim();
+  }
 }
 const toolScreen = (args) => {
   runTool([...args, '--screen', 'screen.pbm']);
@@ -150,10 +163,31 @@ try {
   check('RAM is kept across a reload of the page: ANS is 24', kept,
     (await live.eval('varnox.screen()')).replace(/ /g, '').replace(/0/g, '.').replace(/1/g, '#'));
 
+  await checkScale(live, check, '1280x1000');
+  const wide = await openStarted(browser, url, 1920, 1080);
+  await checkScale(wide, check, '1920x1080');
   if (shotsDir) {
     await live.screenshot(join(shotsDir, 'page-1280x1000-calc-24.png'), writeFileSync);
     await fresh.screenshot(join(shotsDir, 'page-1024x768-after-script.png'), writeFileSync);
+    await wide.screenshot(join(shotsDir, 'page-1920x1080.png'), writeFileSync);
   }
+
+  // The face's first drawing, malformed files, firmware switches, the
+  // storage, each on a page of its own.
+  await checkFaceBeforeStorage(browser, url, check);
+  writeFileSync(join(work, 'bad.vxr'), 'hello\n');
+  writeFileSync(join(work, 'bad.vxs'), 'hello');
+  const ownRom = readFileSync(join(work, 'rom0.bin'));
+  ownRom[ownRom.length - 1] ^= 0xff;
+  writeFileSync(join(work, 'own', 'rom0.bin'), ownRom);
+  const mem = await openStarted(browser, `${url}?paused`, 1024, 768);
+  await checkReaders(mem, check, work, toolSays);
+  await checkFirmwareMemory(mem, check, { short: join(work, 'short', 'rom0.bin'), own: join(work, 'own', 'rom0.bin') });
+  const storing = await openStarted(browser, url, 1024, 768);
+  await checkStorage(storing, check);
+  // Last: on the code before, one of these never returned.
+  const args = await openStarted(browser, `${url}?paused`, 1024, 768);
+  await checkScriptArguments(args, check);
 
 } catch (error) {
   check('the page test ran to its end', false, error.stack);

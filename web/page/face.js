@@ -1,11 +1,15 @@
 // The calculator's face on a canvas, drawn from the layout the module
-// gives (the window's) at a whole number of pixels per 1x pixel, so every
-// dot and key face stays crisp.
+// gives (the window's) as the window draws it: the display's dots a whole
+// number of pixels each, so they stay crisp and fill the display, and the
+// face around them at the size that makes so.
 const FaceColour = '#d4d0c8';
 const Silver = '#c0c0c0';
 const DotOn = '#000000';
 const Light = '#ffffff';
 const Shadow = '#808080';
+const Dots = [96, 64];
+// Smaller than this the keys are too small to hit: one pixel a dot.
+const SmallestDot = 1;
 
 export class Face {
   constructor(canvas, layout) {
@@ -15,19 +19,35 @@ export class Face {
     this.faces = null;  // ImageBitmap of keys.bmp, null when it could not be had
     this.state = { down: new Set(), print: false, power: true, mark: '' };
     this.display = document.createElement('canvas');
-    this.display.width = 96;
-    this.display.height = 64;
-    this.displayImage = this.display.getContext('2d').createImageData(96, 64);
+    [this.display.width, this.display.height] = Dots;
+    this.displayImage = this.display.getContext('2d').createImageData(...Dots);
   }
 
-  // The largest whole scale at which the face fits the space given.
+  // The scale at which the face fits `width` x `height` device pixels with
+  // the largest whole number of pixels a dot: the display's place is then
+  // exactly the dots' size.
+  static fitScale(layout, width, height) {
+    const [w, h] = layout.size;
+    const perDot = layout.display[2] / Dots[0];  // 1x pixels a dot
+    const dot = Math.max(SmallestDot, Math.floor(Math.min(width / w, height / h) * perDot));
+    return dot / perDot;
+  }
+
   fit(width, height) {
     const [w, h] = this.layout.size;
-    this.scale = Math.max(1, Math.floor(Math.min(width / w, height / h)));
-    this.canvas.width = w * this.scale;
-    this.canvas.height = h * this.scale;
+    this.scale = Face.fitScale(this.layout, width, height);
+    this.canvas.width = Math.round(w * this.scale);
+    this.canvas.height = Math.round(h * this.scale);
     this.canvas.style.width = `${this.canvas.width / devicePixelRatio}px`;
     this.canvas.style.height = `${this.canvas.height / devicePixelRatio}px`;
+  }
+
+  // A 1x rectangle at the scale, its edges rounded each on its own so that
+  // neighbours stay neighbours.
+  place(r) {
+    const s = this.scale;
+    const [left, top] = [Math.round(r[0] * s), Math.round(r[1] * s)];
+    return [left, top, Math.round((r[0] + r[2]) * s) - left, Math.round((r[1] + r[3]) * s) - top];
   }
 
   // Which key (1..50) or switch ('print', 'power') is at a point of the
@@ -43,8 +63,8 @@ export class Face {
   }
 
   bevel(ctx, r, sunken) {
-    const s = this.scale;
-    const [x, y, w, h] = r.map((v) => v * s);
+    const s = Math.max(1, Math.floor(this.scale));  // the line's width
+    const [x, y, w, h] = this.place(r);
     ctx.fillStyle = sunken ? Shadow : Light;
     ctx.fillRect(x, y, w, s);
     ctx.fillRect(x, y, s, h);
@@ -54,11 +74,10 @@ export class Face {
   }
 
   drawSwitch(ctx, place, right) {
-    const s = this.scale;
     this.bevel(ctx, place.bevel, true);
     const [x, y, w, h] = place.knob;
     ctx.fillStyle = DotOn;
-    ctx.fillRect((x + (right ? place.travel : 0)) * s, y * s, w * s, h * s);
+    ctx.fillRect(...this.place([x + (right ? place.travel : 0), y, w, h]));
   }
 
   // The whole face; `dots` the 96 x 64 display (1 black), or null when the
@@ -81,7 +100,7 @@ export class Face {
       const [cx, cy, cw, ch] = key.cell;
       const left = x + Math.floor((w - cw) / 2) + (down ? 1 : 0);
       const top = y + Math.floor((h - ch) / 2) + (down ? 1 : 0);
-      ctx.drawImage(this.faces, cx, cy, cw, ch, left * s, top * s, cw * s, ch * s);
+      ctx.drawImage(this.faces, cx, cy, cw, ch, ...this.place([left, top, cw, ch]));
     });
     this.drawSwitch(ctx, L.print, this.state.print);
     this.drawSwitch(ctx, L.power, !this.state.power);
@@ -108,7 +127,7 @@ export class Face {
   }
 
   drawDisplay(ctx, dots) {
-    const [x, y, w, h] = this.layout.display.map((v) => v * this.scale);
+    const [x, y, w, h] = this.place(this.layout.display);
     if (!dots) {
       ctx.fillStyle = Silver;
       ctx.fillRect(x, y, w, h);
@@ -121,6 +140,6 @@ export class Face {
       data[4 * i + 3] = 255;
     }
     this.display.getContext('2d').putImageData(this.displayImage, 0, 0);
-    ctx.drawImage(this.display, 0, 0, 96, 64, x, y, w, h);
+    ctx.drawImage(this.display, 0, 0, ...Dots, x, y, w, h);
   }
 }

@@ -4,17 +4,32 @@
 export const MachineDir = '/varnox';
 const KitDir = '/kit';
 const UploadDir = '/upload';
-// The files a visit keeps: what the machine saves, and the user's firmware.
+// The files a visit keeps: what the machine saves, with the copies it
+// keeps of what it did not read in full, and the user's firmware.
 export const MemoryFiles = ['ram.bin', 'register.bin'];
 export const FirmwareFiles = ['rom0.bin', 'rom1.bin'];
+const MemoryFile = /^(ram|register)\.bin(\.bak(\.[0-9]+)?)?$/;
+export const isMemoryFile = (name) => MemoryFile.test(name);
+
+// A firmware's identity: 8 hex digits of a 32-bit FNV-1a hash of rom0.bin
+// and rom1.bin (a missing file hashed as none).
+export function firmwareId(roms) {
+  let hash = 0x811c9dc5;
+  for (const name of FirmwareFiles) {
+    const bytes = roms[name];
+    hash = Math.imul(hash ^ (bytes ? 1 : 0), 0x01000193) >>> 0;
+    for (const b of bytes ?? []) hash = Math.imul(hash ^ b, 0x01000193) >>> 0;
+  }
+  return hash.toString(16).padStart(8, '0');
+}
 
 export class PageMachine {
-  static async create(keptFiles) {
+  static async create() {
     const module = await createVarnoxModule();
-    return new PageMachine(module, keptFiles);
+    return new PageMachine(module);
   }
 
-  constructor(module, keptFiles) {
+  constructor(module) {
     this.module = module;
     const FS = module.FS;
     const fn = (name, result, args) => module.cwrap(name, result, args);
@@ -42,6 +57,7 @@ export class PageMachine {
       replaying: fn('vx_replaying', 'number', ['number']),
       saveMemory: fn('vx_save_memory', 'number', ['number']),
       text: fn('vx_text', 'string', ['number']),
+      firmwareLoaded: fn('vx_firmware_loaded', 'number', ['number']),
       saveState: fn('vx_save_state', 'number', ['number']),
       bytes: fn('vx_bytes', 'number', ['number']),
       loadState: fn('vx_load_state', 'string', ['number', 'string']),
@@ -55,10 +71,10 @@ export class PageMachine {
     };
     FS.mkdir(MachineDir);
     FS.mkdir(UploadDir);
+    FS.chdir(UploadDir);
     for (const name of FS.readdir(KitDir)) {
       if (name !== '.' && name !== '..') FS.writeFile(`${MachineDir}/${name}`, FS.readFile(`${KitDir}/${name}`));
     }
-    for (const [name, bytes] of Object.entries(keptFiles)) FS.writeFile(`${MachineDir}/${name}`, bytes);
     this.h = this.fns.create(MachineDir);
     this.layout = JSON.parse(this.fns.faceLayout(this.h));
   }
@@ -79,16 +95,42 @@ export class PageMachine {
 
   writeFile(name, bytes) { this.module.FS.writeFile(`${MachineDir}/${name}`, bytes); }
 
-  // The kit's own file back in place of the user's.
-  restoreKitFile(name) { this.writeFile(name, this.module.FS.readFile(`${KitDir}/${name}`)); }
+  kitFile(name) { return this.module.FS.readFile(`${KitDir}/${name}`); }
+
+  // The firmware files of the machine's folder: { name: bytes or null }.
+  firmware() { return Object.fromEntries(FirmwareFiles.map((name) => [name, this.readFile(name)])); }
+
+  // { name: bytes } of the memory files in the machine's folder.
+  memoryFiles() {
+    const names = this.module.FS.readdir(MachineDir).filter(isMemoryFile);
+    return Object.fromEntries(names.map((name) => [name, this.readFile(name)]));
+  }
+
+  // The memory files of the folder replaced by `files`: those of another
+  // firmware.
+  replaceMemoryFiles(files) {
+    for (const name of Object.keys(this.memoryFiles())) this.module.FS.unlink(`${MachineDir}/${name}`);
+    for (const [name, bytes] of Object.entries(files)) this.writeFile(name, bytes);
+  }
 
   // An uploaded file put where the module can open it, under its own name
-  // (its last part alone), so that messages name it.
+  // (its last part alone) in the current folder, so that messages name it
+  // as the user knows it.
   upload(name, bytes) {
-    const base = name.split(/[\\/]/).pop() || 'upload';
-    const path = `${UploadDir}/${base}`;
+    const last = name.split(/[\\/]/).pop();
+    const path = last && last !== '.' && last !== '..' ? last : 'upload';
     this.module.FS.writeFile(path, bytes);
     return path;
+  }
+
+  // `read(path)` on an uploaded file, which is gone after it.
+  withUpload(name, bytes, read) {
+    const path = this.upload(name, bytes);
+    try {
+      return read(path);
+    } finally {
+      this.module.FS.unlink(path);
+    }
   }
 
   // { saved: bool, failed: bool, messages: [] }
@@ -105,8 +147,8 @@ export class PageMachine {
   }
 
   // null when loaded, else the message naming the file.
-  loadState(name, bytes) { return this.fns.loadState(this.h, this.upload(name, bytes)) || null; }
-  replay(name, bytes) { return this.fns.replay(this.h, this.upload(name, bytes)) || null; }
+  loadState(name, bytes) { return this.withUpload(name, bytes, (path) => this.fns.loadState(this.h, path)) || null; }
+  replay(name, bytes) { return this.withUpload(name, bytes, (path) => this.fns.replay(this.h, path)) || null; }
 
   // The display as it shows now: { changed: since the last read, dots: the
   // 96 x 64 dots (1 black), or null when the display is unpowered }.

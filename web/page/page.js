@@ -2,14 +2,33 @@
 // keys and switches, the files the user brings, and window.varnox for
 // scripts.
 import { Face } from './face.js';
-import { FirmwareFiles, MemoryFiles, PageMachine } from './machine.js';
-import { FileStore } from './storage.js';
+import { FirmwareFiles, MemoryFiles, PageMachine, firmwareId, isMemoryFile } from './machine.js';
+import { FileStore, NoStore } from './storage.js';
 import { ScriptInterface } from './script.js';
 
 const SaveEveryMs = 5000;
 const MessageMs = 8000;
 const KeysFile = 'keys.bmp';
 const MaxKeysFileBytes = 4 << 20;
+
+// The names the page keeps in the browser's storage: the user's firmware,
+// and each firmware's memory files as "ID:NAME" (ID its firmwareId). Plain
+// memory file names are those kept before each firmware had its own.
+const StoredMemory = /^([0-9a-f]{8}):(.+)$/;
+const storedName = (id, name) => `${id}:${name}`;
+const isPageFile = (name) => FirmwareFiles.includes(name) || MemoryFiles.includes(name) ||
+  (StoredMemory.test(name) && isMemoryFile(StoredMemory.exec(name)[2]));
+
+// { name: bytes } of the memory files kept for firmware `id`.
+function memoryOf(kept, id) {
+  const files = {};
+  for (const [stored, bytes] of Object.entries(kept)) {
+    const [, owner, name] = StoredMemory.exec(stored) ?? [];
+    if (owner === id) files[name] = bytes;
+  }
+  return files;
+}
+const keyed = (id, files) => Object.fromEntries(Object.entries(files).map(([n, b]) => [storedName(id, n), b]));
 
 const messages = document.getElementById('messages');
 function show(lines) {
@@ -38,10 +57,14 @@ async function loadKeyFaces(machine) {
 }
 
 class Page {
-  constructor(machine, store, face) {
+  constructor(machine, store, face, kept) {
     this.machine = machine;
     this.store = store;
     this.face = face;
+    // The memory files of every firmware as the storage holds them, so that
+    // a switch of firmware finds its own at once.
+    this.kept = kept;
+    this.firmwareId = firmwareId(machine.firmware());
     this.lastFrame = null;
     this.frameMs = 1000 / 60;
     this.ticks = 0;
@@ -52,6 +75,9 @@ class Page {
     const paused = new URLSearchParams(location.search).has('paused');
     this.machine.call('setPaused', paused ? 1 : 0);
     this.showControls();
+    // Drawn now, not at the first animation frame, which a page in the
+    // background or a one-shot screenshot never gets to.
+    this.paint(true);
     requestAnimationFrame((t) => this.frame(t));
     setInterval(() => this.saveMemory(), SaveEveryMs);
     // Saved as the window saves on closing.
@@ -95,26 +121,40 @@ class Page {
     document.getElementById('status').textContent = this.machine.call('paused') ? 'Paused' : '';
   }
 
-  // RAM and register file kept in the browser, when the machine ran since
-  // the last save.
+  // RAM and register file kept in the browser, with the copies the save
+  // kept of what the start did not read in full, when the machine ran
+  // since the last save and its start reached them.
   async saveMemory() {
+    const files = this.takeMemory();
+    if (files) await this.keep(files);
+  }
+
+  // The machine's memory saved to its folder: the files to keep, under the
+  // firmware's names, or null when nothing was saved.
+  takeMemory() {
     const result = this.machine.saveMemory();
     show(result.messages);
-    if (!result.saved) return;
-    const files = {};
-    for (const name of MemoryFiles) {
-      const bytes = this.machine.readFile(name);
-      if (bytes) files[name] = bytes;
-    }
+    if (!result.saved) return null;
+    // A copy is never written over: one kept already is not sent again.
+    const files = keyed(this.firmwareId, this.machine.memoryFiles());
+    for (const name of Object.keys(files)) if (/\.bak/.test(name) && this.kept[name]) delete files[name];
+    return files;
+  }
+
+  // Files written to the browser's storage, `removed` deleted, at once.
+  async keep(files, removed = []) {
     try {
-      await this.store.put(files);
+      await this.store.put(files, removed);
+      for (const name of removed) delete this.kept[name];
+      Object.assign(this.kept, files);
     } catch (error) {
-      show([`Failed to keep ${MemoryFiles.join(' and ')} in the browser's storage: ${error}`]);
+      show([`Failed to keep ${Object.keys(files).join(', ')} in the browser's storage: ${error}`]);
     }
   }
 
   // The user's firmware: kept, then the machine started over it as at a
-  // new visit, with the window's checks and messages.
+  // new visit, with the window's checks and messages, paused or running as
+  // it was.
   async loadFirmware(files) {
     const taken = {};
     for (const file of files) {
@@ -125,25 +165,38 @@ class Page {
       }
     }
     if (Object.keys(taken).length === 0) return;
-    await this.saveMemory();
-    for (const [name, bytes] of Object.entries(taken)) this.machine.writeFile(name, bytes);
-    await this.store.put(taken);
-    this.powerOnAndRun();
+    await this.switchFirmware({ ...this.machine.firmware(), ...taken }, taken, [], Object.keys(taken).join(', '));
   }
 
   async defaultFirmware() {
-    await this.saveMemory();
-    for (const name of FirmwareFiles) {
-      this.machine.restoreKitFile(name);
-      await this.store.remove(name);
-    }
-    this.powerOnAndRun();
+    const kit = Object.fromEntries(FirmwareFiles.map((name) => [name, this.machine.kitFile(name)]));
+    await this.switchFirmware(kit, {}, FirmwareFiles, 'the default firmware');
   }
 
-  powerOnAndRun() {
-    show(this.machine.powerOn());
-    this.machine.call('setPaused', 0);
+  // The machine started as at a new visit on `roms`, with the memory kept
+  // for them (none the first time); the memory of the firmware it ran kept
+  // for that one. `stored` and `removed`: the firmware files to write to
+  // and delete from the storage.
+  async switchFirmware(roms, stored, removed, name) {
+    // All at once, nothing awaited: the machine never runs one firmware's
+    // memory under another's name.
+    const kept = this.takeMemory() ?? {};
+    const id = firmwareId(roms);
+    for (const [file, bytes] of Object.entries(roms)) if (bytes) this.machine.writeFile(file, bytes);
+    this.machine.replaceMemoryFiles(memoryOf(this.kept, id));
+    this.firmwareId = id;
+    const paused = this.machine.call('paused');
+    const messages = this.machine.powerOn();
+    show(this.machine.call('firmwareLoaded') ? [`Firmware loaded: ${name}`, ...messages] : messages);
+    this.machine.call('setPaused', paused);
     this.showControls();
+    this.paint(true);
+    await this.keep({ ...kept, ...stored }, removed);
+  }
+
+  setSpeed(speed) {
+    this.machine.call('setSpeed', speed);
+    document.getElementById('speed').value = String(speed);
   }
 
   async loadStateFile(file) {
@@ -183,7 +236,7 @@ function wireControls(page) {
     m.call('setPaused', m.call('paused') ? 0 : 1);
     page.showControls();
   });
-  byId('speed').addEventListener('change', (e) => m.call('setSpeed', Number(e.target.value)));
+  byId('speed').addEventListener('change', (e) => page.setSpeed(Number(e.target.value)));
   byId('reset').addEventListener('click', () => m.call('reset'));
   byId('save-state').addEventListener('click', () => page.downloadState());
   byId('default-roms').addEventListener('click', () => page.defaultFirmware());
@@ -206,6 +259,12 @@ function wireControls(page) {
     document.body.classList.remove('dropping');
     page.openFiles([...e.dataTransfer.files]);
   });
+}
+
+// The face fitted to the window below the bar, in device pixels.
+function fitFace(face) {
+  const bar = document.getElementById('bar').getBoundingClientRect().height;
+  face.fit(innerWidth * devicePixelRatio, (innerHeight - bar - 16) * devicePixelRatio);
 }
 
 function wireFace(page) {
@@ -247,32 +306,58 @@ function wireFace(page) {
   addEventListener('blur', () => m.call('releaseKeys'));
 
   const fit = () => {
-    const bar = document.getElementById('bar').getBoundingClientRect().height;
-    page.face.fit(innerWidth * devicePixelRatio, (innerHeight - bar - 16) * devicePixelRatio);
+    fitFace(page.face);
     page.paint(true);
   };
   addEventListener('resize', fit);
   fit();
 }
 
-async function main() {
-  let store = null;
-  let kept = {};
-  const warnings = [];
+// The memory kept before each firmware had its own is the one of the
+// firmware the storage holds: it is moved to that firmware's names.
+async function adoptPlainMemory(store, kept, id, warnings) {
+  const plain = Object.fromEntries(MemoryFiles.filter((name) => kept[name]).map((name) => [name, kept[name]]));
+  if (!Object.keys(plain).length || Object.keys(memoryOf(kept, id)).length) return;
+  const moved = keyed(id, plain);
+  Object.assign(kept, moved);
   try {
-    store = await FileStore.open();
-    kept = await store.all();
+    await store.put(moved, Object.keys(plain));
+    for (const name of Object.keys(plain)) delete kept[name];
   } catch (error) {
-    warnings.push(`The browser's storage could not be opened (${error}): RAM will not be kept`);
-    store = { put: async () => {}, remove: async () => {} };
+    warnings.push(`Failed to keep ${Object.keys(moved).join(', ')} in the browser's storage: ${error}`);
   }
-  const machine = await PageMachine.create(kept);
-  const messagesAtStart = machine.powerOn();
+}
+
+// { store, kept: { name: bytes }, warnings: [] }
+async function openStorage() {
+  try {
+    const store = await FileStore.open();
+    const read = await store.all(isPageFile);
+    return { store, kept: read.files, warnings: read.messages };
+  } catch (error) {
+    const warning = `The browser's storage could not be opened (${error}): RAM will not be kept`;
+    return { store: new NoStore(), kept: {}, warnings: [warning] };
+  }
+}
+
+async function main() {
+  // The storage is asked meanwhile: the face shows before it answers, which
+  // may take long or, for a one-shot screenshot, never come.
+  const storage = openStorage();
+  const machine = await PageMachine.create();
   const face = new Face(document.getElementById('face'), machine.layout);
   const [faces, failure] = await loadKeyFaces(machine);
   face.faces = faces;
+  fitFace(face);
+  face.draw(null);
+  const { store, kept, warnings } = await storage;
   if (failure) warnings.push(failure);
-  const page = new Page(machine, store, face);
+  for (const name of FirmwareFiles) if (kept[name]) machine.writeFile(name, kept[name]);
+  const id = firmwareId(machine.firmware());
+  await adoptPlainMemory(store, kept, id, warnings);
+  machine.replaceMemoryFiles(memoryOf(kept, id));
+  const messagesAtStart = machine.powerOn();
+  const page = new Page(machine, store, face, kept);
   wireControls(page);
   wireFace(page);
   window.varnox = new ScriptInterface(page);
