@@ -13,21 +13,16 @@
 #include "debugger/MemorySpaces.h"
 #include "debugger/Stepping.h"
 #include "support/AsmProgram.h"
+#include "support/DebugProgram.h"
 #include "system/RunLoop.h"
 
 namespace varnox {
 namespace {
 
-SymbolTable Names() {
-    SymbolTable table;
-    table.Add({SymbolSpace::Code, 0x0012, "loop"});
-    table.Add({SymbolSpace::Data, 0xC010, "count"});
-    table.Add({SymbolSpace::Data, 0x0CAF, "cafe"});  // also four hex digits
-    return table;
-}
+using test::PlaceNames;
 
 TEST(AddressText, AddressesAndWatchesAsTyped) {
-    const SymbolTable names = Names();
+    const SymbolTable names = PlaceNames();
     struct Case {
         std::string_view text;
         int address;  // -1: refused

@@ -11,26 +11,13 @@
 #include "asm/SourceAsm.h"
 #include "debugger/Debugger.h"
 #include "support/AsmProgram.h"
+#include "support/DebugProgram.h"
 #include "system/RunLoop.h"
 
 namespace varnox {
 namespace {
 
-// Words 0..9, one a line from line 1: main calls outer, outer calls inner,
-// which counts in RAM.
-constexpr std::string_view Program =
-    "main:   ldw sp,&HE000\n"
-    "        ldw ix,count\n"
-    "again:  cal outer\n"
-    "after:  jmp again\n"
-    "outer:  cal inner\n"
-    "        rtn\n"
-    "inner:  ld r6,(ix+&H00)\n"
-    "        ad r6,&H01\n"
-    "        st (ix+&H00),r6\n"
-    "        rtn\n"
-    "        ram &HC010\n"
-    "count:  ds 1\n";
+constexpr std::string_view Program = test::DebugProgram;
 
 class Desk : public ::testing::Test {
 protected:

@@ -10,17 +10,12 @@
 #include "debugger/ProgramPlace.h"
 #include "debugger/SourceLines.h"
 #include "debugger/WatchExpressions.h"
+#include "support/DebugProgram.h"
 
 namespace varnox {
 namespace {
 
-SymbolTable Names() {
-    SymbolTable table;
-    table.Add({SymbolSpace::Code, 0x0012, "loop"});
-    table.Add({SymbolSpace::Data, 0xC010, "count"});
-    table.Add({SymbolSpace::Data, 0x0CAF, "cafe"});  // also four hex digits
-    return table;
-}
+using test::PlaceNames;
 
 // main.asm's lines 2 and 3 placed words 0 and 1; three files are named x.asm.
 SourceMap Lines() {
@@ -35,7 +30,7 @@ SourceMap Lines() {
 }
 
 TEST(ProgramPlace, BreakpointsByLineNameOrAddress) {
-    const SymbolTable names = Names();
+    const SymbolTable names = PlaceNames();
     const SourceMap lines = Lines();
     struct Case {
         std::string_view text;
@@ -79,7 +74,7 @@ TEST(ProgramPlace, BreakpointsByLineNameOrAddress) {
 // A name or an address with "+" and an offset, hex or "#" and decimal:
 // read alike by every reader, watches and conditions too.
 TEST(ProgramPlace, OffsetsFromANameOrAnAddress) {
-    const SymbolTable names = Names();
+    const SymbolTable names = PlaceNames();
     const struct {
         std::string_view text;
         int address;  // -1: refused with the problem

@@ -13,6 +13,7 @@
 #include "frontend/debugger/Debug.h"
 #include "frontend/debugger/DebugTools.h"
 #include "GuiSupport.h"
+#include "support/DebugProgram.h"
 #include "system/SaveState.h"
 
 namespace varnox::test {
@@ -27,19 +28,7 @@ inline TDebugTools* FindTools() {
 
 using Pane = TDebugForm::PaneId;
 
-constexpr std::string_view Program =
-    "main:   ldw sp,&HE000\n"
-    "        ldw ix,count\n"
-    "again:  cal outer\n"
-    "after:  jmp again\n"
-    "outer:  cal inner\n"
-    "        rtn\n"
-    "inner:  ld r6,(ix+&H00)\n"
-    "        ad r6,&H01\n"
-    "        st (ix+&H00),r6\n"
-    "        rtn\n"
-    "        ram &HC010\n"
-    "count:  ds 1\n";
+constexpr std::string_view Program = DebugProgram;
 
 class Rig {
 public:
